@@ -1,0 +1,63 @@
+// The one boundary between the program's CP932 names and the file system. Every call goes
+// through the W functions with an exact conversion: a name with no exact CP932 form never
+// enters the program (enumeration skips it) and a CP932 path that can't be converted names
+// nothing (queries fail, moves are refused).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace fs {
+
+constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+struct Entry {
+  std::string name;  // CP932
+  std::uint32_t attributes = 0;
+  FILETIME creation{}, lastWrite{}, lastAccess{};
+};
+
+// GetFileAttributes; kInvalidAttributes when missing or not convertible.
+std::uint32_t Attributes(std::string_view path);
+// An existing directory entry that is not a folder.
+bool ExistsAsFile(std::string_view path);
+// An existing folder.
+bool IsFolder(std::string_view path);
+// MoveFile: never replaces an existing file.
+bool Move(std::string_view from, std::string_view to);
+// FindFirstFile on the path itself (every attribute admitted); false when nothing is found or
+// the entry's name has no exact CP932 form.
+bool FindEntry(std::string_view path, Entry& out);
+
+// Walks the entries of folder\*.* in the order the search returns them, "." and ".." and
+// sub-folders included; entries whose names have no exact CP932 form are skipped.
+// `visit` is called as visit(const Entry&). The search is closed in every case.
+template <typename Visit>
+void ForEachEntry(std::string_view folder, Visit&& visit);
+
+// Implementation detail of ForEachEntry.
+class FolderSearch {
+ public:
+  explicit FolderSearch(std::string_view folder);
+  ~FolderSearch();
+  FolderSearch(const FolderSearch&) = delete;
+  FolderSearch& operator=(const FolderSearch&) = delete;
+  bool Next(Entry& out);
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  bool first_ = true;
+  WIN32_FIND_DATAW data_{};
+};
+
+template <typename Visit>
+void ForEachEntry(std::string_view folder, Visit&& visit) {
+  FolderSearch search(folder);
+  Entry e;
+  while (search.Next(e)) visit(static_cast<const Entry&>(e));
+}
+
+}  // namespace fs

@@ -1,0 +1,78 @@
+// The rename list: one row per file, kept sorted by file name with the locale's
+// case-sensitive comparison (what lstrcmpA does), selection kept here rather than in the
+// list view so that selecting 100,000 rows is a loop over flags.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct RenameEntry {
+  std::string fileName;  // name with extension, spelled as on disk
+  std::string folder;    // ends in "\"
+  std::string newName;   // previewed new base name, without extension
+  bool selected = false;
+
+  std::string_view BaseName() const;
+  std::string_view Extension() const;
+  std::string CurrentPath() const { return folder + fileName; }
+  // folder + new name + the current extension
+  std::string NewPath() const;
+
+ private:
+  friend class RenameList;
+  std::string sortKey_;
+};
+
+class RenameList {
+ public:
+  std::size_t size() const { return rows_.size(); }
+  bool empty() const { return rows_.empty(); }
+  RenameEntry& operator[](std::size_t i) { return rows_[i]; }
+  const RenameEntry& operator[](std::size_t i) const { return rows_[i]; }
+  auto begin() { return rows_.begin(); }
+  auto end() { return rows_.end(); }
+  auto begin() const { return rows_.begin(); }
+  auto end() const { return rows_.end(); }
+
+  // Adds a row with an empty new name. With sorting on it lands after the rows whose names
+  // compare equal; inside a Begin/EndBatch bracket the rows are appended and sorted once.
+  void Add(std::string fileName, std::string folder);
+  void BeginBatch();
+  void EndBatch();
+
+  // Replaces a row's file name; with sorting on the list is re-sorted.
+  void SetFileName(std::size_t i, std::string fileName);
+  void Remove(std::size_t i);
+  void Clear() { rows_.clear(); }
+
+  // Sorting is on except during a rename run; switching it on re-sorts once.
+  bool sorting() const { return sorting_; }
+  void SetSorting(bool on);
+
+  // Selection.
+  void SelectAll(bool selected = true);
+  std::size_t SelectedCount() const;
+  // Lowest selected position, or npos.
+  std::size_t FirstSelected() const;
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+  // Bumped whenever rows are added, removed, renamed or reordered, so a view can tell that
+  // what it shows is stale.
+  unsigned version() const { return version_; }
+
+ private:
+  void Sort();
+  std::vector<RenameEntry> rows_;
+  bool sorting_ = true;
+  int batch_ = 0;
+  unsigned version_ = 0;
+};
+
+// The locale's case-sensitive comparison as a byte string that compares with memcmp in the
+// same order (LCMapString sort key of the user default locale).
+std::string SortKey(std::string_view name);
+
+// "N個の項目"
+std::string CountText(std::size_t rows);

@@ -1,0 +1,29 @@
+// Character-level conversions of file names. Each takes wide text (made from a CP932 string)
+// and returns a CP932 string; the std::string_view overloads take the CP932 string itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+using WidthFlags = std::uint16_t;
+
+namespace width {
+constexpr WidthFlags kSpaceToHalf = 0x0001, kSpaceToWide = 0x0002;
+constexpr WidthFlags kDigitToHalf = 0x0004, kDigitToWide = 0x0008;
+constexpr WidthFlags kBracketToHalf = 0x0010, kBracketToWide = 0x0020;
+constexpr WidthFlags kLetterToHalf = 0x0040, kLetterToWide = 0x0080;
+constexpr WidthFlags kSymbolToHalf = 0x0100, kSymbolToWide = 0x0200;
+}  // namespace width
+
+std::string TrimWide(std::wstring_view text);
+std::string CapitalizeFirst(std::wstring_view text);
+std::string CapitalizeWords(std::wstring_view text);
+std::string ConvertWidth(std::wstring_view text, WidthFlags flags);
+std::string HalfKanaToWide(std::wstring_view text);
+
+std::string TrimWide(std::string_view sjisText);
+std::string CapitalizeFirst(std::string_view sjisText);
+std::string CapitalizeWords(std::string_view sjisText);
+std::string ConvertWidth(std::string_view sjisText, WidthFlags flags);
+std::string HalfKanaToWide(std::string_view sjisText);

@@ -1,0 +1,69 @@
+// Shift_JIS (code page 932) byte-string helpers. Every name inside the program is a CP932
+// byte string; these are the only places that step through characters, split paths,
+// search or lower-case such strings, and convert them to and from UTF-16.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace sjis {
+
+constexpr unsigned kCodePage = 932;
+constexpr std::size_t npos = std::string_view::npos;
+
+// True for the first byte of a double-byte character (81-9F, E0-FC).
+constexpr bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Index of the character after the one starting at i. A lead byte at the very end counts as
+// one character, so stepping never runs past the end.
+inline std::size_t NextChar(std::string_view s, std::size_t i) {
+  if (i >= s.size()) return s.size();
+  return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? i + 2 : i + 1;
+}
+
+// Index just past the last "\" or ":" that stands as a character of its own (0 if none).
+std::size_t FileNameStart(std::string_view path);
+// Index of the "." that starts the extension, or npos when the file name has none.
+std::size_t ExtensionStart(std::string_view path);
+
+// Folder part with its trailing delimiter ("C:\Photos\" of "C:\Photos\a.jpg").
+inline std::string_view FolderPart(std::string_view path) { return path.substr(0, FileNameStart(path)); }
+// The name after the last delimiter, with its extension.
+inline std::string_view FileName(std::string_view path) { return path.substr(FileNameStart(path)); }
+// From the last "." of the file name on, "." included; empty when there is none.
+std::string_view Extension(std::string_view path);
+// File name without its extension (empty for ".txt").
+std::string_view BaseName(std::string_view path);
+// Path without the extension: folder and base name.
+std::string_view StripExtension(std::string_view path);
+
+// Byte-exact, case-sensitive search that accepts an occurrence only where it begins a
+// character (never at the trail byte of a double-byte character). An empty pattern or text
+// has no occurrence. Returns the byte index or npos.
+std::size_t Find(std::string_view text, std::string_view pattern, std::size_t from = 0);
+inline bool Contains(std::string_view text, std::string_view pattern) {
+  return Find(text, pattern) != npos;
+}
+
+// Every byte 41-5A becomes the byte 20 higher, trail bytes included; nothing else changes.
+std::string AsciiLower(std::string_view s);
+
+// Strict conversions with code page 932. ToWide fails on bytes that are not valid CP932;
+// FromWide fails when a character has no exact CP932 form (no best-fit: "¥" is not "\",
+// "é" is not "e"). On failure the output is left empty.
+bool ToWide(std::string_view s, std::wstring& out);
+bool FromWide(std::wstring_view w, std::string& out);
+// Lenient forms for text that is already known to be CP932 or representable: invalid input
+// becomes U+30FB/"?" rather than failing. Use only where nothing can be lost.
+std::wstring Widen(std::string_view s);
+std::string Narrow(std::wstring_view w);
+
+// The platform's locale-aware case mapping of a CP932 string (CharUpperBuff/CharLowerBuff
+// semantics under code page 932), independent of the system's ANSI code page.
+std::string Upper(std::string_view s);
+std::string Lower(std::string_view s);
+
+}  // namespace sjis

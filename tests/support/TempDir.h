@@ -1,0 +1,26 @@
+// A fresh folder under the system's temporary folder, removed with everything in it at the
+// end of the test. Paths are CP932 strings like every name in the program.
+#pragma once
+
+#include <string>
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder's path with a trailing "\".
+  const std::string& path() const { return path_; }
+  // Creates a file (and missing folders) below the folder; returns its full path.
+  std::string Touch(const std::string& relative, const std::string& content = "") const;
+  std::string Mkdir(const std::string& relative) const;
+  // Same for a name given as UTF-16, for names that have no CP932 form.
+  std::wstring TouchW(const std::wstring& relative) const;
+  bool Exists(const std::string& relative) const;
+  std::wstring wpath() const;
+
+ private:
+  std::string path_;
+};
