@@ -1,0 +1,139 @@
+#include "engine/Rules.h"
+
+#include <algorithm>
+
+#include "text/sjis.h"
+
+namespace {
+
+int DecimalLength(int number) { return static_cast<int>(std::to_string(number).size()); }
+
+}  // namespace
+
+std::string ZeroPad(int number, int width) {
+  std::string digits = std::to_string(number);
+  if (width <= 0 || digits.size() >= static_cast<std::size_t>(width)) return digits;
+  return std::string(static_cast<std::size_t>(width) - digits.size(), '0') + digits;
+}
+
+void PreviewNumber(RenameList& list, const NumberingInputs& in) {
+  const std::size_t n = list.size();
+  if (n == 0) return;
+  // The positions come from up-downs limited to these ranges; holding them there keeps the
+  // 32-bit arithmetic well clear of overflow for any list that fits in memory.
+  const int start = std::clamp(in.start, 0, 1000);
+  const int step = std::clamp(in.step, 1, 100);
+  const int column = std::clamp(in.column, 1, 10);
+
+  // One width for the whole run, from the last number, so all numbers have the same length.
+  int width = DecimalLength(static_cast<int>(n - 1) * step + start);
+  width = std::max(width, column);
+  width = std::max(width, static_cast<int>(in.startText.size()));
+
+  std::string prefix = in.baseText;
+  if (in.divider) prefix += '_';
+  int number = start;
+  for (RenameEntry& row : list) {
+    row.newName = prefix + ZeroPad(number, width);
+    number += step;
+  }
+}
+
+NameAnalysis AnalyzeName(std::string_view baseName) {
+  // Digits are single-byte characters and never trail bytes, so the run is whole characters.
+  // An empty base name (".txt") has no byte to look at: it comes out as a name without
+  // trailing digits, i.e. start "0", empty base text, no divider.
+  std::size_t digitsAt = baseName.size();
+  while (digitsAt > 0 && baseName[digitsAt - 1] >= '0' && baseName[digitsAt - 1] <= '9') --digitsAt;
+
+  NameAnalysis result;
+  result.startText = digitsAt < baseName.size() ? std::string(baseName.substr(digitsAt)) : "0";
+  std::string_view prefix = baseName.substr(0, digitsAt);
+  // A byte test on purpose: when the "_" byte is the trail byte of a character such as ダ
+  // (83 5F), base text + "_" + number still gives back exactly the original bytes.
+  result.divider = !prefix.empty() && prefix.back() == '_';
+  if (result.divider) prefix.remove_suffix(1);
+  result.baseText = std::string(prefix);
+  return result;
+}
+
+int AnalysisColumn(const NameAnalysis& analysis) {
+  return static_cast<int>(std::clamp<std::size_t>(analysis.startText.size(), 1, 10));
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view search, std::string_view replacement) {
+  if (search.empty()) return std::string(text);
+  std::string out;
+  std::size_t copied = 0;  // text before this is already in out
+  std::size_t from = 0;    // always a character start of text
+  for (;;) {
+    const std::size_t at = sjis::Find(text, search, from);
+    if (at == sjis::npos) break;
+    out.append(text, copied, at - copied);
+    out += replacement;
+    copied = at + search.size();
+    // Go on from the first character start at or after the occurrence's end, so that a
+    // search text ending in a lone lead byte can't make a trail byte look like a start.
+    from = at;
+    while (from < copied) from = sjis::NextChar(text, from);
+  }
+  out.append(text, std::min(copied, text.size()));
+  return out;
+}
+
+void PreviewReplace(RenameList& list, const ReplaceInputs& in) {
+  for (RenameEntry& row : list) {
+    std::string name = ReplaceAll(row.BaseName(), in.search, in.replacement);
+    row.newName = in.trim ? TrimWide(std::string_view(name)) : std::move(name);
+  }
+}
+
+void PreviewAdd(RenameList& list, const AddInputs& in) {
+  for (RenameEntry& row : list) {
+    std::string name(row.BaseName());
+    if (in.head) name = in.divider ? in.text + "_" + name : in.text + name;
+    if (in.tail) name = in.divider ? name + "_" + in.text : name + in.text;
+    row.newName = std::move(name);
+  }
+}
+
+void PreviewCase(RenameList& list, int letterItem) {
+  for (RenameEntry& row : list) {
+    const std::string_view base = row.BaseName();
+    switch (letterItem) {
+      case 0: row.newName = sjis::Upper(base); break;
+      case 1: row.newName = sjis::Lower(base); break;
+      case 2: row.newName = CapitalizeFirst(base); break;
+      case 3: row.newName = CapitalizeWords(base); break;
+      default: row.newName = std::string(base); break;
+    }
+  }
+}
+
+WidthFlags WidthFlagsFromGroups(int word, int num, int kakko, int space, int symbol) {
+  struct Group {
+    int item;
+    WidthFlags toHalf, toWide;
+  };
+  const Group groups[] = {
+      {word, width::kLetterToHalf, width::kLetterToWide},
+      {num, width::kDigitToHalf, width::kDigitToWide},
+      {kakko, width::kBracketToHalf, width::kBracketToWide},
+      {space, width::kSpaceToHalf, width::kSpaceToWide},
+      {symbol, width::kSymbolToHalf, width::kSymbolToWide},
+  };
+  WidthFlags flags = 0;
+  for (const Group& g : groups) {
+    if (g.item == 1) flags |= g.toHalf;
+    else if (g.item == 2) flags |= g.toWide;
+  }
+  return flags;
+}
+
+void PreviewWidth(RenameList& list, WidthFlags flags, bool kana) {
+  for (RenameEntry& row : list) {
+    std::string name = ConvertWidth(row.BaseName(), flags);
+    if (kana) name = HalfKanaToWide(std::string_view(name));
+    row.newName = std::move(name);
+  }
+}
