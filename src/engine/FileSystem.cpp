@@ -1,0 +1,97 @@
+#include "engine/FileSystem.h"
+
+#include <utility>
+
+#include "text/sjis.h"
+
+namespace fs {
+
+namespace {
+
+// A CP932 path that has no exact UTF-16 form names nothing: the caller must not guess.
+bool WidePath(std::string_view path, std::wstring& out) {
+  return !path.empty() && sjis::ToWide(path, out);
+}
+
+void Fill(const WIN32_FIND_DATAW& data, std::string name, Entry& out) {
+  out.name = std::move(name);
+  out.attributes = data.dwFileAttributes;
+  out.creation = data.ftCreationTime;
+  out.lastWrite = data.ftLastWriteTime;
+  out.lastAccess = data.ftLastAccessTime;
+}
+
+}  // namespace
+
+std::uint32_t Attributes(std::string_view path) {
+  std::wstring w;
+  if (!WidePath(path, w)) return kInvalidAttributes;
+  return GetFileAttributesW(w.c_str());
+}
+
+bool ExistsAsFile(std::string_view path) {
+  std::uint32_t a = Attributes(path);
+  return a != kInvalidAttributes && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFolder(std::string_view path) {
+  std::uint32_t a = Attributes(path);
+  return a != kInvalidAttributes && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Move(std::string_view from, std::string_view to) {
+  std::wstring wFrom, wTo;
+  if (!WidePath(from, wFrom) || !WidePath(to, wTo)) return false;
+  // No MOVEFILE_REPLACE_EXISTING: an existing target makes the move fail.
+  return MoveFileW(wFrom.c_str(), wTo.c_str()) != 0;
+}
+
+bool FindEntry(std::string_view path, Entry& out) {
+  // A wildcard would turn the lookup of one entry into a pattern search that reports some
+  // other file's name.
+  std::string_view name = sjis::FileName(path);
+  if (name.empty() || sjis::Contains(name, "*") || sjis::Contains(name, "?")) return false;
+  std::wstring w;
+  if (!WidePath(path, w)) return false;
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW(w.c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  std::string narrow;
+  if (!sjis::FromWide(data.cFileName, narrow) || narrow.empty()) return false;
+  Fill(data, std::move(narrow), out);
+  return true;
+}
+
+FolderSearch::FolderSearch(std::string_view folder) {
+  std::string pattern(folder);
+  if (pattern.empty()) return;
+  // "C:\Photos\" already ends in its delimiter; don't search "C:\Photos\\*.*".
+  bool endsInDelimiter = pattern.back() == '\\' && sjis::FileNameStart(pattern) == pattern.size();
+  pattern += endsInDelimiter ? "*.*" : "\\*.*";
+  std::wstring w;
+  if (!sjis::ToWide(pattern, w)) return;
+  handle_ = FindFirstFileW(w.c_str(), &data_);
+}
+
+FolderSearch::~FolderSearch() {
+  if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+}
+
+bool FolderSearch::Next(Entry& out) {
+  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  std::string narrow;
+  for (;;) {
+    if (first_) {
+      first_ = false;
+    } else if (!FindNextFileW(handle_, &data_)) {
+      return false;
+    }
+    // Names with no exact CP932 form never enter the program.
+    if (sjis::FromWide(data_.cFileName, narrow) && !narrow.empty()) break;
+  }
+  Fill(data_, std::move(narrow), out);
+  return true;
+}
+
+}  // namespace fs

@@ -1,0 +1,35 @@
+// Taking dropped and command-line paths into the rename list: folders are expanded one
+// level, each file is spelled as on disk, cleaned up at once or filtered out, or listed.
+// The window brackets this with its redraw and does the follow-up (count, inputs, preview).
+#pragma once
+
+#include <string>
+#include <vector>
+
+class RenameList;
+
+struct IntakeOptions {
+  bool dropDir = false;  // expand folders also in a drop that holds files
+  // later: clean-up options and filter strings
+};
+
+// The path with its file-name part as the disk stores it (letter case, long name for an 8.3
+// alias); the folder part stays as given. Unchanged when the path is no existing file.
+std::string ActualFileName(const std::string& path);
+
+// The path after the automatic clean-up; equal to the input when nothing is to be cleaned.
+std::string AutoCleanName(const std::string& path, const IntakeOptions& options);
+// True when the filter lists refuse the file.
+bool MatchesFilter(const std::string& path, const IntakeOptions& options);
+
+// Whether folders are expanded: always when every path is a folder, else as dropDir says.
+bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir);
+
+// One path: skipped unless it is an existing file; renamed at once (and not listed) when
+// the clean-up changes its name; skipped when filtered; else listed.
+void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options);
+
+// Every path in order, folders expanded one level when ExpandFolders says so (every entry
+// directly inside, hidden and system files included; sub-folders never entered). The rows
+// are appended and sorted once.
+void AddFiles(RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options);

@@ -1,0 +1,252 @@
+#include "engine/SafeRename.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/FileSystem.h"
+#include "engine/RenameList.h"
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// The file's content, or "<missing>".
+std::string Content(const std::string& path) {
+  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  char buf[256];
+  DWORD got = 0;
+  ReadFile(h, buf, sizeof buf, &got, nullptr);
+  CloseHandle(h);
+  return std::string(buf, got);
+}
+
+// Entry names directly in the folder without "." and "..", sorted case-insensitively so a
+// case-only rename that Wine doesn't carry out compares the same.
+Names Listing(const std::string& folder) {
+  Names names;
+  fs::ForEachEntry(folder, [&](const fs::Entry& e) {
+    if (e.name != "." && e.name != "..") names.push_back(e.name);
+  });
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void SetAttributes(const std::string& path, DWORD attributes) {
+  ASSERT_TRUE(SetFileAttributesW(sjis::Widen(path).c_str(), attributes));
+}
+
+struct NameCase {
+  const char* label;
+  const char* newName;  // relative to the folder of a.jpg, which also holds the folder "x"
+  bool renamed;
+};
+
+class SafeRenameNewName : public testing::TestWithParam<NameCase> {};
+
+TEST_P(SafeRenameNewName, RenamesInPlaceOrLeavesEverythingAsItWas) {
+  const NameCase& c = GetParam();
+  TempDir dir;
+  std::string oldPath = dir.Touch("a.jpg", "A");
+  dir.Mkdir("x");
+  std::string newPath = dir.path() + c.newName;
+  EXPECT_EQ(SafeRename(oldPath, newPath), c.renamed);
+  if (c.renamed) {
+    EXPECT_EQ(Content(newPath), "A");
+    Names expected{c.newName, "x"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Listing(dir.path()), expected);
+  } else {
+    EXPECT_EQ(Content(oldPath), "A");
+    EXPECT_EQ(Listing(dir.path()), (Names{"a.jpg", "x"}));
+    EXPECT_EQ(Listing(dir.path() + "x"), Names{});
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, SafeRenameNewName,
+    testing::Values(NameCase{"Identical", "a.jpg", false}, NameCase{"EmptyBase", ".jpg", false},
+                    NameCase{"Con", "con.jpg", false}, NameCase{"Prn", "prn.jpg", false},
+                    NameCase{"Aux", "aux", false}, NameCase{"IntoSubFolder", "x\\y.jpg", false},
+                    NameCase{"IntoParent", "..\\z.jpg", false}, NameCase{"Stream", "a:b.jpg", false},
+                    NameCase{"Slash", "a/b.jpg", false}, NameCase{"SlashInto", "x/y.jpg", false},
+                    NameCase{"OnlyDots", "..", false}, NameCase{"DotsAndSpaces", ". .", false},
+                    NameCase{"Plain", "b.jpg", true}, NameCase{"NoExtension", "b", true},
+                    // ソ is 83 5C: its trail byte is no delimiter.
+                    NameCase{"SoKatakana", "\x83\x5C.jpg", true}, NameCase{"Japanese", "写真ソ.txt", true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(SafeRename, RefusesAnotherFolderAndLosesNothing) {
+  TempDir dir, other;
+  std::string oldPath = dir.Touch("a.jpg", "A");
+  EXPECT_FALSE(SafeRename(oldPath, other.path() + "a.jpg"));
+  EXPECT_FALSE(SafeRename(oldPath, other.path() + "b.jpg"));
+  EXPECT_EQ(Listing(other.path()), Names{});
+  EXPECT_EQ(Content(oldPath), "A");
+}
+
+TEST(SafeRename, UpperCaseDeviceNameIsLeftToTheFileSystem) {
+  // Whatever a bare move does with CON.jpg, SafeRename does the same.
+  TempDir bare, safe;
+  std::string barePath = bare.Touch("a.jpg", "A");
+  std::string safePath = safe.Touch("a.jpg", "A");
+  bool moved = MoveFileW(sjis::Widen(barePath).c_str(), sjis::Widen(bare.path() + "CON.jpg").c_str()) != 0;
+  EXPECT_EQ(SafeRename(safePath, safe.path() + "CON.jpg"), moved);
+  EXPECT_EQ(Listing(safe.path()), Listing(bare.path()));
+}
+
+struct OldCase {
+  const char* label;
+  DWORD attributes;  // 0: leave as created
+  bool folder, missing;
+};
+
+class SafeRenameOldFile : public testing::TestWithParam<OldCase> {};
+
+TEST_P(SafeRenameOldFile, IsNeverRenamed) {
+  const OldCase& c = GetParam();
+  TempDir dir;
+  std::string oldPath = c.folder ? dir.Mkdir("a.jpg") : c.missing ? dir.path() + "a.jpg" : dir.Touch("a.jpg", "A");
+  if (c.attributes) SetAttributes(oldPath, c.attributes);
+  EXPECT_FALSE(SafeRename(oldPath, dir.path() + "b.jpg"));
+  EXPECT_FALSE(dir.Exists("b.jpg"));
+  EXPECT_EQ(dir.Exists("a.jpg"), !c.missing);
+  if (c.attributes) SetAttributes(oldPath, FILE_ATTRIBUTE_NORMAL);
+}
+
+INSTANTIATE_TEST_SUITE_P(Refusals, SafeRenameOldFile,
+                         testing::Values(OldCase{"ReadOnly", FILE_ATTRIBUTE_READONLY, false, false},
+                                         OldCase{"Hidden", FILE_ATTRIBUTE_HIDDEN, false, false},
+                                         OldCase{"Folder", 0, true, false},
+                                         OldCase{"Missing", 0, false, true}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(SafeRename, NeverReplacesAnExistingFile) {
+  TempDir dir;
+  std::string a = dir.Touch("a.jpg", "A");
+  std::string b = dir.Touch("b.jpg", "B");
+  EXPECT_FALSE(SafeRename(a, b));
+  EXPECT_EQ(Content(a), "A");
+  EXPECT_EQ(Content(b), "B");
+}
+
+TEST(SafeRename, CaseOnlyChangeIsCarriedOut) {
+  TempDir dir;
+  std::string oldPath = dir.Touch("readme.txt", "R");
+  EXPECT_TRUE(SafeRename(oldPath, dir.path() + "README.txt"));
+  // Wine may keep the old spelling on disk; either way the one file is still there.
+  Names names = Listing(dir.path());
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(sjis::AsciiLower(names[0]), "readme.txt");
+  EXPECT_EQ(Content(oldPath), "R");
+}
+
+// Rows in list order as "file name|new name".
+Names Rows(const RenameList& list) {
+  Names rows;
+  for (const RenameEntry& r : list) rows.push_back(r.fileName + "|" + r.newName);
+  return rows;
+}
+
+struct RenameRowsTest : testing::Test {
+  TempDir dir;
+  RenameList list;
+  void Row(const std::string& fileName, const std::string& newName) {
+    dir.Touch(fileName, fileName);
+    list.Add(fileName, dir.path());
+    for (RenameEntry& r : list) {
+      if (r.fileName == fileName) r.newName = newName;
+    }
+  }
+};
+
+TEST_F(RenameRowsTest, UpwardShiftRenamesBoth) {
+  Row("a.jpg", "b");
+  Row("b.jpg", "c");
+  RenameRows(list, false);
+  EXPECT_EQ(Rows(list), (Names{"b.jpg|b", "c.jpg|c"}));
+  EXPECT_EQ(Content(dir.path() + "b.jpg"), "a.jpg");
+  EXPECT_EQ(Content(dir.path() + "c.jpg"), "b.jpg");
+  EXPECT_FALSE(dir.Exists("a.jpg"));
+  EXPECT_TRUE(list.sorting());
+}
+
+TEST_F(RenameRowsTest, DownwardShiftKeepsTheRowThatFoundItsNameTaken) {
+  Row("b.jpg", "a");
+  Row("c.jpg", "b");
+  RenameRows(list, false);
+  // c.jpg came first and found b.jpg still there.
+  EXPECT_EQ(Rows(list), (Names{"a.jpg|a", "c.jpg|b"}));
+  EXPECT_EQ(Content(dir.path() + "a.jpg"), "b.jpg");
+  EXPECT_EQ(Content(dir.path() + "c.jpg"), "c.jpg");
+  EXPECT_FALSE(dir.Exists("b.jpg"));
+}
+
+TEST_F(RenameRowsTest, KeepsTheExtensionAndResortsOnce) {
+  Row("a.JPG", "z");
+  Row("b.txt", "m");
+  Row("c", "k");
+  RenameRows(list, false);
+  EXPECT_EQ(Rows(list), (Names{"k|k", "m.txt|m", "z.JPG|z"}));
+  EXPECT_EQ(Listing(dir.path()), (Names{"k", "m.txt", "z.JPG"}));
+}
+
+TEST_F(RenameRowsTest, CaseOnlyRenameUpdatesTheRowAndLosesNothing) {
+  Row("readme.txt", "README");
+  RenameRows(list, false);
+  EXPECT_EQ(Rows(list), (Names{"README.txt|README"}));
+  Names names = Listing(dir.path());
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(sjis::AsciiLower(names[0]), "readme.txt");
+}
+
+TEST_F(RenameRowsTest, ClearItemsLeavesOnlyTheFailedRow) {
+  Row("a.txt", "x");
+  Row("b.txt", "y");
+  Row("c.txt", "z");
+  SetAttributes(dir.path() + "b.txt", FILE_ATTRIBUTE_READONLY);
+  RenameRows(list, true);
+  EXPECT_EQ(Rows(list), (Names{"b.txt|y"}));
+  EXPECT_EQ(Listing(dir.path()), (Names{"b.txt", "x.txt", "z.txt"}));
+  SetAttributes(dir.path() + "b.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(RenameRowsTest, RowsThatCouldLeaveTheirFolderStay) {
+  dir.Mkdir("sub");
+  Row("a.txt", "sub\\a");
+  Row("b.txt", "..\\b");
+  Row("c.txt", "c:stream");
+  RenameRows(list, true);
+  EXPECT_EQ(list.size(), 3u);
+  EXPECT_EQ(Listing(dir.path()), (Names{"a.txt", "b.txt", "c.txt", "sub"}));
+  EXPECT_EQ(Listing(dir.path() + "sub"), Names{});
+}
+
+TEST_F(RenameRowsTest, SecondRunWithUnchangedNamesRenamesNothing) {
+  Row("a.txt", "x");
+  Row("b.txt", "y");
+  RenameRows(list, false);
+  Names after = Rows(list);
+  // Every new path now equals its current path.
+  RenameRows(list, false);
+  EXPECT_EQ(Rows(list), after);
+  EXPECT_EQ(Listing(dir.path()), (Names{"x.txt", "y.txt"}));
+  EXPECT_EQ(Content(dir.path() + "x.txt"), "a.txt");
+  EXPECT_EQ(Content(dir.path() + "y.txt"), "b.txt");
+}
+
+TEST_F(RenameRowsTest, EmptyListOnlyTogglesSorting) {
+  RenameRows(list, true);
+  EXPECT_TRUE(list.empty());
+  EXPECT_TRUE(list.sorting());
+}
+
+}  // namespace

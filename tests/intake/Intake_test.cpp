@@ -1,0 +1,166 @@
+#include "intake/Intake.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/FileSystem.h"
+#include "engine/RenameList.h"
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// Rows in list order as "folder|file name".
+Names Rows(const RenameList& list) {
+  Names rows;
+  for (const RenameEntry& r : list) rows.push_back(r.folder + "|" + r.fileName);
+  return rows;
+}
+
+// The 8.3 alias the file system gives a path, as CP932.
+std::string ShortPath(const std::wstring& longPath) {
+  wchar_t buf[MAX_PATH];
+  DWORD n = GetShortPathNameW(longPath.c_str(), buf, MAX_PATH);
+  std::string out;
+  if (n == 0 || n >= MAX_PATH || !sjis::FromWide(std::wstring(buf, n), out)) return std::string();
+  return out;
+}
+
+struct IntakeTest : testing::Test {
+  TempDir dir;
+  RenameList list;
+  IntakeOptions options;
+
+  void Take(const Names& paths, bool dropDir) {
+    options.dropDir = dropDir;
+    AddFiles(list, paths, options);
+  }
+};
+
+TEST(ExpandFolders, FoldersOnlyAlwaysExpandOtherwiseTheOptionDecides) {
+  TempDir dir;
+  std::string f1 = dir.Mkdir("f1"), f2 = dir.Mkdir("f2"), file = dir.Touch("a.txt");
+  std::string missing = dir.path() + "none";
+  struct Case {
+    Names paths;
+    bool expandWithoutOption;
+  } cases[] = {
+      {{f1}, true},          {{f1, f2}, true},       {{}, true},
+      {{file}, false},       {{f1, file}, false},    {{file, f1}, false},
+      {{f1, missing}, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ExpandFolders(c.paths, false), c.expandWithoutOption) << c.paths.size();
+    EXPECT_TRUE(ExpandFolders(c.paths, true));
+  }
+}
+
+TEST_F(IntakeTest, FoldersOnlyDropListsTheFilesOfEveryFolder) {
+  std::string f1 = dir.Mkdir("f1"), f2 = dir.Mkdir("f2");
+  dir.Touch("f1\\b.txt");
+  dir.Touch("f2\\a.txt");
+  Take({f1, f2}, false);
+  EXPECT_EQ(Rows(list), (Names{f2 + "\\|a.txt", f1 + "\\|b.txt"}));
+}
+
+TEST_F(IntakeTest, FolderAndFileWithoutTheOptionListsTheFileOnly) {
+  std::string folder = dir.Mkdir("f");
+  dir.Touch("f\\inner.txt");
+  std::string file = dir.Touch("outer.txt");
+  Take({folder, file}, false);
+  EXPECT_EQ(Rows(list), (Names{dir.path() + "|outer.txt"}));
+}
+
+TEST_F(IntakeTest, FolderAndFileWithTheOptionListsBoth) {
+  std::string folder = dir.Mkdir("f");
+  dir.Touch("f\\inner.txt");
+  std::string file = dir.Touch("outer.txt");
+  Take({folder, file}, true);
+  EXPECT_EQ(Rows(list), (Names{folder + "\\|inner.txt", dir.path() + "|outer.txt"}));
+}
+
+TEST_F(IntakeTest, ExpansionTakesHiddenAndSystemFilesButNeverEntersSubFolders) {
+  std::string folder = dir.Mkdir("f");
+  dir.Touch("f\\plain.txt");
+  std::string hidden = dir.Touch("f\\hidden.txt");
+  std::string system = dir.Touch("f\\system.txt");
+  dir.Touch("f\\sub\\deep.txt");
+  dir.Mkdir("f\\empty");
+  SetFileAttributesW(sjis::Widen(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW(sjis::Widen(system).c_str(), FILE_ATTRIBUTE_SYSTEM);
+  Take({folder + "\\"}, false);  // a trailing delimiter doesn't double it in the rows
+  std::string f = folder + "\\|";
+  EXPECT_EQ(Rows(list), (Names{f + "hidden.txt", f + "plain.txt", f + "system.txt"}));
+}
+
+TEST_F(IntakeTest, EmptyOrMissingFolderAddsNothing) {
+  std::string empty = dir.Mkdir("empty");
+  Take({empty, dir.path() + "gone"}, true);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST_F(IntakeTest, MissingPathsAndFoldersGivenWithFilesAddNothing) {
+  Take({dir.path() + "missing.txt", dir.path() + "missing\\a.txt", dir.Mkdir("f"), ""}, false);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST_F(IntakeTest, TheSameFileTwiceGivesTwoRows) {
+  std::string file = dir.Touch("a.txt");
+  Take({file, file}, false);
+  EXPECT_EQ(Rows(list), (Names{dir.path() + "|a.txt", dir.path() + "|a.txt"}));
+}
+
+TEST_F(IntakeTest, ListsTheOnDiskSpelling) {
+  dir.Touch("Photo.JPG");
+  Take({dir.path() + "photo.jpg"}, false);
+  EXPECT_EQ(Rows(list), (Names{dir.path() + "|Photo.JPG"}));
+}
+
+TEST_F(IntakeTest, NamesWithoutAShiftJisFormAreNeverTakenIn) {
+  std::string folder = dir.Mkdir("f");
+  const wchar_t* foreign[] = {L"f\\x\u00A5..\u00A5y.txt", L"f\\caf\u00E9.txt", L"f\\\uD55C.txt",
+                              L"f\\\U0001F600.txt"};
+  for (const wchar_t* name : foreign) {
+    ASSERT_NE(GetFileAttributesW(dir.TouchW(name).c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  dir.Touch("f\\\x83\x5C.txt");  // ソ.txt has one
+  Take({folder}, false);
+  EXPECT_EQ(Rows(list), (Names{folder + "\\|\x83\x5C.txt"}));
+
+  // Nor through the 8.3 alias of such a file: it would be listed under a name not its own.
+  std::string alias = ShortPath(dir.wpath() + L"\\f\\caf\u00E9.txt");
+  ASSERT_FALSE(alias.empty());
+  EXPECT_TRUE(fs::ExistsAsFile(alias));
+  list.Clear();
+  Take({alias}, false);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST(ActualFileName, GivesTheOnDiskSpellingAndKeepsTheFolderAsGiven) {
+  TempDir dir;
+  dir.Touch("Photo.JPG");
+  EXPECT_EQ(ActualFileName(dir.path() + "photo.jpg"), dir.path() + "Photo.JPG");
+  EXPECT_EQ(ActualFileName(dir.path() + "Photo.JPG"), dir.path() + "Photo.JPG");
+
+  std::string longPath = dir.Touch("sub folder\\a long file name.txt");
+  std::string alias = ShortPath(sjis::Widen(longPath));
+  ASSERT_NE(sjis::FileName(alias), "a long file name.txt");
+  EXPECT_EQ(ActualFileName(alias), std::string(sjis::FolderPart(alias)) + "a long file name.txt");
+}
+
+TEST(ActualFileName, LeavesPathsThatNameNoFileAsTheyAre) {
+  TempDir dir;
+  dir.Touch("a.txt");
+  std::string folder = dir.Mkdir("Sub");
+  Names paths = {dir.path() + "missing.txt", dir.path() + "sub", dir.path() + "*.txt", dir.path() + "?.txt",
+                 dir.path() + "\x81", ""};
+  for (const std::string& p : paths) EXPECT_EQ(ActualFileName(p), p);
+}
+
+}  // namespace
