@@ -1,0 +1,253 @@
+#include "text/StringEx.h"
+
+#include "text/sjis.h"
+
+// Every conversion walks the CP932 string one character at a time with sjis::NextChar and
+// looks at that character's bytes. CP932 is stateless, so these bytes are exactly what
+// converting the character's UTF-16 unit on its own would give. The wide overloads narrow
+// once and share the same code.
+
+namespace {
+
+// One CP932 character: one or two bytes (one for a lead byte cut off at the end).
+struct Char {
+  unsigned char b0 = 0, b1 = 0;
+  std::size_t len = 0;
+
+  bool Is(unsigned char x) const { return len == 1 && b0 == x; }
+  bool Is(unsigned char lead, unsigned char trail) const {
+    return len == 2 && b0 == lead && b1 == trail;
+  }
+  // Single byte in [lo, hi].
+  bool In(unsigned char lo, unsigned char hi) const { return len == 1 && b0 >= lo && b0 <= hi; }
+  // Two bytes with this lead byte and a trail byte in [lo, hi].
+  bool In(unsigned char lead, unsigned char lo, unsigned char hi) const {
+    return len == 2 && b0 == lead && b1 >= lo && b1 <= hi;
+  }
+  void Set(unsigned char x) { b0 = x, len = 1; }
+  void Set(unsigned char lead, unsigned char trail) { b0 = lead, b1 = trail, len = 2; }
+  void AppendTo(std::string& out) const {
+    if (len >= 1) out.push_back(static_cast<char>(b0));
+    if (len >= 2) out.push_back(static_cast<char>(b1));
+  }
+};
+
+Char CharAt(std::string_view s, std::size_t i, std::size_t next) {
+  Char c;
+  c.len = next - i;
+  c.b0 = static_cast<unsigned char>(s[i]);
+  if (c.len == 2) c.b1 = static_cast<unsigned char>(s[i + 1]);
+  return c;
+}
+
+bool IsBlank(std::string_view s, std::size_t i, std::size_t next) {
+  Char c = CharAt(s, i, next);
+  return c.In(0x00, 0x20) || c.Is(0x81, 0x40);
+}
+
+bool IsSpace(const Char& c) { return c.Is(0x20) || c.Is(0x81, 0x40); }
+
+// Half-width symbols and their full-width forms; toHalfTrail is the trail byte (lead 81)
+// that turns into the symbol. "#" comes back from the sharp sign, not from "＃".
+struct SymbolPair {
+  unsigned char half, toWideTrail, toHalfTrail;
+};
+constexpr SymbolPair kSymbols[] = {
+    {0x21, 0x49, 0x49}, {0x23, 0x94, 0xF2}, {0x24, 0x90, 0x90}, {0x25, 0x93, 0x93},
+    {0x26, 0x95, 0x95}, {0x2B, 0x7B, 0x7B}, {0x2D, 0x7C, 0x7C}, {0x3D, 0x81, 0x81},
+    {0x40, 0x97, 0x97}, {0x5E, 0x4F, 0x4F}, {0x7E, 0x60, 0x60},
+};
+
+// Half-width brackets of 81 69 .. 81 70; the tortoise-shell pair reads as square brackets.
+constexpr unsigned char kHalfBrackets[] = {'(', ')', '[', ']', '[', ']', '{', '}'};
+
+void ApplyWidth(Char& c, WidthFlags flags) {
+  using namespace width;
+  if (flags & kSpaceToHalf) {
+    if (c.Is(0x81, 0x40)) c.Set(0x20);
+    if (c.Is(0x81, 0x51)) c.Set(0x5F);
+  }
+  if (flags & kSpaceToWide) {
+    if (c.Is(0x20)) c.Set(0x81, 0x40);
+    if (c.Is(0x5F)) c.Set(0x81, 0x51);
+  }
+  if ((flags & kDigitToHalf) && c.In(0x82, 0x4F, 0x58)) c.Set(c.b1 - 0x1F);
+  if ((flags & kDigitToWide) && c.In(0x30, 0x39)) c.Set(0x82, c.b0 + 0x1F);
+  if ((flags & kBracketToHalf) && c.In(0x81, 0x69, 0x70)) c.Set(kHalfBrackets[c.b1 - 0x69]);
+  if (flags & kBracketToWide) {
+    // Only the round, square and curly brackets; 〔 〕 are never made.
+    for (unsigned trail : {0x69u, 0x6Au, 0x6Du, 0x6Eu, 0x6Fu, 0x70u}) {
+      if (c.Is(kHalfBrackets[trail - 0x69])) {
+        c.Set(0x81, static_cast<unsigned char>(trail));
+        break;
+      }
+    }
+  }
+  if (flags & kLetterToHalf) {
+    if (c.In(0x82, 0x60, 0x79)) c.Set(c.b1 - 0x1F);
+    if (c.In(0x82, 0x81, 0x9A)) c.Set(c.b1 - 0x20);
+  }
+  if (flags & kLetterToWide) {
+    if (c.In(0x41, 0x5A)) c.Set(0x82, c.b0 + 0x1F);
+    if (c.In(0x61, 0x7A)) c.Set(0x82, c.b0 + 0x20);
+  }
+  if ((flags & kSymbolToHalf) && c.len == 2 && c.b0 == 0x81) {
+    for (const SymbolPair& p : kSymbols) {
+      if (c.b1 == p.toHalfTrail) {
+        c.Set(p.half);
+        break;
+      }
+    }
+  }
+  if ((flags & kSymbolToWide) && c.len == 1) {
+    for (const SymbolPair& p : kSymbols) {
+      if (c.b0 == p.half) {
+        c.Set(0x81, p.toWideTrail);
+        break;
+      }
+    }
+  }
+}
+
+// Full-width form of the half-width byte b (A1..DF); v is 1 before "ﾞ", 2 before "ﾟ".
+// The marks themselves give nothing (len 0).
+Char WideKana(unsigned char b, unsigned v) {
+  Char c;
+  auto kata = [&c](unsigned trail) { c.Set(0x83, static_cast<unsigned char>(trail)); };
+  if (b == 0xA1) c.Set(0x81, 0x42);
+  else if (b == 0xA2) c.Set(0x81, 0x75);
+  else if (b == 0xA3) c.Set(0x81, 0x76);
+  else if (b == 0xA4) c.Set(0x81, 0x41);
+  else if (b == 0xA5) c.Set(0x81, 0x45);
+  else if (b == 0xA6) kata(0x92);
+  else if (b <= 0xAB) kata(0x40 + 2 * (b - 0xA7));
+  else if (b <= 0xAE) kata(0x83 + 2 * (b - 0xAC));
+  else if (b == 0xAF) kata(0x62);
+  else if (b == 0xB0) c.Set(0x81, 0x5B);
+  else if (b <= 0xB5) kata(0x41 + 2 * (b - 0xB1));
+  // These rows have voiced forms only; before "ﾟ" they take their plain form.
+  else if (b <= 0xC1) kata(0x4A + 2 * (b - 0xB6) + (v == 1 ? 1 : 0));
+  else if (b <= 0xC4) kata(0x63 + 2 * (b - 0xC2) + (v == 1 ? 1 : 0));
+  else if (b <= 0xC9) kata(b - 0x5C);
+  else if (b <= 0xCE) kata(0x6E + 3 * (b - 0xCA) + v);
+  else if (b <= 0xD0) kata(b - 0x52);
+  else if (b <= 0xD3) kata(b - 0x51);
+  else if (b <= 0xD6) kata(0x84 + 2 * (b - 0xD4));
+  else if (b <= 0xDB) kata(b - 0x4E);
+  else if (b == 0xDC) kata(0x8F);
+  else if (b == 0xDD) kata(0x93);
+  return c;  // DE, DF: the marks vanish
+}
+
+}  // namespace
+
+std::string TrimWide(std::string_view s) {
+  std::size_t first = s.size(), last = s.size();
+  // One forward pass: a backward scan could misread a trail byte 81 before 40 as "　".
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t next = sjis::NextChar(s, i);
+    if (!IsBlank(s, i, next)) {
+      if (first == s.size()) first = i;
+      last = next;
+    }
+    i = next;
+  }
+  if (first == s.size()) return std::string();
+  return std::string(s.substr(first, last - first));
+}
+
+std::string CapitalizeFirst(std::string_view s) {
+  if (s.empty()) return std::string();
+  std::size_t second = sjis::NextChar(s, 0);
+  std::string out = sjis::Upper(s.substr(0, second));
+  out += sjis::Lower(s.substr(second));
+  return out;
+}
+
+std::string CapitalizeWords(std::string_view s) {
+  if (s.empty()) return std::string();
+  std::size_t second = sjis::NextChar(s, 0);
+  std::string out = sjis::Upper(s.substr(0, second));
+  const std::string lower = sjis::Lower(s);
+
+  // Gather the characters that start a word and upper-case them in one call; the case
+  // mapping works character by character, so each keeps its place in the result.
+  std::string starts;
+  Char prev;
+  for (std::size_t i = 0; i < lower.size();) {
+    std::size_t next = sjis::NextChar(lower, i);
+    if (i > 0 && IsSpace(prev)) starts.append(lower, i, next - i);
+    prev = CharAt(lower, i, next);
+    i = next;
+  }
+  const std::string upper = starts.empty() ? std::string() : sjis::Upper(starts);
+
+  out.reserve(out.size() + lower.size() + 4);
+  std::size_t u = 0;
+  prev = Char();
+  for (std::size_t i = 0; i < lower.size();) {
+    std::size_t next = sjis::NextChar(lower, i);
+    if (i > 0 && IsSpace(prev) && u < upper.size()) {
+      std::size_t uNext = sjis::NextChar(upper, u);
+      out.append(upper, u, uNext - u);
+      u = uNext;
+    } else if (i > 0) {
+      out.append(lower, i, next - i);
+    }
+    prev = CharAt(lower, i, next);
+    i = next;
+  }
+  return out;
+}
+
+std::string ConvertWidth(std::string_view s, WidthFlags flags) {
+  std::string out;
+  out.reserve(s.size() * 2);
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t next = sjis::NextChar(s, i);
+    Char c = CharAt(s, i, next);
+    ApplyWidth(c, flags);
+    c.AppendTo(out);
+    i = next;
+  }
+  return out;
+}
+
+std::string HalfKanaToWide(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() * 2);
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t next = sjis::NextChar(s, i);
+    Char c = CharAt(s, i, next);
+    if (c.In(0xA1, 0xDF)) {
+      // DE and DF are never lead bytes, so such a byte is the whole next character.
+      unsigned v = 0;
+      if (next < s.size()) {
+        unsigned char mark = static_cast<unsigned char>(s[next]);
+        v = mark == 0xDE ? 1 : mark == 0xDF ? 2 : 0;
+      }
+      c = WideKana(c.b0, v);
+    }
+    c.AppendTo(out);
+    i = next;
+  }
+  return out;
+}
+
+std::string TrimWide(std::wstring_view text) { return TrimWide(std::string_view(sjis::Narrow(text))); }
+
+std::string CapitalizeFirst(std::wstring_view text) {
+  return CapitalizeFirst(std::string_view(sjis::Narrow(text)));
+}
+
+std::string CapitalizeWords(std::wstring_view text) {
+  return CapitalizeWords(std::string_view(sjis::Narrow(text)));
+}
+
+std::string ConvertWidth(std::wstring_view text, WidthFlags flags) {
+  return ConvertWidth(std::string_view(sjis::Narrow(text)), flags);
+}
+
+std::string HalfKanaToWide(std::wstring_view text) {
+  return HalfKanaToWide(std::string_view(sjis::Narrow(text)));
+}
