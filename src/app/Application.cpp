@@ -1,7 +1,9 @@
 #include "app/Application.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/untRen.h"
 #include "text/sjis.h"
 
 namespace app {
@@ -29,11 +31,18 @@ std::wstring ExeFolder() {
   return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-int Run(HINSTANCE instance, int show) {
-  (void)instance;
-  (void)show;
-  std::wstring title = sjis::Widen(kTitle);
-  MessageBoxW(nullptr, title.c_str(), title.c_str(), MB_OK);
+int Run(HINSTANCE, int show) {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&icc);
+  TfrmRen frmRen({CommandLinePaths(), true});
+  if (!frmRen.Create()) return 1;
+  frmRen.Show(show);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (frmRen.PreTranslate(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
   return 0;
 }
 

@@ -1,0 +1,13 @@
+// Drop-down input histories: most recently used first, each text once, at most N entries.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Trims bytes <= 32 from both ends (full-width spaces stay), inserts the text at the top,
+// removes its later duplicates, and drops the entry at index n when the list then holds more
+// than n. An empty trimmed text changes nothing. Returns whether anything was pushed.
+bool PushHistory(std::vector<std::string>& entries, std::string_view text, int n);
+// Cuts the list to n entries.
+void TrimHistory(std::vector<std::string>& entries, int n);
