@@ -13,6 +13,14 @@ bool WidePath(std::string_view path, std::wstring& out) {
   return !path.empty() && sjis::ToWide(path, out);
 }
 
+// The entry's name as CP932, only when converting it back gives the very same name: a name
+// that would come back as a look-alike (another file's name) is no name of ours.
+bool ExactName(const wchar_t* wide, std::string& out) {
+  std::wstring_view name(wide);
+  std::wstring back;
+  return !name.empty() && sjis::FromWide(name, out) && sjis::ToWide(out, back) && back == name;
+}
+
 void Fill(const WIN32_FIND_DATAW& data, std::string name, Entry& out) {
   out.name = std::move(name);
   out.attributes = data.dwFileAttributes;
@@ -58,7 +66,7 @@ bool FindEntry(std::string_view path, Entry& out) {
   if (h == INVALID_HANDLE_VALUE) return false;
   FindClose(h);
   std::string narrow;
-  if (!sjis::FromWide(data.cFileName, narrow) || narrow.empty()) return false;
+  if (!ExactName(data.cFileName, narrow)) return false;
   Fill(data, std::move(narrow), out);
   return true;
 }
@@ -88,7 +96,7 @@ bool FolderSearch::Next(Entry& out) {
       return false;
     }
     // Names with no exact CP932 form never enter the program.
-    if (sjis::FromWide(data_.cFileName, narrow) && !narrow.empty()) break;
+    if (ExactName(data_.cFileName, narrow)) break;
   }
   Fill(data_, std::move(narrow), out);
   return true;

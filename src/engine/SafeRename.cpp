@@ -13,7 +13,10 @@ namespace {
 // delimiter inside the name (a ":" would make an alternate data stream), and not a name
 // made only of dots and spaces, which the file system reads as the folder or its parent.
 bool StaysInFolder(std::string_view oldPath, std::string_view newPath) {
-  if (sjis::FolderPart(newPath) != sjis::FolderPart(oldPath)) return false;
+  std::string_view folder = sjis::FolderPart(oldPath);
+  // "C:\a.txt:s" is a stream of a.txt, not a file of the folder; only a drive ends in ":".
+  if (folder.size() > 2 && folder.back() == ':') return false;
+  if (sjis::FolderPart(newPath) != folder) return false;
   std::string_view name = sjis::FileName(newPath);
   if (sjis::Contains(name, "\\") || sjis::Contains(name, "/") || sjis::Contains(name, ":")) {
     return false;

@@ -93,6 +93,15 @@ TEST(SafeRename, RefusesAnotherFolderAndLosesNothing) {
   EXPECT_EQ(Content(oldPath), "A");
 }
 
+TEST(SafeRename, RefusesStreamsOfTheOldFile) {
+  TempDir dir;
+  std::string oldPath = dir.Touch("a.jpg", "A");
+  EXPECT_FALSE(SafeRename(oldPath + ":s", oldPath + ":t"));
+  EXPECT_FALSE(SafeRename(oldPath + ":s", dir.path() + "b.jpg"));
+  EXPECT_EQ(Listing(dir.path()), Names{"a.jpg"});
+  EXPECT_EQ(Content(oldPath), "A");
+}
+
 TEST(SafeRename, UpperCaseDeviceNameIsLeftToTheFileSystem) {
   // Whatever a bare move does with CON.jpg, SafeRename does the same.
   TempDir bare, safe;

@@ -124,8 +124,9 @@ TEST_F(IntakeTest, ListsTheOnDiskSpelling) {
 
 TEST_F(IntakeTest, NamesWithoutAShiftJisFormAreNeverTakenIn) {
   std::string folder = dir.Mkdir("f");
+  // Also look-alikes of characters CP932 has: wave dash for "～", minus sign for "－", cent.
   const wchar_t* foreign[] = {L"f\\x\u00A5..\u00A5y.txt", L"f\\caf\u00E9.txt", L"f\\\uD55C.txt",
-                              L"f\\\U0001F600.txt"};
+                              L"f\\\U0001F600.txt", L"f\\a\u301C.txt", L"f\\\u2212.txt", L"f\\\u00A2.txt"};
   for (const wchar_t* name : foreign) {
     ASSERT_NE(GetFileAttributesW(dir.TouchW(name).c_str()), INVALID_FILE_ATTRIBUTES);
   }
