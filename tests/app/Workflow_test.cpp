@@ -1,0 +1,202 @@
+#include "app/WindowFixture.h"
+
+#include <commctrl.h>
+
+TEST_F(WindowTest, DroppedFolderIsListedSortedCountedAndPreviewed) {
+  TempDir dir;
+  for (const char* n : {"c.jpg", "a.jpg", "B.jpg", "写真.jpg"}) dir.Touch(std::string("photos\\") + n);
+  dir.Touch("photos\\sub\\deep.jpg");
+  Open();
+  Drop({sjis::Widen(dir.path() + "photos")});
+  EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.jpg", "B.jpg", "c.jpg", "写真.jpg"}));
+  EXPECT_EQ(win::GetText(form->lblCount), "4個の項目");
+  EXPECT_EQ(NewNames(), std::vector<std::string>(4, "")) << "new names come with the preview";
+  EXPECT_EQ(form->PreviewCountdown, 5);
+  EXPECT_EQ(win::GetText(form->cmbBasName), "a");
+  EXPECT_EQ(win::GetText(form->cmbOldValue), "a");
+  EXPECT_EQ(win::GetText(form->cmbAddValue), "a");
+  EXPECT_EQ(win::GetText(form->cmbNewValue), "");
+  EXPECT_EQ(win::ComboSelection(form->cmbDateFormat), 0);
+  EXPECT_EQ(SendMessageW(form->lstMain, LVM_GETITEMCOUNT, 0, 0), 4);
+  Tick(5);
+  EXPECT_EQ(NewNames(), (std::vector<std::string>{"a01", "a02", "a03", "a04"}));
+}
+
+TEST_F(WindowTest, DroppedPathsThatCouldNameAnotherFileAreSkipped) {
+  TempDir dir;
+  std::wstring odd = dir.TouchW(L"caf\u00E9.txt");
+  dir.Touch("cafe.txt");
+  std::string longName(250, 'x');
+  std::wstring longPath = sjis::Widen(dir.path()) + sjis::Widen(longName);
+  Open();
+  Drop({odd, longPath, sjis::Widen(dir.path() + "cafe.txt")});
+  EXPECT_EQ(FileNames(), std::vector<std::string>{"cafe.txt"});
+}
+
+TEST_F(WindowTest, StartWithMissingPathClosesAndWithoutPathsStaysOpen) {
+  TempDir dir;
+  Open({dir.path() + "missing.txt"});
+  EXPECT_TRUE(form->closed());
+  Open();
+  EXPECT_FALSE(form->closed());
+  EXPECT_TRUE(IsWindowVisible(form->hwnd()));
+}
+
+TEST_F(WindowTest, RenameRunUsesCurrentInputsAndRecordsTheHistory) {
+  TempDir dir;
+  for (const char* n : {"x.txt", "y.txt", "z.txt"}) dir.Touch(n);
+  Open({dir.path()});
+  Tick(5);
+  Type(form->cmbBasName, "  photo ");
+  form->ChangeItem();
+  form->Timer1Timer();  // one tick after the keystroke: the preview is stale
+  Click(form->btnRename);
+  EXPECT_TRUE(dir.Exists("  photo 01.txt")) << "the run applies what the inputs say now";
+  EXPECT_EQ(FileNames(), (std::vector<std::string>{"  photo 01.txt", "  photo 02.txt", "  photo 03.txt"}));
+  EXPECT_EQ(win::ComboItems(form->cmbBasName), std::vector<std::string>{"photo"});
+  EXPECT_EQ(win::GetText(form->cmbBasName), "  photo ") << "the box keeps its untrimmed text";
+  EXPECT_EQ(win::GetText(form->lblCount), "3個の項目");
+  // A second run with unchanged inputs renames nothing.
+  Click(form->btnRename);
+  EXPECT_TRUE(dir.Exists("  photo 03.txt"));
+}
+
+TEST_F(WindowTest, ClearItemsLeavesOnlyTheFailures) {
+  TempDir dir;
+  for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n);
+  std::string ro = dir.path() + "b.txt";
+  SetFileAttributesW(sjis::Widen(ro).c_str(), FILE_ATTRIBUTE_READONLY);
+  Open({dir.path()});
+  form->SelectPage(6);
+  Click(form->chkClearItems);
+  form->SelectPage(0);
+  Type(form->cmbBasName, "n");
+  Click(form->btnRename);
+  EXPECT_EQ(FileNames(), std::vector<std::string>{"b.txt"});
+  EXPECT_EQ(win::GetText(form->lblCount), "1個の項目");
+  SetFileAttributesW(sjis::Widen(ro).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(WindowTest, ReplaceRunPushesReplacementThenSearchAndFocusesTheSearch) {
+  TempDir dir;
+  dir.Touch("banana.txt");
+  Open({dir.path() + "banana.txt"});
+  form->SelectPage(1);
+  Type(form->cmbOldValue, "a");
+  Type(form->cmbNewValue, "o");
+  Click(form->btnRename);
+  EXPECT_TRUE(dir.Exists("bonono.txt"));
+  EXPECT_EQ(win::ComboItems(form->cmbNewValue), std::vector<std::string>{"o"});
+  EXPECT_EQ(win::ComboItems(form->cmbOldValue), std::vector<std::string>{"a"});
+  EXPECT_EQ(GetFocus(), GetWindow(form->cmbOldValue, GW_CHILD));
+}
+
+TEST_F(WindowTest, DatePresetMovesToTheFront) {
+  Open();
+  form->DateFormats = {"P0", "P1", "P2"};
+  form->RefreshDateFormats();
+  form->SelectPage(3);
+  win::SetComboSelection(form->cmbDateFormat, 2);
+  Click(form->btnRename);
+  EXPECT_EQ(form->DateFormats, (std::vector<std::string>{"P2", "P0", "P1"}));
+  EXPECT_EQ(win::ComboSelection(form->cmbDateFormat), 0);
+  EXPECT_EQ(win::ComboItems(form->cmbDateFormat).front(), "P2");
+  win::SetComboSelection(form->cmbDateFormat, 0);
+  Click(form->btnRename);
+  EXPECT_EQ(form->DateFormats, (std::vector<std::string>{"P2", "P0", "P1"}));
+  form->DateFormats.clear();
+  form->RefreshDateFormats();
+  Click(form->btnRename);
+  EXPECT_TRUE(form->DateFormats.empty());
+  EXPECT_EQ(win::ComboSelection(form->cmbDateFormat), -1);
+}
+
+TEST_F(WindowTest, HistoryLengthArrowsTrimAndClearEmptiesTheLists) {
+  Open();
+  win::SetComboItems(form->cmbBasName, {"1", "2", "3", "4", "5"});
+  win::SetComboItems(form->cmbOldValue, {"a", "b", "c", "d"});
+  Type(form->cmbBasName, "keep");
+  NMUPDOWN nm{};
+  nm.hdr.hwndFrom = form->undHistory;
+  nm.hdr.code = UDN_DELTAPOS;
+  nm.iDelta = -2;
+  SendMessageW(form->hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+  EXPECT_EQ(form->History.pos, 3);
+  EXPECT_EQ(win::ComboItems(form->cmbBasName), (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(win::ComboItems(form->cmbOldValue), (std::vector<std::string>{"a", "b", "c"}));
+  nm.iDelta = 1;
+  SendMessageW(form->hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+  EXPECT_EQ(win::ComboItems(form->cmbBasName).size(), 3u) << "raising the length changes nothing";
+  Click(form->btnClearHistory);
+  EXPECT_TRUE(win::ComboItems(form->cmbBasName).empty());
+  EXPECT_TRUE(win::ComboItems(form->cmbOldValue).empty());
+  EXPECT_EQ(SendMessageW(form->cmbDateFormat, CB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(form->DateFormats.size(), 4u) << "the presets themselves stay";
+  EXPECT_EQ(win::GetText(form->cmbBasName), "keep");
+}
+
+TEST_F(WindowTest, NameAnalysisFillsTheNumberingInputs) {
+  Open();
+  form->list().Add("IMG_0042.jpg", "C:\\");
+  form->list().Add("x.jpg", "C:\\");
+  form->list().Add("y.jpg", "C:\\");
+  form->SyncList();
+  form->PreviewCountdown = 0;
+  form->mnuAnalyzeClick();
+  EXPECT_EQ(form->PreviewCountdown, 0) << "no selection: nothing happens";
+  form->list()[0].selected = true;
+  form->mnuAnalyzeClick();
+  EXPECT_EQ(win::GetText(form->edtStart), "0042");
+  EXPECT_EQ(form->Start.pos, 42);
+  EXPECT_EQ(form->Column.pos, 4);
+  EXPECT_EQ(win::GetText(form->cmbBasName), "IMG");
+  EXPECT_TRUE(win::IsChecked(form->chkDivider));
+  EXPECT_EQ(form->PreviewCountdown, 5);
+  Tick(5);
+  EXPECT_EQ(NewNames(), (std::vector<std::string>{"IMG_0042", "IMG_0043", "IMG_0044"}));
+}
+
+TEST_F(WindowTest, WidthButtonsRaiseAPreviewOnlyWhenAGroupChanges) {
+  Open();
+  form->list().Add("ＡＢＣ１.ＴＸＴ", "C:\\");
+  form->SelectPage(5);
+  Tick(5);
+  Click(form->btnNarrow);
+  for (RadioGroup* g : {&form->rgWord, &form->rgNum, &form->rgKakko, &form->rgSpace, &form->rgSymbol})
+    EXPECT_EQ(g->index, 1);
+  EXPECT_EQ(form->PreviewCountdown, 5);
+  Tick(5);
+  EXPECT_EQ(NewNames(), std::vector<std::string>{"ABC1"});
+  Click(form->btnNarrow);
+  EXPECT_EQ(form->PreviewCountdown, 0) << "nothing changed, so no preview";
+  Click(form->btnKana);
+  Click(form->btnIgnore);
+  EXPECT_TRUE(win::IsChecked(form->btnKana)) << "the kana toggle is left alone";
+}
+
+TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyWhenEmpty) {
+  Open();
+  form->SelectPage(1);
+  Type(form->cmbOldValue, "old");
+  form->PreviewCountdown = 0;
+  SetFocus(form->cmbNewValue);
+  Pump();
+  EXPECT_EQ(win::GetText(form->cmbNewValue), "old");
+  EXPECT_EQ(form->PreviewCountdown, 5);
+  Type(form->cmbNewValue, "edited");
+  SetFocus(form->cmbOldValue);
+  SetFocus(form->cmbNewValue);
+  EXPECT_EQ(win::GetText(form->cmbNewValue), "edited");
+}
+
+TEST_F(WindowTest, AddPairIsExclusive) {
+  Open();
+  Click(form->btnTail);
+  EXPECT_TRUE(win::IsChecked(form->btnTail));
+  EXPECT_FALSE(win::IsChecked(form->btnHead));
+  Click(form->btnTail);
+  EXPECT_TRUE(win::IsChecked(form->btnTail)) << "the pressed toggle stays down";
+  Click(form->btnHead2);
+  EXPECT_TRUE(win::IsChecked(form->btnHead2));
+  EXPECT_FALSE(win::IsChecked(form->btnTail2));
+}
