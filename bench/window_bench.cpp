@@ -48,6 +48,7 @@ int main() {
   InitCommonControlsEx(&icc);
   TfrmRen::Options options;
   options.quitOnClose = false;
+  options.runTimer = false;
   TfrmRen form(options);
   form.Create();
   form.Show(SW_SHOWNOACTIVATE);

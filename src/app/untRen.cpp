@@ -434,7 +434,7 @@ LRESULT TfrmRen::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (options_.applyStartDefaults) ApplyStartDefaults();
       RefreshDateFormats();
       UpdateCount();
-      SetTimer(hwnd(), kTimerId, 100, nullptr);
+      if (options_.runTimer) SetTimer(hwnd(), kTimerId, 100, nullptr);
       PreviewCountdown = 0;
       return 0;
     case WM_SIZE:

@@ -42,6 +42,8 @@ class TfrmRen : public win::Window {
     // Apply the first-start values (page 0, two digits, the default presets, ...) that the
     // settings file gives when it holds nothing; off, the controls keep their own defaults.
     bool applyStartDefaults = true;
+    // Run Timer1 from the message loop; tests call Timer1Timer themselves instead.
+    bool runTimer = true;
   };
 
   explicit TfrmRen(Options options);

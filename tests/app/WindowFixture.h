@@ -23,6 +23,7 @@ class WindowTest : public testing::Test {
     options.args = std::move(args);
     options.quitOnClose = false;
     options.applyStartDefaults = startDefaults;
+    options.runTimer = false;
     form = std::make_unique<TfrmRen>(options);
     ASSERT_TRUE(form->Create());
     form->Show(SW_SHOWNOACTIVATE);
