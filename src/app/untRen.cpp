@@ -1049,10 +1049,14 @@ void TfrmRen::RefreshDateFormats() {
 // ---------------------------------------------------------------------------------------------
 // List commands
 
-void TfrmRen::ShowListMenu(int x, int y) {
+void TfrmRen::pupMainPopup() {
   EnableMenuItem(pupMain, IDM_ANALYZE, MF_BYCOMMAND | (RenameMode() == 0 ? MF_ENABLED : MF_GRAYED));
-  // Commands that come with later work stay visible but unavailable.
+  // The extension command comes with later work; it stays visible but unavailable.
   EnableMenuItem(pupMain, IDM_CHANGEEXT, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void TfrmRen::ShowListMenu(int x, int y) {
+  pupMainPopup();
   if (x == -1 && y == -1) {
     RECT r;
     GetWindowRect(lstMain, &r);

@@ -84,6 +84,7 @@ class TfrmRen : public win::Window {
   void btnClearHistoryClick();
   void FillFromFirstEntry(HWND box);
   void RefreshDateFormats();
+  void pupMainPopup();  // enables the menu's items for the active page
   void mnuAnalyzeClick();
   void mnuSelectAllClick();
   void mnuDeleteClick();

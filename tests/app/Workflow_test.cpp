@@ -200,3 +200,52 @@ TEST_F(WindowTest, AddPairIsExclusive) {
   EXPECT_TRUE(win::IsChecked(form->btnHead2));
   EXPECT_FALSE(win::IsChecked(form->btnTail2));
 }
+
+TEST_F(WindowTest, AnalysisIsOfferedOnTheNumberingPageOnly) {
+  Open();
+  const char* items[] = {"ファイル名コピー", "ファイル名解析", "フォルダ名"};
+  for (int i = 0; i < 3; ++i) {
+    wchar_t buf[64] = {};
+    GetMenuStringW(form->pupMain, static_cast<UINT>(i), buf, 64, MF_BYPOSITION);
+    EXPECT_EQ(sjis::Narrow(buf), items[i]);
+  }
+  for (int page = 0; page < 7; ++page) {
+    form->SelectPage(page);
+    form->pupMainPopup();
+    UINT state = GetMenuState(form->pupMain, 1, MF_BYPOSITION);
+    EXPECT_EQ((state & MF_GRAYED) == 0, page == 0) << "page " << page;
+  }
+}
+
+TEST_F(WindowTest, ReplacingAWholeNameWithNothingLeavesTheFileAlone) {
+  TempDir dir;
+  dir.Touch("photo.jpg");
+  Open({dir.path() + "photo.jpg"});
+  form->SelectPage(1);
+  Type(form->cmbOldValue, "photo");
+  Type(form->cmbNewValue, "");
+  form->ChangeItem();
+  Click(form->btnRename);
+  EXPECT_TRUE(dir.Exists("photo.jpg"));
+  EXPECT_FALSE(dir.Exists(".jpg"));
+  EXPECT_EQ(FileNames(), std::vector<std::string>{"photo.jpg"});
+}
+
+TEST_F(WindowTest, RuleOutputFollowsEachPage) {
+  Open();
+  form->list().Add("mY fILE.txt", "C:\\");
+  struct Step {
+    int page;
+    const char* expected;
+  };
+  Type(form->cmbOldValue, "Y");
+  Type(form->cmbNewValue, "y");
+  Type(form->cmbAddValue, "2024");
+  form->SetRadioIndex(form->rdgLetter, 3);
+  const Step steps[] = {{4, "My File"}, {1, "my fILE"}, {2, "2024mY fILE"}, {0, "01"}, {5, "mY fILE"}};
+  for (const auto& s : steps) {
+    form->SelectPage(s.page);
+    Tick(5);
+    EXPECT_EQ(NewNames(), std::vector<std::string>{s.expected}) << "page " << s.page;
+  }
+}
