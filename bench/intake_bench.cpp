@@ -11,21 +11,12 @@
 #include "intake/Intake.h"
 #include "text/sjis.h"
 
+#include "BenchClock.h"
+
 namespace {
 
 constexpr int kFiles = 10000;
 constexpr int kRounds = 3;
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
 
 std::string FileName(int i) {
   static const char* const stems[] = {"写真", "IMG_", "資料 ソ", "ｶﾞｲﾄﾞ", "holiday "};

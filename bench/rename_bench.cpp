@@ -15,21 +15,12 @@
 #include "engine/SafeRename.h"
 #include "text/sjis.h"
 
+#include "BenchClock.h"
+
 namespace {
 
 constexpr int kPerFolder = 500;
 constexpr int kRounds = 4;
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
 
 struct File {
   std::string folder;  // CP932, ends in "\"

@@ -9,20 +9,11 @@
 #include "engine/RenameList.h"
 #include "engine/Rules.h"
 
+#include "BenchClock.h"
+
 namespace {
 
 constexpr int kRows = 100000;
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
 
 RenameList MakeList() {
   static const char* const stems[] = {"写真",   "IMG_",     "ｶﾞｲﾄﾞ",  "ソース",  "my file ",

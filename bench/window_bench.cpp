@@ -9,14 +9,9 @@
 #include "app/untRen.h"
 #include "win/Controls.h"
 
-namespace {
+#include "BenchClock.h"
 
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+namespace {
 
 void Pump() {
   MSG msg;
