@@ -146,13 +146,13 @@ RadioGroup TfrmRen::MakeRadioGroup(HWND parent, const char* caption, const char*
   int n = static_cast<int>(items.size());
   int perColumn = (n + columns - 1) / columns;
   int colW = (w - 8) / columns;
-  int rowH = perColumn > 0 ? std::min(18, (h - 16) / perColumn) : 18;
+  int rowH = perColumn > 0 ? std::min(18, (h - 14) / perColumn) : 18;
   for (int i = 0; i < n; ++i) {
     int col = i / perColumn, row = i % perColumn;
     DWORD style = BS_RADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0);
     g.items.push_back(
         AddControl(parent, WC_BUTTONW, items[static_cast<std::size_t>(i)], style, x + 6 + col * colW,
-                   y + 15 + row * rowH, colW - 2, rowH, baseId + i, hint));
+                   y + 13 + row * rowH, colW - 2, rowH, baseId + i, hint));
   }
   return g;
 }
@@ -298,20 +298,21 @@ void TfrmRen::CreateControls() {
   // Page 5: width.
   p = tabWide;
   const std::vector<const char*> widthItems = {"無視", "半角", "全角"};
-  rgWord = MakeRadioGroup(p, "英文字", "英文字を半角／全角にします", widthItems, 3, 4, 0, 124, 42, IDC_RGWORD);
-  rgNum = MakeRadioGroup(p, "数字", "数字を半角／全角にします", widthItems, 3, 130, 0, 124, 42, IDC_RGNUM);
-  rgKakko = MakeRadioGroup(p, "括弧", "括弧を半角／全角にします", widthItems, 3, 256, 0, 124, 42, IDC_RGKAKKO);
-  rgSpace = MakeRadioGroup(p, "スペース", "スペース・アンダースコアを半角／全角にします", widthItems, 3, 4, 46, 124,
-                           42, IDC_RGSPACE);
-  rgSymbol = MakeRadioGroup(p, "記号", "一部の記号を半角／全角にします", widthItems, 3, 130, 46, 124, 42, IDC_RGSYMBOL);
+  // Two columns of groups, so each item has room for its two-character caption.
+  rgWord = MakeRadioGroup(p, "英文字", "英文字を半角／全角にします", widthItems, 3, 4, 0, 184, 31, IDC_RGWORD);
+  rgNum = MakeRadioGroup(p, "数字", "数字を半角／全角にします", widthItems, 3, 4, 31, 184, 31, IDC_RGNUM);
+  rgKakko = MakeRadioGroup(p, "括弧", "括弧を半角／全角にします", widthItems, 3, 4, 62, 184, 31, IDC_RGKAKKO);
+  rgSpace = MakeRadioGroup(p, "スペース", "スペース・アンダースコアを半角／全角にします", widthItems, 3, 192, 0, 184,
+                           31, IDC_RGSPACE);
+  rgSymbol = MakeRadioGroup(p, "記号", "一部の記号を半角／全角にします", widthItems, 3, 192, 31, 184, 31, IDC_RGSYMBOL);
   for (RadioGroup* g : {&rgWord, &rgNum, &rgKakko, &rgSpace, &rgSymbol}) SetRadioIndex(*g, 0);
-  btnKana = AddControl(p, WC_BUTTONW, "カナ", BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, 258, 50, 58, 19,
+  btnKana = AddControl(p, WC_BUTTONW, "カナ", BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, 194, 68, 44, 22,
                        IDC_BTNKANA, "カタカナを全角にします");
-  btnIgnore = AddControl(p, WC_BUTTONW, "無視", BS_PUSHBUTTON | WS_TABSTOP, 320, 50, 58, 19, IDC_BTNIGNORE,
+  btnIgnore = AddControl(p, WC_BUTTONW, "無視", BS_PUSHBUTTON | WS_TABSTOP, 242, 68, 44, 22, IDC_BTNIGNORE,
                          "すべて無視します");
-  btnNarrow = AddControl(p, WC_BUTTONW, "半角", BS_PUSHBUTTON | WS_TABSTOP, 258, 70, 58, 19, IDC_BTNNARROW,
+  btnNarrow = AddControl(p, WC_BUTTONW, "半角", BS_PUSHBUTTON | WS_TABSTOP, 288, 68, 44, 22, IDC_BTNNARROW,
                          "すべて半角にします");
-  btnWide = AddControl(p, WC_BUTTONW, "全角", BS_PUSHBUTTON | WS_TABSTOP, 320, 70, 58, 19, IDC_BTNWIDE,
+  btnWide = AddControl(p, WC_BUTTONW, "全角", BS_PUSHBUTTON | WS_TABSTOP, 334, 68, 44, 22, IDC_BTNWIDE,
                        "すべて全角にします");
 
   // Page 6: about; the options themselves are on pnlConfig over the list.
@@ -343,17 +344,17 @@ void TfrmRen::CreateControls() {
                          "フィルタの設定を行います");
   const char* groupHint = "リスト追加時に自動でリネームします。また、この場合リストに追加されません";
   GroupBox1 = AddControl(p, WC_BUTTONW, "自動リネーム", BS_GROUPBOX, 6, 80, 372, 74, IDC_STATIC, groupHint);
-  chkRemSCut = AddControl(p, WC_BUTTONW, "\"～へのショートカット\"の除去", check, 14, 96, 178, 18, IDC_CHKREMSCUT,
+  chkRemSCut = AddControl(p, WC_BUTTONW, "\"～へのショートカット\"の除去", check, 14, 96, 198, 18, IDC_CHKREMSCUT,
                           "ショートカットから「～へのショートカット」という文字を取り除きます。リストにも追加されません");
-  chkDelCopy = AddControl(p, WC_BUTTONW, "\"コピー ～\"の除去", check, 196, 96, 178, 18, IDC_CHKDELCOPY,
+  chkDelCopy = AddControl(p, WC_BUTTONW, "\"コピー ～\"の除去", check, 216, 96, 158, 18, IDC_CHKDELCOPY,
                           "「コピー ～」という文字を取り除きます。リストにも追加されません");
-  chkTrim = AddControl(p, WC_BUTTONW, "前後のスペースの除去", check, 14, 114, 178, 18, IDC_CHKTRIM,
+  chkTrim = AddControl(p, WC_BUTTONW, "前後のスペースの除去", check, 14, 114, 198, 18, IDC_CHKTRIM,
                        "ファイル名の前後のスペースを除去します。リストにも追加されません");
-  chkDel1 = AddControl(p, WC_BUTTONW, "\"[1]\"の除去", check, 196, 114, 178, 18, IDC_CHKDEL1,
+  chkDel1 = AddControl(p, WC_BUTTONW, "\"[1]\"の除去", check, 216, 114, 158, 18, IDC_CHKDEL1,
                        "「[1]」～「[9]」という文字を取り除きます。リストにも追加されません");
-  chkDel2 = AddControl(p, WC_BUTTONW, "\"(1)\"の除去", check, 14, 132, 178, 18, IDC_CHKDEL2,
+  chkDel2 = AddControl(p, WC_BUTTONW, "\"(1)\"の除去", check, 14, 132, 198, 18, IDC_CHKDEL2,
                        "「(1)」～「(9)」という文字を取り除きます。リストにも追加されません");
-  chkJpeg = AddControl(p, WC_BUTTONW, ".jpeg -> .jpg", check, 196, 132, 178, 18, IDC_CHKJPEG,
+  chkJpeg = AddControl(p, WC_BUTTONW, ".jpeg -> .jpg", check, 216, 132, 158, 18, IDC_CHKJPEG,
                        "拡張子が「.jpeg」のファイルを「.jpg」にリネームます。リストにも追加されません");
 
   // The list's context menu, and the empty one the date-format drop-down carries.
@@ -1093,9 +1094,7 @@ void TfrmRen::mnuSelectAllClick() {
 }
 
 void TfrmRen::mnuDeleteClick() {
-  for (std::size_t i = list_.size(); i-- > 0;) {
-    if (list_[i].selected) list_.Remove(i);
-  }
+  list_.RemoveSelected();
   SyncList();
   UpdateCount();
 }

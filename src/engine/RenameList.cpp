@@ -64,6 +64,12 @@ void RenameList::Remove(std::size_t i) {
   ++version_;
 }
 
+void RenameList::RemoveSelected() {
+  rows_.erase(std::remove_if(rows_.begin(), rows_.end(), [](const RenameEntry& r) { return r.selected; }),
+              rows_.end());
+  ++version_;
+}
+
 void RenameList::SetSorting(bool on) {
   if (on && !sorting_) {
     sorting_ = true;

@@ -45,6 +45,8 @@ class RenameList {
   // Replaces a row's file name; with sorting on the list is re-sorted.
   void SetFileName(std::size_t i, std::string fileName);
   void Remove(std::size_t i);
+  // Removes every selected row in one pass.
+  void RemoveSelected();
   void Clear() { rows_.clear(); }
 
   // Sorting is on except during a rename run; switching it on re-sorts once.

@@ -42,7 +42,11 @@ TEST_F(WindowTest, TitlePagesAndColumns) {
     col.cchTextMax = 32;
     SendMessageW(form->lstMain, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
     EXPECT_EQ(sjis::Narrow(buf), columns[i]);
-    if (i == 1) EXPECT_LE(col.cx, 2); else EXPECT_GE(col.cx, 50);
+    if (i == 1) {
+      EXPECT_LE(col.cx, 2);
+    } else {
+      EXPECT_GE(col.cx, 50);
+    }
   }
   LONG_PTR style = GetWindowLongPtrW(form->lstMain, GWL_STYLE);
   EXPECT_TRUE(style & LVS_OWNERDATA);
@@ -111,7 +115,9 @@ TEST_F(WindowTest, CaptionsAndHintsOfEveryControl) {
   };
   for (const auto& r : rows) {
     ASSERT_TRUE(IsWindow(r.control)) << r.hint;
-    if (r.caption) EXPECT_EQ(Caption(r.control), r.caption);
+    if (r.caption) {
+      EXPECT_EQ(Caption(r.control), r.caption);
+    }
     EXPECT_EQ(form->HintOf(r.control), r.hint);
   }
   // "～" is the full-width tilde 81 60, not the wave dash.

@@ -69,6 +69,11 @@ TEST(RenameList, DerivedPathsAndSelection) {
   EXPECT_EQ(list.SelectedCount(), 2u);
   list.Remove(0);
   EXPECT_EQ(list.SelectedCount(), 1u);
+  list.Add("a.txt", "C:\\");
+  list.Add("b.txt", "C:\\");
+  list[1].selected = true;  // b.txt; the katakana name after it is still selected
+  list.RemoveSelected();
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"a.txt"}));
 }
 
 TEST(RenameList, CountText) {
