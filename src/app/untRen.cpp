@@ -75,9 +75,13 @@ bool TfrmRen::Create() {
 }
 
 void TfrmRen::Show(int cmdShow) {
+  // The command-line intake runs before the window appears, so a start whose paths list
+  // nothing ends without ever showing an empty window.
+  FormShow();
+  if (closed_) return;
   ShowWindow(hwnd(), cmdShow);
   UpdateWindow(hwnd());
-  FormShow();
+  FocusPageInput();
 }
 
 std::vector<HWND> TfrmRen::pages() const { return pages_; }
@@ -923,7 +927,7 @@ void TfrmRen::SelectPage(int index) {
   PageControlChange();
 }
 
-void TfrmRen::PageControlChange() {
+void TfrmRen::FocusPageInput() {
   switch (RenameMode()) {
     case 0: SetFocus(cmbBasName); break;
     case 1: SetFocus(cmbOldValue); break;
@@ -931,6 +935,10 @@ void TfrmRen::PageControlChange() {
     case 3: SetFocus(cmbDateFormat); break;
     default: break;
   }
+}
+
+void TfrmRen::PageControlChange() {
+  FocusPageInput();
   PreviewCountdown = 5;
 }
 

@@ -168,6 +168,7 @@ class TfrmRen : public win::Window {
   void tabOptionShow();
   void tabOptionHide();
   void ShowPage(int index);
+  void FocusPageInput();
   void ApplyStartDefaults();
   void OnListItemChanged(int item, UINT newState);
   int FindRow(const wchar_t* prefix, int start) const;
