@@ -249,3 +249,16 @@ TEST_F(WindowTest, RuleOutputFollowsEachPage) {
     EXPECT_EQ(NewNames(), std::vector<std::string>{s.expected}) << "page " << s.page;
   }
 }
+
+TEST_F(WindowTest, FileDeletedAfterListingKeepsItsRow) {
+  TempDir dir;
+  dir.Touch("a.txt");
+  dir.Touch("b.txt");
+  Open({dir.path()});
+  DeleteFileW(sjis::Widen(dir.path() + "a.txt").c_str());
+  Type(form->cmbBasName, "n");
+  Click(form->btnRename);
+  EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.txt", "n02.txt"}));
+  EXPECT_FALSE(dir.Exists("n01.txt"));
+  EXPECT_TRUE(dir.Exists("n02.txt"));
+}
