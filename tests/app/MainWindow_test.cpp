@@ -292,3 +292,13 @@ TEST_F(WindowTest, EnterRenamesOnlyWhenEnabled) {
   EXPECT_TRUE(dir.Exists("b01.txt"));
   EXPECT_FALSE(dir.Exists("a.txt"));
 }
+
+TEST_F(WindowTest, TabMovesThroughThePageInputs) {
+  Open();
+  HWND edit = GetWindow(form->cmbBasName, GW_CHILD);
+  SetFocus(edit);
+  Key(edit, WM_KEYDOWN, VK_TAB);
+  EXPECT_EQ(GetFocus(), form->edtStart);
+  Key(form->edtStart, WM_KEYDOWN, VK_TAB);
+  EXPECT_EQ(GetFocus(), form->edtStep);
+}
