@@ -9,6 +9,14 @@ namespace app {
 
 namespace {
 
+std::wstring HelpHtmlUrl(const std::string& anchor) {
+  std::wstring path = ExeFolder() + L"Kinoha.html";
+  for (auto& c : path) {
+    if (c == L'\\') c = L'/';
+  }
+  return L"file:///" + path + L"#" + sjis::Widen(anchor);
+}
+
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void OpenHtml(HWND owner, const std::string& anchor) {
@@ -28,14 +36,6 @@ bool TryWinHelp(HWND owner, UINT command, ULONG_PTR data) {
 }
 
 }  // namespace
-
-std::wstring HelpHtmlUrl(const std::string& anchor) {
-  std::wstring path = ExeFolder() + L"Kinoha.html";
-  for (auto& c : path) {
-    if (c == L'\\') c = L'/';
-  }
-  return L"file:///" + path + L"#" + sjis::Widen(anchor);
-}
 
 void OpenHelpContext(HWND owner, int context) {
   if (TryWinHelp(owner, HELP_CONTEXT, static_cast<ULONG_PTR>(context))) return;

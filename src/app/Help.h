@@ -10,7 +10,5 @@ namespace app {
 
 void OpenHelpContext(HWND owner, int context);
 void OpenHelpTopic(HWND owner, const std::string& topic);
-// The address that would be opened for a section (exposed for the window's checks).
-std::wstring HelpHtmlUrl(const std::string& anchor);
 
 }  // namespace app

@@ -84,8 +84,6 @@ void TfrmRen::Show(int cmdShow) {
   FocusPageInput();
 }
 
-std::vector<HWND> TfrmRen::pages() const { return pages_; }
-
 std::string TfrmRen::HintOf(HWND control) const {
   for (const auto& [h, hint] : hints_) {
     if (h == control) return hint;

@@ -134,8 +134,7 @@ class TfrmRen : public win::Window {
   // Default and cancel buttons (Enter runs the first, Esc the second), or null.
   HWND defaultButton = nullptr, cancelButton = nullptr;
 
-  // The pages in tab order and the hint of every control, for inspection.
-  std::vector<HWND> pages() const;
+  // The hint a control shows as its tooltip.
   std::string HintOf(HWND control) const;
 
   // Pushes the model's rows and selection to the list view.

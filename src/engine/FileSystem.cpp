@@ -72,11 +72,8 @@ bool FindEntry(std::string_view path, Entry& out) {
 }
 
 FolderSearch::FolderSearch(std::string_view folder) {
-  std::string pattern(folder);
-  if (pattern.empty()) return;
-  // "C:\Photos\" already ends in its delimiter; don't search "C:\Photos\\*.*".
-  bool endsInDelimiter = pattern.back() == '\\' && sjis::FileNameStart(pattern) == pattern.size();
-  pattern += endsInDelimiter ? "*.*" : "\\*.*";
+  if (folder.empty()) return;
+  std::string pattern = sjis::JoinPath(folder, "*.*");
   std::wstring w;
   if (!sjis::ToWide(pattern, w)) return;
   handle_ = FindFirstFileW(w.c_str(), &data_);

@@ -36,7 +36,6 @@ void RenameList::Add(std::string fileName, std::string folder) {
   e.sortKey_ = SortKey(fileName);
   e.fileName = std::move(fileName);
   e.folder = std::move(folder);
-  ++version_;
   if (batch_ > 0 || !sorting_) {
     rows_.push_back(std::move(e));
     return;
@@ -55,19 +54,16 @@ void RenameList::EndBatch() {
 void RenameList::SetFileName(std::size_t i, std::string fileName) {
   rows_[i].sortKey_ = SortKey(fileName);
   rows_[i].fileName = std::move(fileName);
-  ++version_;
   if (sorting_ && batch_ == 0) Sort();
 }
 
 void RenameList::Remove(std::size_t i) {
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
-  ++version_;
 }
 
 void RenameList::RemoveSelected() {
   rows_.erase(std::remove_if(rows_.begin(), rows_.end(), [](const RenameEntry& r) { return r.selected; }),
               rows_.end());
-  ++version_;
 }
 
 void RenameList::SetSorting(bool on) {
@@ -83,7 +79,6 @@ void RenameList::Sort() {
   // Stable: rows with equal names keep their order, so a new row stays after its equals.
   std::stable_sort(rows_.begin(), rows_.end(),
                    [](const RenameEntry& a, const RenameEntry& b) { return a.sortKey_ < b.sortKey_; });
-  ++version_;
 }
 
 void RenameList::SelectAll(bool selected) {

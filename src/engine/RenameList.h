@@ -60,16 +60,11 @@ class RenameList {
   std::size_t FirstSelected() const;
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-  // Bumped whenever rows are added, removed, renamed or reordered, so a view can tell that
-  // what it shows is stale.
-  unsigned version() const { return version_; }
-
  private:
   void Sort();
   std::vector<RenameEntry> rows_;
   bool sorting_ = true;
   int batch_ = 0;
-  unsigned version_ = 0;
 };
 
 // The locale's case-sensitive comparison as a byte string that compares with memcmp in the

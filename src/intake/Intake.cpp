@@ -10,13 +10,6 @@
 
 namespace {
 
-// "C:\Photos" and "C:\Photos\" both give "C:\Photos\name".
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  bool endsInDelimiter =
-      !folder.empty() && folder.back() == '\\' && sjis::FileNameStart(folder) == folder.size();
-  return endsInDelimiter ? folder + name : folder + "\\" + name;
-}
-
 // The first stem_n.ext that no file bears yet.
 std::string FreeName(const std::string& cleaned) {
   std::string stem(sjis::StripExtension(cleaned));
@@ -89,7 +82,7 @@ void AddFiles(RenameList& list, const std::vector<std::string>& paths, const Int
       fs::ForEachEntry(path, [&](const fs::Entry& e) {
         // ".", ".." and sub-folders are no files; AddFile would only find that out again.
         if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) return;
-        AddFile(list, JoinPath(path, e.name), options);
+        AddFile(list, sjis::JoinPath(path, e.name), options);
       });
     } else {
       AddFile(list, path, options);

@@ -30,6 +30,13 @@ std::string_view StripExtension(std::string_view path) {
   return dot == npos ? path : path.substr(0, dot);
 }
 
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (path.empty() || FileNameStart(path) != path.size() || path.back() != '\\') path += '\\';
+  path += name;
+  return path;
+}
+
 std::string_view BaseName(std::string_view path) {
   return StripExtension(path).substr(FileNameStart(path));
 }

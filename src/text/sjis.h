@@ -39,6 +39,8 @@ std::string_view Extension(std::string_view path);
 std::string_view BaseName(std::string_view path);
 // Path without the extension: folder and base name.
 std::string_view StripExtension(std::string_view path);
+// folder + "\" + name, without doubling a delimiter the folder already ends in ("C:\").
+std::string JoinPath(std::string_view folder, std::string_view name);
 
 // Byte-exact, case-sensitive search that accepts an occurrence only where it begins a
 // character (never at the trail byte of a double-byte character). An empty pattern or text

@@ -219,3 +219,17 @@ TEST(SjisCase, MappingAStringMapsEachCharacterOnItsOwn) {
   EXPECT_EQ(sjis::Upper(all), upperEach);
   EXPECT_EQ(sjis::Lower(all), lowerEach);
 }
+
+TEST(Sjis, JoinPathAddsOneDelimiter) {
+  struct Case {
+    const char* folder;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"C:\\Photos", "C:\\Photos\\a.jpg"},
+      {"C:\\Photos\\", "C:\\Photos\\a.jpg"},
+      {"C:\\", "C:\\a.jpg"},
+      {"C:\\\x83\x5C", "C:\\\x83\x5C\\a.jpg"},  // ソ ends in the byte 5C, which is no delimiter
+  };
+  for (const auto& c : cases) EXPECT_EQ(sjis::JoinPath(c.folder, "a.jpg"), c.expected) << c.folder;
+}
