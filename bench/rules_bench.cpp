@@ -57,17 +57,18 @@ int main() {
     const char* name;
     std::function<void(RenameList&)> run;
   };
+  constexpr WidthChoice H = WidthChoice::Half, W = WidthChoice::Wide;
   const Rule rules[] = {
       {"number", [](RenameList& l) { PreviewNumber(l, {"photo", 1, 1, 3, "1", true}); }},
       {"replace", [](RenameList& l) { PreviewReplace(l, {"_", " ", true}); }},
       {"add", [](RenameList& l) { PreviewAdd(l, {"2024", true, false, true}); }},
-      {"case upper", [](RenameList& l) { PreviewCase(l, 0); }},
-      {"case lower", [](RenameList& l) { PreviewCase(l, 1); }},
-      {"case first", [](RenameList& l) { PreviewCase(l, 2); }},
-      {"case words", [](RenameList& l) { PreviewCase(l, 3); }},
+      {"case upper", [](RenameList& l) { PreviewCase(l, LetterCase::Upper); }},
+      {"case lower", [](RenameList& l) { PreviewCase(l, LetterCase::Lower); }},
+      {"case first", [](RenameList& l) { PreviewCase(l, LetterCase::FirstLetter); }},
+      {"case words", [](RenameList& l) { PreviewCase(l, LetterCase::EachWord); }},
       {"width none", [](RenameList& l) { PreviewWidth(l, 0, false); }},
-      {"width half", [](RenameList& l) { PreviewWidth(l, WidthFlagsFromGroups(1, 1, 1, 1, 1), true); }},
-      {"width wide", [](RenameList& l) { PreviewWidth(l, WidthFlagsFromGroups(2, 2, 2, 2, 2), true); }},
+      {"width half", [](RenameList& l) { PreviewWidth(l, WidthFlagsFromGroups({H, H, H, H, H}), true); }},
+      {"width wide", [](RenameList& l) { PreviewWidth(l, WidthFlagsFromGroups({W, W, W, W, W}), true); }},
   };
   for (const Rule& rule : rules) {
     const double ms = Time(list, rule.run);

@@ -58,16 +58,17 @@ int main() {
     std::printf("%6d rows: add+sort+show %.1f ms, repaint %.2f ms\n", rows, fill, paint);
   }
 
-  win::SetText(form.cmbBasName, "photo");
-  win::SetText(form.cmbOldValue, "IMG_");
-  win::SetText(form.cmbNewValue, "画像_");
-  win::SetText(form.cmbAddValue, "2024");
+  win::SetText(form.tabNumber->cmbBasName, "photo");
+  win::SetText(form.tabReplace->cmbOldValue, "IMG_");
+  win::SetText(form.tabReplace->cmbNewValue, "画像_");
+  win::SetText(form.tabAdd->cmbAddValue, "2024");
   struct Mode {
-    int page;
+    PageId page;
     const char* name;
-  } modes[] = {{0, "numbering"}, {1, "replace"}, {2, "add"}, {4, "case"}, {5, "width"}};
-  form.SetRadioIndex(form.rgWord, 2);
-  form.SetRadioIndex(form.rgNum, 1);
+  } modes[] = {{PageId::Number, "numbering"}, {PageId::Replace, "replace"}, {PageId::Add, "add"},
+               {PageId::Case, "case"}, {PageId::Width, "width"}};
+  form.tabWide->rgWord.SetIndex(2);
+  form.tabWide->rgNum.SetIndex(1);
   for (const auto& m : modes) {
     form.SelectPage(m.page);
     double best = 1e9, paint = 0;

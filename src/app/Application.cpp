@@ -4,25 +4,11 @@
 #include <shellapi.h>
 
 #include "app/untRen.h"
-#include "text/sjis.h"
+#include "win/Controls.h"
 
 namespace app {
 
 const char* const kTitle = "リネームユーティリティ\"Kinoha\"";
-
-std::vector<std::string> CommandLinePaths() {
-  std::vector<std::string> paths;
-  int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (!argv) return paths;
-  for (int i = 1; i < argc; ++i) {
-    std::string path;
-    if (!sjis::FromWide(argv[i], path)) path.clear();
-    paths.push_back(path);
-  }
-  LocalFree(argv);
-  return paths;
-}
 
 std::wstring ExeFolder() {
   wchar_t buf[MAX_PATH * 4];
@@ -34,7 +20,11 @@ std::wstring ExeFolder() {
 int Run(HINSTANCE, int show) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
-  TfrmRen frmRen({CommandLinePaths(), true});
+  TfrmRen::Options options;
+  // Command-line paths; an argument with no exact CP932 form stays as an empty path, which
+  // names nothing, so the start-up still knows that paths were given.
+  options.args = win::CommandLineArguments();
+  TfrmRen frmRen(std::move(options));
   if (!frmRen.Create()) return 1;
   frmRen.Show(show);
   MSG msg;

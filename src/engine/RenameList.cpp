@@ -95,5 +95,3 @@ std::size_t RenameList::FirstSelected() const {
   }
   return npos;
 }
-
-std::string CountText(std::size_t rows) { return std::to_string(rows) + "個の項目"; }

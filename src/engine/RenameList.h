@@ -13,6 +13,7 @@ struct RenameEntry {
   std::string folder;    // ends in "\"
   std::string newName;   // previewed new base name, without extension
   bool selected = false;
+  bool focused = false;  // the list's focus row, which follows the row through re-sorts
 
   std::string_view BaseName() const;
   std::string_view Extension() const;
@@ -70,6 +71,3 @@ class RenameList {
 // The locale's case-sensitive comparison as a byte string that compares with memcmp in the
 // same order (LCMapString sort key of the user default locale).
 std::string SortKey(std::string_view name);
-
-// "N個の項目"
-std::string CountText(std::size_t rows);

@@ -97,35 +97,35 @@ void PreviewAdd(RenameList& list, const AddInputs& in) {
   }
 }
 
-void PreviewCase(RenameList& list, int letterItem) {
+void PreviewCase(RenameList& list, LetterCase letterCase) {
   for (RenameEntry& row : list) {
     const std::string_view base = row.BaseName();
-    switch (letterItem) {
-      case 0: row.newName = sjis::Upper(base); break;
-      case 1: row.newName = sjis::Lower(base); break;
-      case 2: row.newName = CapitalizeFirst(base); break;
-      case 3: row.newName = CapitalizeWords(base); break;
+    switch (letterCase) {
+      case LetterCase::Upper: row.newName = sjis::Upper(base); break;
+      case LetterCase::Lower: row.newName = sjis::Lower(base); break;
+      case LetterCase::FirstLetter: row.newName = CapitalizeFirst(base); break;
+      case LetterCase::EachWord: row.newName = CapitalizeWords(base); break;
       default: row.newName = std::string(base); break;
     }
   }
 }
 
-WidthFlags WidthFlagsFromGroups(int word, int num, int kakko, int space, int symbol) {
+WidthFlags WidthFlagsFromGroups(const WidthGroups& g) {
   struct Group {
-    int item;
+    WidthChoice choice;
     WidthFlags toHalf, toWide;
   };
   const Group groups[] = {
-      {word, width::kLetterToHalf, width::kLetterToWide},
-      {num, width::kDigitToHalf, width::kDigitToWide},
-      {kakko, width::kBracketToHalf, width::kBracketToWide},
-      {space, width::kSpaceToHalf, width::kSpaceToWide},
-      {symbol, width::kSymbolToHalf, width::kSymbolToWide},
+      {g.letters, width::kLetterToHalf, width::kLetterToWide},
+      {g.digits, width::kDigitToHalf, width::kDigitToWide},
+      {g.brackets, width::kBracketToHalf, width::kBracketToWide},
+      {g.spaces, width::kSpaceToHalf, width::kSpaceToWide},
+      {g.symbols, width::kSymbolToHalf, width::kSymbolToWide},
   };
   WidthFlags flags = 0;
-  for (const Group& g : groups) {
-    if (g.item == 1) flags |= g.toHalf;
-    else if (g.item == 2) flags |= g.toWide;
+  for (const Group& group : groups) {
+    if (group.choice == WidthChoice::Half) flags |= group.toHalf;
+    else if (group.choice == WidthChoice::Wide) flags |= group.toWide;
   }
   return flags;
 }
@@ -136,4 +136,8 @@ void PreviewWidth(RenameList& list, WidthFlags flags, bool kana) {
     if (kana) name = HalfKanaToWide(std::string_view(name));
     row.newName = std::move(name);
   }
+}
+
+void PreviewBaseNames(RenameList& list) {
+  for (RenameEntry& row : list) row.newName = std::string(row.BaseName());
 }

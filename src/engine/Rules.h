@@ -52,10 +52,18 @@ struct AddInputs {
 };
 void PreviewAdd(RenameList& list, const AddInputs& in);
 
-// Letter case: 0 upper, 1 lower, 2 first letter capital, 3 each word capitalised, anything
-// else (no item chosen) leaves the base name as it is.
-void PreviewCase(RenameList& list, int letterItem);
+// Letter case; None (no choice made) leaves the base name as it is.
+enum class LetterCase { None = -1, Upper, Lower, FirstLetter, EachWord };
+void PreviewCase(RenameList& list, LetterCase letterCase);
 
-// Width: each group's item 1 sets its "to half" bit, item 2 its "to wide" bit.
-WidthFlags WidthFlagsFromGroups(int word, int num, int kakko, int space, int symbol);
+// Width: each group of characters is left alone, made half-width or made full-width.
+enum class WidthChoice { Ignore, Half, Wide };
+struct WidthGroups {
+  WidthChoice letters = WidthChoice::Ignore, digits = WidthChoice::Ignore, brackets = WidthChoice::Ignore,
+              spaces = WidthChoice::Ignore, symbols = WidthChoice::Ignore;
+};
+WidthFlags WidthFlagsFromGroups(const WidthGroups& groups);
 void PreviewWidth(RenameList& list, WidthFlags flags, bool kana);
+
+// Every row's new name is its base name: a preview that renames nothing.
+void PreviewBaseNames(RenameList& list);

@@ -20,9 +20,14 @@ void SetText(HWND h, std::string_view text) { SetWindowTextW(h, sjis::Widen(text
 bool IsChecked(HWND h) { return SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void SetCheck(HWND h, bool on) { SendMessageW(h, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
 
+void PressExclusive(HWND pressed, HWND partner) {
+  SetCheck(pressed, true);
+  SetCheck(partner, false);
+}
+
 std::vector<std::string> ComboItems(HWND combo) {
   std::vector<std::string> items;
-  int n = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  int n = ComboCount(combo);
   for (int i = 0; i < n; ++i) {
     int len = static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0));
     std::wstring w(static_cast<std::size_t>(len > 0 ? len : 0) + 1, L'\0');
@@ -38,13 +43,94 @@ void AddComboItem(HWND combo, std::string_view text) {
 }
 
 void SetComboItems(HWND combo, const std::vector<std::string>& items) {
+  std::string text = GetText(combo);
   // CB_RESETCONTENT would also clear the edit text, which belongs to the user.
-  while (SendMessageW(combo, CB_GETCOUNT, 0, 0) > 0) SendMessageW(combo, CB_DELETESTRING, 0, 0);
+  while (ComboCount(combo) > 0) SendMessageW(combo, CB_DELETESTRING, 0, 0);
   for (const auto& s : items) AddComboItem(combo, s);
+  if (GetText(combo) != text) SetText(combo, text);
 }
 
 int ComboSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
 void SetComboSelection(HWND combo, int index) { SendMessageW(combo, CB_SETCURSEL, index, 0); }
+int ComboCount(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)); }
+
+void AddTab(HWND tabControl, std::string_view caption) {
+  std::wstring text = sjis::Widen(caption);
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = text.data();
+  int index = static_cast<int>(SendMessageW(tabControl, TCM_GETITEMCOUNT, 0, 0));
+  SendMessageW(tabControl, TCM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
+}
+
+void AddListColumn(HWND listView, int index, std::string_view caption, int width) {
+  std::wstring text = sjis::Widen(caption);
+  LVCOLUMNW col{};
+  col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  col.pszText = text.data();
+  col.cx = width;
+  col.iSubItem = index;
+  SendMessageW(listView, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&col));
+}
+
+int TextWidth(HDC dc, std::string_view text) {
+  std::wstring w = sjis::Widen(text);
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &sz);
+  return sz.cx;
+}
+
+void CopyToBuffer(std::string_view text, wchar_t* buffer, int cch) {
+  if (!buffer || cch <= 0) return;
+  int n = text.empty() ? 0
+                       : MultiByteToWideChar(sjis::kCodePage, 0, text.data(), static_cast<int>(text.size()), buffer,
+                                             cch - 1);
+  buffer[n > 0 ? n : 0] = L'\0';
+}
+
+bool StartsWithIgnoreCase(std::string_view text, const wchar_t* prefix) {
+  int len = static_cast<int>(wcslen(prefix));
+  std::wstring w = sjis::Widen(text);
+  return static_cast<int>(w.size()) >= len &&
+         CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, w.c_str(), len, prefix, len) == CSTR_EQUAL;
+}
+
+unique_hfont MakeFont(int height96, std::string_view face, UINT dpi) {
+  LOGFONTW lf{};
+  lf.lfHeight = -Scale(height96, dpi);
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  lf.lfQuality = DEFAULT_QUALITY;
+  wcsncpy(lf.lfFaceName, sjis::Widen(face).c_str(), LF_FACESIZE - 1);
+  return unique_hfont(CreateFontIndirectW(&lf));
+}
+
+std::vector<std::string> DroppedPaths(HDROP drop) {
+  std::vector<std::string> paths;
+  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    UINT len = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring w(len + 1, L'\0');
+    w.resize(DragQueryFileW(drop, i, w.data(), len + 1));
+    std::string path;
+    if (sjis::FromWide(w, path)) paths.push_back(std::move(path));
+  }
+  DragFinish(drop);
+  return paths;
+}
+
+std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> args;
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!argv) return args;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg;
+    if (!sjis::FromWide(argv[i], arg)) arg.clear();
+    args.push_back(std::move(arg));
+  }
+  LocalFree(argv);
+  return args;
+}
 
 int Scale(int v, UINT dpi) { return MulDiv(v, static_cast<int>(dpi), 96); }
 
@@ -62,9 +148,7 @@ UINT DpiOf(HWND h) {
   return dpi ? dpi : 96;
 }
 
-void Layout::Add(HWND h, int x, int y, int w, int h96, unsigned anchors) {
-  items_.push_back({h, RECT{x, y, x + w, y + h96}, anchors});
-}
+void Layout::Add(HWND h, Rect96 r, unsigned anchors) { items_.push_back({h, r, anchors}); }
 
 void Layout::Apply(HWND parent, UINT dpi) const {
   RECT client;
@@ -73,8 +157,8 @@ void Layout::Apply(HWND parent, UINT dpi) const {
   int dh = client.bottom - Scale(designH_, dpi);
   HDWP defer = BeginDeferWindowPos(static_cast<int>(items_.size()));
   for (const auto& it : items_) {
-    int x = Scale(it.r.left, dpi), y = Scale(it.r.top, dpi);
-    int w = Scale(it.r.right - it.r.left, dpi), h = Scale(it.r.bottom - it.r.top, dpi);
+    int x = Scale(it.r.x, dpi), y = Scale(it.r.y, dpi);
+    int w = Scale(it.r.w, dpi), h = Scale(it.r.h, dpi);
     if (it.anchors & kRight) {
       if (it.anchors & kLeft) w += dw; else x += dw;
     }
@@ -85,6 +169,26 @@ void Layout::Apply(HWND parent, UINT dpi) const {
                                       SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (defer) EndDeferWindowPos(defer);
+}
+
+bool PopupMenu::Create() {
+  menu_.reset(CreatePopupMenu());
+  return static_cast<bool>(menu_);
+}
+
+void PopupMenu::Append(int id, std::string_view text) {
+  AppendMenuW(menu_.get(), MF_STRING, static_cast<UINT_PTR>(id), sjis::Widen(text).c_str());
+}
+
+void PopupMenu::AppendSeparator() { AppendMenuW(menu_.get(), MF_SEPARATOR, 0, nullptr); }
+
+void PopupMenu::Enable(int id, bool enabled) {
+  EnableMenuItem(menu_.get(), static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+int PopupMenu::Track(HWND owner, int x, int y) const {
+  return static_cast<int>(
+      TrackPopupMenu(menu_.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, owner, nullptr));
 }
 
 }  // namespace win

@@ -1,5 +1,7 @@
 #include "win/Window.h"
 
+#include "text/sjis.h"
+
 namespace win {
 
 Window::~Window() {
@@ -9,7 +11,7 @@ Window::~Window() {
   }
 }
 
-bool Window::CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title, int x,
+bool Window::CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, std::string_view title, int x,
                        int y, int w, int h, HWND parent, HMENU menu, HICON icon) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
@@ -26,7 +28,7 @@ bool Window::CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, con
     wc.hIconSm = icon;
     RegisterClassExW(&wc);
   }
-  return CreateWindowExW(exStyle, className, title, style, x, y, w, h, parent, menu, instance, this) != nullptr;
+  return CreateWindowExW(exStyle, className, sjis::Widen(title).c_str(), style, x, y, w, h, parent, menu, instance, this) != nullptr;
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) { return Default(msg, wp, lp); }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 namespace win {
 
 class Window {
@@ -16,8 +18,9 @@ class Window {
   HWND hwnd() const { return hwnd_; }
 
  protected:
-  // Registers `className` once per process and creates the window with `this` attached.
-  bool CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title, int x, int y,
+  // Registers `className` once per process and creates the window with `this` attached;
+  // the title is CP932.
+  bool CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, std::string_view title, int x, int y,
                  int w, int h, HWND parent, HMENU menu, HICON icon = nullptr);
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }

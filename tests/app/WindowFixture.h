@@ -22,7 +22,7 @@ class WindowTest : public testing::Test {
     TfrmRen::Options options;
     options.args = std::move(args);
     options.quitOnClose = false;
-    options.applyStartDefaults = startDefaults;
+    options.applySettings = startDefaults;
     options.runTimer = false;
     form = std::make_unique<TfrmRen>(options);
     ASSERT_TRUE(form->Create());

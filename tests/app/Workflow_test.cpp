@@ -12,11 +12,11 @@ TEST_F(WindowTest, DroppedFolderIsListedSortedCountedAndPreviewed) {
   EXPECT_EQ(win::GetText(form->lblCount), "4個の項目");
   EXPECT_EQ(NewNames(), std::vector<std::string>(4, "")) << "new names come with the preview";
   EXPECT_EQ(form->PreviewCountdown, 5);
-  EXPECT_EQ(win::GetText(form->cmbBasName), "a");
-  EXPECT_EQ(win::GetText(form->cmbOldValue), "a");
-  EXPECT_EQ(win::GetText(form->cmbAddValue), "a");
-  EXPECT_EQ(win::GetText(form->cmbNewValue), "");
-  EXPECT_EQ(win::ComboSelection(form->cmbDateFormat), 0);
+  EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "a");
+  EXPECT_EQ(win::GetText(form->tabReplace->cmbOldValue), "a");
+  EXPECT_EQ(win::GetText(form->tabAdd->cmbAddValue), "a");
+  EXPECT_EQ(win::GetText(form->tabReplace->cmbNewValue), "");
+  EXPECT_EQ(win::ComboSelection(form->tabDate->cmbDateFormat), 0);
   EXPECT_EQ(SendMessageW(form->lstMain, LVM_GETITEMCOUNT, 0, 0), 4);
   Tick(5);
   EXPECT_EQ(NewNames(), (std::vector<std::string>{"a01", "a02", "a03", "a04"}));
@@ -47,14 +47,14 @@ TEST_F(WindowTest, RenameRunUsesCurrentInputsAndRecordsTheHistory) {
   for (const char* n : {"x.txt", "y.txt", "z.txt"}) dir.Touch(n);
   Open({dir.path()});
   Tick(5);
-  Type(form->cmbBasName, "  photo ");
+  Type(form->tabNumber->cmbBasName, "  photo ");
   form->ChangeItem();
   form->Timer1Timer();  // one tick after the keystroke: the preview is stale
   Click(form->btnRename);
   EXPECT_TRUE(dir.Exists("  photo 01.txt")) << "the run applies what the inputs say now";
   EXPECT_EQ(FileNames(), (std::vector<std::string>{"  photo 01.txt", "  photo 02.txt", "  photo 03.txt"}));
-  EXPECT_EQ(win::ComboItems(form->cmbBasName), std::vector<std::string>{"photo"});
-  EXPECT_EQ(win::GetText(form->cmbBasName), "  photo ") << "the box keeps its untrimmed text";
+  EXPECT_EQ(win::ComboItems(form->tabNumber->cmbBasName), std::vector<std::string>{"photo"});
+  EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "  photo ") << "the box keeps its untrimmed text";
   EXPECT_EQ(win::GetText(form->lblCount), "3個の項目");
   // A second run with unchanged inputs renames nothing.
   Click(form->btnRename);
@@ -67,10 +67,10 @@ TEST_F(WindowTest, ClearItemsLeavesOnlyTheFailures) {
   std::string ro = dir.path() + "b.txt";
   SetFileAttributesW(sjis::Widen(ro).c_str(), FILE_ATTRIBUTE_READONLY);
   Open({dir.path()});
-  form->SelectPage(6);
-  Click(form->chkClearItems);
-  form->SelectPage(0);
-  Type(form->cmbBasName, "n");
+  form->SelectPage(PageId::Option);
+  Click(form->tabOption->chkClearItems);
+  form->SelectPage(PageId::Number);
+  Type(form->tabNumber->cmbBasName, "n");
   Click(form->btnRename);
   EXPECT_EQ(FileNames(), std::vector<std::string>{"b.txt"});
   EXPECT_EQ(win::GetText(form->lblCount), "1個の項目");
@@ -81,58 +81,58 @@ TEST_F(WindowTest, ReplaceRunPushesReplacementThenSearchAndFocusesTheSearch) {
   TempDir dir;
   dir.Touch("banana.txt");
   Open({dir.path() + "banana.txt"});
-  form->SelectPage(1);
-  Type(form->cmbOldValue, "a");
-  Type(form->cmbNewValue, "o");
+  form->SelectPage(PageId::Replace);
+  Type(form->tabReplace->cmbOldValue, "a");
+  Type(form->tabReplace->cmbNewValue, "o");
   Click(form->btnRename);
   EXPECT_TRUE(dir.Exists("bonono.txt"));
-  EXPECT_EQ(win::ComboItems(form->cmbNewValue), std::vector<std::string>{"o"});
-  EXPECT_EQ(win::ComboItems(form->cmbOldValue), std::vector<std::string>{"a"});
-  EXPECT_EQ(GetFocus(), GetWindow(form->cmbOldValue, GW_CHILD));
+  EXPECT_EQ(win::ComboItems(form->tabReplace->cmbNewValue), std::vector<std::string>{"o"});
+  EXPECT_EQ(win::ComboItems(form->tabReplace->cmbOldValue), std::vector<std::string>{"a"});
+  EXPECT_EQ(GetFocus(), GetWindow(form->tabReplace->cmbOldValue, GW_CHILD));
 }
 
 TEST_F(WindowTest, DatePresetMovesToTheFront) {
   Open();
-  form->DateFormats = {"P0", "P1", "P2"};
-  form->RefreshDateFormats();
-  form->SelectPage(3);
-  win::SetComboSelection(form->cmbDateFormat, 2);
+  form->tabDate->DateFormats = {"P0", "P1", "P2"};
+  form->tabDate->RefreshDateFormats();
+  form->SelectPage(PageId::Date);
+  win::SetComboSelection(form->tabDate->cmbDateFormat, 2);
   Click(form->btnRename);
-  EXPECT_EQ(form->DateFormats, (std::vector<std::string>{"P2", "P0", "P1"}));
-  EXPECT_EQ(win::ComboSelection(form->cmbDateFormat), 0);
-  EXPECT_EQ(win::ComboItems(form->cmbDateFormat).front(), "P2");
-  win::SetComboSelection(form->cmbDateFormat, 0);
+  EXPECT_EQ(form->tabDate->DateFormats, (std::vector<std::string>{"P2", "P0", "P1"}));
+  EXPECT_EQ(win::ComboSelection(form->tabDate->cmbDateFormat), 0);
+  EXPECT_EQ(win::ComboItems(form->tabDate->cmbDateFormat).front(), "P2");
+  win::SetComboSelection(form->tabDate->cmbDateFormat, 0);
   Click(form->btnRename);
-  EXPECT_EQ(form->DateFormats, (std::vector<std::string>{"P2", "P0", "P1"}));
-  form->DateFormats.clear();
-  form->RefreshDateFormats();
+  EXPECT_EQ(form->tabDate->DateFormats, (std::vector<std::string>{"P2", "P0", "P1"}));
+  form->tabDate->DateFormats.clear();
+  form->tabDate->RefreshDateFormats();
   Click(form->btnRename);
-  EXPECT_TRUE(form->DateFormats.empty());
-  EXPECT_EQ(win::ComboSelection(form->cmbDateFormat), -1);
+  EXPECT_TRUE(form->tabDate->DateFormats.empty());
+  EXPECT_EQ(win::ComboSelection(form->tabDate->cmbDateFormat), -1);
 }
 
 TEST_F(WindowTest, HistoryLengthArrowsTrimAndClearEmptiesTheLists) {
   Open();
-  win::SetComboItems(form->cmbBasName, {"1", "2", "3", "4", "5"});
-  win::SetComboItems(form->cmbOldValue, {"a", "b", "c", "d"});
-  Type(form->cmbBasName, "keep");
+  win::SetComboItems(form->tabNumber->cmbBasName, {"1", "2", "3", "4", "5"});
+  win::SetComboItems(form->tabReplace->cmbOldValue, {"a", "b", "c", "d"});
+  Type(form->tabNumber->cmbBasName, "keep");
   NMUPDOWN nm{};
-  nm.hdr.hwndFrom = form->undHistory;
+  nm.hdr.hwndFrom = form->tabOption->undHistory;
   nm.hdr.code = UDN_DELTAPOS;
   nm.iDelta = -2;
-  SendMessageW(form->hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
-  EXPECT_EQ(form->History.pos, 3);
-  EXPECT_EQ(win::ComboItems(form->cmbBasName), (std::vector<std::string>{"1", "2", "3"}));
-  EXPECT_EQ(win::ComboItems(form->cmbOldValue), (std::vector<std::string>{"a", "b", "c"}));
+  SendMessageW(form->tabOption->pnlConfig, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+  EXPECT_EQ(form->tabOption->History.pos(), 3);
+  EXPECT_EQ(win::ComboItems(form->tabNumber->cmbBasName), (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(win::ComboItems(form->tabReplace->cmbOldValue), (std::vector<std::string>{"a", "b", "c"}));
   nm.iDelta = 1;
-  SendMessageW(form->hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
-  EXPECT_EQ(win::ComboItems(form->cmbBasName).size(), 3u) << "raising the length changes nothing";
-  Click(form->btnClearHistory);
-  EXPECT_TRUE(win::ComboItems(form->cmbBasName).empty());
-  EXPECT_TRUE(win::ComboItems(form->cmbOldValue).empty());
-  EXPECT_EQ(SendMessageW(form->cmbDateFormat, CB_GETCOUNT, 0, 0), 0);
-  EXPECT_EQ(form->DateFormats.size(), 4u) << "the presets themselves stay";
-  EXPECT_EQ(win::GetText(form->cmbBasName), "keep");
+  SendMessageW(form->tabOption->pnlConfig, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+  EXPECT_EQ(win::ComboItems(form->tabNumber->cmbBasName).size(), 3u) << "raising the length changes nothing";
+  Click(form->tabOption->btnClearHistory);
+  EXPECT_TRUE(win::ComboItems(form->tabNumber->cmbBasName).empty());
+  EXPECT_TRUE(win::ComboItems(form->tabReplace->cmbOldValue).empty());
+  EXPECT_EQ(SendMessageW(form->tabDate->cmbDateFormat, CB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(form->tabDate->DateFormats.size(), 4u) << "the presets themselves stay";
+  EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "keep");
 }
 
 TEST_F(WindowTest, NameAnalysisFillsTheNumberingInputs) {
@@ -146,11 +146,11 @@ TEST_F(WindowTest, NameAnalysisFillsTheNumberingInputs) {
   EXPECT_EQ(form->PreviewCountdown, 0) << "no selection: nothing happens";
   form->list()[0].selected = true;
   form->mnuAnalyzeClick();
-  EXPECT_EQ(win::GetText(form->edtStart), "0042");
-  EXPECT_EQ(form->Start.pos, 42);
-  EXPECT_EQ(form->Column.pos, 4);
-  EXPECT_EQ(win::GetText(form->cmbBasName), "IMG");
-  EXPECT_TRUE(win::IsChecked(form->chkDivider));
+  EXPECT_EQ(win::GetText(form->tabNumber->edtStart), "0042");
+  EXPECT_EQ(form->tabNumber->Start.pos(), 42);
+  EXPECT_EQ(form->tabNumber->Column.pos(), 4);
+  EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "IMG");
+  EXPECT_TRUE(win::IsChecked(form->tabNumber->chkDivider));
   EXPECT_EQ(form->PreviewCountdown, 5);
   Tick(5);
   EXPECT_EQ(NewNames(), (std::vector<std::string>{"IMG_0042", "IMG_0043", "IMG_0044"}));
@@ -159,46 +159,46 @@ TEST_F(WindowTest, NameAnalysisFillsTheNumberingInputs) {
 TEST_F(WindowTest, WidthButtonsRaiseAPreviewOnlyWhenAGroupChanges) {
   Open();
   form->list().Add("ＡＢＣ１.ＴＸＴ", "C:\\");
-  form->SelectPage(5);
+  form->SelectPage(PageId::Width);
   Tick(5);
-  Click(form->btnNarrow);
-  for (RadioGroup* g : {&form->rgWord, &form->rgNum, &form->rgKakko, &form->rgSpace, &form->rgSymbol})
-    EXPECT_EQ(g->index, 1);
+  Click(form->tabWide->btnNarrow);
+  for (win::RadioGroup* g : {&form->tabWide->rgWord, &form->tabWide->rgNum, &form->tabWide->rgKakko, &form->tabWide->rgSpace, &form->tabWide->rgSymbol})
+    EXPECT_EQ(g->index(), 1);
   EXPECT_EQ(form->PreviewCountdown, 5);
   Tick(5);
   EXPECT_EQ(NewNames(), std::vector<std::string>{"ABC1"});
-  Click(form->btnNarrow);
+  Click(form->tabWide->btnNarrow);
   EXPECT_EQ(form->PreviewCountdown, 0) << "nothing changed, so no preview";
-  Click(form->btnKana);
-  Click(form->btnIgnore);
-  EXPECT_TRUE(win::IsChecked(form->btnKana)) << "the kana toggle is left alone";
+  Click(form->tabWide->btnKana);
+  Click(form->tabWide->btnIgnore);
+  EXPECT_TRUE(win::IsChecked(form->tabWide->btnKana)) << "the kana toggle is left alone";
 }
 
 TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyWhenEmpty) {
   Open();
-  form->SelectPage(1);
-  Type(form->cmbOldValue, "old");
+  form->SelectPage(PageId::Replace);
+  Type(form->tabReplace->cmbOldValue, "old");
   form->PreviewCountdown = 0;
-  SetFocus(form->cmbNewValue);
+  SetFocus(form->tabReplace->cmbNewValue);
   Pump();
-  EXPECT_EQ(win::GetText(form->cmbNewValue), "old");
+  EXPECT_EQ(win::GetText(form->tabReplace->cmbNewValue), "old");
   EXPECT_EQ(form->PreviewCountdown, 5);
-  Type(form->cmbNewValue, "edited");
-  SetFocus(form->cmbOldValue);
-  SetFocus(form->cmbNewValue);
-  EXPECT_EQ(win::GetText(form->cmbNewValue), "edited");
+  Type(form->tabReplace->cmbNewValue, "edited");
+  SetFocus(form->tabReplace->cmbOldValue);
+  SetFocus(form->tabReplace->cmbNewValue);
+  EXPECT_EQ(win::GetText(form->tabReplace->cmbNewValue), "edited");
 }
 
 TEST_F(WindowTest, AddPairIsExclusive) {
   Open();
-  Click(form->btnTail);
-  EXPECT_TRUE(win::IsChecked(form->btnTail));
-  EXPECT_FALSE(win::IsChecked(form->btnHead));
-  Click(form->btnTail);
-  EXPECT_TRUE(win::IsChecked(form->btnTail)) << "the pressed toggle stays down";
-  Click(form->btnHead2);
-  EXPECT_TRUE(win::IsChecked(form->btnHead2));
-  EXPECT_FALSE(win::IsChecked(form->btnTail2));
+  Click(form->tabAdd->btnTail);
+  EXPECT_TRUE(win::IsChecked(form->tabAdd->btnTail));
+  EXPECT_FALSE(win::IsChecked(form->tabAdd->btnHead));
+  Click(form->tabAdd->btnTail);
+  EXPECT_TRUE(win::IsChecked(form->tabAdd->btnTail)) << "the pressed toggle stays down";
+  Click(form->tabDate->btnHead2);
+  EXPECT_TRUE(win::IsChecked(form->tabDate->btnHead2));
+  EXPECT_FALSE(win::IsChecked(form->tabDate->btnTail2));
 }
 
 TEST_F(WindowTest, AnalysisIsOfferedOnTheNumberingPageOnly) {
@@ -209,8 +209,8 @@ TEST_F(WindowTest, AnalysisIsOfferedOnTheNumberingPageOnly) {
     GetMenuStringW(form->pupMain, static_cast<UINT>(i), buf, 64, MF_BYPOSITION);
     EXPECT_EQ(sjis::Narrow(buf), items[i]);
   }
-  for (int page = 0; page < 7; ++page) {
-    form->SelectPage(page);
+  for (int page = 0; page < kPageCount; ++page) {
+    form->SelectPage(static_cast<PageId>(page));
     form->pupMainPopup();
     UINT state = GetMenuState(form->pupMain, 1, MF_BYPOSITION);
     EXPECT_EQ((state & MF_GRAYED) == 0, page == 0) << "page " << page;
@@ -221,9 +221,9 @@ TEST_F(WindowTest, ReplacingAWholeNameWithNothingLeavesTheFileAlone) {
   TempDir dir;
   dir.Touch("photo.jpg");
   Open({dir.path() + "photo.jpg"});
-  form->SelectPage(1);
-  Type(form->cmbOldValue, "photo");
-  Type(form->cmbNewValue, "");
+  form->SelectPage(PageId::Replace);
+  Type(form->tabReplace->cmbOldValue, "photo");
+  Type(form->tabReplace->cmbNewValue, "");
   form->ChangeItem();
   Click(form->btnRename);
   EXPECT_TRUE(dir.Exists("photo.jpg"));
@@ -235,18 +235,19 @@ TEST_F(WindowTest, RuleOutputFollowsEachPage) {
   Open();
   form->list().Add("mY fILE.txt", "C:\\");
   struct Step {
-    int page;
+    PageId page;
     const char* expected;
   };
-  Type(form->cmbOldValue, "Y");
-  Type(form->cmbNewValue, "y");
-  Type(form->cmbAddValue, "2024");
-  form->SetRadioIndex(form->rdgLetter, 3);
-  const Step steps[] = {{4, "My File"}, {1, "my fILE"}, {2, "2024mY fILE"}, {0, "01"}, {5, "mY fILE"}};
+  Type(form->tabReplace->cmbOldValue, "Y");
+  Type(form->tabReplace->cmbNewValue, "y");
+  Type(form->tabAdd->cmbAddValue, "2024");
+  form->tabCase->rdgLetter.SetIndex(3);
+  const Step steps[] = {{PageId::Case, "My File"}, {PageId::Replace, "my fILE"}, {PageId::Add, "2024mY fILE"},
+                        {PageId::Number, "01"}, {PageId::Width, "mY fILE"}};
   for (const auto& s : steps) {
     form->SelectPage(s.page);
     Tick(5);
-    EXPECT_EQ(NewNames(), std::vector<std::string>{s.expected}) << "page " << s.page;
+    EXPECT_EQ(NewNames(), std::vector<std::string>{s.expected}) << "page " << static_cast<int>(s.page);
   }
 }
 
@@ -256,7 +257,7 @@ TEST_F(WindowTest, FileDeletedAfterListingKeepsItsRow) {
   dir.Touch("b.txt");
   Open({dir.path()});
   DeleteFileW(sjis::Widen(dir.path() + "a.txt").c_str());
-  Type(form->cmbBasName, "n");
+  Type(form->tabNumber->cmbBasName, "n");
   Click(form->btnRename);
   EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.txt", "n02.txt"}));
   EXPECT_FALSE(dir.Exists("n01.txt"));

@@ -75,9 +75,3 @@ TEST(RenameList, DerivedPathsAndSelection) {
   list.RemoveSelected();
   EXPECT_EQ(Names(list), (std::vector<std::string>{"a.txt"}));
 }
-
-TEST(RenameList, CountText) {
-  EXPECT_EQ(CountText(0), "0\x8C\xC2\x82\xCC\x8D\x80\x96\xDA");  // 0個の項目
-  EXPECT_EQ(CountText(12), "12個の項目");
-  EXPECT_EQ(CountText(100000), "100000個の項目");
-}

@@ -220,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, AddRule, testing::ValuesIn(kAddCases));
 
 struct CaseCase {
   std::string fileName;
-  int item;
+  LetterCase item;
   std::string expected;
 };
 
@@ -233,27 +233,32 @@ TEST_P(CaseRule, ChangesOnlyTheBaseName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CaseRule,
-    testing::Values(CaseCase{"README.TXT", 1, "readme"},
-                    CaseCase{"readme.txt", 0, "README"},
-                    CaseCase{"mY fILE.txt", 2, "My file"},
-                    CaseCase{"mY fILE.txt", 3, "My File"},
-                    CaseCase{"my_file.txt", 2, "My_file"},
-                    CaseCase{"my_file.txt", 3, "My_file"},
-                    CaseCase{"mY fILE.txt", -1, "mY fILE"},
-                    CaseCase{"mY fILE.txt", 4, "mY fILE"},
+    testing::Values(CaseCase{"README.TXT", LetterCase::Lower, "readme"},
+                    CaseCase{"readme.txt", LetterCase::Upper, "README"},
+                    CaseCase{"mY fILE.txt", LetterCase::FirstLetter, "My file"},
+                    CaseCase{"mY fILE.txt", LetterCase::EachWord, "My File"},
+                    CaseCase{"my_file.txt", LetterCase::FirstLetter, "My_file"},
+                    CaseCase{"my_file.txt", LetterCase::EachWord, "My_file"},
+                    CaseCase{"mY fILE.txt", LetterCase::None, "mY fILE"},
                     // ａｂｃ 82 81..82 83 become Ａ 82 60..
-                    CaseCase{"ａｂｃ.txt", 0, "\x82\x60\x82\x61\x82\x62"},
+                    CaseCase{"ａｂｃ.txt", LetterCase::Upper, "\x82\x60\x82\x61\x82\x62"},
                     // ア's trail byte 41 is no letter to lower-case
-                    CaseCase{"\x83\x41" "A.txt", 1, "\x83\x41" "a"},
-                    CaseCase{".TXT", 1, ""}));
+                    CaseCase{"\x83\x41" "A.txt", LetterCase::Lower, "\x83\x41" "a"},
+                    CaseCase{".TXT", LetterCase::Lower, ""}));
 
 TEST(CaseRule, ExtensionKeepsItsCase) {
   RenameList list = MakeList({"README.TXT"});
-  PreviewCase(list, 1);
+  PreviewCase(list, LetterCase::Lower);
   EXPECT_EQ(list[0].NewPath(), "C:\\Photos\\readme.TXT");
 }
 
 // --- width ----------------------------------------------------------------------------------
+
+// Groups from item positions: 0 ignore, 1 half, 2 wide.
+static WidthGroups G(int letters, int digits, int brackets, int spaces, int symbols) {
+  auto c = [](int item) { return static_cast<WidthChoice>(item); };
+  return {c(letters), c(digits), c(brackets), c(spaces), c(symbols)};
+}
 
 struct FlagsCase {
   int word, num, kakko, space, symbol;
@@ -264,7 +269,7 @@ class WidthFlagsTable : public testing::TestWithParam<FlagsCase> {};
 
 TEST_P(WidthFlagsTable, EachGroupSetsAtMostOneBitOfItsPair) {
   const FlagsCase& c = GetParam();
-  EXPECT_EQ(WidthFlagsFromGroups(c.word, c.num, c.kakko, c.space, c.symbol), c.expected);
+  EXPECT_EQ(WidthFlagsFromGroups(G(c.word, c.num, c.kakko, c.space, c.symbol)), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WidthFlagsTable,
@@ -276,8 +281,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, WidthFlagsTable,
                                          FlagsCase{0, 1, 0, 0, 0, 0x004},
                                          FlagsCase{0, 0, 2, 0, 0, 0x020},
                                          FlagsCase{0, 0, 0, 1, 0, 0x001},
-                                         FlagsCase{0, 0, 0, 0, 2, 0x200},
-                                         FlagsCase{-1, 3, 0, 0, 0, 0x000}));
+                                         FlagsCase{0, 0, 0, 0, 2, 0x200}));
 
 struct Groups {
   int word, num, kakko, space, symbol;
@@ -295,7 +299,7 @@ class WidthRule : public testing::TestWithParam<WidthCase> {};
 TEST_P(WidthRule, ConvertsTheBaseName) {
   const WidthCase& c = GetParam();
   const Groups& g = c.groups;
-  WidthFlags flags = WidthFlagsFromGroups(g.word, g.num, g.kakko, g.space, g.symbol);
+  WidthFlags flags = WidthFlagsFromGroups(G(g.word, g.num, g.kakko, g.space, g.symbol));
   EXPECT_EQ(RunOn(c.fileName, [&](RenameList& l) { PreviewWidth(l, flags, c.kana); }), c.expected);
 }
 
@@ -312,7 +316,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WidthRule, ExtensionStaysFullWidth) {
   RenameList list = MakeList({"ＡＢＣ.ＴＸＴ"});
-  PreviewWidth(list, WidthFlagsFromGroups(1, 1, 1, 1, 1), false);
+  PreviewWidth(list, WidthFlagsFromGroups(G(1, 1, 1, 1, 1)), false);
   EXPECT_EQ(list[0].NewPath(), "C:\\Photos\\ABC.ＴＸＴ");
 }
 
@@ -331,9 +335,10 @@ std::vector<NamedRule> AllRules() {
       {"replace", [](RenameList& l) { PreviewReplace(l, {"a", "b"}); }},
       {"replace-nothing", [](RenameList& l) { PreviewReplace(l, {}); }},
       {"add", [](RenameList& l) { PreviewAdd(l, {"x", true, false, true}); }},
-      {"case", [](RenameList& l) { PreviewCase(l, 0); }},
-      {"case-none", [](RenameList& l) { PreviewCase(l, -1); }},
-      {"width", [](RenameList& l) { PreviewWidth(l, WidthFlagsFromGroups(2, 2, 2, 2, 2), true); }},
+      {"case", [](RenameList& l) { PreviewCase(l, LetterCase::Upper); }},
+      {"case-none", [](RenameList& l) { PreviewCase(l, LetterCase::None); }},
+      {"base-names", [](RenameList& l) { PreviewBaseNames(l); }},
+      {"width", [](RenameList& l) { PreviewWidth(l, WidthFlagsFromGroups(G(2, 2, 2, 2, 2)), true); }},
       {"width-none", [](RenameList& l) { PreviewWidth(l, 0, false); }},
   };
 }

@@ -1,0 +1,195 @@
+#include "app/RenameListView.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "win/Controls.h"
+
+namespace {
+const char* const kColumns[] = {"ファイル名", "パス名", "新しい名前"};
+}
+
+bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect, unsigned anchors, int id) {
+  lv_ = set.Add({parent, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                 WS_EX_CLIENTEDGE, rect, anchors, id});
+  if (!lv_ || !menu_.Create()) return false;
+  dpi_ = set.dpi();
+  ListView_SetExtendedListViewStyle(lv_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  for (int i = 0; i < 3; ++i) win::AddListColumn(lv_, i, kColumns[i], i == 1 ? 0 : win::Scale(50, dpi_));
+
+  menu_.Append(kCopy, "ファイル名コピー");
+  menu_.Append(kAnalyze, "ファイル名解析");
+  menu_.Append(kFolder, "フォルダ名");
+  menu_.AppendSeparator();
+  menu_.Append(kDelete, "削除\tDel");
+  menu_.Append(kSelectAll, "すべて選択\tCtrl+A");
+  menu_.AppendSeparator();
+  menu_.Append(kChangeExt, "拡張子変更");
+  return true;
+}
+
+void RenameListView::SetFont(HFONT font, UINT dpi) {
+  font_ = font;
+  dpi_ = dpi;
+  SendMessageW(lv_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  // A report view makes its rows as tall as the font's height, and the grid line then covers
+  // the cell's last pixel row, where "_" sits in some Japanese fonts. An image list one
+  // pixel wide sets a taller row with room for the whole cell.
+  HDC dc = GetDC(lv_);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(lv_, dc);
+  int height = tm.tmHeight + tm.tmExternalLeading + win::Scale(4, dpi);
+  // The view owns the list it holds and destroys it with itself; one it gives back is ours.
+  HIMAGELIST previous = ListView_SetImageList(lv_, ImageList_Create(1, height, ILC_COLOR, 0, 1), LVSIL_SMALL);
+  if (previous) ImageList_Destroy(previous);
+}
+
+void RenameListView::Sync() {
+  syncing_ = true;
+  SendMessageW(lv_, LVM_SETITEMCOUNT, list_.size(), LVSICF_NOSCROLL);
+  LVITEMW none{};
+  none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  if (SendMessageW(lv_, LVM_GETSELECTEDCOUNT, 0, 0) > 0 || ListView_GetNextItem(lv_, -1, LVNI_FOCUSED) >= 0)
+    SendMessageW(lv_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+  std::size_t selected = list_.SelectedCount();
+  if (selected == list_.size() && selected > 0) {
+    LVITEMW all{};
+    all.stateMask = all.state = LVIS_SELECTED;
+    SendMessageW(lv_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
+  }
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    const RenameEntry& row = list_[i];
+    if (!row.focused && (!row.selected || selected == list_.size())) continue;
+    LVITEMW one{};
+    one.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    one.state = (row.selected ? LVIS_SELECTED : 0) | (row.focused ? LVIS_FOCUSED : 0);
+    SendMessageW(lv_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&one));
+  }
+  syncing_ = false;
+  AutoSizeColumns();
+  InvalidateRect(lv_, nullptr, FALSE);
+}
+
+void RenameListView::SelectAll() {
+  list_.SelectAll();
+  syncing_ = true;
+  SendMessageW(lv_, WM_SETREDRAW, FALSE, 0);
+  LVITEMW all{};
+  all.stateMask = all.state = LVIS_SELECTED;
+  SendMessageW(lv_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
+  SendMessageW(lv_, WM_SETREDRAW, TRUE, 0);
+  syncing_ = false;
+  InvalidateRect(lv_, nullptr, FALSE);
+}
+
+void RenameListView::AutoSizeColumns() {
+  // Measuring only the longest few texts keeps this cheap on 100,000 rows.
+  HDC dc = GetDC(lv_);
+  HGDIOBJ old = SelectObject(dc, font_);
+  for (int column : {0, 2}) {
+    auto textOf = [&](std::size_t i) -> const std::string& {
+      return column == 0 ? list_[i].fileName : list_[i].newName;
+    };
+    std::vector<std::size_t> longest;
+    for (std::size_t i = 0; i < list_.size(); ++i) {
+      longest.push_back(i);
+      if (longest.size() > 8) {
+        longest.erase(std::min_element(longest.begin(), longest.end(), [&](std::size_t a, std::size_t b) {
+          return textOf(a).size() < textOf(b).size();
+        }));
+      }
+    }
+    int width = win::TextWidth(dc, kColumns[column]);
+    for (std::size_t i : longest) width = std::max(width, win::TextWidth(dc, textOf(i)));
+    width = std::max(width + win::Scale(16, dpi_), win::Scale(50, dpi_));
+    SendMessageW(lv_, LVM_SETCOLUMNWIDTH, column, width);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(lv_, dc);
+}
+
+LRESULT RenameListView::OnNotify(NMHDR* nm) {
+  switch (nm->code) {
+    case LVN_GETDISPINFOW: {
+      auto* di = reinterpret_cast<NMLVDISPINFOW*>(nm);
+      auto i = static_cast<std::size_t>(di->item.iItem);
+      if ((di->item.mask & LVIF_TEXT) && i < list_.size()) {
+        const RenameEntry& row = list_[i];
+        const std::string& text = di->item.iSubItem == 0   ? row.fileName
+                                  : di->item.iSubItem == 1 ? row.folder
+                                                           : row.newName;
+        win::CopyToBuffer(text, di->item.pszText, di->item.cchTextMax);
+      }
+      return 0;
+    }
+    case LVN_ITEMCHANGED: {
+      auto* lv = reinterpret_cast<NMLISTVIEW*>(nm);
+      if (!syncing_ && (lv->uChanged & LVIF_STATE)) OnItemChanged(*lv);
+      return 0;
+    }
+    case LVN_ODSTATECHANGED: {
+      auto* od = reinterpret_cast<NMLVODSTATECHANGE*>(nm);
+      if (!syncing_ && ((od->uNewState ^ od->uOldState) & LVIS_SELECTED)) {
+        for (int i = od->iFrom; i <= od->iTo && i < static_cast<int>(list_.size()); ++i) {
+          list_[static_cast<std::size_t>(i)].selected = (od->uNewState & LVIS_SELECTED) != 0;
+        }
+      }
+      return 0;
+    }
+    case LVN_ODFINDITEMW: {
+      auto* fi = reinterpret_cast<NMLVFINDITEMW*>(nm);
+      if ((fi->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && fi->lvfi.psz) return FindRow(fi->lvfi.psz, fi->iStart);
+      return -1;
+    }
+    default:
+      return 0;
+  }
+}
+
+void RenameListView::OnItemChanged(const NMLISTVIEW& lv) {
+  UINT changed = lv.uNewState ^ lv.uOldState;
+  if (changed & LVIS_SELECTED) {
+    bool selected = (lv.uNewState & LVIS_SELECTED) != 0;
+    if (lv.iItem < 0) {
+      list_.SelectAll(selected);
+    } else if (static_cast<std::size_t>(lv.iItem) < list_.size()) {
+      list_[static_cast<std::size_t>(lv.iItem)].selected = selected;
+    }
+  }
+  if ((changed & LVIS_FOCUSED) && lv.iItem >= 0 && static_cast<std::size_t>(lv.iItem) < list_.size()) {
+    bool focused = (lv.uNewState & LVIS_FOCUSED) != 0;
+    // One focus row: a row that takes it takes it from every other.
+    if (focused) {
+      for (RenameEntry& row : list_) row.focused = false;
+    }
+    list_[static_cast<std::size_t>(lv.iItem)].focused = focused;
+  }
+}
+
+int RenameListView::FindRow(const wchar_t* prefix, int start) const {
+  int n = static_cast<int>(list_.size());
+  for (int k = 0; k < n; ++k) {
+    int i = (start + k) % n;
+    if (win::StartsWithIgnoreCase(list_[static_cast<std::size_t>(i)].fileName, prefix)) return i;
+  }
+  return -1;
+}
+
+void RenameListView::PrepareMenu(bool numberingPage) {
+  menu_.Enable(kAnalyze, numberingPage);
+  // The extension command comes with later work; it stays visible but unavailable.
+  menu_.Enable(kChangeExt, false);
+}
+
+int RenameListView::TrackMenu(HWND owner, int x, int y) {
+  if (x == -1 && y == -1) {
+    RECT r;
+    GetWindowRect(lv_, &r);
+    x = r.left + 8;
+    y = r.top + 8;
+  }
+  return menu_.Track(owner, x, y);
+}

@@ -1,0 +1,49 @@
+// lstMain: the owner-data list view that shows the rename list. The rows, their order, the
+// selection and the focus row live in the model; the view asks for texts as it paints and
+// reports the user's selection and focus back, so selecting 100,000 rows costs one flag each.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "engine/RenameList.h"
+#include "win/ControlSet.h"
+
+class RenameListView {
+ public:
+  // The context menu's commands.
+  enum Command : int { kCopy = 300, kAnalyze, kFolder, kDelete, kSelectAll, kChangeExt };
+
+  explicit RenameListView(RenameList& list) : list_(list) {}
+
+  bool Create(win::ControlSet& set, HWND parent, win::Rect96 rect, unsigned anchors, int id);
+  HWND hwnd() const { return lv_; }
+  HMENU menu() const { return menu_.get(); }
+
+  // The list font; rows are made tall enough for its full cell.
+  void SetFont(HFONT font, UINT dpi);
+  // Pushes the model's rows, selection and focus row to the view.
+  void Sync();
+  // Selects every row.
+  void SelectAll();
+  // Sizes the name columns to their widest texts, at least 50 pixels.
+  void AutoSizeColumns();
+  // The view's notifications: texts, type-ahead find, selection and focus changes.
+  LRESULT OnNotify(NMHDR* nm);
+
+  // Enables the menu's items for the page (the analysis only on the numbering page).
+  void PrepareMenu(bool numberingPage);
+  // Shows the menu at a screen point (-1, -1: at the list's corner); the chosen command or 0.
+  int TrackMenu(HWND owner, int x, int y);
+
+ private:
+  void OnItemChanged(const NMLISTVIEW& lv);
+  int FindRow(const wchar_t* prefix, int start) const;
+
+  RenameList& list_;
+  HWND lv_ = nullptr;
+  HFONT font_ = nullptr;
+  UINT dpi_ = 96;
+  bool syncing_ = false;
+  win::PopupMenu menu_;
+};

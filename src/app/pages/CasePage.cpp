@@ -1,0 +1,31 @@
+#include "app/pages/CasePage.h"
+
+#include "engine/Rules.h"
+
+namespace {
+constexpr int IDC_RDGLETTER = 100;
+}
+
+bool CasePage::Build(HWND frame) {
+  if (!CreatePanel(frame)) return false;
+  win::ControlSet& set = host_.Controls();
+  rdgLetter.Create(set, hwnd(), "大文字小文字変換", "ファイル名中のアルファベットを変換します",
+                   {"すべて大文字", "すべて小文字", "頭文字を大文字に", "単語の頭文字を大文字に"}, 2, {6, 4, 368, 64},
+                   IDC_RDGLETTER);
+  return !set.failed();
+}
+
+void CasePage::MakePreview(RenameList& list) {
+  // The items are in LetterCase's order; -1 (none chosen) is LetterCase::None.
+  PreviewCase(list, static_cast<LetterCase>(rdgLetter.index()));
+}
+
+void CasePage::Load(const Settings& s) {
+  if (rdgLetter.SetIndex(s.upLoCase)) host_.ChangeItem();
+}
+
+void CasePage::Store(Settings& s) const { s.upLoCase = rdgLetter.index(); }
+
+void CasePage::OnCommand(int id, int code, HWND) {
+  if (int item = rdgLetter.ClickedItem(id, code); item >= 0 && rdgLetter.SetIndex(item)) host_.ChangeItem();
+}

@@ -1,0 +1,103 @@
+#include "app/pages/DatePage.h"
+
+#include <algorithm>
+
+#include "app/pages/PageStyles.h"
+#include "engine/DatePattern.h"
+#include "engine/Rules.h"
+#include "win/Controls.h"
+
+namespace {
+enum : int { IDC_CMBDATEADD = 100, IDC_BTNHEAD2, IDC_BTNTAIL2, IDC_CMBDATEFORMAT, IDC_RDGDATETYPE = 110 };
+}
+
+bool DatePage::Build(HWND frame) {
+  if (!CreatePanel(frame)) return false;
+  win::ControlSet& set = host_.Controls();
+  HWND p = hwnd();
+  set.Add({p, WC_STATICW, "追加文字列", kLabel, 0, {32, 2, 150, 14}});
+  btnHead2 = set.Add({p, WC_BUTTONW, "<", kToggle, 0, {6, 17, 22, 23}, win::kTopLeft, IDC_BTNHEAD2,
+                      "ファイル名の前に文字列を追加します"});
+  cmbDateAdd = set.Add({p, WC_COMBOBOXW, "", kCombo, 0, {32, 18, 146, 200}, win::kTopLeft, IDC_CMBDATEADD,
+                        "日付の前後に付ける文字列です。空欄にすると前のファイル名を使います"});
+  btnTail2 = set.Add({p, WC_BUTTONW, ">", kToggle, 0, {182, 17, 22, 23}, win::kTopLeft, IDC_BTNTAIL2,
+                      "ファイル名の後ろに文字列を追加します"});
+  set.Add({p, WC_STATICW, "日付フォーマット", kLabel, 0, {214, 2, 150, 14}});
+  cmbDateFormat = set.Add({p, WC_COMBOBOXW, "", kPickList, 0, {214, 18, 160, 200}, win::kTopLeft,
+                           IDC_CMBDATEFORMAT, "日付のフォーマット"});
+  rdgDateType.Create(set, p, "日付の選択", "ファイル名に付加する日付", {"今日", "作成日", "更新日"}, 3,
+                     {6, 46, 368, 44}, IDC_RDGDATETYPE);
+  win::SetCheck(btnTail2, true);
+  rdgDateType.SetIndex(0);
+  return !set.failed();
+}
+
+void DatePage::MakePreview(RenameList& list) {
+  // The date rule comes with the date pattern renderer; until then the page renames nothing
+  // rather than leave the previous page's names to be applied.
+  PreviewBaseNames(list);
+}
+
+void DatePage::AfterRename() {
+  // The preset used moves to the front.
+  int p = win::ComboSelection(cmbDateFormat);
+  if (p > 0 && static_cast<std::size_t>(p) < DateFormats.size()) {
+    std::rotate(DateFormats.begin(), DateFormats.begin() + p, DateFormats.begin() + p + 1);
+    RefreshDateFormats();
+  }
+  if (win::ComboCount(cmbDateFormat) > 0) win::SetComboSelection(cmbDateFormat, 0);
+}
+
+void DatePage::AfterIntake(const RenameList&) {
+  if (win::ComboSelection(cmbDateFormat) < 0 && win::ComboCount(cmbDateFormat) > 0)
+    win::SetComboSelection(cmbDateFormat, 0);
+}
+
+void DatePage::ClearHistory() { SendMessageW(cmbDateFormat, CB_RESETCONTENT, 0, 0); }
+
+void DatePage::RefreshDateFormats() {
+  SendMessageW(cmbDateFormat, CB_RESETCONTENT, 0, 0);
+  for (const auto& preset : DateFormats) win::AddComboItem(cmbDateFormat, RenderDatePatternNow(preset));
+  win::SetComboSelection(cmbDateFormat, -1);
+}
+
+void DatePage::Load(const Settings& s) {
+  if (rdgDateType.SetIndex(s.time)) host_.ChangeItem();
+  if (s.headTail2) win::PressExclusive(btnHead2, btnTail2);
+  DateFormats = s.dateFormat;
+  RefreshDateFormats();
+}
+
+void DatePage::Store(Settings& s) const {
+  s.time = rdgDateType.index();
+  s.headTail2 = win::IsChecked(btnHead2);
+  s.dateFormat = DateFormats;
+}
+
+void DatePage::OnCommand(int id, int code, HWND) {
+  if (int item = rdgDateType.ClickedItem(id, code); item >= 0) {
+    if (rdgDateType.SetIndex(item)) host_.ChangeItem();
+    return;
+  }
+  switch (id) {
+    case IDC_BTNHEAD2:
+    case IDC_BTNTAIL2:
+      if (code != BN_CLICKED) return;
+      if (id == IDC_BTNHEAD2) win::PressExclusive(btnHead2, btnTail2); else win::PressExclusive(btnTail2, btnHead2);
+      host_.ChangeItem();
+      return;
+    case IDC_CMBDATEADD:
+      if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) host_.ChangeItem();
+      return;
+    case IDC_CMBDATEFORMAT:
+      if (code == CBN_SELCHANGE) host_.ChangeItem();
+      return;
+    default:
+      return;
+  }
+}
+
+bool DatePage::OnContextMenu(HWND from, int, int) {
+  // The preset editor's place; until it comes, the request ends here.
+  return from == cmbDateFormat || GetParent(from) == cmbDateFormat;
+}

@@ -1,0 +1,129 @@
+#include "app/pages/OptionPage.h"
+
+#include "app/Application.h"
+#include "app/Help.h"
+#include "app/pages/PageStyles.h"
+#include "app/resource.h"
+#include "win/Controls.h"
+
+namespace {
+enum : int { IDC_IMAGE1 = 100, IDC_CHKCLEARITEMS, IDC_CHKENTERTOEXEC, IDC_CHKESCTOEXIT, IDC_EDTHISTORY,
+             IDC_UNDHISTORY, IDC_BTNCLEARHISTORY, IDC_BTNFILTER, IDC_CHKDROPDIR, IDC_CHKREMSCUT, IDC_CHKDELCOPY,
+             IDC_CHKTRIM, IDC_CHKDEL1, IDC_CHKDEL2, IDC_CHKJPEG };
+}
+
+bool OptionPage::Build(HWND frame) {
+  if (!CreatePanel(frame)) return false;
+  win::ControlSet& set = host_.Controls();
+  HWND p = hwnd();
+  Image1 = set.Add({p, WC_STATICW, "", SS_ICON | SS_NOTIFY, 0, {10, 8, 32, 32}, win::kTopLeft, IDC_IMAGE1,
+                    "クリックしたらヘルプを表示するわしよ"});
+  // A shared icon: the system owns it, so nothing here destroys it.
+  HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KINOHA), IMAGE_ICON, 0, 0,
+                           LR_DEFAULTSIZE | LR_SHARED);
+  SendMessageW(Image1, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  lblTitle = set.Add({p, WC_STATICW, app::kTitle, kLabel, 0, {52, 6, 320, 24}});
+  lblVersion = set.Add({p, WC_STATICW, "Ver. 1.0", kLabel, 0, {52, 34, 200, 14}});
+  lblAuthor = set.Add({p, WC_STATICW, "作者: Kinoha 開発チーム", kLabel, 0, {52, 52, 320, 14}});
+  lblWebSite = set.Add({p, WC_STATICW, "ヘルプ: Kinoha.html（プログラムと同じフォルダ）", kLabel, 0, {52, 68, 320, 14}});
+
+  // The options panel reports to this page.
+  if (!config_.Create(frame, p, false)) return false;
+  p = pnlConfig = config_.hwnd();
+  auto check = [&](const char* caption, win::Rect96 r, int id, const char* hint) {
+    return set.Add({p, WC_BUTTONW, caption, kCheck, 0, r, win::kTopLeft, id, hint});
+  };
+  chkClearItems = check("リネーム完了時にリストクリア", {6, 4, 232, 18}, IDC_CHKCLEARITEMS,
+                        "リネーム完了時にリストのアイテムをクリアします。ただし、リネームに失敗したファイルはそのまま残ります");
+  chkEnterToExec = check("Enterキーで実行", {6, 22, 232, 18}, IDC_CHKENTERTOEXEC,
+                         "Enterキーを押したときにリネームを実行します。チェックした場合、注意して操作を行ってください");
+  chkEscToExit = check("Escキーで終了", {6, 40, 232, 18}, IDC_CHKESCTOEXIT, "Escキーを押したときに、プログラムを終了します");
+  chkDropDir = check("フォルダドロップ受け付け", {6, 58, 232, 18}, IDC_CHKDROPDIR,
+                     "フォルダがドロップされたときに、フォルダ内のファイルを展開します");
+  win::SetCheck(chkDropDir, true);
+  set.Add({p, WC_STATICW, "履歴個数", kLabel, 0, {244, 7, 54, 14}});
+  History.Create(set, p, {300, 4, 40, 21}, 1, 10, 1, IDC_EDTHISTORY, "ドロップダウンの履歴の個数を決めます");
+  btnClearHistory = set.Add({p, WC_BUTTONW, "クリア", kPush, 0, {244, 30, 64, 22}, win::kTopLeft, IDC_BTNCLEARHISTORY,
+                             "コンボボックスの履歴を削除します"});
+  btnFilter = set.Add({p, WC_BUTTONW, "フィルタ", kPush, 0, {312, 30, 64, 22}, win::kTopLeft, IDC_BTNFILTER,
+                       "フィルタの設定を行います"});
+  GroupBox1 = set.Add({p, WC_BUTTONW, "自動リネーム", BS_GROUPBOX, 0, {6, 80, 372, 74}, win::kTopLeft, -1,
+                       "リスト追加時に自動でリネームします。また、この場合リストに追加されません"});
+  chkRemSCut = check("\"～へのショートカット\"の除去", {14, 96, 198, 18}, IDC_CHKREMSCUT,
+                     "ショートカットから「～へのショートカット」という文字を取り除きます。リストにも追加されません");
+  chkDelCopy = check("\"コピー ～\"の除去", {216, 96, 158, 18}, IDC_CHKDELCOPY,
+                     "「コピー ～」という文字を取り除きます。リストにも追加されません");
+  chkTrim = check("前後のスペースの除去", {14, 114, 198, 18}, IDC_CHKTRIM,
+                  "ファイル名の前後のスペースを除去します。リストにも追加されません");
+  chkDel1 = check("\"[1]\"の除去", {216, 114, 158, 18}, IDC_CHKDEL1,
+                  "「[1]」～「[9]」という文字を取り除きます。リストにも追加されません");
+  chkDel2 = check("\"(1)\"の除去", {14, 132, 198, 18}, IDC_CHKDEL2,
+                  "「(1)」～「(9)」という文字を取り除きます。リストにも追加されません");
+  chkJpeg = check(".jpeg -> .jpg", {216, 132, 158, 18}, IDC_CHKJPEG,
+                  "拡張子が「.jpeg」のファイルを「.jpg」にリネームます。リストにも追加されません");
+  SetDpi(set.dpi());
+  return !set.failed();
+}
+
+void OptionPage::SetDpi(UINT dpi) {
+  titleFont_ = win::MakeFont(19, "ＭＳ Ｐゴシック", dpi);
+  SendMessageW(lblTitle, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+}
+
+void OptionPage::Showing(bool shown) { ShowWindow(pnlConfig, shown ? SW_SHOW : SW_HIDE); }
+
+bool OptionPage::ClearItems() const { return win::IsChecked(chkClearItems); }
+bool OptionPage::DropDir() const { return win::IsChecked(chkDropDir); }
+bool OptionPage::Trim() const { return win::IsChecked(chkTrim); }
+bool OptionPage::EnterToExec() const { return win::IsChecked(chkEnterToExec); }
+bool OptionPage::EscToExit() const { return win::IsChecked(chkEscToExit); }
+
+void OptionPage::Load(const Settings& s) {
+  const std::pair<HWND, bool> checks[] = {
+      {chkRemSCut, s.remSCut}, {chkDelCopy, s.remCopy},       {chkDel1, s.remBracket1},
+      {chkDel2, s.remParen1},  {chkTrim, s.trim},             {chkJpeg, s.jpegJpg},
+      {chkClearItems, s.clearItems}, {chkEscToExit, s.escToExit}, {chkEnterToExec, s.enterToExec},
+      {chkDropDir, s.dropDir}};
+  for (const auto& [box, on] : checks) win::SetCheck(box, on);
+  History.SetPosition(s.history);
+}
+
+void OptionPage::Store(Settings& s) const {
+  s.remSCut = win::IsChecked(chkRemSCut);
+  s.remCopy = win::IsChecked(chkDelCopy);
+  s.remBracket1 = win::IsChecked(chkDel1);
+  s.remParen1 = win::IsChecked(chkDel2);
+  s.trim = win::IsChecked(chkTrim);
+  s.jpegJpg = win::IsChecked(chkJpeg);
+  s.clearItems = ClearItems();
+  s.escToExit = EscToExit();
+  s.enterToExec = EnterToExec();
+  s.dropDir = DropDir();
+  s.history = History.pos();
+}
+
+void OptionPage::OnCommand(int id, int code, HWND) {
+  if (History.HandleCommand(id, code)) return;
+  switch (id) {
+    case IDC_CHKENTERTOEXEC:
+    case IDC_CHKESCTOEXIT:
+      if (code == BN_CLICKED) host_.KeyOptionsChanged();
+      return;
+    case IDC_BTNCLEARHISTORY:
+      if (code == BN_CLICKED) btnClearHistoryClick();
+      return;
+    case IDC_IMAGE1:
+      if (code == STN_CLICKED) app::OpenHelpTopic(GetAncestor(hwnd(), GA_ROOT), "HLP000001");
+      return;
+    default:
+      return;
+  }
+}
+
+LRESULT OptionPage::OnNotify(NMHDR* nm) {
+  if (History.HandleNotify(nm)) {
+    host_.TrimHistories();  // undHistoryClick
+    return TRUE;
+  }
+  return 0;
+}

@@ -1,0 +1,45 @@
+// Page 設定: the about area on the page, and the options panel pnlConfig, which lies over
+// the rename list while the page is shown.
+#pragma once
+
+#include <memory>
+
+#include "app/pages/Page.h"
+#include "win/Handle.h"
+#include "win/NumberBox.h"
+
+class OptionPage : public Page {
+ public:
+  using Page::Page;
+  bool Build(HWND frame) override;
+  void Load(const Settings& s) override;
+  void Store(Settings& s) const override;
+  void Showing(bool shown) override;
+  void SetDpi(UINT dpi) override;
+
+  bool ClearItems() const;
+  bool DropDir() const;
+  bool Trim() const;
+  bool EnterToExec() const;
+  bool EscToExit() const;
+  int HistoryLength() const { return History.pos(); }
+
+  void btnClearHistoryClick() { host_.ClearHistories(); }
+
+  HWND Image1 = nullptr, lblTitle = nullptr, lblVersion = nullptr, lblAuthor = nullptr, lblWebSite = nullptr;
+  HWND pnlConfig = nullptr;
+  HWND chkClearItems = nullptr, chkEnterToExec = nullptr, chkEscToExit = nullptr, btnClearHistory = nullptr,
+       btnFilter = nullptr, chkDropDir = nullptr, GroupBox1 = nullptr;
+  HWND chkRemSCut = nullptr, chkDelCopy = nullptr, chkTrim = nullptr, chkDel1 = nullptr, chkDel2 = nullptr,
+       chkJpeg = nullptr;
+  win::NumberBox History;
+  HWND &edtHistory = History.edit, &undHistory = History.updown;
+
+ protected:
+  void OnCommand(int id, int code, HWND from) override;
+  LRESULT OnNotify(NMHDR* nm) override;
+
+ private:
+  win::Panel config_;
+  win::unique_hfont titleFont_;
+};

@@ -1,0 +1,67 @@
+#include "app/pages/ReplacePage.h"
+
+#include "app/HistoryBox.h"
+#include "app/pages/PageStyles.h"
+#include "engine/Rules.h"
+#include "win/Controls.h"
+
+namespace {
+enum : int { IDC_CMBOLDVALUE = 100, IDC_CMBNEWVALUE };
+}
+
+bool ReplacePage::Build(HWND frame) {
+  if (!CreatePanel(frame)) return false;
+  win::ControlSet& set = host_.Controls();
+  HWND p = hwnd();
+  set.Add({p, WC_STATICW, "検索文字列", kLabel, 0, {6, 4, 200, 14}});
+  cmbOldValue = set.Add({p, WC_COMBOBOXW, "", kCombo, 0, {6, 20, 366, 200}, win::kTopLeft, IDC_CMBOLDVALUE,
+                         "「置換文字列」に置き換えられる文字列"});
+  set.Add({p, WC_STATICW, "置換文字列", kLabel, 0, {6, 46, 200, 14}});
+  cmbNewValue = set.Add({p, WC_COMBOBOXW, "", kCombo, 0, {6, 62, 366, 200}, win::kTopLeft, IDC_CMBNEWVALUE,
+                         "「検索文字列」を置き換える文字列"});
+  return !set.failed();
+}
+
+void ReplacePage::MakePreview(RenameList& list) {
+  PreviewReplace(list, {win::GetText(cmbOldValue), win::GetText(cmbNewValue), host_.TrimResults()});
+}
+
+void ReplacePage::AfterRename() {
+  // The search box is pushed last, so it ends with the focus.
+  app::PushHistory(cmbNewValue, host_.HistoryLength());
+  app::PushHistory(cmbOldValue, host_.HistoryLength());
+}
+
+void ReplacePage::AfterIntake(const RenameList& list) { app::FillFromFirstEntry(cmbOldValue, list); }
+
+void ReplacePage::TrimHistory(int length) {
+  app::TrimHistory(cmbOldValue, length);
+  app::TrimHistory(cmbNewValue, length);
+}
+
+void ReplacePage::ClearHistory() {
+  app::ClearHistory(cmbOldValue);
+  app::ClearHistory(cmbNewValue);
+}
+
+void ReplacePage::Load(const Settings& s) {
+  win::SetComboItems(cmbOldValue, s.oldVal);
+  win::SetComboItems(cmbNewValue, s.newVal);
+}
+
+void ReplacePage::Store(Settings& s) const {
+  s.oldVal = win::ComboItems(cmbOldValue);
+  s.newVal = win::ComboItems(cmbNewValue);
+}
+
+void ReplacePage::cmbNewValueEnter() {
+  if (!win::GetText(cmbNewValue).empty()) return;
+  win::SetText(cmbNewValue, win::GetText(cmbOldValue));
+  host_.ChangeItem();
+}
+
+void ReplacePage::OnCommand(int id, int code, HWND) {
+  if (id != IDC_CMBOLDVALUE && id != IDC_CMBNEWVALUE) return;
+  if (id == IDC_CMBNEWVALUE && code == CBN_SETFOCUS) cmbNewValueEnter();
+  if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) host_.ChangeItem();
+}

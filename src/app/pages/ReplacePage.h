@@ -1,0 +1,27 @@
+// Page 置換: every occurrence of the search text becomes the replacement.
+#pragma once
+
+#include "app/pages/Page.h"
+
+class ReplacePage : public Page {
+ public:
+  using Page::Page;
+  bool Build(HWND frame) override;
+  void MakePreview(RenameList& list) override;
+  void AfterRename() override;
+  void AfterIntake(const RenameList& list) override;
+  HWND MainInput() const override { return cmbOldValue; }
+  HWND InputTarget() const override { return cmbNewValue; }
+  void TrimHistory(int length) override;
+  void ClearHistory() override;
+  void Load(const Settings& s) override;
+  void Store(Settings& s) const override;
+
+  // Entering an empty replacement box fills it with the search text.
+  void cmbNewValueEnter();
+
+  HWND cmbOldValue = nullptr, cmbNewValue = nullptr;
+
+ protected:
+  void OnCommand(int id, int code, HWND from) override;
+};

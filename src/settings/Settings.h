@@ -1,0 +1,55 @@
+// Everything the program keeps between runs, one member per key of the settings file, in the
+// file's order. The default member values are what a first start shows (a missing file or
+// key gives them); they differ from the window's own initial control states in places
+// (the window's place, the page, the digit count, the add-text side, the letter case, the
+// folder option and the history length).
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Settings {
+  // [Window]
+  int width = 400;
+  int height = 400;
+  int left = 0;
+  int top = 0;
+  int tab = 0;  // the active page; outside 0 to 6 no page is active
+
+  // [Job]
+  int start = 1;      // 16-bit up-down positions
+  int step = 1;
+  int column = 2;
+  bool divide = false;
+  bool div2 = false;
+  bool headOrTail = true;  // the added text goes before the name
+  int time = 0;            // radio items: -1 for none
+  bool headTail2 = false;  // the date goes before the text
+  int upLoCase = 0;
+  int wnWord = 0;
+  int wnNum = 0;
+  int wnKakko = 0;
+  int wnSpace = 0;
+  int wnSymbol = 0;
+  bool wideKana = false;
+
+  // [Option]
+  bool remSCut = false;
+  bool remCopy = false;
+  bool remBracket1 = false;  // key "Rem[1]"
+  bool remParen1 = false;    // key "Rem(1)"
+  bool trim = false;
+  bool jpegJpg = false;
+  bool clearItems = false;
+  bool escToExit = false;
+  bool enterToExec = false;
+  bool dropDir = false;
+  int history = 5;
+  std::string filter;     // FilterNames
+  std::string filterExt;  // FilterExts
+
+  // [Combo]
+  std::vector<std::string> basVal, oldVal, newVal, addVal;
+  std::vector<std::string> dateFormat = {"yy\"年\"mm\"月\"dd\"日\"", "mm\"月\"dd\"日\"", "mm\"月\"dd\"日（\"dddd\"）\"",
+                                         "dddddd"};
+};

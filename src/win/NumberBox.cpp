@@ -1,0 +1,77 @@
+#include "win/NumberBox.h"
+
+#include <imm.h>
+
+#include <algorithm>
+
+namespace win {
+
+namespace {
+
+// The typed-character filter: digits and Backspace pass.
+LRESULT CALLBACK DigitsOnlyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_CHAR) {
+    wchar_t key = static_cast<wchar_t>(wp);
+    if (!((key >= L'0' && key <= L'9') || key == 8)) return 0;
+  }
+  return DefSubclassProc(h, msg, wp, lp);
+}
+
+}  // namespace
+
+std::optional<int> NumberInRange(std::string_view text, int min, int max) {
+  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  std::size_t first = text.find_first_not_of('0');
+  std::string_view digits = first == std::string_view::npos ? std::string_view("0") : text.substr(first);
+  if (digits.size() > 9) return std::nullopt;  // beyond any range an int holds
+  int v = 0;
+  for (char c : digits) v = v * 10 + (c - '0');
+  if (v < min || v > max) return std::nullopt;
+  return v;
+}
+
+bool NumberBox::Create(ControlSet& set, HWND parent, Rect96 r, int min, int max, int pos, int id,
+                       const char* hint) {
+  id_ = id;
+  min_ = min;
+  max_ = max;
+  pos_ = pos;
+  std::string text = std::to_string(pos);
+  edit = set.Add({parent, WC_EDITW, text, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, r, kTopLeft, id, hint});
+  updown = set.Add({parent, UPDOWN_CLASSW, "", UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, {r.x + r.w, r.y, 16, r.h},
+                    kTopLeft, id + 1, hint});
+  if (!edit || !updown) return false;
+  SendMessageW(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+  SendMessageW(updown, UDM_SETRANGE32, static_cast<WPARAM>(min), static_cast<LPARAM>(max));
+  SendMessageW(updown, UDM_SETPOS32, 0, pos);
+  SetWindowSubclass(edit, DigitsOnlyProc, 1, 0);
+  ImmAssociateContextEx(edit, nullptr, 0);
+  return true;
+}
+
+void NumberBox::SetPosition(int pos) {
+  pos_ = std::clamp(static_cast<int>(static_cast<short>(pos)), min_, max_);
+  SendMessageW(updown, UDM_SETPOS32, 0, pos_);
+  win::SetText(edit, std::to_string(pos_));
+}
+
+void NumberBox::SetText(std::string_view text) { win::SetText(edit, text); }
+
+bool NumberBox::HandleCommand(int id, int code) {
+  if (id != id_ || code != EN_CHANGE) return false;
+  if (auto v = NumberInRange(GetText(edit), min_, max_)) {
+    pos_ = *v;
+    SendMessageW(updown, UDM_SETPOS32, 0, pos_);
+  }
+  return true;
+}
+
+bool NumberBox::HandleNotify(const NMHDR* nm) {
+  if (nm->hwndFrom != updown || nm->code != UDN_DELTAPOS) return false;
+  const auto* ud = reinterpret_cast<const NMUPDOWN*>(nm);
+  SetPosition(std::clamp(pos_ + ud->iDelta, min_, max_));
+  return true;
+}
+
+}  // namespace win

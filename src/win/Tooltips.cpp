@@ -1,0 +1,42 @@
+#include "win/Tooltips.h"
+
+#include <commctrl.h>
+
+#include "text/sjis.h"
+
+namespace win {
+
+bool Tooltips::Create(HWND owner, int maxWidth) {
+  owner_ = owner;
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+                             0, 0, 0, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!tooltip_) return false;
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, maxWidth);
+  return true;
+}
+
+void Tooltips::Add(HWND control, std::string_view hint) {
+  hints_.emplace_back(control, std::string(hint));
+  std::wstring text = sjis::Widen(hint);
+  auto add = [&](HWND target) {
+    TTTOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = owner_;
+    ti.uId = reinterpret_cast<UINT_PTR>(target);
+    ti.lpszText = text.data();
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  };
+  add(control);
+  // An editable drop-down's mouse events go to its edit child.
+  if (HWND child = GetWindow(control, GW_CHILD)) add(child);
+}
+
+std::string Tooltips::HintOf(HWND control) const {
+  for (const auto& [h, hint] : hints_) {
+    if (h == control) return hint;
+  }
+  return std::string();
+}
+
+}  // namespace win

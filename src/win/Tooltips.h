@@ -1,0 +1,26 @@
+// The hints of a window's controls, shown as tooltips. Each hint is kept as text too, so the
+// hint a control shows can be asked for. The tooltip window goes with its owner.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace win {
+
+class Tooltips {
+ public:
+  bool Create(HWND owner, int maxWidth);
+  void Add(HWND control, std::string_view hint);
+  std::string HintOf(HWND control) const;
+  HWND hwnd() const { return tooltip_; }
+
+ private:
+  HWND owner_ = nullptr;
+  HWND tooltip_ = nullptr;
+  std::vector<std::pair<HWND, std::string>> hints_;
+};
+
+}  // namespace win
