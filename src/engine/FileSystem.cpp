@@ -31,6 +31,19 @@ void Fill(const WIN32_FIND_DATAW& data, std::string name, Entry& out) {
 
 }  // namespace
 
+std::string FullPath(std::string_view path) {
+  std::wstring w;
+  if (!WidePath(path, w)) return std::string();
+  DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return std::string();
+  std::wstring full(n, L'\0');
+  n = GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return std::string();
+  full.resize(n);
+  std::string out;
+  return sjis::FromWide(full, out) ? out : std::string();
+}
+
 std::uint32_t Attributes(std::string_view path) {
   std::wstring w;
   if (!WidePath(path, w)) return kInvalidAttributes;

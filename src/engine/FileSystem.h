@@ -20,6 +20,9 @@ struct Entry {
   FILETIME creation{}, lastWrite{}, lastAccess{};
 };
 
+// The full path (GetFullPathName): relative to the current folder, "/" made "\", "." and
+// ".." resolved. Empty when the path is empty or has no exact form either way.
+std::string FullPath(std::string_view path);
 // GetFileAttributes; kInvalidAttributes when missing or not convertible.
 std::uint32_t Attributes(std::string_view path);
 // An existing directory entry that is not a folder.

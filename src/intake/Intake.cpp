@@ -74,7 +74,12 @@ void AddFile(RenameList& list, const std::string& path, const IntakeOptions& opt
   list.Add(std::move(entry.name), std::move(folder));
 }
 
-void AddFiles(RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options) {
+void AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, const IntakeOptions& options) {
+  // Every path is made full first: a relative path or one written with "/" would otherwise
+  // be split at the wrong place, and its row would name some other file.
+  std::vector<std::string> paths;
+  paths.reserve(givenPaths.size());
+  for (const std::string& p : givenPaths) paths.push_back(fs::FullPath(p));
   bool expand = ExpandFolders(paths, options.dropDir);
   Batch batch(list);
   for (const std::string& path : paths) {

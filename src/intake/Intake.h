@@ -29,7 +29,8 @@ bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir);
 // the clean-up changes its name; skipped when filtered; else listed.
 void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options);
 
-// Every path in order, folders expanded one level when ExpandFolders says so (every entry
+// Every path in order, each made a full path with "\" delimiters first (relative paths
+// from the current folder), folders expanded one level when ExpandFolders says so (every entry
 // directly inside, hidden and system files included; sub-folders never entered). The rows
 // are appended and sorted once.
 void AddFiles(RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options);

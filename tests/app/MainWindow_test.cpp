@@ -166,7 +166,8 @@ TEST_F(WindowTest, FirstStartValues) {
   EXPECT_EQ(form->tabCase->rdgLetter.index(), 0);
   EXPECT_FALSE(win::IsChecked(form->tabOption->chkDropDir));
   EXPECT_EQ(form->tabOption->History.pos(), 5);
-  EXPECT_EQ(form->tabDate->DateFormats.size(), 4u);
+  ASSERT_EQ(form->tabDate->DateFormats.size(), 4u);
+  EXPECT_EQ(form->tabDate->DateFormats[0], "yy\"年\"mm\"月\"dd\"日\"") << "stored without the outer quotes";
   EXPECT_EQ(SendMessageW(form->tabDate->cmbDateFormat, CB_GETCOUNT, 0, 0), 4);
   EXPECT_EQ(win::ComboSelection(form->tabDate->cmbDateFormat), -1);
   EXPECT_EQ(form->PreviewCountdown, 0);
@@ -301,4 +302,21 @@ TEST_F(WindowTest, TabMovesThroughThePageInputs) {
   EXPECT_EQ(GetFocus(), form->tabNumber->edtStart);
   Key(form->tabNumber->edtStart, WM_KEYDOWN, VK_TAB);
   EXPECT_EQ(GetFocus(), form->tabNumber->edtStep);
+}
+
+TEST_F(WindowTest, RowsHoldTheListFontsWholeCell) {
+  Open();
+  form->list().Add("IMG_0001.JPG", "C:\\");
+  form->SyncList();
+  HDC dc = GetDC(form->lstMain);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form->lstMain, WM_GETFONT, 0, 0)));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(form->lstMain, dc);
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  SendMessageW(form->lstMain, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  // The grid line takes the row's last pixel row; the whole cell must fit above it.
+  EXPECT_GE(row.bottom - row.top, tm.tmHeight + tm.tmExternalLeading + 2);
 }

@@ -263,3 +263,44 @@ TEST_F(WindowTest, FileDeletedAfterListingKeepsItsRow) {
   EXPECT_FALSE(dir.Exists("n01.txt"));
   EXPECT_TRUE(dir.Exists("n02.txt"));
 }
+
+TEST_F(WindowTest, AnalysisOfALongNumberRunsFromItsValue) {
+  Open();
+  form->list().Add("IMG_0000000042.jpg", "C:\\");
+  form->list().Add("x.jpg", "C:\\");
+  form->list()[0].selected = true;
+  form->mnuAnalyzeClick();
+  EXPECT_EQ(form->tabNumber->Start.pos(), 42);
+  EXPECT_EQ(form->tabNumber->Column.pos(), 10);
+  Tick(5);
+  EXPECT_EQ(NewNames(), (std::vector<std::string>{"IMG_0000000042", "IMG_0000000043"}));
+}
+
+TEST_F(WindowTest, DatePageKeepsTheNamesUntilItsRuleComes) {
+  TempDir dir;
+  dir.Touch("photo.jpg");
+  Open({dir.path() + "photo.jpg"});
+  Tick(5);
+  EXPECT_EQ(NewNames(), std::vector<std::string>{"photo01"});
+  form->SelectPage(PageId::Date);
+  Tick(5);
+  EXPECT_EQ(NewNames(), std::vector<std::string>{"photo"}) << "no name of the previous page is left to apply";
+  Click(form->btnRename);
+  EXPECT_TRUE(dir.Exists("photo.jpg"));
+}
+
+TEST_F(WindowTest, FocusRowFollowsItsRowThroughAReSort) {
+  TempDir dir;
+  for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n);
+  Open({dir.path()});
+  LVITEMW state{};
+  state.stateMask = state.state = LVIS_FOCUSED | LVIS_SELECTED;
+  SendMessageW(form->lstMain, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));  // b.txt, as a click
+  form->SelectPage(PageId::Replace);
+  Type(form->tabReplace->cmbOldValue, "b");
+  Type(form->tabReplace->cmbNewValue, "z");
+  Click(form->btnRename);
+  ASSERT_EQ(FileNames(), (std::vector<std::string>{"a.txt", "c.txt", "z.txt"}));
+  EXPECT_EQ(ListView_GetNextItem(form->lstMain, -1, LVNI_FOCUSED), 2);
+  EXPECT_EQ(ListView_GetNextItem(form->lstMain, -1, LVNI_SELECTED), 2);
+}

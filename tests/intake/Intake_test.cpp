@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -9,6 +11,7 @@
 
 #include "engine/FileSystem.h"
 #include "engine/RenameList.h"
+#include "engine/SafeRename.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
@@ -165,3 +168,22 @@ TEST(ActualFileName, LeavesPathsThatNameNoFileAsTheyAre) {
 }
 
 }  // namespace
+
+TEST_F(IntakeTest, RelativeAndSlashedPathsNameTheFileGiven) {
+  dir.Touch("a.txt");
+  dir.Touch("sub\\a.txt");
+  std::string slashed = dir.path() + "sub\\a.txt";
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  wchar_t cwd[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, cwd);
+  SetCurrentDirectoryW(dir.wpath().c_str());
+  Take({"sub/a.txt", dir.path() + "sub/a.txt", slashed}, false);
+  SetCurrentDirectoryW(cwd);
+  EXPECT_EQ(Rows(list), Names(3, dir.path() + "sub\\|a.txt"));
+  // The run renames the file that was given, not its namesake one folder up.
+  ASSERT_FALSE(list.empty());
+  list[0].newName = "b";
+  RenameRows(list, false);
+  EXPECT_TRUE(dir.Exists("sub\\b.txt"));
+  EXPECT_TRUE(dir.Exists("a.txt"));
+}
