@@ -3,23 +3,22 @@
 #include <shellapi.h>
 
 #include "app/Application.h"
-#include "text/sjis.h"
 
 namespace app {
 
 namespace {
 
-std::wstring HelpHtmlUrl(const std::string& anchor) {
+std::wstring HelpHtmlUrl(const std::wstring& anchor) {
   std::wstring path = ExeFolder() + L"Kinoha.html";
   for (auto& c : path) {
     if (c == L'\\') c = L'/';
   }
-  return L"file:///" + path + L"#" + sjis::Widen(anchor);
+  return L"file:///" + path + L"#" + anchor;
 }
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void OpenHtml(HWND owner, const std::string& anchor) {
+void OpenHtml(HWND owner, const std::wstring& anchor) {
   std::wstring html = ExeFolder() + L"Kinoha.html";
   if (!FileExists(html)) return;
   ShellExecuteW(owner, L"open", HelpHtmlUrl(anchor).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -39,11 +38,11 @@ bool TryWinHelp(HWND owner, UINT command, ULONG_PTR data) {
 
 void OpenHelpContext(HWND owner, int context) {
   if (TryWinHelp(owner, HELP_CONTEXT, static_cast<ULONG_PTR>(context))) return;
-  OpenHtml(owner, "context-" + std::to_string(context));
+  OpenHtml(owner, L"context-" + std::to_wstring(context));
 }
 
-void OpenHelpTopic(HWND owner, const std::string& topic) {
-  std::wstring macro = L"JumpID(\"\",\"" + sjis::Widen(topic) + L"\")";
+void OpenHelpTopic(HWND owner, const std::wstring& topic) {
+  std::wstring macro = L"JumpID(\"\",\"" + topic + L"\")";
   if (TryWinHelp(owner, HELP_COMMAND, reinterpret_cast<ULONG_PTR>(macro.c_str()))) return;
   OpenHtml(owner, topic);
 }

@@ -9,6 +9,6 @@
 namespace app {
 
 void OpenHelpContext(HWND owner, int context);
-void OpenHelpTopic(HWND owner, const std::string& topic);
+void OpenHelpTopic(HWND owner, const std::wstring& topic);
 
 }  // namespace app

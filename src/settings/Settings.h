@@ -52,4 +52,6 @@ struct Settings {
   std::vector<std::string> basVal, oldVal, newVal, addVal;
   std::vector<std::string> dateFormat = {"yy\"年\"mm\"月\"dd\"日\"", "mm\"月\"dd\"日\"", "mm\"月\"dd\"日（\"dddd\"）\"",
                                          "dddddd"};
+
+  bool operator==(const Settings&) const = default;
 };

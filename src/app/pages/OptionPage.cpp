@@ -113,7 +113,7 @@ void OptionPage::OnCommand(int id, int code, HWND) {
       if (code == BN_CLICKED) btnClearHistoryClick();
       return;
     case IDC_IMAGE1:
-      if (code == STN_CLICKED) app::OpenHelpTopic(GetAncestor(hwnd(), GA_ROOT), "HLP000001");
+      if (code == STN_CLICKED) app::OpenHelpTopic(GetAncestor(hwnd(), GA_ROOT), L"HLP000001");
       return;
     default:
       return;

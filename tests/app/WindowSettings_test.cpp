@@ -1,0 +1,54 @@
+#include "app/WindowFixture.h"
+
+namespace {
+
+class WindowSettingsTest : public WindowTest {
+ protected:
+  void OpenWith(const Settings& s) {
+    TfrmRen::Options options;
+    options.quitOnClose = false;
+    options.runTimer = false;
+    options.settings = s;
+    form = std::make_unique<TfrmRen>(options);
+    ASSERT_TRUE(form->Create());
+  }
+};
+
+}  // namespace
+
+TEST_F(WindowSettingsTest, EveryKeyComesBackAsItWasApplied) {
+  Settings s;
+  s.width = 520, s.height = 470, s.left = 30, s.top = 40, s.tab = 4;
+  s.start = 42, s.step = 3, s.column = 5, s.divide = true, s.div2 = true, s.headOrTail = false;
+  s.time = 2, s.headTail2 = true, s.upLoCase = 3;
+  s.wnWord = 1, s.wnNum = 2, s.wnKakko = 1, s.wnSpace = 2, s.wnSymbol = -1, s.wideKana = true;
+  s.remSCut = s.remCopy = s.remBracket1 = s.remParen1 = s.trim = s.jpegJpg = true;
+  s.clearItems = s.escToExit = s.enterToExec = s.dropDir = true;
+  s.history = 7, s.filter = "Thumbs.db;", s.filterExt = ".tmp;.bak;";
+  s.basVal = {"写真", "IMG"}, s.oldVal = {"a"}, s.newVal = {"b", ""}, s.addVal = {"2024"};
+  s.dateFormat = {"yyyy", "", "mm\"月\""};
+  OpenWith(s);
+  EXPECT_EQ(form->RenameMode(), PageId::Case);
+  EXPECT_EQ(form->defaultButton, form->btnRename);
+  EXPECT_EQ(form->cancelButton, form->btnClose);
+  EXPECT_EQ(form->PreviewCountdown, 0) << "applying the settings schedules nothing";
+  EXPECT_TRUE(form->CurrentSettings() == s);
+}
+
+TEST_F(WindowSettingsTest, ValuesOutsideTheirRangesAreHeldWithinThem) {
+  Settings s;
+  s.tab = 7;
+  s.start = 70000;  // its low 16 bits are 4464, above the top of 0 to 1000
+  s.history = 0;
+  s.upLoCase = 9;
+  s.time = -4;
+  OpenWith(s);
+  for (HWND page : {form->tabNumber->hwnd(), form->tabDate->hwnd(), form->tabOption->hwnd()})
+    EXPECT_FALSE(GetWindowLongPtrW(page, GWL_STYLE) & WS_VISIBLE);
+  Settings back = form->CurrentSettings();
+  EXPECT_EQ(back.tab, -1) << "no page is active";
+  EXPECT_EQ(back.start, 1000);
+  EXPECT_EQ(back.history, 1);
+  EXPECT_EQ(back.upLoCase, 3);
+  EXPECT_EQ(back.time, -1);
+}
