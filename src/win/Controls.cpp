@@ -25,6 +25,12 @@ void PressExclusive(HWND pressed, HWND partner) {
   SetCheck(partner, false);
 }
 
+bool ClickExclusive(HWND from, int code, HWND left, HWND right) {
+  if (code != BN_CLICKED || (from != left && from != right)) return false;
+  PressExclusive(from, from == left ? right : left);
+  return true;
+}
+
 std::vector<std::string> ComboItems(HWND combo) {
   std::vector<std::string> items;
   int n = ComboCount(combo);

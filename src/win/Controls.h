@@ -21,6 +21,9 @@ bool IsChecked(HWND h);
 void SetCheck(HWND h, bool on);
 // Presses one toggle of an exclusive pair and releases its partner.
 void PressExclusive(HWND pressed, HWND partner);
+// A click on either toggle of the pair presses it (a pressed one stays down). True when the
+// command was such a click.
+bool ClickExclusive(HWND from, int code, HWND left, HWND right);
 
 std::vector<std::string> ComboItems(HWND combo);
 // Replaces the entries; the edit part keeps the text it showed.

@@ -53,21 +53,10 @@ void AddPage::Store(Settings& s) const {
   s.addVal = win::ComboItems(cmbAddValue);
 }
 
-void AddPage::OnCommand(int id, int code, HWND) {
-  switch (id) {
-    case IDC_BTNHEAD:
-    case IDC_BTNTAIL:
-      if (code != BN_CLICKED) return;
-      if (id == IDC_BTNHEAD) win::PressExclusive(btnHead, btnTail); else win::PressExclusive(btnTail, btnHead);
-      host_.ChangeItem();
-      return;
-    case IDC_CMBADDVALUE:
-      if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) host_.ChangeItem();
-      return;
-    case IDC_CHKDIV2:
-      if (code == BN_CLICKED) host_.ChangeItem();
-      return;
-    default:
-      return;
+void AddPage::OnCommand(int id, int code, HWND from) {
+  if (win::ClickExclusive(from, code, btnHead, btnTail) ||
+      (id == IDC_CMBADDVALUE && (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)) ||
+      (id == IDC_CHKDIV2 && code == BN_CLICKED)) {
+    host_.ChangeItem();
   }
 }

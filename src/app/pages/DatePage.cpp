@@ -74,26 +74,13 @@ void DatePage::Store(Settings& s) const {
   s.dateFormat = DateFormats;
 }
 
-void DatePage::OnCommand(int id, int code, HWND) {
+void DatePage::OnCommand(int id, int code, HWND from) {
   if (int item = rdgDateType.ClickedItem(id, code); item >= 0) {
     if (rdgDateType.SetIndex(item)) host_.ChangeItem();
-    return;
-  }
-  switch (id) {
-    case IDC_BTNHEAD2:
-    case IDC_BTNTAIL2:
-      if (code != BN_CLICKED) return;
-      if (id == IDC_BTNHEAD2) win::PressExclusive(btnHead2, btnTail2); else win::PressExclusive(btnTail2, btnHead2);
-      host_.ChangeItem();
-      return;
-    case IDC_CMBDATEADD:
-      if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) host_.ChangeItem();
-      return;
-    case IDC_CMBDATEFORMAT:
-      if (code == CBN_SELCHANGE) host_.ChangeItem();
-      return;
-    default:
-      return;
+  } else if (win::ClickExclusive(from, code, btnHead2, btnTail2) ||
+             (id == IDC_CMBDATEADD && (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)) ||
+             (id == IDC_CMBDATEFORMAT && code == CBN_SELCHANGE)) {
+    host_.ChangeItem();
   }
 }
 
