@@ -5,6 +5,7 @@
 
 #include "app/Application.h"
 #include "app/Help.h"
+#include "app/dialogs/untFilter.h"
 #include "app/resource.h"
 #include "engine/SafeRename.h"
 #include "intake/Intake.h"
@@ -28,7 +29,9 @@ const char* const kPageCaptions[kPageCount] = {"連番", "置換", "追加", "�
 
 }  // namespace
 
-TfrmRen::TfrmRen(Options options) : options_(std::move(options)) {}
+TfrmRen::TfrmRen(Options options) : options_(std::move(options)) {
+  runModal = [](TfrmDialog& dialog) { dialog.ShowModal(); };
+}
 
 TfrmRen::~TfrmRen() = default;
 
@@ -407,6 +410,9 @@ void TfrmRen::FormShow() {
 void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   IntakeOptions options;
   options.dropDir = tabOption->DropDir();
+  options.cleanUp = tabOption->CleanUp();
+  options.filterNames = FilterNames;
+  options.filterExts = FilterExts;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
   ::AddFiles(list_, paths, options);
   SyncList();
@@ -480,6 +486,12 @@ void TfrmRen::mnuFolderClick() {
     folder.remove_suffix(1);
   }
   SendToInput(std::string(sjis::FileName(folder)));
+}
+
+void TfrmRen::btnFilterClick() {
+  // The dialog goes when this ends, also when it could not be shown.
+  TfrmFilter filter(FilterNames, FilterExts);
+  if (filter.Create(hwnd())) RunModal(filter);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -92,6 +93,10 @@ class TfrmRen : public win::Window, private PageHost {
   // Pushes the model's rows and selection to the list view.
   void SyncList() { listView_.Sync(); }
   std::string HintOf(HWND control) const { return controls_.HintOf(control); }
+  // The filter dialog over FilterNames and FilterExts.
+  void btnFilterClick();
+  // Runs a created dialog modally; tests put in a function that shows and drives it instead.
+  std::function<void(TfrmDialog&)> runModal;
 
   // Controls of the frame, and the pages, named as the program's documentation names them.
   HWND PageControl = nullptr, lstMain = nullptr, lblCount = nullptr;
@@ -118,6 +123,8 @@ class TfrmRen : public win::Window, private PageHost {
   void TrimHistories() override;
   void ClearHistories() override;
   void KeyOptionsChanged() override;
+  void OpenFilter() override { btnFilterClick(); }
+  void RunModal(TfrmDialog& dialog) override { runModal(dialog); }
 
   bool CreateControls();
   void ApplyFonts();

@@ -137,7 +137,3 @@ void PreviewWidth(RenameList& list, WidthFlags flags, bool kana) {
     row.newName = std::move(name);
   }
 }
-
-void PreviewBaseNames(RenameList& list) {
-  for (RenameEntry& row : list) row.newName = std::string(row.BaseName());
-}

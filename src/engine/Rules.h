@@ -64,6 +64,3 @@ struct WidthGroups {
 };
 WidthFlags WidthFlagsFromGroups(const WidthGroups& groups);
 void PreviewWidth(RenameList& list, WidthFlags flags, bool kana);
-
-// Every row's new name is its base name: a preview that renames nothing.
-void PreviewBaseNames(RenameList& list);

@@ -3,20 +3,25 @@
 #include <cstdint>
 #include <utility>
 
+#include "engine/CleanUp.h"
 #include "engine/FileSystem.h"
+#include "engine/Filter.h"
 #include "engine/RenameList.h"
 #include "engine/SafeRename.h"
 #include "text/sjis.h"
 
 namespace {
 
-// The first stem_n.ext that no file bears yet.
+// Any entry, file or folder: a move onto a folder's name fails as surely as onto a file's.
+bool Taken(const std::string& path) { return fs::Attributes(path) != fs::kInvalidAttributes; }
+
+// The first stem_n.ext that no entry of the folder bears yet.
 std::string FreeName(const std::string& cleaned) {
   std::string stem(sjis::StripExtension(cleaned));
   std::string ext(sjis::Extension(cleaned));
   for (unsigned long n = 1;; ++n) {
     std::string candidate = stem + "_" + std::to_string(n) + ext;
-    if (!fs::ExistsAsFile(candidate)) return candidate;
+    if (!Taken(candidate)) return candidate;
   }
 }
 
@@ -39,12 +44,6 @@ std::string ActualFileName(const std::string& path) {
   return std::string(sjis::FolderPart(path)) + entry.name;
 }
 
-// Hook: the clean-up rules come later; until then no name is changed.
-std::string AutoCleanName(const std::string& path, const IntakeOptions&) { return path; }
-
-// Hook: the filter lists come later; until then nothing is refused.
-bool MatchesFilter(const std::string&, const IntakeOptions&) { return false; }
-
 bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir) {
   for (const std::string& p : paths) {
     if (!fs::IsFolder(p)) return dropDir;
@@ -64,13 +63,13 @@ void AddFile(RenameList& list, const std::string& path, const IntakeOptions& opt
   std::string folder(sjis::FolderPart(path));
   std::string actual = folder + entry.name;
 
-  std::string cleaned = AutoCleanName(actual, options);
+  std::string cleaned = AutoCleanName(actual, options.cleanUp);
   if (cleaned != actual) {
-    if (fs::ExistsAsFile(cleaned)) cleaned = FreeName(cleaned);
-    SafeRename(actual, cleaned);
-    return;
+    if (Taken(cleaned)) cleaned = FreeName(cleaned);
+    if (SafeRename(actual, cleaned)) return;
+    // Not renamed: the file is still there under its own name, so it is taken in as such.
   }
-  if (MatchesFilter(actual, options)) return;
+  if (MatchesFilter(actual, options.filterNames, options.filterExts)) return;
   list.Add(std::move(entry.name), std::move(folder));
 }
 
@@ -84,11 +83,15 @@ void AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
   Batch batch(list);
   for (const std::string& path : paths) {
     if (expand && fs::IsFolder(path)) {
+      // The search is finished before any file is taken in: a clean-up rename while it is
+      // open could hand back the renamed file as a new entry.
+      std::vector<std::string> files;
       fs::ForEachEntry(path, [&](const fs::Entry& e) {
         // ".", ".." and sub-folders are no files; AddFile would only find that out again.
         if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) return;
-        AddFile(list, sjis::JoinPath(path, e.name), options);
+        files.push_back(sjis::JoinPath(path, e.name));
       });
+      for (const std::string& file : files) AddFile(list, file, options);
     } else {
       AddFile(list, path, options);
     }

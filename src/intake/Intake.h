@@ -6,31 +6,33 @@
 #include <string>
 #include <vector>
 
+#include "engine/CleanUp.h"
+
 class RenameList;
 
 struct IntakeOptions {
   bool dropDir = false;  // expand folders also in a drop that holds files
-  // later: clean-up options and filter strings
+  CleanUpOptions cleanUp;
+  // Refused names and extensions, each entry followed by ";" (extensions with their ".").
+  std::string filterNames, filterExts;
 };
 
 // The path with its file-name part as the disk stores it (letter case, long name for an 8.3
 // alias); the folder part stays as given. Unchanged when the path is no existing file.
 std::string ActualFileName(const std::string& path);
 
-// The path after the automatic clean-up; equal to the input when nothing is to be cleaned.
-std::string AutoCleanName(const std::string& path, const IntakeOptions& options);
-// True when the filter lists refuse the file.
-bool MatchesFilter(const std::string& path, const IntakeOptions& options);
-
 // Whether folders are expanded: always when every path is a folder, else as dropDir says.
 bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir);
 
 // One path: skipped unless it is an existing file; renamed at once (and not listed) when
-// the clean-up changes its name; skipped when filtered; else listed.
+// the clean-up changes its name, to stem_n.ext with the first free n when the cleaned name
+// is taken by a file or folder; skipped when filtered; else listed. A file the clean-up
+// can't rename (read-only, hidden, system, or the move refused) is treated as uncleaned.
 void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options);
 
 // Every path in order, each made a full path with "\" delimiters first (relative paths
 // from the current folder), folders expanded one level when ExpandFolders says so (every entry
-// directly inside, hidden and system files included; sub-folders never entered). The rows
+// directly inside, hidden and system files included; sub-folders never entered; the entries
+// are read before any is taken in, so a file the clean-up renames isn't met again). The rows
 // are appended and sorted once.
 void AddFiles(RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options);

@@ -59,8 +59,8 @@ class WindowTest : public testing::Test {
     SendMessageW(button, BM_CLICK, 0, 0);
     Pump();
   }
-  // Drops the paths on the window through a DROPFILES block, as the shell does.
-  void Drop(const std::vector<std::wstring>& paths) {
+  // Drops the paths on the window (or another) through a DROPFILES block, as the shell does.
+  void Drop(const std::vector<std::wstring>& paths, HWND target = nullptr) {
     std::size_t chars = 1;
     for (const auto& p : paths) chars += p.size() + 1;
     HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
@@ -73,7 +73,7 @@ class WindowTest : public testing::Test {
       out += p.size() + 1;
     }
     GlobalUnlock(mem);
-    SendMessageW(form->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+    SendMessageW(target ? target : form->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
   }
   std::vector<std::string> FileNames() {
     std::vector<std::string> names;

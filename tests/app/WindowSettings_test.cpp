@@ -4,11 +4,12 @@ namespace {
 
 class WindowSettingsTest : public WindowTest {
  protected:
-  void OpenWith(const Settings& s) {
+  void OpenWith(const Settings& s, std::vector<std::string> args = {}) {
     TfrmRen::Options options;
     options.quitOnClose = false;
     options.runTimer = false;
     options.settings = s;
+    options.args = std::move(args);
     form = std::make_unique<TfrmRen>(options);
     ASSERT_TRUE(form->Create());
   }
@@ -51,4 +52,18 @@ TEST_F(WindowSettingsTest, ValuesOutsideTheirRangesAreHeldWithinThem) {
   EXPECT_EQ(back.history, 1);
   EXPECT_EQ(back.upLoCase, 3);
   EXPECT_EQ(back.time, -1);
+}
+
+TEST_F(WindowSettingsTest, AStartWhosePathsAreAllCleanedOrRefusedEndsWithoutAList) {
+  TempDir dir;
+  dir.Touch("a [1].txt");
+  dir.Touch("Thumbs.db");
+  Settings s;
+  s.remBracket1 = true;
+  s.filter = "thumbs.db;";
+  OpenWith(s, {dir.path()});
+  form->Show(SW_SHOWNOACTIVATE);
+  EXPECT_TRUE(form->closed());
+  EXPECT_TRUE(dir.Exists("a.txt"));
+  EXPECT_TRUE(dir.Exists("Thumbs.db"));
 }

@@ -276,17 +276,30 @@ TEST_F(WindowTest, AnalysisOfALongNumberRunsFromItsValue) {
   EXPECT_EQ(NewNames(), (std::vector<std::string>{"IMG_0000000042", "IMG_0000000043"}));
 }
 
-TEST_F(WindowTest, DatePageKeepsTheNamesUntilItsRuleComes) {
+TEST_F(WindowTest, DatePageAddsTheFilesDateWithTheChosenPreset) {
   TempDir dir;
-  dir.Touch("photo.jpg");
-  Open({dir.path() + "photo.jpg"});
-  Tick(5);
-  EXPECT_EQ(NewNames(), std::vector<std::string>{"photo01"});
+  std::string path = dir.Touch("photo.jpg");
+  // Last written at 10:15:37 local time on 7 May 2003.
+  SYSTEMTIME local{2003, 5, 3, 7, 10, 15, 37, 0};
+  FILETIME lft, utc;
+  SystemTimeToFileTime(&local, &lft);
+  LocalFileTimeToFileTime(&lft, &utc);
+  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  SetFileTime(h, nullptr, nullptr, &utc);
+  CloseHandle(h);
+  Open({path});
+  DatePage& page = *form->tabDate;
   form->SelectPage(PageId::Date);
+  page.rdgDateType.SetIndex(2);  // 更新日
+  EXPECT_EQ(win::ComboSelection(page.cmbDateFormat), 0) << "the intake chose the first preset";
   Tick(5);
-  EXPECT_EQ(NewNames(), std::vector<std::string>{"photo"}) << "no name of the previous page is left to apply";
+  EXPECT_EQ(NewNames(), std::vector<std::string>{"photo_03年05月07日"});
+  Click(page.btnHead2);
+  Tick(5);
+  EXPECT_EQ(NewNames(), std::vector<std::string>{"03年05月07日_photo"});
   Click(form->btnRename);
-  EXPECT_TRUE(dir.Exists("photo.jpg"));
+  EXPECT_TRUE(dir.Exists("03年05月07日_photo.jpg"));
 }
 
 TEST_F(WindowTest, FocusRowFollowsItsRowThroughAReSort) {

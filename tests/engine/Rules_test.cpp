@@ -337,7 +337,6 @@ std::vector<NamedRule> AllRules() {
       {"add", [](RenameList& l) { PreviewAdd(l, {"x", true, false, true}); }},
       {"case", [](RenameList& l) { PreviewCase(l, LetterCase::Upper); }},
       {"case-none", [](RenameList& l) { PreviewCase(l, LetterCase::None); }},
-      {"base-names", [](RenameList& l) { PreviewBaseNames(l); }},
       {"width", [](RenameList& l) { PreviewWidth(l, WidthFlagsFromGroups(G(2, 2, 2, 2, 2)), true); }},
       {"width-none", [](RenameList& l) { PreviewWidth(l, 0, false); }},
   };

@@ -29,16 +29,6 @@ std::string Content(const std::string& path) {
   return std::string(buf, got);
 }
 
-// Entry names directly in the folder without "." and "..", sorted case-insensitively so a
-// case-only rename that Wine doesn't carry out compares the same.
-Names Listing(const std::string& folder) {
-  Names names;
-  fs::ForEachEntry(folder, [&](const fs::Entry& e) {
-    if (e.name != "." && e.name != "..") names.push_back(e.name);
-  });
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 void SetAttributes(const std::string& path, DWORD attributes) {
   ASSERT_TRUE(SetFileAttributesW(sjis::Widen(path).c_str(), attributes));
@@ -63,11 +53,11 @@ TEST_P(SafeRenameNewName, RenamesInPlaceOrLeavesEverythingAsItWas) {
     EXPECT_EQ(Content(newPath), "A");
     Names expected{c.newName, "x"};
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Listing(dir.path()), expected);
+    EXPECT_EQ(FolderListing(dir.path()), expected);
   } else {
     EXPECT_EQ(Content(oldPath), "A");
-    EXPECT_EQ(Listing(dir.path()), (Names{"a.jpg", "x"}));
-    EXPECT_EQ(Listing(dir.path() + "x"), Names{});
+    EXPECT_EQ(FolderListing(dir.path()), (Names{"a.jpg", "x"}));
+    EXPECT_EQ(FolderListing(dir.path() + "x"), Names{});
   }
 }
 
@@ -89,7 +79,7 @@ TEST(SafeRename, RefusesAnotherFolderAndLosesNothing) {
   std::string oldPath = dir.Touch("a.jpg", "A");
   EXPECT_FALSE(SafeRename(oldPath, other.path() + "a.jpg"));
   EXPECT_FALSE(SafeRename(oldPath, other.path() + "b.jpg"));
-  EXPECT_EQ(Listing(other.path()), Names{});
+  EXPECT_EQ(FolderListing(other.path()), Names{});
   EXPECT_EQ(Content(oldPath), "A");
 }
 
@@ -98,7 +88,7 @@ TEST(SafeRename, RefusesStreamsOfTheOldFile) {
   std::string oldPath = dir.Touch("a.jpg", "A");
   EXPECT_FALSE(SafeRename(oldPath + ":s", oldPath + ":t"));
   EXPECT_FALSE(SafeRename(oldPath + ":s", dir.path() + "b.jpg"));
-  EXPECT_EQ(Listing(dir.path()), Names{"a.jpg"});
+  EXPECT_EQ(FolderListing(dir.path()), Names{"a.jpg"});
   EXPECT_EQ(Content(oldPath), "A");
 }
 
@@ -109,7 +99,7 @@ TEST(SafeRename, UpperCaseDeviceNameIsLeftToTheFileSystem) {
   std::string safePath = safe.Touch("a.jpg", "A");
   bool moved = MoveFileW(sjis::Widen(barePath).c_str(), sjis::Widen(bare.path() + "CON.jpg").c_str()) != 0;
   EXPECT_EQ(SafeRename(safePath, safe.path() + "CON.jpg"), moved);
-  EXPECT_EQ(Listing(safe.path()), Listing(bare.path()));
+  EXPECT_EQ(FolderListing(safe.path()), FolderListing(bare.path()));
 }
 
 struct OldCase {
@@ -152,7 +142,7 @@ TEST(SafeRename, CaseOnlyChangeIsCarriedOut) {
   std::string oldPath = dir.Touch("readme.txt", "R");
   EXPECT_TRUE(SafeRename(oldPath, dir.path() + "README.txt"));
   // Wine may keep the old spelling on disk; either way the one file is still there.
-  Names names = Listing(dir.path());
+  Names names = FolderListing(dir.path());
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(sjis::AsciiLower(names[0]), "readme.txt");
   EXPECT_EQ(Content(oldPath), "R");
@@ -205,14 +195,14 @@ TEST_F(RenameRowsTest, KeepsTheExtensionAndResortsOnce) {
   Row("c", "k");
   RenameRows(list, false);
   EXPECT_EQ(Rows(list), (Names{"k|k", "m.txt|m", "z.JPG|z"}));
-  EXPECT_EQ(Listing(dir.path()), (Names{"k", "m.txt", "z.JPG"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"k", "m.txt", "z.JPG"}));
 }
 
 TEST_F(RenameRowsTest, CaseOnlyRenameUpdatesTheRowAndLosesNothing) {
   Row("readme.txt", "README");
   RenameRows(list, false);
   EXPECT_EQ(Rows(list), (Names{"README.txt|README"}));
-  Names names = Listing(dir.path());
+  Names names = FolderListing(dir.path());
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(sjis::AsciiLower(names[0]), "readme.txt");
 }
@@ -224,7 +214,7 @@ TEST_F(RenameRowsTest, ClearItemsLeavesOnlyTheFailedRow) {
   SetAttributes(dir.path() + "b.txt", FILE_ATTRIBUTE_READONLY);
   RenameRows(list, true);
   EXPECT_EQ(Rows(list), (Names{"b.txt|y"}));
-  EXPECT_EQ(Listing(dir.path()), (Names{"b.txt", "x.txt", "z.txt"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"b.txt", "x.txt", "z.txt"}));
   SetAttributes(dir.path() + "b.txt", FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -235,8 +225,8 @@ TEST_F(RenameRowsTest, RowsThatCouldLeaveTheirFolderStay) {
   Row("c.txt", "c:stream");
   RenameRows(list, true);
   EXPECT_EQ(list.size(), 3u);
-  EXPECT_EQ(Listing(dir.path()), (Names{"a.txt", "b.txt", "c.txt", "sub"}));
-  EXPECT_EQ(Listing(dir.path() + "sub"), Names{});
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt", "sub"}));
+  EXPECT_EQ(FolderListing(dir.path() + "sub"), Names{});
 }
 
 TEST_F(RenameRowsTest, SecondRunWithUnchangedNamesRenamesNothing) {
@@ -247,7 +237,7 @@ TEST_F(RenameRowsTest, SecondRunWithUnchangedNamesRenamesNothing) {
   // Every new path now equals its current path.
   RenameRows(list, false);
   EXPECT_EQ(Rows(list), after);
-  EXPECT_EQ(Listing(dir.path()), (Names{"x.txt", "y.txt"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"x.txt", "y.txt"}));
   EXPECT_EQ(Content(dir.path() + "x.txt"), "a.txt");
   EXPECT_EQ(Content(dir.path() + "y.txt"), "b.txt");
 }

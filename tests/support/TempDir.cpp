@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 
+#include "engine/FileSystem.h"
 #include "text/sjis.h"
 
 namespace {
@@ -83,4 +85,13 @@ std::wstring TempDir::TouchW(const std::wstring& relative) const {
 
 bool TempDir::Exists(const std::string& relative) const {
   return GetFileAttributesW(sjis::Widen(path_ + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> FolderListing(const std::string& folder) {
+  std::vector<std::string> names;
+  fs::ForEachEntry(folder, [&](const fs::Entry& e) {
+    if (e.name != "." && e.name != "..") names.push_back(e.name);
+  });
+  std::sort(names.begin(), names.end());
+  return names;
 }

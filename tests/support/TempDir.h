@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TempDir {
  public:
@@ -24,3 +25,6 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// Entry names directly in the folder, without "." and "..", sorted.
+std::vector<std::string> FolderListing(const std::string& folder);

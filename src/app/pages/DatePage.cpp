@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "app/dialogs/untEditPreset.h"
 #include "app/pages/PageStyles.h"
 #include "engine/DatePattern.h"
-#include "engine/Rules.h"
+#include "engine/DateRule.h"
 #include "win/Controls.h"
 
 namespace {
@@ -29,13 +30,21 @@ bool DatePage::Build(HWND frame) {
                      {6, 46, 368, 44}, IDC_RDGDATETYPE);
   win::SetCheck(btnTail2, true);
   rdgDateType.SetIndex(0);
-  return !set.failed();
+  return !set.failed() && pupDummy.Create();
 }
 
 void DatePage::MakePreview(RenameList& list) {
-  // The date rule comes with the date pattern renderer; until then the page renames nothing
-  // rather than leave the previous page's names to be applied.
-  PreviewBaseNames(list);
+  DateInputs in;
+  in.text = win::GetText(cmbDateAdd);
+  // No date while no preset is chosen, or the chosen one shows as nothing.
+  int preset = win::ComboSelection(cmbDateFormat);
+  in.hasDate = preset >= 0 && static_cast<std::size_t>(preset) < DateFormats.size() &&
+               !win::GetText(cmbDateFormat).empty();
+  if (in.hasDate) in.pattern = DateFormats[static_cast<std::size_t>(preset)];
+  in.kind = rdgDateType.index() == 1 ? DateKind::Created : rdgDateType.index() == 2 ? DateKind::Modified : DateKind::Today;
+  in.head = win::IsChecked(btnHead2);
+  in.tail = win::IsChecked(btnTail2);
+  PreviewDate(list, in, CurrentDateLocale());
 }
 
 void DatePage::AfterRename() {
@@ -84,7 +93,16 @@ void DatePage::OnCommand(int id, int code, HWND from) {
   }
 }
 
+void DatePage::cmbDateFormatContextPopup() {
+  {
+    TfrmEditPreset editor(DateFormats);
+    if (editor.Create(GetAncestor(hwnd(), GA_ROOT))) host_.RunModal(editor);
+  }
+  RefreshDateFormats();
+}
+
 bool DatePage::OnContextMenu(HWND from, int, int) {
-  // The preset editor's place; until it comes, the request ends here.
-  return from == cmbDateFormat || GetParent(from) == cmbDateFormat;
+  if (from != cmbDateFormat && GetParent(from) != cmbDateFormat) return false;
+  cmbDateFormatContextPopup();
+  return true;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/pages/Page.h"
+#include "win/Controls.h"
 #include "win/RadioGroup.h"
 
 class DatePage : public Page {
@@ -23,11 +24,16 @@ class DatePage : public Page {
 
   // Rebuilds the drop-down from DateFormats, with nothing selected.
   void RefreshDateFormats();
+  // The drop-down's context-menu request: the preset editor, then the drop-down rebuilt.
+  // The preview isn't restarted.
+  void cmbDateFormatContextPopup();
 
   // Presets in the date pattern language, most recently used first.
   std::vector<std::string> DateFormats;
   HWND cmbDateAdd = nullptr, btnHead2 = nullptr, btnTail2 = nullptr, cmbDateFormat = nullptr;
   win::RadioGroup rdgDateType;
+  // The drop-down's own context menu, which has no items: the request opens the editor.
+  win::PopupMenu pupDummy;
 
  protected:
   void OnCommand(int id, int code, HWND from) override;

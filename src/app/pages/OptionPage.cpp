@@ -72,33 +72,39 @@ void OptionPage::SetDpi(UINT dpi) {
 
 void OptionPage::Showing(bool shown) { ShowWindow(pnlConfig, shown ? SW_SHOW : SW_HIDE); }
 
+CleanUpOptions OptionPage::CleanUp() const {
+  CleanUpOptions o;
+  o.removeShortcut = win::IsChecked(chkRemSCut);
+  o.removeBracketNumber = win::IsChecked(chkDel1);
+  o.removeParenNumber = win::IsChecked(chkDel2);
+  o.removeCopy = win::IsChecked(chkDelCopy);
+  o.trim = win::IsChecked(chkTrim);
+  o.jpegToJpg = win::IsChecked(chkJpeg);
+  return o;
+}
+
 bool OptionPage::ClearItems() const { return win::IsChecked(chkClearItems); }
 bool OptionPage::DropDir() const { return win::IsChecked(chkDropDir); }
 bool OptionPage::Trim() const { return win::IsChecked(chkTrim); }
 bool OptionPage::EnterToExec() const { return win::IsChecked(chkEnterToExec); }
 bool OptionPage::EscToExit() const { return win::IsChecked(chkEscToExit); }
 
+// Each option check box and the settings member it keeps.
+std::vector<std::pair<HWND, bool Settings::*>> OptionPage::CheckBoxes() const {
+  return {{chkRemSCut, &Settings::remSCut},     {chkDelCopy, &Settings::remCopy},
+          {chkDel1, &Settings::remBracket1},    {chkDel2, &Settings::remParen1},
+          {chkTrim, &Settings::trim},           {chkJpeg, &Settings::jpegJpg},
+          {chkClearItems, &Settings::clearItems}, {chkEscToExit, &Settings::escToExit},
+          {chkEnterToExec, &Settings::enterToExec}, {chkDropDir, &Settings::dropDir}};
+}
+
 void OptionPage::Load(const Settings& s) {
-  const std::pair<HWND, bool> checks[] = {
-      {chkRemSCut, s.remSCut}, {chkDelCopy, s.remCopy},       {chkDel1, s.remBracket1},
-      {chkDel2, s.remParen1},  {chkTrim, s.trim},             {chkJpeg, s.jpegJpg},
-      {chkClearItems, s.clearItems}, {chkEscToExit, s.escToExit}, {chkEnterToExec, s.enterToExec},
-      {chkDropDir, s.dropDir}};
-  for (const auto& [box, on] : checks) win::SetCheck(box, on);
+  for (const auto& [box, member] : CheckBoxes()) win::SetCheck(box, s.*member);
   History.SetPosition(s.history);
 }
 
 void OptionPage::Store(Settings& s) const {
-  s.remSCut = win::IsChecked(chkRemSCut);
-  s.remCopy = win::IsChecked(chkDelCopy);
-  s.remBracket1 = win::IsChecked(chkDel1);
-  s.remParen1 = win::IsChecked(chkDel2);
-  s.trim = win::IsChecked(chkTrim);
-  s.jpegJpg = win::IsChecked(chkJpeg);
-  s.clearItems = ClearItems();
-  s.escToExit = EscToExit();
-  s.enterToExec = EnterToExec();
-  s.dropDir = DropDir();
+  for (const auto& [box, member] : CheckBoxes()) s.*member = win::IsChecked(box);
   s.history = History.pos();
 }
 
@@ -111,6 +117,9 @@ void OptionPage::OnCommand(int id, int code, HWND) {
       return;
     case IDC_BTNCLEARHISTORY:
       if (code == BN_CLICKED) btnClearHistoryClick();
+      return;
+    case IDC_BTNFILTER:
+      if (code == BN_CLICKED) host_.OpenFilter();  // btnFilterClick
       return;
     case IDC_IMAGE1:
       if (code == STN_CLICKED) app::OpenHelpTopic(GetAncestor(hwnd(), GA_ROOT), L"HLP000001");

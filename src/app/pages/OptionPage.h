@@ -2,9 +2,11 @@
 // the rename list while the page is shown.
 #pragma once
 
-#include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/pages/Page.h"
+#include "engine/CleanUp.h"
 #include "win/Handle.h"
 #include "win/NumberBox.h"
 
@@ -18,6 +20,8 @@ class OptionPage : public Page {
   void SetDpi(UINT dpi) override;
 
   bool ClearItems() const;
+  // The clean-up the intake applies, as the check boxes say now.
+  CleanUpOptions CleanUp() const;
   bool DropDir() const;
   bool Trim() const;
   bool EnterToExec() const;
@@ -40,6 +44,7 @@ class OptionPage : public Page {
   LRESULT OnNotify(NMHDR* nm) override;
 
  private:
+  std::vector<std::pair<HWND, bool Settings::*>> CheckBoxes() const;
   win::Panel config_;
   win::unique_hfont titleFont_;
 };

@@ -11,6 +11,8 @@
 #include "win/ControlSet.h"
 #include "win/Panel.h"
 
+class TfrmDialog;
+
 // The pages in tab order; the order is the RenameMode the settings file stores.
 enum class PageId : int { Number, Replace, Add, Date, Case, Width, Option };
 inline constexpr int kPageCount = 7;
@@ -30,6 +32,10 @@ class PageHost {
   virtual void TrimHistories() = 0;
   virtual void ClearHistories() = 0;
   virtual void KeyOptionsChanged() = 0;
+  // Opens the filter dialog over the frame's filter lists.
+  virtual void OpenFilter() = 0;
+  // Runs a dialog modally (tests drive the dialog instead).
+  virtual void RunModal(TfrmDialog& dialog) = 0;
 
  protected:
   ~PageHost() = default;

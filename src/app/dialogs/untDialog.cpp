@@ -1,0 +1,255 @@
+#include "app/dialogs/untDialog.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "app/Help.h"
+#include "text/sjis.h"
+#include "win/Controls.h"
+
+namespace {
+
+constexpr int kClientW = 312, kClientH = 253;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+// Buttons and menu items share the command ids.
+enum : int { IDC_EDTINPUT = 100, IDC_LSTITEMS, ID_OK = 200, ID_CANCEL, ID_HELP, ID_ADD, ID_EDIT, ID_DELETE,
+             ID_SELECTALL };
+
+}  // namespace
+
+TfrmDialog::TfrmDialog(std::string_view caption, int helpContext) : caption_(caption), helpContext_(helpContext) {}
+
+TfrmDialog::~TfrmDialog() = default;
+
+bool TfrmDialog::Create(HWND owner) {
+  UINT dpi = win::DpiOf(owner);
+  RECT r{0, 0, win::Scale(kClientW, dpi), win::Scale(kClientH, dpi)};
+  AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+  if (!CreateWin(L"TfrmDialog", kExStyle, kStyle, caption_, 0, 0, r.right - r.left, r.bottom - r.top, owner,
+                 nullptr))
+    return false;
+  if (!CreateControls()) {
+    DestroyWindow(hwnd());
+    return false;
+  }
+  return true;
+}
+
+bool TfrmDialog::CreateControls() {
+  HWND self = hwnd();
+  win::ControlSet& set = controls_;
+  if (!set.Create(self, kClientW, kClientH, win::DpiOf(self))) return false;
+  lblResult = set.Add({self, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, 0, {8, 8, 289, 16}});
+  edtInput = set.Add({self, WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {8, 32, 289, 21},
+                      win::kTopLeft, IDC_EDTINPUT});
+  lstItems = set.Add({self, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
+                      {8, 72, 209, 129}, win::kTopLeft, IDC_LSTITEMS});
+  items = win::ListView(lstItems);
+  auto button = [&](const char* caption, win::Rect96 r, int id) {
+    return set.Add({self, WC_BUTTONW, caption, WS_TABSTOP | BS_PUSHBUTTON, 0, r, win::kTopLeft, id});
+  };
+  btnAdd = button("追加", {232, 72, 67, 25}, ID_ADD);
+  btnEdit = button("変更", {232, 112, 67, 25}, ID_EDIT);
+  btnDelete = button("削除", {232, 152, 67, 25}, ID_DELETE);
+  btnOK = button("OK", {8, 216, 75, 25}, ID_OK);
+  btnCancel = button("キャンセル", {136, 216, 75, 25}, ID_CANCEL);
+  btnHelp = button("ヘルプ(&H)", {224, 216, 75, 25}, ID_HELP);
+  SendMessageW(btnOK, BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
+  if (set.failed() || !menu_.Create()) return false;
+  ListView_SetExtendedListViewStyle(lstItems, LVS_EX_FULLROWSELECT);
+  menu_.Append(ID_ADD, "追加\tIns");
+  menu_.Append(ID_EDIT, "変更\tF2");
+  menu_.Append(ID_DELETE, "削除\tDel");
+  menu_.Append(ID_SELECTALL, "すべて選択\tCtrl+A");
+  pupMenu = menu_.get();
+  font_ = win::MakeFont(12, "ＭＳ Ｐゴシック", set.dpi());
+  set.SetFont(font_.get());
+  set.Relayout(self);
+  SetUpList();
+  return true;
+}
+
+void TfrmDialog::Show() {
+  // Centred over the owner.
+  HWND owner = GetWindow(hwnd(), GW_OWNER);
+  RECT o{}, d{};
+  if (owner) GetWindowRect(owner, &o); else SystemParametersInfoW(SPI_GETWORKAREA, 0, &o, 0);
+  GetWindowRect(hwnd(), &d);
+  int w = d.right - d.left, h = d.bottom - d.top;
+  SetWindowPos(hwnd(), nullptr, o.left + ((o.right - o.left) - w) / 2, o.top + ((o.bottom - o.top) - h) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FormShow();
+  ShowWindow(hwnd(), SW_SHOW);
+}
+
+TfrmDialog::Result TfrmDialog::ShowModal() {
+  HWND owner = GetWindow(hwnd(), GW_OWNER);
+  if (owner) EnableWindow(owner, FALSE);
+  Show();
+  MSG msg{};
+  bool quit = false;
+  while (!closed()) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+      quit = true;
+      break;
+    }
+    if (PreTranslate(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  // The owner comes back before the dialog goes, so the activation returns to it.
+  if (owner) {
+    EnableWindow(owner, TRUE);
+    SetActiveWindow(owner);
+  }
+  ShowWindow(hwnd(), SW_HIDE);
+  if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
+  return result_;
+}
+
+void TfrmDialog::Close(Result result) {
+  result_ = result;
+  if (hwnd()) ShowWindow(hwnd(), SW_HIDE);
+}
+
+bool TfrmDialog::PreTranslate(MSG& msg) {
+  if (!hwnd() || (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd))) return false;
+  if (msg.message == WM_CHAR && msg.wParam == 1) {  // Ctrl+A
+    actSelectAllExecute();
+    return true;
+  }
+  if (msg.message == WM_SYSKEYDOWN && msg.wParam == 'H') {  // Alt+H
+    actHelpExecute();
+    return true;
+  }
+  if (msg.message == WM_KEYDOWN) {
+    bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    switch (msg.wParam) {
+      case VK_INSERT: RunCommand(ID_ADD); return true;
+      case VK_F2: RunCommand(ID_EDIT); return true;
+      case VK_DELETE: RunCommand(ID_DELETE); return true;
+      case 'A':
+        if (!ctrl) break;
+        RunCommand(ID_SELECTALL);
+        return true;
+      case VK_F1: RunCommand(ID_HELP); return true;
+      case VK_ESCAPE: RunCommand(ID_CANCEL); return true;
+      case VK_RETURN: {
+        // A focused button takes Enter itself; elsewhere Enter is OK.
+        HWND focus = GetFocus();
+        int id = focus && GetParent(focus) == hwnd() ? GetDlgCtrlID(focus) : 0;
+        RunCommand(id >= ID_OK && id <= ID_DELETE ? id : ID_OK);
+        return true;
+      }
+      default:
+        break;
+    }
+  }
+  return IsDialogMessageW(hwnd(), &msg) != FALSE;
+}
+
+void TfrmDialog::RunCommand(int id) {
+  switch (id) {
+    case ID_OK: actOKClickExecute(); return;
+    case ID_CANCEL: actCancelClickExecute(); return;
+    case ID_HELP: actHelpExecute(); return;
+    case ID_ADD: actAddItemExecute(); return;
+    case ID_EDIT: actEditItemExecute(); return;
+    case ID_DELETE: actDeleteItemExecute(); return;
+    case ID_SELECTALL: actSelectAllExecute(); return;
+    default: return;
+  }
+}
+
+void TfrmDialog::actAddItemExecute() {
+  std::string text = win::GetText(edtInput);
+  if (!text.empty()) AddUniqueItem(text);
+}
+
+void TfrmDialog::AddUniqueItem(std::string_view text) {
+  std::string lower = sjis::AsciiLower(text);
+  for (int i = 0; i < items.Count(); ++i) {
+    if (items.Text(i) == lower) return;
+  }
+  items.Append(lower);
+}
+
+void TfrmDialog::actEditItemExecute() {
+  int row = items.FirstSelected();
+  if (row >= 0) items.SetText(row, 0, win::GetText(edtInput));
+}
+
+void TfrmDialog::actDeleteItemExecute() {
+  // The rows that move up as others go report selection changes; they change no input.
+  deleting_ = true;
+  std::vector<int> rows = items.Selected();
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it) items.Delete(*it);
+  deleting_ = false;
+}
+
+void TfrmDialog::actSelectAllExecute() {
+  for (int i = 0; i < items.Count(); ++i) items.Select(i, true);
+}
+
+void TfrmDialog::lstItemsSelectItem(int, bool selected) {
+  if (!selected) return;
+  int row = items.FirstSelected();
+  if (row >= 0) win::SetText(edtInput, items.Text(row));
+}
+
+void TfrmDialog::OnDropFiles(HDROP drop) { DragFinish(drop); }
+
+void TfrmDialog::actHelpExecute() { app::OpenHelpContext(hwnd(), helpContext_); }
+
+void TfrmDialog::OnCommand(int id, int code) {
+  if (id == IDC_EDTINPUT) {
+    if (code == EN_CHANGE) edtInputChange();
+    return;
+  }
+  if (code == BN_CLICKED) RunCommand(id);
+}
+
+LRESULT TfrmDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp), HIWORD(wp));
+      return 0;
+    case WM_NOTIFY: {
+      auto* nm = reinterpret_cast<NMHDR*>(lp);
+      if (nm->hwndFrom == lstItems && nm->code == LVN_ITEMCHANGED) {
+        auto* lv = reinterpret_cast<NMLISTVIEW*>(nm);
+        if (!deleting_ && (lv->uChanged & LVIF_STATE) && ((lv->uNewState ^ lv->uOldState) & LVIS_SELECTED))
+          lstItemsSelectItem(lv->iItem, (lv->uNewState & LVIS_SELECTED) != 0);
+      }
+      return 0;
+    }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wp) == lstItems) {
+        int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+        if (x == -1 && y == -1) {
+          RECT r;
+          GetWindowRect(lstItems, &r);
+          x = r.left + 8;
+          y = r.top + 8;
+        }
+        RunCommand(menu_.Track(hwnd(), x, y));
+        return 0;
+      }
+      break;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wp));
+      return 0;
+    case WM_HELP:
+      actHelpExecute();
+      return TRUE;
+    case WM_CLOSE:
+      // The close box discards, as Cancel does.
+      actCancelClickExecute();
+      return 0;
+    default:
+      break;
+  }
+  return Default(msg, wp, lp);
+}

@@ -1,0 +1,61 @@
+#include "app/dialogs/untEditPreset.h"
+
+#include "engine/DatePattern.h"
+#include "win/Controls.h"
+
+namespace {
+constexpr int kHelpContext = 17;
+}
+
+TfrmEditPreset::TfrmEditPreset(std::vector<std::string>& dateFormats)
+    : TfrmDialog("日付フォーマットの編集", kHelpContext), dateFormats_(dateFormats) {}
+
+void TfrmEditPreset::SetUpList() {
+  win::AddListColumn(lstItems, 0, "フォーマット", 80);
+  win::AddListColumn(lstItems, 1, "プレビュー", 80);
+}
+
+// The preview is the pattern rendered now; it isn't refreshed while the dialog is open.
+void TfrmEditPreset::SetRow(int row, const std::string& pattern) {
+  items.SetText(row, 0, pattern);
+  items.SetText(row, 1, RenderDatePatternNow(pattern));
+  items.SizeColumnsToContent();
+}
+
+void TfrmEditPreset::FormShow() {
+  for (const std::string& preset : dateFormats_) SetRow(items.Append(preset), preset);
+  SetFocus(edtInput);
+}
+
+void TfrmEditPreset::edtInputChange() {
+  std::string text = win::GetText(edtInput);
+  win::SetText(lblResult, text.empty() ? std::string() : RenderDatePatternNow(text));
+}
+
+void TfrmEditPreset::lstItemsSelectItem(int item, bool selected) {
+  TfrmDialog::lstItemsSelectItem(item, selected);
+  // The input follows the selection, also when a deselection leaves other rows selected.
+  int row = items.FirstSelected();
+  if (row >= 0) win::SetText(edtInput, items.Text(row));
+}
+
+void TfrmEditPreset::actAddItemExecute() {
+  // An empty pattern is a preset too (it renders as the short date and time), once.
+  std::string text = win::GetText(edtInput);
+  for (int i = 0; i < items.Count(); ++i) {
+    if (items.Text(i) == text) return;
+  }
+  SetRow(items.Append(text), text);
+}
+
+void TfrmEditPreset::actEditItemExecute() {
+  std::string text = win::GetText(edtInput);
+  int row = items.FirstSelected();
+  if (!text.empty() && row >= 0) SetRow(row, text);
+}
+
+void TfrmEditPreset::actOKClickExecute() {
+  dateFormats_.clear();
+  for (int i = 0; i < items.Count(); ++i) dateFormats_.push_back(items.Text(i));
+  Close(Result::OK);
+}

@@ -1,0 +1,26 @@
+// The automatic clean-up of incoming file names: shortcut and copy decorations, numbers in
+// brackets, blanks at both ends and ".jpeg". Pure: it computes a path and never touches the disk.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// One flag per check box of the clean-up group.
+struct CleanUpOptions {
+  bool removeShortcut = false;       // "へのショートカット" in .lnk names
+  bool removeBracketNumber = false;  // "[n]", n = 0…99
+  bool removeParenNumber = false;    // "(n)", n = 0…99
+  bool removeCopy = false;           // "コピー ～ "
+  bool trim = false;                 // blanks at both ends (TrimWide)
+  bool jpegToJpg = false;            // extension ".jpeg" in any case -> ".jpg"
+};
+
+// The text with every occurrence of the pattern removed; the search restarts from the start
+// after each removal, so pieces brought together by a removal go too. Occurrences are only
+// taken where they begin a character.
+std::string RemoveAll(std::string_view text, std::string_view pattern);
+
+// The path the file would have after the clean-up: same folder, the base name cleaned (back
+// to the original when cleaning empties it), the extension changed only by jpegToJpg. With
+// every option off the path comes back byte for byte.
+std::string AutoCleanName(std::string_view path, const CleanUpOptions& options);

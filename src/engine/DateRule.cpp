@@ -1,0 +1,25 @@
+#include "engine/DateRule.h"
+
+void PreviewDate(RenameList& list, const DateInputs& in, const DateLocale& locale, const DateSources& sources) {
+  if (!in.head && !in.tail) return;  // every row keeps its new name
+  for (RenameEntry& row : list) {
+    std::string date;
+    if (in.hasDate) {
+      DateTime value;
+      switch (in.kind) {
+        case DateKind::Created: value = sources.fileDate(row.CurrentPath(), ftCreation); break;
+        case DateKind::Modified: value = sources.fileDate(row.CurrentPath(), ftLastWrite); break;
+        default: value = sources.now(); break;  // per row: the clock may move on between rows
+      }
+      date = RenderDatePattern(in.pattern, value, locale);
+    }
+    const std::string_view text = in.text.empty() ? row.BaseName() : std::string_view(in.text);
+    std::string name;
+    if (in.head) {
+      name.append(date).append("_").append(text);
+    } else {
+      name.append(text).append("_").append(date);
+    }
+    row.newName = std::move(name);
+  }
+}

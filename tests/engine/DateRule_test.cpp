@@ -1,0 +1,78 @@
+#include "engine/DateRule.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const DateTime kCreated = EncodeDateTime(2003, 5, 7, 10, 15, 36);
+const DateTime kModified = EncodeDateTime(2004, 6, 8);
+const char* kPattern = "yy\"年\"mm\"月\"dd\"日\"";
+
+// Files answer with their creation or last-write date; any other path or kind is an error.
+DateSources FakeFiles() {
+  DateSources sources;
+  sources.now = [] { return DateTime(-1); };
+  sources.fileDate = [](std::string_view path, FileTimeKind kind) {
+    EXPECT_EQ(path, "C:\\Photos\\photo.jpg");
+    return kind == ftCreation ? kCreated : kind == ftLastWrite ? kModified : DateTime(-2);
+  };
+  return sources;
+}
+
+std::string RunOnPhoto(const DateInputs& in) {
+  RenameList list;
+  list.Add("photo.jpg", "C:\\Photos\\");
+  list[0].newName = "stale";
+  PreviewDate(list, in, DateLocale{}, FakeFiles());
+  return list[0].newName;
+}
+
+TEST(PreviewDate, JoinsTextAndDate) {
+  struct Row {
+    DateKind kind;
+    bool head, tail, hasDate;
+    std::string text, expected;
+  };
+  const std::vector<Row> rows = {
+      {DateKind::Created, false, true, true, "", "photo_03年05月07日"},
+      {DateKind::Created, true, false, true, "", "03年05月07日_photo"},
+      {DateKind::Modified, false, true, true, "", "photo_04年06月08日"},
+      {DateKind::Created, true, true, true, "", "03年05月07日_photo"},  // head wins
+      {DateKind::Created, false, true, true, " 旅行 ", " 旅行 _03年05月07日"},
+      {DateKind::Created, false, true, false, "", "photo_"},
+      {DateKind::Created, true, false, false, "trip", "_trip"},
+      {DateKind::Created, false, false, true, "trip", "stale"},
+  };
+  for (const Row& r : rows) {
+    DateInputs in;
+    in.kind = r.kind, in.head = r.head, in.tail = r.tail, in.hasDate = r.hasDate;
+    in.text = r.text;
+    in.pattern = kPattern;
+    EXPECT_EQ(RunOnPhoto(in), r.expected) << "text '" << r.text << "' head " << r.head << " tail " << r.tail;
+  }
+}
+
+TEST(PreviewDate, TodayIsReadAnewForEachRow) {
+  RenameList list;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) list.Add(name, "C:\\x\\");
+  int reads = 0;
+  DateSources sources;
+  sources.now = [&] { return EncodeDateTime(2003, 5, 7, 10, 0, ++reads); };
+  sources.fileDate = [](std::string_view, FileTimeKind) -> DateTime {
+    ADD_FAILURE() << "no file date for today";
+    return 0;
+  };
+  DateInputs in;
+  in.hasDate = true;
+  in.pattern = "ss";
+  PreviewDate(list, in, DateLocale{}, sources);
+  EXPECT_EQ(reads, 3);
+  EXPECT_EQ(list[0].newName, "a_01");
+  EXPECT_EQ(list[1].newName, "b_02");
+  EXPECT_EQ(list[2].newName, "c_03");
+}
+
+}  // namespace
