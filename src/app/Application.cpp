@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/untRen.h"
+#include "settings/SettingsFile.h"
 #include "win/Controls.h"
 
 namespace app {
@@ -24,6 +25,7 @@ int Run(HINSTANCE, int show) {
   // Command-line paths; an argument with no exact CP932 form stays as an empty path, which
   // names nothing, so the start-up still knows that paths were given.
   options.args = win::CommandLineArguments();
+  options.settingsFile = SettingsPath();
   TfrmRen frmRen(std::move(options));
   if (!frmRen.Create()) return 1;
   frmRen.Show(show);

@@ -180,8 +180,6 @@ int RenameListView::FindRow(const wchar_t* prefix, int start) const {
 
 void RenameListView::PrepareMenu(bool numberingPage) {
   menu_.Enable(kAnalyze, numberingPage);
-  // The extension command comes with later work; it stays visible but unavailable.
-  menu_.Enable(kChangeExt, false);
 }
 
 int RenameListView::TrackMenu(HWND owner, int x, int y) {

@@ -3,14 +3,17 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/Application.h"
 #include "app/Help.h"
 #include "app/dialogs/untFilter.h"
 #include "app/resource.h"
 #include "engine/SafeRename.h"
 #include "intake/Intake.h"
-#include "text/sjis.h"
+#include "settings/SettingsFile.h"
 #include "win/Controls.h"
+#include "win/InputQuery.h"
 
 namespace {
 
@@ -31,6 +34,10 @@ const char* const kPageCaptions[kPageCount] = {"連番", "置換", "追加", "�
 
 TfrmRen::TfrmRen(Options options) : options_(std::move(options)) {
   runModal = [](TfrmDialog& dialog) { dialog.ShowModal(); };
+  messageBox = [this](const std::wstring& text, UINT type) { return win::ShowMessage(hwnd(), text, app::kTitle, type); };
+  inputQuery = [this](std::string_view caption, std::string_view prompt, std::string& value) {
+    return win::InputQuery(hwnd(), caption, prompt, value);
+  };
 }
 
 TfrmRen::~TfrmRen() = default;
@@ -129,8 +136,12 @@ void TfrmRen::Relayout() {
 // Settings
 
 void TfrmRen::ApplySettings(const Settings& s) {
-  // The minimum size still applies; nothing checks that the window lies on a screen.
-  SetWindowPos(hwnd(), nullptr, s.left, s.top, s.width, s.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The minimum size still applies, and a window stored off every monitor (a position saved
+  // by an older version while minimised) comes back onto the nearest one.
+  int least = win::Scale(kMinWindow, dpi_);
+  SetWindowPos(hwnd(), nullptr, s.left, s.top, std::max(s.width, least), std::max(s.height, least),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  win::MoveOntoMonitor(hwnd());
   // The page is chosen without the tab change's focus and countdown; an index outside the
   // pages leaves none active.
   int tab = s.tab >= 0 && s.tab < kPageCount ? s.tab : -1;
@@ -146,8 +157,8 @@ void TfrmRen::ApplySettings(const Settings& s) {
 
 Settings TfrmRen::CurrentSettings() const {
   Settings s;
-  RECT r{};
-  GetWindowRect(hwnd(), &r);
+  // The restored rectangle: a minimised window's own position is off every screen.
+  RECT r = win::RestoredRect(hwnd());
   s.width = r.right - r.left;
   s.height = r.bottom - r.top;
   s.left = r.left;
@@ -168,7 +179,9 @@ LRESULT TfrmRen::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // FormCreate: controls with their own initial states, then the settings, then nothing
       // pending. A window that couldn't make all its controls doesn't come up.
       if (!CreateControls()) return -1;
-      if (options_.applySettings) ApplySettings(options_.settings);
+      if (options_.applySettings) {
+        ApplySettings(options_.settingsFile.empty() ? options_.settings : ReadSettings(options_.settingsFile));
+      }
       UpdateCount();
       if (options_.runTimer) SetTimer(hwnd(), kTimerId, 100, nullptr);
       PreviewCountdown = 0;
@@ -215,6 +228,10 @@ LRESULT TfrmRen::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       FormClose();
       return 0;
+    case WM_ENDSESSION:
+      // Windows is ending: the settings are kept if they can be, with no box to answer.
+      if (wp) SaveSettings(false);
+      return 0;
     case WM_DESTROY:
       KillTimer(hwnd(), kTimerId);
       closed_ = true;
@@ -243,6 +260,7 @@ void TfrmRen::OnListCommand(int command) {
     case RenameListView::kFolder: mnuFolderClick(); return;
     case RenameListView::kDelete: mnuDeleteClick(); return;
     case RenameListView::kSelectAll: mnuSelectAllClick(); return;
+    case RenameListView::kChangeExt: mnuChangeExtClick(); return;
     default: return;
   }
 }
@@ -438,56 +456,6 @@ void TfrmRen::btnRenameClick() {
   ActivePage().AfterRename();
 }
 
-// ---------------------------------------------------------------------------------------------
-// List commands
-
-void TfrmRen::pupMainPopup() { listView_.PrepareMenu(RenameMode() == PageId::Number); }
-
-void TfrmRen::mnuAnalyzeClick() {
-  std::size_t i = list_.FirstSelected();
-  if (i != RenameList::npos) tabNumber->Analyze(list_[i].BaseName());
-}
-
-void TfrmRen::mnuSelectAllClick() { listView_.SelectAll(); }
-
-void TfrmRen::mnuDeleteClick() {
-  list_.RemoveSelected();
-  SyncList();
-  UpdateCount();
-}
-
-void TfrmRen::btnClearClick() {
-  list_.Clear();
-  SyncList();
-  UpdateCount();
-}
-
-void TfrmRen::SendToInput(const std::string& text) {
-  HWND target = ActivePage().InputTarget();
-  if (!target) return;
-  win::SetText(target, text);
-  SetFocus(target);
-  RestartPreview();
-}
-
-void TfrmRen::mnuCopyClick() {
-  std::size_t i = list_.FirstSelected();
-  if (i != RenameList::npos) SendToInput(std::string(list_[i].BaseName()));
-}
-
-void TfrmRen::mnuFolderClick() {
-  std::size_t i = list_.FirstSelected();
-  if (i == RenameList::npos) i = 0;
-  if (i >= list_.size()) return;
-  std::string_view folder = list_[i].folder;
-  // A drive root ("C:\") keeps its delimiter and so has no name of its own.
-  if (sjis::FileName(folder).empty() && folder.size() > 1 && folder.back() == '\\' &&
-      folder[folder.size() - 2] != ':') {
-    folder.remove_suffix(1);
-  }
-  SendToInput(std::string(sjis::FileName(folder)));
-}
-
 void TfrmRen::btnFilterClick() {
   // The dialog goes when this ends, also when it could not be shown.
   TfrmFilter filter(FilterNames, FilterExts);
@@ -500,6 +468,13 @@ void TfrmRen::btnFilterClick() {
 void TfrmRen::btnCloseClick() { SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
 
 void TfrmRen::FormClose() {
-  // The settings file is written here once it exists.
-  DestroyWindow(hwnd());
+  if (SaveSettings(true)) DestroyWindow(hwnd());
+}
+
+bool TfrmRen::SaveSettings(bool ask) {
+  if (options_.settingsFile.empty() || WriteSettings(options_.settingsFile, CurrentSettings())) return true;
+  if (!ask) return false;
+  messageBox(options_.settingsFile + win::Wide(" に書き込めません."), MB_OK | MB_ICONERROR);
+  // A file that can't be written must not keep the program from ending.
+  return messageBox(win::Wide("設定を保存せずに終了しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }

@@ -31,9 +31,11 @@ class TfrmRen : public win::Window, private PageHost {
  public:
   struct Options {
     std::vector<std::string> args;  // command-line paths, CP932
+    // The settings file read at creation and written at close; none when empty.
+    std::wstring settingsFile;
     bool quitOnClose = true;        // post WM_QUIT when the window is destroyed
-    // Apply `settings` at creation, as the settings file's values; off, the controls keep
-    // their own initial states.
+    // Apply the settings file's values at creation (or `settings` when there is no file);
+    // off, the controls keep their own initial states.
     bool applySettings = true;
     Settings settings;
     // Run Timer1 from the message loop; tests call Timer1Timer themselves instead.
@@ -88,6 +90,7 @@ class TfrmRen : public win::Window, private PageHost {
   void mnuDeleteClick();
   void mnuCopyClick();
   void mnuFolderClick();
+  void mnuChangeExtClick();
   void SendToInput(const std::string& text);
   void OpenHelp(int context);
   // Pushes the model's rows and selection to the list view.
@@ -97,6 +100,12 @@ class TfrmRen : public win::Window, private PageHost {
   void btnFilterClick();
   // Runs a created dialog modally; tests put in a function that shows and drives it instead.
   std::function<void(TfrmDialog&)> runModal;
+  // The message box and the one-line input dialog; tests answer them instead.
+  std::function<int(const std::wstring& text, UINT type)> messageBox;
+  std::function<bool(std::string_view caption, std::string_view prompt, std::string& value)> inputQuery;
+  // Writes the settings file; with ask, a failure is reported and the user may quit anyway.
+  // True when the window may close.
+  bool SaveSettings(bool ask);
 
   // Controls of the frame, and the pages, named as the program's documentation names them.
   HWND PageControl = nullptr, lstMain = nullptr, lblCount = nullptr;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "text/sjis.h"
 
 namespace win {
@@ -136,6 +138,45 @@ std::vector<std::string> CommandLineArguments() {
   }
   LocalFree(argv);
   return args;
+}
+
+std::wstring Wide(std::string_view text) { return sjis::Widen(text); }
+
+int ShowMessage(HWND owner, const std::wstring& text, std::string_view caption, UINT type) {
+  return MessageBoxW(owner, text.c_str(), sjis::Widen(caption).c_str(), type);
+}
+
+RECT RestoredRect(HWND h) {
+  RECT r{};
+  if (!IsIconic(h) && !IsZoomed(h)) {
+    GetWindowRect(h, &r);
+    return r;
+  }
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof(wp);
+  GetWindowPlacement(h, &wp);
+  r = wp.rcNormalPosition;
+  // The placement is in work-area coordinates; a taskbar at the top or left shifts them.
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) {
+    OffsetRect(&r, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
+  }
+  return r;
+}
+
+void MoveOntoMonitor(HWND h) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) return;
+  const RECT& work = mi.rcWork;
+  int w = r.right - r.left, h2 = r.bottom - r.top;
+  int x = std::max<int>(work.left, std::min<int>(r.left, work.right - w));
+  int y = std::max<int>(work.top, std::min<int>(r.top, work.bottom - h2));
+  SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int Scale(int v, UINT dpi) { return MulDiv(v, static_cast<int>(dpi), 96); }

@@ -52,6 +52,17 @@ std::vector<std::string> DroppedPaths(HDROP drop);
 // string, which names nothing, so the caller still knows that an argument was given.
 std::vector<std::string> CommandLineArguments();
 
+// CP932 text as UTF-16, for texts that are put together with UTF-16 ones (paths).
+std::wstring Wide(std::string_view text);
+// A message box with a CP932 caption.
+int ShowMessage(HWND owner, const std::wstring& text, std::string_view caption, UINT type);
+
+// The window's restored rectangle in screen coordinates, also while it is minimised or
+// maximised.
+RECT RestoredRect(HWND h);
+// Moves a window that lies on no monitor onto the nearest one's work area.
+void MoveOntoMonitor(HWND h);
+
 // Scales a 96-DPI length to the window's DPI.
 int Scale(int v, UINT dpi);
 UINT DpiOf(HWND h);

@@ -67,3 +67,60 @@ TEST_F(WindowSettingsTest, AStartWhosePathsAreAllCleanedOrRefusedEndsWithoutALis
   EXPECT_TRUE(dir.Exists("a.txt"));
   EXPECT_TRUE(dir.Exists("Thumbs.db"));
 }
+
+TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQuits) {
+  TempDir dir;
+  std::string ini = dir.Touch("Kinoha.ini");
+  SetFileAttributesW(sjis::Widen(ini).c_str(), FILE_ATTRIBUTE_READONLY);
+  TfrmRen::Options options;
+  options.quitOnClose = false;
+  options.runTimer = false;
+  options.settingsFile = sjis::Widen(ini);
+  form = std::make_unique<TfrmRen>(options);
+  ASSERT_TRUE(form->Create());
+  std::vector<std::wstring> boxes;
+  int answer = IDNO;
+  form->messageBox = [&](const std::wstring& text, UINT) {
+    boxes.push_back(text);
+    return answer;
+  };
+  SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(form->closed());
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], sjis::Widen(ini + " に書き込めません."));
+  answer = IDYES;
+  SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(form->closed());
+  SetFileAttributesW(sjis::Widen(ini).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(WindowSettingsTest, WhatTheUserSetComesBackAtTheNextStart) {
+  TempDir dir;
+  std::wstring ini = sjis::Widen(dir.path() + "Kinoha.ini");
+  TfrmRen::Options options;
+  options.quitOnClose = false;
+  options.runTimer = false;
+  options.settingsFile = ini;
+  form = std::make_unique<TfrmRen>(options);
+  ASSERT_TRUE(form->Create());
+  form->SelectPage(PageId::Add);
+  form->tabNumber->Start.SetPosition(42);
+  form->tabDate->DateFormats = {"yyyy mm", ""};
+  ShowWindow(form->hwnd(), SW_MINIMIZE);
+  Settings expected = form->CurrentSettings();
+  EXPECT_GT(expected.left, -30000) << "a minimised window stores where it comes back";
+  SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(form->closed());
+  form = std::make_unique<TfrmRen>(options);
+  ASSERT_TRUE(form->Create());
+  EXPECT_TRUE(form->CurrentSettings() == expected);
+}
+
+TEST_F(WindowSettingsTest, AWindowStoredOffEveryScreenComesBackOntoOne) {
+  Settings s;
+  s.left = s.top = -32000;
+  OpenWith(s);
+  RECT r{};
+  GetWindowRect(form->hwnd(), &r);
+  EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
+}

@@ -1,0 +1,66 @@
+#include "app/untRen.h"
+
+#include "engine/ChangeExtension.h"
+#include "text/sjis.h"
+#include "win/Controls.h"
+
+// The list's commands: they feed names from the list into the active input, edit the list
+// and change extensions on disk.
+
+void TfrmRen::pupMainPopup() { listView_.PrepareMenu(RenameMode() == PageId::Number); }
+
+void TfrmRen::mnuAnalyzeClick() {
+  std::size_t i = list_.FirstSelected();
+  if (i != RenameList::npos) tabNumber->Analyze(list_[i].BaseName());
+}
+
+void TfrmRen::mnuSelectAllClick() { listView_.SelectAll(); }
+
+void TfrmRen::mnuDeleteClick() {
+  list_.RemoveSelected();
+  SyncList();
+  UpdateCount();
+}
+
+void TfrmRen::btnClearClick() {
+  list_.Clear();
+  SyncList();
+  UpdateCount();
+}
+
+void TfrmRen::SendToInput(const std::string& text) {
+  HWND target = ActivePage().InputTarget();
+  if (!target) return;
+  win::SetText(target, text);
+  SetFocus(target);
+  RestartPreview();
+}
+
+void TfrmRen::mnuCopyClick() {
+  std::size_t i = list_.FirstSelected();
+  if (i != RenameList::npos) SendToInput(std::string(list_[i].BaseName()));
+}
+
+void TfrmRen::mnuFolderClick() {
+  std::size_t i = list_.FirstSelected();
+  if (i == RenameList::npos) i = 0;
+  if (i >= list_.size()) return;
+  std::string_view folder = list_[i].folder;
+  // A drive root ("C:\") keeps its delimiter and so has no name of its own.
+  if (sjis::FileName(folder).empty() && folder.size() > 1 && folder.back() == '\\' &&
+      folder[folder.size() - 2] != ':') {
+    folder.remove_suffix(1);
+  }
+  SendToInput(std::string(sjis::FileName(folder)));
+}
+
+void TfrmRen::mnuChangeExtClick() {
+  if (list_.FirstSelected() == RenameList::npos) return;
+  std::string answer;
+  if (!inputQuery("拡張子変更", "新しい拡張子を入力してください", answer)) return;
+  // An answer that can't be an extension is refused as an empty one is.
+  std::string extension = ExtensionFromAnswer(answer);
+  if (extension.empty()) return;
+  ChangeExtensions(list_, extension);
+  SyncList();
+}

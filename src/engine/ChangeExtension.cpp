@@ -1,0 +1,29 @@
+#include "engine/ChangeExtension.h"
+
+#include "engine/FileSystem.h"
+#include "engine/RenameList.h"
+#include "text/sjis.h"
+
+std::string ExtensionFromAnswer(std::string_view answer) {
+  std::string ext(answer);
+  if (ext.empty()) return std::string();
+  if (ext[0] != '.') ext.insert(ext.begin(), '.');
+  if (ext == "." || ext.back() == '.' || ext.back() == ' ') return std::string();
+  for (std::size_t i = 0; i < ext.size(); i = sjis::NextChar(ext, i)) {
+    unsigned char c = static_cast<unsigned char>(ext[i]);
+    if (sjis::IsLeadByte(c)) continue;  // a whole double-byte character: ソ's 5C is no "\"
+    if (c < 0x20 || c == '\\' || c == '/' || c == ':') return std::string();
+  }
+  return ext;
+}
+
+void ChangeExtensions(RenameList& list, std::string_view extension) {
+  list.SetSorting(false);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const RenameEntry& row = list[i];
+    if (!row.selected || !fs::ExistsAsFile(row.CurrentPath())) continue;
+    std::string name = std::string(sjis::StripExtension(row.fileName)).append(extension);
+    if (fs::Move(row.CurrentPath(), row.folder + name)) list.SetFileName(i, std::move(name));
+  }
+  list.SetSorting(true);
+}

@@ -1,0 +1,22 @@
+// A list kept in one settings value: items joined with ",", an item in double quotes when it
+// needs them (a quote inside doubled).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Splits a value into items. Leading blanks (bytes 1 to 32) are skipped; a double-quoted item
+// runs to its closing quote ("" stands for one quote; a quote never closed runs to the end);
+// any other item runs to the next blank or ","; blanks, then one "," and the blanks after it,
+// separate items. ",," gives an empty item, a trailing "," adds nothing, and text right after
+// a closing quote starts a further item. Double-byte characters are stepped over whole.
+std::vector<std::string> ReadCommaList(std::string_view value);
+
+// Joins items with ",". An item is quoted only when reading would otherwise change it: it holds
+// a byte below "!" or a ",", begins with a double quote, or is an empty last item.
+std::string WriteCommaList(const std::vector<std::string>& items);
+
+// The date presets in the same form, so a preset with a blank, a comma, a leading quote or
+// no text at all comes back as it was; presets that need no quotes are joined as they stand.
+std::string JoinPresets(const std::vector<std::string>& presets);

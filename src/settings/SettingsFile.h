@@ -1,0 +1,26 @@
+// The settings file: an INI file of Shift_JIS bytes beside the executable, read once at start
+// and written once at close. One table of keys drives both directions.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/Settings.h"
+
+// The executable's full path with its extension replaced by ".ini", as UTF-16, so a folder
+// with no Shift_JIS form still works.
+std::wstring SettingsPath();
+
+// Every key in table order; a missing file, section or key, or a value that can't be read,
+// gives that key's default (Settings{}'s member).
+Settings ReadSettings(const std::wstring& path);
+
+// Every key in table order from s, keeping whatever else the file holds (comments, unknown
+// keys and sections). False when the file can't be written; then it is left as it was.
+bool WriteSettings(const std::wstring& path, const Settings& s);
+
+// An integer value as the settings file reads it: optional leading blanks and sign, then
+// decimal digits, or at most eight hex digits after "$", "x", "X" or (in a value of more than
+// two characters) "0x"/"0X". Nothing when the value isn't an integer in full.
+std::optional<int> ReadInteger(std::string_view value);

@@ -1,0 +1,50 @@
+#include "app/WindowFixture.h"
+
+TEST_F(WindowTest, FolderNameGoesToTheActivePagesInput) {
+  Open();
+  form->list().Add("a.jpg", "C:\\Photos\\2001\\");
+  form->SyncList();
+  struct Step {
+    PageId page;
+    HWND input;
+    const char* expected;
+  } steps[] = {{PageId::Number, form->tabNumber->cmbBasName, "2001"},
+               {PageId::Date, form->tabDate->cmbDateAdd, "2001"},
+               {PageId::Case, nullptr, nullptr}};
+  for (const Step& s : steps) {
+    form->SelectPage(s.page);
+    form->mnuFolderClick();  // nothing selected: the first row's folder
+    if (s.input) {
+      EXPECT_EQ(win::GetText(s.input), s.expected);
+    }
+  }
+  form->list().Clear();
+  form->list().Add("x.jpg", "C:\\");
+  form->SelectPage(PageId::Number);
+  form->mnuFolderClick();
+  EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "") << "a drive root has no folder name";
+}
+
+TEST_F(WindowTest, ChangeExtensionAsksRenamesTheSelectedFilesAndLeavesThePreview) {
+  TempDir dir;
+  for (const char* n : {"a.jpg", "a.png", "readme", "z.jpg"}) dir.Touch(n);
+  Open({dir.path()});
+  Tick(5);
+  for (auto& row : form->list()) row.selected = row.fileName != "z.jpg";
+  form->SyncList();
+  std::vector<std::string> before = NewNames();
+  std::string asked;
+  for (const char* answer : {"a/b", "txt"}) {
+    form->inputQuery = [&](std::string_view caption, std::string_view, std::string& value) {
+      asked = std::string(caption) + "|" + value;
+      value = answer;
+      return true;
+    };
+    form->mnuChangeExtClick();
+  }
+  EXPECT_EQ(asked, "拡張子変更|") << "the box starts empty";
+  EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.png", "a.txt", "readme.txt", "z.jpg"}));
+  EXPECT_EQ(FolderListing(dir.path()), (std::vector<std::string>{"a.png", "a.txt", "readme.txt", "z.jpg"}));
+  EXPECT_EQ(form->PreviewCountdown, 0);
+  EXPECT_EQ(NewNames().size(), before.size());
+}

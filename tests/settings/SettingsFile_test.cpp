@@ -1,0 +1,233 @@
+#include "settings/SettingsFile.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "settings/CommaList.h"
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+namespace {
+
+using Items = std::vector<std::string>;
+
+std::string FileBytes(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string out;
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(h);
+  return out;
+}
+
+std::wstring IniWithContent(const TempDir& dir, const std::string& content) {
+  return sjis::Widen(dir.Touch("k.ini", content));
+}
+
+// The four default presets, byte for byte: yy"年"mm"月"dd"日",mm"月"dd"日",mm"月"dd"日（"dddd"）",dddddd
+const char kDefaultPresets[] =
+    "yy\"\x94\x4E\"mm\"\x8C\x8E\"dd\"\x93\xFA\",mm\"\x8C\x8E\"dd\"\x93\xFA\","
+    "mm\"\x8C\x8E\"dd\"\x93\xFA\x81\x69\"dddd\"\x81\x6A\",dddddd";
+
+}  // namespace
+
+TEST(SettingsFile, NoFileGivesFirstStartValues) {
+  TempDir dir;
+  EXPECT_EQ(ReadSettings(dir.wpath() + L"\\none.ini"), Settings{});
+  EXPECT_EQ(ReadSettings(dir.wpath() + L"\\no folder\\k.ini"), Settings{});
+  std::wstring own = SettingsPath();
+  EXPECT_TRUE(own.ends_with(L"\\settings_tests.ini")) << sjis::Narrow(own);
+}
+
+TEST(SettingsFile, EveryKeySurvivesARoundTrip) {
+  Settings s;
+  s.width = 812, s.height = 613, s.left = -1920, s.top = 44, s.tab = 7;
+  s.start = 70000, s.step = -3, s.column = 9;
+  s.divide = true, s.div2 = true, s.headOrTail = false, s.time = 2, s.headTail2 = true;
+  s.upLoCase = -1, s.wnWord = 1, s.wnNum = 2, s.wnKakko = 3, s.wnSpace = 4, s.wnSymbol = 5, s.wideKana = true;
+  s.remSCut = s.remCopy = s.remBracket1 = s.remParen1 = s.trim = s.jpegJpg = true;
+  s.clearItems = s.escToExit = s.enterToExec = s.dropDir = true;
+  s.history = 10;
+  s.filter = " lead.txt;\x83\x5C.txt;";  // ソ.txt; a leading blank would be trimmed unquoted
+  s.filterExt = "'.a;'";                  // enclosing quotes would be stripped unquoted
+  s.basVal = {"a b"}, s.oldVal = {"x", "y"}, s.newVal = {""}, s.addVal = {"\"q\""};
+  s.dateFormat = {"yyyy"};
+  TempDir dir;
+  // A folder with no Shift_JIS form (é) still works: the path stays UTF-16.
+  std::wstring folder = dir.wpath() + L"\\caf\u00E9";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  std::wstring path = folder + L"\\k.ini";
+  ASSERT_TRUE(WriteSettings(path, s));
+  EXPECT_EQ(ReadSettings(path), s);
+  // Saving again over the file changes nothing.
+  std::string first = FileBytes(path);
+  ASSERT_TRUE(WriteSettings(path, ReadSettings(path)));
+  EXPECT_EQ(FileBytes(path), first);
+}
+
+TEST(SettingsFile, FirstStartValuesAreWrittenExactly) {
+  TempDir dir;
+  std::wstring path = dir.wpath() + L"\\k.ini";
+  ASSERT_TRUE(WriteSettings(path, Settings{}));
+  const std::string expected = std::string() +
+      "[Window]\r\nWidth=400\r\nHeight=400\r\nLeft=0\r\nTop=0\r\nTab=0\r\n\r\n"
+      "[Job]\r\nStart=1\r\nStep=1\r\nColumn=2\r\nDivide=0\r\nDiv2=0\r\nHeadOrTail=1\r\nTime=0\r\n"
+      "HeadTail2=0\r\nUpLoCase=0\r\nWNWord=0\r\nWNNum=0\r\nWNKakko=0\r\nWNSpace=0\r\nWNSymbol=0\r\n"
+      "WideKana=0\r\n\r\n"
+      "[Option]\r\nRemSCut=0\r\nRemCopy=0\r\nRem[1]=0\r\nRem(1)=0\r\nTrim=0\r\nJpeg-Jpg=0\r\n"
+      "ClearItems=0\r\nEscToExit=0\r\nEnterToExec=0\r\nDropDir=0\r\nHistory=5\r\nFilter=\r\n"
+      "FilterExt=\r\n\r\n"
+      "[Combo]\r\nBasVal=\r\nOldVal=\r\nNewVal=\r\nAddVal=\r\nDateFormat=" + kDefaultPresets + "\r\n";
+  EXPECT_EQ(FileBytes(path), expected);
+  EXPECT_EQ(ReadSettings(path), Settings{});
+}
+
+TEST(SettingsFile, IntegerValues) {
+  struct Case {
+    const char* value;
+    std::optional<int> read;
+  };
+  const Case cases[] = {
+      {"500", 500},          {"  -7", -7},         {"+7", 7},           {"70000", 70000},
+      {"0x1F4", 500},        {"0X1f4", 500},       {"$1F4", 500},       {"x10", 16},
+      {"X10", 16},           {"-$10", -16},        {"$FFFFFFFF", -1},   {"-2147483648", INT_MIN},
+      {"$100000000", {}},    {"2147483648", {}},   {"0x", {}},          {"$", {}},
+      {"abc", {}},           {"12a", {}},          {"", {}},            {"1 ", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadInteger(c.value), c.read) << c.value;
+}
+
+TEST(SettingsFile, ValuesAsTheFileHoldsThem) {
+  TempDir dir;
+  std::wstring path = IniWithContent(dir, "[Window]\r\nWidth=0x1F4\r\n[Job]\r\nStart=70000\r\nDivide=2\r\n");
+  Settings s = ReadSettings(path);
+  EXPECT_EQ(s.width, 500);
+  EXPECT_EQ(s.start, 70000);  // the window takes the low 16 bits and clamps
+  EXPECT_TRUE(s.divide);
+  ASSERT_TRUE(WriteSettings(path, s));
+  EXPECT_NE(FileBytes(path).find("\r\nDivide=1\r\n"), std::string::npos);
+
+  s = ReadSettings(IniWithContent(dir, "[Window]\r\nWidth=abc\r\n[Job]\r\nDivide=x\r\n"));
+  EXPECT_EQ(s.width, 400);
+  EXPECT_FALSE(s.divide);
+}
+
+TEST(SettingsFile, HandEditedFileReadsAndKeepsItsOwnLines) {
+  const std::string content =
+      "\xEF\xBB\xBF; written by hand\r\n"
+      "[window]\r\n"
+      "  width = 640\r\n"
+      "WIDTH=999\r\n"
+      "; keep me\r\n"
+      "[Other]\r\n"
+      "Width=1\r\n"
+      "[option]\r\n"
+      "unknown=\x95\x5C\r\n"  // 表: trail byte 5C
+      "filter = \"a.txt;\" \r\n"
+      "\r\n"
+      "[Combo]\r\n"
+      "BasVal=\"a b\"\r\n"
+      "OldVal=\"a b\",c, \"d\"\"e\"";  // no line end
+  TempDir dir;
+  std::wstring path = IniWithContent(dir, content);
+  Settings s = ReadSettings(path);
+  EXPECT_EQ(s.width, 640);
+  EXPECT_EQ(s.filter, "a.txt;");
+  EXPECT_EQ(s.basVal, (Items{"a b"}));  // the quotes belong to the list
+  EXPECT_EQ(s.oldVal, (Items{"a b", "c", "d\"e"}));
+  EXPECT_EQ(s.dateFormat, Settings{}.dateFormat);
+
+  s.width = 700;
+  ASSERT_TRUE(WriteSettings(path, s));
+  std::string saved = FileBytes(path);
+  for (const char* kept : {"\xEF\xBB\xBF; written by hand\r\n[window]\r\n  width =700\r\nWIDTH=999\r\n",
+                           "; keep me\r\n[Other]\r\nWidth=1\r\n[option]\r\nunknown=\x95\x5C\r\n",
+                           "filter =a.txt;\r\n"}) {
+    EXPECT_NE(saved.find(kept), std::string::npos) << kept;
+  }
+  // A missing key goes to the end of its section, before the blank line.
+  EXPECT_NE(saved.find("FilterExt=\r\n\r\n[Combo]"), std::string::npos);
+  EXPECT_EQ(saved.find("[Window]"), std::string::npos);  // no second section
+  EXPECT_EQ(ReadSettings(path), s);
+}
+
+TEST(SettingsFile, ListsComeBackAsTheyWere) {
+  struct Case {
+    Items items;
+    const char* written;
+  };
+  const Case cases[] = {
+      {{}, ""},
+      {{""}, "\"\""},
+      {{"a b"}, "\"a b\""},
+      {{"yyyy mm dd", "a,b", "\"q\"yy"}, "\"yyyy mm dd\",\"a,b\",\"\"\"q\"\"yy\""},
+      {{"x", "", "y", ""}, "x,,y,\"\""},
+      {{"", "tab\there"}, ",\"tab\there\""},
+      {{"mid\"quote", "\x83\x5C \x83\x5C"}, "mid\"quote,\"\x83\x5C \x83\x5C\""},  // ソ ソ
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WriteCommaList(c.items), c.written);
+    EXPECT_EQ(ReadCommaList(c.written), c.items) << c.written;
+    Settings s;
+    s.dateFormat = s.addVal = c.items;
+    TempDir dir;
+    std::wstring path = dir.wpath() + L"\\k.ini";
+    ASSERT_TRUE(WriteSettings(path, s));
+    EXPECT_EQ(ReadSettings(path), s) << c.written;
+  }
+  EXPECT_EQ(JoinPresets(Settings{}.dateFormat), kDefaultPresets);
+}
+
+TEST(SettingsFile, ListsWrittenByEarlierVersionsStillRead) {
+  struct Case {
+    const char* value;
+    Items items;
+  };
+  const Case cases[] = {
+      {"yyyy mm dd,x", {"yyyy", "mm", "dd", "x"}},   // presets joined unquoted
+      {"\"a b\",\"c\"\"d\",e", {"a b", "c\"d", "e"}},  // histories quoted more often
+      {"  a ,  b  ,", {"a", "b"}},
+      {"a,,b", {"a", "", "b"}},
+      {"\"a\"b", {"a", "b"}},
+      {"\"never closed, a", {"never closed, a"}},
+      {"\x83\x5C,\x95\x5C", {"\x83\x5C", "\x95\x5C"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadCommaList(c.value), c.items) << c.value;
+}
+
+TEST(SettingsFile, ValuesOfAnyLength) {
+  Settings s;
+  // 3000 bytes of double-byte characters with a blank first, so a cut at 2047 bytes would fall
+  // between a lead and a trail byte.
+  std::string longPreset = " ";
+  while (longPreset.size() < 3000) longPreset += "\x93\xFA";
+  s.dateFormat = {longPreset, "dd"};
+  s.filter = std::string(5000, 'f') + ";";
+  TempDir dir;
+  std::wstring path = dir.wpath() + L"\\k.ini";
+  ASSERT_TRUE(WriteSettings(path, s));
+  EXPECT_EQ(ReadSettings(path), s);
+}
+
+TEST(SettingsFile, ReadOnlyFileIsLeftAsItWas) {
+  TempDir dir;
+  const std::string content = "[Window]\r\nWidth=500\r\n";
+  std::wstring path = IniWithContent(dir, content);
+  ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(WriteSettings(path, Settings{}));
+  EXPECT_EQ(FileBytes(path), content);
+  EXPECT_EQ(FolderListing(dir.path()), (Items{"k.ini"}));  // no temporary file left behind
+
+  ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_TRUE(WriteSettings(path, Settings{}));
+  EXPECT_EQ(FolderListing(dir.path()), (Items{"k.ini"}));
+}
