@@ -1,5 +1,7 @@
 #include "app/untRen.h"
 
+#include "app/LongWork.h"
+
 #include "engine/ChangeExtension.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
@@ -55,12 +57,16 @@ void TfrmRen::mnuFolderClick() {
 }
 
 void TfrmRen::mnuChangeExtClick() {
-  if (list_.FirstSelected() == RenameList::npos) return;
+  if (LongWork::Running() || list_.FirstSelected() == RenameList::npos) return;
   std::string answer;
   if (!inputQuery("拡張子変更", "新しい拡張子を入力してください", answer)) return;
   // An answer that can't be an extension is refused as an empty one is.
   std::string extension = ExtensionFromAnswer(answer);
   if (extension.empty()) return;
-  ChangeExtensions(list_, extension);
+  {
+    LongWork work(hwnd(), lblCount, true);
+    ChangeExtensions(list_, extension, [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+  }
   SyncList();
+  UpdateCount();
 }

@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/Help.h"
+#include "app/LongWork.h"
 #include "app/dialogs/untFilter.h"
 #include "app/resource.h"
 #include "engine/SafeRename.h"
@@ -226,8 +227,14 @@ LRESULT TfrmRen::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OpenHelp(1);
       return TRUE;
     case WM_CLOSE:
-      FormClose();
+      if (!LongWork::Running()) FormClose();  // never in the middle of a run
       return 0;
+    case WM_SETCURSOR:
+      if (LongWork::Running()) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
     case WM_ENDSESSION:
       // Windows is ending: the settings are kept if they can be, with no box to answer.
       if (wp) SaveSettings(false);
@@ -399,7 +406,8 @@ void TfrmRen::KeyOptionsChanged() {
 // The preview pipeline
 
 void TfrmRen::Timer1Timer() {
-  if (PreviewCountdown <= 0) return;
+  // Long work pumps messages; the preview waits until it is done.
+  if (PreviewCountdown <= 0 || LongWork::Running()) return;
   if (--PreviewCountdown == 0) UpdatePreview();
 }
 
@@ -426,13 +434,17 @@ void TfrmRen::FormShow() {
 }
 
 void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
+  if (LongWork::Running()) return;
   IntakeOptions options;
   options.dropDir = tabOption->DropDir();
   options.cleanUp = tabOption->CleanUp();
   options.filterNames = FilterNames;
   options.filterExts = FilterExts;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
-  ::AddFiles(list_, paths, options);
+  {
+    LongWork work(hwnd(), lblCount, false);
+    ::AddFiles(list_, paths, options, [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+  }
   SyncList();
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(lstMain, nullptr, TRUE);
@@ -445,12 +457,18 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
 // The rename run
 
 void TfrmRen::btnRenameClick() {
+  if (LongWork::Running()) return;
   // A pending preview is made now, so the run applies what the inputs say.
   if (PreviewCountdown > 0) {
     UpdatePreview();
     PreviewCountdown = 0;
   }
-  RenameRows(list_, tabOption->ClearItems());
+  {
+    // Esc stops the run between two files: what was renamed stays renamed.
+    LongWork work(hwnd(), lblCount, true);
+    RenameRows(list_, tabOption->ClearItems(),
+               [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+  }
   SyncList();
   UpdateCount();
   ActivePage().AfterRename();

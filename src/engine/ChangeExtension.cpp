@@ -17,13 +17,21 @@ std::string ExtensionFromAnswer(std::string_view answer) {
   return ext;
 }
 
-void ChangeExtensions(RenameList& list, std::string_view extension) {
+void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress) {
+  ProgressGate gate(progress);
   list.SetSorting(false);
-  for (std::size_t i = 0; i < list.size(); ++i) {
+  std::size_t i = 0;
+  for (; i < list.size(); ++i) {
     const RenameEntry& row = list[i];
-    if (!row.selected || !fs::ExistsAsFile(row.CurrentPath())) continue;
-    std::string name = std::string(sjis::StripExtension(row.fileName)).append(extension);
-    if (fs::Move(row.CurrentPath(), row.folder + name)) list.SetFileName(i, std::move(name));
+    if (row.selected && fs::ExistsAsFile(row.CurrentPath())) {
+      std::string name = std::string(sjis::StripExtension(row.fileName)).append(extension);
+      if (fs::Move(row.CurrentPath(), row.folder + name)) list.SetFileName(i, std::move(name));
+    }
+    if (!gate.Step(i + 1, list.size())) {
+      ++i;
+      break;
+    }
   }
+  gate.Finish(i, list.size());
   list.SetSorting(true);
 }

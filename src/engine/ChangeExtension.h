@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/Progress.h"
+
 class RenameList;
 
 // The extension an answer gives, with "." put in front when missing; empty when the answer
@@ -14,5 +16,6 @@ std::string ExtensionFromAnswer(std::string_view answer);
 
 // Gives every selected row's file, where it still exists, the extension (a name without one
 // gets it appended) with the plain move, which never replaces a file; a renamed row takes
-// the new name. Rows keep their places while it runs; the list re-sorts once at the end.
-void ChangeExtensions(RenameList& list, std::string_view extension);
+// the new name. Rows keep their places while it runs; the list re-sorts once at the end, also
+// when progress asks it to stop between two files.
+void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress = {});

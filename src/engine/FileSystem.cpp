@@ -1,5 +1,6 @@
 #include "engine/FileSystem.h"
 
+#include <cwchar>
 #include <utility>
 
 #include "text/sjis.h"
@@ -14,11 +15,23 @@ bool WidePath(std::string_view path, std::wstring& out) {
 }
 
 // The entry's name as CP932, only when converting it back gives the very same name: a name
-// that would come back as a look-alike (another file's name) is no name of ours.
+// that would come back as a look-alike (another file's name) is no name of ours. The same
+// conversions as sjis::FromWide and sjis::ToWide, one call each into buffers that fit any
+// entry's name: this runs for every entry of every listed folder.
 bool ExactName(const wchar_t* wide, std::string& out) {
-  std::wstring_view name(wide);
-  std::wstring back;
-  return !name.empty() && sjis::FromWide(name, out) && sjis::ToWide(out, back) && back == name;
+  constexpr int kMaxName = MAX_PATH;  // cFileName's size, with its terminating null
+  const int length = static_cast<int>(wcsnlen(wide, kMaxName));
+  if (length == 0 || length >= kMaxName) return false;
+  char narrow[2 * kMaxName];
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(sjis::kCodePage, WC_NO_BEST_FIT_CHARS, wide, length, narrow, sizeof narrow,
+                                    nullptr, &usedDefault);
+  if (n <= 0 || usedDefault) return false;
+  wchar_t back[kMaxName];
+  const int m = MultiByteToWideChar(sjis::kCodePage, MB_ERR_INVALID_CHARS, narrow, n, back, kMaxName);
+  if (m != length || std::wmemcmp(back, wide, static_cast<std::size_t>(length)) != 0) return false;
+  out.assign(narrow, static_cast<std::size_t>(n));
+  return true;
 }
 
 void Fill(const WIN32_FIND_DATAW& data, std::string name, Entry& out) {
@@ -29,9 +42,38 @@ void Fill(const WIN32_FIND_DATAW& data, std::string name, Entry& out) {
   out.lastAccess = data.ftLastAccessTime;
 }
 
+// FullPath with one call per step into buffers on the stack, for the usual short path: a drop
+// can give thousands. Empty with `done` false when the path is too long for them.
+std::string QuickFullPath(std::string_view path, bool& done) {
+  constexpr int kSize = 1024;
+  done = false;
+  if (path.empty() || path.size() >= kSize) return std::string();
+  wchar_t w[kSize], full[kSize];
+  int n = MultiByteToWideChar(sjis::kCodePage, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()), w,
+                              kSize - 1);
+  done = true;
+  if (n <= 0) return std::string();
+  w[n] = L'\0';
+  DWORD m = GetFullPathNameW(w, kSize, full, nullptr);
+  if (m == 0) return std::string();
+  if (m >= static_cast<DWORD>(kSize)) {
+    done = false;
+    return std::string();
+  }
+  char narrow[2 * kSize];
+  BOOL usedDefault = FALSE;
+  int k = WideCharToMultiByte(sjis::kCodePage, WC_NO_BEST_FIT_CHARS, full, static_cast<int>(m), narrow, sizeof narrow,
+                              nullptr, &usedDefault);
+  if (k <= 0 || usedDefault) return std::string();
+  return std::string(narrow, static_cast<std::size_t>(k));
+}
+
 }  // namespace
 
 std::string FullPath(std::string_view path) {
+  bool done = false;
+  std::string quick = QuickFullPath(path, done);
+  if (done) return quick;
   std::wstring w;
   if (!WidePath(path, w)) return std::string();
   DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);

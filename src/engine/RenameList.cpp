@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
+#include <numeric>
 
 #include "text/sjis.h"
 
@@ -16,9 +18,31 @@ std::string RenameEntry::NewPath() const {
   return path;
 }
 
+namespace {
+
+// SortKey in one call for each step, into buffers on the stack: a key is made for every row
+// taken in, and each call costs more than the rest of taking a listed file in. Empty when a
+// buffer is too small or a call fails; the general way below then decides.
+std::string QuickSortKey(std::string_view name) {
+  wchar_t w[256];
+  char key[1024];
+  if (name.empty() || name.size() > std::size(w)) return std::string();
+  // Each byte gives at most one UTF-16 unit, so the buffer holds what Widen would give.
+  int n = MultiByteToWideChar(sjis::kCodePage, 0, name.data(), static_cast<int>(name.size()), w,
+                              static_cast<int>(std::size(w)));
+  if (n <= 0) return std::string();
+  int k = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, w, n, reinterpret_cast<LPWSTR>(key), sizeof key);
+  while (k > 0 && key[k - 1] == '\0') --k;  // the key ends in a NUL byte
+  return std::string(key, k > 0 ? static_cast<std::size_t>(k) : 0);
+}
+
+}  // namespace
+
 std::string SortKey(std::string_view name) {
   // lstrcmpA is CompareString with the user default locale and no flags; a sort key of the
   // same locale and flags orders the same way, and comparing keys is a memcmp.
+  std::string quick = QuickSortKey(name);
+  if (!quick.empty()) return quick;
   std::wstring w = sjis::Widen(name);
   if (w.empty()) return std::string();
   int n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, w.c_str(), static_cast<int>(w.size()),
@@ -61,6 +85,16 @@ void RenameList::Remove(std::size_t i) {
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
+void RenameList::RemoveRows(const std::vector<bool>& remove) {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (i < remove.size() && remove[i]) continue;
+    if (kept != i) rows_[kept] = std::move(rows_[i]);
+    ++kept;
+  }
+  rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(kept), rows_.end());
+}
+
 void RenameList::RemoveSelected() {
   rows_.erase(std::remove_if(rows_.begin(), rows_.end(), [](const RenameEntry& r) { return r.selected; }),
               rows_.end());
@@ -77,8 +111,26 @@ void RenameList::SetSorting(bool on) {
 
 void RenameList::Sort() {
   // Stable: rows with equal names keep their order, so a new row stays after its equals.
-  std::stable_sort(rows_.begin(), rows_.end(),
-                   [](const RenameEntry& a, const RenameEntry& b) { return a.sortKey_ < b.sortKey_; });
+  // Positions are sorted and the rows then moved along their cycles in place: sorting the
+  // rows themselves would hold a second copy of them (10 MB at 100,000 rows) meanwhile.
+  std::vector<std::size_t> from(rows_.size());
+  std::iota(from.begin(), from.end(), std::size_t{0});
+  std::stable_sort(from.begin(), from.end(),
+                   [this](std::size_t a, std::size_t b) { return rows_[a].sortKey_ < rows_[b].sortKey_; });
+  // from[k] is the position whose row goes to k.
+  for (std::size_t start = 0; start < from.size(); ++start) {
+    if (from[start] == start) continue;
+    RenameEntry held = std::move(rows_[start]);
+    std::size_t k = start;
+    while (from[k] != start) {
+      std::size_t next = from[k];
+      rows_[k] = std::move(rows_[next]);
+      from[k] = k;
+      k = next;
+    }
+    rows_[k] = std::move(held);
+    from[k] = k;
+  }
 }
 
 void RenameList::SelectAll(bool selected) {

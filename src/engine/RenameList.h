@@ -46,6 +46,8 @@ class RenameList {
   // Replaces a row's file name; with sorting on the list is re-sorted.
   void SetFileName(std::size_t i, std::string fileName);
   void Remove(std::size_t i);
+  // Removes every row i for which remove[i] is set, in one pass.
+  void RemoveRows(const std::vector<bool>& remove);
   // Removes every selected row in one pass.
   void RemoveSelected();
   void Clear() { rows_.clear(); }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/FileSystem.h"
 #include "engine/RenameList.h"
@@ -38,20 +39,51 @@ bool SafeRename(std::string_view oldPath, std::string_view newPath) {
   return fs::Move(oldPath, newPath);
 }
 
-void RenameRows(RenameList& list, bool clearItems) {
-  list.SetSorting(false);
-  // Last row first, so removing a row never shifts a row still to come.
-  for (std::size_t i = list.size(); i-- > 0;) {
+namespace {
+
+// The run's hold on the list: sorting is off while it runs; at its end, however it ends, the
+// renamed rows to clear leave in one pass (one at a time would move the rows kept behind
+// them again and again) and sorting comes back on.
+class RunScope {
+ public:
+  explicit RunScope(RenameList& list) : list_(list), cleared_(list.size(), false) { list_.SetSorting(false); }
+  ~RunScope() {
+    if (any_) list_.RemoveRows(cleared_);
+    list_.SetSorting(true);
+  }
+  RunScope(const RunScope&) = delete;
+  RunScope& operator=(const RunScope&) = delete;
+  // Rows are cleared from the last one down, so positions stay valid until the end.
+  void Clear(std::size_t i) { cleared_[i] = any_ = true; }
+
+ private:
+  RenameList& list_;
+  std::vector<bool> cleared_;
+  bool any_ = false;
+};
+
+}  // namespace
+
+bool RenameRows(RenameList& list, bool clearItems, const Progress& progress) {
+  RunScope scope(list);
+  const std::size_t total = list.size();
+  ProgressGate gate(progress);
+  std::size_t done = 0;
+  // Last row first: with a shift upward (a to b, b to c) b must move out of the way first.
+  for (std::size_t i = total; i-- > 0;) {
     const RenameEntry& row = list[i];
     std::string newFileName = row.newName;
     newFileName += row.Extension();
     std::string newPath = row.folder + newFileName;
-    if (!SafeRename(row.CurrentPath(), newPath)) continue;
-    if (clearItems) {
-      list.Remove(i);
-    } else {
-      list.SetFileName(i, std::move(newFileName));
+    if (SafeRename(row.CurrentPath(), newPath)) {
+      if (clearItems) {
+        scope.Clear(i);
+      } else {
+        list.SetFileName(i, std::move(newFileName));
+      }
     }
+    if (!gate.Step(++done, total)) break;
   }
-  list.SetSorting(true);
+  gate.Finish(done, total);
+  return done == total;
 }

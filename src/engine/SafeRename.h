@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "engine/Progress.h"
+
 class RenameList;
 
 // True when the file at oldPath now bears newPath. Never replaces an existing file, never
@@ -13,5 +15,7 @@ bool SafeRename(std::string_view oldPath, std::string_view newPath);
 // The rename run over the whole list, last row first: each row's file gets its new name
 // plus its current extension. A renamed row leaves the list when clearItems is set, else it
 // takes its new file name; a refused or failed row stays as it was. Sorting is off during
-// the run and re-sorts once at its end.
-void RenameRows(RenameList& list, bool clearItems);
+// the run and re-sorts once at its end, also when the run stops early or throws.
+// Progress counts the rows tried; when it asks to stop, the rows not yet tried stay as they
+// are. True when every row was tried.
+bool RenameRows(RenameList& list, bool clearItems, const Progress& progress = {});

@@ -1,6 +1,8 @@
 #include "intake/Intake.h"
 
 #include <cstdint>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "engine/CleanUp.h"
@@ -25,6 +27,11 @@ std::string FreeName(const std::string& cleaned) {
   }
 }
 
+bool CleansAnything(const CleanUpOptions& o) {
+  static_assert(sizeof(CleanUpOptions) == 6, "a new clean-up option must be tested here");
+  return o.removeShortcut || o.removeBracketNumber || o.removeParenNumber || o.removeCopy || o.trim || o.jpegToJpg;
+}
+
 class Batch {
  public:
   explicit Batch(RenameList& list) : list_(list) { list_.BeginBatch(); }
@@ -34,6 +41,198 @@ class Batch {
 
  private:
   RenameList& list_;
+};
+
+// A file that exists as `name` in `folder` (which ends in "\"), its name spelled as on disk:
+// renamed at once when the clean-up changes its name, else listed unless filtered. True when
+// the clean-up renamed it, so that no entry bears that name any more; `name` is then left as
+// it was, and may have been moved into a row otherwise.
+bool TakeIn(RenameList& list, std::string folder, std::string& name, const IntakeOptions& options) {
+  // With every option off the clean-up gives each path back as it is, and empty filter lists
+  // refuse nothing; asking them anyway would cost more than the rest of taking a file in.
+  const bool filters = !options.filterNames.empty() || !options.filterExts.empty();
+  if (CleansAnything(options.cleanUp) || filters) {
+    std::string actual = folder + name;
+    std::string cleaned = AutoCleanName(actual, options.cleanUp);
+    if (cleaned != actual) {
+      if (Taken(cleaned)) cleaned = FreeName(cleaned);
+      if (SafeRename(actual, cleaned)) return true;
+      // Not renamed: the file is still there under its own name, so it is taken in as such.
+    }
+    if (MatchesFilter(actual, options.filterNames, options.filterExts)) return false;
+  }
+  list.Add(std::move(name), std::move(folder));
+  return false;
+}
+
+// The look-up of one path: its folder as given and its name as the disk spells it; false
+// when the path names no file the program can take.
+bool LookUp(const std::string& path, std::string& folder, std::string& name) {
+  // One attribute query and one search per file: the search alone gives the on-disk
+  // spelling, so the existence test isn't repeated for it.
+  std::uint32_t attributes = fs::Attributes(path);
+  if (attributes == fs::kInvalidAttributes || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  // A file whose real name has no Shift_JIS form (reached through its 8.3 alias) is not
+  // taken in: the program would list and rename it under a name that isn't its own.
+  fs::Entry entry;
+  if (!fs::FindEntry(path, entry) || (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  folder = sjis::FolderPart(path);
+  name = std::move(entry.name);
+  return true;
+}
+
+// Whether a path ending in this name names exactly the entry of that name, as a listing
+// reports it. Not so for a name that path parsing changes or reads otherwise (trailing dots
+// and blanks dropped, delimiters, wildcards, device names such as "con.txt"): such a name is
+// looked up on its own, so that it gives whatever that look-up gives.
+bool PlainName(std::string_view name) {
+  if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+  for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
+    char c = name[i];
+    if (c == '\\' || c == '/' || c == ':' || c == '*' || c == '?') return false;
+  }
+  // Device names hold with any extension and trailing blanks, in any letter case. Bytes are
+  // compared: "." and " " are never trail bytes, and no device name begins with a lead byte.
+  std::string_view stem = name.substr(0, name.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  if (stem.size() < 3 || stem.size() > 7) return true;
+  char lower[8] = {};
+  for (std::size_t i = 0; i < stem.size(); ++i) {
+    lower[i] = stem[i] >= 'A' && stem[i] <= 'Z' ? static_cast<char>(stem[i] + 0x20) : stem[i];
+  }
+  std::string_view s(lower, stem.size());
+  if (s == "con" || s == "prn" || s == "aux" || s == "nul" || s == "conin$" || s == "conout$") return false;
+  return !(s.size() == 4 && (s.starts_with("com") || s.starts_with("lpt")) && s[3] >= '0' && s[3] <= '9');
+}
+
+// Given files of one folder looked up in one listing of it, when they are many: a look-up
+// per file costs as much as tens of listed entries (under Wine about 250 us against 4 us for
+// an entry, the look-up growing with the folder). Only exact names are found so; a name in
+// another letter case, an 8.3 alias or a missing file is left to its own look-up.
+class FolderIndex {
+ public:
+  // A listing is worth it from this many given files of a folder on...
+  static constexpr std::size_t kMinFiles = 8;
+
+  void Want(std::string_view name) { wanted_.emplace(std::string(name), fs::kInvalidAttributes); }
+
+  // The attributes of the entry of exactly this name; kInvalidAttributes when not known.
+  std::uint32_t Find(const std::string& folder, const std::string& name) {
+    if (!listed_) List(folder);
+    auto it = wanted_.find(name);
+    return it == wanted_.end() ? fs::kInvalidAttributes : it->second;
+  }
+
+  // The clean-up renamed a file of this name (in this folder or in one that may be it under
+  // another spelling): it is looked up on its own from now on.
+  void Forget(const std::string& name) {
+    auto it = wanted_.find(name);
+    if (it != wanted_.end()) it->second = fs::kInvalidAttributes;
+  }
+
+ private:
+  // ...and as long as the folder holds no more than this many entries per given file: a few
+  // files picked from a huge folder are cheaper to look up one by one.
+  static constexpr std::size_t kEntriesPerFile = 16;
+
+  void List(const std::string& folder) {
+    listed_ = true;
+    const std::size_t limit = kEntriesPerFile * wanted_.size() + 64;
+    std::size_t seen = 0;
+    fs::FolderSearch search(folder);
+    fs::Entry e;
+    while (search.Next(e)) {
+      if (++seen > limit) {
+        for (auto& w : wanted_) w.second = fs::kInvalidAttributes;
+        return;
+      }
+      auto it = wanted_.find(e.name);
+      if (it != wanted_.end()) it->second = e.attributes;
+    }
+  }
+
+  std::unordered_map<std::string, std::uint32_t> wanted_;
+  bool listed_ = false;
+};
+
+// One intake: the rows, the indexes of folders with many given files, and the progress.
+class Intake {
+ public:
+  Intake(RenameList& list, const IntakeOptions& options, const Progress& progress, std::size_t items)
+      : list_(list), options_(options), gate_(progress), total_(items) {}
+
+  // Groups the given paths by folder, for the folders with enough of them.
+  void IndexFolders(const std::vector<std::string>& paths) {
+    std::unordered_map<std::string_view, std::size_t> counts;
+    for (const std::string& p : paths) ++counts[sjis::FolderPart(p)];
+    for (const std::string& p : paths) {
+      std::string_view folder = sjis::FolderPart(p), name = sjis::FileName(p);
+      if (folder.empty() || !PlainName(name) || counts[folder] < FolderIndex::kMinFiles) continue;
+      indexes_[std::string(folder)].Want(name);
+    }
+  }
+
+  // One given path. False once the progress asked to stop.
+  bool Path(const std::string& path, bool expand) {
+    std::uint32_t attributes = fs::kInvalidAttributes;
+    std::string folder(sjis::FolderPart(path));
+    std::string name(sjis::FileName(path));
+    auto index = indexes_.find(folder);
+    if (index != indexes_.end()) attributes = index->second.Find(folder, name);
+    if (attributes == fs::kInvalidAttributes) {
+      // Not known from a listing: the look-ups of its own, as always.
+      if (expand && fs::IsFolder(path)) return Folder(path);
+      if (LookUp(path, folder, name)) Take(std::move(folder), std::move(name));
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (expand) return Folder(path);
+    } else {
+      Take(std::move(folder), std::move(name));
+    }
+    return Step();
+  }
+
+  // Every file directly inside the folder, as the listing spells it.
+  bool Folder(const std::string& path) {
+    // The listing is finished before any file is taken in: a clean-up rename while it is
+    // open could hand back the renamed file as a new entry.
+    std::vector<std::string> names;
+    {
+      fs::FolderSearch search(path);
+      fs::Entry e;
+      while (search.Next(e)) {
+        // ".", ".." and sub-folders are no files.
+        if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(std::move(e.name));
+      }
+    }
+    total_ = total_ - 1 + names.size();  // the folder stands for its files from now on
+    const std::string folder = sjis::JoinPath(path, "");
+    for (std::string& name : names) {
+      if (PlainName(name)) {
+        Take(folder, std::move(name));
+      } else {
+        std::string file = folder + name, fileFolder, fileName;
+        if (LookUp(file, fileFolder, fileName)) Take(std::move(fileFolder), std::move(fileName));
+      }
+      if (!Step()) return false;
+    }
+    return true;
+  }
+
+  void Finish() { gate_.Finish(done_, total_); }
+
+ private:
+  void Take(std::string folder, std::string name) {
+    if (!TakeIn(list_, std::move(folder), name, options_)) return;
+    for (auto& index : indexes_) index.second.Forget(name);
+  }
+
+  bool Step() { return gate_.Step(++done_, total_); }
+
+  RenameList& list_;
+  const IntakeOptions& options_;
+  ProgressGate gate_;
+  std::size_t done_ = 0, total_;
+  std::unordered_map<std::string, FolderIndex> indexes_;
 };
 
 }  // namespace
@@ -52,28 +251,12 @@ bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir) {
 }
 
 void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options) {
-  // One attribute query and one search per file: the search alone gives the on-disk
-  // spelling, so the existence test isn't repeated for it.
-  std::uint32_t attributes = fs::Attributes(path);
-  if (attributes == fs::kInvalidAttributes || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-  // A file whose real name has no Shift_JIS form (reached through its 8.3 alias) is not
-  // taken in: the program would list and rename it under a name that isn't its own.
-  fs::Entry entry;
-  if (!fs::FindEntry(path, entry) || (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-  std::string folder(sjis::FolderPart(path));
-  std::string actual = folder + entry.name;
-
-  std::string cleaned = AutoCleanName(actual, options.cleanUp);
-  if (cleaned != actual) {
-    if (Taken(cleaned)) cleaned = FreeName(cleaned);
-    if (SafeRename(actual, cleaned)) return;
-    // Not renamed: the file is still there under its own name, so it is taken in as such.
-  }
-  if (MatchesFilter(actual, options.filterNames, options.filterExts)) return;
-  list.Add(std::move(entry.name), std::move(folder));
+  std::string folder, name;
+  if (LookUp(path, folder, name)) TakeIn(list, std::move(folder), name, options);
 }
 
-void AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, const IntakeOptions& options) {
+bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, const IntakeOptions& options,
+              const Progress& progress) {
   // Every path is made full first: a relative path or one written with "/" would otherwise
   // be split at the wrong place, and its row would name some other file.
   std::vector<std::string> paths;
@@ -81,19 +264,15 @@ void AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
   for (const std::string& p : givenPaths) paths.push_back(fs::FullPath(p));
   bool expand = ExpandFolders(paths, options.dropDir);
   Batch batch(list);
+  Intake intake(list, options, progress, paths.size());
+  intake.IndexFolders(paths);
+  bool whole = true;
   for (const std::string& path : paths) {
-    if (expand && fs::IsFolder(path)) {
-      // The search is finished before any file is taken in: a clean-up rename while it is
-      // open could hand back the renamed file as a new entry.
-      std::vector<std::string> files;
-      fs::ForEachEntry(path, [&](const fs::Entry& e) {
-        // ".", ".." and sub-folders are no files; AddFile would only find that out again.
-        if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) return;
-        files.push_back(sjis::JoinPath(path, e.name));
-      });
-      for (const std::string& file : files) AddFile(list, file, options);
-    } else {
-      AddFile(list, path, options);
+    if (!intake.Path(path, expand)) {
+      whole = false;
+      break;
     }
   }
+  intake.Finish();
+  return whole;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/CleanUp.h"
+#include "engine/Progress.h"
 
 class RenameList;
 
@@ -35,4 +36,11 @@ void AddFile(RenameList& list, const std::string& path, const IntakeOptions& opt
 // directly inside, hidden and system files included; sub-folders never entered; the entries
 // are read before any is taken in, so a file the clean-up renames isn't met again). The rows
 // are appended and sorted once.
-void AddFiles(RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options);
+// A folder's files are taken as its listing spells them, without a look-up per file; many
+// given files of one folder are looked up in one listing of it. Either way the rows are
+// those AddFile would give, in the same order.
+// Progress counts files (and paths) handled against those known so far, a number that grows
+// as folders are listed; when it asks to stop, the intake ends after the current file and
+// keeps the rows taken. True when every path was taken in.
+bool AddFiles(RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options,
+              const Progress& progress = {});

@@ -26,10 +26,6 @@ struct Char {
   }
   void Set(unsigned char x) { b0 = x, len = 1; }
   void Set(unsigned char lead, unsigned char trail) { b0 = lead, b1 = trail, len = 2; }
-  void AppendTo(std::string& out) const {
-    if (len >= 1) out.push_back(static_cast<char>(b0));
-    if (len >= 2) out.push_back(static_cast<char>(b1));
-  }
 };
 
 Char CharAt(std::string_view s, std::size_t i, std::size_t next) {
@@ -61,8 +57,27 @@ constexpr SymbolPair kSymbols[] = {
 // Half-width brackets of 81 69 .. 81 70; the tortoise-shell pair reads as square brackets.
 constexpr unsigned char kHalfBrackets[] = {'(', ')', '[', ']', '[', ']', '{', '}'};
 
+// The symbol and bracket tables by byte, so that a character is converted without a search:
+// the trail byte (lead 81) each half-width byte becomes, and the byte each trail becomes.
+struct ByteMaps {
+  unsigned char symbolToWide[0x80] = {}, symbolToHalf[0x100] = {}, bracketToWide[0x80] = {};
+  constexpr ByteMaps() {
+    for (const SymbolPair& p : kSymbols) {
+      symbolToWide[p.half] = p.toWideTrail;
+      symbolToHalf[p.toHalfTrail] = p.half;
+    }
+    // Only the round, square and curly brackets; 〔 〕 are never made.
+    for (unsigned trail : {0x69u, 0x6Au, 0x6Du, 0x6Eu, 0x6Fu, 0x70u}) {
+      bracketToWide[kHalfBrackets[trail - 0x69]] = static_cast<unsigned char>(trail);
+    }
+  }
+};
+constexpr ByteMaps kMaps;
+
 void ApplyWidth(Char& c, WidthFlags flags) {
   using namespace width;
+  // Every class is ASCII or has the lead byte 81 or 82; nothing else is ever converted.
+  if (c.len == 1 ? c.b0 >= 0x80 : c.len != 2 || (c.b0 != 0x81 && c.b0 != 0x82)) return;
   if (flags & kSpaceToHalf) {
     if (c.Is(0x81, 0x40)) c.Set(0x20);
     if (c.Is(0x81, 0x51)) c.Set(0x5F);
@@ -74,14 +89,8 @@ void ApplyWidth(Char& c, WidthFlags flags) {
   if ((flags & kDigitToHalf) && c.In(0x82, 0x4F, 0x58)) c.Set(c.b1 - 0x1F);
   if ((flags & kDigitToWide) && c.In(0x30, 0x39)) c.Set(0x82, c.b0 + 0x1F);
   if ((flags & kBracketToHalf) && c.In(0x81, 0x69, 0x70)) c.Set(kHalfBrackets[c.b1 - 0x69]);
-  if (flags & kBracketToWide) {
-    // Only the round, square and curly brackets; 〔 〕 are never made.
-    for (unsigned trail : {0x69u, 0x6Au, 0x6Du, 0x6Eu, 0x6Fu, 0x70u}) {
-      if (c.Is(kHalfBrackets[trail - 0x69])) {
-        c.Set(0x81, static_cast<unsigned char>(trail));
-        break;
-      }
-    }
+  if ((flags & kBracketToWide) && c.len == 1 && c.b0 < 0x80 && kMaps.bracketToWide[c.b0]) {
+    c.Set(0x81, kMaps.bracketToWide[c.b0]);
   }
   if (flags & kLetterToHalf) {
     if (c.In(0x82, 0x60, 0x79)) c.Set(c.b1 - 0x1F);
@@ -91,21 +100,11 @@ void ApplyWidth(Char& c, WidthFlags flags) {
     if (c.In(0x41, 0x5A)) c.Set(0x82, c.b0 + 0x1F);
     if (c.In(0x61, 0x7A)) c.Set(0x82, c.b0 + 0x20);
   }
-  if ((flags & kSymbolToHalf) && c.len == 2 && c.b0 == 0x81) {
-    for (const SymbolPair& p : kSymbols) {
-      if (c.b1 == p.toHalfTrail) {
-        c.Set(p.half);
-        break;
-      }
-    }
+  if ((flags & kSymbolToHalf) && c.len == 2 && c.b0 == 0x81 && kMaps.symbolToHalf[c.b1]) {
+    c.Set(kMaps.symbolToHalf[c.b1]);
   }
-  if ((flags & kSymbolToWide) && c.len == 1) {
-    for (const SymbolPair& p : kSymbols) {
-      if (c.b0 == p.half) {
-        c.Set(0x81, p.toWideTrail);
-        break;
-      }
-    }
+  if ((flags & kSymbolToWide) && c.len == 1 && c.b0 < 0x80 && kMaps.symbolToWide[c.b0]) {
+    c.Set(0x81, kMaps.symbolToWide[c.b0]);
   }
 }
 
@@ -159,15 +158,19 @@ std::string TrimWide(std::string_view s) {
 std::string CapitalizeFirst(std::string_view s) {
   if (s.empty()) return std::string();
   std::size_t second = sjis::NextChar(s, 0);
-  std::string out = sjis::Upper(s.substr(0, second));
-  out += sjis::Lower(s.substr(second));
+  std::string out;
+  out.reserve(s.size());
+  sjis::AppendUpper(s.substr(0, second), out);
+  sjis::AppendLower(s.substr(second), out);
   return out;
 }
 
 std::string CapitalizeWords(std::string_view s) {
   if (s.empty()) return std::string();
   std::size_t second = sjis::NextChar(s, 0);
-  std::string out = sjis::Upper(s.substr(0, second));
+  std::string out;
+  out.reserve(s.size());
+  sjis::AppendUpper(s.substr(0, second), out);
   const std::string lower = sjis::Lower(s);
 
   // Gather the characters that start a word and upper-case them in one call; the case
@@ -180,9 +183,9 @@ std::string CapitalizeWords(std::string_view s) {
     prev = CharAt(lower, i, next);
     i = next;
   }
-  const std::string upper = starts.empty() ? std::string() : sjis::Upper(starts);
+  std::string upper;
+  sjis::AppendUpper(starts, upper);
 
-  out.reserve(out.size() + lower.size() + 4);
   std::size_t u = 0;
   prev = Char();
   for (std::size_t i = 0; i < lower.size();) {
@@ -200,38 +203,60 @@ std::string CapitalizeWords(std::string_view s) {
   return out;
 }
 
-std::string ConvertWidth(std::string_view s, WidthFlags flags) {
-  std::string out;
-  out.reserve(s.size() * 2);
+namespace {
+
+// Runs a conversion that turns each character into at most two bytes. The result is built in
+// a buffer on the stack and copied out once: a rule converts every name of the list, and a
+// growing string would allocate more than the conversion costs.
+template <typename Convert>
+std::string Rewrite(std::string_view s, Convert convert) {
+  char local[512];
+  std::string large;
+  char* buf = local;
+  if (s.size() * 2 > sizeof local) {
+    large.resize(s.size() * 2);
+    buf = large.data();
+  }
+  std::size_t n = 0;
   for (std::size_t i = 0; i < s.size();) {
     std::size_t next = sjis::NextChar(s, i);
-    Char c = CharAt(s, i, next);
-    ApplyWidth(c, flags);
-    c.AppendTo(out);
+    Char c = convert(CharAt(s, i, next), next);
+    if (c.len >= 1) buf[n++] = static_cast<char>(c.b0);
+    if (c.len >= 2) buf[n++] = static_cast<char>(c.b1);
     i = next;
   }
-  return out;
+  if (buf == local) return std::string(local, n);
+  large.resize(n);
+  return large;
+}
+
+}  // namespace
+
+std::string ConvertWidth(std::string_view s, WidthFlags flags) {
+  return Rewrite(s, [flags](Char c, std::size_t) {
+    ApplyWidth(c, flags);
+    return c;
+  });
 }
 
 std::string HalfKanaToWide(std::string_view s) {
-  std::string out;
-  out.reserve(s.size() * 2);
-  for (std::size_t i = 0; i < s.size();) {
-    std::size_t next = sjis::NextChar(s, i);
-    Char c = CharAt(s, i, next);
-    if (c.In(0xA1, 0xDF)) {
-      // DE and DF are never lead bytes, so such a byte is the whole next character.
-      unsigned v = 0;
-      if (next < s.size()) {
-        unsigned char mark = static_cast<unsigned char>(s[next]);
-        v = mark == 0xDE ? 1 : mark == 0xDF ? 2 : 0;
-      }
-      c = WideKana(c.b0, v);
-    }
-    c.AppendTo(out);
-    i = next;
+  // Most names hold no half-width katakana (A1..DF standing as a character of its own).
+  bool any = false;
+  for (std::size_t i = 0; i < s.size() && !any; i = sjis::NextChar(s, i)) {
+    unsigned char b = static_cast<unsigned char>(s[i]);
+    any = b >= 0xA1 && b <= 0xDF;
   }
-  return out;
+  if (!any) return std::string(s);
+  return Rewrite(s, [s](Char c, std::size_t next) {
+    if (!c.In(0xA1, 0xDF)) return c;
+    // DE and DF are never lead bytes, so such a byte is the whole next character.
+    unsigned v = 0;
+    if (next < s.size()) {
+      unsigned char mark = static_cast<unsigned char>(s[next]);
+      v = mark == 0xDE ? 1 : mark == 0xDF ? 2 : 0;
+    }
+    return WideKana(c.b0, v);
+  });
 }
 
 std::string TrimWide(std::wstring_view text) { return TrimWide(std::string_view(sjis::Narrow(text))); }

@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+
 namespace sjis {
 
 std::size_t FileNameStart(std::string_view path) {
@@ -114,10 +119,10 @@ std::string Narrow(std::wstring_view w) {
 
 namespace {
 
-// Map through UTF-16 with code page 932 named explicitly, so the result is what the A
-// functions give on a Japanese system whatever the system code page is. A text whose
-// mapping would leave CP932 (no such case is known) is returned unchanged.
-std::string MapCase(std::string_view s, bool upper) {
+// The platform's mapping of a whole text, through UTF-16 with code page 932 named explicitly,
+// so the result is what the A functions give on a Japanese system whatever the system code
+// page is. A text whose mapping would leave CP932 (no such case is known) is returned unchanged.
+std::string PlatformMapCase(std::string_view s, bool upper) {
   std::wstring w;
   if (s.empty() || !ToWide(s, w)) return std::string(s);
   if (upper) {
@@ -130,9 +135,109 @@ std::string MapCase(std::string_view s, bool upper) {
   return out;
 }
 
+// The same mapping one character at a time, from a table made once with the platform's own
+// calls: a call per name costs more than all the rest of a case rule. CP932 is stateless and
+// the case mapping works unit by unit, so a text maps as its characters do, and it stays as
+// it is when any of them has no mapping.
+//
+// Entries are indexed by the character's bytes (b, or lead << 8 | trail) and hold the
+// result's bytes the same way: below 0x100 one byte, else two.
+constexpr std::uint16_t kNoMapping = 0xFFFF;  // invalid, or its mapping has no CP932 form
+constexpr std::uint16_t kAskPlatform = 0xFFFE;  // a result of another shape: none is known
+
+struct CaseTable {
+  std::uint16_t upper[0x10000];
+  std::uint16_t lower[0x10000];
+};
+
+std::uint16_t NarrowCode(const wchar_t* w, int n) {
+  char out[8];
+  BOOL usedDefault = FALSE;
+  int m = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, w, n, out, sizeof out, nullptr, &usedDefault);
+  if (m <= 0) return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? kAskPlatform : kNoMapping;
+  if (usedDefault) return kNoMapping;
+  if (m == 1) return static_cast<unsigned char>(out[0]);
+  std::uint16_t code = static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) << 8 |
+                                                  static_cast<unsigned char>(out[1]));
+  if (m == 2 && out[0] != 0 && code != kNoMapping && code != kAskPlatform) return code;
+  return kAskPlatform;
+}
+
+void FillEntry(CaseTable& t, unsigned index, const char* bytes, int len) {
+  wchar_t w[4];
+  // The same conversion as ToWide, which fails exactly where it fails for the character.
+  int n = MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes, len, w, 4);
+  if (n <= 0) return;
+  wchar_t u[4], l[4];
+  for (int k = 0; k < n; ++k) u[k] = l[k] = w[k];
+  CharUpperBuffW(u, static_cast<DWORD>(n));
+  CharLowerBuffW(l, static_cast<DWORD>(n));
+  t.upper[index] = NarrowCode(u, n);
+  t.lower[index] = NarrowCode(l, n);
+}
+
+std::unique_ptr<CaseTable> BuildCaseTable() {
+  auto t = std::make_unique<CaseTable>();
+  std::fill(std::begin(t->upper), std::end(t->upper), kNoMapping);
+  std::fill(std::begin(t->lower), std::end(t->lower), kNoMapping);
+  // A lead byte on its own is a character too, at the end of a text.
+  for (unsigned b = 0; b < 0x100; ++b) {
+    char c = static_cast<char>(b);
+    FillEntry(*t, b, &c, 1);
+  }
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (unsigned trail = 0; trail < 0x100; ++trail) {
+      char c[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      FillEntry(*t, lead << 8 | trail, c, 2);
+    }
+  }
+  return t;
+}
+
+const CaseTable& Cases() {
+  static const std::unique_ptr<CaseTable> table = BuildCaseTable();
+  return *table;
+}
+
+void AppendMapped(std::string_view s, bool upper, std::string& out) {
+  const std::uint16_t* table = upper ? Cases().upper : Cases().lower;
+  const std::size_t start = out.size();
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t next = NextChar(s, i);
+    unsigned index = static_cast<unsigned char>(s[i]);
+    if (next - i == 2) index = index << 8 | static_cast<unsigned char>(s[i + 1]);
+    std::uint16_t code = table[index];
+    if (code >= kAskPlatform) {
+      out.resize(start);
+      if (code == kNoMapping) out += s;
+      else out += PlatformMapCase(s, upper);
+      return;
+    }
+    if (code >= 0x100) out.push_back(static_cast<char>(code >> 8));
+    out.push_back(static_cast<char>(code & 0xFF));
+    i = next;
+  }
+}
+
 }  // namespace
 
-std::string Upper(std::string_view s) { return MapCase(s, true); }
-std::string Lower(std::string_view s) { return MapCase(s, false); }
+std::string Upper(std::string_view s) {
+  std::string out;
+  AppendMapped(s, true, out);
+  return out;
+}
+
+std::string Lower(std::string_view s) {
+  std::string out;
+  AppendMapped(s, false, out);
+  return out;
+}
+
+void AppendUpper(std::string_view s, std::string& out) { AppendMapped(s, true, out); }
+void AppendLower(std::string_view s, std::string& out) { AppendMapped(s, false, out); }
+
+std::string PlatformUpper(std::string_view s) { return PlatformMapCase(s, true); }
+std::string PlatformLower(std::string_view s) { return PlatformMapCase(s, false); }
 
 }  // namespace sjis

@@ -64,8 +64,16 @@ std::wstring Widen(std::string_view s);
 std::string Narrow(std::wstring_view w);
 
 // The platform's locale-aware case mapping of a CP932 string (CharUpperBuff/CharLowerBuff
-// semantics under code page 932), independent of the system's ANSI code page.
+// semantics under code page 932), independent of the system's ANSI code page. A string with
+// a character that can't be mapped (invalid bytes, or no CP932 form after mapping) comes back
+// unchanged. Served from a table of every character's mapping, made on first use.
 std::string Upper(std::string_view s);
 std::string Lower(std::string_view s);
+// out += Upper(s) / Lower(s), without a string in between.
+void AppendUpper(std::string_view s, std::string& out);
+void AppendLower(std::string_view s, std::string& out);
+// The same mappings asked of the platform for the whole string: what the table must equal.
+std::string PlatformUpper(std::string_view s);
+std::string PlatformLower(std::string_view s);
 
 }  // namespace sjis

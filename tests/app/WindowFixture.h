@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/dialogs/untDialog.h"
 #include "app/untRen.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
@@ -25,9 +26,23 @@ class WindowTest : public testing::Test {
     options.applySettings = startDefaults;
     options.runTimer = false;
     form = std::make_unique<TfrmRen>(options);
+    NoModalUi(*form);
     ASSERT_TRUE(form->Create());
     form->Show(SW_SHOWNOACTIVATE);
     Pump();
+  }
+  // A test that meets a message box, a modal dialog or the input dialog without answering it
+  // itself fails at once instead of waiting forever for a user.
+  static void NoModalUi(TfrmRen& f) {
+    f.messageBox = [](const std::wstring&, UINT) {
+      ADD_FAILURE() << "unexpected message box";
+      return IDNO;
+    };
+    f.runModal = [](TfrmDialog&) { ADD_FAILURE() << "unexpected modal dialog"; };
+    f.inputQuery = [](std::string_view, std::string_view, std::string&) {
+      ADD_FAILURE() << "unexpected input dialog";
+      return false;
+    };
   }
   void TearDown() override {
     form.reset();

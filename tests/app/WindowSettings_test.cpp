@@ -11,6 +11,7 @@ class WindowSettingsTest : public WindowTest {
     options.settings = s;
     options.args = std::move(args);
     form = std::make_unique<TfrmRen>(options);
+    NoModalUi(*form);
     ASSERT_TRUE(form->Create());
   }
 };
@@ -77,6 +78,7 @@ TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQ
   options.runTimer = false;
   options.settingsFile = sjis::Widen(ini);
   form = std::make_unique<TfrmRen>(options);
+  NoModalUi(*form);
   ASSERT_TRUE(form->Create());
   std::vector<std::wstring> boxes;
   int answer = IDNO;
@@ -102,6 +104,7 @@ TEST_F(WindowSettingsTest, WhatTheUserSetComesBackAtTheNextStart) {
   options.runTimer = false;
   options.settingsFile = ini;
   form = std::make_unique<TfrmRen>(options);
+  NoModalUi(*form);
   ASSERT_TRUE(form->Create());
   form->SelectPage(PageId::Add);
   form->tabNumber->Start.SetPosition(42);
@@ -112,6 +115,7 @@ TEST_F(WindowSettingsTest, WhatTheUserSetComesBackAtTheNextStart) {
   SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
   ASSERT_TRUE(form->closed());
   form = std::make_unique<TfrmRen>(options);
+  NoModalUi(*form);
   ASSERT_TRUE(form->Create());
   EXPECT_TRUE(form->CurrentSettings() == expected);
 }

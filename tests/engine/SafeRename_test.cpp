@@ -242,6 +242,49 @@ TEST_F(RenameRowsTest, SecondRunWithUnchangedNamesRenamesNothing) {
   EXPECT_EQ(Content(dir.path() + "y.txt"), "b.txt");
 }
 
+// Stopped after its first file, a run leaves every file either renamed with its row updated
+// (or cleared) or untouched with its row kept, and sorting back on.
+TEST(RenameRowsStopped, EachFileIsRenamedWithItsRowOrUntouched) {
+  for (bool clear : {false, true}) {
+    SCOPED_TRACE(clear);
+    TempDir dir;
+    RenameList list;
+    const Names names = {"a.txt", "b.txt", "c.txt", "d.txt"};
+    for (const std::string& n : names) {
+      dir.Touch(n, n);
+      list.Add(n, dir.path());
+    }
+    for (RenameEntry& r : list) r.newName = std::string("x").append(r.BaseName());
+    std::size_t calls = 0;
+    bool whole = RenameRows(list, clear, [&](std::size_t, std::size_t) { return ++calls > 1; });
+    EXPECT_FALSE(whole);
+    EXPECT_TRUE(list.sorting());
+
+    std::size_t renamed = 0;
+    for (const std::string& n : names) {
+      std::string moved = std::string("x").append(n);
+      bool listedOld = false, listedNew = false;
+      for (const RenameEntry& r : list) {
+        listedOld = listedOld || r.fileName == n;
+        listedNew = listedNew || r.fileName == moved;
+      }
+      if (Content(dir.path() + moved) == n) {
+        ++renamed;
+        EXPECT_FALSE(dir.Exists(n)) << n;
+        EXPECT_FALSE(listedOld) << n;
+        EXPECT_EQ(listedNew, !clear) << n;
+      } else {
+        EXPECT_EQ(Content(dir.path() + n), n);
+        EXPECT_TRUE(listedOld) << n;
+      }
+    }
+    // Only the last row was tried: the run asks after each file.
+    EXPECT_EQ(renamed, 1u);
+    EXPECT_TRUE(dir.Exists("xd.txt"));
+    EXPECT_EQ(list.size(), clear ? 3u : 4u);
+  }
+}
+
 TEST_F(RenameRowsTest, EmptyListOnlyTogglesSorting) {
   RenameRows(list, true);
   EXPECT_TRUE(list.empty());

@@ -249,3 +249,113 @@ TEST_F(IntakeTest, FiltersRefuseWholeNamesAndExtensions) {
   std::string f = folder + "\\|";
   EXPECT_EQ(SortedRows(list), (Names{f + "s.db", f + "x.jpe"}));
 }
+
+namespace {
+
+// Rows as "folder|file name" with the folder given relative to the folder of the test,
+// whether it is spelled long or as an 8.3 alias.
+Names RowsUnder(const RenameList& list, const TempDir& dir) {
+  const std::string roots[] = {dir.path(), ShortPath(dir.wpath()) + "\\"};
+  Names rows;
+  for (const RenameEntry& r : list) {
+    std::string folder = "?" + r.folder;
+    for (const std::string& root : roots) {
+      if (r.folder.rfind(root, 0) == 0) folder = r.folder.substr(root.size());
+    }
+    rows.push_back(folder + "|" + r.fileName);
+  }
+  return rows;
+}
+
+// Entries a listing and a look-up may see differently: a long name with an 8.3 alias, a name
+// with no Shift_JIS form (only its alias is CP932), a sub-folder with a file, a read-only file.
+void MakeOddEntries(const TempDir& dir, const std::string& folder) {
+  dir.Touch(folder + "\\a long file name.txt");
+  dir.TouchW(sjis::Widen(folder) + L"\\caf\u00E9.txt");
+  dir.Touch(folder + "\\sub\\inner.txt");
+  std::string readOnly = dir.Touch(folder + "\\ro.txt");
+  SetFileAttributesW(sjis::Widen(readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+  dir.Touch(folder + "\\Photo.JPG");
+}
+
+}  // namespace
+
+TEST_F(IntakeTest, AFolderIsTakenAsALookUpPerFileTakesIt) {
+  std::string folder = dir.Mkdir("f");
+  MakeOddEntries(dir, "f");
+  Take({folder}, false);
+
+  // Every entry looked up on its own: by its CP932 name, or by its alias when it has none.
+  RenameList each;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir.wpath() + L"\\f\\*").c_str(), &fd);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  do {
+    std::string name;
+    std::string path = sjis::FromWide(fd.cFileName, name) ? folder + "\\" + name
+                                                           : ShortPath(dir.wpath() + L"\\f\\" + fd.cFileName);
+    AddFile(each, path, options);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+
+  EXPECT_EQ(Rows(list), Rows(each));
+  std::string f = folder + "\\|";
+  EXPECT_EQ(SortedRows(list), (Names{f + "Photo.JPG", f + "a long file name.txt", f + "ro.txt"}));
+}
+
+// Many given files of one folder are looked up in one listing of it; names it can't find as
+// they stand (other letter case, 8.3 aliases, missing, renamed by the clean-up meanwhile) must
+// still come out as their own look-ups make them.
+TEST(GivenFiles, ManyOfOneFolderGiveTheRowsOfALookUpPerFile) {
+  for (bool dropDir : {false, true}) {
+    SCOPED_TRACE(dropDir);
+    TempDir grouped, single;
+    IntakeOptions options;
+    options.dropDir = dropDir;
+    options.cleanUp.removeBracketNumber = true;
+    auto given = [](const TempDir& dir) {
+      MakeOddEntries(dir, "f");
+      dir.Touch("f\\c [1].txt");
+      Names paths;
+      for (int i = 0; i < 8; ++i) paths.push_back(dir.Touch("f\\n" + std::to_string(i) + ".txt"));
+      std::string f = dir.path() + "f\\";
+      Names more = {f + "photo.jpg",   ShortPath(dir.wpath() + L"\\f\\a long file name.txt"),
+                    ShortPath(dir.wpath() + L"\\f\\caf\u00E9.txt"),
+                    f + "sub",         f + "ro.txt",
+                    f + "missing.txt", f + "n0.txt",
+                    f + "c [1].txt",   f + "c [1].txt",  // renamed to c.txt by the first
+                    f + "c.txt",       dir.path() + "f/n1.txt"};
+      paths.insert(paths.end(), more.begin(), more.end());
+      return paths;
+    };
+    RenameList listed, looked;
+    AddFiles(listed, given(grouped), options);
+    for (const std::string& p : given(single)) {
+      std::string full = fs::FullPath(p);
+      if (dropDir && fs::IsFolder(full)) {
+        AddFiles(looked, {full}, options);
+      } else {
+        AddFile(looked, full, options);
+      }
+    }
+
+    EXPECT_EQ(RowsUnder(listed, grouped), RowsUnder(looked, single));
+    EXPECT_EQ(FolderListing(grouped.path() + "f"), FolderListing(single.path() + "f"));
+    EXPECT_EQ(listed.size(), dropDir ? 15u : 14u);
+  }
+}
+
+TEST_F(IntakeTest, StoppingKeepsTheRowsTakenSoFar) {
+  std::string folder = dir.Mkdir("f");
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) dir.Touch(std::string("f\\") + name);
+  std::vector<std::pair<std::size_t, std::size_t>> calls;
+  bool whole = AddFiles(list, {folder}, options, [&](std::size_t done, std::size_t total) {
+    calls.emplace_back(done, total);
+    return false;
+  });
+  EXPECT_FALSE(whole);
+  EXPECT_EQ(list.size(), 1u);
+  // Asked after the first file, and told once more at the end.
+  using Calls = std::vector<std::pair<std::size_t, std::size_t>>;
+  EXPECT_EQ(calls, (Calls{{1, 3}, {1, 3}}));
+}

@@ -220,6 +220,28 @@ TEST(SjisCase, MappingAStringMapsEachCharacterOnItsOwn) {
   EXPECT_EQ(sjis::Lower(all), lowerEach);
 }
 
+// The case tables must give what the platform gives for every one- and two-byte code, valid
+// or not, on its own and inside a text (where one that can't be mapped keeps the whole text).
+TEST(SjisCase, TablesGiveWhatThePlatformGives) {
+  std::vector<std::string> codes;
+  for (unsigned b = 0; b < 0x100; ++b) codes.emplace_back(1, static_cast<char>(b));
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!sjis::IsLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (unsigned trail = 0; trail < 0x100; ++trail) {
+      codes.push_back({static_cast<char>(lead), static_cast<char>(trail)});
+    }
+  }
+  int mismatches = 0;
+  for (const std::string& c : codes) {
+    for (const std::string& s : {c, "a" + c + "\x82\x81z"}) {
+      std::string upper = sjis::Upper(s), lower = sjis::Lower(s);
+      if (upper == sjis::PlatformUpper(s) && lower == sjis::PlatformLower(s)) continue;
+      if (++mismatches <= 10) ADD_FAILURE() << Hex(s) << ": " << Hex(upper) << " / " << Hex(lower);
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
 TEST(Sjis, JoinPathAddsOneDelimiter) {
   struct Case {
     const char* folder;
