@@ -6,10 +6,19 @@ class WindowSettingsTest : public WindowTest {
  protected:
   void OpenWith(const Settings& s, std::vector<std::string> args = {}) {
     TfrmRen::Options options;
-    options.quitOnClose = false;
-    options.runTimer = false;
     options.settings = s;
     options.args = std::move(args);
+    Create(options);
+  }
+  // With the settings file, as the program runs.
+  void OpenWithFile(const std::wstring& ini) {
+    TfrmRen::Options options;
+    options.settingsFile = ini;
+    Create(options);
+  }
+  void Create(TfrmRen::Options options) {
+    options.quitOnClose = false;
+    options.runTimer = false;
     form = std::make_unique<TfrmRen>(options);
     NoModalUi(*form);
     ASSERT_TRUE(form->Create());
@@ -73,13 +82,7 @@ TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQ
   TempDir dir;
   std::string ini = dir.Touch("Kinoha.ini");
   SetFileAttributesW(sjis::Widen(ini).c_str(), FILE_ATTRIBUTE_READONLY);
-  TfrmRen::Options options;
-  options.quitOnClose = false;
-  options.runTimer = false;
-  options.settingsFile = sjis::Widen(ini);
-  form = std::make_unique<TfrmRen>(options);
-  NoModalUi(*form);
-  ASSERT_TRUE(form->Create());
+  OpenWithFile(sjis::Widen(ini));
   std::vector<std::wstring> boxes;
   int answer = IDNO;
   form->messageBox = [&](const std::wstring& text, UINT) {
@@ -99,13 +102,7 @@ TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQ
 TEST_F(WindowSettingsTest, WhatTheUserSetComesBackAtTheNextStart) {
   TempDir dir;
   std::wstring ini = sjis::Widen(dir.path() + "Kinoha.ini");
-  TfrmRen::Options options;
-  options.quitOnClose = false;
-  options.runTimer = false;
-  options.settingsFile = ini;
-  form = std::make_unique<TfrmRen>(options);
-  NoModalUi(*form);
-  ASSERT_TRUE(form->Create());
+  OpenWithFile(ini);
   form->SelectPage(PageId::Add);
   form->tabNumber->Start.SetPosition(42);
   form->tabDate->DateFormats = {"yyyy mm", ""};
@@ -114,9 +111,7 @@ TEST_F(WindowSettingsTest, WhatTheUserSetComesBackAtTheNextStart) {
   EXPECT_GT(expected.left, -30000) << "a minimised window stores where it comes back";
   SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
   ASSERT_TRUE(form->closed());
-  form = std::make_unique<TfrmRen>(options);
-  NoModalUi(*form);
-  ASSERT_TRUE(form->Create());
+  OpenWithFile(ini);
   EXPECT_TRUE(form->CurrentSettings() == expected);
 }
 
