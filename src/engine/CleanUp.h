@@ -13,6 +13,8 @@ struct CleanUpOptions {
   bool removeCopy = false;           // "コピー ～ "
   bool trim = false;                 // blanks at both ends (TrimWide)
   bool jpegToJpg = false;            // extension ".jpeg" in any case -> ".jpg"
+
+  bool operator==(const CleanUpOptions&) const = default;
 };
 
 // The text with every occurrence of the pattern removed; the search restarts from the start

@@ -27,10 +27,8 @@ std::string FreeName(const std::string& cleaned) {
   }
 }
 
-bool CleansAnything(const CleanUpOptions& o) {
-  static_assert(sizeof(CleanUpOptions) == 6, "a new clean-up option must be tested here");
-  return o.removeShortcut || o.removeBracketNumber || o.removeParenNumber || o.removeCopy || o.trim || o.jpegToJpg;
-}
+// Every option off: compared as a whole, so an option added later counts without a change here.
+bool CleansAnything(const CleanUpOptions& o) { return !(o == CleanUpOptions{}); }
 
 class Batch {
  public:
