@@ -9,9 +9,12 @@ namespace {
 int running = 0;
 
 std::string Grouped(std::size_t n) {
-  std::string digits = std::to_string(n);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), ",");
-  return digits;
+  std::string digits = std::to_string(n), out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
 }
 
 bool IsInput(UINT msg) {

@@ -85,19 +85,23 @@ void RenameList::Remove(std::size_t i) {
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
-void RenameList::RemoveRows(const std::vector<bool>& remove) {
+template <typename Pred>
+void RenameList::RemoveWhere(Pred remove) {
   std::size_t kept = 0;
   for (std::size_t i = 0; i < rows_.size(); ++i) {
-    if (i < remove.size() && remove[i]) continue;
+    if (remove(i, rows_[i])) continue;
     if (kept != i) rows_[kept] = std::move(rows_[i]);
     ++kept;
   }
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(kept), rows_.end());
 }
 
+void RenameList::RemoveRows(const std::vector<bool>& remove) {
+  RemoveWhere([&](std::size_t i, const RenameEntry&) { return i < remove.size() && remove[i]; });
+}
+
 void RenameList::RemoveSelected() {
-  rows_.erase(std::remove_if(rows_.begin(), rows_.end(), [](const RenameEntry& r) { return r.selected; }),
-              rows_.end());
+  RemoveWhere([](std::size_t, const RenameEntry& r) { return r.selected; });
 }
 
 void RenameList::SetSorting(bool on) {

@@ -65,6 +65,9 @@ class RenameList {
 
  private:
   void Sort();
+  // The one-pass removal both removals share: remove(i, row) says whether row i goes.
+  template <typename Pred>
+  void RemoveWhere(Pred remove);
   std::vector<RenameEntry> rows_;
   bool sorting_ = true;
   int batch_ = 0;

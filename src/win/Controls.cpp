@@ -8,14 +8,22 @@
 
 namespace win {
 
-std::string GetText(HWND h) {
+namespace {
+
+std::wstring WideText(HWND h) {
   int n = GetWindowTextLengthW(h);
-  if (n <= 0) return std::string();
+  if (n <= 0) return std::wstring();
   std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
   n = GetWindowTextW(h, w.data(), n + 1);
   w.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-  return sjis::Narrow(w);
+  return w;
 }
+
+}  // namespace
+
+std::string GetText(HWND h) { return sjis::Narrow(WideText(h)); }
+
+bool GetExactText(HWND h, std::string& out) { return sjis::FromWide(WideText(h), out); }
 
 void SetText(HWND h, std::string_view text) { SetWindowTextW(h, sjis::Widen(text).c_str()); }
 

@@ -15,6 +15,8 @@
 namespace win {
 
 std::string GetText(HWND h);
+// The text only when it has an exact CP932 form (GetText gives a look-alike otherwise).
+bool GetExactText(HWND h, std::string& out);
 void SetText(HWND h, std::string_view text);
 
 bool IsChecked(HWND h);

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "text/sjis.h"
 #include "win/ControlSet.h"
+#include "win/Modal.h"
 #include "win/Window.h"
 
 namespace win {
@@ -20,12 +20,10 @@ class QueryWindow : public Window {
     UINT dpi = DpiOf(owner);
     RECT r{0, 0, Scale(kClientW, dpi), Scale(kClientH, dpi)};
     AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    RECT o{};
-    if (owner) GetWindowRect(owner, &o); else SystemParametersInfoW(SPI_GETWORKAREA, 0, &o, 0);
-    if (!CreateWin(L"KinohaInputQuery", kExStyle, kStyle, caption, o.left + (o.right - o.left - w) / 2,
-                   o.top + (o.bottom - o.top - h) / 2, w, h, owner, nullptr))
+    if (!CreateWin(L"KinohaInputQuery", kExStyle, kStyle, caption, 0, 0, r.right - r.left, r.bottom - r.top, owner,
+                   nullptr))
       return false;
+    CentreOverOwner(hwnd());
     if (!set_.Create(hwnd(), kClientW, kClientH, dpi)) return false;
     set_.Add({hwnd(), WC_STATICW, prompt, SS_LEFT | SS_NOPREFIX, 0, {10, 10, 280, 16}});
     edit_ = set_.Add({hwnd(), WC_EDITW, value, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {10, 32, 280, 21},
@@ -41,34 +39,13 @@ class QueryWindow : public Window {
   }
 
   // Runs until OK or Cancel; true for OK.
-  bool Run(HWND owner, std::string& value) {
-    if (owner) EnableWindow(owner, FALSE);
+  bool Run(std::string& value) {
     ShowWindow(hwnd(), SW_SHOW);
     SetFocus(edit_);
-    MSG msg{};
-    bool quit = false;
-    while (result_ == 0) {
-      if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-        quit = true;
-        break;
-      }
-      if (IsDialogMessageW(hwnd(), &msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (result_ == IDOK) {
-      int n = GetWindowTextLengthW(edit_);
-      std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
-      w.resize(static_cast<std::size_t>(GetWindowTextW(edit_, w.data(), n + 1)));
-      if (!sjis::FromWide(w, value)) value.clear();
-    }
-    if (owner) {
-      EnableWindow(owner, TRUE);
-      SetActiveWindow(owner);
-    }
-    ShowWindow(hwnd(), SW_HIDE);
-    if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
-    return result_ == IDOK;
+    RunModal(hwnd(), [this] { return result_ != 0; }, [this](MSG& msg) { return IsDialogMessageW(hwnd(), &msg) != FALSE; });
+    if (result_ != IDOK) return false;
+    if (!GetExactText(edit_, value)) value.clear();
+    return true;
   }
 
  protected:
@@ -95,7 +72,7 @@ class QueryWindow : public Window {
 
 bool InputQuery(HWND owner, std::string_view caption, std::string_view prompt, std::string& value) {
   QueryWindow query;
-  return query.Open(owner, caption, prompt, value) && query.Run(owner, value);
+  return query.Open(owner, caption, prompt, value) && query.Run(value);
 }
 
 }  // namespace win

@@ -6,6 +6,7 @@
 #include "app/Help.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
+#include "win/Modal.h"
 
 namespace {
 
@@ -72,40 +73,14 @@ bool TfrmDialog::CreateControls() {
 }
 
 void TfrmDialog::Show() {
-  // Centred over the owner.
-  HWND owner = GetWindow(hwnd(), GW_OWNER);
-  RECT o{}, d{};
-  if (owner) GetWindowRect(owner, &o); else SystemParametersInfoW(SPI_GETWORKAREA, 0, &o, 0);
-  GetWindowRect(hwnd(), &d);
-  int w = d.right - d.left, h = d.bottom - d.top;
-  SetWindowPos(hwnd(), nullptr, o.left + ((o.right - o.left) - w) / 2, o.top + ((o.bottom - o.top) - h) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  win::CentreOverOwner(hwnd());
   FormShow();
   ShowWindow(hwnd(), SW_SHOW);
 }
 
 TfrmDialog::Result TfrmDialog::ShowModal() {
-  HWND owner = GetWindow(hwnd(), GW_OWNER);
-  if (owner) EnableWindow(owner, FALSE);
   Show();
-  MSG msg{};
-  bool quit = false;
-  while (!closed()) {
-    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-      quit = true;
-      break;
-    }
-    if (PreTranslate(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  // The owner comes back before the dialog goes, so the activation returns to it.
-  if (owner) {
-    EnableWindow(owner, TRUE);
-    SetActiveWindow(owner);
-  }
-  ShowWindow(hwnd(), SW_HIDE);
-  if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
+  win::RunModal(hwnd(), [this] { return closed(); }, [this](MSG& msg) { return PreTranslate(msg); });
   return result_;
 }
 

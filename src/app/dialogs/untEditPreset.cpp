@@ -1,6 +1,5 @@
 #include "app/dialogs/untEditPreset.h"
 
-#include "engine/DatePattern.h"
 #include "win/Controls.h"
 
 namespace {
@@ -8,7 +7,12 @@ constexpr int kHelpContext = 17;
 }
 
 TfrmEditPreset::TfrmEditPreset(std::vector<std::string>& dateFormats)
-    : TfrmDialog("日付フォーマットの編集", kHelpContext), dateFormats_(dateFormats) {}
+    : TfrmDialog("日付フォーマットの編集", kHelpContext), dateFormats_(dateFormats), locale_(CurrentDateLocale()) {}
+
+// A pattern rendered with the local date and time now.
+std::string TfrmEditPreset::Render(const std::string& pattern) const {
+  return RenderDatePattern(pattern, NowDateTime(), locale_);
+}
 
 void TfrmEditPreset::SetUpList() {
   win::AddListColumn(lstItems, 0, "フォーマット", 80);
@@ -18,7 +22,7 @@ void TfrmEditPreset::SetUpList() {
 // The preview is the pattern rendered now; it isn't refreshed while the dialog is open.
 void TfrmEditPreset::SetRow(int row, const std::string& pattern) {
   items.SetText(row, 0, pattern);
-  items.SetText(row, 1, RenderDatePatternNow(pattern));
+  items.SetText(row, 1, Render(pattern));
   items.SizeColumnsToContent();
 }
 
@@ -29,7 +33,7 @@ void TfrmEditPreset::FormShow() {
 
 void TfrmEditPreset::edtInputChange() {
   std::string text = win::GetText(edtInput);
-  win::SetText(lblResult, text.empty() ? std::string() : RenderDatePatternNow(text));
+  win::SetText(lblResult, text.empty() ? std::string() : Render(text));
 }
 
 void TfrmEditPreset::lstItemsSelectItem(int item, bool selected) {

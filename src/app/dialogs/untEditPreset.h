@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/dialogs/untDialog.h"
+#include "engine/DatePattern.h"
 
 class TfrmEditPreset : public TfrmDialog {
  public:
@@ -24,5 +25,8 @@ class TfrmEditPreset : public TfrmDialog {
 
  private:
   void SetRow(int row, const std::string& pattern);
+  std::string Render(const std::string& pattern) const;
   std::vector<std::string>& dateFormats_;
+  // The regional settings, read once when the dialog is made.
+  DateLocale locale_;
 };

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "engine/Filter.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
 
@@ -21,16 +22,12 @@ void TfrmFilter::SetUpList() {
 
 void TfrmFilter::FormShow() {
   SendMessageW(lstItems, LVM_DELETEALLITEMS, 0, 0);
-  // Each entry ends in ";" (which is never a trail byte); a last entry written without one
-  // is shown too, so OK doesn't lose it. Empty entries belong to neither list.
+  // A last entry written without its ";" is shown too, so OK doesn't lose it.
   for (const std::string* list : {&names_, &exts_}) {
-    std::size_t start = 0;
-    while (start < list->size()) {
-      std::size_t end = list->find(';', start);
-      if (end == std::string::npos) end = list->size();
-      if (end > start) items.Append(std::string_view(*list).substr(start, end - start));
-      start = end + 1;
-    }
+    ForEachFilterEntry(*list, [&](std::string_view entry) {
+      items.Append(entry);
+      return false;
+    });
   }
 }
 

@@ -66,7 +66,9 @@ void DatePage::ClearHistory() { SendMessageW(cmbDateFormat, CB_RESETCONTENT, 0, 
 
 void DatePage::RefreshDateFormats() {
   SendMessageW(cmbDateFormat, CB_RESETCONTENT, 0, 0);
-  for (const auto& preset : DateFormats) win::AddComboItem(cmbDateFormat, RenderDatePatternNow(preset));
+  // The regional settings once for the whole list; the clock anew for each preset.
+  const DateLocale locale = CurrentDateLocale();
+  for (const auto& preset : DateFormats) win::AddComboItem(cmbDateFormat, RenderDatePattern(preset, NowDateTime(), locale));
   win::SetComboSelection(cmbDateFormat, -1);
 }
 
