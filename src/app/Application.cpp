@@ -26,6 +26,10 @@ int Run(HINSTANCE, int show) {
   // names nothing, so the start-up still knows that paths were given.
   options.args = win::CommandLineArguments();
   options.settingsFile = SettingsPath();
+  // The journal of the last run lies beside the settings file: Kinoha.undo.
+  if (options.settingsFile.size() > 4) {
+    options.journalFile = options.settingsFile.substr(0, options.settingsFile.size() - 4) + L".undo";
+  }
   TfrmRen frmRen(std::move(options));
   if (!frmRen.Create()) return 1;
   frmRen.Show(show);

@@ -3,13 +3,14 @@
 #include "app/LongWork.h"
 
 #include "engine/ChangeExtension.h"
+#include "engine/Undo.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
 
 // The list's commands: they feed names from the list into the active input, edit the list
 // and change extensions on disk.
 
-void TfrmRen::pupMainPopup() { listView_.PrepareMenu(RenameMode() == PageId::Number); }
+void TfrmRen::pupMainPopup() { listView_.PrepareMenu(RenameMode() == PageId::Number, CanUndo()); }
 
 void TfrmRen::mnuAnalyzeClick() {
   std::size_t i = list_.FirstSelected();
@@ -26,6 +27,7 @@ void TfrmRen::mnuDeleteClick() {
 
 void TfrmRen::btnClearClick() {
   list_.Clear();
+  disk_.Clear();
   SyncList();
   UpdateCount();
 }
@@ -65,8 +67,30 @@ void TfrmRen::mnuChangeExtClick() {
   if (extension.empty()) return;
   {
     LongWork work(hwnd(), lblCount, true);
-    ChangeExtensions(list_, extension, [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+    ChangeExtensions(
+        list_, extension, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &journal_);
   }
+  disk_.Clear();
   SyncList();
-  UpdateCount();
+  CheckRows();
+}
+
+void TfrmRen::mnuUndoClick() {
+  if (LongWork::Running() || !CanUndo()) return;
+  std::vector<Move> moves = journal_.Moves();
+  UndoResult result;
+  {
+    LongWork work(hwnd(), lblCount, true);
+    result = UndoMoves(moves, list_, [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+  }
+  // A stopped undo keeps the moves not yet taken back, for a second one to go on with.
+  journal_.Keep(result.remaining);
+  disk_.Clear();
+  SyncList();
+  UpdatePreview();
+  PreviewCountdown = 0;
+  if (result.failed > 0) {
+    messageBox(win::Wide(std::to_string(result.failed) + "個のファイルを元に戻せませんでした。"),
+               MB_OK | MB_ICONWARNING);
+  }
 }

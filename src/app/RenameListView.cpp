@@ -6,7 +6,31 @@
 #include "win/Controls.h"
 
 namespace {
+
 const char* const kColumns[] = {"ファイル名", "パス名", "新しい名前"};
+// The new names of rows the run would leave as they are.
+constexpr COLORREF kRefusedColor = RGB(204, 0, 0);
+
+const char* RefusalText(Refusal r) {
+  switch (r) {
+    case Refusal::BadName: return "使えない名前";
+    case Refusal::Duplicate: return "名前が重複";
+    case Refusal::Taken: return "同名のファイルあり";
+    case Refusal::TakenByFolder: return "同名のフォルダあり";
+    case Refusal::ReadOnly: return "読み取り専用";
+    case Refusal::Hidden: return "隠しファイル";
+    case Refusal::System: return "システムファイル";
+    case Refusal::Missing: return "ファイルなし";
+    case Refusal::None: break;
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string RenameListView::NewNameCell(const RenameEntry& row) {
+  if (row.refusal == Refusal::None) return row.newName;
+  return row.newName + "（" + RefusalText(row.refusal) + "）";
 }
 
 bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect, unsigned anchors, int id) {
@@ -25,6 +49,8 @@ bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect,
   menu_.Append(kSelectAll, "すべて選択\tCtrl+A");
   menu_.AppendSeparator();
   menu_.Append(kChangeExt, "拡張子変更");
+  menu_.AppendSeparator();
+  menu_.Append(kUndo, "元に戻す\tCtrl+Z");
   return true;
 }
 
@@ -90,16 +116,18 @@ void RenameListView::AutoSizeColumns() {
   HDC dc = GetDC(lv_);
   HGDIOBJ old = SelectObject(dc, font_);
   for (int column : {0, 2}) {
-    auto textOf = [&](std::size_t i) -> const std::string& {
-      return column == 0 ? list_[i].fileName : list_[i].newName;
+    // A refused row's cell also says why.
+    auto sizeOf = [&](std::size_t i) {
+      const RenameEntry& row = list_[i];
+      return column == 0 ? row.fileName.size() : row.newName.size() + (row.refusal != Refusal::None ? 24 : 0);
     };
+    auto textOf = [&](std::size_t i) { return column == 0 ? list_[i].fileName : NewNameCell(list_[i]); };
     std::vector<std::size_t> longest;
     for (std::size_t i = 0; i < list_.size(); ++i) {
       longest.push_back(i);
       if (longest.size() > 8) {
-        longest.erase(std::min_element(longest.begin(), longest.end(), [&](std::size_t a, std::size_t b) {
-          return textOf(a).size() < textOf(b).size();
-        }));
+        longest.erase(std::min_element(longest.begin(), longest.end(),
+                                       [&](std::size_t a, std::size_t b) { return sizeOf(a) < sizeOf(b); }));
       }
     }
     int width = win::TextWidth(dc, kColumns[column]);
@@ -118,9 +146,10 @@ LRESULT RenameListView::OnNotify(NMHDR* nm) {
       auto i = static_cast<std::size_t>(di->item.iItem);
       if ((di->item.mask & LVIF_TEXT) && i < list_.size()) {
         const RenameEntry& row = list_[i];
+        if (di->item.iSubItem == 2) cell_ = NewNameCell(row);
         const std::string& text = di->item.iSubItem == 0   ? row.fileName
                                   : di->item.iSubItem == 1 ? row.folder
-                                                           : row.newName;
+                                                           : cell_;
         win::CopyToBuffer(text, di->item.pszText, di->item.cchTextMax);
       }
       return 0;
@@ -139,6 +168,8 @@ LRESULT RenameListView::OnNotify(NMHDR* nm) {
       }
       return 0;
     }
+    case NM_CUSTOMDRAW:
+      return OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(nm));
     case LVN_ODFINDITEMW: {
       auto* fi = reinterpret_cast<NMLVFINDITEMW*>(nm);
       if ((fi->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && fi->lvfi.psz) return FindRow(fi->lvfi.psz, fi->iStart);
@@ -178,8 +209,27 @@ int RenameListView::FindRow(const wchar_t* prefix, int start) const {
   return -1;
 }
 
-void RenameListView::PrepareMenu(bool numberingPage) {
+void RenameListView::PrepareMenu(bool numberingPage, bool canUndo) {
   menu_.Enable(kAnalyze, numberingPage);
+  menu_.Enable(kUndo, canUndo);
+}
+
+LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
+  switch (cd.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      auto i = static_cast<std::size_t>(cd.nmcd.dwItemSpec);
+      bool refused = cd.iSubItem == 2 && i < list_.size() && list_[i].refusal != Refusal::None;
+      // A selected row keeps the highlight's own text colour.
+      cd.clrText = refused && !(cd.nmcd.uItemState & CDIS_SELECTED) ? kRefusedColor : GetSysColor(COLOR_WINDOWTEXT);
+      return CDRF_DODEFAULT;
+    }
+    default:
+      return CDRF_DODEFAULT;
+  }
 }
 
 int RenameListView::TrackMenu(HWND owner, int x, int y) {

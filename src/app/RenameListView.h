@@ -12,7 +12,7 @@
 class RenameListView {
  public:
   // The context menu's commands.
-  enum Command : int { kCopy = 300, kAnalyze, kFolder, kDelete, kSelectAll, kChangeExt };
+  enum Command : int { kCopy = 300, kAnalyze, kFolder, kDelete, kSelectAll, kChangeExt, kUndo };
 
   explicit RenameListView(RenameList& list) : list_(list) {}
 
@@ -31,13 +31,17 @@ class RenameListView {
   // The view's notifications: texts, type-ahead find, selection and focus changes.
   LRESULT OnNotify(NMHDR* nm);
 
-  // Enables the menu's items for the page (the analysis only on the numbering page).
-  void PrepareMenu(bool numberingPage);
+  // Enables the menu's items: the analysis only on the numbering page, 元に戻す only with a
+  // journal to take back.
+  void PrepareMenu(bool numberingPage, bool canUndo);
+  // The new-name cell: the new name, and for a row the run would refuse, why.
+  static std::string NewNameCell(const RenameEntry& row);
   // Shows the menu at a screen point (-1, -1: at the list's corner); the chosen command or 0.
   int TrackMenu(HWND owner, int x, int y);
 
  private:
   void OnItemChanged(const NMLISTVIEW& lv);
+  LRESULT OnCustomDraw(NMLVCUSTOMDRAW& cd) const;
   int FindRow(const wchar_t* prefix, int start) const;
 
   RenameList& list_;
@@ -46,4 +50,5 @@ class RenameListView {
   UINT dpi_ = 96;
   bool syncing_ = false;
   win::PopupMenu menu_;
+  std::string cell_;
 };

@@ -10,6 +10,7 @@
 #include "app/LongWork.h"
 #include "app/dialogs/untFilter.h"
 #include "app/resource.h"
+#include "engine/RenamePlan.h"
 #include "engine/SafeRename.h"
 #include "intake/Intake.h"
 #include "settings/SettingsFile.h"
@@ -268,6 +269,7 @@ void TfrmRen::OnListCommand(int command) {
     case RenameListView::kDelete: mnuDeleteClick(); return;
     case RenameListView::kSelectAll: mnuSelectAllClick(); return;
     case RenameListView::kChangeExt: mnuChangeExtClick(); return;
+    case RenameListView::kUndo: mnuUndoClick(); return;
     default: return;
   }
 }
@@ -279,9 +281,16 @@ LRESULT TfrmRen::OnNotify(NMHDR* nm) {
     return 0;
   }
   if (nm->hwndFrom != lstMain) return 0;
-  if (nm->code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN*>(nm)->wVKey == VK_DELETE) {
-    mnuDeleteClick();
-    return 0;
+  if (nm->code == LVN_KEYDOWN) {
+    WORD key = reinterpret_cast<NMLVKEYDOWN*>(nm)->wVKey;
+    if (key == VK_DELETE) {
+      mnuDeleteClick();
+      return 0;
+    }
+    if (key == 'Z' && GetKeyState(VK_CONTROL) < 0) {
+      mnuUndoClick();
+      return 0;
+    }
   }
   return listView_.OnNotify(nm);
 }
@@ -415,12 +424,27 @@ void TfrmRen::UpdatePreview() {
   ++previewRuns;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
   ActivePage().MakePreview(list_);
+  ::CheckRows(list_, disk_);
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
   listView_.AutoSizeColumns();
   InvalidateRect(lstMain, nullptr, FALSE);
+  UpdateCount();
 }
 
-void TfrmRen::UpdateCount() { win::SetText(lblCount, std::to_string(list_.size()) + "個の項目"); }
+void TfrmRen::CheckRows() {
+  ::CheckRows(list_, disk_);
+  listView_.AutoSizeColumns();
+  InvalidateRect(lstMain, nullptr, FALSE);
+  UpdateCount();
+}
+
+void TfrmRen::UpdateCount() {
+  std::size_t refused = 0;
+  for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
+  std::string text = std::to_string(list_.size()) + "個の項目";
+  if (refused > 0) text += "（" + std::to_string(refused) + "件は変更不可）";
+  win::SetText(lblCount, text);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Intake
@@ -443,7 +467,8 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
   {
     LongWork work(hwnd(), lblCount, false);
-    ::AddFiles(list_, paths, options, [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+    ::AddFiles(
+        list_, paths, options, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &disk_);
   }
   SyncList();
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
@@ -466,11 +491,13 @@ void TfrmRen::btnRenameClick() {
   {
     // Esc stops the run between two files: what was renamed stays renamed.
     LongWork work(hwnd(), lblCount, true);
-    RenameRows(list_, tabOption->ClearItems(),
-               [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+    RenameRows(
+        list_, tabOption->ClearItems(), [&](std::size_t done, std::size_t total) { return work.Report(done, total); },
+        &disk_, &journal_);
   }
   SyncList();
-  UpdateCount();
+  // The marks now tell what a second run would leave: the rows the disk refused.
+  CheckRows();
   ActivePage().AfterRename();
 }
 

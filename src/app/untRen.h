@@ -21,6 +21,8 @@
 #include "app/pages/OptionPage.h"
 #include "app/pages/ReplacePage.h"
 #include "app/pages/WidthPage.h"
+#include "engine/DiskState.h"
+#include "engine/Journal.h"
 #include "engine/RenameList.h"
 #include "settings/Settings.h"
 #include "win/ControlSet.h"
@@ -33,6 +35,8 @@ class TfrmRen : public win::Window, private PageHost {
     std::vector<std::string> args;  // command-line paths, CP932
     // The settings file read at creation and written at close; none when empty.
     std::wstring settingsFile;
+    // The journal of the last run, for 元に戻す; kept in memory only when empty.
+    std::wstring journalFile;
     bool quitOnClose = true;        // post WM_QUIT when the window is destroyed
     // Apply the settings file's values at creation (or `settings` when there is no file);
     // off, the controls keep their own initial states.
@@ -76,6 +80,8 @@ class TfrmRen : public win::Window, private PageHost {
   void RestartPreview() { PreviewCountdown = kPreviewTicks; }
   void Timer1Timer();
   void UpdatePreview();
+  // Marks the rows the next run would leave as they are (the preview's new names kept).
+  void CheckRows();
   void UpdateCount();
   void PageControlChange();
   void SelectPage(PageId page);  // what a click on a tab does
@@ -91,6 +97,9 @@ class TfrmRen : public win::Window, private PageHost {
   void mnuCopyClick();
   void mnuFolderClick();
   void mnuChangeExtClick();
+  // 元に戻す and Ctrl+Z on the list: the last run's moves taken back.
+  void mnuUndoClick();
+  bool CanUndo() const { return journal_.Available(); }
   void SendToInput(const std::string& text);
   void OpenHelp(int context);
   // Pushes the model's rows and selection to the list view.
@@ -148,6 +157,8 @@ class TfrmRen : public win::Window, private PageHost {
 
   Options options_;
   RenameList list_;
+  DiskState disk_;  // the folders of the rows, as listed
+  Journal journal_{options_.journalFile};
   RenameListView listView_{list_};
   win::ControlSet controls_;
   std::array<std::unique_ptr<Page>, kPageCount> pages_;

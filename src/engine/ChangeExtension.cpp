@@ -1,7 +1,9 @@
 #include "engine/ChangeExtension.h"
 
 #include "engine/FileSystem.h"
+#include "engine/Journal.h"
 #include "engine/RenameList.h"
+#include "engine/SafeRename.h"
 #include "text/sjis.h"
 
 std::string ExtensionFromAnswer(std::string_view answer) {
@@ -17,15 +19,16 @@ std::string ExtensionFromAnswer(std::string_view answer) {
   return ext;
 }
 
-void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress) {
+void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress, Journal* journal) {
   ProgressGate gate(progress);
   list.SetSorting(false);
+  if (journal) journal->BeginRun();
   std::size_t i = 0;
   for (; i < list.size(); ++i) {
     const RenameEntry& row = list[i];
     if (row.selected && fs::ExistsAsFile(row.CurrentPath())) {
       std::string name = std::string(sjis::StripExtension(row.fileName)).append(extension);
-      if (fs::Move(row.CurrentPath(), row.folder + name)) list.SetFileName(i, std::move(name));
+      if (GuardedMove(row.CurrentPath(), row.folder + name, journal)) list.SetFileName(i, std::move(name));
     }
     if (!gate.Step(i + 1, list.size())) {
       ++i;
@@ -33,5 +36,6 @@ void ChangeExtensions(RenameList& list, std::string_view extension, const Progre
     }
   }
   gate.Finish(i, list.size());
+  if (journal) journal->EndRun();
   list.SetSorting(true);
 }

@@ -6,6 +6,7 @@
 
 #include "engine/Progress.h"
 
+class Journal;
 class RenameList;
 
 // The extension an answer gives, with "." put in front when missing; empty when the answer
@@ -15,7 +16,9 @@ class RenameList;
 std::string ExtensionFromAnswer(std::string_view answer);
 
 // Gives every selected row's file, where it still exists, the extension (a name without one
-// gets it appended) with the plain move, which never replaces a file; a renamed row takes
-// the new name. Rows keep their places while it runs; the list re-sorts once at the end, also
-// when progress asks it to stop between two files.
-void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress = {});
+// gets it appended) with GuardedMove, which never replaces a file and carries out a change
+// of letter case; a renamed row takes the new name. Rows keep their places while it runs; the
+// list re-sorts once at the end, also when progress asks it to stop between two files. The
+// moves go to the journal, if any.
+void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress = {},
+                      Journal* journal = nullptr);

@@ -102,6 +102,39 @@ bool IsFolder(std::string_view path) {
   return a != kInvalidAttributes && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+
+// Attributes only: no sharing is denied to anyone, and a folder opens too.
+HANDLE OpenEntry(std::string_view path) {
+  std::wstring w;
+  if (!WidePath(path, w)) return INVALID_HANDLE_VALUE;
+  return CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+bool FileId(std::string_view path, BY_HANDLE_FILE_INFORMATION& info) {
+  HANDLE h = OpenEntry(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  return ok;
+}
+
+}  // namespace
+
+bool SameFile(std::string_view a, std::string_view b) {
+  BY_HANDLE_FILE_INFORMATION x{}, y{};
+  return FileId(a, x) && FileId(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+         x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+bool Opens(std::string_view path) {
+  HANDLE h = OpenEntry(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
 bool Move(std::string_view from, std::string_view to) {
   std::wstring wFrom, wTo;
   if (!WidePath(from, wFrom) || !WidePath(to, wTo)) return false;

@@ -29,6 +29,12 @@ std::uint32_t Attributes(std::string_view path);
 bool ExistsAsFile(std::string_view path);
 // An existing folder.
 bool IsFolder(std::string_view path);
+// Whether `b` opens the very file (or folder) that `a` opens: same volume, same file index.
+// False when either can't be opened.
+bool SameFile(std::string_view a, std::string_view b);
+// Whether anything at all opens under the path (a file system that ignores letter case opens
+// an entry of another spelling).
+bool Opens(std::string_view path);
 // MoveFile: never replaces an existing file.
 bool Move(std::string_view from, std::string_view to);
 // FindFirstFile on the path itself (every attribute admitted); false when nothing is found or

@@ -4,9 +4,24 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// Why the next run would leave a row's file as it is (None: it would be renamed, or its new
+// name is its name already).
+enum class Refusal : std::uint8_t {
+  None,
+  BadName,        // empty, only dots and blanks, con/prn/aux, or holding "\", "/" or ":"
+  Duplicate,      // a row after it in the run takes the same new name first
+  Taken,          // a file of that name stays where it is
+  TakenByFolder,  // a folder of that name
+  ReadOnly,
+  Hidden,
+  System,
+  Missing,        // the file is no longer there
+};
 
 struct RenameEntry {
   std::string fileName;  // name with extension, spelled as on disk
@@ -14,6 +29,7 @@ struct RenameEntry {
   std::string newName;   // previewed new base name, without extension
   bool selected = false;
   bool focused = false;  // the list's focus row, which follows the row through re-sorts
+  Refusal refusal = Refusal::None;  // what the last check of the rows found
 
   std::string_view BaseName() const;
   std::string_view Extension() const;

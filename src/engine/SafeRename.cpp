@@ -1,53 +1,115 @@
 #include "engine/SafeRename.h"
 
+#include <windows.h>
+
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/DiskState.h"
 #include "engine/FileSystem.h"
+#include "engine/Journal.h"
 #include "engine/RenameList.h"
+#include "engine/RenamePlan.h"
 #include "text/sjis.h"
 
 namespace {
 
-// The new file name must name an entry of the old path's folder: no other folder, no
-// delimiter inside the name (a ":" would make an alternate data stream), and not a name
-// made only of dots and spaces, which the file system reads as the folder or its parent.
-bool StaysInFolder(std::string_view oldPath, std::string_view newPath) {
-  std::string_view folder = sjis::FolderPart(oldPath);
-  // "C:\a.txt:s" is a stream of a.txt, not a file of the folder; only a drive ends in ":".
+constexpr std::string_view kTempPrefix = "~kinoha-";
+
+// Both paths name entries of one folder: no other folder, no stream of a file ("C:\a.txt:s"
+// has the folder part "C:\a.txt:"; only a drive ends in ":"), no "/" and no name of dots and
+// blanks alone, which the file system reads as the folder or its parent.
+bool StaysInFolder(std::string_view from, std::string_view to) {
+  std::string_view folder = sjis::FolderPart(from);
+  if (folder.empty() || sjis::FolderPart(to) != folder) return false;
   if (folder.size() > 2 && folder.back() == ':') return false;
-  if (sjis::FolderPart(newPath) != folder) return false;
-  std::string_view name = sjis::FileName(newPath);
-  if (sjis::Contains(name, "\\") || sjis::Contains(name, "/") || sjis::Contains(name, ":")) {
-    return false;
+  for (std::string_view name : {sjis::FileName(from), sjis::FileName(to)}) {
+    if (sjis::Contains(name, "/") || name.find_first_not_of(". ") == std::string_view::npos) return false;
   }
-  return name.find_first_not_of(". ") != std::string_view::npos;
+  return true;
+}
+
+bool CaseOnly(std::string_view from, std::string_view to) {
+  std::string a, b;
+  FoldName(sjis::FileName(from), a);
+  FoldName(sjis::FileName(to), b);
+  return a == b;
+}
+
+// A name of the folder that nothing bears yet.
+std::string TemporaryPath(std::string_view folder) {
+  static unsigned counter = 0;
+  for (int tries = 0; tries < 1000; ++tries) {
+    char name[48];
+    std::snprintf(name, sizeof name, "%.*s%lx-%u.tmp", static_cast<int>(kTempPrefix.size()), kTempPrefix.data(),
+                  GetCurrentProcessId(), ++counter);
+    std::string path = std::string(folder) + name;
+    if (fs::Attributes(path) == fs::kInvalidAttributes) return path;
+  }
+  return std::string();
+}
+
+bool RecordedMove(std::string_view from, std::string_view to, Journal* journal) {
+  if (journal) journal->Record(from, to);
+  return fs::Move(from, to);
+}
+
+// Old name to a temporary one, then to the new spelling, read back; if the second step
+// fails, back to the old name.
+bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal) {
+  std::string temp = TemporaryPath(sjis::FolderPart(from));
+  if (temp.empty() || !RecordedMove(from, temp, journal)) return false;
+  if (RecordedMove(temp, to, journal)) {
+    fs::Entry entry;
+    return fs::FindEntry(to, entry) && entry.name == sjis::FileName(to);
+  }
+  if (RecordedMove(temp, from, journal)) return false;
+  // Neither name could be had back: try both once more rather than leave the temporary name.
+  if (!RecordedMove(temp, to, journal)) RecordedMove(temp, from, journal);
+  return false;
 }
 
 }  // namespace
 
-bool SafeRename(std::string_view oldPath, std::string_view newPath) {
+bool IsTemporaryName(std::string_view fileName) {
+  return fileName.starts_with(kTempPrefix) && fileName.ends_with(".tmp");
+}
+
+bool GuardedMove(std::string_view from, std::string_view to, Journal* journal) {
+  if (from == to || !StaysInFolder(from, to)) return false;
+  // Where the new spelling opens the file itself, the file system ignores letter case and a
+  // plain move would keep the old spelling. Where it opens another file (a disk that tells
+  // a.txt from A.txt holds both), nothing moves; where it opens nothing, a plain move does.
+  if (CaseOnly(from, to) && fs::Opens(to)) {
+    return fs::SameFile(from, to) && CaseOnlyMove(from, to, journal);
+  }
+  return RecordedMove(from, to, journal);
+}
+
+bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal) {
   // A case-only change differs byte for byte and is carried out.
   if (newPath == oldPath) return false;
-  if (!StaysInFolder(oldPath, newPath)) return false;
-  std::string_view base = sjis::BaseName(newPath);
-  if (base.empty()) return false;
-  if (base == "con" || base == "prn" || base == "aux") return false;
+  if (sjis::FolderPart(newPath) != sjis::FolderPart(oldPath) || BadNewName(sjis::FileName(newPath))) return false;
   // Missing files read as all bits set, which the mask catches too.
   if (fs::Attributes(oldPath) & 0x1F) return false;
-  return fs::Move(oldPath, newPath);
+  return GuardedMove(oldPath, newPath, journal);
 }
 
 namespace {
 
 // The run's hold on the list: sorting is off while it runs; at its end, however it ends, the
 // renamed rows to clear leave in one pass (one at a time would move the rows kept behind
-// them again and again) and sorting comes back on.
+// them again and again) and sorting comes back on; the journal gets its end line.
 class RunScope {
  public:
-  explicit RunScope(RenameList& list) : list_(list), cleared_(list.size(), false) { list_.SetSorting(false); }
+  RunScope(RenameList& list, Journal* journal) : list_(list), journal_(journal), cleared_(list.size(), false) {
+    list_.SetSorting(false);
+    if (journal_) journal_->BeginRun();
+  }
   ~RunScope() {
+    if (journal_) journal_->EndRun();
     if (any_) list_.RemoveRows(cleared_);
     list_.SetSorting(true);
   }
@@ -58,32 +120,42 @@ class RunScope {
 
  private:
   RenameList& list_;
+  Journal* journal_;
   std::vector<bool> cleared_;
   bool any_ = false;
 };
 
 }  // namespace
 
-bool RenameRows(RenameList& list, bool clearItems, const Progress& progress) {
-  RunScope scope(list);
+bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, DiskState* disk, Journal* journal) {
+  DiskState own;
+  if (!disk) disk = &own;
+  // The run follows the disk as it is now, not as it was when the preview was made.
+  disk->Clear();
+  RenamePlan plan(list, *disk);
+  RunScope scope(list, journal);
   const std::size_t total = list.size();
   ProgressGate gate(progress);
   std::size_t done = 0;
   // Last row first: with a shift upward (a to b, b to c) b must move out of the way first.
   for (std::size_t i = total; i-- > 0;) {
     const RenameEntry& row = list[i];
-    std::string newFileName = row.newName;
-    newFileName += row.Extension();
-    std::string newPath = row.folder + newFileName;
-    if (SafeRename(row.CurrentPath(), newPath)) {
-      if (clearItems) {
-        scope.Clear(i);
-      } else {
-        list.SetFileName(i, std::move(newFileName));
+    if (plan.Judge(i) == Refusal::None && row.newName != row.BaseName()) {
+      std::string newFileName = row.newName;
+      newFileName += row.Extension();
+      if (SafeRename(row.CurrentPath(), row.folder + newFileName, journal)) {
+        plan.Moved(i);
+        if (clearItems) {
+          scope.Clear(i);
+        } else {
+          list.SetFileName(i, std::move(newFileName));
+        }
       }
     }
     if (!gate.Step(++done, total)) break;
   }
   gate.Finish(done, total);
+  // What the run moved is listed again when next needed.
+  disk->Clear();
   return done == total;
 }

@@ -6,16 +6,32 @@
 
 #include "engine/Progress.h"
 
+class DiskState;
+class Journal;
 class RenameList;
 
-// True when the file at oldPath now bears newPath. Never replaces an existing file, never
-// moves a file out of its folder, never renames folders, read-only, hidden or system files.
-bool SafeRename(std::string_view oldPath, std::string_view newPath);
+// Moves the file at `from` to the name `to` in the same folder; true when it now bears
+// exactly that name. Never replaces an existing file or folder, never moves out of the
+// folder. A change of letter case alone goes through a temporary name of the folder (a plain
+// move reports success and keeps the old spelling) and is read back from the folder; when it
+// can't be finished the file gets its old name back. With a journal, each move is recorded
+// before it is made.
+bool GuardedMove(std::string_view from, std::string_view to, Journal* journal = nullptr);
+// Whether a file name is one of GuardedMove's temporary names.
+bool IsTemporaryName(std::string_view fileName);
+
+// True when the file at oldPath now bears newPath. Refuses an unchanged path, a new name
+// that BadNewName refuses, and folders, read-only, hidden or system files; then moves with
+// GuardedMove.
+bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal = nullptr);
 
 // The rename run over the whole list, last row first: each row's file gets its new name
-// plus its current extension. A renamed row leaves the list when clearItems is set, else it
-// takes its new file name; a refused or failed row stays as it was. Sorting is off during
-// the run and re-sorts once at its end, also when the run stops early or throws.
+// plus its current extension, where RenamePlan (over `disk`, listed afresh first; a state
+// of its own when none is given) says the run renames it. A renamed row leaves the list when
+// clearItems is set, else it takes its new file name; a refused or failed row stays as it
+// was. Sorting is off during the run and re-sorts once at its end, also when the run stops
+// early or throws. The run's moves go to the journal, if any.
 // Progress counts the rows tried; when it asks to stop, the rows not yet tried stay as they
 // are. True when every row was tried.
-bool RenameRows(RenameList& list, bool clearItems, const Progress& progress = {});
+bool RenameRows(RenameList& list, bool clearItems, const Progress& progress = {}, DiskState* disk = nullptr,
+                Journal* journal = nullptr);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/CleanUp.h"
+#include "engine/DiskState.h"
 #include "engine/FileSystem.h"
 #include "engine/Filter.h"
 #include "engine/RenameList.h"
@@ -43,9 +44,9 @@ class Batch {
 
 // A file that exists as `name` in `folder` (which ends in "\"), its name spelled as on disk:
 // renamed at once when the clean-up changes its name, else listed unless filtered. True when
-// the clean-up renamed it, so that no entry bears that name any more; `name` is then left as
-// it was, and may have been moved into a row otherwise.
-bool TakeIn(RenameList& list, std::string folder, std::string& name, const IntakeOptions& options) {
+// the clean-up renamed it, so that no entry bears that name any more; `folder` and `name` are
+// then left as they were, and may have been moved into a row otherwise.
+bool TakeIn(RenameList& list, std::string& folder, std::string& name, const IntakeOptions& options) {
   // With every option off the clean-up gives each path back as it is, and empty filter lists
   // refuse nothing; asking them anyway would cost more than the rest of taking a file in.
   const bool filters = !options.filterNames.empty() || !options.filterExts.empty();
@@ -156,8 +157,9 @@ class FolderIndex {
 // One intake: the rows, the indexes of folders with many given files, and the progress.
 class Intake {
  public:
-  Intake(RenameList& list, const IntakeOptions& options, const Progress& progress, std::size_t items)
-      : list_(list), options_(options), gate_(progress), total_(items) {}
+  Intake(RenameList& list, const IntakeOptions& options, const Progress& progress, std::size_t items,
+         DiskState* disk)
+      : list_(list), options_(options), gate_(progress), total_(items), disk_(disk) {}
 
   // Groups the given paths by folder, for the folders with enough of them.
   void IndexFolders(const std::vector<std::string>& paths) {
@@ -194,16 +196,20 @@ class Intake {
     // The listing is finished before any file is taken in: a clean-up rename while it is
     // open could hand back the renamed file as a new entry.
     std::vector<std::string> names;
+    FolderState state;
     {
       fs::FolderSearch search(path);
       fs::Entry e;
       while (search.Next(e)) {
+        if (disk_) state.Add(e);
         // ".", ".." and sub-folders are no files.
         if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(std::move(e.name));
       }
     }
     total_ = total_ - 1 + names.size();  // the folder stands for its files from now on
     const std::string folder = sjis::JoinPath(path, "");
+    // The listing stands for the folder until the clean-up changes it.
+    if (disk_) disk_->Store(folder, std::move(state));
     for (std::string& name : names) {
       if (PlainName(name)) {
         Take(folder, std::move(name));
@@ -220,8 +226,10 @@ class Intake {
 
  private:
   void Take(std::string folder, std::string name) {
-    if (!TakeIn(list_, std::move(folder), name, options_)) return;
+    if (!TakeIn(list_, folder, name, options_)) return;
     for (auto& index : indexes_) index.second.Forget(name);
+    // The clean-up changed the folder: its listing no longer stands for it.
+    if (disk_) disk_->Forget(folder);
   }
 
   bool Step() { return gate_.Step(++done_, total_); }
@@ -231,6 +239,7 @@ class Intake {
   ProgressGate gate_;
   std::size_t done_ = 0, total_;
   std::unordered_map<std::string, FolderIndex> indexes_;
+  DiskState* disk_;
 };
 
 }  // namespace
@@ -250,11 +259,11 @@ bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir) {
 
 void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options) {
   std::string folder, name;
-  if (LookUp(path, folder, name)) TakeIn(list, std::move(folder), name, options);
+  if (LookUp(path, folder, name)) TakeIn(list, folder, name, options);
 }
 
 bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, const IntakeOptions& options,
-              const Progress& progress) {
+              const Progress& progress, DiskState* disk) {
   // Every path is made full first: a relative path or one written with "/" would otherwise
   // be split at the wrong place, and its row would name some other file.
   std::vector<std::string> paths;
@@ -262,7 +271,7 @@ bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
   for (const std::string& p : givenPaths) paths.push_back(fs::FullPath(p));
   bool expand = ExpandFolders(paths, options.dropDir);
   Batch batch(list);
-  Intake intake(list, options, progress, paths.size());
+  Intake intake(list, options, progress, paths.size(), disk);
   intake.IndexFolders(paths);
   bool whole = true;
   for (const std::string& path : paths) {

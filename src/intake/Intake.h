@@ -9,6 +9,7 @@
 #include "engine/CleanUp.h"
 #include "engine/Progress.h"
 
+class DiskState;
 class RenameList;
 
 struct IntakeOptions {
@@ -42,5 +43,7 @@ void AddFile(RenameList& list, const std::string& path, const IntakeOptions& opt
 // Progress counts files (and paths) handled against those known so far, a number that grows
 // as folders are listed; when it asks to stop, the intake ends after the current file and
 // keeps the rows taken. True when every path was taken in.
+// With a disk state, the listing of each folder taken in is kept there (for the preview's
+// check), and a folder in which the clean-up renamed a file is forgotten, to be listed again.
 bool AddFiles(RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options,
-              const Progress& progress = {});
+              const Progress& progress = {}, DiskState* disk = nullptr);

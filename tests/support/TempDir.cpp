@@ -87,6 +87,58 @@ bool TempDir::Exists(const std::string& relative) const {
   return GetFileAttributesW(sjis::Widen(path_ + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+// The Linux system calls of a 32-bit process, made straight from the program: under Wine the
+// Windows program is a Linux process, and its file system is Linux's.
+long LinuxCall(long number, long a, long b, long c) {
+#if defined(__i386__) && defined(__GNUC__)
+  long result;
+  asm volatile("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
+  return result;
+#else
+  (void)number, (void)a, (void)b, (void)c;
+  return -1;
+#endif
+}
+
+using UnixNameFn = char*(__cdecl*)(const wchar_t*);
+
+UnixNameFn UnixNameFunction() {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  if (!kernel) return nullptr;
+  // Through void*: the export's real type isn't FARPROC's.
+  void* fn = reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name"));
+  return reinterpret_cast<UnixNameFn>(fn);
+}
+
+}  // namespace
+
+bool UnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") && UnixNameFunction();
+}
+
+bool TempDir::TouchUnix(const std::string& name, const std::string& content) const {
+  if (!UnderWine()) return false;
+  char* folder = UnixNameFunction()(wpath().c_str());
+  if (!folder) return false;
+  std::string path = folder;
+  HeapFree(GetProcessHeap(), 0, folder);
+  std::wstring wide = sjis::Widen(name);
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
+  path += "/" + utf8;
+  constexpr long kOpen = 5, kClose = 6, kWrite = 4;
+  constexpr long kCreateExclusive = 0x41 | 0x80;  // O_WRONLY | O_CREAT | O_EXCL
+  long fd = LinuxCall(kOpen, reinterpret_cast<long>(path.c_str()), kCreateExclusive, 0644);
+  if (fd < 0) return false;
+  long written = LinuxCall(kWrite, fd, reinterpret_cast<long>(content.data()), static_cast<long>(content.size()));
+  LinuxCall(kClose, fd, 0, 0);
+  return written == static_cast<long>(content.size());
+}
+
 std::vector<std::string> FolderListing(const std::string& folder) {
   std::vector<std::string> names;
   fs::ForEachEntry(folder, [&](const fs::Entry& e) {

@@ -20,11 +20,19 @@ class TempDir {
   // Same for a name given as UTF-16, for names that have no CP932 form.
   std::wstring TouchW(const std::wstring& relative) const;
   bool Exists(const std::string& relative) const;
+  // Creates a file directly in the folder through the Linux side of Wine's drive, where Win32
+  // can't: a name that differs from another only in letter case, or that holds "\". The
+  // name is CP932 and becomes the UTF-8 name Wine shows as that name. False when not under
+  // Wine or when the file can't be made.
+  bool TouchUnix(const std::string& name, const std::string& content = "") const;
   std::wstring wpath() const;
 
  private:
   std::string path_;
 };
+
+// Whether the tests run under Wine, where TouchUnix works.
+bool UnderWine();
 
 // Entry names directly in the folder, without "." and "..", sorted.
 std::vector<std::string> FolderListing(const std::string& folder);

@@ -1,0 +1,52 @@
+// The one decision of which rows the rename run renames, made for the preview's marks and by
+// the run itself: the run walks the rows from the last to the first, and each row is judged
+// against the folder as the listing showed it and as the rows judged before it changed it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/DiskState.h"
+#include "engine/RenameList.h"
+
+// A new file name the run never gives: empty base name, only dots and blanks, the base name
+// exactly "con", "prn" or "aux", or holding "\", "/" or ":" (which would reach out of the
+// folder or into a stream).
+bool BadNewName(std::string_view newFileName);
+
+class RenamePlan {
+ public:
+  RenamePlan(const RenameList& list, DiskState& disk);
+
+  // What row i meets when the run comes to it; rows are judged from the last to the first,
+  // each after the rows behind it were judged (and, where they were renamed, Moved).
+  Refusal Judge(std::size_t i);
+  // Row i, just judged None, now bears its new name.
+  void Moved(std::size_t i);
+
+ private:
+  struct Folder {
+    FolderState* state = nullptr;
+    std::vector<std::uint32_t> left;  // per entry: how many of its files moved away
+    NameTable arrived;                // folded names the run moved files to
+  };
+  Folder& FolderOf(const std::string& folder);
+
+  const RenameList& list_;
+  DiskState& disk_;
+  std::vector<Folder> folders_;
+  std::vector<std::string> folderNames_;
+  std::unordered_map<std::string, std::size_t> index_;
+  std::size_t lastFolder_ = 0;
+  // What Judge found for its row, for Moved.
+  std::size_t row_ = static_cast<std::size_t>(-1);
+  std::uint32_t own_ = NameTable::npos, newHash_ = 0;
+  std::string ownKey_, newKey_, scratch_;
+};
+
+// Marks every row with what the next run would do to it; the number of rows it would refuse.
+std::size_t CheckRows(RenameList& list, DiskState& disk);

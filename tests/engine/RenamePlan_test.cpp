@@ -1,0 +1,106 @@
+#include "engine/RenamePlan.h"
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/SafeRename.h"
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+namespace {
+
+struct Row {
+  const char* file;
+  const char* newName;
+  Refusal expected;
+};
+
+struct PlanCase {
+  const char* label;
+  std::vector<const char*> others;  // files on disk that aren't listed ("name/" makes a folder)
+  std::vector<Row> rows;
+  const char* readOnly = nullptr;
+};
+
+class PlanMatchesRun : public testing::TestWithParam<PlanCase> {};
+
+// The marks are exactly the rows the run then leaves unrenamed.
+TEST_P(PlanMatchesRun, MarkedRowsAreTheRowsTheRunLeaves) {
+  const PlanCase& c = GetParam();
+  TempDir dir;
+  for (const char* other : c.others) {
+    std::string name = other;
+    if (name.back() == '/') {
+      dir.Mkdir(name.substr(0, name.size() - 1));
+    } else {
+      dir.Touch(name);
+    }
+  }
+  RenameList list;
+  for (const Row& r : c.rows) {
+    dir.Touch(r.file, r.file);
+    list.Add(r.file, dir.path());
+  }
+  if (c.readOnly) SetFileAttributesW(sjis::Widen(dir.path() + c.readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+  std::map<std::string, const Row*> byFile;
+  for (const Row& r : c.rows) byFile[r.file] = &r;
+  for (RenameEntry& e : list) e.newName = byFile[e.fileName]->newName;
+
+  DiskState disk;
+  std::size_t refused = CheckRows(list, disk);
+  std::map<std::string, Refusal> marks;
+  std::size_t expectedRefused = 0;
+  for (const RenameEntry& e : list) {
+    marks[e.fileName] = e.refusal;
+    EXPECT_EQ(static_cast<int>(e.refusal), static_cast<int>(byFile[e.fileName]->expected)) << e.fileName;
+    expectedRefused += byFile[e.fileName]->expected != Refusal::None;
+  }
+  EXPECT_EQ(refused, expectedRefused);
+
+  RenameRows(list, false, {}, &disk);
+  std::size_t left = 0;
+  for (const RenameEntry& e : list) {
+    bool renamed = e.fileName == e.newName + std::string(e.Extension());
+    EXPECT_EQ(!renamed, marks.count(e.fileName) && marks[e.fileName] != Refusal::None) << e.fileName;
+    left += !renamed;
+  }
+  EXPECT_EQ(left, refused);
+  if (c.readOnly) SetFileAttributesW(sjis::Widen(dir.path() + c.readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlanMatchesRun,
+    testing::Values(
+        PlanCase{"ShiftUp", {}, {{"a.jpg", "b", Refusal::None}, {"b.jpg", "c", Refusal::None}}},
+        PlanCase{"ShiftDown", {}, {{"b.jpg", "a", Refusal::None}, {"c.jpg", "b", Refusal::Taken}}},
+        // The last row goes first and takes the name.
+        PlanCase{"TwoRowsOneTarget", {}, {{"a.txt", "z", Refusal::Duplicate}, {"b.txt", "z", Refusal::None}}},
+        PlanCase{"TakenOutsideTheList", {"k.txt"}, {{"a.txt", "K", Refusal::Taken}, {"b.txt", "m", Refusal::None}}},
+        PlanCase{"TakenByFolder", {"sub.txt/"}, {{"a.txt", "sub", Refusal::TakenByFolder}}},
+        PlanCase{"ReadOnly", {}, {{"r.txt", "x", Refusal::ReadOnly}, {"s.txt", "y", Refusal::None}}, "r.txt"},
+        PlanCase{"Backslash", {}, {{"a.txt", "x\\y", Refusal::BadName}, {"b.txt", "", Refusal::BadName}}},
+        // A change of letter case is a change; the same name is none and no refusal.
+        PlanCase{"CaseAndSame", {}, {{"m.txt", "M", Refusal::None}, {"n.txt", "n", Refusal::None}}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(CheckRows, AFileGoneSinceTheListingIsMarkedOnceListedAgain) {
+  TempDir dir;
+  dir.Touch("a.txt");
+  RenameList list;
+  list.Add("a.txt", dir.path());
+  list[0].newName = "b";
+  DiskState disk;
+  EXPECT_EQ(CheckRows(list, disk), 0u);
+  DeleteFileW(sjis::Widen(dir.path() + "a.txt").c_str());
+  EXPECT_EQ(CheckRows(list, disk), 0u) << "the listing stands until it is refreshed";
+  disk.Forget(dir.path());
+  EXPECT_EQ(CheckRows(list, disk), 1u);
+  EXPECT_EQ(list[0].refusal, Refusal::Missing);
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+#include "engine/Undo.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/ChangeExtension.h"
+#include "engine/Journal.h"
+#include "engine/RenameList.h"
+#include "engine/SafeRename.h"
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::string Content(const std::string& path) {
+  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  char buf[256];
+  DWORD got = 0;
+  ReadFile(h, buf, sizeof buf, &got, nullptr);
+  CloseHandle(h);
+  return std::string(buf, got);
+}
+
+Names FileNames(const RenameList& list) {
+  Names names;
+  for (const RenameEntry& r : list) names.push_back(r.fileName);
+  return names;
+}
+
+struct UndoTest : testing::Test {
+  TempDir dir;
+  RenameList list;
+  // Files whose content is their own name, listed with their new names.
+  void Rows(const std::vector<std::pair<const char*, const char*>>& rows) {
+    for (const auto& [file, newName] : rows) {
+      dir.Touch(file, file);
+      list.Add(file, dir.path());
+    }
+    for (RenameEntry& r : list) {
+      for (const auto& [file, newName] : rows) {
+        if (r.fileName == file) r.newName = newName;
+      }
+    }
+  }
+  void ExpectFilesBack(const Names& names) {
+    EXPECT_EQ(FolderListing(dir.path()), names);
+    for (const std::string& n : names) EXPECT_EQ(Content(dir.path() + n), n);
+  }
+};
+
+TEST_F(UndoTest, ShiftAndCaseChangeComeBack) {
+  Rows({{"a.jpg", "b"}, {"b.jpg", "c"}, {"readme.txt", "README"}});
+  Journal journal;
+  RenameRows(list, false, {}, nullptr, &journal);
+  ASSERT_EQ(FolderListing(dir.path()), (Names{"README.txt", "b.jpg", "c.jpg"}));
+  UndoResult r = UndoMoves(journal.Moves(), list);
+  EXPECT_EQ(r.restored, 4u) << "two moves for the change of case";
+  EXPECT_EQ(r.failed, 0u);
+  ExpectFilesBack({"a.jpg", "b.jpg", "readme.txt"});
+  EXPECT_EQ(FileNames(list), (Names{"a.jpg", "b.jpg", "readme.txt"}));
+}
+
+TEST_F(UndoTest, FilesGoneOrWhoseOldNameIsTakenAreReportedAndTheRestComeBack) {
+  Rows({{"a.txt", "x"}, {"b.txt", "y"}, {"c.txt", "z"}});
+  Journal journal;
+  RenameRows(list, true, {}, nullptr, &journal);
+  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "z.txt").c_str()));
+  dir.Touch("b.txt", "someone else's");
+  UndoResult r = UndoMoves(journal.Moves(), list);
+  EXPECT_EQ(r.restored, 1u);
+  EXPECT_EQ(r.failed, 2u);
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "y.txt"}));
+  EXPECT_EQ(Content(dir.path() + "a.txt"), "a.txt");
+  EXPECT_EQ(Content(dir.path() + "b.txt"), "someone else's");
+  EXPECT_EQ(Content(dir.path() + "y.txt"), "b.txt");
+}
+
+TEST_F(UndoTest, AStoppedRunComesBackWhole) {
+  Rows({{"a.txt", "x"}, {"b.txt", "y"}, {"c.txt", "z"}});
+  Journal journal;
+  std::size_t calls = 0;
+  RenameRows(list, false, [&](std::size_t, std::size_t) { return ++calls > 1; }, nullptr, &journal);
+  ASSERT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "z.txt"}));
+  UndoResult r = UndoMoves(journal.Moves(), list);
+  EXPECT_EQ(r.restored, 1u);
+  EXPECT_EQ(r.failed, 0u);
+  ExpectFilesBack({"a.txt", "b.txt", "c.txt"});
+}
+
+TEST_F(UndoTest, ChangeOfExtensionCaseLandsAndComesBack) {
+  Rows({{"p.jpg", ""}, {"q.jpg", ""}});
+  for (RenameEntry& r : list) r.selected = true;
+  Journal journal;
+  ChangeExtensions(list, ".JPG", {}, &journal);
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"p.JPG", "q.JPG"}));
+  EXPECT_EQ(FileNames(list), (Names{"p.JPG", "q.JPG"}));
+  UndoMoves(journal.Moves(), list);
+  ExpectFilesBack({"p.jpg", "q.jpg"});
+}
+
+// A journal left by a run that was killed while it wrote a line: the line's move never
+// began, and what the cut line seems to name is never touched.
+TEST_F(UndoTest, JournalCutInTheMiddleOfALine) {
+  std::wstring file = dir.wpath() + L"\\j.undo";
+  TempDir files;
+  for (const char* n : {"x.txt", "y.txt", "z"}) files.Touch(n, n);
+  {
+    Journal journal(file);
+    journal.BeginRun();
+    journal.Record(files.path() + "a.txt", files.path() + "x.txt");
+    journal.Record(files.path() + "b.txt", files.path() + "y.txt");
+    journal.Record(files.path() + "c.txt", files.path() + "z.txt");
+    journal.EndRun();
+  }
+  std::string text;
+  {
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    char buf[4096];
+    DWORD got = 0;
+    ReadFile(h, buf, sizeof buf, &got, nullptr);
+    text.assign(buf, got);
+    // Cut after "...\z" of the third line: without its line end it is no move.
+    std::size_t cut = text.find(files.path() + "z.txt") + files.path().size() + 1;
+    SetFilePointer(h, static_cast<LONG>(cut), nullptr, FILE_BEGIN);
+    SetEndOfFile(h);
+    CloseHandle(h);
+  }
+  Journal reopened(file);
+  ASSERT_TRUE(reopened.Available());
+  bool complete = true;
+  std::vector<Move> moves = reopened.Moves(&complete);
+  EXPECT_FALSE(complete);
+  ASSERT_EQ(moves.size(), 2u);
+  RenameList none;
+  UndoResult r = UndoMoves(moves, none);
+  EXPECT_EQ(r.restored, 2u);
+  EXPECT_EQ(FolderListing(files.path()), (Names{"a.txt", "b.txt", "z"}));
+  EXPECT_EQ(Content(files.path() + "z"), "z");
+  reopened.Discard();
+  EXPECT_FALSE(reopened.Available());
+}
+
+TEST(JournalParse, KeepsOnlyMovesWithinOneFolderOfFullPaths) {
+  std::string text =
+      "Kinoha リネーム記録 2026/12/07 10:00:00\r\n"
+      "C:\\d\\a.txt\tC:\\d\\b.txt\r\n"
+      "C:\\d\\a.txt\tC:\\e\\b.txt\r\n"   // two folders
+      "d\\a.txt\td\\b.txt\r\n"           // relative
+      "C:\\d\\a.txt\tC:\\d\\b\tc\r\n"    // two tabs
+      "no tab\r\n"
+      "\\\\srv\\s\\a\tZ\r\n"             // a bare name is no full path
+      "\\\\srv\\s\\a\t\\\\srv\\s\\b\r\n"
+      "完了\r\n"
+      "C:\\d\\late\tC:\\d\\after\r\n";
+  bool complete = false;
+  std::vector<Move> moves = Journal::Parse(text, &complete);
+  EXPECT_TRUE(complete);
+  ASSERT_EQ(moves.size(), 2u);
+  EXPECT_EQ(moves[0].to, "C:\\d\\b.txt");
+  EXPECT_EQ(moves[1].from, "\\\\srv\\s\\a");
+  EXPECT_TRUE(Journal::Parse("not a journal\r\nC:\\d\\a\tC:\\d\\b\r\n", nullptr).empty());
+}
+
+}  // namespace
