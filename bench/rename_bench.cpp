@@ -1,9 +1,10 @@
-// Times RenameRows against the least the platform must do for it, in the same run: a bare
-// loop of MoveFileW over the same files (no attribute query, no rows). Files sit in folders
-// of 500, since Wine's cost per rename grows with the folder's size (so the cost per file is
-// flat in N). The two loops rename the files back and forth, so both do real moves. 1,000,
-// 10,000 and 100,000 files; the last takes Wine about 4 minutes, so it has 2 rounds.
-// "rename_bench N" measures N files alone.
+// Times RenameRows (with its journal in a file, as the program runs it) against the least the
+// platform must do for it, in the same run: a bare loop of MoveFileW over the same files (no
+// attribute query, no rows). Files sit in folders of 500, since Wine's cost per rename grows
+// with the folder's size (so the cost per file is flat in N). The two loops rename the files
+// back and forth, so both do real moves. 1,000, 10,000 and 100,000 files; the last takes Wine
+// about 4 minutes, so it has 2 rounds. Then the undo of a run of 10,000 files against a bare
+// loop of the same moves back. "rename_bench N" measures N files alone.
 #include <windows.h>
 
 #include <algorithm>
@@ -14,8 +15,10 @@
 #include <utility>
 #include <vector>
 
+#include "engine/Journal.h"
 #include "engine/RenameList.h"
 #include "engine/SafeRename.h"
+#include "engine/Undo.h"
 #include "text/sjis.h"
 
 #include "BenchClock.h"
@@ -87,11 +90,18 @@ std::size_t BareLoop(const std::vector<File>& files, bool toRenamed) {
   return moved;
 }
 
+std::wstring JournalFile() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + L"kinoha_rename_bench_" + std::to_wstring(GetCurrentProcessId()) + L".undo";
+}
+
 // The run alone is timed: making the rows is the intake's work, not the run's.
-double TimeRun(const std::vector<File>& files, bool toRenamed, std::size_t& renamed) {
+double TimeRun(const std::vector<File>& files, bool toRenamed, std::size_t& renamed, Journal* journal = nullptr) {
   RenameList list = MakeList(files, toRenamed);
+  Journal own(JournalFile());
   double t0 = Now();
-  RenameRows(list, false);
+  RenameRows(list, false, {}, nullptr, journal ? journal : &own);
   double t = Now() - t0;
   renamed = 0;
   for (const RenameEntry& row : list) renamed += row.fileName == row.newName + std::string(row.Extension()) ? 1 : 0;
@@ -156,17 +166,73 @@ void Run(int n, int rounds) {
   RemoveFiles(root, files);
 }
 
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// The undo of a run against a bare loop of MoveFileW that takes the same files back.
+void RunUndo(int n, int rounds) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring root = std::wstring(temp) + L"kinoha_undo_bench_" + std::to_wstring(GetCurrentProcessId());
+  std::vector<File> files = CreateFiles(root, n);
+  SortLikeTheList(files);
+  std::vector<double> ratios;
+  double totalUndo = 0, totalBare = 0;
+  bool complete = true;
+  // Each round takes every file forth and back twice: by the run and its undo, and by two bare
+  // loops; which pair goes first alternates, so neither meets the folders as the other left them.
+  for (int round = 0; round < rounds; ++round) {
+    double undo = 0, bare = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+      if ((pass == 0) == (round % 2 == 0)) {
+        Journal journal(JournalFile());
+        std::size_t renamed = 0;
+        TimeRun(files, true, renamed, &journal);
+        RenameList none;
+        double t0 = Now();
+        UndoResult r = UndoMoves(journal.Moves(), none);
+        undo = Now() - t0;
+        journal.Discard();
+        complete = complete && renamed == files.size() && r.restored == files.size() && r.failed == 0;
+      } else {
+        std::size_t forth = BareLoop(files, true);
+        // The bare loop back, in the undo's order: the run's moves last first.
+        double t0 = Now();
+        std::size_t back = 0;
+        for (const File& f : files) back += MoveFileW(f.renamed.c_str(), f.original.c_str()) ? 1 : 0;
+        bare = Now() - t0;
+        complete = complete && forth == files.size() && back == files.size();
+      }
+    }
+    totalUndo += undo;
+    totalBare += bare;
+    ratios.push_back(undo / bare);
+  }
+  std::printf("undo of %6d moves: UndoMoves %8.0f ms (%.0f us/file), bare MoveFileW %8.0f ms, ratio %.2f"
+              " (median of %d rounds %.2f)%s\n",
+              n, totalUndo / rounds, totalUndo * 1000 / rounds / n, totalBare / rounds, totalUndo / totalBare, rounds,
+              Median(ratios), complete ? "" : " INCOMPLETE");
+  RemoveFiles(root, files);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc > 1) {
     int n = std::atoi(argv[1]);
-    Run(n, n >= 100000 ? 2 : 4);
+    if (argc > 2 && std::string(argv[2]) == "undo") {
+      RunUndo(n, 6);
+    } else {
+      Run(n, n >= 100000 ? 2 : 4);
+    }
     return 0;
   }
   Run(1000, 8);
   Run(10000, 4);
   Run(100000, 2);
+  RunUndo(10000, 6);
   return 0;
 }

@@ -7,7 +7,7 @@
 #include "text/sjis.h"
 
 std::uint32_t NameTable::Hash(std::string_view key) {
-  // FNV-1a: names are short, and this is cheaper than the table's cache misses.
+  // FNV-1a, as FoldedName hashes while it folds.
   std::uint32_t h = 2166136261u;
   for (char c : key) {
     h ^= static_cast<unsigned char>(c);
@@ -16,35 +16,18 @@ std::uint32_t NameTable::Hash(std::string_view key) {
   return h;
 }
 
-std::uint32_t NameTable::Find(std::string_view key, std::uint32_t hash) const {
-  if (slots_.empty()) return npos;
-  const std::size_t mask = slots_.size() - 1;
-  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    const Slot& s = slots_[i];
-    if (s.index == npos) return npos;
-    if (s.hash == hash && s.length == key.size() && std::memcmp(keys_.data() + s.offset, key.data(), key.size()) == 0) {
-      return s.index;
-    }
-  }
-}
-
 std::uint32_t NameTable::Insert(std::string_view key, std::uint32_t hash) {
+  std::uint32_t found = Find(key, hash);
+  if (found != npos) return found;
   if ((count_ + 1) * 2 > slots_.size()) Grow();
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    Slot& s = slots_[i];
-    if (s.index == npos) {
-      s.hash = hash;
-      s.offset = static_cast<std::uint32_t>(keys_.size());
-      s.length = static_cast<std::uint32_t>(key.size());
-      s.index = count_++;
-      keys_.append(key);
-      return s.index;
-    }
-    if (s.hash == hash && s.length == key.size() && std::memcmp(keys_.data() + s.offset, key.data(), key.size()) == 0) {
-      return s.index;
-    }
-  }
+  std::size_t i = hash & mask;
+  while (slots_[i].index != npos) i = (i + 1) & mask;
+  slots_[i].hash = hash;
+  slots_[i].index = count_;
+  spans_.emplace_back(static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(key.size()));
+  keys_.append(key);
+  return count_++;
 }
 
 void NameTable::Grow() {
@@ -59,12 +42,115 @@ void NameTable::Grow() {
   }
 }
 
-void NameTable::Clear() {
+void HashIndex::Clear() {
   if (count_ == 0) return;
   std::fill(slots_.begin(), slots_.end(), Slot{});
-  keys_.clear();
   count_ = 0;
 }
+
+void HashIndex::Insert(std::uint32_t hash, std::uint32_t value) {
+  if ((count_ + 1) * 2 > slots_.size()) Grow();
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t i = hash & mask;
+  while (slots_[i].value != 0xFFFFFFFFu) i = (i + 1) & mask;
+  slots_[i] = Slot{hash, value};
+  ++count_;
+}
+
+void HashIndex::Grow() {
+  std::vector<Slot> old = std::move(slots_);
+  slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+  const std::size_t mask = slots_.size() - 1;
+  for (const Slot& s : old) {
+    if (s.value == 0xFFFFFFFFu) continue;
+    std::size_t i = s.hash & mask;
+    while (slots_[i].value != 0xFFFFFFFFu) i = (i + 1) & mask;
+    slots_[i] = s;
+  }
+}
+
+namespace {
+
+constexpr std::uint32_t kFnvBasis = 2166136261u, kFnvPrime = 16777619u;
+
+// Calls visit(code, position, bytes) for each character of s with its upper-case code;
+// false as soon as a character needs more than the table.
+template <typename Visit>
+bool ForEachFolded(std::string_view s, const std::uint16_t* table, Visit&& visit) {
+  for (std::size_t i = 0; i < s.size();) {
+    unsigned index = static_cast<unsigned char>(s[i]);
+    std::size_t bytes = 1;
+    if (sjis::IsLeadByte(static_cast<unsigned char>(index)) && i + 1 < s.size()) {
+      index = index << 8 | static_cast<unsigned char>(s[i + 1]);
+      bytes = 2;
+    }
+    std::uint16_t code = table[index];
+    if (code >= sjis::kCaseSpecial) return false;
+    visit(code, i, bytes);
+    i += bytes;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool FoldedName::Fold(std::string_view first, std::string_view second) {
+  first_ = first;
+  second_ = second;
+  delimiter_ = false;
+  dotsAndBlanks_ = true;
+  lastDot_ = std::string_view::npos;
+  std::uint32_t h = kFnvBasis;
+  const std::uint16_t* table = sjis::UpperCodes();
+  std::size_t offset = 0;
+  auto visit = [&](std::uint16_t code, std::size_t at, std::size_t bytes) {
+    if (bytes == 1) {
+      const char c = (offset == 0 ? first : second)[at];
+      if (c == '\\' || c == '/' || c == ':') {
+        delimiter_ = true;
+      } else if (c == '.') {
+        lastDot_ = offset + at;
+      } else if (c != ' ') {
+        dotsAndBlanks_ = false;
+      }
+    } else {
+      dotsAndBlanks_ = false;
+    }
+    if (code >= 0x100) {
+      h = (h ^ (code >> 8)) * kFnvPrime;
+    }
+    h = (h ^ (code & 0xFF)) * kFnvPrime;
+  };
+  if (!ForEachFolded(first, table, visit)) return false;
+  offset = first.size();
+  if (!ForEachFolded(second, table, visit)) return false;
+  hash_ = h;
+  return true;
+}
+
+bool FoldedName::Equals(std::string_view folded) const {
+  std::size_t at = 0;
+  bool same = true;
+  auto compare = [&](std::uint16_t code, std::size_t, std::size_t) {
+    if (!same) return;
+    if (code >= 0x100) {
+      if (at >= folded.size() || static_cast<unsigned char>(folded[at]) != (code >> 8)) same = false;
+      ++at;
+    }
+    if (at >= folded.size() || static_cast<unsigned char>(folded[at]) != (code & 0xFF)) same = false;
+    ++at;
+  };
+  const std::uint16_t* table = sjis::UpperCodes();
+  return ForEachFolded(first_, table, compare) && ForEachFolded(second_, table, compare) && same &&
+         at == folded.size();
+}
+
+namespace {
+std::uint32_t NextSerial() {
+  static std::uint32_t serial = 0;
+  return ++serial;
+}
+}  // namespace
 
 void FoldName(std::string_view name, std::string& out) {
   out.clear();
@@ -101,17 +187,19 @@ FolderState& DiskState::Folder(const std::string& folder) {
   if (it != folders_.end()) return it->second;
   FolderState& state = folders_[key_];
   state.List(folder);
+  state.serial_ = NextSerial();
   return state;
 }
 
 void DiskState::Store(const std::string& folder, FolderState state) {
   FoldName(folder, key_);
+  state.serial_ = NextSerial();
   folders_[key_] = std::move(state);
 }
 
 void DiskState::Forget(std::string_view folder) {
   FoldName(folder, key_);
-  folders_.erase(key_);
+  if (folders_.erase(key_)) ++generation_;
 }
 
 bool DiskState::Known(std::string_view folder) const {

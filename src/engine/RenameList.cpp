@@ -11,6 +11,13 @@
 std::string_view RenameEntry::BaseName() const { return sjis::BaseName(fileName); }
 std::string_view RenameEntry::Extension() const { return sjis::Extension(fileName); }
 
+namespace {
+std::uint32_t ExtensionStartOf(std::string_view fileName) {
+  std::size_t dot = sjis::ExtensionStart(fileName);
+  return static_cast<std::uint32_t>(dot == sjis::npos ? fileName.size() : dot);
+}
+}  // namespace
+
 std::string RenameEntry::NewPath() const {
   std::string path = folder;
   path += newName;
@@ -59,6 +66,7 @@ void RenameList::Add(std::string fileName, std::string folder) {
   RenameEntry e;
   e.sortKey_ = SortKey(fileName);
   e.fileName = std::move(fileName);
+  e.extensionStart_ = ExtensionStartOf(e.fileName);
   e.folder = std::move(folder);
   if (batch_ > 0 || !sorting_) {
     rows_.push_back(std::move(e));
@@ -78,6 +86,8 @@ void RenameList::EndBatch() {
 void RenameList::SetFileName(std::size_t i, std::string fileName) {
   rows_[i].sortKey_ = SortKey(fileName);
   rows_[i].fileName = std::move(fileName);
+  rows_[i].extensionStart_ = ExtensionStartOf(rows_[i].fileName);
+  rows_[i].listingSerial_ = 0;
   if (sorting_ && batch_ == 0) Sort();
 }
 

@@ -24,7 +24,7 @@ enum class Refusal : std::uint8_t {
 };
 
 struct RenameEntry {
-  std::string fileName;  // name with extension, spelled as on disk
+  std::string fileName;  // name with extension, spelled as on disk; changed by SetFileName only
   std::string folder;    // ends in "\"
   std::string newName;   // previewed new base name, without extension
   bool selected = false;
@@ -39,7 +39,15 @@ struct RenameEntry {
 
  private:
   friend class RenameList;
+  friend class RenamePlan;
   std::string sortKey_;
+  // Where the extension starts (the name's size when it has none), made with the name.
+  std::uint32_t extensionStart_ = 0;
+  // The file's entry in its folder's listing, while that listing (by serial) stands, and the
+  // folder's state, while the disk state's generation stands.
+  std::uint32_t listingSerial_ = 0, listingIndex_ = 0;
+  std::uint32_t diskGeneration_ = 0;
+  class FolderState* folderState_ = nullptr;
 };
 
 class RenameList {

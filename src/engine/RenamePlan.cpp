@@ -5,65 +5,162 @@
 #include "text/sjis.h"
 
 bool BadNewName(std::string_view name) {
-  for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
-    char c = name[i];
-    if (c == '\\' || c == '/' || c == ':') return true;
+  // One pass over the bytes: "/", ":", "." and " " are never the trail byte of a double-byte
+  // character; "\" can be, so only a name that holds the byte 5C is walked by characters.
+  bool dotsAndBlanks = true, fiveC = false;
+  std::size_t dot = std::string_view::npos;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    switch (name[i]) {
+      case '/':
+      case ':': return true;
+      case '\\':
+        fiveC = true;
+        dotsAndBlanks = false;
+        break;
+      case '.': dot = i; break;
+      case ' ': break;
+      default: dotsAndBlanks = false; break;
+    }
+  }
+  if (fiveC) {
+    for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
+      if (name[i] == '\\') return true;
+    }
   }
   // Only dots and blanks: the file system reads such a name as the folder or its parent.
-  if (name.find_first_not_of(". ") == std::string_view::npos) return true;
-  std::string_view base = sjis::BaseName(name);
+  if (dotsAndBlanks) return true;
+  std::string_view base = name.substr(0, dot);
   return base.empty() || base == "con" || base == "prn" || base == "aux";
 }
 
-RenamePlan::RenamePlan(const RenameList& list, DiskState& disk) : list_(list), disk_(disk) {}
+namespace {
 
-RenamePlan::Folder& RenamePlan::FolderOf(const std::string& folder) {
+std::uint32_t NextPlanNumber() {
+  static std::uint32_t number = 0;
+  return ++number;
+}
+
+// The entry's moves under this plan; an entry last written by another plan has none yet.
+FolderState::Info& Stamped(FolderState& f, std::uint32_t index, std::uint32_t plan) {
+  FolderState::Info& info = f[index];
+  if (info.plan != plan) {
+    info.plan = plan;
+    info.left = 0;
+  }
+  return info;
+}
+
+std::string_view ExtensionOf(std::string_view fileName) {
+  std::size_t dot = sjis::ExtensionStart(fileName);
+  return dot == sjis::npos ? std::string_view() : fileName.substr(dot);
+}
+
+// The base name of first + second, where second is empty or an extension (one "." first).
+bool ReservedBase(std::string_view first, std::string_view second, std::size_t lastDot) {
+  std::string_view base = second.empty() ? first.substr(0, lastDot) : first;
+  return base.empty() || base == "con" || base == "prn" || base == "aux";
+}
+
+}  // namespace
+
+RenamePlan::RenamePlan(RenameList& list, DiskState& disk) : list_(list), disk_(disk), number_(NextPlanNumber()) {}
+
+FolderState& RenamePlan::FolderOf(const std::string& folder) {
   // Rows of one folder mostly follow each other.
-  if (lastFolder_ < folders_.size() && folderNames_[lastFolder_] == folder) return folders_[lastFolder_];
+  if (lastFolder_ < folders_.size() && folderNames_[lastFolder_] == folder) return *folders_[lastFolder_];
   auto known = index_.find(folder);
   if (known != index_.end()) {
     lastFolder_ = known->second;
-    return folders_[lastFolder_];
+    return *folders_[lastFolder_];
   }
-  Folder f;
-  f.state = &disk_.Folder(folder);
-  f.left.assign(f.state->size(), 0);
-  folders_.push_back(std::move(f));
+  FolderState& state = disk_.Folder(folder);
+  folders_.push_back(&state);
   folderNames_.push_back(folder);
   lastFolder_ = folders_.size() - 1;
   index_.emplace(folder, lastFolder_);
-  return folders_.back();
+  return state;
 }
 
 Refusal RenamePlan::Judge(std::size_t i) {
   row_ = static_cast<std::size_t>(-1);
-  const RenameEntry& row = list_[i];
+  RenameEntry& row = list_[i];
+  const std::string_view fileName = row.fileName;
+  const std::string_view ext = fileName.substr(row.extensionStart_);
   // The same name (the extension is the row's own) is no rename and no refusal.
-  if (row.newName == row.BaseName()) return Refusal::None;
-  std::string_view ext = row.Extension();
-  scratch_.assign(row.newName).append(ext);
-  if (BadNewName(scratch_)) return Refusal::BadName;
+  if (row.extensionStart_ == row.newName.size() && fileName.substr(0, row.extensionStart_) == row.newName) {
+    return Refusal::None;
+  }
 
-  Folder& f = FolderOf(row.folder);
-  FoldName(row.fileName, ownKey_);
-  own_ = f.state->Find(ownKey_);
-  if (own_ >= f.left.size() || (*f.state)[own_].count <= f.left[own_]) return Refusal::Missing;
-  const std::uint32_t attributes = (*f.state)[own_].attributes;
+  // One pass over the new name folds it, hashes it and finds what BadNewName looks for; a
+  // name the case table can't fold alone takes the long way.
+  const bool folded = newName_.Fold(row.newName, ext);
+  if (folded) {
+    if (newName_.delimiter() || (newName_.dotsAndBlanks()) || ReservedBase(row.newName, ext, newName_.lastDot())) {
+      return Refusal::BadName;
+    }
+  } else {
+    scratch_.assign(row.newName).append(ext);
+    if (BadNewName(scratch_)) return Refusal::BadName;
+  }
+
+  // The folder's state and the row's entry in it, each kept in the row while it stands.
+  FolderState* state = row.folderState_;
+  if (row.diskGeneration_ != disk_.generation() || !state) {
+    state = &FolderOf(row.folder);
+    row.folderState_ = state;
+    row.diskGeneration_ = disk_.generation();
+  }
+  FolderState& f = *state;
+  if (f.arrivedPlan != number_) {
+    f.arrivedPlan = number_;
+    f.arrived.Clear();
+  }
+  if (row.listingSerial_ == f.serial() && f.serial() != 0) {
+    own_ = row.listingIndex_;
+  } else {
+    FoldName(fileName, ownKey_);
+    own_ = f.Find(ownKey_);
+    row.listingSerial_ = f.serial();
+    row.listingIndex_ = own_;
+  }
+  if (own_ >= f.size()) return Refusal::Missing;
+  const FolderState::Info& own = f[own_];
+  // Another row of the same file moved it already.
+  if (own.plan == number_ && own.count <= own.left) return Refusal::Missing;
+  const std::uint32_t attributes = own.attributes;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Refusal::Missing;  // a folder is no file of ours
   if (attributes & FILE_ATTRIBUTE_READONLY) return Refusal::ReadOnly;
   if (attributes & FILE_ATTRIBUTE_HIDDEN) return Refusal::Hidden;
   if (attributes & (FILE_ATTRIBUTE_SYSTEM | 0x8)) return Refusal::System;
 
-  FoldName(scratch_, newKey_);
-  newHash_ = NameTable::Hash(newKey_);
-  if (f.arrived.Find(newKey_, newHash_) != NameTable::npos) return Refusal::Duplicate;
-  const std::uint32_t there = f.state->Find(newKey_);
-  if (there != NameTable::npos && there < f.left.size()) {
-    std::uint32_t present = (*f.state)[there].count - f.left[there];
+  std::uint32_t there;
+  if (folded) {
+    newHash_ = newName_.hash();
+    there = f.Find(newName_);
+  } else {
+    FoldName(scratch_, newKey_);
+    newHash_ = NameTable::Hash(newKey_);
+    there = f.Find(newKey_);
+  }
+  // A row judged before this one moves its file to the same name (a rare hash match is
+  // compared by folding that row's new name).
+  auto sameNewName = [&](std::uint32_t other) {
+    const RenameEntry& o = list_[other];
+    scratch_.assign(o.newName).append(ExtensionOf(o.fileName));
+    FoldName(scratch_, otherKey_);
+    if (folded) return newName_.Equals(otherKey_);
+    std::string mine = row.newName + std::string(ext);
+    FoldName(mine, newKey_);
+    return newKey_ == otherKey_;
+  };
+  if (f.arrived.Any(newHash_, sameNewName)) return Refusal::Duplicate;
+  if (there != NameTable::npos) {
+    const FolderState::Info& target = f[there];
+    std::uint32_t present = target.count - (target.plan == number_ ? target.left : 0);
     // A change of letter case only: the row's own file doesn't stand in its way.
     if (there == own_) --present;
     if (present > 0) {
-      return ((*f.state)[there].attributes & FILE_ATTRIBUTE_DIRECTORY) ? Refusal::TakenByFolder : Refusal::Taken;
+      return (target.attributes & FILE_ATTRIBUTE_DIRECTORY) ? Refusal::TakenByFolder : Refusal::Taken;
     }
   }
   row_ = i;
@@ -72,9 +169,9 @@ Refusal RenamePlan::Judge(std::size_t i) {
 
 void RenamePlan::Moved(std::size_t i) {
   if (i != row_) return;
-  Folder& f = folders_[lastFolder_];
-  ++f.left[own_];
-  f.arrived.Insert(newKey_, newHash_);
+  FolderState& f = *list_[i].folderState_;
+  ++Stamped(f, own_, number_).left;
+  f.arrived.Insert(newHash_, static_cast<std::uint32_t>(i));
   row_ = static_cast<std::size_t>(-1);
 }
 
@@ -83,7 +180,8 @@ std::size_t CheckRows(RenameList& list, DiskState& disk) {
   std::size_t refused = 0;
   for (std::size_t i = list.size(); i-- > 0;) {
     Refusal r = plan.Judge(i);
-    list[i].refusal = r;
+    // Written only when it changes: the rows stay clean in the cache.
+    if (list[i].refusal != r) list[i].refusal = r;
     if (r == Refusal::None) {
       plan.Moved(i);
     } else {

@@ -20,7 +20,8 @@ bool BadNewName(std::string_view newFileName);
 
 class RenamePlan {
  public:
-  RenamePlan(const RenameList& list, DiskState& disk);
+  // One plan at a time works on a DiskState.
+  RenamePlan(RenameList& list, DiskState& disk);
 
   // What row i meets when the run comes to it; rows are judged from the last to the first,
   // each after the rows behind it were judged (and, where they were renamed, Moved).
@@ -29,23 +30,20 @@ class RenamePlan {
   void Moved(std::size_t i);
 
  private:
-  struct Folder {
-    FolderState* state = nullptr;
-    std::vector<std::uint32_t> left;  // per entry: how many of its files moved away
-    NameTable arrived;                // folded names the run moved files to
-  };
-  Folder& FolderOf(const std::string& folder);
+  FolderState& FolderOf(const std::string& folder);
 
-  const RenameList& list_;
+  RenameList& list_;
   DiskState& disk_;
-  std::vector<Folder> folders_;
+  std::vector<FolderState*> folders_;
   std::vector<std::string> folderNames_;
   std::unordered_map<std::string, std::size_t> index_;
   std::size_t lastFolder_ = 0;
+  std::uint32_t number_;  // stamps the entries this plan writes
   // What Judge found for its row, for Moved.
   std::size_t row_ = static_cast<std::size_t>(-1);
   std::uint32_t own_ = NameTable::npos, newHash_ = 0;
-  std::string ownKey_, newKey_, scratch_;
+  FoldedName newName_;
+  std::string ownKey_, newKey_, otherKey_, scratch_;
 };
 
 // Marks every row with what the next run would do to it; the number of rows it would refuse.

@@ -18,9 +18,21 @@ std::size_t FileNameStart(std::string_view path) {
 }
 
 std::size_t ExtensionStart(std::string_view path) {
+  // "." and ":" are never the trail byte of a double-byte character, "\" can be: a path
+  // without the byte 5C needs no walk. This runs for every row of every preview.
+  if (path.find('\\') == npos) {
+    std::size_t dot = path.rfind('.');
+    return dot != npos && path.find(':', dot) == npos ? dot : npos;
+  }
+  // Else one walk: the last "." after the last delimiter.
   std::size_t dot = npos;
-  for (std::size_t i = FileNameStart(path); i < path.size(); i = NextChar(path, i)) {
-    if (path[i] == '.') dot = i;
+  for (std::size_t i = 0; i < path.size(); i = NextChar(path, i)) {
+    char c = path[i];
+    if (c == '.') {
+      dot = i;
+    } else if (c == '\\' || c == ':') {
+      dot = npos;
+    }
   }
   return dot;
 }
@@ -43,7 +55,24 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 }
 
 std::string_view BaseName(std::string_view path) {
-  return StripExtension(path).substr(FileNameStart(path));
+  if (path.find('\\') == npos) {  // as in ExtensionStart
+    std::size_t colon = path.rfind(':');
+    std::size_t start = colon == npos ? 0 : colon + 1;
+    std::size_t dot = path.rfind('.');
+    std::size_t end = dot != npos && dot >= start ? dot : path.size();
+    return path.substr(start, end - start);
+  }
+  std::size_t start = 0, dot = npos;
+  for (std::size_t i = 0; i < path.size(); i = NextChar(path, i)) {
+    char c = path[i];
+    if (c == '.') {
+      dot = i;
+    } else if (c == '\\' || c == ':') {
+      start = i + 1;
+      dot = npos;
+    }
+  }
+  return path.substr(start, (dot == npos ? path.size() : dot) - start);
 }
 
 std::size_t Find(std::string_view text, std::string_view pattern, std::size_t from) {
@@ -235,6 +264,11 @@ std::string Lower(std::string_view s) {
 }
 
 void AppendUpper(std::string_view s, std::string& out) { AppendMapped(s, true, out); }
+
+const std::uint16_t* UpperCodes() {
+  static_assert(kAskPlatform >= kCaseSpecial && kNoMapping >= kCaseSpecial);
+  return Cases().upper;
+}
 void AppendLower(std::string_view s, std::string& out) { AppendMapped(s, false, out); }
 
 std::string PlatformUpper(std::string_view s) { return PlatformMapCase(s, true); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -72,6 +73,11 @@ std::string Lower(std::string_view s);
 // out += Upper(s) / Lower(s), without a string in between.
 void AppendUpper(std::string_view s, std::string& out);
 void AppendLower(std::string_view s, std::string& out);
+// The table Upper is served from, for loops that fold names without making strings: the
+// upper-case code of each character (its byte, or lead << 8 | trail; a result below 0x100 is
+// one byte), or kCaseSpecial or more where Upper does more than look the character up.
+const std::uint16_t* UpperCodes();
+constexpr std::uint16_t kCaseSpecial = 0xFFFE;
 // The same mappings asked of the platform for the whole string: what the table must equal.
 std::string PlatformUpper(std::string_view s);
 std::string PlatformLower(std::string_view s);

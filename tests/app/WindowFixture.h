@@ -25,12 +25,15 @@ class WindowTest : public testing::Test {
     options.quitOnClose = false;
     options.applySettings = startDefaults;
     options.runTimer = false;
+    options.journalFile = journalFile;
     form = std::make_unique<TfrmRen>(options);
     NoModalUi(*form);
     ASSERT_TRUE(form->Create());
     form->Show(SW_SHOWNOACTIVATE);
     Pump();
   }
+  // The journal file the next Open uses; none (memory only) when empty.
+  std::wstring journalFile;
   // A test that meets a message box, a modal dialog or the input dialog without answering it
   // itself fails at once instead of waiting forever for a user.
   static void NoModalUi(TfrmRen& f) {

@@ -73,7 +73,7 @@ TEST_F(WindowTest, ClearItemsLeavesOnlyTheFailures) {
   Type(form->tabNumber->cmbBasName, "n");
   Click(form->btnRename);
   EXPECT_EQ(FileNames(), std::vector<std::string>{"b.txt"});
-  EXPECT_EQ(win::GetText(form->lblCount), "1個の項目");
+  EXPECT_EQ(win::GetText(form->lblCount), "1個の項目（1件は変更不可）");
   SetFileAttributesW(sjis::Widen(ro).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -148,6 +148,17 @@ TEST_F(UndoTest, JournalCutInTheMiddleOfALine) {
   EXPECT_FALSE(reopened.Available());
 }
 
+TEST_F(UndoTest, AJournalFileThatCantBeWrittenLeavesTheSessionsJournalInMemory) {
+  Rows({{"a.txt", "x"}});
+  Journal journal(dir.wpath() + L"\\no such folder\\Kinoha.undo");
+  RenameRows(list, false, {}, nullptr, &journal);
+  ASSERT_TRUE(journal.Available());
+  UndoMoves(journal.Moves(), list);
+  ExpectFilesBack({"a.txt"});
+  journal.Discard();
+  EXPECT_FALSE(journal.Available());
+}
+
 TEST(JournalParse, KeepsOnlyMovesWithinOneFolderOfFullPaths) {
   std::string text =
       "Kinoha リネーム記録 2026/12/07 10:00:00\r\n"
