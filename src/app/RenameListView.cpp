@@ -14,6 +14,7 @@ constexpr COLORREF kRefusedColor = RGB(204, 0, 0);
 const char* RefusalText(Refusal r) {
   switch (r) {
     case Refusal::BadName: return "使えない名前";
+    case Refusal::TooLong: return "名前が長すぎる";
     case Refusal::Duplicate: return "名前が重複";
     case Refusal::Taken: return "同名のファイルあり";
     case Refusal::TakenByFolder: return "同名のフォルダあり";

@@ -100,12 +100,18 @@ bool FoldedName::Fold(std::string_view first, std::string_view second) {
   delimiter_ = false;
   dotsAndBlanks_ = true;
   lastDot_ = std::string_view::npos;
-  std::uint32_t h = kFnvBasis;
+  std::uint32_t h = kFnvBasis, units = 0, utf8 = 0;
   const std::uint16_t* table = sjis::UpperCodes();
+  const std::uint8_t* lengths = sjis::Utf8Lengths();
+  const std::string_view* piece = &first;
   std::size_t offset = 0;
   auto visit = [&](std::uint16_t code, std::size_t at, std::size_t bytes) {
+    ++units;
+    unsigned index = static_cast<unsigned char>((*piece)[at]);
+    if (bytes == 2) index = index << 8 | static_cast<unsigned char>((*piece)[at + 1]);
+    utf8 += lengths[index];
     if (bytes == 1) {
-      const char c = (offset == 0 ? first : second)[at];
+      const char c = (*piece)[at];
       if (c == '\\' || c == '/' || c == ':') {
         delimiter_ = true;
       } else if (c == '.') {
@@ -123,8 +129,11 @@ bool FoldedName::Fold(std::string_view first, std::string_view second) {
   };
   if (!ForEachFolded(first, table, visit)) return false;
   offset = first.size();
+  piece = &second;
   if (!ForEachFolded(second, table, visit)) return false;
   hash_ = h;
+  units_ = units;
+  utf8_ = utf8;
   return true;
 }
 
@@ -188,12 +197,14 @@ FolderState& DiskState::Folder(const std::string& folder) {
   FolderState& state = folders_[key_];
   state.List(folder);
   state.serial_ = NextSerial();
+  state.limit_ = fs::NameLimitOf(folder);
   return state;
 }
 
 void DiskState::Store(const std::string& folder, FolderState state) {
   FoldName(folder, key_);
   state.serial_ = NextSerial();
+  state.limit_ = fs::NameLimitOf(folder);
   folders_[key_] = std::move(state);
 }
 

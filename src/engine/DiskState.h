@@ -11,9 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace fs {
-struct Entry;
-}
+#include "engine/FileSystem.h"
 
 // A set of byte strings with an index each (0, 1, 2... in the order of insertion), the keys
 // kept in one buffer: a folder of 100,000 names costs no allocation per name.
@@ -107,10 +105,13 @@ class FoldedName {
   bool delimiter() const { return delimiter_; }
   bool dotsAndBlanks() const { return dotsAndBlanks_; }
   std::size_t lastDot() const { return lastDot_; }
+  // The whole name's length in UTF-16 units and in UTF-8 bytes.
+  std::uint32_t units() const { return units_; }
+  std::uint32_t utf8() const { return utf8_; }
 
  private:
   std::string_view first_, second_;
-  std::uint32_t hash_ = 0;
+  std::uint32_t hash_ = 0, units_ = 0, utf8_ = 0;
   bool delimiter_ = false, dotsAndBlanks_ = true;
   std::size_t lastDot_ = std::string_view::npos;
 };
@@ -147,6 +148,8 @@ class FolderState {
   // Tells this listing from every other one read in this process: a row may keep the index
   // of its own entry as long as the serial is the same.
   std::uint32_t serial() const { return serial_; }
+  // The longest name the folder's volume holds.
+  const fs::NameLimit& limit() const { return limit_; }
 
   // The names a plan moved files to, by the rows that moved there (one plan at a time).
   HashIndex arrived;
@@ -155,6 +158,7 @@ class FolderState {
  private:
   friend class DiskState;
   std::uint32_t serial_ = 0;
+  fs::NameLimit limit_;
   NameTable names_;
   std::vector<Info> info_;
   std::string scratch_;

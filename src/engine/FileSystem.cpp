@@ -1,6 +1,7 @@
 #include "engine/FileSystem.h"
 
 #include <cwchar>
+#include <map>
 #include <utility>
 
 #include "text/sjis.h"
@@ -121,6 +122,32 @@ bool FileId(std::string_view path, BY_HANDLE_FILE_INFORMATION& info) {
 }
 
 }  // namespace
+
+bool UnderWine() {
+  static const bool wine = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+  }();
+  return wine;
+}
+
+NameLimit NameLimitOf(std::string_view folder) {
+  NameLimit limit;
+  limit.utf8 = UnderWine();
+  std::wstring w;
+  wchar_t root[MAX_PATH + 1];
+  DWORD max = 0;
+  if (!WidePath(folder, w) || !GetVolumePathNameW(w.c_str(), root, MAX_PATH + 1)) return limit;
+  // The volume's answer is kept: under Wine it costs as much as listing 50 entries.
+  static std::map<std::wstring, DWORD> known;
+  auto it = known.find(root);
+  if (it == known.end()) {
+    if (!GetVolumeInformationW(root, nullptr, 0, nullptr, &max, nullptr, nullptr, 0)) max = 0;
+    it = known.emplace(root, max).first;
+  }
+  if (it->second > 0) limit.max = it->second;
+  return limit;
+}
 
 bool SameFile(std::string_view a, std::string_view b) {
   BY_HANDLE_FILE_INFORMATION x{}, y{};

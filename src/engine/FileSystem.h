@@ -35,6 +35,16 @@ bool SameFile(std::string_view a, std::string_view b);
 // Whether anything at all opens under the path (a file system that ignores letter case opens
 // an entry of another spelling).
 bool Opens(std::string_view path);
+// The longest file name a folder's volume holds: `max` UTF-16 units, or, where the names are
+// kept in UTF-8 (Wine on Linux, whose file systems count bytes), `max` bytes of UTF-8.
+struct NameLimit {
+  std::uint32_t max = 255;
+  bool utf8 = false;
+  bool Holds(std::uint32_t units, std::uint32_t utf8Bytes) const { return (utf8 ? utf8Bytes : units) <= max; }
+};
+NameLimit NameLimitOf(std::string_view folder);
+// Under Wine, which keeps names in the Linux file system.
+bool UnderWine();
 // MoveFile: never replaces an existing file.
 bool Move(std::string_view from, std::string_view to);
 // FindFirstFile on the path itself (every attribute admitted); false when nothing is found or

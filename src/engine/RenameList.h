@@ -13,7 +13,9 @@
 // name is its name already).
 enum class Refusal : std::uint8_t {
   None,
-  BadName,        // empty, only dots and blanks, con/prn/aux, or holding "\", "/" or ":"
+  BadName,        // empty, only dots and blanks, con/prn/aux, holding "\", "/" or ":", or
+                  // ending in "." or a blank (which the platform would drop)
+  TooLong,        // longer than the folder's volume holds
   Duplicate,      // a row after it in the run takes the same new name first
   Taken,          // a file of that name stays where it is
   TakenByFolder,  // a folder of that name

@@ -28,7 +28,7 @@ bool BadNewName(std::string_view name) {
     }
   }
   // Only dots and blanks: the file system reads such a name as the folder or its parent.
-  if (dotsAndBlanks) return true;
+  if (dotsAndBlanks || name.back() == '.' || name.back() == ' ') return true;
   std::string_view base = name.substr(0, dot);
   return base.empty() || base == "con" || base == "prn" || base == "aux";
 }
@@ -94,13 +94,23 @@ Refusal RenamePlan::Judge(std::size_t i) {
   // One pass over the new name folds it, hashes it and finds what BadNewName looks for; a
   // name the case table can't fold alone takes the long way.
   const bool folded = newName_.Fold(row.newName, ext);
+  std::uint32_t units = 0, utf8 = 0;
   if (folded) {
-    if (newName_.delimiter() || (newName_.dotsAndBlanks()) || ReservedBase(row.newName, ext, newName_.lastDot())) {
+    // "." and " " are never trail bytes.
+    const char last = !ext.empty() ? ext.back() : !row.newName.empty() ? row.newName.back() : '.';
+    if (newName_.delimiter() || newName_.dotsAndBlanks() || last == '.' || last == ' ' ||
+        ReservedBase(row.newName, ext, newName_.lastDot())) {
       return Refusal::BadName;
     }
+    units = newName_.units();
+    utf8 = newName_.utf8();
   } else {
     scratch_.assign(row.newName).append(ext);
     if (BadNewName(scratch_)) return Refusal::BadName;
+    std::wstring wide = sjis::Widen(scratch_);
+    units = static_cast<std::uint32_t>(wide.size());
+    utf8 = static_cast<std::uint32_t>(
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr));
   }
 
   // The folder's state and the row's entry in it, each kept in the row while it stands.
@@ -111,6 +121,7 @@ Refusal RenamePlan::Judge(std::size_t i) {
     row.diskGeneration_ = disk_.generation();
   }
   FolderState& f = *state;
+  if (!f.limit().Holds(units, utf8)) return Refusal::TooLong;
   if (f.arrivedPlan != number_) {
     f.arrivedPlan = number_;
     f.arrived.Clear();

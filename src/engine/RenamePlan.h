@@ -14,8 +14,9 @@
 #include "engine/RenameList.h"
 
 // A new file name the run never gives: empty base name, only dots and blanks, the base name
-// exactly "con", "prn" or "aux", or holding "\", "/" or ":" (which would reach out of the
-// folder or into a stream).
+// exactly "con", "prn" or "aux", holding "\", "/" or ":" (which would reach out of the
+// folder or into a stream), or ending in "." or a blank (which the platform drops, so the
+// file would keep its name while the row showed another).
 bool BadNewName(std::string_view newFileName);
 
 class RenamePlan {

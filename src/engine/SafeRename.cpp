@@ -56,6 +56,38 @@ bool RecordedMove(std::string_view from, std::string_view to, Journal* journal) 
   return fs::Move(from, to);
 }
 
+// The name as a volume that cuts names too long for it keeps it: whole characters, as many as
+// its limit holds.
+std::string CutName(std::string_view path) {
+  std::string_view folder = sjis::FolderPart(path), name = sjis::FileName(path);
+  const fs::NameLimit limit = fs::NameLimitOf(folder);
+  const std::uint8_t* utf8 = sjis::Utf8Lengths();
+  std::uint32_t units = 0, bytes = 0;
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < name.size();) {
+    std::size_t next = sjis::NextChar(name, i);
+    unsigned index = static_cast<unsigned char>(name[i]);
+    if (next - i == 2) index = index << 8 | static_cast<unsigned char>(name[i + 1]);
+    if (!limit.Holds(units + 1, bytes + utf8[index])) break;
+    ++units;
+    bytes += utf8[index];
+    end = i = next;
+  }
+  return std::string(folder) + std::string(name.substr(0, end));
+}
+
+// A plain move, read back: a platform that cuts a name too long for the volume reports
+// success and leaves the file under the cut name, which is then moved back.
+bool PlainMove(std::string_view from, std::string_view to, Journal* journal) {
+  if (!RecordedMove(from, to, journal)) return false;
+  if (fs::Attributes(to) != fs::kInvalidAttributes) return true;
+  std::string cut = CutName(to);
+  if (cut != to && cut.size() > sjis::FolderPart(to).size() && fs::ExistsAsFile(cut)) {
+    RecordedMove(cut, from, journal);
+  }
+  return false;
+}
+
 // Old name to a temporary one, then to the new spelling, read back; if the second step
 // fails, back to the old name.
 bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal) {
@@ -85,7 +117,7 @@ bool GuardedMove(std::string_view from, std::string_view to, Journal* journal) {
   if (CaseOnly(from, to) && fs::Opens(to)) {
     return fs::SameFile(from, to) && CaseOnlyMove(from, to, journal);
   }
-  return RecordedMove(from, to, journal);
+  return PlainMove(from, to, journal);
 }
 
 bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal) {
@@ -130,8 +162,8 @@ class RunScope {
 bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, DiskState* disk, Journal* journal) {
   DiskState own;
   if (!disk) disk = &own;
-  // The run follows the disk as it is now, not as it was when the preview was made.
-  disk->Clear();
+  // The same decision on the same listings as the preview's marks; where the disk changed
+  // since, the move itself still never replaces a file.
   RenamePlan plan(list, *disk);
   RunScope scope(list, journal);
   const std::size_t total = list.size();

@@ -26,8 +26,9 @@ bool IsTemporaryName(std::string_view fileName);
 bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal = nullptr);
 
 // The rename run over the whole list, last row first: each row's file gets its new name
-// plus its current extension, where RenamePlan (over `disk`, listed afresh first; a state
-// of its own when none is given) says the run renames it. A renamed row leaves the list when
+// plus its current extension, where RenamePlan (over `disk`, the listings the preview's check
+// used; a state of its own when none is given) says the run renames it; the listings are
+// read again when next needed. A renamed row leaves the list when
 // clearItems is set, else it takes its new file name; a refused or failed row stays as it
 // was. Sorting is off during the run and re-sorts once at its end, also when the run stops
 // early or throws. The run's moves go to the journal, if any.

@@ -80,15 +80,20 @@ bool LookUp(const std::string& path, std::string& folder, std::string& name) {
   return true;
 }
 
-// Whether a path ending in this name names exactly the entry of that name, as a listing
-// reports it. Not so for a name that path parsing changes or reads otherwise (trailing dots
-// and blanks dropped, delimiters, wildcards, device names such as "con.txt"): such a name is
-// looked up on its own, so that it gives whatever that look-up gives.
-bool PlainName(std::string_view name) {
+// Whether a path ending in this name addresses exactly the entry of that name, as a listing
+// reports it. Not so for a name that path parsing changes or reads otherwise: trailing dots
+// and blanks are dropped, "\" and "/" split it (and may reach another folder), ":" opens a
+// stream, wildcards and the other characters Windows keeps out of names ('"', "<", ">", "|",
+// control characters) are patterns or refused, and device names ("con", "nul.txt") name
+// devices. A disk that isn't Windows' own (Linux under Wine, some shares) can hold such names.
+bool AddressableName(std::string_view name) {
   if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
   for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
-    char c = name[i];
-    if (c == '\\' || c == '/' || c == ':' || c == '*' || c == '?') return false;
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c < 0x20 || c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
+        c == '>' || c == '|') {
+      return false;
+    }
   }
   // Device names hold with any extension and trailing blanks, in any letter case. Bytes are
   // compared: "." and " " are never trail bytes, and no device name begins with a lead byte.
@@ -102,6 +107,21 @@ bool PlainName(std::string_view name) {
   std::string_view s(lower, stem.size());
   if (s == "con" || s == "prn" || s == "aux" || s == "nul" || s == "conin$" || s == "conout$") return false;
   return !(s.size() == 4 && (s.starts_with("com") || s.starts_with("lpt")) && s[3] >= '0' && s[3] <= '9');
+}
+
+// Whether a given path still names what it says once the platform makes it full: a part
+// that ends in "." or a blank loses the ending and names another entry ("a." names "a").
+// "." and ".." stay what they are.
+bool KeepsItsParts(std::string_view path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size(); i = i < path.size() ? sjis::NextChar(path, i) : i + 1) {
+    if (i < path.size() && path[i] != '\\' && path[i] != '/') continue;
+    std::string_view part = path.substr(start, i - start);
+    start = i + 1;
+    if (part.empty() || part == "." || part == "..") continue;
+    if (part.back() == '.' || part.back() == ' ') return false;
+  }
+  return true;
 }
 
 // Given files of one folder looked up in one listing of it, when they are many: a look-up
@@ -167,7 +187,7 @@ class Intake {
     for (const std::string& p : paths) ++counts[sjis::FolderPart(p)];
     for (const std::string& p : paths) {
       std::string_view folder = sjis::FolderPart(p), name = sjis::FileName(p);
-      if (folder.empty() || !PlainName(name) || counts[folder] < FolderIndex::kMinFiles) continue;
+      if (folder.empty() || !AddressableName(name) || counts[folder] < FolderIndex::kMinFiles) continue;
       indexes_[std::string(folder)].Want(name);
     }
   }
@@ -211,12 +231,9 @@ class Intake {
     // The listing stands for the folder until the clean-up changes it.
     if (disk_) disk_->Store(folder, std::move(state));
     for (std::string& name : names) {
-      if (PlainName(name)) {
-        Take(folder, std::move(name));
-      } else {
-        std::string file = folder + name, fileFolder, fileName;
-        if (LookUp(file, fileFolder, fileName)) Take(std::move(fileFolder), std::move(fileName));
-      }
+      // A name no path can address as this very entry is never taken in: looked up again it
+      // could name another file, even one in another folder.
+      if (AddressableName(name)) Take(folder, std::move(name));
       if (!Step()) return false;
     }
     return true;
@@ -268,7 +285,9 @@ bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
   // be split at the wrong place, and its row would name some other file.
   std::vector<std::string> paths;
   paths.reserve(givenPaths.size());
-  for (const std::string& p : givenPaths) paths.push_back(fs::FullPath(p));
+  for (const std::string& p : givenPaths) {
+    if (KeepsItsParts(p)) paths.push_back(fs::FullPath(p));
+  }
   bool expand = ExpandFolders(paths, options.dropDir);
   Batch batch(list);
   Intake intake(list, options, progress, paths.size(), disk);

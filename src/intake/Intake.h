@@ -33,10 +33,13 @@ bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir);
 void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options);
 
 // Every path in order, each made a full path with "\" delimiters first (relative paths
-// from the current folder), folders expanded one level when ExpandFolders says so (every entry
-// directly inside, hidden and system files included; sub-folders never entered; the entries
-// are read before any is taken in, so a file the clean-up renames isn't met again). The rows
-// are appended and sorted once.
+// from the current folder; a path with a part that ends in "." or a blank is skipped, since
+// the platform would make it name another entry), folders expanded one level when
+// ExpandFolders says so (every entry directly inside, hidden and system files included;
+// sub-folders never entered; the entries are read before any is taken in, so a file the
+// clean-up renames isn't met again; an entry whose name no path can address as exactly that
+// entry, such as "a\b", "x:y", "a." or "nul.txt" on a disk that isn't Windows' own, is never
+// taken in). The rows are appended and sorted once.
 // A folder's files are taken as its listing spells them, without a look-up per file; many
 // given files of one folder are looked up in one listing of it. Either way the rows are
 // those AddFile would give, in the same order.

@@ -21,7 +21,7 @@ bool NeedsQuotes(std::string_view item, bool last) {
 
 }  // namespace
 
-std::vector<std::string> ReadCommaList(std::string_view value) {
+std::vector<std::string> ReadCommaList(std::string_view value, std::size_t maxItems) {
   std::vector<std::string> items;
   std::size_t i = 0;
   const std::size_t n = value.size();
@@ -29,7 +29,7 @@ std::vector<std::string> ReadCommaList(std::string_view value) {
     while (i < n && IsBlank(value[i])) ++i;
   };
   skipBlanks();
-  while (i < n) {
+  while (i < n && items.size() < maxItems) {
     std::string item;
     if (value[i] == '"') {
       ++i;

@@ -11,7 +11,8 @@
 // any other item runs to the next blank or ","; blanks, then one "," and the blanks after it,
 // separate items. ",," gives an empty item, a trailing "," adds nothing, and text right after
 // a closing quote starts a further item. Double-byte characters are stepped over whole.
-std::vector<std::string> ReadCommaList(std::string_view value);
+// Reading stops after maxItems items: the rest of a huge value is never looked at.
+std::vector<std::string> ReadCommaList(std::string_view value, std::size_t maxItems = static_cast<std::size_t>(-1));
 
 // Joins items with ",". An item is quoted only when reading would otherwise change it: it holds
 // a byte below "!" or a ",", begins with a double quote, or is an empty last item.

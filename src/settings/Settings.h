@@ -5,8 +5,13 @@
 // folder option and the history length).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
+
+// The history length's range, and the most date presets kept.
+constexpr int kMinHistory = 1, kMaxHistory = 10;
+constexpr std::size_t kMaxPresets = 1000;
 
 struct Settings {
   // [Window]
@@ -44,7 +49,7 @@ struct Settings {
   bool escToExit = false;
   bool enterToExec = false;
   bool dropDir = false;
-  int history = 5;
+  int history = 5;          // kMinHistory to kMaxHistory
   std::string filter;     // FilterNames
   std::string filterExt;  // FilterExts
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <variant>
@@ -117,26 +118,62 @@ bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && sjis::AsciiLower(a) == sjis::AsciiLower(b);
 }
 
+// How the file's text is kept. Windows' own profile functions read UTF-16 LE files with their
+// byte-order mark, and a hand-edited file may be UTF-8 with one.
+enum class Encoding { ShiftJis, Utf8, Utf16 };
+
+std::wstring WideOf(std::string_view bytes, UINT codePage) {
+  if (bytes.empty()) return {};
+  int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), n);
+  return w;
+}
+
+std::string Utf8Of(std::wstring_view w) {
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::string Utf16Of(std::wstring_view w) {
+  std::string out(w.size() * 2, '\0');
+  for (std::size_t i = 0; i < w.size(); ++i) {
+    out[2 * i] = static_cast<char>(w[i] & 0xFF);
+    out[2 * i + 1] = static_cast<char>(w[i] >> 8);
+  }
+  return out;
+}
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF", kUtf16Mark = "\xFF\xFE";
+
 // The file as lines, each kept byte for byte with its own line end, so a save changes only the
-// lines of our keys and everything else (comments, unknown keys and sections) stays.
+// lines of our keys whose values changed, and everything else (comments, unknown keys and
+// sections, values of other encodings than Shift_JIS can hold) stays. Each line is read as
+// Shift_JIS text; a line of a UTF-8 or UTF-16 file is converted for reading, and a line that
+// changes is written back in the file's encoding.
 class IniText {
  public:
   explicit IniText(std::string_view bytes) {
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-      std::size_t nl = bytes.find('\n', pos);
-      if (nl == std::string_view::npos) {
-        lines_.push_back({std::string(bytes.substr(pos)), ""});
-        break;
+    if (bytes.starts_with(kUtf16Mark)) {
+      encoding_ = Encoding::Utf16;
+      bytes.remove_prefix(kUtf16Mark.size());
+      std::wstring w(bytes.size() / 2, L'\0');
+      for (std::size_t i = 0; i < w.size(); ++i) {
+        w[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                    static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
       }
-      std::string_view text = bytes.substr(pos, nl - pos);
-      std::string_view eol = "\n";
-      if (!text.empty() && text.back() == '\r') {
-        text.remove_suffix(1);
-        eol = "\r\n";
-      }
-      lines_.push_back({std::string(text), eol});
-      pos = nl + 1;
+      Split<wchar_t>(w, [](std::wstring_view line) { return std::make_pair(sjis::Narrow(line), Utf16Of(line)); });
+    } else if (bytes.starts_with(kUtf8Mark)) {
+      encoding_ = Encoding::Utf8;
+      bytes.remove_prefix(kUtf8Mark.size());
+      Split<char>(bytes, [](std::string_view line) {
+        return std::make_pair(sjis::Narrow(WideOf(line, CP_UTF8)), std::string(line));
+      });
+    } else {
+      Split<char>(bytes, [](std::string_view line) { return std::make_pair(std::string(line), std::string(line)); });
     }
     if (!lines_.empty() && !lines_.front().eol.empty()) newline_ = lines_.front().eol;
   }
@@ -173,9 +210,12 @@ class IniText {
     for (std::size_t i = header + 1; i < lines_.size() && !IsHeader(i); ++i) {
       std::string_view name, old;
       if (IsKey(i, name, old) && SameName(name, key)) {
+        // A value that didn't change keeps its line as the file has it, byte for byte.
+        if (old == value) return;
         // Keep the name as the file spells it, and anything before the "=".
         std::string& text = lines_[i].text;
         text.replace(text.find('=') + 1, std::string::npos, value);
+        lines_[i].changed = true;
         return;
       }
       std::string_view body = TrimLeft(Body(i));
@@ -186,24 +226,54 @@ class IniText {
 
   std::string Bytes() const {
     std::string out;
-    for (const Line& l : lines_) out.append(l.text).append(l.eol);
+    if (encoding_ == Encoding::Utf8) out += kUtf8Mark;
+    if (encoding_ == Encoding::Utf16) out += kUtf16Mark;
+    for (const Line& l : lines_) {
+      out += l.changed ? Encode(l.text) : l.original;
+      out += Encode(std::string(l.eol));
+    }
     return out;
   }
 
  private:
   struct Line {
-    std::string text;
+    std::string text;      // as Shift_JIS
+    std::string original;  // the file's own bytes, without the line end
     std::string_view eol;  // "\r\n" or "\n"; empty only for a last line without one
+    bool changed = false;
   };
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-  // A hand-edited file may begin with a UTF-8 signature; it is not part of the first line's
-  // text (and is written back as it was).
-  std::string_view Body(std::size_t i) const {
-    std::string_view t = lines_[i].text;
-    if (i == 0 && t.starts_with("\xEF\xBB\xBF")) t.remove_prefix(3);
-    return t;
+  // Lines of the file's characters, split at "\n" (a "\r" before it belongs to the line end);
+  // convert gives each line's Shift_JIS text and its own bytes.
+  template <typename Char, typename Convert>
+  void Split(std::basic_string_view<Char> text, Convert convert) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+      std::size_t nl = text.find(Char('\n'), pos);
+      std::basic_string_view<Char> line = text.substr(pos, nl == text.npos ? text.npos : nl - pos);
+      std::string_view eol = nl == text.npos ? "" : "\n";
+      if (nl != text.npos && !line.empty() && line.back() == Char('\r')) {
+        line.remove_suffix(1);
+        eol = "\r\n";
+      }
+      auto [readable, original] = convert(line);
+      lines_.push_back({std::move(readable), std::move(original), eol, false});
+      if (nl == text.npos) break;
+      pos = nl + 1;
+    }
   }
+
+  std::string Encode(const std::string& text) const {
+    switch (encoding_) {
+      case Encoding::Utf8: return Utf8Of(sjis::Widen(text));
+      case Encoding::Utf16: return Utf16Of(sjis::Widen(text));
+      case Encoding::ShiftJis: break;
+    }
+    return text;
+  }
+
+  std::string_view Body(std::size_t i) const { return lines_[i].text; }
 
   bool IsHeader(std::size_t i, std::string_view* name = nullptr) const {
     std::string_view t = TrimLeft(Body(i));
@@ -234,11 +304,12 @@ class IniText {
 
   void Insert(std::size_t at, std::string text) {
     if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = newline_;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), newline_});
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), {}, newline_, true});
   }
 
   std::vector<Line> lines_;
   std::string_view newline_ = "\r\n";
+  Encoding encoding_ = Encoding::ShiftJis;
 };
 
 // A value in one pair of double or single quotes is read without them (not for lists, whose
@@ -279,7 +350,15 @@ void ApplyValue(Settings& s, const Key& k, std::string_view raw) {
       if (std::optional<int> v = ReadInteger(Unquote(raw))) Field<bool>(s, k) = *v != 0;
       break;
     case Type::String: Field<std::string>(s, k) = std::string(Unquote(raw)); break;
-    case Type::List: Field<std::vector<std::string>>(s, k) = ReadCommaList(raw); break;
+    case Type::List: {
+      // A history is never longer than the history length, and a huge value is not read on:
+      // nothing in the file makes the start (or the close) slow.
+      const bool presets = &Field<std::vector<std::string>>(s, k) == &s.dateFormat;
+      const std::size_t most =
+          presets ? kMaxPresets : static_cast<std::size_t>(std::clamp(s.history, kMinHistory, kMaxHistory));
+      Field<std::vector<std::string>>(s, k) = ReadCommaList(raw, most);
+      break;
+    }
   }
 }
 

@@ -177,6 +177,7 @@ constexpr std::uint16_t kAskPlatform = 0xFFFE;  // a result of another shape: no
 struct CaseTable {
   std::uint16_t upper[0x10000];
   std::uint16_t lower[0x10000];
+  std::uint8_t utf8[0x10000];  // the character's length in UTF-8; 0 where it is none
 };
 
 std::uint16_t NarrowCode(const wchar_t* w, int n) {
@@ -197,6 +198,8 @@ void FillEntry(CaseTable& t, unsigned index, const char* bytes, int len) {
   // The same conversion as ToWide, which fails exactly where it fails for the character.
   int n = MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes, len, w, 4);
   if (n <= 0) return;
+  t.utf8[index] = static_cast<std::uint8_t>(
+      WideCharToMultiByte(CP_UTF8, 0, w, n, nullptr, 0, nullptr, nullptr));
   wchar_t u[4], l[4];
   for (int k = 0; k < n; ++k) u[k] = l[k] = w[k];
   CharUpperBuffW(u, static_cast<DWORD>(n));
@@ -209,6 +212,7 @@ std::unique_ptr<CaseTable> BuildCaseTable() {
   auto t = std::make_unique<CaseTable>();
   std::fill(std::begin(t->upper), std::end(t->upper), kNoMapping);
   std::fill(std::begin(t->lower), std::end(t->lower), kNoMapping);
+  std::fill(std::begin(t->utf8), std::end(t->utf8), std::uint8_t{0});
   // A lead byte on its own is a character too, at the end of a text.
   for (unsigned b = 0; b < 0x100; ++b) {
     char c = static_cast<char>(b);
@@ -264,6 +268,8 @@ std::string Lower(std::string_view s) {
 }
 
 void AppendUpper(std::string_view s, std::string& out) { AppendMapped(s, true, out); }
+
+const std::uint8_t* Utf8Lengths() { return Cases().utf8; }
 
 const std::uint16_t* UpperCodes() {
   static_assert(kAskPlatform >= kCaseSpecial && kNoMapping >= kCaseSpecial);

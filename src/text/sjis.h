@@ -78,6 +78,8 @@ void AppendLower(std::string_view s, std::string& out);
 // one byte), or kCaseSpecial or more where Upper does more than look the character up.
 const std::uint16_t* UpperCodes();
 constexpr std::uint16_t kCaseSpecial = 0xFFFE;
+// Indexed the same way: each character's length in UTF-8, 0 where it is no character.
+const std::uint8_t* Utf8Lengths();
 // The same mappings asked of the platform for the whole string: what the table must equal.
 std::string PlatformUpper(std::string_view s);
 std::string PlatformLower(std::string_view s);

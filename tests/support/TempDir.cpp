@@ -5,13 +5,92 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <vector>
 
 #include "engine/FileSystem.h"
 #include "text/sjis.h"
 
 namespace {
 
+// The Linux system calls of a 32-bit process, made straight from the program: under Wine the
+// Windows program is a Linux process, and its file system is Linux's.
+long LinuxCall(long number, long a = 0, long b = 0, long c = 0) {
+#if defined(__i386__) && defined(__GNUC__)
+  long result;
+  asm volatile("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
+  return result;
+#else
+  (void)number, (void)a, (void)b, (void)c;
+  return -1;
+#endif
+}
+
+constexpr long kWrite = 4, kOpen = 5, kClose = 6, kUnlink = 10, kSymlink = 83, kRmdir = 40, kGetdents64 = 220;
+constexpr long kIsDirectory = 21;
+
+using UnixNameFn = char*(__cdecl*)(const wchar_t*);
+
+UnixNameFn UnixNameFunction() {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  if (!kernel) return nullptr;
+  // Through void*: the export's real type isn't FARPROC's.
+  void* fn = reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name"));
+  return reinterpret_cast<UnixNameFn>(fn);
+}
+
+std::string UnixPath(const std::wstring& windowsPath) {
+  UnixNameFn fn = UnixNameFunction();
+  char* path = fn ? fn(windowsPath.c_str()) : nullptr;
+  if (!path) return std::string();
+  std::string out = path;
+  HeapFree(GetProcessHeap(), 0, path);
+  return out;
+}
+
+std::string Utf8(const std::string& cp932) {
+  std::wstring wide = sjis::Widen(cp932);
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+// Removes a folder and everything in it by Linux's own calls, by the names Linux has: a name
+// Win32 can't address (such as "..\\x") must not be handed to DeleteFileW, which would read it
+// as a path. A link is removed, never followed.
+void RemoveTreeUnix(const std::string& dir) {
+  long fd = LinuxCall(kOpen, reinterpret_cast<long>(dir.c_str()), 0x10000 /* O_DIRECTORY */);
+  if (fd >= 0) {
+    std::vector<std::string> names;
+    alignas(8) char buf[4096];
+    long got;
+    while ((got = LinuxCall(kGetdents64, fd, reinterpret_cast<long>(buf), sizeof buf)) > 0) {
+      for (long at = 0; at < got;) {
+        unsigned short length;
+        std::memcpy(&length, buf + at + 16, sizeof length);
+        std::string name = buf + at + 19;
+        if (name != "." && name != "..") names.push_back(name);
+        at += length;
+      }
+    }
+    LinuxCall(kClose, fd);
+    for (const std::string& name : names) {
+      std::string path = dir + "/" + name;
+      if (LinuxCall(kUnlink, reinterpret_cast<long>(path.c_str())) == -kIsDirectory) RemoveTreeUnix(path);
+    }
+  }
+  LinuxCall(kRmdir, reinterpret_cast<long>(dir.c_str()));
+}
+
 void RemoveTree(const std::wstring& dir) {
+  if (UnderWine()) {
+    std::string unix = UnixPath(dir);
+    if (!unix.empty()) {
+      RemoveTreeUnix(unix);
+      return;
+    }
+  }
   WIN32_FIND_DATAW fd;
   HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
@@ -87,33 +166,6 @@ bool TempDir::Exists(const std::string& relative) const {
   return GetFileAttributesW(sjis::Widen(path_ + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-namespace {
-
-// The Linux system calls of a 32-bit process, made straight from the program: under Wine the
-// Windows program is a Linux process, and its file system is Linux's.
-long LinuxCall(long number, long a, long b, long c) {
-#if defined(__i386__) && defined(__GNUC__)
-  long result;
-  asm volatile("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
-  return result;
-#else
-  (void)number, (void)a, (void)b, (void)c;
-  return -1;
-#endif
-}
-
-using UnixNameFn = char*(__cdecl*)(const wchar_t*);
-
-UnixNameFn UnixNameFunction() {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (!kernel) return nullptr;
-  // Through void*: the export's real type isn't FARPROC's.
-  void* fn = reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name"));
-  return reinterpret_cast<UnixNameFn>(fn);
-}
-
-}  // namespace
-
 bool UnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll && GetProcAddress(ntdll, "wine_get_version") && UnixNameFunction();
@@ -121,22 +173,24 @@ bool UnderWine() {
 
 bool TempDir::TouchUnix(const std::string& name, const std::string& content) const {
   if (!UnderWine()) return false;
-  char* folder = UnixNameFunction()(wpath().c_str());
-  if (!folder) return false;
-  std::string path = folder;
-  HeapFree(GetProcessHeap(), 0, folder);
-  std::wstring wide = sjis::Widen(name);
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
-  path += "/" + utf8;
-  constexpr long kOpen = 5, kClose = 6, kWrite = 4;
+  std::string path = UnixPath(wpath());
+  if (path.empty()) return false;
+  path += "/" + Utf8(name);
   constexpr long kCreateExclusive = 0x41 | 0x80;  // O_WRONLY | O_CREAT | O_EXCL
   long fd = LinuxCall(kOpen, reinterpret_cast<long>(path.c_str()), kCreateExclusive, 0644);
   if (fd < 0) return false;
   long written = LinuxCall(kWrite, fd, reinterpret_cast<long>(content.data()), static_cast<long>(content.size()));
-  LinuxCall(kClose, fd, 0, 0);
+  LinuxCall(kClose, fd);
   return written == static_cast<long>(content.size());
+}
+
+bool TempDir::LinkUnix(const std::string& name, const std::string& target) const {
+  if (!UnderWine()) return false;
+  std::string path = UnixPath(wpath());
+  if (path.empty()) return false;
+  path += "/" + Utf8(name);
+  std::string to = Utf8(target);
+  return LinuxCall(kSymlink, reinterpret_cast<long>(to.c_str()), reinterpret_cast<long>(path.c_str())) == 0;
 }
 
 std::vector<std::string> FolderListing(const std::string& folder) {

@@ -25,13 +25,18 @@ class TempDir {
   // name is CP932 and becomes the UTF-8 name Wine shows as that name. False when not under
   // Wine or when the file can't be made.
   bool TouchUnix(const std::string& name, const std::string& content = "") const;
+  // A symbolic link `name` in the folder to `target` (a relative Linux path, such as
+  // "../other/t.txt"), made through the Linux side; false when not under Wine.
+  bool LinkUnix(const std::string& name, const std::string& target) const;
   std::wstring wpath() const;
 
  private:
   std::string path_;
 };
 
-// Whether the tests run under Wine, where TouchUnix works.
+// Whether the tests run under Wine, where TouchUnix and LinkUnix work. There a TempDir is
+// removed through Linux's own calls, so that names Win32 can't address are removed as they
+// are and links are never followed.
 bool UnderWine();
 
 // Entry names directly in the folder, without "." and "..", sorted.

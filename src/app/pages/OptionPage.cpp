@@ -42,7 +42,7 @@ bool OptionPage::Build(HWND frame) {
                      "フォルダがドロップされたときに、フォルダ内のファイルを展開します");
   win::SetCheck(chkDropDir, true);
   set.Add({p, WC_STATICW, "履歴個数", kLabel, 0, {244, 7, 54, 14}});
-  History.Create(set, p, {300, 4, 40, 21}, 1, 10, 1, IDC_EDTHISTORY, "ドロップダウンの履歴の個数を決めます");
+  History.Create(set, p, {300, 4, 40, 21}, kMinHistory, kMaxHistory, 1, IDC_EDTHISTORY, "ドロップダウンの履歴の個数を決めます");
   btnClearHistory = set.Add({p, WC_BUTTONW, "クリア", kPush, 0, {244, 30, 64, 22}, win::kTopLeft, IDC_BTNCLEARHISTORY,
                              "コンボボックスの履歴を削除します"});
   btnFilter = set.Add({p, WC_BUTTONW, "フィルタ", kPush, 0, {312, 30, 64, 22}, win::kTopLeft, IDC_BTNFILTER,
