@@ -22,6 +22,7 @@ const char* RefusalText(Refusal r) {
     case Refusal::Hidden: return "隠しファイル";
     case Refusal::System: return "システムファイル";
     case Refusal::Missing: return "ファイルなし";
+    case Refusal::Link: return "フォルダ外へのリンク";
     case Refusal::None: break;
   }
   return "";

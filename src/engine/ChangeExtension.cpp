@@ -26,7 +26,9 @@ void ChangeExtensions(RenameList& list, std::string_view extension, const Progre
   std::size_t i = 0;
   for (; i < list.size(); ++i) {
     const RenameEntry& row = list[i];
-    if (row.selected && fs::ExistsAsFile(row.CurrentPath())) {
+    const std::uint32_t attributes = row.selected ? fs::Attributes(row.CurrentPath()) : fs::kInvalidAttributes;
+    if (attributes != fs::kInvalidAttributes && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        InItsFolder(row.CurrentPath(), attributes)) {
       std::string name = std::string(sjis::StripExtension(row.fileName)).append(extension);
       if (GuardedMove(row.CurrentPath(), row.folder + name, journal)) list.SetFileName(i, std::move(name));
     }

@@ -218,3 +218,15 @@ bool DiskState::Known(std::string_view folder) const {
   FoldName(folder, key);
   return folders_.count(key) != 0;
 }
+
+void DiskState::NoteLink(std::string_view path) {
+  std::string key;
+  FoldName(path, key);
+  links_.insert(std::move(key));
+}
+
+bool DiskState::IsLink(std::string_view path) const {
+  std::string key;
+  FoldName(path, key);
+  return links_.count(key) != 0;
+}

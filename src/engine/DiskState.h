@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -178,6 +179,10 @@ class DiskState {
     ++generation_;
   }
   bool Known(std::string_view folder) const;
+  // Files found to be links to another folder: the checks refuse them from now on.
+  void NoteLink(std::string_view path);
+  bool HasLinks() const { return !links_.empty(); }
+  bool IsLink(std::string_view path) const;
   // Changes whenever a folder's state may have gone: a pointer to one taken under the same
   // generation still points to it.
   std::uint32_t generation() const { return generation_; }
@@ -185,5 +190,6 @@ class DiskState {
  private:
   std::uint32_t generation_ = 1;
   std::unordered_map<std::string, FolderState> folders_;
+  std::unordered_set<std::string> links_;  // folded paths
   std::string key_;
 };

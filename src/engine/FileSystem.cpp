@@ -149,6 +149,26 @@ NameLimit NameLimitOf(std::string_view folder) {
   return limit;
 }
 
+std::string FinalPath(std::string_view path) {
+  HANDLE h = OpenEntry(path);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  wchar_t buf[1024];
+  DWORD n = GetFinalPathNameByHandleW(h, buf, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(h);
+  if (n == 0 || n >= 1024) return std::string();
+  std::wstring_view w(buf, n);
+  std::wstring out;
+  if (w.starts_with(L"\\\\?\\UNC\\")) {
+    out = L"\\\\" + std::wstring(w.substr(8));
+  } else if (w.starts_with(L"\\\\?\\")) {
+    out = std::wstring(w.substr(4));
+  } else {
+    out = std::wstring(w);
+  }
+  std::string narrow;
+  return sjis::FromWide(out, narrow) ? narrow : std::string();
+}
+
 bool SameFile(std::string_view a, std::string_view b) {
   BY_HANDLE_FILE_INFORMATION x{}, y{};
   return FileId(a, x) && FileId(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&

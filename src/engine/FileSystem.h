@@ -45,6 +45,10 @@ struct NameLimit {
 NameLimit NameLimitOf(std::string_view folder);
 // Under Wine, which keeps names in the Linux file system.
 bool UnderWine();
+// The path the platform really reaches for `path` ("C:\dir\name" or "\\server\share\..."),
+// from a handle opened without following a reparse point where the platform can; empty when
+// it can't be opened. Wine follows a Linux link all the same, and so tells where it points.
+std::string FinalPath(std::string_view path);
 // MoveFile: never replaces an existing file.
 bool Move(std::string_view from, std::string_view to);
 // FindFirstFile on the path itself (every attribute admitted); false when nothing is found or

@@ -23,6 +23,7 @@ enum class Refusal : std::uint8_t {
   Hidden,
   System,
   Missing,        // the file is no longer there
+  Link,           // a link to a file of another folder
 };
 
 struct RenameEntry {

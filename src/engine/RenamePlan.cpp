@@ -143,6 +143,7 @@ Refusal RenamePlan::Judge(std::size_t i) {
   if (attributes & FILE_ATTRIBUTE_READONLY) return Refusal::ReadOnly;
   if (attributes & FILE_ATTRIBUTE_HIDDEN) return Refusal::Hidden;
   if (attributes & (FILE_ATTRIBUTE_SYSTEM | 0x8)) return Refusal::System;
+  if (disk_.HasLinks() && disk_.IsLink(row.CurrentPath())) return Refusal::Link;
 
   std::uint32_t there;
   if (folded) {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -56,6 +57,16 @@ bool RecordedMove(std::string_view from, std::string_view to, Journal* journal) 
   return fs::Move(from, to);
 }
 
+// A name of at most this many characters fits every volume that holds 255 UTF-16 units or
+// 255 bytes of UTF-8: a character takes at most 3 bytes.
+constexpr std::size_t kAlwaysFits = 85;
+
+std::size_t Characters(std::string_view name) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) ++n;
+  return n;
+}
+
 // The name as a volume that cuts names too long for it keeps it: whole characters, as many as
 // its limit holds.
 std::string CutName(std::string_view path) {
@@ -76,13 +87,19 @@ std::string CutName(std::string_view path) {
   return std::string(folder) + std::string(name.substr(0, end));
 }
 
-// A plain move, read back: a platform that cuts a name too long for the volume reports
-// success and leaves the file under the cut name, which is then moved back.
+// A plain move. A platform that cuts a name too long for the volume reports success (Wine
+// keeps 255 bytes of UTF-8 and finds the file by the long name as well), so a long name is
+// read back from the folder; when the file landed under another name it goes back.
 bool PlainMove(std::string_view from, std::string_view to, Journal* journal) {
   if (!RecordedMove(from, to, journal)) return false;
-  if (fs::Attributes(to) != fs::kInvalidAttributes) return true;
+  std::string_view name = sjis::FileName(to);
+  if (Characters(name) <= kAlwaysFits) return true;
+  fs::Entry landed;
+  if (fs::FindEntry(to, landed) && landed.name == name) return true;
+  // Where the platform put it: the name cut to whole characters within the volume's limit. A
+  // file of that name can't have been there before, or the move would have failed.
   std::string cut = CutName(to);
-  if (cut != to && cut.size() > sjis::FolderPart(to).size() && fs::ExistsAsFile(cut)) {
+  if (cut.size() < to.size() && fs::FindEntry(cut, landed) && landed.name == sjis::FileName(cut)) {
     RecordedMove(cut, from, journal);
   }
   return false;
@@ -120,13 +137,48 @@ bool GuardedMove(std::string_view from, std::string_view to, Journal* journal) {
   return PlainMove(from, to, journal);
 }
 
-bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal) {
+bool InItsFolder(std::string_view path, std::uint32_t attributes) {
+  if (!fs::UnderWine() && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+  std::string reached = fs::FinalPath(path);
+  if (reached.empty()) return false;  // what can't be asked isn't moved
+  // The folder's own final path, asked once per folder (it may be reached through a link too).
+  static std::unordered_map<std::string, std::string> folders;
+  std::string folder(sjis::FolderPart(path));
+  auto it = folders.find(folder);
+  if (it == folders.end()) {
+    std::string bare = folder;
+    if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
+    std::string final = fs::FinalPath(bare);
+    if (!final.empty() && final.back() != '\\') final += '\\';
+    it = folders.emplace(folder, final).first;
+  }
+  std::string a, b;
+  FoldName(sjis::FolderPart(reached), a);
+  FoldName(it->second, b);
+  return !b.empty() && a == b;
+}
+
+namespace {
+
+enum class Outcome { Renamed, Refused, Link };
+
+Outcome Rename(std::string_view oldPath, std::string_view newPath, Journal* journal) {
   // A case-only change differs byte for byte and is carried out.
-  if (newPath == oldPath) return false;
-  if (sjis::FolderPart(newPath) != sjis::FolderPart(oldPath) || BadNewName(sjis::FileName(newPath))) return false;
+  if (newPath == oldPath) return Outcome::Refused;
+  if (sjis::FolderPart(newPath) != sjis::FolderPart(oldPath) || BadNewName(sjis::FileName(newPath))) {
+    return Outcome::Refused;
+  }
   // Missing files read as all bits set, which the mask catches too.
-  if (fs::Attributes(oldPath) & 0x1F) return false;
-  return GuardedMove(oldPath, newPath, journal);
+  const std::uint32_t attributes = fs::Attributes(oldPath);
+  if (attributes & 0x1F) return Outcome::Refused;
+  if (!InItsFolder(oldPath, attributes)) return Outcome::Link;
+  return GuardedMove(oldPath, newPath, journal) ? Outcome::Renamed : Outcome::Refused;
+}
+
+}  // namespace
+
+bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal) {
+  return Rename(oldPath, newPath, journal) == Outcome::Renamed;
 }
 
 namespace {
@@ -175,7 +227,10 @@ bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, Dis
     if (plan.Judge(i) == Refusal::None && row.newName != row.BaseName()) {
       std::string newFileName = row.newName;
       newFileName += row.Extension();
-      if (SafeRename(row.CurrentPath(), row.folder + newFileName, journal)) {
+      const Outcome outcome = Rename(row.CurrentPath(), row.folder + newFileName, journal);
+      // The checks of the rows see it from now on.
+      if (outcome == Outcome::Link) disk->NoteLink(row.CurrentPath());
+      if (outcome == Outcome::Renamed) {
         plan.Moved(i);
         if (clearItems) {
           scope.Clear(i);

@@ -2,6 +2,7 @@
 // intake's clean-up from touching anything but ordinary files in place.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "engine/Progress.h"
@@ -20,9 +21,16 @@ bool GuardedMove(std::string_view from, std::string_view to, Journal* journal = 
 // Whether a file name is one of GuardedMove's temporary names.
 bool IsTemporaryName(std::string_view fileName);
 
+// Whether the file at `path` (with its listed attributes) lies in its folder itself: not a
+// link to a file of another folder. Wine renames the file a Linux link points to, and lists
+// such a link as a plain file, so there every file is asked (one open and one final-path
+// query); Windows renames a link itself, and its links are reparse points, the only files
+// asked there.
+bool InItsFolder(std::string_view path, std::uint32_t attributes);
+
 // True when the file at oldPath now bears newPath. Refuses an unchanged path, a new name
-// that BadNewName refuses, and folders, read-only, hidden or system files; then moves with
-// GuardedMove.
+// that BadNewName refuses, folders, read-only, hidden or system files, and a file that isn't
+// InItsFolder; then moves with GuardedMove.
 bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal = nullptr);
 
 // The rename run over the whole list, last row first: each row's file gets its new name

@@ -14,6 +14,14 @@
 
 namespace {
 
+// 300 characters: more than any volume holds, in UTF-16 units or in UTF-8 bytes.
+const std::string kLongName = [] {
+  std::string s;
+  for (int i = 0; i < 300; ++i) s += "あ";
+  return s;
+}();
+const char* const kLong = kLongName.c_str();
+
 struct Row {
   const char* file;
   const char* newName;
@@ -84,6 +92,9 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"TakenByFolder", {"sub.txt/"}, {{"a.txt", "sub", Refusal::TakenByFolder}}},
         PlanCase{"ReadOnly", {}, {{"r.txt", "x", Refusal::ReadOnly}, {"s.txt", "y", Refusal::None}}, "r.txt"},
         PlanCase{"Backslash", {}, {{"a.txt", "x\\y", Refusal::BadName}, {"b.txt", "", Refusal::BadName}}},
+        // The platform would drop the ending: the file would keep its name.
+        PlanCase{"EndsInDotOrBlank", {}, {{"k", "k.", Refusal::BadName}, {"m", "m ", Refusal::BadName}}},
+        PlanCase{"LongerThanAnyVolumeHolds", {}, {{"s.txt", kLong, Refusal::TooLong}}},
         // A change of letter case is a change; the same name is none and no refusal.
         PlanCase{"CaseAndSame", {}, {{"m.txt", "M", Refusal::None}, {"n.txt", "n", Refusal::None}}}),
     [](const auto& info) { return std::string(info.param.label); });

@@ -166,6 +166,18 @@ TEST(SafeRename, CaseOnlyChangeOntoAnotherFileKeepsBothAsTheyWere) {
   EXPECT_EQ(Content(dir.path() + "A.txt"), "upper");
 }
 
+TEST(SafeRename, ANameTheVolumeCantHoldLeavesTheFileAsItWas) {
+  // A platform that cuts the name (Wine keeps 255 bytes of UTF-8) reports success; the file
+  // is found under the cut name and moved back.
+  TempDir dir;
+  std::string oldPath = dir.Touch("s.txt", "S");
+  std::string name;
+  for (int i = 0; i < 300; ++i) name += "あ";
+  EXPECT_FALSE(SafeRename(oldPath, dir.path() + name + ".txt"));
+  EXPECT_EQ(FolderListing(dir.path()), Names{"s.txt"});
+  EXPECT_EQ(Content(oldPath), "S");
+}
+
 // Rows in list order as "file name|new name".
 Names Rows(const RenameList& list) {
   Names rows;

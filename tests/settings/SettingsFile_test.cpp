@@ -231,3 +231,68 @@ TEST(SettingsFile, ReadOnlyFileIsLeftAsItWas) {
   EXPECT_TRUE(WriteSettings(path, Settings{}));
   EXPECT_EQ(FolderListing(dir.path()), (Items{"k.ini"}));
 }
+
+TEST(SettingsFile, HistoriesAreCutToTheHistoryLengthWhenRead) {
+  TempDir dir;
+  std::string huge = "[Option]\r\nHistory=3\r\n[Combo]\r\nBasVal=";
+  for (int i = 0; i < 100000; ++i) huge += "x" + std::to_string(i) + ",";
+  huge += "\r\nOldVal=a,b\r\n";
+  Settings s = ReadSettings(IniWithContent(dir, huge));
+  EXPECT_EQ(s.basVal, (Items{"x0", "x1", "x2"}));
+  EXPECT_EQ(s.oldVal, (Items{"a", "b"}));
+}
+
+namespace {
+
+std::string Utf16Bytes(const std::wstring& w) {
+  std::string out = "\xFF\xFE";
+  for (wchar_t c : w) {
+    out += static_cast<char>(c & 0xFF);
+    out += static_cast<char>(c >> 8);
+  }
+  return out;
+}
+
+std::string Utf8Bytes(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+// Windows' own profile functions read UTF-16 LE files; such a file stays one, and what
+// Shift_JIS can't hold (the comment's "é" and "☕") survives the save.
+TEST(SettingsFile, Utf16FileIsReadAndWrittenBackInUtf16) {
+  TempDir dir;
+  const std::wstring before = L"; caf\u00E9 \u2615\r\n[Option]\r\nHistory=4\r\n[Combo]\r\nBasVal=\u5199\u771F\r\n";
+  std::wstring ini = IniWithContent(dir, Utf16Bytes(before));
+  Settings s = ReadSettings(ini);
+  EXPECT_EQ(s.history, 4);
+  EXPECT_EQ(s.basVal, Items{"写真"});
+  s.history = 6;
+  ASSERT_TRUE(WriteSettings(ini, s));
+  std::string bytes = FileBytes(ini);
+  ASSERT_TRUE(bytes.starts_with("\xFF\xFE"));
+  std::string expectedStart = Utf16Bytes(L"; caf\u00E9 \u2615\r\n[Option]\r\nHistory=6\r\n");
+  EXPECT_TRUE(bytes.starts_with(expectedStart));
+  EXPECT_NE(bytes.find(Utf16Bytes(L"BasVal=\u5199\u771F\r\n").substr(2)), std::string::npos);
+  EXPECT_EQ(ReadSettings(ini), s);
+}
+
+TEST(SettingsFile, Utf8FileKeepsItsMarkAndTheBytesOfUnchangedValues) {
+  TempDir dir;
+  const std::string head = "\xEF\xBB\xBF" + Utf8Bytes(L"; caf\u00E9\r\n[Combo]\r\nAddVal=\u65E5\u672C\r\n");
+  const std::string tail = Utf8Bytes(L"OldVal=caf\u00E9\r\n");
+  std::wstring ini = IniWithContent(dir, head + tail);
+  Settings s = ReadSettings(ini);
+  EXPECT_EQ(s.addVal, Items{"日本"});
+  s.newVal = {"新"};
+  ASSERT_TRUE(WriteSettings(ini, s));
+  std::string bytes = FileBytes(ini);
+  // The mark, the comment, the unchanged values (also one Shift_JIS can't hold) as they were.
+  EXPECT_TRUE(bytes.starts_with(head + tail)) << bytes;
+  EXPECT_NE(bytes.find(Utf8Bytes(L"NewVal=\u65B0")), std::string::npos);
+  EXPECT_EQ(ReadSettings(ini).newVal, Items{"新"});
+}

@@ -171,9 +171,9 @@ bool UnderWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version") && UnixNameFunction();
 }
 
-bool TempDir::TouchUnix(const std::string& name, const std::string& content) const {
+bool TempDir::TouchUnix(const std::string& name, const std::string& content, const std::string& folder) const {
   if (!UnderWine()) return false;
-  std::string path = UnixPath(wpath());
+  std::string path = UnixPath(folder.empty() ? wpath() : sjis::Widen(path_ + folder));
   if (path.empty()) return false;
   path += "/" + Utf8(name);
   constexpr long kCreateExclusive = 0x41 | 0x80;  // O_WRONLY | O_CREAT | O_EXCL
@@ -184,9 +184,9 @@ bool TempDir::TouchUnix(const std::string& name, const std::string& content) con
   return written == static_cast<long>(content.size());
 }
 
-bool TempDir::LinkUnix(const std::string& name, const std::string& target) const {
+bool TempDir::LinkUnix(const std::string& name, const std::string& target, const std::string& folder) const {
   if (!UnderWine()) return false;
-  std::string path = UnixPath(wpath());
+  std::string path = UnixPath(folder.empty() ? wpath() : sjis::Widen(path_ + folder));
   if (path.empty()) return false;
   path += "/" + Utf8(name);
   std::string to = Utf8(target);

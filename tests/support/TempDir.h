@@ -24,10 +24,11 @@ class TempDir {
   // can't: a name that differs from another only in letter case, or that holds "\". The
   // name is CP932 and becomes the UTF-8 name Wine shows as that name. False when not under
   // Wine or when the file can't be made.
-  bool TouchUnix(const std::string& name, const std::string& content = "") const;
+  // `folder` is a sub-folder (relative, "\\" between parts) to make it in, or empty.
+  bool TouchUnix(const std::string& name, const std::string& content = "", const std::string& folder = "") const;
   // A symbolic link `name` in the folder to `target` (a relative Linux path, such as
   // "../other/t.txt"), made through the Linux side; false when not under Wine.
-  bool LinkUnix(const std::string& name, const std::string& target) const;
+  bool LinkUnix(const std::string& name, const std::string& target, const std::string& folder = "") const;
   std::wstring wpath() const;
 
  private:
