@@ -27,10 +27,9 @@ void ChangeExtensions(RenameList& list, std::string_view extension, const Progre
   for (; i < list.size(); ++i) {
     const RenameEntry& row = list[i];
     const std::uint32_t attributes = row.selected ? fs::Attributes(row.CurrentPath()) : fs::kInvalidAttributes;
-    if (attributes != fs::kInvalidAttributes && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        InItsFolder(row.CurrentPath(), attributes)) {
+    if (attributes != fs::kInvalidAttributes && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       std::string name = std::string(sjis::StripExtension(row.fileName)).append(extension);
-      if (GuardedMove(row.CurrentPath(), row.folder + name, journal)) list.SetFileName(i, std::move(name));
+      if (GuardedMove(row.CurrentPath(), row.folder + name, journal, attributes)) list.SetFileName(i, std::move(name));
     }
     if (!gate.Step(i + 1, list.size())) {
       ++i;

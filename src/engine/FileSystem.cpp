@@ -1,6 +1,8 @@
 #include "engine/FileSystem.h"
 
+#include <cstring>
 #include <cwchar>
+#include <vector>
 #include <map>
 #include <utility>
 
@@ -149,12 +151,11 @@ NameLimit NameLimitOf(std::string_view folder) {
   return limit;
 }
 
-std::string FinalPath(std::string_view path) {
-  HANDLE h = OpenEntry(path);
-  if (h == INVALID_HANDLE_VALUE) return std::string();
+namespace {
+
+std::string FinalPathOf(HANDLE h) {
   wchar_t buf[1024];
   DWORD n = GetFinalPathNameByHandleW(h, buf, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  CloseHandle(h);
   if (n == 0 || n >= 1024) return std::string();
   std::wstring_view w(buf, n);
   std::wstring out;
@@ -167,6 +168,56 @@ std::string FinalPath(std::string_view path) {
   }
   std::string narrow;
   return sjis::FromWide(out, narrow) ? narrow : std::string();
+}
+
+}  // namespace
+
+std::string FinalPath(std::string_view path) {
+  HANDLE h = OpenEntry(path);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  std::string out = FinalPathOf(h);
+  CloseHandle(h);
+  return out;
+}
+
+MoveResult MoveChecked(std::string_view from, std::string_view to, bool (*accept)(std::string_view, std::string_view),
+                       std::string_view context) {
+  std::wstring wFrom, wTo;
+  if (!WidePath(from, wFrom) || !WidePath(to, wTo)) return MoveResult::Failed;
+  HANDLE h = CreateFileW(wFrom.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return MoveResult::Failed;
+  if (!accept(FinalPathOf(h), context)) {
+    CloseHandle(h);
+    return MoveResult::Refused;
+  }
+  // A path Win32 would read otherwise (a device name such as "CON.jpg", a trailing dot) is
+  // refused, as MoveFile refuses it: an NT path would make a file no Win32 path can reach.
+  wchar_t full[1024];
+  DWORD n = GetFullPathNameW(wTo.c_str(), 1024, full, nullptr);
+  if (n == 0 || n >= 1024 || wTo != std::wstring_view(full, n)) {
+    CloseHandle(h);
+    return MoveResult::Failed;
+  }
+  // The new name as an NT path ("\??\C:\...", "\??\UNC\server\..."), with no root handle;
+  // never replacing.
+  std::wstring target;
+  if (wTo.starts_with(L"\\\\?\\")) {
+    target = L"\\??\\" + wTo.substr(4);
+  } else if (wTo.starts_with(L"\\\\")) {
+    target = L"\\??\\UNC\\" + wTo.substr(2);
+  } else {
+    target = L"\\??\\" + wTo;
+  }
+  std::vector<unsigned char> buf(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buf.data());
+  info->ReplaceIfExists = FALSE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  std::memcpy(info->FileName, target.data(), info->FileNameLength);
+  BOOL ok = SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buf.size()));
+  CloseHandle(h);
+  return ok ? MoveResult::Moved : MoveResult::Failed;
 }
 
 bool SameFile(std::string_view a, std::string_view b) {

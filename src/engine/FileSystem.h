@@ -49,6 +49,14 @@ bool UnderWine();
 // from a handle opened without following a reparse point where the platform can; empty when
 // it can't be opened. Wine follows a Linux link all the same, and so tells where it points.
 std::string FinalPath(std::string_view path);
+// A move through one handle that first asks where the file really is: the file at `from` is
+// opened (without following a reparse point where the platform can), `accept` is asked with
+// the handle's final path (as FinalPath gives it; empty when it can't be told), and only then
+// is it renamed to `to`, never replacing a file. Costs one query more than MoveFile, whose
+// open and rename it does itself.
+enum class MoveResult { Moved, Refused, Failed };
+MoveResult MoveChecked(std::string_view from, std::string_view to, bool (*accept)(std::string_view, std::string_view),
+                       std::string_view context);
 // MoveFile: never replaces an existing file.
 bool Move(std::string_view from, std::string_view to);
 // FindFirstFile on the path itself (every attribute admitted); false when nothing is found or

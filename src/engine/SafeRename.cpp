@@ -87,11 +87,45 @@ std::string CutName(std::string_view path) {
   return std::string(folder) + std::string(name.substr(0, end));
 }
 
-// A plain move. A platform that cuts a name too long for the volume reports success (Wine
-// keeps 255 bytes of UTF-8 and finds the file by the long name as well), so a long name is
-// read back from the folder; when the file landed under another name it goes back.
-bool PlainMove(std::string_view from, std::string_view to, Journal* journal) {
-  if (!RecordedMove(from, to, journal)) return false;
+// Whether a file reached at `reached` (its final path) lies in the folder of `path`.
+bool ReachesItsFolder(std::string_view reached, std::string_view path) {
+  if (reached.empty()) return false;  // what can't be asked isn't moved
+  // The folder's own final path, asked once per folder (it may be reached through a link too).
+  static std::unordered_map<std::string, std::string> folders;
+  std::string folder(sjis::FolderPart(path));
+  auto it = folders.find(folder);
+  if (it == folders.end()) {
+    std::string bare = folder;
+    if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
+    std::string final = fs::FinalPath(bare);
+    if (!final.empty() && final.back() != '\\') final += '\\';
+    it = folders.emplace(folder, final).first;
+  }
+  std::string a, b;
+  FoldName(sjis::FolderPart(reached), a);
+  FoldName(it->second, b);
+  return !b.empty() && a == b;
+}
+
+// Windows renames a link itself and lists links as reparse points; Wine renames the file a
+// Linux link points to and lists the link as a plain file, so there every file is asked.
+bool NeedsAsking(std::uint32_t attributes) {
+  return fs::UnderWine() || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// A plain move; with `ask`, through one handle that is asked first where the file is. A
+// platform that cuts a name too long for the volume reports success (Wine keeps 255 bytes of
+// UTF-8 and finds the file by the long name as well), so a long name is read back from the
+// folder; when the file landed under another name it goes back.
+bool PlainMove(std::string_view from, std::string_view to, Journal* journal, bool ask, bool* elsewhere) {
+  if (ask) {
+    if (journal) journal->Record(from, to);
+    const fs::MoveResult moved = fs::MoveChecked(from, to, ReachesItsFolder, from);
+    if (moved == fs::MoveResult::Refused && elsewhere) *elsewhere = true;
+    if (moved != fs::MoveResult::Moved) return false;
+  } else if (!RecordedMove(from, to, journal)) {
+    return false;
+  }
   std::string_view name = sjis::FileName(to);
   if (Characters(name) <= kAlwaysFits) return true;
   fs::Entry landed;
@@ -126,36 +160,25 @@ bool IsTemporaryName(std::string_view fileName) {
   return fileName.starts_with(kTempPrefix) && fileName.ends_with(".tmp");
 }
 
-bool GuardedMove(std::string_view from, std::string_view to, Journal* journal) {
+bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, std::uint32_t attributes,
+                 bool* elsewhere) {
   if (from == to || !StaysInFolder(from, to)) return false;
+  const bool ask = attributes != kNoCheck && NeedsAsking(attributes);
   // Where the new spelling opens the file itself, the file system ignores letter case and a
   // plain move would keep the old spelling. Where it opens another file (a disk that tells
   // a.txt from A.txt holds both), nothing moves; where it opens nothing, a plain move does.
   if (CaseOnly(from, to) && fs::Opens(to)) {
+    if (ask && !ReachesItsFolder(fs::FinalPath(from), from)) {
+      if (elsewhere) *elsewhere = true;
+      return false;
+    }
     return fs::SameFile(from, to) && CaseOnlyMove(from, to, journal);
   }
-  return PlainMove(from, to, journal);
+  return PlainMove(from, to, journal, ask, elsewhere);
 }
 
 bool InItsFolder(std::string_view path, std::uint32_t attributes) {
-  if (!fs::UnderWine() && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
-  std::string reached = fs::FinalPath(path);
-  if (reached.empty()) return false;  // what can't be asked isn't moved
-  // The folder's own final path, asked once per folder (it may be reached through a link too).
-  static std::unordered_map<std::string, std::string> folders;
-  std::string folder(sjis::FolderPart(path));
-  auto it = folders.find(folder);
-  if (it == folders.end()) {
-    std::string bare = folder;
-    if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
-    std::string final = fs::FinalPath(bare);
-    if (!final.empty() && final.back() != '\\') final += '\\';
-    it = folders.emplace(folder, final).first;
-  }
-  std::string a, b;
-  FoldName(sjis::FolderPart(reached), a);
-  FoldName(it->second, b);
-  return !b.empty() && a == b;
+  return !NeedsAsking(attributes) || ReachesItsFolder(fs::FinalPath(path), path);
 }
 
 namespace {
@@ -171,8 +194,9 @@ Outcome Rename(std::string_view oldPath, std::string_view newPath, Journal* jour
   // Missing files read as all bits set, which the mask catches too.
   const std::uint32_t attributes = fs::Attributes(oldPath);
   if (attributes & 0x1F) return Outcome::Refused;
-  if (!InItsFolder(oldPath, attributes)) return Outcome::Link;
-  return GuardedMove(oldPath, newPath, journal) ? Outcome::Renamed : Outcome::Refused;
+  bool elsewhere = false;
+  if (GuardedMove(oldPath, newPath, journal, attributes, &elsewhere)) return Outcome::Renamed;
+  return elsewhere ? Outcome::Link : Outcome::Refused;
 }
 
 }  // namespace

@@ -17,7 +17,12 @@ class RenameList;
 // move reports success and keeps the old spelling) and is read back from the folder; when it
 // can't be finished the file gets its old name back. With a journal, each move is recorded
 // before it is made.
-bool GuardedMove(std::string_view from, std::string_view to, Journal* journal = nullptr);
+// With the file's attributes (as listed or asked), a file that isn't InItsFolder is not moved
+// and `elsewhere` is set; the check costs one query on the handle the move opens anyway.
+// kNoCheck moves without it (an undo moves back what the run moved).
+constexpr std::uint32_t kNoCheck = 0xFFFFFFFFu;
+bool GuardedMove(std::string_view from, std::string_view to, Journal* journal = nullptr,
+                 std::uint32_t attributes = kNoCheck, bool* elsewhere = nullptr);
 // Whether a file name is one of GuardedMove's temporary names.
 bool IsTemporaryName(std::string_view fileName);
 
