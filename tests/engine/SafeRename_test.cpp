@@ -18,19 +18,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// The file's content, or "<missing>".
-std::string Content(const std::string& path) {
-  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  char buf[256];
-  DWORD got = 0;
-  ReadFile(h, buf, sizeof buf, &got, nullptr);
-  CloseHandle(h);
-  return std::string(buf, got);
-}
-
-
 void SetAttributes(const std::string& path, DWORD attributes) {
   ASSERT_TRUE(SetFileAttributesW(sjis::Widen(path).c_str(), attributes));
 }
@@ -51,12 +38,12 @@ TEST_P(SafeRenameNewName, RenamesInPlaceOrLeavesEverythingAsItWas) {
   std::string newPath = dir.path() + c.newName;
   EXPECT_EQ(SafeRename(oldPath, newPath), c.renamed);
   if (c.renamed) {
-    EXPECT_EQ(Content(newPath), "A");
+    EXPECT_EQ(FileContent(newPath), "A");
     Names expected{c.newName, "x"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(FolderListing(dir.path()), expected);
   } else {
-    EXPECT_EQ(Content(oldPath), "A");
+    EXPECT_EQ(FileContent(oldPath), "A");
     EXPECT_EQ(FolderListing(dir.path()), (Names{"a.jpg", "x"}));
     EXPECT_EQ(FolderListing(dir.path() + "x"), Names{});
   }
@@ -81,7 +68,7 @@ TEST(SafeRename, RefusesAnotherFolderAndLosesNothing) {
   EXPECT_FALSE(SafeRename(oldPath, other.path() + "a.jpg"));
   EXPECT_FALSE(SafeRename(oldPath, other.path() + "b.jpg"));
   EXPECT_EQ(FolderListing(other.path()), Names{});
-  EXPECT_EQ(Content(oldPath), "A");
+  EXPECT_EQ(FileContent(oldPath), "A");
 }
 
 TEST(SafeRename, RefusesStreamsOfTheOldFile) {
@@ -90,7 +77,7 @@ TEST(SafeRename, RefusesStreamsOfTheOldFile) {
   EXPECT_FALSE(SafeRename(oldPath + ":s", oldPath + ":t"));
   EXPECT_FALSE(SafeRename(oldPath + ":s", dir.path() + "b.jpg"));
   EXPECT_EQ(FolderListing(dir.path()), Names{"a.jpg"});
-  EXPECT_EQ(Content(oldPath), "A");
+  EXPECT_EQ(FileContent(oldPath), "A");
 }
 
 TEST(SafeRename, UpperCaseDeviceNameIsLeftToTheFileSystem) {
@@ -134,8 +121,8 @@ TEST(SafeRename, NeverReplacesAnExistingFile) {
   std::string a = dir.Touch("a.jpg", "A");
   std::string b = dir.Touch("b.jpg", "B");
   EXPECT_FALSE(SafeRename(a, b));
-  EXPECT_EQ(Content(a), "A");
-  EXPECT_EQ(Content(b), "B");
+  EXPECT_EQ(FileContent(a), "A");
+  EXPECT_EQ(FileContent(b), "B");
 }
 
 // A plain move keeps the old spelling when only the letter case changes; the file must bear
@@ -150,7 +137,7 @@ TEST(SafeRename, CaseOnlyChangeLandsOnDisk) {
     std::string oldPath = dir.Touch(from, "R");
     EXPECT_TRUE(SafeRename(oldPath, dir.path() + to));
     EXPECT_EQ(FolderListing(dir.path()), Names{to});
-    EXPECT_EQ(Content(dir.path() + to), "R");
+    EXPECT_EQ(FileContent(dir.path() + to), "R");
   }
 }
 
@@ -162,8 +149,8 @@ TEST(SafeRename, CaseOnlyChangeOntoAnotherFileKeepsBothAsTheyWere) {
   if (!dir.TouchUnix("A.txt", "upper")) GTEST_SKIP() << "needs Wine's Linux side to make a second spelling";
   EXPECT_FALSE(SafeRename(oldPath, dir.path() + "A.txt"));
   EXPECT_EQ(FolderListing(dir.path()), (Names{"A.txt", "a.txt"}));
-  EXPECT_EQ(Content(oldPath), "lower");
-  EXPECT_EQ(Content(dir.path() + "A.txt"), "upper");
+  EXPECT_EQ(FileContent(oldPath), "lower");
+  EXPECT_EQ(FileContent(dir.path() + "A.txt"), "upper");
 }
 
 TEST(SafeRename, ANameTheVolumeCantHoldLeavesTheFileAsItWas) {
@@ -175,7 +162,7 @@ TEST(SafeRename, ANameTheVolumeCantHoldLeavesTheFileAsItWas) {
   for (int i = 0; i < 300; ++i) name += "あ";
   EXPECT_FALSE(SafeRename(oldPath, dir.path() + name + ".txt"));
   EXPECT_EQ(FolderListing(dir.path()), Names{"s.txt"});
-  EXPECT_EQ(Content(oldPath), "S");
+  EXPECT_EQ(FileContent(oldPath), "S");
 }
 
 // Rows in list order as "file name|new name".
@@ -202,8 +189,8 @@ TEST_F(RenameRowsTest, UpwardShiftRenamesBoth) {
   Row("b.jpg", "c");
   RenameRows(list, false);
   EXPECT_EQ(Rows(list), (Names{"b.jpg|b", "c.jpg|c"}));
-  EXPECT_EQ(Content(dir.path() + "b.jpg"), "a.jpg");
-  EXPECT_EQ(Content(dir.path() + "c.jpg"), "b.jpg");
+  EXPECT_EQ(FileContent(dir.path() + "b.jpg"), "a.jpg");
+  EXPECT_EQ(FileContent(dir.path() + "c.jpg"), "b.jpg");
   EXPECT_FALSE(dir.Exists("a.jpg"));
   EXPECT_TRUE(list.sorting());
 }
@@ -214,8 +201,8 @@ TEST_F(RenameRowsTest, DownwardShiftKeepsTheRowThatFoundItsNameTaken) {
   RenameRows(list, false);
   // c.jpg came first and found b.jpg still there.
   EXPECT_EQ(Rows(list), (Names{"a.jpg|a", "c.jpg|b"}));
-  EXPECT_EQ(Content(dir.path() + "a.jpg"), "b.jpg");
-  EXPECT_EQ(Content(dir.path() + "c.jpg"), "c.jpg");
+  EXPECT_EQ(FileContent(dir.path() + "a.jpg"), "b.jpg");
+  EXPECT_EQ(FileContent(dir.path() + "c.jpg"), "c.jpg");
   EXPECT_FALSE(dir.Exists("b.jpg"));
 }
 
@@ -266,8 +253,8 @@ TEST_F(RenameRowsTest, SecondRunWithUnchangedNamesRenamesNothing) {
   RenameRows(list, false);
   EXPECT_EQ(Rows(list), after);
   EXPECT_EQ(FolderListing(dir.path()), (Names{"x.txt", "y.txt"}));
-  EXPECT_EQ(Content(dir.path() + "x.txt"), "a.txt");
-  EXPECT_EQ(Content(dir.path() + "y.txt"), "b.txt");
+  EXPECT_EQ(FileContent(dir.path() + "x.txt"), "a.txt");
+  EXPECT_EQ(FileContent(dir.path() + "y.txt"), "b.txt");
 }
 
 // Stopped after its first file, a run leaves every file either renamed with its row updated
@@ -296,13 +283,13 @@ TEST(RenameRowsStopped, EachFileIsRenamedWithItsRowOrUntouched) {
         listedOld = listedOld || r.fileName == n;
         listedNew = listedNew || r.fileName == moved;
       }
-      if (Content(dir.path() + moved) == n) {
+      if (FileContent(dir.path() + moved) == n) {
         ++renamed;
         EXPECT_FALSE(dir.Exists(n)) << n;
         EXPECT_FALSE(listedOld) << n;
         EXPECT_EQ(listedNew, !clear) << n;
       } else {
-        EXPECT_EQ(Content(dir.path() + n), n);
+        EXPECT_EQ(FileContent(dir.path() + n), n);
         EXPECT_TRUE(listedOld) << n;
       }
     }

@@ -18,16 +18,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-std::string Content(const std::string& path) {
-  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  char buf[256];
-  DWORD got = 0;
-  ReadFile(h, buf, sizeof buf, &got, nullptr);
-  CloseHandle(h);
-  return std::string(buf, got);
-}
-
 Names FileNames(const RenameList& list) {
   Names names;
   for (const RenameEntry& r : list) names.push_back(r.fileName);
@@ -51,7 +41,7 @@ struct UndoTest : testing::Test {
   }
   void ExpectFilesBack(const Names& names) {
     EXPECT_EQ(FolderListing(dir.path()), names);
-    for (const std::string& n : names) EXPECT_EQ(Content(dir.path() + n), n);
+    for (const std::string& n : names) EXPECT_EQ(FileContent(dir.path() + n), n);
   }
 };
 
@@ -77,9 +67,9 @@ TEST_F(UndoTest, FilesGoneOrWhoseOldNameIsTakenAreReportedAndTheRestComeBack) {
   EXPECT_EQ(r.restored, 1u);
   EXPECT_EQ(r.failed, 2u);
   EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "y.txt"}));
-  EXPECT_EQ(Content(dir.path() + "a.txt"), "a.txt");
-  EXPECT_EQ(Content(dir.path() + "b.txt"), "someone else's");
-  EXPECT_EQ(Content(dir.path() + "y.txt"), "b.txt");
+  EXPECT_EQ(FileContent(dir.path() + "a.txt"), "a.txt");
+  EXPECT_EQ(FileContent(dir.path() + "b.txt"), "someone else's");
+  EXPECT_EQ(FileContent(dir.path() + "y.txt"), "b.txt");
 }
 
 TEST_F(UndoTest, AStoppedRunComesBackWhole) {
@@ -143,7 +133,7 @@ TEST_F(UndoTest, JournalCutInTheMiddleOfALine) {
   UndoResult r = UndoMoves(moves, none);
   EXPECT_EQ(r.restored, 2u);
   EXPECT_EQ(FolderListing(files.path()), (Names{"a.txt", "b.txt", "z"}));
-  EXPECT_EQ(Content(files.path() + "z"), "z");
+  EXPECT_EQ(FileContent(files.path() + "z"), "z");
   reopened.Discard();
   EXPECT_FALSE(reopened.Available());
 }

@@ -76,7 +76,7 @@ TEST(OddNames, AreNeverTakenInAndNothingOutsideTheFolderChanges) {
   EXPECT_EQ(FileNames(list), (Names{"a", "plain.txt"}));
   EXPECT_EQ(Tree(dir.path()), before);
 
-  for (RenameEntry& r : list) r.newName = "z" + r.fileName.substr(0, 1);
+  for (RenameEntry& r : list) r.newName = std::string("z").append(r.fileName, 0, 1);
   RenameRows(list, false, {}, &disk);
   auto after = before;
   after.erase("q/p/a");
@@ -111,7 +111,7 @@ TEST(OddNames, ALinkToAFileOfAnotherFolderStaysAndIsMarked) {
   DiskState disk;
   AddFiles(list, {dir.path() + "p"}, IntakeOptions{}, {}, &disk);
   ASSERT_EQ(FileNames(list), (Names{"link.txt", "own.txt"}));
-  for (RenameEntry& r : list) r.newName = "z" + r.fileName.substr(0, 1);
+  for (RenameEntry& r : list) r.newName = std::string("z").append(r.fileName, 0, 1);
   RenameRows(list, false, {}, &disk);
   EXPECT_EQ(FolderListing(dir.path() + "other"), Names{"target.txt"});
   EXPECT_EQ(FolderListing(dir.path() + "p"), (Names{"link.txt", "zo.txt"}));

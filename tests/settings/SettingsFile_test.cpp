@@ -17,17 +17,7 @@ namespace {
 
 using Items = std::vector<std::string>;
 
-std::string FileBytes(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string out;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-  CloseHandle(h);
-  return out;
-}
+std::string FileBytes(const std::wstring& path) { return FileContent(sjis::Narrow(path)); }
 
 std::wstring IniWithContent(const TempDir& dir, const std::string& content) {
   return sjis::Widen(dir.Touch("k.ini", content));
@@ -235,7 +225,7 @@ TEST(SettingsFile, ReadOnlyFileIsLeftAsItWas) {
 TEST(SettingsFile, HistoriesAreCutToTheHistoryLengthWhenRead) {
   TempDir dir;
   std::string huge = "[Option]\r\nHistory=3\r\n[Combo]\r\nBasVal=";
-  for (int i = 0; i < 100000; ++i) huge += "x" + std::to_string(i) + ",";
+  for (int i = 0; i < 100000; ++i) huge.append("x").append(std::to_string(i)).append(",");
   huge += "\r\nOldVal=a,b\r\n";
   Settings s = ReadSettings(IniWithContent(dir, huge));
   EXPECT_EQ(s.basVal, (Items{"x0", "x1", "x2"}));

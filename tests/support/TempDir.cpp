@@ -175,7 +175,8 @@ bool TempDir::TouchUnix(const std::string& name, const std::string& content, con
   if (!UnderWine()) return false;
   std::string path = UnixPath(folder.empty() ? wpath() : sjis::Widen(path_ + folder));
   if (path.empty()) return false;
-  path += "/" + Utf8(name);
+  path += '/';
+  path += Utf8(name);
   constexpr long kCreateExclusive = 0x41 | 0x80;  // O_WRONLY | O_CREAT | O_EXCL
   long fd = LinuxCall(kOpen, reinterpret_cast<long>(path.c_str()), kCreateExclusive, 0644);
   if (fd < 0) return false;
@@ -188,9 +189,22 @@ bool TempDir::LinkUnix(const std::string& name, const std::string& target, const
   if (!UnderWine()) return false;
   std::string path = UnixPath(folder.empty() ? wpath() : sjis::Widen(path_ + folder));
   if (path.empty()) return false;
-  path += "/" + Utf8(name);
+  path += '/';
+  path += Utf8(name);
   std::string to = Utf8(target);
   return LinuxCall(kSymlink, reinterpret_cast<long>(to.c_str()), reinterpret_cast<long>(path.c_str())) == 0;
+}
+
+std::string FileContent(const std::string& path) {
+  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string out;
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(h);
+  return out;
 }
 
 std::vector<std::string> FolderListing(const std::string& folder) {

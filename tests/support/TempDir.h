@@ -40,5 +40,8 @@ class TempDir {
 // are and links are never followed.
 bool UnderWine();
 
+// A file's content, or "<missing>".
+std::string FileContent(const std::string& path);
+
 // Entry names directly in the folder, without "." and "..", sorted.
 std::vector<std::string> FolderListing(const std::string& folder);
