@@ -171,12 +171,18 @@ bool UnderWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version") && UnixNameFunction();
 }
 
-bool TempDir::TouchUnix(const std::string& name, const std::string& content, const std::string& folder) const {
-  if (!UnderWine()) return false;
+std::string TempDir::UnixEntry(const std::string& name, const std::string& folder) const {
+  if (!UnderWine()) return std::string();
   std::string path = UnixPath(folder.empty() ? wpath() : sjis::Widen(path_ + folder));
-  if (path.empty()) return false;
+  if (path.empty()) return path;
   path += '/';
   path += Utf8(name);
+  return path;
+}
+
+bool TempDir::TouchUnix(const std::string& name, const std::string& content, const std::string& folder) const {
+  std::string path = UnixEntry(name, folder);
+  if (path.empty()) return false;
   constexpr long kCreateExclusive = 0x41 | 0x80;  // O_WRONLY | O_CREAT | O_EXCL
   long fd = LinuxCall(kOpen, reinterpret_cast<long>(path.c_str()), kCreateExclusive, 0644);
   if (fd < 0) return false;
@@ -186,11 +192,8 @@ bool TempDir::TouchUnix(const std::string& name, const std::string& content, con
 }
 
 bool TempDir::LinkUnix(const std::string& name, const std::string& target, const std::string& folder) const {
-  if (!UnderWine()) return false;
-  std::string path = UnixPath(folder.empty() ? wpath() : sjis::Widen(path_ + folder));
+  std::string path = UnixEntry(name, folder);
   if (path.empty()) return false;
-  path += '/';
-  path += Utf8(name);
   std::string to = Utf8(target);
   return LinuxCall(kSymlink, reinterpret_cast<long>(to.c_str()), reinterpret_cast<long>(path.c_str())) == 0;
 }

@@ -32,6 +32,8 @@ class TempDir {
   std::wstring wpath() const;
 
  private:
+  // The Linux path of an entry of the folder (or of its sub-folder); empty off Wine.
+  std::string UnixEntry(const std::string& name, const std::string& folder) const;
   std::string path_;
 };
 
