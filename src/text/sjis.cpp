@@ -84,12 +84,30 @@ std::size_t Find(std::string_view text, std::string_view pattern, std::size_t fr
   return npos;
 }
 
+namespace {
+char LowerByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
+}  // namespace
+
 std::string AsciiLower(std::string_view s) {
   std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
-  }
+  for (std::size_t i = 0; i < out.size(); i = NextChar(out, i)) out[i] = LowerByte(out[i]);
   return out;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  // A single-byte character never has a lead byte's value, so walking a's characters walks b's
+  // as long as they agree.
+  for (std::size_t i = 0; i < a.size();) {
+    std::size_t next = NextChar(a, i);
+    if (next - i == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else if (LowerByte(a[i]) != LowerByte(b[i])) {
+      return false;
+    }
+    i = next;
+  }
+  return true;
 }
 
 bool ToWide(std::string_view s, std::wstring& out) {

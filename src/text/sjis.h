@@ -51,8 +51,11 @@ inline bool Contains(std::string_view text, std::string_view pattern) {
   return Find(text, pattern) != npos;
 }
 
-// Every byte 41-5A becomes the byte 20 higher, trail bytes included; nothing else changes.
+// Every single-byte "A"-"Z" becomes "a"-"z"; nothing else changes, least of all the trail
+// byte of a double-byte character ("ア" is 83 41).
 std::string AsciiLower(std::string_view s);
+// Whether a and b are the same text but for the letter case of single-byte "A"-"Z".
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Strict conversions with code page 932. ToWide fails on bytes that are not valid CP932;
 // FromWide fails when a character has no exact CP932 form (no best-fit: "¥" is not "\",

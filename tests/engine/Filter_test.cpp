@@ -16,7 +16,11 @@ TEST(MatchesFilter, RefusesOnlyWholeEntries) {
       {"C:\\d\\s.db", "thumbs.db;", "", false},
       {"C:\\d\\db", "thumbs.db;", "", false},
       {"C:\\d\\mythumbs.db", "thumbs.db;", "", false},
-      {"C:\\d\\thumbs.db", "Thumbs.db;", "", false},  // entries are not lower-cased
+      {"C:\\d\\thumbs.db", "Thumbs.db;", "", true},  // case of A-Z counts on neither side
+      {"C:\\d\\b.tmp", "", ".Tmp;", true},
+      {"C:\\d\\c.Tmp", "", ".Tmp;", true},
+      {"C:\\d\\アイコン.db", "アイコン.db;", "", true},
+      {"C:\\d\\ヂツコン.db", "アイコン.db;", "", false},  // trail bytes are no letters
       {"C:\\thumbs.db\\a.txt", "thumbs.db;", "", false},
       {"C:\\d\\a.txt", "txt;", "", false},
       {"C:\\d\\txt", "txt;", "", true},

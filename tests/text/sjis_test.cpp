@@ -98,19 +98,20 @@ TEST(SjisFind, MatchesOnlyWhereACharacterBegins) {
   EXPECT_TRUE(sjis::Contains("aソ\\", "\\"));
 }
 
-TEST(SjisAsciiLower, LowersEveryByteFrom41To5AIncludingTrailBytes) {
+TEST(SjisAsciiLower, LowersSingleByteLettersAndNeverATrailByte) {
   const std::pair<std::string_view, std::string_view> cases[] = {
       {"ABC xyz", "abc xyz"},
       {"@AZ[", "@az["},
-      {"ア", "\x83\x61"},        // trail byte 41 changes too
-      {"ソ", "\x83\x5C"},        // 5C is outside 41-5A
-      {"Ａａ", "Ａａ"},          // full-width letters stay
+      {"アイコン.DB", "アイコン.db"},  // trail bytes 41, 43, 52 stay
+      {"Ａａ", "Ａａ"},                // full-width letters stay
       {"ｱﾞ", "ｱﾞ"},
   };
   for (const auto& [in, out] : cases) {
     SCOPED_TRACE(Hex(in));
     EXPECT_EQ(Hex(sjis::AsciiLower(in)), Hex(out));
   }
+  EXPECT_TRUE(sjis::EqualsIgnoringAsciiCase("アイコン.Db", "アイコン.dB"));
+  EXPECT_FALSE(sjis::EqualsIgnoringAsciiCase("アイコン.db", "ヂツコン.db"));  // 83 41 vs 83 61
 }
 
 TEST(SjisStrict, FromWideRefusesCharactersWithoutAnExactCp932Form) {
