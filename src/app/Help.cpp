@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/Application.h"
+#include "win/Controls.h"
 
 namespace app {
 
@@ -16,12 +17,19 @@ std::wstring HelpHtmlUrl(const std::wstring& anchor) {
   return L"file:///" + path + L"#" + anchor;
 }
 
+}  // namespace
+
+std::wstring HelpFilePath();
+
+namespace {
+
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void OpenHtml(HWND owner, const std::wstring& anchor) {
-  std::wstring html = ExeFolder() + L"Kinoha.html";
-  if (!FileExists(html)) return;
-  ShellExecuteW(owner, L"open", HelpHtmlUrl(anchor).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+bool OpenHtml(HWND owner, const std::wstring& anchor) {
+  if (!FileExists(HelpFilePath())) return false;
+  // Values up to 32 are errors, such as no program registered for .html.
+  return reinterpret_cast<INT_PTR>(
+             ShellExecuteW(owner, L"open", HelpHtmlUrl(anchor).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 // WinHelp is resolved at run time: current Windows no longer ships it.
@@ -36,15 +44,23 @@ bool TryWinHelp(HWND owner, UINT command, ULONG_PTR data) {
 
 }  // namespace
 
-void OpenHelpContext(HWND owner, int context) {
-  if (TryWinHelp(owner, HELP_CONTEXT, static_cast<ULONG_PTR>(context))) return;
-  OpenHtml(owner, L"context-" + std::to_wstring(context));
+std::wstring HelpFilePath() { return ExeFolder() + L"Kinoha.html"; }
+
+bool OpenHelpContext(HWND owner, int context) {
+  if (TryWinHelp(owner, HELP_CONTEXT, static_cast<ULONG_PTR>(context))) return true;
+  return OpenHtml(owner, L"context-" + std::to_wstring(context));
 }
 
-void OpenHelpTopic(HWND owner, const std::wstring& topic) {
+bool OpenHelpTopic(HWND owner, const std::wstring& topic) {
   std::wstring macro = L"JumpID(\"\",\"" + topic + L"\")";
-  if (TryWinHelp(owner, HELP_COMMAND, reinterpret_cast<ULONG_PTR>(macro.c_str()))) return;
-  OpenHtml(owner, topic);
+  if (TryWinHelp(owner, HELP_COMMAND, reinterpret_cast<ULONG_PTR>(macro.c_str()))) return true;
+  return OpenHtml(owner, topic);
+}
+
+std::wstring HelpFailedText() { return HelpFilePath() + win::Wide(" を開けません。.html を開くプログラムが登録されていないか、ファイルがありません。"); }
+
+void ShowHelpContext(HWND owner, int context) {
+  if (!OpenHelpContext(owner, context)) win::ShowMessage(owner, HelpFailedText(), kTitle, MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace app

@@ -60,11 +60,15 @@ void TfrmRen::mnuFolderClick() {
 
 void TfrmRen::mnuChangeExtClick() {
   if (LongWork::Running() || list_.FirstSelected() == RenameList::npos) return;
-  std::string answer;
-  if (!inputQuery("拡張子変更", "新しい拡張子を入力してください", answer)) return;
-  // An answer that can't be an extension is refused as an empty one is.
-  std::string extension = ExtensionFromAnswer(answer);
-  if (extension.empty()) return;
+  std::string answer, extension;
+  for (;;) {
+    if (!inputQuery("拡張子変更", "新しい拡張子を入力してください", answer)) return;
+    extension = ExtensionFromAnswer(answer);
+    if (!extension.empty()) break;
+    // Said why, then asked again with the answer still in the box.
+    messageBox(win::Wide("この拡張子は使えません。空のもの、「\\」「/」「:」を含むもの、「.」や空白で終わるものは使えません。"),
+               MB_OK | MB_ICONWARNING);
+  }
   {
     LongWork work(hwnd(), lblCount, true);
     ChangeExtensions(

@@ -350,7 +350,9 @@ bool TfrmRen::PreTranslate(MSG& msg) {
   return IsDialogMessageW(hwnd(), &msg) != FALSE;
 }
 
-void TfrmRen::OpenHelp(int context) { app::OpenHelpContext(hwnd(), context); }
+void TfrmRen::OpenHelp(int context) {
+  if (!app::OpenHelpContext(hwnd(), context)) messageBox(app::HelpFailedText(), MB_OK | MB_ICONWARNING);
+}
 
 // ---------------------------------------------------------------------------------------------
 // The pages and what they ask of the frame

@@ -33,16 +33,23 @@ TEST_F(WindowTest, ChangeExtensionAsksRenamesTheSelectedFilesAndLeavesThePreview
   for (auto& row : form->list()) row.selected = row.fileName != "z.jpg";
   form->SyncList();
   std::vector<std::string> before = NewNames();
-  std::string asked;
-  for (const char* answer : {"a/b", "txt"}) {
-    form->inputQuery = [&](std::string_view caption, std::string_view, std::string& value) {
-      asked = std::string(caption) + "|" + value;
-      value = answer;
-      return true;
-    };
-    form->mnuChangeExtClick();
-  }
-  EXPECT_EQ(asked, "拡張子変更|") << "the box starts empty";
+  // An answer that can't be an extension is refused with a word, and asked again with the
+  // answer still in the box.
+  std::vector<std::string> asked;
+  const char* const answers[] = {"a/b", "txt"};
+  form->inputQuery = [&](std::string_view caption, std::string_view, std::string& value) {
+    asked.push_back(std::string(caption) + "|" + value);
+    value = answers[asked.size() - 1];
+    return true;
+  };
+  int messages = 0;
+  form->messageBox = [&](const std::wstring&, UINT) {
+    ++messages;
+    return IDOK;
+  };
+  form->mnuChangeExtClick();
+  EXPECT_EQ(asked, (std::vector<std::string>{"拡張子変更|", "拡張子変更|a/b"})) << "the box starts empty";
+  EXPECT_EQ(messages, 1);
   EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.png", "a.txt", "readme.txt", "z.jpg"}));
   EXPECT_EQ(FolderListing(dir.path()), (std::vector<std::string>{"a.png", "a.txt", "readme.txt", "z.jpg"}));
   EXPECT_EQ(form->PreviewCountdown, 0);

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/Help.h"
+
 namespace {
 
 std::string Caption(HWND h) { return win::GetText(h); }
@@ -319,4 +321,17 @@ TEST_F(WindowTest, RowsHoldTheListFontsWholeCell) {
   SendMessageW(form->lstMain, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
   // The grid line takes the row's last pixel row; the whole cell must fit above it.
   EXPECT_GE(row.bottom - row.top, tm.tmHeight + tm.tmExternalLeading + 2);
+}
+
+TEST_F(WindowTest, HelpThatCantBeOpenedSaysSoAndNamesTheFile) {
+  // No Kinoha.html beside the test program: F1 can't open the help.
+  Open();
+  std::vector<std::wstring> messages;
+  form->messageBox = [&](const std::wstring& text, UINT) {
+    messages.push_back(text);
+    return IDOK;
+  };
+  Key(form->tabNumber->cmbBasName, WM_KEYDOWN, VK_F1);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find(app::HelpFilePath()), std::wstring::npos);
 }

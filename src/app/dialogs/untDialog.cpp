@@ -176,7 +176,7 @@ void TfrmDialog::lstItemsSelectItem(int, bool selected) {
 
 void TfrmDialog::OnDropFiles(HDROP drop) { DragFinish(drop); }
 
-void TfrmDialog::actHelpExecute() { app::OpenHelpContext(hwnd(), helpContext_); }
+void TfrmDialog::actHelpExecute() { app::ShowHelpContext(hwnd(), helpContext_); }
 
 void TfrmDialog::OnCommand(int id, int code) {
   if (id == IDC_EDTINPUT) {

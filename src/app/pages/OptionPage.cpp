@@ -122,7 +122,9 @@ void OptionPage::OnCommand(int id, int code, HWND) {
       if (code == BN_CLICKED) host_.OpenFilter();  // btnFilterClick
       return;
     case IDC_IMAGE1:
-      if (code == STN_CLICKED) app::OpenHelpTopic(GetAncestor(hwnd(), GA_ROOT), L"HLP000001");
+      if (code == STN_CLICKED && !app::OpenHelpTopic(GetAncestor(hwnd(), GA_ROOT), L"HLP000001")) {
+        win::ShowMessage(GetAncestor(hwnd(), GA_ROOT), app::HelpFailedText(), app::kTitle, MB_OK | MB_ICONWARNING);
+      }
       return;
     default:
       return;
