@@ -318,7 +318,10 @@ bool TfrmRen::PreTranslate(MSG& msg) {
     if (c) GetClassNameW(c, cls, 32);
     return lstrcmpiW(cls, WC_COMBOBOXW) == 0 && SendMessageW(c, CB_GETDROPPEDSTATE, 0, 0);
   };
-  if (msg.message == WM_CHAR && msg.wParam == 1) {  // Ctrl+A, wherever the focus is
+  // Ctrl+A, wherever the focus is: the key itself is taken, so an edit box never selects its
+  // own text with it (and no character follows it); a character Ctrl+A is taken too.
+  if ((msg.message == WM_KEYDOWN && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) ||
+      (msg.message == WM_CHAR && msg.wParam == 1)) {
     mnuSelectAllClick();
     return true;
   }

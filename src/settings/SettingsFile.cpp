@@ -382,8 +382,20 @@ ReadResult ReadBytes(const std::wstring& path, std::string& out) {
   return ok ? ReadResult::Ok : ReadResult::Failed;
 }
 
+// The file itself rewritten, where no file can be made beside it (only the file is writable):
+// its attributes stay as they are.
+bool WriteInPlace(const std::wstring& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size() &&
+            SetEndOfFile(h) && FlushFileBuffers(h);
+  CloseHandle(h);
+  return ok;
+}
+
 // Writes a temporary file beside the target and moves it over, so a failed save never leaves
-// a half-written file.
+// a half-written file; where no temporary file can be made, the file is written in place.
 bool ReplaceBytes(const std::wstring& path, const std::string& bytes) {
   DWORD attrs = GetFileAttributesW(path.c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
@@ -391,7 +403,7 @@ bool ReplaceBytes(const std::wstring& path, const std::string& bytes) {
   }
   std::wstring temp = path + L".tmp";
   HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  if (h == INVALID_HANDLE_VALUE) return WriteInPlace(path, bytes);
   DWORD written = 0;
   bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
             written == bytes.size() && FlushFileBuffers(h);

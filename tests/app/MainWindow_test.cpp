@@ -257,10 +257,17 @@ TEST_F(WindowTest, CtrlAFromAnEditBoxSelectsEveryRow) {
   HWND edit = GetWindow(form->tabNumber->cmbBasName, GW_CHILD);
   Type(form->tabNumber->cmbBasName, "text");
   SetFocus(edit);
-  Key(edit, WM_CHAR, 1);
+  SendMessageW(edit, EM_SETSEL, 4, 4);  // the caret at the end
+  // The key as the keyboard gives it: Ctrl held, then "A" down.
+  HoldCtrl(true);
+  Key(edit, WM_KEYDOWN, 'A');
+  HoldCtrl(false);
   EXPECT_EQ(form->list().SelectedCount(), 3u);
   EXPECT_EQ(SendMessageW(form->lstMain, LVM_GETSELECTEDCOUNT, 0, 0), 3);
   EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "text") << "the key went to the list, not the box";
+  DWORD start = 0, end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, end) << "the box's text is not selected, so the next key doesn't replace it";
 }
 
 TEST_F(WindowTest, DefaultAndCancelButtonsFollowTheirCheckBoxes) {

@@ -19,14 +19,6 @@ std::string Cell(HWND list, int row, int column) {
   return sjis::Narrow(buf);
 }
 
-// The Ctrl key as GetKeyState sees it on this thread.
-void HoldCtrl(bool down) {
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  keys[VK_CONTROL] = down ? 0x80 : 0;
-  SetKeyboardState(keys);
-}
-
 }  // namespace
 
 TEST_F(WindowTest, CasePageChangesTheSpellingOnDisk) {

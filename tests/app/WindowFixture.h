@@ -73,6 +73,13 @@ class WindowTest : public testing::Test {
     Pump();
   }
   void Type(HWND control, const std::string& text) { win::SetText(control, text); }
+  // The Ctrl key as GetKeyState sees it on this thread.
+  static void HoldCtrl(bool down) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+  }
   void Click(HWND button) {
     SendMessageW(button, BM_CLICK, 0, 0);
     Pump();

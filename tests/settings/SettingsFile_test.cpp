@@ -286,3 +286,16 @@ TEST(SettingsFile, Utf8FileKeepsItsMarkAndTheBytesOfUnchangedValues) {
   EXPECT_NE(bytes.find(Utf8Bytes(L"NewVal=\u65B0")), std::string::npos);
   EXPECT_EQ(ReadSettings(ini).newVal, Items{"新"});
 }
+
+TEST(SettingsFile, WhereNoFileCanBeMadeBesideItTheFileIsWrittenInPlace) {
+  TempDir dir;
+  std::wstring ini = IniWithContent(dir, "; kept\r\n[Option]\r\nHistory=3\r\n");
+  SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  dir.Mkdir("k.ini.tmp");  // the temporary file's name is taken by a folder
+  Settings s = ReadSettings(ini);
+  s.history = 7;
+  ASSERT_TRUE(WriteSettings(ini, s));
+  EXPECT_EQ(ReadSettings(ini).history, 7);
+  EXPECT_TRUE(FileBytes(ini).starts_with("; kept\r\n[Option]\r\nHistory=7\r\n"));
+  EXPECT_EQ(GetFileAttributesW(ini.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+}
