@@ -116,6 +116,8 @@ void TfrmRen::ApplyFonts() {
   listFont_ = win::MakeFont(12, "ＭＳ ゴシック", dpi_);
   controls_.SetFont(font_.get());
   listView_.SetFont(listFont_.get(), dpi_);
+  // Columns as wide as their captions at least, also before any row is listed.
+  listView_.AutoSizeColumns();
   for (auto& page : pages_) page->SetDpi(dpi_);
 }
 
@@ -190,6 +192,9 @@ LRESULT TfrmRen::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_SIZE:
       Relayout();
+      // Moved controls and the list's header are painted anew at every size: under Wine a
+      // control moved into a part that was outside the window stays blank until hovered.
+      RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       return 0;
     case WM_GETMINMAXINFO: {
       auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
