@@ -25,8 +25,6 @@ constexpr int kMinWindow = 400;
 constexpr UINT_PTR kTimerId = 1;
 // The rectangle the list and the options panel share.
 constexpr win::Rect96 kListRect{0, 125, kDesignW, 186};
-// The longest path a drop hands over in full; a longer one would have been cut.
-constexpr std::size_t kMaxDroppedPath = 255;
 
 enum ControlId : int { IDC_PAGECONTROL = 100, IDC_LSTMAIN, IDC_BTNRENAME, IDC_BTNCLEAR, IDC_BTNCLOSE, IDC_LBLCOUNT };
 
@@ -303,11 +301,7 @@ LRESULT TfrmRen::OnNotify(NMHDR* nm) {
 void TfrmRen::OnDropFiles(HDROP drop) {
   HWND last = GetLastActivePopup(hwnd());
   if (last && IsWindowVisible(last) && IsWindowEnabled(last)) SetForegroundWindow(last);
-  std::vector<std::string> paths = win::DroppedPaths(drop);
-  // A path that a 256-byte buffer would have cut could name some other file: it is
-  // skipped rather than altered.
-  std::erase_if(paths, [](const std::string& p) { return p.size() > kMaxDroppedPath; });
-  AddFiles(paths);
+  AddFiles(win::DroppedPaths(drop));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -23,3 +23,9 @@ bool PushHistory(std::vector<std::string>& entries, std::string_view text, int n
 void TrimHistory(std::vector<std::string>& entries, int n) {
   if (n >= 0 && entries.size() > static_cast<std::size_t>(n)) entries.resize(static_cast<std::size_t>(n));
 }
+
+bool MoveToFront(std::vector<std::string>& entries, int p) {
+  if (p <= 0 || static_cast<std::size_t>(p) >= entries.size()) return false;
+  std::rotate(entries.begin(), entries.begin() + p, entries.begin() + p + 1);
+  return true;
+}

@@ -11,3 +11,6 @@
 bool PushHistory(std::vector<std::string>& entries, std::string_view text, int n);
 // Cuts the list to n entries.
 void TrimHistory(std::vector<std::string>& entries, int n);
+// The entry at p moves to the front; those before it move down by one, those after it stay.
+// Nothing moves for p = 0 or a p outside the list. Returns whether the order changed.
+bool MoveToFront(std::vector<std::string>& entries, int p);

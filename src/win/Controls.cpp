@@ -128,7 +128,9 @@ std::vector<std::string> DroppedPaths(HDROP drop) {
     std::wstring w(len + 1, L'\0');
     w.resize(DragQueryFileW(drop, i, w.data(), len + 1));
     std::string path;
-    if (sjis::FromWide(w, path)) paths.push_back(std::move(path));
+    // A path that a 256-byte buffer would have cut could name some other file: it is
+    // skipped rather than altered, in every drop alike.
+    if (sjis::FromWide(w, path) && path.size() <= kMaxDroppedPath) paths.push_back(std::move(path));
   }
   DragFinish(drop);
   return paths;

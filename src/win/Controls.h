@@ -49,6 +49,8 @@ unique_hfont MakeFont(int height96, std::string_view face, UINT dpi);
 
 // The paths of a shell drop, in order; a path with no exact CP932 form is left out, since
 // any CP932 spelling of it would name some other file. Ends the drop.
+// The longest path a drop hands over in full; a longer one is left out.
+constexpr std::size_t kMaxDroppedPath = 255;
 std::vector<std::string> DroppedPaths(HDROP drop);
 // Command-line arguments 1 to n; an argument with no exact CP932 form becomes an empty
 // string, which names nothing, so the caller still knows that an argument was given.

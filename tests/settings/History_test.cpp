@@ -38,3 +38,22 @@ TEST(History, TrimCutsFromTheEndOnly) {
   TrimHistory(e, 5);
   EXPECT_EQ(e, (Entries{"1", "2", "3"}));
 }
+
+TEST(History, MoveToFrontKeepsEveryEntryOnce) {
+  struct Case {
+    int p;
+    Entries after;
+    bool moved;
+  } cases[] = {
+      {2, {"P2", "P0", "P1", "P3"}, true},
+      {3, {"P3", "P0", "P1", "P2"}, true},
+      {0, {"P0", "P1", "P2", "P3"}, false},
+      {-1, {"P0", "P1", "P2", "P3"}, false},
+      {4, {"P0", "P1", "P2", "P3"}, false},
+  };
+  for (const Case& c : cases) {
+    Entries e{"P0", "P1", "P2", "P3"};
+    EXPECT_EQ(MoveToFront(e, c.p), c.moved) << c.p;
+    EXPECT_EQ(e, c.after) << c.p;
+  }
+}

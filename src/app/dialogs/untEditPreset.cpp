@@ -39,8 +39,13 @@ void TfrmEditPreset::edtInputChange() {
 void TfrmEditPreset::lstItemsSelectItem(int item, bool selected) {
   TfrmDialog::lstItemsSelectItem(item, selected);
   // The input follows the selection, also when a deselection leaves other rows selected.
+  // Set only when it changes: each setting renders the pattern again (select-all would render
+  // every row's pattern twice).
   int row = items.FirstSelected();
-  if (row >= 0) win::SetText(edtInput, items.Text(row));
+  if (row >= 0) {
+    std::string text = items.Text(row);
+    if (win::GetText(edtInput) != text) win::SetText(edtInput, text);
+  }
 }
 
 void TfrmEditPreset::actAddItemExecute() {

@@ -6,6 +6,7 @@
 #include "app/pages/PageStyles.h"
 #include "engine/DatePattern.h"
 #include "engine/DateRule.h"
+#include "settings/History.h"
 #include "win/Controls.h"
 
 namespace {
@@ -49,11 +50,7 @@ void DatePage::MakePreview(RenameList& list) {
 
 void DatePage::AfterRename() {
   // The preset used moves to the front.
-  int p = win::ComboSelection(cmbDateFormat);
-  if (p > 0 && static_cast<std::size_t>(p) < DateFormats.size()) {
-    std::rotate(DateFormats.begin(), DateFormats.begin() + p, DateFormats.begin() + p + 1);
-    RefreshDateFormats();
-  }
+  if (MoveToFront(DateFormats, win::ComboSelection(cmbDateFormat))) RefreshDateFormats();
   if (win::ComboCount(cmbDateFormat) > 0) win::SetComboSelection(cmbDateFormat, 0);
 }
 
