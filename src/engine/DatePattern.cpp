@@ -69,7 +69,7 @@ void AppendNumber(std::string& out, long long number, int width = 1) {
   out += digits;
 }
 
-char AsciiLowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c; }
+using sjis::AsciiLowerChar;
 
 int Hour12(int hour) { return hour % 12 == 0 ? 12 : hour % 12; }
 

@@ -102,7 +102,7 @@ bool AddressableName(std::string_view name) {
   if (stem.size() < 3 || stem.size() > 7) return true;
   char lower[8] = {};
   for (std::size_t i = 0; i < stem.size(); ++i) {
-    lower[i] = stem[i] >= 'A' && stem[i] <= 'Z' ? static_cast<char>(stem[i] + 0x20) : stem[i];
+    lower[i] = sjis::AsciiLowerChar(stem[i]);
   }
   std::string_view s(lower, stem.size());
   if (s == "con" || s == "prn" || s == "aux" || s == "nul" || s == "conin$" || s == "conout$") return false;

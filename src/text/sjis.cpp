@@ -84,13 +84,9 @@ std::size_t Find(std::string_view text, std::string_view pattern, std::size_t fr
   return npos;
 }
 
-namespace {
-char LowerByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
-}  // namespace
-
 std::string AsciiLower(std::string_view s) {
   std::string out(s);
-  for (std::size_t i = 0; i < out.size(); i = NextChar(out, i)) out[i] = LowerByte(out[i]);
+  for (std::size_t i = 0; i < out.size(); i = NextChar(out, i)) out[i] = AsciiLowerChar(out[i]);
   return out;
 }
 
@@ -102,7 +98,7 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     std::size_t next = NextChar(a, i);
     if (next - i == 2) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-    } else if (LowerByte(a[i]) != LowerByte(b[i])) {
+    } else if (AsciiLowerChar(a[i]) != AsciiLowerChar(b[i])) {
       return false;
     }
     i = next;

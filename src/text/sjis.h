@@ -51,6 +51,8 @@ inline bool Contains(std::string_view text, std::string_view pattern) {
   return Find(text, pattern) != npos;
 }
 
+// "A"-"Z" as "a"-"z", any other byte as it is: for a byte known to stand as a character.
+constexpr char AsciiLowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
 // Every single-byte "A"-"Z" becomes "a"-"z"; nothing else changes, least of all the trail
 // byte of a double-byte character ("ア" is 83 41).
 std::string AsciiLower(std::string_view s);

@@ -55,3 +55,46 @@ TEST_F(WindowTest, ChangeExtensionAsksRenamesTheSelectedFilesAndLeavesThePreview
   EXPECT_EQ(form->PreviewCountdown, 0);
   EXPECT_EQ(NewNames().size(), before.size());
 }
+
+TEST_F(WindowTest, FileNameCopyPutsTheFirstSelectedBaseNameIntoTheInput) {
+  Open();
+  for (const char* n : {"a.jpg", "z.txt", "写真.tar.gz"}) form->list().Add(n, "C:\\d\\");
+  // Rows sort as a.jpg, z.txt, 写真.tar.gz; the first selected one counts.
+  for (auto& row : form->list()) row.selected = row.fileName != "a.jpg";
+  form->SyncList();
+  form->SelectPage(PageId::Replace);
+  form->PreviewCountdown = 0;
+  form->mnuCopyClick();
+  EXPECT_EQ(win::GetText(form->tabReplace->cmbNewValue), "z");
+  form->list()[1].selected = false;
+  form->mnuCopyClick();
+  EXPECT_EQ(win::GetText(form->tabReplace->cmbNewValue), "写真.tar") << "the base name keeps all but the last extension";
+  EXPECT_EQ(GetFocus(), GetWindow(form->tabReplace->cmbNewValue, GW_CHILD));
+  EXPECT_EQ(form->PreviewCountdown, TfrmRen::kPreviewTicks);
+}
+
+TEST_F(WindowTest, DeleteKeyRemovesTheSelectedRowsAndClearRemovesAll) {
+  TempDir dir;
+  for (const char* n : {"a.txt", "b.txt", "c.txt", "d.txt"}) dir.Touch(n);
+  Open({dir.path()});
+  form->list()[1].selected = form->list()[3].selected = true;
+  form->SyncList();
+  SetFocus(form->lstMain);
+  Key(form->lstMain, WM_KEYDOWN, VK_DELETE);
+  EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.txt", "c.txt"}));
+  EXPECT_EQ(SendMessageW(form->lstMain, LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目");
+  Click(form->btnClear);
+  EXPECT_TRUE(form->list().empty());
+  EXPECT_EQ(win::GetText(form->lblCount), "0個の項目");
+  EXPECT_EQ(FolderListing(dir.path()), (std::vector<std::string>{"a.txt", "b.txt", "c.txt", "d.txt"}))
+      << "files on disk are untouched";
+}
+
+TEST_F(WindowTest, AClickOnTheDateTypeRestartsThePreview) {
+  Open();
+  form->SelectPage(PageId::Date);
+  form->PreviewCountdown = 0;
+  Click(form->tabDate->rdgDateType.items[1]);
+  EXPECT_EQ(form->PreviewCountdown, TfrmRen::kPreviewTicks);
+}
