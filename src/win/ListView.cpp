@@ -65,7 +65,20 @@ int ListView::FirstSelected() const {
 void ListView::SizeColumnsToContent() const {
   HWND header = reinterpret_cast<HWND>(SendMessageW(h_, LVM_GETHEADER, 0, 0));
   int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-  for (int c = 0; c < columns; ++c) SendMessageW(h_, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE_USEHEADER);
+  // Each column as wide as its widest text or its caption. (Sized "to the header", the last
+  // column would only fill what the others leave, down to "...".)
+  for (int c = 0; c < columns; ++c) {
+    SendMessageW(h_, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE);
+    int content = static_cast<int>(SendMessageW(h_, LVM_GETCOLUMNWIDTH, c, 0));
+    wchar_t caption[128] = {};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = caption;
+    column.cchTextMax = 128;
+    SendMessageW(h_, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+    int heading = static_cast<int>(SendMessageW(h_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption))) + 16;
+    if (heading > content) SendMessageW(h_, LVM_SETCOLUMNWIDTH, c, heading);
+  }
 }
 
 }  // namespace win

@@ -177,3 +177,14 @@ TEST_F(WindowTest, FilesDroppedOnTheFilterDialogAddTheirNamesOnce) {
   EXPECT_EQ(names, "thumbs.db;写真.jpg;");
   EXPECT_EQ(exts, "");
 }
+
+TEST_F(PresetEditorTest, APreviewStaysReadableAfterALongPatternIsAdded) {
+  OpenEditor({"yyyy"});
+  const std::string pattern = "\"long long long long long long long long text\"yyyy";
+  win::SetText(editor->edtInput, pattern);
+  editor->actAddItemExecute();
+  HWND list = editor->lstItems;
+  std::wstring rendering = sjis::Widen(editor->items.Text(1, 1));
+  int needed = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(rendering.c_str())));
+  EXPECT_GE(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), needed);
+}
