@@ -10,6 +10,10 @@
 
 namespace win {
 
+// Sizes a drop-down combo box's list to its entries as it opens: an empty one opens one row
+// high. Panels call it for their combo boxes.
+void FitDropDown(HWND combo);
+
 class Panel : public Window {
  public:
   bool Create(HWND parent, HWND target, bool visible);

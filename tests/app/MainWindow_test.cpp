@@ -362,3 +362,24 @@ TEST_F(WindowTest, AnEmptyListsColumnsAreAsWideAsTheirCaptions) {
   SelectObject(dc, old);
   ReleaseDC(header, dc);
 }
+
+TEST_F(WindowTest, AnEmptyDropDownOpensOneRowHigh) {
+  Open();
+  HWND combo = form->tabNumber->cmbBasName;
+  auto droppedHeight = [&] {
+    SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    Pump();
+    RECT r{};
+    SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r));
+    SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    Pump();
+    return r.bottom - r.top;
+  };
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  RECT field{};
+  GetWindowRect(combo, &field);
+  const int item = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+  EXPECT_LE(droppedHeight(), (field.bottom - field.top) + 2 * item);
+  for (const char* text : {"a", "b", "c", "d", "e", "f"}) win::AddComboItem(combo, text);
+  EXPECT_GT(droppedHeight(), (field.bottom - field.top) + 4 * item) << "with entries it opens at its full height again";
+}
