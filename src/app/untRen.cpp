@@ -428,11 +428,8 @@ void TfrmRen::UpdatePreview() {
   ++previewRuns;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
   ActivePage().MakePreview(list_);
-  ::CheckRows(list_, disk_);
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
-  listView_.AutoSizeColumns();
-  InvalidateRect(lstMain, nullptr, FALSE);
-  UpdateCount();
+  CheckRows();
 }
 
 void TfrmRen::CheckRows() {

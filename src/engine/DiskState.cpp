@@ -17,12 +17,13 @@ std::uint32_t NameTable::Hash(std::string_view key) {
 }
 
 std::uint32_t NameTable::Insert(std::string_view key, std::uint32_t hash) {
-  std::uint32_t found = Find(key, hash);
-  if (found != npos) return found;
+  // One probe: room is made first, so the slot the search ends on is where a new key goes.
   if ((count_ + 1) * 2 > slots_.size()) Grow();
   const std::size_t mask = slots_.size() - 1;
   std::size_t i = hash & mask;
-  while (slots_[i].index != npos) i = (i + 1) & mask;
+  for (; slots_[i].index != npos; i = (i + 1) & mask) {
+    if (slots_[i].hash == hash && Key(slots_[i].index) == key) return slots_[i].index;
+  }
   slots_[i].hash = hash;
   slots_[i].index = count_;
   spans_.emplace_back(static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(key.size()));
@@ -211,12 +212,6 @@ void DiskState::Store(const std::string& folder, FolderState state) {
 void DiskState::Forget(std::string_view folder) {
   FoldName(folder, key_);
   if (folders_.erase(key_)) ++generation_;
-}
-
-bool DiskState::Known(std::string_view folder) const {
-  std::string key;
-  FoldName(folder, key);
-  return folders_.count(key) != 0;
 }
 
 void DiskState::NoteLink(std::string_view path) {

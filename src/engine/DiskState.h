@@ -178,7 +178,6 @@ class DiskState {
     folders_.clear();
     ++generation_;
   }
-  bool Known(std::string_view folder) const;
   // Files found to be links to another folder: the checks refuse them from now on.
   void NoteLink(std::string_view path);
   bool HasLinks() const { return !links_.empty(); }

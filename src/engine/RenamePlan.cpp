@@ -4,6 +4,18 @@
 
 #include "text/sjis.h"
 
+namespace {
+
+// BadNewName's decision from what one pass over the name found. Only dots and blanks: the
+// file system reads such a name as the folder or its parent; a name ending in "." or a blank
+// loses the ending, so the file would keep its name while the row showed another.
+bool Refused(bool delimiter, bool dotsAndBlanks, char last, std::string_view base) {
+  return delimiter || dotsAndBlanks || last == '.' || last == ' ' || base.empty() || base == "con" ||
+         base == "prn" || base == "aux";
+}
+
+}  // namespace
+
 bool BadNewName(std::string_view name) {
   // One pass over the bytes: "/", ":", "." and " " are never the trail byte of a double-byte
   // character; "\" can be, so only a name that holds the byte 5C is walked by characters.
@@ -22,15 +34,9 @@ bool BadNewName(std::string_view name) {
       default: dotsAndBlanks = false; break;
     }
   }
-  if (fiveC) {
-    for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
-      if (name[i] == '\\') return true;
-    }
-  }
-  // Only dots and blanks: the file system reads such a name as the folder or its parent.
-  if (dotsAndBlanks || name.back() == '.' || name.back() == ' ') return true;
-  std::string_view base = name.substr(0, dot);
-  return base.empty() || base == "con" || base == "prn" || base == "aux";
+  bool delimiter = false;
+  for (std::size_t i = 0; fiveC && i < name.size(); i = sjis::NextChar(name, i)) delimiter |= name[i] == '\\';
+  return Refused(delimiter, dotsAndBlanks, name.empty() ? '.' : name.back(), name.substr(0, dot));
 }
 
 namespace {
@@ -50,36 +56,9 @@ FolderState::Info& Stamped(FolderState& f, std::uint32_t index, std::uint32_t pl
   return info;
 }
 
-std::string_view ExtensionOf(std::string_view fileName) {
-  std::size_t dot = sjis::ExtensionStart(fileName);
-  return dot == sjis::npos ? std::string_view() : fileName.substr(dot);
-}
-
-// The base name of first + second, where second is empty or an extension (one "." first).
-bool ReservedBase(std::string_view first, std::string_view second, std::size_t lastDot) {
-  std::string_view base = second.empty() ? first.substr(0, lastDot) : first;
-  return base.empty() || base == "con" || base == "prn" || base == "aux";
-}
-
 }  // namespace
 
 RenamePlan::RenamePlan(RenameList& list, DiskState& disk) : list_(list), disk_(disk), number_(NextPlanNumber()) {}
-
-FolderState& RenamePlan::FolderOf(const std::string& folder) {
-  // Rows of one folder mostly follow each other.
-  if (lastFolder_ < folders_.size() && folderNames_[lastFolder_] == folder) return *folders_[lastFolder_];
-  auto known = index_.find(folder);
-  if (known != index_.end()) {
-    lastFolder_ = known->second;
-    return *folders_[lastFolder_];
-  }
-  FolderState& state = disk_.Folder(folder);
-  folders_.push_back(&state);
-  folderNames_.push_back(folder);
-  lastFolder_ = folders_.size() - 1;
-  index_.emplace(folder, lastFolder_);
-  return state;
-}
 
 Refusal RenamePlan::Judge(std::size_t i) {
   row_ = static_cast<std::size_t>(-1);
@@ -96,12 +75,12 @@ Refusal RenamePlan::Judge(std::size_t i) {
   const bool folded = newName_.Fold(row.newName, ext);
   std::uint32_t units = 0, utf8 = 0;
   if (folded) {
-    // "." and " " are never trail bytes.
+    // "." and " " are never trail bytes. With an extension (one "." first) the base name is
+    // the new name itself.
     const char last = !ext.empty() ? ext.back() : !row.newName.empty() ? row.newName.back() : '.';
-    if (newName_.delimiter() || newName_.dotsAndBlanks() || last == '.' || last == ' ' ||
-        ReservedBase(row.newName, ext, newName_.lastDot())) {
-      return Refusal::BadName;
-    }
+    const std::string_view base = ext.empty() ? std::string_view(row.newName).substr(0, newName_.lastDot())
+                                              : std::string_view(row.newName);
+    if (Refused(newName_.delimiter(), newName_.dotsAndBlanks(), last, base)) return Refusal::BadName;
     units = newName_.units();
     utf8 = newName_.utf8();
   } else {
@@ -116,7 +95,7 @@ Refusal RenamePlan::Judge(std::size_t i) {
   // The folder's state and the row's entry in it, each kept in the row while it stands.
   FolderState* state = row.folderState_;
   if (row.diskGeneration_ != disk_.generation() || !state) {
-    state = &FolderOf(row.folder);
+    state = &disk_.Folder(row.folder);
     row.folderState_ = state;
     row.diskGeneration_ = disk_.generation();
   }
@@ -158,7 +137,7 @@ Refusal RenamePlan::Judge(std::size_t i) {
   // compared by folding that row's new name).
   auto sameNewName = [&](std::uint32_t other) {
     const RenameEntry& o = list_[other];
-    scratch_.assign(o.newName).append(ExtensionOf(o.fileName));
+    scratch_.assign(o.newName).append(sjis::Extension(o.fileName));
     FoldName(scratch_, otherKey_);
     if (folded) return newName_.Equals(otherKey_);
     std::string mine = row.newName + std::string(ext);

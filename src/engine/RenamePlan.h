@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/DiskState.h"
@@ -31,14 +30,8 @@ class RenamePlan {
   void Moved(std::size_t i);
 
  private:
-  FolderState& FolderOf(const std::string& folder);
-
   RenameList& list_;
   DiskState& disk_;
-  std::vector<FolderState*> folders_;
-  std::vector<std::string> folderNames_;
-  std::unordered_map<std::string, std::size_t> index_;
-  std::size_t lastFolder_ = 0;
   std::uint32_t number_;  // stamps the entries this plan writes
   // What Judge found for its row, for Moved.
   std::size_t row_ = static_cast<std::size_t>(-1);

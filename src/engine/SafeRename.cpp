@@ -177,10 +177,6 @@ bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, s
   return PlainMove(from, to, journal, ask, elsewhere);
 }
 
-bool InItsFolder(std::string_view path, std::uint32_t attributes) {
-  return !NeedsAsking(attributes) || ReachesItsFolder(fs::FinalPath(path), path);
-}
-
 namespace {
 
 enum class Outcome { Renamed, Refused, Link };

@@ -17,8 +17,11 @@ class RenameList;
 // move reports success and keeps the old spelling) and is read back from the folder; when it
 // can't be finished the file gets its old name back. With a journal, each move is recorded
 // before it is made.
-// With the file's attributes (as listed or asked), a file that isn't InItsFolder is not moved
-// and `elsewhere` is set; the check costs one query on the handle the move opens anyway.
+// With the file's attributes (as listed or asked), a link to a file of another folder is not
+// moved and `elsewhere` is set. Wine renames the file a Linux link points to, and lists such a
+// link as a plain file, so there every file is asked; Windows renames a link itself, and its
+// links are reparse points, the only files asked there. The question costs one query on the
+// handle the move opens anyway.
 // kNoCheck moves without it (an undo moves back what the run moved).
 constexpr std::uint32_t kNoCheck = 0xFFFFFFFFu;
 bool GuardedMove(std::string_view from, std::string_view to, Journal* journal = nullptr,
@@ -26,16 +29,9 @@ bool GuardedMove(std::string_view from, std::string_view to, Journal* journal = 
 // Whether a file name is one of GuardedMove's temporary names.
 bool IsTemporaryName(std::string_view fileName);
 
-// Whether the file at `path` (with its listed attributes) lies in its folder itself: not a
-// link to a file of another folder. Wine renames the file a Linux link points to, and lists
-// such a link as a plain file, so there every file is asked (one open and one final-path
-// query); Windows renames a link itself, and its links are reparse points, the only files
-// asked there.
-bool InItsFolder(std::string_view path, std::uint32_t attributes);
-
 // True when the file at oldPath now bears newPath. Refuses an unchanged path, a new name
-// that BadNewName refuses, folders, read-only, hidden or system files, and a file that isn't
-// InItsFolder; then moves with GuardedMove.
+// that BadNewName refuses, folders, read-only, hidden or system files; then moves with
+// GuardedMove, which leaves a link to another folder's file alone.
 bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal = nullptr);
 
 // The rename run over the whole list, last row first: each row's file gets its new name

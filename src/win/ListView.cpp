@@ -70,15 +70,19 @@ void ListView::SizeColumnsToContent() const {
   for (int c = 0; c < columns; ++c) {
     SendMessageW(h_, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE);
     int content = static_cast<int>(SendMessageW(h_, LVM_GETCOLUMNWIDTH, c, 0));
-    wchar_t caption[128] = {};
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT;
-    column.pszText = caption;
-    column.cchTextMax = 128;
-    SendMessageW(h_, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
-    int heading = static_cast<int>(SendMessageW(h_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption))) + 16;
+    int heading = CaptionWidth(h_, c) + 16;
     if (heading > content) SendMessageW(h_, LVM_SETCOLUMNWIDTH, c, heading);
   }
+}
+
+int CaptionWidth(HWND list, int column) {
+  wchar_t caption[128] = {};
+  LVCOLUMNW c{};
+  c.mask = LVCF_TEXT;
+  c.pszText = caption;
+  c.cchTextMax = 128;
+  SendMessageW(list, LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
+  return static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption)));
 }
 
 }  // namespace win

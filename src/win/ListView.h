@@ -35,4 +35,7 @@ class ListView {
   HWND h_ = nullptr;
 };
 
+// The width of a column's caption in the list's font, in pixels.
+int CaptionWidth(HWND list, int column);
+
 }  // namespace win

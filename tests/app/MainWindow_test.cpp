@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/Help.h"
+#include "win/ListView.h"
 
 namespace {
 
@@ -345,22 +346,10 @@ TEST_F(WindowTest, HelpThatCantBeOpenedSaysSoAndNamesTheFile) {
 
 TEST_F(WindowTest, AnEmptyListsColumnsAreAsWideAsTheirCaptions) {
   Open();
-  HWND header = reinterpret_cast<HWND>(SendMessageW(form->lstMain, LVM_GETHEADER, 0, 0));
-  HDC dc = GetDC(header);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form->lstMain, WM_GETFONT, 0, 0)));
   for (int column : {0, 2}) {
-    wchar_t caption[64] = {};
-    LVCOLUMNW c{};
-    c.mask = LVCF_TEXT;
-    c.pszText = caption;
-    c.cchTextMax = 64;
-    SendMessageW(form->lstMain, LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &size);
-    EXPECT_GT(SendMessageW(form->lstMain, LVM_GETCOLUMNWIDTH, column, 0), size.cx) << sjis::Narrow(caption);
+    EXPECT_GT(SendMessageW(form->lstMain, LVM_GETCOLUMNWIDTH, column, 0), win::CaptionWidth(form->lstMain, column))
+        << column;
   }
-  SelectObject(dc, old);
-  ReleaseDC(header, dc);
 }
 
 TEST_F(WindowTest, AnEmptyDropDownOpensOneRowHigh) {
