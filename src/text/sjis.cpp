@@ -162,10 +162,31 @@ std::string Narrow(std::wstring_view w) {
 
 namespace {
 
+std::string PlatformMapValid(std::string_view s, bool upper);
+
 // The platform's mapping of a whole text, through UTF-16 with code page 932 named explicitly,
 // so the result is what the A functions give on a Japanese system whatever the system code
-// page is. A text whose mapping would leave CP932 (no such case is known) is returned unchanged.
+// page is. Invalid characters stay as they are between mapped runs: the A functions leave a
+// lone lead byte alone (and would turn other invalid pairs into "・", which loses the bytes).
 std::string PlatformMapCase(std::string_view s, bool upper) {
+  std::string out;
+  std::wstring w;
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t next = NextChar(s, i);
+    if (!ToWide(s.substr(i, next - i), w)) {
+      out += PlatformMapValid(s.substr(run, i - run), upper);
+      out.append(s.data() + i, next - i);
+      run = next;
+    }
+    i = next;
+  }
+  out += PlatformMapValid(s.substr(run), upper);
+  return out;
+}
+
+// A text whose mapping would leave CP932 (no such case is known) is returned unchanged.
+std::string PlatformMapValid(std::string_view s, bool upper) {
   std::wstring w;
   if (s.empty() || !ToWide(s, w)) return std::string(s);
   if (upper) {
@@ -255,10 +276,16 @@ void AppendMapped(std::string_view s, bool upper, std::string& out) {
     unsigned index = static_cast<unsigned char>(s[i]);
     if (next - i == 2) index = index << 8 | static_cast<unsigned char>(s[i + 1]);
     std::uint16_t code = table[index];
-    if (code >= kAskPlatform) {
+    if (code == kNoMapping) {
+      // An invalid character (a lone lead byte) stays as it is, as the platform leaves it,
+      // and the characters around it are still mapped.
+      out.append(s.data() + i, next - i);
+      i = next;
+      continue;
+    }
+    if (code == kAskPlatform) {
       out.resize(start);
-      if (code == kNoMapping) out += s;
-      else out += PlatformMapCase(s, upper);
+      out += PlatformMapCase(s, upper);
       return;
     }
     if (code >= 0x100) out.push_back(static_cast<char>(code >> 8));

@@ -70,9 +70,10 @@ std::wstring Widen(std::string_view s);
 std::string Narrow(std::wstring_view w);
 
 // The platform's locale-aware case mapping of a CP932 string (CharUpperBuff/CharLowerBuff
-// semantics under code page 932), independent of the system's ANSI code page. A string with
-// a character that can't be mapped (invalid bytes, or no CP932 form after mapping) comes back
-// unchanged. Served from a table of every character's mapping, made on first use.
+// semantics under code page 932), independent of the system's ANSI code page. A character that
+// can't be mapped (invalid bytes such as a lone lead byte, or no CP932 form after mapping)
+// stays as it is and the others are mapped: "a\x82" is "A\x82". Served from a table of every
+// character's mapping, made on first use.
 std::string Upper(std::string_view s);
 std::string Lower(std::string_view s);
 // out += Upper(s) / Lower(s), without a string in between.

@@ -91,7 +91,9 @@ TEST(OddNames, AGivenPathWhosePartEndsInADotOrBlankIsSkipped) {
   dir.Touch("a", "a");
   dir.Mkdir("d");
   dir.Touch("d\\f.txt", "f");
-  if (UnderWine()) ASSERT_TRUE(dir.TouchUnix("a.", "dot"));
+  if (UnderWine()) {
+    ASSERT_TRUE(dir.TouchUnix("a.", "dot"));
+  }
   RenameList list;
   AddFiles(list, {dir.path() + "a.", dir.path() + "a ", dir.path() + "d.\\f.txt", dir.path() + "d \\f.txt"},
            IntakeOptions{});

@@ -179,6 +179,9 @@ TEST(SjisCase, UpperAndLowerFollowTheLocaleNotTheBytes) {
       {"ｱﾞa", "ｱﾞA", "ｱﾞa"},
       {"αΩ", "ΑΩ", "αω"},
       {"", "", ""},
+      // A lone lead byte stays, and the rest is still mapped, as the A functions do.
+      {"a\x82", "A\x82", "a\x82"},
+      {"Xy\x84\x61Z", "XY\x84\x61Z", "xy\x84\x61z"},  // an unassigned pair is kept, not made "・"
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Hex(c.in));
