@@ -10,6 +10,16 @@ bool IsBlank(char c) {
   return b >= 1 && b <= 32;
 }
 
+// The next character's end: a lead byte takes the next byte as its trail only where that can
+// be one, so a lead byte alone before a quote, blank or "," leaves it standing.
+std::size_t Next(std::string_view s, std::size_t i) {
+  if (i + 1 < s.size() && sjis::IsLeadByte(static_cast<unsigned char>(s[i])) &&
+      static_cast<unsigned char>(s[i + 1]) >= 0x40) {
+    return i + 2;
+  }
+  return i + 1;
+}
+
 bool NeedsQuotes(std::string_view item, bool last) {
   if (item.empty()) return last;  // an empty item in the middle reads back from ",,"
   if (item.front() == '"') return true;
@@ -43,13 +53,13 @@ std::vector<std::string> ReadCommaList(std::string_view value, std::size_t maxIt
           ++i;
           break;
         }
-        std::size_t next = sjis::NextChar(value, i);
+        std::size_t next = Next(value, i);
         item.append(value.substr(i, next - i));
         i = next;
       }
     } else {
       std::size_t start = i;
-      while (i < n && !IsBlank(value[i]) && value[i] != ',') i = sjis::NextChar(value, i);
+      while (i < n && !IsBlank(value[i]) && value[i] != ',') i = Next(value, i);
       item.assign(value.substr(start, i - start));
     }
     items.push_back(std::move(item));

@@ -17,10 +17,22 @@ std::size_t FileNameStart(std::string_view path) {
   return start;
 }
 
+namespace {
+
+// Whether every ".", ":" and "\" byte of the path stands as a character of its own, seen
+// without a walk: "\" can be a trail byte, and "." or ":" right after a byte that can lead
+// would be taken as its trail in invalid text. This runs for every row of every preview.
+bool DelimitersPlain(std::string_view path) {
+  for (std::size_t i = path.find_first_of(".:\\"); i != npos; i = path.find_first_of(".:\\", i + 1)) {
+    if (path[i] == '\\' || (i > 0 && IsLeadByte(static_cast<unsigned char>(path[i - 1])))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::size_t ExtensionStart(std::string_view path) {
-  // "." and ":" are never the trail byte of a double-byte character, "\" can be: a path
-  // without the byte 5C needs no walk. This runs for every row of every preview.
-  if (path.find('\\') == npos) {
+  if (DelimitersPlain(path)) {
     std::size_t dot = path.rfind('.');
     return dot != npos && path.find(':', dot) == npos ? dot : npos;
   }
@@ -55,7 +67,7 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 }
 
 std::string_view BaseName(std::string_view path) {
-  if (path.find('\\') == npos) {  // as in ExtensionStart
+  if (DelimitersPlain(path)) {  // as in ExtensionStart
     std::size_t colon = path.rfind(':');
     std::size_t start = colon == npos ? 0 : colon + 1;
     std::size_t dot = path.rfind('.');
@@ -77,9 +89,17 @@ std::string_view BaseName(std::string_view path) {
 
 std::size_t Find(std::string_view text, std::string_view pattern, std::size_t from) {
   if (pattern.empty() || pattern.size() > text.size()) return npos;
+  // A pattern that ends in a lone lead byte matches only where the text's character ends
+  // there too, never the first half of a double-byte character.
+  std::size_t last = 0;
+  for (std::size_t i = 0; i < pattern.size(); i = NextChar(pattern, i)) last = i;
+  const bool loneLead = last + 1 == pattern.size() && IsLeadByte(static_cast<unsigned char>(pattern[last]));
   // `from` is expected to be a character start; step from there so trail bytes are skipped.
   for (std::size_t i = from; i + pattern.size() <= text.size(); i = NextChar(text, i)) {
-    if (text.compare(i, pattern.size(), pattern) == 0) return i;
+    if (text.compare(i, pattern.size(), pattern) == 0 &&
+        (!loneLead || NextChar(text, i + last) == i + pattern.size())) {
+      return i;
+    }
   }
   return npos;
 }

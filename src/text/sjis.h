@@ -44,8 +44,9 @@ std::string_view StripExtension(std::string_view path);
 std::string JoinPath(std::string_view folder, std::string_view name);
 
 // Byte-exact, case-sensitive search that accepts an occurrence only where it begins a
-// character (never at the trail byte of a double-byte character). An empty pattern or text
-// has no occurrence. Returns the byte index or npos.
+// character (never at the trail byte of a double-byte character) and ends where one ends (a
+// pattern ending in a lone lead byte never takes half of a character). An empty pattern or
+// text has no occurrence. Returns the byte index or npos.
 std::size_t Find(std::string_view text, std::string_view pattern, std::size_t from = 0);
 inline bool Contains(std::string_view text, std::string_view pattern) {
   return Find(text, pattern) != npos;

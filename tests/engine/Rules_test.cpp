@@ -178,9 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
         // ア is 83 41: its trail byte is the byte of A, which must not match there
         ReplaceCase{"\x83\x41" "A.txt", {"A", "B"}, "\x83\x41" "B"},
         ReplaceCase{"ソース.txt", {"\\", "_"}, "\x83\x5C\x81\x5B\x83\x58"},  // ソ 83 5C
-        // a lone lead byte matches where a character begins, and the search goes on at the
-        // next character start of the name: ャ (83 83) A keeps its A
-        ReplaceCase{"\x83\x83" "A.txt", {"\x83", "Z"}, "Z\x83" "A"},
+        // a lone lead byte never matches the first half of a character: ャ (83 83) stays
+        ReplaceCase{"\x83\x83" "A.txt", {"\x83", "Z"}, "\x83\x83" "A"},
         ReplaceCase{"photo.jpg", {"", "X"}, "photo"},
         ReplaceCase{"_x_.txt", {"_", " ", true}, "x"},
         ReplaceCase{"_x_.txt", {"_", "　", true}, "x"},  // full-width blank 81 40

@@ -163,6 +163,8 @@ TEST(SettingsFile, ListsComeBackAsTheyWere) {
       {{"x", "", "y", ""}, "x,,y,\"\""},
       {{"", "tab\there"}, ",\"tab\there\""},
       {{"mid\"quote", "\x83\x5C \x83\x5C"}, "mid\"quote,\"\x83\x5C \x83\x5C\""},  // ソ ソ
+      // A lead byte alone never takes the quote, blank or "," after it as its trail byte.
+      {{"\" \xF6", "a\x83", "b"}, "\"\"\" \xF6\",a\x83,b"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(WriteCommaList(c.items), c.written);

@@ -48,6 +48,9 @@ TEST(SjisPath, SplitsIntoFolderNameAndExtension) {
       {"表\\ソ.ソ", "表\\", "ソ.ソ", ".ソ", "ソ", "表\\ソ"},
       {"\x83\x5C\x83\x5C", "", "\x83\x5C\x83\x5C", "", "\x83\x5C\x83\x5C",
        "\x83\x5C\x83\x5C"},
+      // In invalid text a lead byte takes a ":" or "." as its trail: the parts agree on it.
+      {"a\x8D:b.c", "", "a\x8D:b.c", ".c", "a\x8D:b", "a\x8D:b"},
+      {"x.y\x83.txt", "", "x.y\x83.txt", ".y\x83.txt", "x", "x"},
   };
   for (const PathCase& c : cases) {
     SCOPED_TRACE(Hex(c.path));
@@ -83,6 +86,8 @@ TEST(SjisFind, MatchesOnlyWhereACharacterBegins) {
       {"表示", "\\", 0, sjis::npos},
       {"ポ|", "|", 0, 2},
       {"\x83\x41\x83\x41", "\x41\x83", 0, sjis::npos},  // would straddle two characters
+      {"\x83\x83" "A", "\x83", 0, sjis::npos},  // would take half of ャ
+      {"a\x83", "\x83", 0, 1},                     // a lone lead byte where the text has one
       {"abcabc", "bc", 0, 1},
       {"abcabc", "bc", 2, 4},
       {"abc", "abcd", 0, sjis::npos},

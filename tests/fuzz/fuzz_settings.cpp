@@ -1,0 +1,204 @@
+// Targets of the settings: the CommaList reader and writer, the histories, and the settings
+// file read from random contents and written back.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "Fuzz.h"
+#include "settings/CommaList.h"
+#include "settings/History.h"
+#include "settings/SettingsFile.h"
+#include "text/sjis.h"
+
+namespace fuzz {
+namespace {
+
+const char* const kListPieces[] = {",", ",", " ", "  ", "\t", "\"", "\"\"", "\",", ",\"", "\" ", "\x01", ",,"};
+
+std::string ListValue(Rng& rng) {
+  std::string v;
+  for (int k = rng.Between(0, 10); k > 0; --k) {
+    if (rng.Percent(45)) v += rng.Pick(kListPieces);
+    else v += AnyText(rng, 4);
+  }
+  return v;
+}
+
+void CommaList(Case& c) {
+  const std::string value = ListValue(c.rng);
+  c.Input("value", value);
+  const std::vector<std::string> items = ReadCommaList(value);
+  const std::size_t most = c.rng.Below(6);
+  const std::vector<std::string> first = ReadCommaList(value, most);
+  c.Check(first.size() == std::min(most, items.size()) && std::equal(first.begin(), first.end(), items.begin()),
+          "a list read to its limit is not the list's first items");
+  if (Valid(value)) {
+    for (const std::string& item : items) c.Check(Valid(item), "an item of a valid value is invalid", item);
+  }
+  // Whatever is written reads back as it was: the items read, and items of any bytes at all.
+  const std::string written = WriteCommaList(items);
+  c.Check(ReadCommaList(written) == items, "items read don't come back through the writer",
+          WriteCommaList(ReadCommaList(written)), written);
+  std::vector<std::string> any(c.rng.Below(5));
+  for (std::string& item : any) item = c.rng.Percent(30) ? Piece(c.rng, value) : AnyText(c.rng, 5);
+  const std::string joined = WriteCommaList(any);
+  c.Input("written", joined);
+  const std::vector<std::string> back = ReadCommaList(joined);
+  c.Check(back == any, "items don't come back through the writer", WriteCommaList(back), joined);
+}
+
+void History(Case& c) {
+  std::vector<std::string> entries(c.rng.Below(14));
+  for (std::string& e : entries) e = c.rng.Percent(30) && !entries.empty() ? entries.front() : AnyText(c.rng, 4);
+  const std::string text = Cat({c.rng.Percent(30) ? " " : "", AnyText(c.rng, 5), c.rng.Percent(30) ? "\t " : ""});
+  const int n = c.rng.Between(kMinHistory, kMaxHistory);
+  c.Input("text", text);
+  c.Input("n", n);
+  const std::vector<std::string> before = entries;
+  std::string_view trimmed = text;
+  while (!trimmed.empty() && static_cast<unsigned char>(trimmed.front()) <= 32) trimmed.remove_prefix(1);
+  while (!trimmed.empty() && static_cast<unsigned char>(trimmed.back()) <= 32) trimmed.remove_suffix(1);
+  const bool pushed = PushHistory(entries, text, n);
+  c.Check(pushed == !trimmed.empty(), "pushed otherwise than the trimmed text says");
+  if (pushed) {
+    c.Check(entries.front() == trimmed, "the text is not at the top", entries.front(), trimmed);
+    c.Check(std::count(entries.begin(), entries.end(), entries.front()) == 1, "the text stays twice");
+    if (before.size() <= static_cast<std::size_t>(n)) {
+      c.Check(entries.size() <= static_cast<std::size_t>(n), "a history within its length grew beyond it");
+    }
+    c.Check(entries.size() <= before.size() + 1, "a push added more than one entry");
+  } else {
+    c.Check(entries == before, "an empty push changed the history");
+  }
+  TrimHistory(entries, n);
+  c.Check(entries.size() <= static_cast<std::size_t>(n), "trimmed beyond the length");
+  const std::vector<std::string> order = entries;
+  const int p = c.rng.Between(-1, static_cast<int>(entries.size()));
+  const bool moved = MoveToFront(entries, p);
+  c.Check(moved == (p > 0 && static_cast<std::size_t>(p) < order.size()), "moved otherwise than the position says");
+  if (moved) {
+    c.Check(entries.front() == order[static_cast<std::size_t>(p)], "the entry is not at the front");
+    c.Check(std::equal(order.begin() + p + 1, order.end(), entries.begin() + p + 1), "entries after it moved");
+  }
+}
+
+// ---- The settings file ------------------------------------------------------------------------
+
+const char* const kSections[] = {"Window", "Job", "Option", "Combo", "window", "OPTION", "Other", "表"};
+const char* const kKeys[] = {"Width", "Height", "Left", "Top", "Tab", "Start", "Step", "Column", "Divide", "Div2",
+                             "HeadOrTail", "Time", "HeadTail2", "UpLoCase", "WNWord", "WNNum", "WNKakko", "WNSpace",
+                             "WNSymbol", "WideKana", "RemSCut", "RemCopy", "Rem[1]", "Rem(1)", "Trim", "Jpeg-Jpg",
+                             "ClearItems", "EscToExit", "EnterToExec", "DropDir", "History", "Filter", "FilterExt",
+                             "BasVal", "OldVal", "NewVal", "AddVal", "DateFormat", "history", "WIDTH", "Unknown"};
+const char* const kNumbers[] = {"0", "1", "-1", "70000", "0x1F4", "$FFFFFFFF", "x10", "X7fffffff", "2147483648",
+                                "-2147483648", "  12", "+5", "abc", "", "0x", "12a", "99999999999", "\"3\"", "'4'"};
+
+std::string Value(Rng& rng) {
+  switch (rng.Below(5)) {
+    case 0:
+    case 1: return rng.Pick(kNumbers);
+    case 2: return ListValue(rng);
+    default: return Cat({rng.Percent(20) ? " " : "", AnyText(rng, 8), rng.Percent(20) ? "\t" : ""});
+  }
+}
+
+std::string Contents(Rng& rng) {
+  const char* const eols[] = {"\r\n", "\n", "\r\n", "\r\r\n"};
+  const char* eol = rng.Pick(eols);
+  std::string text;
+  for (int k = rng.Between(0, 30); k > 0; --k) {
+    switch (rng.Below(8)) {
+      case 0: text += Cat({"[", rng.Pick(kSections), rng.Percent(95) ? "]" : ""}); break;
+      case 1: text += Cat({"; ", AnyText(rng, 6)}); break;
+      case 2: text += AnyText(rng, 8); break;
+      case 3: text += ""; break;
+      default:
+        text += Cat({rng.Percent(10) ? " " : "", rng.Pick(kKeys), rng.Percent(10) ? " = " : "=", Value(rng)});
+        break;
+    }
+    if (rng.Percent(97)) text += rng.Percent(90) ? eol : rng.Pick(eols);
+  }
+  switch (rng.Below(10)) {
+    case 0: return Cat({"\xEF\xBB\xBF", text});  // UTF-8: the Shift_JIS bytes mostly read as invalid
+    case 1: {
+      std::wstring w = sjis::Widen(text);
+      std::string out = "\xFF\xFE";
+      for (wchar_t ch : w) out += {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
+      if (rng.Percent(10)) out += 'x';  // an odd byte at the end
+      return out;
+    }
+    default: return text;
+  }
+}
+
+// One file in the temporary folder for every case, removed when the run ends.
+struct TestFile {
+  std::wstring path;
+  TestFile() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    path = std::wstring(temp) + L"kinoha-fuzz-" + std::to_wstring(GetCurrentProcessId()) + L".ini";
+  }
+  ~TestFile() { DeleteFileW(path.c_str()); }
+};
+
+const std::wstring& FilePath() {
+  static const TestFile file;
+  return file.path;
+}
+
+bool Put(const std::wstring& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+  CloseHandle(h);
+  return ok;
+}
+
+std::string Get(const std::wstring& path) {
+  std::string out;
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(h);
+  return out;
+}
+
+void CheckRanges(Case& c, const Settings& s) {
+  const std::size_t most = static_cast<std::size_t>(std::clamp(s.history, kMinHistory, kMaxHistory));
+  for (const std::vector<std::string>* h : {&s.basVal, &s.oldVal, &s.newVal, &s.addVal}) {
+    c.Check(h->size() <= most, "a history read longer than the history length");
+  }
+  c.Check(s.dateFormat.size() <= kMaxPresets, "more presets read than kept");
+}
+
+void SettingsTarget(Case& c) {
+  const std::string contents = Contents(c.rng);
+  c.Input("file", contents);
+  const std::wstring& path = FilePath();
+  if (!c.Check(Put(path, contents), "the test file can't be written")) return;
+  const Settings s = ReadSettings(path);
+  CheckRanges(c, s);
+  c.Check(WriteSettings(path, s), "the first write failed");
+  const std::string first = Get(path);
+  const Settings s2 = ReadSettings(path);
+  CheckRanges(c, s2);
+  c.Check(s2 == s, "what was written reads back otherwise");
+  c.Check(WriteSettings(path, s2), "the second write failed");
+  const std::string second = Get(path);
+  c.Check(second == first, "the second write's bytes differ from the first's", second, first);
+}
+
+}  // namespace
+
+void AddSettingsTargets(std::vector<Target>& targets) {
+  targets.push_back({"commalist", CommaList});
+  targets.push_back({"history", History});
+  targets.push_back({"settings", SettingsTarget, 50});
+}
+
+}  // namespace fuzz
