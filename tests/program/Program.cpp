@@ -1,0 +1,392 @@
+#include "program/Program.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "text/sjis.h"
+
+namespace {
+
+// The built program lies one folder above the test programs.
+std::wstring BuiltFolder() {
+  wchar_t buf[MAX_PATH * 2];
+  DWORD n = GetModuleFileNameW(nullptr, buf, static_cast<DWORD>(std::size(buf)));
+  std::wstring path(buf, n);
+  path.resize(path.find_last_of(L"\\/"));
+  return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+std::wstring Quoted(const std::wstring& arg) { return L"\"" + arg + L"\""; }
+
+// Memory in the other process, for the common controls' messages that carry pointers and
+// that the system does not carry across processes for us.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HANDLE process, std::size_t size) : process_(process) {
+    at_ = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~RemoteBuffer() {
+    if (at_) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  char* at() const { return static_cast<char*>(at_); }
+  bool Write(std::size_t offset, const void* data, std::size_t size) const {
+    return WriteProcessMemory(process_, at() + offset, data, size, nullptr) != 0;
+  }
+  bool Read(std::size_t offset, void* data, std::size_t size) const {
+    return ReadProcessMemory(process_, at() + offset, data, size, nullptr) != 0;
+  }
+
+ private:
+  HANDLE process_;
+  void* at_ = nullptr;
+};
+
+std::string WindowText(HWND h) {
+  wchar_t buf[4096];
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutW(h, WM_GETTEXT, std::size(buf), reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
+                           &n)) {
+    return "<no answer>";
+  }
+  return sjis::Narrow(std::wstring_view(buf, static_cast<std::size_t>(n)));
+}
+
+std::wstring ClassOf(HWND h) {
+  wchar_t cls[64];
+  int n = GetClassNameW(h, cls, static_cast<int>(std::size(cls)));
+  return std::wstring(cls, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+BOOL CALLBACK Collect(HWND h, LPARAM p) {
+  reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+  return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+  std::vector<HWND> out;
+  EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+// Shown on the screen: itself and every parent visible.
+bool Shown(HWND h) { return IsWindowVisible(h) != 0; }
+
+}  // namespace
+
+Program::Program(const TempDir& home) {
+  const std::wstring built = BuiltFolder();
+  exe_ = sjis::Widen(home.path()) + L"Kinoha.exe";
+  EXPECT_TRUE(CopyFileW((built + L"Kinoha.exe").c_str(), exe_.c_str(), TRUE)) << "no built program beside the tests: " << GetLastError();
+  CopyFileW((built + L"Kinoha.html").c_str(), (sjis::Widen(home.path()) + L"Kinoha.html").c_str(), TRUE);
+}
+
+Program::~Program() {
+  if (!process_.hProcess) return;
+  if (Running()) {
+    ADD_FAILURE() << "the program was still running at the end of the test";
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 5000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+std::string Program::SettingsPath() const { return sjis::Narrow(exe_.substr(0, exe_.size() - 4) + L".ini"); }
+
+void Program::WriteSettings(const std::string& bytes) const {
+  HANDLE f = CreateFileW(sjis::Widen(SettingsPath()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+bool Program::Start(const std::vector<std::string>& args) {
+  if (process_.hProcess) {
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+    process_ = {};
+  }
+  window_ = nullptr;
+  std::wstring commandLine = Quoted(exe_);
+  for (const std::string& a : args) commandLine += L" " + Quoted(sjis::Widen(a));
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &process_)) {
+    ADD_FAILURE() << "the program did not start: " << GetLastError();
+    return false;
+  }
+  // The main window: the process's visible top-level window with the tab strip.
+  bool up = false;
+  const DWORD until = GetTickCount() + 20000;
+  while (GetTickCount() < until) {
+    for (HWND h : TopWindows()) {
+      if (Shown(h) && Child(h, L"SysTabControl32", nullptr)) {
+        window_ = h;
+        up = true;
+      }
+    }
+    if (up || !Running()) break;
+    Sleep(10);
+  }
+  if (!up) return false;
+  // Until it waits for its user, nothing sent to it is certain to be seen.
+  WaitForInputIdle(process_.hProcess, 10000);
+  return true;
+}
+
+bool Program::WaitForExit(DWORD ms) {
+  return process_.hProcess && WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0;
+}
+
+bool Program::Running() const {
+  return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::vector<HWND> Program::TopWindows() const {
+  std::vector<HWND> all, ours;
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
+  for (HWND h : all) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == process_.dwProcessId) ours.push_back(h);
+  }
+  return ours;
+}
+
+HWND Program::Child(HWND parent, const wchar_t* cls, const char* caption) {
+  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (cls && ClassOf(h) != cls) continue;
+    if (caption && WindowText(h) != caption) continue;
+    return h;
+  }
+  return nullptr;
+}
+
+HWND Program::Button(const std::string& caption, bool push) const {
+  std::vector<HWND> found;
+  for (HWND h : Descendants(window_)) {
+    if (ClassOf(h) != L"Button" || !Shown(h) || WindowText(h) != caption) continue;
+    LONG type = GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK;
+    if (push && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) continue;
+    found.push_back(h);
+  }
+  EXPECT_EQ(found.size(), 1u) << "buttons captioned " << caption;
+  return found.empty() ? nullptr : found.front();
+}
+
+HWND Program::Radio(const std::string& group, const std::string& caption) const {
+  for (HWND h : Descendants(window_)) {
+    if (!Shown(h) || ClassOf(h) != L"Button" || (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX ||
+        WindowText(h) != group) {
+      continue;
+    }
+    // The group's buttons follow its box.
+    for (HWND r = GetWindow(h, GW_HWNDNEXT); r; r = GetWindow(r, GW_HWNDNEXT)) {
+      if ((GetWindowLongW(r, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) break;
+      if (WindowText(r) == caption) return r;
+    }
+  }
+  ADD_FAILURE() << "no radio button " << caption << " in " << group;
+  return nullptr;
+}
+
+HWND Program::VisiblePage() const {
+  // The page over the tab strip's display area.
+  RECT tabs;
+  GetWindowRect(Tabs(), &tabs);
+  for (HWND h = GetWindow(window_, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (ClassOf(h) != L"KinohaPanel" || !Shown(h)) continue;
+    RECT r;
+    GetWindowRect(h, &r);
+    if (r.top >= tabs.top && r.bottom <= tabs.bottom) return h;
+  }
+  return nullptr;
+}
+
+HWND Program::InputAfter(const std::string& label) const {
+  HWND page = VisiblePage();
+  HWND l = page ? Child(page, L"Static", label.c_str()) : nullptr;
+  // The next combo box or edit field: a toggle button may stand between.
+  HWND input = l ? GetWindow(l, GW_HWNDNEXT) : nullptr;
+  while (input && ClassOf(input) != L"ComboBox" && ClassOf(input) != L"Edit") input = GetWindow(input, GW_HWNDNEXT);
+  if (!input) {
+    ADD_FAILURE() << "no input after the label " << label;
+    return nullptr;
+  }
+  if (ClassOf(input) == L"ComboBox") {
+    HWND edit = FindWindowExW(input, nullptr, L"Edit", nullptr);
+    return edit ? edit : input;
+  }
+  return input;
+}
+
+std::string Program::TabCaption(int index) const {
+  constexpr std::size_t kChars = 64;
+  RemoteBuffer remote(process_.hProcess, sizeof(TCITEMW) + kChars * sizeof(wchar_t));
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = reinterpret_cast<wchar_t*>(remote.at() + sizeof(TCITEMW));
+  item.cchTextMax = kChars;
+  remote.Write(0, &item, sizeof item);
+  wchar_t text[kChars] = {};
+  if (!SendMessageW(Tabs(), TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.at())) ||
+      !remote.Read(sizeof(TCITEMW), text, sizeof text)) {
+    return {};
+  }
+  text[kChars - 1] = 0;
+  return sjis::Narrow(text);
+}
+
+void Program::ClickTab(const std::string& caption) const {
+  const int count = static_cast<int>(SendMessageW(Tabs(), TCM_GETITEMCOUNT, 0, 0));
+  int index = 0;
+  while (index < count && TabCaption(index) != caption) ++index;
+  RemoteBuffer rect(process_.hProcess, sizeof(RECT));
+  RECT r{};
+  if (index == count ||
+      !SendMessageW(Tabs(), TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect.at())) ||
+      !rect.Read(0, &r, sizeof r)) {
+    ADD_FAILURE() << "no tab " << caption;
+    return;
+  }
+  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageW(Tabs(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(Tabs(), WM_LBUTTONUP, 0, at);
+  Await("the tab " + caption, [&] { return ActiveTab() == index && VisiblePage(); },
+        [&] { return "tab " + std::to_string(ActiveTab()); });
+}
+
+void Program::Click(HWND button) const {
+  // Posted, as a click is: a click that opens a modal dialog doesn't return until it closes.
+  PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void Program::TypeInto(HWND edit, const std::string& text) const {
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  std::wstring w = sjis::Widen(text);
+  if (w.empty()) {
+    PostMessageW(edit, WM_KEYDOWN, VK_DELETE, 0);
+    PostMessageW(edit, WM_KEYUP, VK_DELETE, 0xC0000001);
+  }
+  for (wchar_t c : w) PostMessageW(edit, WM_CHAR, c, 1);
+  Await("the typed text " + text, [&] { return Text(edit) == text; }, [&] { return Text(edit); });
+}
+
+void Program::PressKey(UINT vk) const {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(process_.dwThreadId, &gui);
+  HWND target = gui.hwndFocus ? gui.hwndFocus : window_;
+  const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+  PostMessageW(target, WM_KEYDOWN, vk, 1 | scan << 16);
+  PostMessageW(target, WM_KEYUP, vk, 1 | scan << 16 | 0xC0000000u);
+}
+
+void Program::Drop(const std::vector<std::string>& paths) const {
+  std::wstring list;
+  for (const std::string& p : paths) list += sjis::Widen(p) + L'\0';
+  list += L'\0';
+  HGLOBAL mem = GlobalAlloc(GHND | GMEM_SHARE, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+  df->pFiles = sizeof(DROPFILES);
+  df->fWide = TRUE;
+  std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(df + 1));
+  GlobalUnlock(mem);
+  PostMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+}
+
+std::string Program::Text(HWND control) const { return WindowText(control); }
+
+int Program::ActiveTab() const { return static_cast<int>(SendMessageW(Tabs(), TCM_GETCURSEL, 0, 0)); }
+
+std::vector<Program::Row> Program::Rows() const {
+  HWND list = List();
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  std::vector<Row> rows;
+  constexpr std::size_t kChars = 1024;
+  RemoteBuffer remote(process_.hProcess, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  auto cell = [&](int row, int column) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(remote.at() + sizeof(LVITEMW));
+    item.cchTextMax = kChars;
+    remote.Write(0, &item, sizeof item);
+    int n = static_cast<int>(
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at())));
+    std::wstring text(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+    remote.Read(sizeof(LVITEMW), text.data(), text.size() * sizeof(wchar_t));
+    return sjis::Narrow(text);
+  };
+  for (int i = 0; i < count; ++i) rows.push_back({cell(i, 0), cell(i, 2)});
+  return rows;
+}
+
+std::string Program::RowsText() const {
+  std::string out;
+  for (const Row& r : Rows()) out += r.name + ">" + r.newName + "\n";
+  return out;
+}
+
+bool Program::Await(const std::string& what, const std::function<bool()>& done,
+                    const std::function<std::string()>& seen, DWORD ms) const {
+  const DWORD until = GetTickCount() + ms;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() > until || !Running()) break;
+    Sleep(5);
+  }
+  if (done()) return true;
+  ADD_FAILURE() << "waited for " << what << (Running() ? "" : " (the program has ended)") << "; last seen:\n"
+                << seen();
+  return false;
+}
+
+bool Program::AwaitCount(const std::string& text) const {
+  return Await("the count " + text, [&] { return Text(CountLabel()) == text; },
+               [&] { return Text(CountLabel()); });
+}
+
+bool Program::AwaitPreview(const std::vector<std::string>& newNames) const {
+  return Await(
+      "the preview",
+      [&] {
+        std::vector<Row> rows = Rows();
+        if (rows.size() != newNames.size()) return false;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+          if (rows[i].newName != newNames[i]) return false;
+        }
+        return true;
+      },
+      [&] { return RowsText(); });
+}
+
+HWND Program::AwaitDialog() const {
+  HWND dialog = nullptr;
+  Await(
+      "a dialog",
+      [&] {
+        for (HWND h : TopWindows()) {
+          if (h != window_ && Shown(h) && GetWindow(h, GW_OWNER) == window_) dialog = h;
+        }
+        return dialog != nullptr;
+      },
+      [] { return std::string("none"); });
+  if (dialog) WaitForInputIdle(process_.hProcess, 5000);
+  return dialog;
+}
+
+std::vector<std::string> FilesWithContents(const std::string& folder) {
+  std::vector<std::string> out;
+  for (const std::string& name : FolderListing(folder)) out.push_back(name + "=" + FileContent(folder + name));
+  return out;
+}

@@ -1,0 +1,96 @@
+// The built Kinoha.exe as its user meets it: a copy of it in a folder of its own, beside a
+// settings file the test prepares, started as a process of its own with paths on its command
+// line, and driven only through what a user has: clicks and key strokes sent to its
+// controls, texts read from them, files dropped on its window. Waits are on what can be
+// seen (a window, a label's text), each with a bound, and a wait that runs out fails with
+// what was last seen.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+
+class Program {
+ public:
+  // Copies the built program and its help file into `home`.
+  explicit Program(const TempDir& home);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // The settings file beside the copy, as bytes (CP932); "<missing>" when there is none.
+  std::string SettingsPath() const;
+  void WriteSettings(const std::string& bytes) const;
+
+  // Starts the copy with these paths (CP932) on its command line; true once its main window
+  // is visible. False (with the process ended or not) when no window came up in time.
+  bool Start(const std::vector<std::string>& args = {});
+  // Waits for the process to end by itself; true when it did within the bound.
+  bool WaitForExit(DWORD ms = 15000);
+  bool Running() const;
+
+  HWND window() const { return window_; }
+  HWND List() const { return Child(window_, L"SysListView32", nullptr); }
+  HWND Tabs() const { return Child(window_, L"SysTabControl32", nullptr); }
+  HWND CountLabel() const { return Child(window_, L"Static", nullptr); }
+  // A control of the main window (buttons) or of the page shown, by its caption; a push
+  // button only, when `push` is set (the width page has radio buttons of the same captions).
+  HWND Button(const std::string& caption, bool push = false) const;
+  // The radio button of this caption in the group box of that caption, on the page shown.
+  HWND Radio(const std::string& group, const std::string& caption) const;
+  // The first input of the page shown after the label with this caption (a combo box's
+  // edit field, a number box's edit field).
+  HWND InputAfter(const std::string& label) const;
+
+  // A click on the tab of this caption, as the mouse gives it; returns once its page shows.
+  void ClickTab(const std::string& caption) const;
+  std::string TabCaption(int index) const;
+  // A click on a button, check box or radio button.
+  void Click(HWND button) const;
+  // Selects everything in an edit field and types the text over it, character by character;
+  // returns once the field shows it.
+  void TypeInto(HWND edit, const std::string& text) const;
+  // A key pressed and released in the control that has the focus.
+  void PressKey(UINT vk) const;
+  // Files dropped on the main window, as the shell drops them.
+  void Drop(const std::vector<std::string>& paths) const;
+
+  std::string Text(HWND control) const;
+  int ActiveTab() const;
+  struct Row {
+    std::string name, newName;
+  };
+  std::vector<Row> Rows() const;
+  // Rows as "name>newName" lines, for failure messages and comparisons.
+  std::string RowsText() const;
+
+  // Waits until `done` holds; on time-out fails the test with the description and what
+  // `seen` shows then. True when it held.
+  bool Await(const std::string& what, const std::function<bool()>& done,
+             const std::function<std::string()>& seen, DWORD ms = 15000) const;
+  // Waits for the count label to read `text`.
+  bool AwaitCount(const std::string& text) const;
+  // Waits for the rows' new names to be these (in list order).
+  bool AwaitPreview(const std::vector<std::string>& newNames) const;
+
+  // The modal dialog the window shows now (a top-level window of the process that isn't the
+  // main window), once it is up.
+  HWND AwaitDialog() const;
+  HWND ChildOf(HWND parent, const std::string& caption) const { return Child(parent, nullptr, caption.c_str()); }
+
+ private:
+  static HWND Child(HWND parent, const wchar_t* cls, const char* caption);
+  HWND VisiblePage() const;
+  std::vector<HWND> TopWindows() const;
+
+  std::wstring exe_;
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+// Names in the folder (not "." and ".."), sorted, each with its content: "name=content".
+std::vector<std::string> FilesWithContents(const std::string& folder);
