@@ -10,7 +10,18 @@
 
 namespace fs {
 
+MoveFaultHook moveFaultForTests = nullptr;
+
 namespace {
+
+// The test hook's verdict on a move: true when it fails the move (last error set).
+bool FaultInjected(std::string_view from, std::string_view to) {
+  if (!moveFaultForTests) return false;
+  const DWORD error = moveFaultForTests(from, to);
+  if (error == 0) return false;
+  SetLastError(error);
+  return true;
+}
 
 // A CP932 path that has no exact UTF-16 form names nothing: the caller must not guess.
 bool WidePath(std::string_view path, std::wstring& out) {
@@ -215,7 +226,8 @@ MoveResult MoveChecked(std::string_view from, std::string_view to, bool (*accept
   info->RootDirectory = nullptr;
   info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
   std::memcpy(info->FileName, target.data(), info->FileNameLength);
-  BOOL ok = SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buf.size()));
+  BOOL ok = !FaultInjected(from, to) &&
+            SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buf.size()));
   CloseHandle(h);
   return ok ? MoveResult::Moved : MoveResult::Failed;
 }
@@ -236,6 +248,7 @@ bool Opens(std::string_view path) {
 bool Move(std::string_view from, std::string_view to) {
   std::wstring wFrom, wTo;
   if (!WidePath(from, wFrom) || !WidePath(to, wTo)) return false;
+  if (FaultInjected(from, to)) return false;
   // No MOVEFILE_REPLACE_EXISTING: an existing target makes the move fail.
   return MoveFileW(wFrom.c_str(), wTo.c_str()) != 0;
 }

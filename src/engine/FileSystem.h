@@ -59,6 +59,11 @@ MoveResult MoveChecked(std::string_view from, std::string_view to, bool (*accept
                        std::string_view context);
 // MoveFile: never replaces an existing file.
 bool Move(std::string_view from, std::string_view to);
+// Test hook, null in the program: asked before every move of Move and MoveChecked; a nonzero
+// answer fails that move with this error code (as GetLastError gives it), touching nothing.
+// For faults the platform can't be made to show, such as a full disk.
+using MoveFaultHook = DWORD (*)(std::string_view from, std::string_view to);
+extern MoveFaultHook moveFaultForTests;
 // FindFirstFile on the path itself (every attribute admitted); false when nothing is found or
 // the entry's name has no exact CP932 form.
 bool FindEntry(std::string_view path, Entry& out);

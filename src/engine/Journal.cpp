@@ -44,11 +44,21 @@ void Journal::Write(std::string_view line) {
   DWORD written = 0;
   if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size()) {
-    // The file no longer follows the moves: it is no record of this run.
-    CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    DeleteFileW(file_.c_str());
+    DropFile();
+    return;
   }
+  written_ += written;
+}
+
+// The file no longer follows the moves: it is no record of this run, nor of an earlier one.
+void Journal::DropFile() {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+  if (file_.empty()) return;
+  const DWORD attributes = GetFileAttributesW(file_.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(file_.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  DeleteFileW(file_.c_str());
 }
 
 void Journal::Record(std::string_view from, std::string_view to) {
@@ -57,11 +67,22 @@ void Journal::Record(std::string_view from, std::string_view to) {
     started_ = true;
     memoryHolds_ = true;
     moves_.clear();
+    lineStarts_.clear();
+    written_ = 0;
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     if (!file_.empty()) {
-      handle_ = CreateFileW(file_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+      auto create = [&] {
+        return CreateFileW(file_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+      };
+      handle_ = create();
+      // An earlier run's journal that can't be replaced (read-only) must not stand for this
+      // run: it goes, and the file is made once more.
+      if (handle_ == INVALID_HANDLE_VALUE) {
+        DropFile();
+        handle_ = create();
+      }
     }
     SYSTEMTIME t;
     GetLocalTime(&t);
@@ -71,6 +92,7 @@ void Journal::Record(std::string_view from, std::string_view to) {
     Write(std::string(kHeader) + stamp);
   }
   moves_.push_back(Move{std::string(from), std::string(to)});
+  lineStarts_.push_back(written_);
   std::string line(from);
   line += '\t';
   line += to;
@@ -87,9 +109,26 @@ void Journal::EndRun() {
   armed_ = false;
 }
 
+void Journal::Rollback(std::size_t mark) {
+  if (!armed_ || !started_ || mark >= moves_.size()) return;
+  if (handle_ != INVALID_HANDLE_VALUE) {
+    LARGE_INTEGER at;
+    at.QuadPart = lineStarts_[mark];
+    if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_)) {
+      DropFile();
+    } else {
+      written_ = lineStarts_[mark];
+    }
+  }
+  moves_.resize(mark);
+  lineStarts_.resize(mark);
+}
+
 bool Journal::Available() const {
   if (memoryHolds_) return true;
-  return !file_.empty() && GetFileAttributesW(file_.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (file_.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(file_.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::vector<Move> Journal::Moves(bool* complete) const {
@@ -145,9 +184,7 @@ std::vector<Move> Journal::Parse(std::string_view text, bool* complete) {
 }
 
 void Journal::Discard() {
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  handle_ = INVALID_HANDLE_VALUE;
-  if (!file_.empty()) DeleteFileW(file_.c_str());
+  DropFile();
   moves_.clear();
   memoryHolds_ = false;
   armed_ = started_ = ended_ = false;

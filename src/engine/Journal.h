@@ -29,6 +29,11 @@ class Journal {
   void Record(std::string_view from, std::string_view to);
   // The run is over, finished or stopped.
   void EndRun();
+  // Where this run's record stands; Rollback(mark) takes out the moves recorded after it,
+  // which were not made after all (or were made and taken back), so that the record holds
+  // only what happened.
+  std::size_t Mark() const { return armed_ && started_ ? moves_.size() : 0; }
+  void Rollback(std::size_t mark);
 
   // Whether there is a journal to take back: this session's, or one left in the file.
   bool Available() const;
@@ -46,10 +51,14 @@ class Journal {
 
  private:
   void Write(std::string_view line);
+  void DropFile();
 
   std::wstring file_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   bool armed_ = false, started_ = false, ended_ = false;
   bool memoryHolds_ = false;  // this session's journal is in moves_
   std::vector<Move> moves_;
+  // The file's length before each of this run's move lines, and after the last line.
+  std::vector<DWORD> lineStarts_;
+  DWORD written_ = 0;
 };

@@ -52,9 +52,14 @@ std::string TemporaryPath(std::string_view folder) {
   return std::string();
 }
 
+// A move recorded before it is made; when it fails, its record goes again.
 bool RecordedMove(std::string_view from, std::string_view to, Journal* journal) {
-  if (journal) journal->Record(from, to);
-  return fs::Move(from, to);
+  if (!journal) return fs::Move(from, to);
+  const std::size_t mark = journal->Mark();
+  journal->Record(from, to);
+  if (fs::Move(from, to)) return true;
+  journal->Rollback(mark);
+  return false;
 }
 
 // A name of at most this many characters fits every volume that holds 255 UTF-16 units or
@@ -118,11 +123,15 @@ bool NeedsAsking(std::uint32_t attributes) {
 // UTF-8 and finds the file by the long name as well), so a long name is read back from the
 // folder; when the file landed under another name it goes back.
 bool PlainMove(std::string_view from, std::string_view to, Journal* journal, bool ask, bool* elsewhere) {
+  const std::size_t mark = journal ? journal->Mark() : 0;
   if (ask) {
     if (journal) journal->Record(from, to);
     const fs::MoveResult moved = fs::MoveChecked(from, to, ReachesItsFolder, from);
     if (moved == fs::MoveResult::Refused && elsewhere) *elsewhere = true;
-    if (moved != fs::MoveResult::Moved) return false;
+    if (moved != fs::MoveResult::Moved) {
+      if (journal) journal->Rollback(mark);
+      return false;
+    }
   } else if (!RecordedMove(from, to, journal)) {
     return false;
   }
@@ -134,23 +143,33 @@ bool PlainMove(std::string_view from, std::string_view to, Journal* journal, boo
   // file of that name can't have been there before, or the move would have failed.
   std::string cut = CutName(to);
   if (cut.size() < to.size() && fs::FindEntry(cut, landed) && landed.name == sjis::FileName(cut)) {
-    RecordedMove(cut, from, journal);
+    // Back where it was: the record keeps neither move.
+    if (RecordedMove(cut, from, journal) && journal) journal->Rollback(mark);
   }
   return false;
 }
 
 // Old name to a temporary one, then to the new spelling, read back; if the second step
-// fails, back to the old name.
+// fails, back to the old name, and the record keeps neither move.
 bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal) {
+  const std::size_t mark = journal ? journal->Mark() : 0;
   std::string temp = TemporaryPath(sjis::FolderPart(from));
   if (temp.empty() || !RecordedMove(from, temp, journal)) return false;
-  if (RecordedMove(temp, to, journal)) {
+  auto landed = [&] {
     fs::Entry entry;
     return fs::FindEntry(to, entry) && entry.name == sjis::FileName(to);
-  }
-  if (RecordedMove(temp, from, journal)) return false;
-  // Neither name could be had back: try both once more rather than leave the temporary name.
-  if (!RecordedMove(temp, to, journal)) RecordedMove(temp, from, journal);
+  };
+  if (RecordedMove(temp, to, journal)) return landed();
+  auto back = [&] {
+    const bool ok = RecordedMove(temp, from, journal);
+    if (ok && journal) journal->Rollback(mark);
+    return ok;
+  };
+  if (back()) return false;
+  // Neither name could be had: both once more rather than leave the temporary name. The
+  // file may end under its new name after all, and its row must say so.
+  if (RecordedMove(temp, to, journal)) return landed();
+  back();
   return false;
 }
 

@@ -16,7 +16,7 @@ class RenameList;
 // folder. A change of letter case alone goes through a temporary name of the folder (a plain
 // move reports success and keeps the old spelling) and is read back from the folder; when it
 // can't be finished the file gets its old name back. With a journal, each move is recorded
-// before it is made.
+// before it is made, and a move that failed or was taken back leaves the record again.
 // With the file's attributes (as listed or asked), a link to a file of another folder is not
 // moved and `elsewhere` is set. Wine renames the file a Linux link points to, and lists such a
 // link as a plain file, so there every file is asked; Windows renames a link itself, and its
