@@ -21,7 +21,12 @@ std::wstring BuiltFolder() {
   return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-std::wstring Quoted(const std::wstring& arg) { return L"\"" + arg + L"\""; }
+// In quotes, with the backslashes before the closing quote doubled so it stays a quote.
+std::wstring Quoted(const std::wstring& arg) {
+  std::wstring out = L"\"" + arg;
+  for (std::size_t i = arg.size(); i > 0 && arg[i - 1] == L'\\'; --i) out += L'\\';
+  return out + L"\"";
+}
 
 // Memory in the other process, for the common controls' messages that carry pointers and
 // that the system does not carry across processes for us.
@@ -296,16 +301,38 @@ void Program::Drop(const std::vector<std::string>& paths) const {
   std::wstring list;
   for (const std::string& p : paths) list += sjis::Widen(p) + L'\0';
   list += L'\0';
-  HGLOBAL mem = GlobalAlloc(GHND | GMEM_SHARE, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-  auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+  std::string block(sizeof(DROPFILES), '\0');
+  auto* df = reinterpret_cast<DROPFILES*>(block.data());
   df->pFiles = sizeof(DROPFILES);
   df->fWide = TRUE;
-  std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(df + 1));
-  GlobalUnlock(mem);
-  PostMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+  block.append(reinterpret_cast<const char*>(list.data()), list.size() * sizeof(wchar_t));
+  // A drop handle is the program's own memory: the shell makes it in the program's process.
+  // Memory allocated fixed is its own handle, so a block written into the program's address
+  // space is a handle there. The program ends before this would need freeing.
+  void* at = VirtualAllocEx(process_.hProcess, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!at || !WriteProcessMemory(process_.hProcess, at, block.data(), block.size(), nullptr)) {
+    ADD_FAILURE() << "no memory for the drop in the program";
+    return;
+  }
+  PostMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(at), 0);
 }
 
 std::string Program::Text(HWND control) const { return WindowText(control); }
+
+std::vector<std::string> Program::ComboItems(HWND combo) const {
+  if (ClassOf(combo) == L"Edit") combo = GetParent(combo);
+  std::vector<std::string> items;
+  const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    wchar_t buf[1024] = {};
+    // The system carries this one's text across processes, as it does WM_GETTEXT's.
+    if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(std::size(buf))) {
+      SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+    }
+    items.push_back(sjis::Narrow(buf));
+  }
+  return items;
+}
 
 int Program::ActiveTab() const { return static_cast<int>(SendMessageW(Tabs(), TCM_GETCURSEL, 0, 0)); }
 
@@ -347,8 +374,21 @@ bool Program::Await(const std::string& what, const std::function<bool()>& done,
   }
   if (done()) return true;
   ADD_FAILURE() << "waited for " << what << (Running() ? "" : " (the program has ended)") << "; last seen:\n"
-                << seen();
+                << seen() << "\n" << Screen();
   return false;
+}
+
+std::string Program::Screen() const {
+  std::string out = "windows:";
+  for (HWND h : TopWindows()) {
+    if (Shown(h)) out += " [" + sjis::Narrow(ClassOf(h)) + " " + WindowText(h) + "]";
+  }
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  if (GetGUIThreadInfo(process_.dwThreadId, &gui) && gui.hwndFocus) {
+    out += "; focus: " + sjis::Narrow(ClassOf(gui.hwndFocus)) + " " + WindowText(gui.hwndFocus);
+  }
+  return out;
 }
 
 bool Program::AwaitCount(const std::string& text) const {

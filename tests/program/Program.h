@@ -60,6 +60,8 @@ class Program {
   void Drop(const std::vector<std::string>& paths) const;
 
   std::string Text(HWND control) const;
+  // The entries of a combo box's list (given the box or its edit field).
+  std::vector<std::string> ComboItems(HWND combo) const;
   int ActiveTab() const;
   struct Row {
     std::string name, newName;
@@ -72,6 +74,8 @@ class Program {
   // `seen` shows then. True when it held.
   bool Await(const std::string& what, const std::function<bool()>& done,
              const std::function<std::string()>& seen, DWORD ms = 15000) const;
+  // The process's windows on the screen and the focus, for failure messages.
+  std::string Screen() const;
   // Waits for the count label to read `text`.
   bool AwaitCount(const std::string& text) const;
   // Waits for the rows' new names to be these (in list order).

@@ -1,5 +1,9 @@
 // The real program, started as its user starts it, on real files; the disk and the settings
 // file are checked after it has ended.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -43,6 +47,19 @@ class ProgramTest : public testing::Test {
     return out;
   }
   std::string Settings() const { return FileContent(program.SettingsPath()); }
+  // Waits for the run to end with the rows bearing these file names (in list order): the
+  // rows show each name as it lands, the count comes back when the run is over.
+  void AwaitRun(const std::vector<std::string>& names) {
+    program.Await(
+        "the renamed rows",
+        [&] {
+          std::vector<std::string> now;
+          for (const auto& r : program.Rows()) now.push_back(r.name);
+          return now == names;
+        },
+        [&] { return program.RowsText(); });
+    program.AwaitCount(std::to_string(names.size()) + "個の項目");
+  }
 
   TempDir home, files;
   Program program{home};
@@ -53,6 +70,7 @@ struct PageRun {
   std::vector<std::string> names;
   std::function<void(Program&)> set;  // what the user sets on the page
   std::vector<std::string> preview;    // the new names the list shows, in list order
+  std::vector<std::string> rows;                           // the rows' file names after the run
   std::vector<std::pair<std::string, std::string>> after;  // file name now, and the file it was
 };
 
@@ -65,19 +83,7 @@ TEST_P(ProgramPages, ARunRenamesTheFilesOnDiskAsThePreviewShows) {
   run.set(program);
   ASSERT_TRUE(program.AwaitPreview(run.preview));
   program.Click(program.Button("リネーム", true));
-  // The rows take the names the files now bear.
-  program.Await(
-      "the renamed rows",
-      [&] {
-        std::vector<std::string> names;
-        for (const auto& r : program.Rows()) names.push_back(r.name);
-        std::vector<std::string> expected;
-        for (const auto& a : run.after) expected.push_back(a.first);
-        std::sort(names.begin(), names.end());
-        std::sort(expected.begin(), expected.end());
-        return names == expected;
-      },
-      [&] { return program.RowsText(); });
+  AwaitRun(run.rows);
   Quit();
   EXPECT_EQ(FilesWithContents(files.path()), Holding(run.after));
 }
@@ -88,25 +94,25 @@ const PageRun kPageRuns[] = {
        p.TypeInto(p.InputAfter("基本名"), "写真");
        p.TypeInto(p.InputAfter("桁数"), "2");
      },
-     {"写真01", "写真02"}, {{"写真01.txt", "a.txt"}, {"写真02.txt", "b.txt"}}},
+     {"写真01", "写真02"}, {"写真01.txt", "写真02.txt"}, {{"写真01.txt", "a.txt"}, {"写真02.txt", "b.txt"}}},
     {"置換", {"old_a.txt", "x.txt"},
      [](Program& p) {
        p.TypeInto(p.InputAfter("検索文字列"), "old");
        p.TypeInto(p.InputAfter("置換文字列"), "新");
      },
-     {"新_a", "x"}, {{"新_a.txt", "old_a.txt"}, {"x.txt", "x.txt"}}},
+     {"新_a", "x"}, {"x.txt", "新_a.txt"}, {{"新_a.txt", "old_a.txt"}, {"x.txt", "x.txt"}}},
     {"追加", {"a.txt"},
      [](Program& p) {
        p.TypeInto(p.InputAfter("追加文字列"), "前");
        p.Click(p.Button("<"));
      },
-     {"前a"}, {{"前a.txt", "a.txt"}}},
+     {"前a"}, {"前a.txt"}, {{"前a.txt", "a.txt"}}},
     {"大小", {"holiday.txt", "Note.TXT"},
      [](Program& p) { p.Click(p.Radio("大文字小文字変換", "すべて大文字")); },
-     {"HOLIDAY", "NOTE"}, {{"HOLIDAY.txt", "holiday.txt"}, {"NOTE.TXT", "Note.TXT"}}},
+     {"HOLIDAY", "NOTE"}, {"HOLIDAY.txt", "NOTE.TXT"}, {{"HOLIDAY.txt", "holiday.txt"}, {"NOTE.TXT", "Note.TXT"}}},
     {"全半", {"abc 123.txt"},
      [](Program& p) { p.Click(p.Button("全角", true)); },
-     {"ａｂｃ　１２３"}, {{"ａｂｃ　１２３.txt", "abc 123.txt"}}},
+     {"ａｂｃ　１２３"}, {"ａｂｃ　１２３.txt"}, {{"ａｂｃ　１２３.txt", "abc 123.txt"}}},
 };
 INSTANTIATE_TEST_SUITE_P(EachPage, ProgramPages, testing::ValuesIn(kPageRuns),
                          [](const testing::TestParamInfo<PageRun>& info) { return std::to_string(info.index); });
@@ -122,10 +128,109 @@ TEST_F(ProgramTest, TheDatePageRenamesWithTheFilesDate) {
   program.Click(program.Button(">"));
   ASSERT_TRUE(program.AwaitPreview({"a_20210304"}));
   program.Click(program.Button("リネーム", true));
-  program.Await("the renamed row", [&] { return program.Rows().at(0).name == "a_20210304.txt"; },
-                [&] { return program.RowsText(); });
+  AwaitRun({"a_20210304.txt"});
   Quit();
   EXPECT_EQ(FilesWithContents(files.path()), Holding({{"a_20210304.txt", "a.txt"}}));
+}
+
+TEST_F(ProgramTest, EnterRunsAndEscQuitsWhenTheirOptionsAreChecked) {
+  program.WriteSettings("[Option]\r\nEnterToExec=1\r\nEscToExit=1\r\n");
+  ASSERT_TRUE(StartWith({"a.txt"}));
+  program.ClickTab("追加");
+  program.TypeInto(program.InputAfter("追加文字列"), "x");
+  program.Click(program.Button(">"));
+  ASSERT_TRUE(program.AwaitPreview({"ax"}));
+  program.PressKey(VK_RETURN);
+  AwaitRun({"ax.txt"});
+  program.PressKey(VK_ESCAPE);
+  ASSERT_TRUE(program.WaitForExit()) << "Esc did not end the program: " << program.Screen();
+  EXPECT_EQ(FilesWithContents(files.path()), Holding({{"ax.txt", "a.txt"}}));
+  // The page it ended on is stored.
+  EXPECT_NE(Settings().find("Tab=2"), std::string::npos) << Settings();
+}
+
+TEST_F(ProgramTest, AStartWhosePathsAreAllCleanedOrRefusedEndsByItselfAndStoresItsSettings) {
+  program.WriteSettings("[Option]\r\nDropDir=1\r\nRem[1]=1\r\nFilter=thumbs.db;\r\n");
+  files.Touch("a [1].txt", "a");
+  files.Touch("Thumbs.db", "t");
+  EXPECT_FALSE(program.Start({files.path()})) << "a window came up";
+  ASSERT_TRUE(program.WaitForExit());
+  EXPECT_EQ(FilesWithContents(files.path()), Holding({{"Thumbs.db", "t"}, {"a.txt", "a"}}));
+  EXPECT_NE(Settings().find("[Window]"), std::string::npos) << Settings();
+
+}
+
+TEST_F(ProgramTest, WhatTheUserSetComesBackAtTheNextStart) {
+  ASSERT_TRUE(StartWith({"my photo.txt"}));
+  program.ClickTab("連番");
+  program.TypeInto(program.InputAfter("桁数"), "3");
+  program.ClickTab("設定");
+  HWND esc = program.Button("Escキーで終了");
+  program.Click(esc);
+  program.Await("the check", [&] { return SendMessageW(esc, BM_GETCHECK, 0, 0) == BST_CHECKED; },
+                [] { return std::string("unchecked"); });
+  program.ClickTab("置換");
+  program.TypeInto(program.InputAfter("検索文字列"), "my photo");
+  program.TypeInto(program.InputAfter("置換文字列"), "a b");
+  ASSERT_TRUE(program.AwaitPreview({"a b"}));
+  program.Click(program.Button("リネーム", true));
+  AwaitRun({"a b.txt"});
+  Quit();
+
+  ASSERT_TRUE(program.Start());
+  EXPECT_EQ(program.TabCaption(program.ActiveTab()), "置換");
+  EXPECT_EQ(program.ComboItems(program.InputAfter("検索文字列")), std::vector<std::string>{"my photo"});
+  EXPECT_EQ(program.ComboItems(program.InputAfter("置換文字列")), std::vector<std::string>{"a b"});
+  program.ClickTab("連番");
+  EXPECT_EQ(program.Text(program.InputAfter("桁数")), "3");
+  // The option is back, and does what it says.
+  program.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(program.WaitForExit()) << "Esc did not end the program";
+}
+
+TEST_F(ProgramTest, AnEntryAddedInTheFilterDialogRefusesFilesAtTheNextIntake) {
+  files.Touch("メモ.txt", "m");
+  files.Touch("x.bak", "x");
+  files.Touch("y.txt", "y");
+  program.WriteSettings("[Option]\r\nDropDir=1\r\n");
+  ASSERT_TRUE(program.Start());
+  program.ClickTab("設定");
+  program.Click(program.Button("フィルタ"));
+  HWND dialog = program.AwaitDialog();
+  ASSERT_TRUE(dialog);
+  HWND input = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+  HWND entries = FindWindowExW(dialog, nullptr, L"SysListView32", nullptr);
+  for (const char* entry : {".bak", "メモ.txt"}) {
+    program.TypeInto(input, entry);
+    const LRESULT before = SendMessageW(entries, LVM_GETITEMCOUNT, 0, 0);
+    program.Click(program.ChildOf(dialog, "追加"));
+    program.Await("the entry in the list", [&] { return SendMessageW(entries, LVM_GETITEMCOUNT, 0, 0) > before; },
+                  [&] { return program.Text(input); });
+  }
+  program.Click(program.ChildOf(dialog, "OK"));
+  program.Await("the dialog to close", [&] { return !IsWindowVisible(dialog); }, [] { return std::string("open"); });
+  program.Drop({files.path()});
+  program.AwaitCount("1個の項目");
+  ASSERT_EQ(program.Rows().size(), 1u);
+  EXPECT_EQ(program.Rows()[0].name, "y.txt");
+  Quit();
+  EXPECT_NE(Settings().find("メモ.txt;"), std::string::npos) << Settings();
+}
+
+// Esc arrives while the run's first file is renamed: that file has its new name on disk and in
+// its row, every other one keeps both.
+TEST_F(ProgramTest, AStoppedRunLeavesEachFileRenamedWithItsRowOrUntouched) {
+  ASSERT_TRUE(StartWith({"a.txt", "b.txt", "c.txt", "d.txt"}));
+  program.ClickTab("追加");
+  program.TypeInto(program.InputAfter("追加文字列"), "_x");
+  program.Click(program.Button(">"));
+  ASSERT_TRUE(program.AwaitPreview({"a_x", "b_x", "c_x", "d_x"}));
+  program.Click(program.Button("リネーム", true));
+  program.PressKey(VK_ESCAPE);
+  AwaitRun({"a.txt", "b.txt", "c.txt", "d_x.txt"});
+  EXPECT_EQ(FilesWithContents(files.path()),
+            Holding({{"a.txt", "a.txt"}, {"b.txt", "b.txt"}, {"c.txt", "c.txt"}, {"d_x.txt", "d.txt"}}));
+  Quit();
 }
 
 }  // namespace
