@@ -20,6 +20,7 @@ std::string ExtensionFromAnswer(std::string_view answer) {
 }
 
 void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress, Journal* journal) {
+  ForgetFolderPaths();
   ProgressGate gate(progress);
   list.SetSorting(false);
   if (journal) journal->BeginRun();

@@ -92,11 +92,14 @@ std::string CutName(std::string_view path) {
   return std::string(folder) + std::string(name.substr(0, end));
 }
 
+// Each folder's own final path (it may be reached through a link too), asked once per run:
+// a folder can become a link, or stop being one, between two runs.
+std::unordered_map<std::string, std::string> folderPaths;
+
 // Whether a file reached at `reached` (its final path) lies in the folder of `path`.
 bool ReachesItsFolder(std::string_view reached, std::string_view path) {
   if (reached.empty()) return false;  // what can't be asked isn't moved
-  // The folder's own final path, asked once per folder (it may be reached through a link too).
-  static std::unordered_map<std::string, std::string> folders;
+  auto& folders = folderPaths;
   std::string folder(sjis::FolderPart(path));
   auto it = folders.find(folder);
   if (it == folders.end()) {
@@ -250,7 +253,10 @@ class RunScope {
 
 }  // namespace
 
+void ForgetFolderPaths() { folderPaths.clear(); }
+
 bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, DiskState* disk, Journal* journal) {
+  ForgetFolderPaths();
   DiskState own;
   if (!disk) disk = &own;
   // The same decision on the same listings as the preview's marks; where the disk changed

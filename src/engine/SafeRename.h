@@ -26,6 +26,10 @@ class RenameList;
 constexpr std::uint32_t kNoCheck = 0xFFFFFFFFu;
 bool GuardedMove(std::string_view from, std::string_view to, Journal* journal = nullptr,
                  std::uint32_t attributes = kNoCheck, bool* elsewhere = nullptr);
+// GuardedMove asks each folder's own final path once and keeps it; a run (of renames, of a
+// change of extension, of the intake's clean-up) starts by forgetting them, since a folder
+// may have become a link, or stopped being one, since the last.
+void ForgetFolderPaths();
 // Whether a file name is one of GuardedMove's temporary names.
 bool IsTemporaryName(std::string_view fileName);
 

@@ -283,6 +283,7 @@ bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
               const Progress& progress, DiskState* disk) {
   // Every path is made full first: a relative path or one written with "/" would otherwise
   // be split at the wrong place, and its row would name some other file.
+  ForgetFolderPaths();
   std::vector<std::string> paths;
   paths.reserve(givenPaths.size());
   for (const std::string& p : givenPaths) {

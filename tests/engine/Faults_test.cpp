@@ -293,4 +293,27 @@ TEST(Faults, JournalFileInTheWayOfTheRun) {
   }
 }
 
+// A folder that was a link when a run asked where it leads, and is a real folder holding a
+// link to the old target's file at the next run: that file lies outside and stays there.
+TEST(Faults, AFolderThatStoppedBeingALinkIsAskedAgain) {
+  TempDir dir;
+  dir.Touch("G\\x.txt", "x");
+  dir.Touch("G\\y.txt", "y");
+  if (!dir.LinkUnix("F", "G")) GTEST_SKIP() << "links are made through Wine's Linux side";
+  RenameList list;
+  list.Add("y.txt", dir.path() + "F\\");
+  list[0].newName = "y2";
+  RenameRows(list, false);
+  ASSERT_EQ(FolderListing(dir.path() + "G"), (Names{"x.txt", "y2.txt"}));
+  ASSERT_TRUE(dir.UnlinkUnix("F"));
+  dir.Mkdir("F");
+  ASSERT_TRUE(dir.LinkUnix("x.txt", "../G/x.txt", "F"));
+  RenameList again;
+  again.Add("x.txt", dir.path() + "F\\");
+  again[0].newName = "z";
+  RenameRows(again, false);
+  EXPECT_EQ(FolderListing(dir.path() + "G"), (Names{"x.txt", "y2.txt"}));
+  EXPECT_EQ(again[0].fileName, "x.txt");
+}
+
 }  // namespace

@@ -198,6 +198,11 @@ bool TempDir::LinkUnix(const std::string& name, const std::string& target, const
   return LinuxCall(kSymlink, reinterpret_cast<long>(to.c_str()), reinterpret_cast<long>(path.c_str())) == 0;
 }
 
+bool TempDir::UnlinkUnix(const std::string& name) const {
+  std::string path = UnixEntry(name, "");
+  return !path.empty() && LinuxCall(kUnlink, reinterpret_cast<long>(path.c_str())) == 0;
+}
+
 std::string FileContent(const std::string& path) {
   HANDLE h = CreateFileW(sjis::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
