@@ -10,6 +10,8 @@ namespace {
 const char* const kColumns[] = {"ファイル名", "パス名", "新しい名前"};
 // The new names of rows the run would leave as they are.
 constexpr COLORREF kRefusedColor = RGB(204, 0, 0);
+// A name the run makes, with a remark of its rule (a date that stands in for another).
+constexpr COLORREF kNoteColor = RGB(160, 96, 0);
 
 const char* RefusalText(Refusal r) {
   switch (r) {
@@ -23,6 +25,7 @@ const char* RefusalText(Refusal r) {
     case Refusal::System: return "システムファイル";
     case Refusal::Missing: return "ファイルなし";
     case Refusal::Link: return "フォルダ外へのリンク";
+    case Refusal::NotShiftJis: return "Shift_JISにない文字";
     case Refusal::None: break;
   }
   return "";
@@ -31,8 +34,9 @@ const char* RefusalText(Refusal r) {
 }  // namespace
 
 std::string RenameListView::NewNameCell(const RenameEntry& row) {
-  if (row.refusal == Refusal::None) return row.newName;
-  return row.newName + "（" + RefusalText(row.refusal) + "）";
+  if (row.refusal != Refusal::None) return row.newName + "（" + RefusalText(row.refusal) + "）";
+  if (row.mark() == RuleMark::NoShotDate) return row.newName + "（撮影日なし: 更新日）";
+  return row.newName;
 }
 
 bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect, unsigned anchors, int id) {
@@ -121,7 +125,8 @@ void RenameListView::AutoSizeColumns() {
     // A refused row's cell also says why.
     auto sizeOf = [&](std::size_t i) {
       const RenameEntry& row = list_[i];
-      return column == 0 ? row.fileName.size() : row.newName.size() + (row.refusal != Refusal::None ? 24 : 0);
+      return column == 0 ? row.fileName.size()
+                         : row.newName.size() + (row.refusal != Refusal::None || row.mark() != RuleMark::None ? 24 : 0);
     };
     auto textOf = [&](std::size_t i) { return column == 0 ? list_[i].fileName : NewNameCell(list_[i]); };
     std::vector<std::size_t> longest;
@@ -224,9 +229,14 @@ LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
       return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       auto i = static_cast<std::size_t>(cd.nmcd.dwItemSpec);
-      bool refused = cd.iSubItem == 2 && i < list_.size() && list_[i].refusal != Refusal::None;
+      const bool marked = cd.iSubItem == 2 && i < list_.size() && !(cd.nmcd.uItemState & CDIS_SELECTED);
       // A selected row keeps the highlight's own text colour.
-      cd.clrText = refused && !(cd.nmcd.uItemState & CDIS_SELECTED) ? kRefusedColor : GetSysColor(COLOR_WINDOWTEXT);
+      cd.clrText = GetSysColor(COLOR_WINDOWTEXT);
+      if (marked && list_[i].refusal != Refusal::None) {
+        cd.clrText = kRefusedColor;
+      } else if (marked && list_[i].mark() != RuleMark::None) {
+        cd.clrText = kNoteColor;
+      }
       return CDRF_DODEFAULT;
     }
     default:

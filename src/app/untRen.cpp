@@ -427,6 +427,7 @@ void TfrmRen::Timer1Timer() {
 void TfrmRen::UpdatePreview() {
   ++previewRuns;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
+  list_.ClearMarks();
   ActivePage().MakePreview(list_);
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
   CheckRows();
@@ -443,7 +444,11 @@ void TfrmRen::UpdateCount() {
   std::size_t refused = 0;
   for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
   std::string text = std::to_string(list_.size()) + "個の項目";
-  if (refused > 0) text += "（" + std::to_string(refused) + "件は変更不可）";
+  if (const char* error = ActivePage().RuleError()) {
+    text += "（" + std::string(error) + "）";
+  } else if (refused > 0) {
+    text += "（" + std::to_string(refused) + "件は変更不可）";
+  }
   win::SetText(lblCount, text);
 }
 

@@ -161,3 +161,14 @@ std::size_t RenameList::FirstSelected() const {
   }
   return npos;
 }
+
+void RenameList::SetMark(std::size_t i, RuleMark mark) {
+  rows_[i].mark_ = mark;
+  if (mark != RuleMark::None) ++marks_;
+}
+
+void RenameList::ClearMarks() {
+  if (marks_ == 0) return;
+  for (RenameEntry& row : rows_) row.mark_ = RuleMark::None;
+  marks_ = 0;
+}

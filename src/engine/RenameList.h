@@ -24,6 +24,14 @@ enum class Refusal : std::uint8_t {
   System,
   Missing,        // the file is no longer there
   Link,           // a link to a file of another folder
+  NotShiftJis,    // the rule's result has a character with no Shift_JIS form
+};
+
+// What the rule itself says of a row's new name, beside the name.
+enum class RuleMark : std::uint8_t {
+  None,
+  NotShiftJis,  // the result can't be a name here: the row keeps its name, the run leaves it
+  NoShotDate,   // no date of shooting in the file: the last-write date stands in
 };
 
 struct RenameEntry {
@@ -33,6 +41,7 @@ struct RenameEntry {
   bool selected = false;
   bool focused = false;  // the list's focus row, which follows the row through re-sorts
   Refusal refusal = Refusal::None;  // what the last check of the rows found
+  RuleMark mark() const { return mark_; }
 
   std::string_view BaseName() const;
   std::string_view Extension() const;
@@ -51,6 +60,7 @@ struct RenameEntry {
   std::uint32_t listingSerial_ = 0, listingIndex_ = 0;
   std::uint32_t diskGeneration_ = 0;
   class FolderState* folderState_ = nullptr;
+  RuleMark mark_ = RuleMark::None;
 };
 
 class RenameList {
@@ -77,7 +87,15 @@ class RenameList {
   void RemoveRows(const std::vector<bool>& remove);
   // Removes every selected row in one pass.
   void RemoveSelected();
-  void Clear() { rows_.clear(); }
+  void Clear() {
+    rows_.clear();
+    marks_ = 0;
+  }
+
+  // A rule's mark on a row; every preview starts by clearing them, which costs nothing while
+  // no row has one.
+  void SetMark(std::size_t i, RuleMark mark);
+  void ClearMarks();
 
   // Sorting is on except during a rename run; switching it on re-sorts once.
   bool sorting() const { return sorting_; }
@@ -96,6 +114,7 @@ class RenameList {
   template <typename Pred>
   void RemoveWhere(Pred remove);
   std::vector<RenameEntry> rows_;
+  std::size_t marks_ = 0;  // rows marked since the last ClearMarks (at most)
   bool sorting_ = true;
   int batch_ = 0;
 };

@@ -65,6 +65,7 @@ Refusal RenamePlan::Judge(std::size_t i) {
   RenameEntry& row = list_[i];
   const std::string_view fileName = row.fileName;
   const std::string_view ext = fileName.substr(row.extensionStart_);
+  if (row.mark_ == RuleMark::NotShiftJis) return Refusal::NotShiftJis;
   // The same name (the extension is the row's own) is no rename and no refusal.
   if (row.extensionStart_ == row.newName.size() && fileName.substr(0, row.extensionStart_) == row.newName) {
     return Refusal::None;

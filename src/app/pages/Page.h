@@ -49,6 +49,9 @@ class Page : public win::Panel {
   virtual bool Build(HWND frame) = 0;
   // Writes every row's new name; the settings page has no rule and leaves the names.
   virtual void MakePreview(RenameList&) {}
+  // What the count label adds when the last preview's rule could not be applied at all (its
+  // rows keep their names and the run renames nothing), such as "正規表現エラー"; null for none.
+  virtual const char* RuleError() const { return nullptr; }
   // After a rename run on this page: histories, the preset order.
   virtual void AfterRename() {}
   // After an intake: empty inputs take the first row's base name.
