@@ -67,6 +67,7 @@ class Case {
   // Records an input under a name; a failure, a hang or a crash prints every recorded input.
   void Input(const char* name, std::string_view bytes);
   void Input(const char* name, long long value);
+  void InputReal(const char* name, double value);
   // Fails the case with a message when ok is false; the first failure of a case is kept.
   bool Check(bool ok, const char* what, std::string_view got = {}, std::string_view expected = {});
   bool failed() const { return !failure_.empty(); }

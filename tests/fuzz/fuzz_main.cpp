@@ -246,6 +246,12 @@ void Case::Input(const char* name, std::string_view bytes) { inputs_.emplace_bac
 
 void Case::Input(const char* name, long long value) { inputs_.emplace_back(name, std::to_string(value)); }
 
+void Case::InputReal(const char* name, double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  inputs_.emplace_back(name, text);
+}
+
 bool Case::Check(bool ok, const char* what, std::string_view got, std::string_view expected) {
   if (ok || !failure_.empty()) return ok;
   failure_ = what;
