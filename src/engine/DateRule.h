@@ -8,7 +8,9 @@
 #include "engine/RenameList.h"
 #include "engine/untFileUtils.h"
 
-enum class DateKind { Today, Created, Modified };
+// Shot: the Exif date of shooting (Exif.h); without one, the last-write date, and the row is
+// marked RuleMark::NoShotDate.
+enum class DateKind { Today, Created, Modified, Shot };
 
 struct DateInputs {
   std::string text;       // used as it stands; empty: each row's own base name
@@ -20,11 +22,14 @@ struct DateInputs {
 };
 
 // Where the dates come from: the clock for Today (read anew for each row), the file's times
-// otherwise. Tests put in their own.
+// otherwise, and the files' Exif data, through the cache, for the date of shooting. Tests put in
+// their own.
 struct DateSources {
   std::function<DateTime()> now = NowDateTime;
   std::function<DateTime(std::string_view path, FileTimeKind kind)> fileDate = GetFileDate;
+  std::function<bool(std::string_view path, DateTime& out)> shotDate = GetShotDate;
 };
 
+// Clears the list's marks first, then marks the rows whose date of shooting was stood in for.
 void PreviewDate(RenameList& list, const DateInputs& in, const DateLocale& locale,
                  const DateSources& sources = DateSources{});

@@ -27,7 +27,7 @@ bool DatePage::Build(HWND frame) {
   set.Add({p, WC_STATICW, "日付フォーマット", kLabel, 0, {214, 2, 150, 14}});
   cmbDateFormat = set.Add({p, WC_COMBOBOXW, "", kPickList, 0, {214, 18, 160, 200}, win::kTopLeft,
                            IDC_CMBDATEFORMAT, "日付のフォーマット"});
-  rdgDateType.Create(set, p, "日付の選択", "ファイル名に付加する日付", {"今日", "作成日", "更新日"}, 3,
+  rdgDateType.Create(set, p, "日付の選択", "ファイル名に付加する日付", {"今日", "作成日", "更新日", "撮影日"}, 4,
                      {6, 46, 368, 44}, IDC_RDGDATETYPE);
   win::SetCheck(btnTail2, true);
   rdgDateType.SetIndex(0);
@@ -42,7 +42,12 @@ void DatePage::MakePreview(RenameList& list) {
   in.hasDate = preset >= 0 && static_cast<std::size_t>(preset) < DateFormats.size() &&
                !win::GetText(cmbDateFormat).empty();
   if (in.hasDate) in.pattern = DateFormats[static_cast<std::size_t>(preset)];
-  in.kind = rdgDateType.index() == 1 ? DateKind::Created : rdgDateType.index() == 2 ? DateKind::Modified : DateKind::Today;
+  switch (rdgDateType.index()) {
+    case 1: in.kind = DateKind::Created; break;
+    case 2: in.kind = DateKind::Modified; break;
+    case 3: in.kind = DateKind::Shot; break;  // Exif; without it the last-write date, marked
+    default: in.kind = DateKind::Today; break;
+  }
   in.head = win::IsChecked(btnHead2);
   in.tail = win::IsChecked(btnTail2);
   PreviewDate(list, in, CurrentDateLocale());
