@@ -198,7 +198,7 @@ void SettingsTarget(Case& c) {
 void AddSettingsTargets(std::vector<Target>& targets) {
   targets.push_back({"commalist", CommaList});
   targets.push_back({"history", History});
-  targets.push_back({"settings", SettingsTarget, 20});
+  targets.push_back({"settings", SettingsTarget, 50});
 }
 
 }  // namespace fuzz
