@@ -1,10 +1,12 @@
 // Times each naming rule over 1,000, 10,000 and 100,000 mixed Japanese/ASCII names against
 // the plain copy loop that only copies each base name into the new name, measured in the same
-// rounds; reports the peak working set after the rules ran over 100,000 rows. Small lists sit
-// in the cache, where the copy loop costs little more than the short names it copies without
-// allocating, so a rule whose results are longer (full-width) weighs more there.
+// rounds; reports the peak working set after the rules ran over 100,000 rows. Both write into
+// the rows' new names, whose buffers stay from one pass to the next as they do from one
+// preview to the next in the window. Small lists sit in the cache, where the copy loop costs
+// little more than finding each base name, so any work per character weighs most there.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -18,7 +20,9 @@
 
 namespace {
 
-constexpr int kRounds = 5;
+// Best of many rounds: the machine is shared, and a round that meets another program's work
+// says nothing of either loop.
+constexpr int kRounds = 15;
 
 RenameList MakeList(int rows) {
   static const char* const stems[] = {"写真",   "IMG_",     "ｶﾞｲﾄﾞ",  "ソース",  "my file ",
@@ -38,8 +42,10 @@ RenameList MakeList(int rows) {
 
 using Rule = std::function<void(RenameList&)>;
 
+// Copies into the row's own buffer, as a rule may: a copy through a temporary string would
+// pay an allocation per name that the rule need not.
 void CopyLoop(RenameList& list) {
-  for (RenameEntry& row : list) row.newName = std::string(row.BaseName());
+  for (RenameEntry& row : list) row.newName.assign(row.BaseName());
 }
 
 // Milliseconds per pass over the list, best of the rounds; small lists are passed over
@@ -87,14 +93,14 @@ int main() {
         ms = std::min(ms, PerPass(list, rule.run, passes));
       }
       const double ratio = ms / copy;
-      if (rows == 100000 && ratio > worst) worst = ratio;
-      std::printf("preview %-10s %7d rows: %8.3f ms, copy loop %8.3f ms, ratio %.2f%s\n", rule.name, rows, ms, copy,
-                  ratio, rows == 100000 ? " (target <= 3.00)" : "");
+      worst = std::max(worst, ratio);
+      std::printf("preview %-10s %7d rows: %8.3f ms, copy loop %8.3f ms, ratio %.2f (target <= 1.50)\n", rule.name,
+                  rows, ms, copy, ratio);
     }
     if (rows == 100000) {
       std::printf("peak working set after 100,000 rows: %.1f MB (target < 50)\n", PeakWorkingSetMB());
     }
   }
-  std::printf("highest ratio of any rule at 100,000 rows: %.2f (target <= 3.00)\n", worst);
+  std::printf("highest ratio of any rule at any size: %.2f (target <= 1.50)\n", worst);
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "engine/Rules.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "text/sjis.h"
 
@@ -8,12 +9,44 @@ namespace {
 
 int DecimalLength(int number) { return static_cast<int>(std::to_string(number).size()); }
 
+// out += ZeroPad(number, width), without a string in between.
+void AppendZeroPadded(std::string& out, int number, int width) {
+  char digits[16];
+  const std::size_t n = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
+  if (width > 0 && n < static_cast<std::size_t>(width)) out.append(static_cast<std::size_t>(width) - n, '0');
+  out.append(digits, n);
+}
+
+// ReplaceAll into out. Each rule writes into the row's new name, whose buffer the last
+// preview left: a rule runs over every row at each change of its inputs.
+void ReplaceInto(std::string_view text, std::string_view search, std::string_view replacement, std::string& out) {
+  out.clear();
+  if (search.empty()) {
+    out.append(text);
+    return;
+  }
+  std::size_t copied = 0;  // text before this is already in out
+  std::size_t from = 0;    // always a character start of text
+  for (;;) {
+    const std::size_t at = sjis::Find(text, search, from);
+    if (at == sjis::npos) break;
+    out.append(text, copied, at - copied);
+    out += replacement;
+    copied = at + search.size();
+    // Go on from the first character start at or after the occurrence's end, so that a
+    // search text ending in a lone lead byte can't make a trail byte look like a start.
+    from = at;
+    while (from < copied) from = sjis::NextChar(text, from);
+  }
+  out.append(text, std::min(copied, text.size()));
+}
+
 }  // namespace
 
 std::string ZeroPad(int number, int width) {
-  std::string digits = std::to_string(number);
-  if (width <= 0 || digits.size() >= static_cast<std::size_t>(width)) return digits;
-  return std::string(static_cast<std::size_t>(width) - digits.size(), '0') + digits;
+  std::string out;
+  AppendZeroPadded(out, number, width);
+  return out;
 }
 
 void PreviewNumber(RenameList& list, const NumberingInputs& in) {
@@ -34,7 +67,8 @@ void PreviewNumber(RenameList& list, const NumberingInputs& in) {
   if (in.divider) prefix += '_';
   int number = start;
   for (RenameEntry& row : list) {
-    row.newName = prefix + ZeroPad(number, width);
+    row.newName.assign(prefix);
+    AppendZeroPadded(row.newName, number, width);
     number += step;
   }
 }
@@ -62,50 +96,50 @@ int AnalysisColumn(const NameAnalysis& analysis) {
 }
 
 std::string ReplaceAll(std::string_view text, std::string_view search, std::string_view replacement) {
-  if (search.empty()) return std::string(text);
   std::string out;
-  std::size_t copied = 0;  // text before this is already in out
-  std::size_t from = 0;    // always a character start of text
-  for (;;) {
-    const std::size_t at = sjis::Find(text, search, from);
-    if (at == sjis::npos) break;
-    out.append(text, copied, at - copied);
-    out += replacement;
-    copied = at + search.size();
-    // Go on from the first character start at or after the occurrence's end, so that a
-    // search text ending in a lone lead byte can't make a trail byte look like a start.
-    from = at;
-    while (from < copied) from = sjis::NextChar(text, from);
-  }
-  out.append(text, std::min(copied, text.size()));
+  ReplaceInto(text, search, replacement, out);
   return out;
 }
 
 void PreviewReplace(RenameList& list, const ReplaceInputs& in) {
   for (RenameEntry& row : list) {
-    std::string name = ReplaceAll(row.BaseName(), in.search, in.replacement);
-    row.newName = in.trim ? TrimWide(std::string_view(name)) : std::move(name);
+    ReplaceInto(row.BaseName(), in.search, in.replacement, row.newName);
+    if (in.trim) TrimWideInPlace(row.newName);
   }
 }
 
 void PreviewAdd(RenameList& list, const AddInputs& in) {
   for (RenameEntry& row : list) {
-    std::string name(row.BaseName());
-    if (in.head) name = in.divider ? in.text + "_" + name : in.text + name;
-    if (in.tail) name = in.divider ? name + "_" + in.text : name + in.text;
-    row.newName = std::move(name);
+    std::string& name = row.newName;
+    name.clear();
+    if (in.head) {
+      name += in.text;
+      if (in.divider) name += '_';
+    }
+    name += row.BaseName();
+    if (in.tail) {
+      if (in.divider) name += '_';
+      name += in.text;
+    }
   }
 }
 
 void PreviewCase(RenameList& list, LetterCase letterCase) {
   for (RenameEntry& row : list) {
     const std::string_view base = row.BaseName();
+    std::string& name = row.newName;
     switch (letterCase) {
-      case LetterCase::Upper: row.newName = sjis::Upper(base); break;
-      case LetterCase::Lower: row.newName = sjis::Lower(base); break;
-      case LetterCase::FirstLetter: row.newName = CapitalizeFirst(base); break;
-      case LetterCase::EachWord: row.newName = CapitalizeWords(base); break;
-      default: row.newName = std::string(base); break;
+      case LetterCase::Upper:
+        name.clear();
+        sjis::AppendUpper(base, name);
+        break;
+      case LetterCase::Lower:
+        name.clear();
+        sjis::AppendLower(base, name);
+        break;
+      case LetterCase::FirstLetter: CapitalizeFirstTo(base, name); break;
+      case LetterCase::EachWord: CapitalizeWordsTo(base, name); break;
+      default: name.assign(base); break;
     }
   }
 }
@@ -131,9 +165,6 @@ WidthFlags WidthFlagsFromGroups(const WidthGroups& g) {
 }
 
 void PreviewWidth(RenameList& list, WidthFlags flags, bool kana) {
-  for (RenameEntry& row : list) {
-    std::string name = ConvertWidth(row.BaseName(), flags);
-    if (kana) name = HalfKanaToWide(std::string_view(name));
-    row.newName = std::move(name);
-  }
+  const WidthConverter converter(flags, kana);
+  for (RenameEntry& row : list) converter.Convert(row.BaseName(), row.newName);
 }

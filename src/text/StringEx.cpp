@@ -1,5 +1,7 @@
 #include "text/StringEx.h"
 
+#include <utility>
+
 #include "text/sjis.h"
 
 // Every conversion walks the CP932 string one character at a time with sjis::NextChar and
@@ -24,8 +26,8 @@ struct Char {
   bool In(unsigned char lead, unsigned char lo, unsigned char hi) const {
     return len == 2 && b0 == lead && b1 >= lo && b1 <= hi;
   }
-  void Set(unsigned char x) { b0 = x, len = 1; }
-  void Set(unsigned char lead, unsigned char trail) { b0 = lead, b1 = trail, len = 2; }
+  constexpr void Set(unsigned char x) { b0 = x, len = 1; }
+  constexpr void Set(unsigned char lead, unsigned char trail) { b0 = lead, b1 = trail, len = 2; }
 };
 
 Char CharAt(std::string_view s, std::size_t i, std::size_t next) {
@@ -110,7 +112,7 @@ void ApplyWidth(Char& c, WidthFlags flags) {
 
 // Full-width form of the half-width byte b (A1..DF); v is 1 before "ﾞ", 2 before "ﾟ".
 // The marks themselves give nothing (len 0).
-Char WideKana(unsigned char b, unsigned v) {
+constexpr Char WideKana(unsigned char b, unsigned v) {
   Char c;
   auto kata = [&c](unsigned trail) { c.Set(0x83, static_cast<unsigned char>(trail)); };
   if (b == 0xA1) c.Set(0x81, 0x42);
@@ -140,7 +142,19 @@ Char WideKana(unsigned char b, unsigned v) {
 
 }  // namespace
 
-std::string TrimWide(std::string_view s) {
+namespace {
+
+// Where the blanks at both ends stop: [first, last), first == s.size() when all are blanks.
+std::pair<std::size_t, std::size_t> TrimBounds(std::string_view s) {
+  // Most texts start and end in no blank, which shows at the end bytes: a blank is a byte up
+  // to 20 (never a trail byte) or 81 40. The first byte starts a character; a last byte that
+  // is not 40 is no "　", whether it is a trail byte or not.
+  if (!s.empty()) {
+    const unsigned char head = static_cast<unsigned char>(s[0]), tail = static_cast<unsigned char>(s.back());
+    if (head > 0x20 && !(head == 0x81 && s.size() > 1 && s[1] == '\x40') && tail > 0x20 && tail != 0x40) {
+      return {0, s.size()};
+    }
+  }
   std::size_t first = s.size(), last = s.size();
   // One forward pass: a backward scan could misread a trail byte 81 before 40 as "　".
   for (std::size_t i = 0; i < s.size();) {
@@ -151,22 +165,32 @@ std::string TrimWide(std::string_view s) {
     }
     i = next;
   }
+  return {first, last};
+}
+
+}  // namespace
+
+std::string TrimWide(std::string_view s) {
+  const auto [first, last] = TrimBounds(s);
   if (first == s.size()) return std::string();
   return std::string(s.substr(first, last - first));
 }
 
-std::string CapitalizeFirst(std::string_view s) {
-  if (s.empty()) return std::string();
-  std::size_t second = sjis::NextChar(s, 0);
-  std::string out;
-  out.reserve(s.size());
-  sjis::AppendUpper(s.substr(0, second), out);
-  sjis::AppendLower(s.substr(second), out);
-  return out;
+void TrimWideInPlace(std::string& s) {
+  const auto [first, last] = TrimBounds(s);
+  if (first == s.size()) {
+    s.clear();
+    return;
+  }
+  s.erase(last);
+  s.erase(0, first);
 }
 
-std::string CapitalizeWords(std::string_view s) {
-  if (s.empty()) return std::string();
+namespace {
+
+// CapitalizeWords through whole-text mappings, for a text with a character whose mapping the
+// tables can't give on their own.
+std::string CapitalizeWordsByTexts(std::string_view s) {
   std::size_t second = sjis::NextChar(s, 0);
   std::string out;
   out.reserve(s.size());
@@ -200,6 +224,103 @@ std::string CapitalizeWords(std::string_view s) {
     prev = CharAt(lower, i, next);
     i = next;
   }
+  return out;
+}
+
+// Runs write(buf), which writes at most cap bytes and returns how many it wrote, and appends
+// them to out: through a buffer on the stack for a name, into out itself for longer text.
+template <typename Write>
+void AppendWritten(std::string& out, std::size_t cap, Write write) {
+  char local[512];
+  if (cap <= sizeof local) {
+    out.append(local, write(local));
+    return;
+  }
+  const std::size_t start = out.size();
+  out.resize(start + cap);
+  out.resize(start + write(out.data() + start));
+}
+
+// Puts the character of a code (one byte below 0x100, else two) at buf[n].
+inline void PutCode(char* buf, std::size_t& n, unsigned code) {
+  if (code >= 0x100) buf[n++] = static_cast<char>(code >> 8);
+  buf[n++] = static_cast<char>(code & 0xFF);
+}
+
+// Writes the code that code(i, index) gives for each character of s (index: its byte, or
+// lead << 8 | trail) into out, or returns false, out unspecified, when one is kCaseSpecial.
+template <typename Code>
+bool MapChars(std::string_view s, std::string& out, Code code) {
+  bool special = false;
+  AppendWritten(out, 2 * s.size(), [&](char* buf) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < s.size();) {
+      const std::size_t next = sjis::NextChar(s, i);
+      unsigned index = static_cast<unsigned char>(s[i]);
+      if (next - i == 2) index = index << 8 | static_cast<unsigned char>(s[i + 1]);
+      const unsigned c = code(i, index);
+      if (c == sjis::kCaseSpecial) {
+        special = true;
+        return std::size_t{0};
+      }
+      PutCode(buf, n, c);
+      i = next;
+    }
+    return n;
+  });
+  return !special;
+}
+
+// A character's code in a case table, its own where the table keeps it.
+inline unsigned CaseCode(const std::uint16_t* table, unsigned index) {
+  const unsigned code = table[index];
+  return code == sjis::kCaseKeep ? index : code;
+}
+
+}  // namespace
+
+// Both look each character up in the case tables on their own, as sjis::Upper and
+// sjis::Lower do, rather than mapping whole texts into strings between.
+void CapitalizeFirstTo(std::string_view s, std::string& out) {
+  out.clear();
+  const std::uint16_t* upper = sjis::UpperCodes();
+  const std::uint16_t* lower = sjis::LowerCodes();
+  if (MapChars(s, out, [&](std::size_t i, unsigned index) { return CaseCode(i == 0 ? upper : lower, index); })) {
+    return;
+  }
+  out.clear();
+  std::size_t second = sjis::NextChar(s, 0);
+  sjis::AppendUpper(s.substr(0, second), out);
+  sjis::AppendLower(s.substr(second), out);
+}
+
+std::string CapitalizeFirst(std::string_view s) {
+  std::string out;
+  CapitalizeFirstTo(s, out);
+  return out;
+}
+
+void CapitalizeWordsTo(std::string_view s, std::string& out) {
+  out.clear();
+  if (s.empty()) return;
+  // The first character upper-cased; one after a space (as lower-cased) lower-cased and then
+  // upper-cased; any other lower-cased.
+  const std::uint16_t* upper = sjis::UpperCodes();
+  const std::uint16_t* lower = sjis::LowerCodes();
+  bool afterSpace = false;
+  const bool mapped = MapChars(s, out, [&](std::size_t i, unsigned index) {
+    const unsigned lowered = CaseCode(lower, index);
+    if (lowered == sjis::kCaseSpecial) return lowered;
+    const bool start = i == 0 || afterSpace;
+    afterSpace = lowered == 0x20 || lowered == 0x8140;
+    return start ? CaseCode(upper, i == 0 ? index : lowered) : lowered;
+  });
+  if (!mapped) out = CapitalizeWordsByTexts(s);
+}
+
+std::string CapitalizeWords(std::string_view s) {
+  std::string out;
+  CapitalizeWordsTo(s, out);
   return out;
 }
 
@@ -256,6 +377,93 @@ std::string HalfKanaToWide(std::string_view s) {
       v = mark == 0xDE ? 1 : mark == 0xDF ? 2 : 0;
     }
     return WideKana(c.b0, v);
+  });
+}
+
+namespace {
+
+// The full-width forms of the half-width kana A1..DF, without a mark after them, before "ﾞ"
+// and before "ﾟ"; 0 for the marks themselves, which give nothing.
+struct KanaTable {
+  std::uint16_t code[0x3F][3] = {};
+  constexpr KanaTable() {
+    for (unsigned b = 0xA1; b <= 0xDF; ++b) {
+      for (unsigned v = 0; v < 3; ++v) {
+        Char c = WideKana(static_cast<unsigned char>(b), v);
+        code[b - 0xA1][v] = c.len == 0 ? 0 : c.len == 1 ? c.b0 : static_cast<std::uint16_t>(c.b0 << 8 | c.b1);
+      }
+    }
+  }
+};
+constexpr KanaTable kKana;
+
+std::uint16_t CodeOf(const Char& c) {
+  return c.len == 1 ? c.b0 : static_cast<std::uint16_t>(c.b0 << 8 | c.b1);
+}
+
+}  // namespace
+
+WidthConverter::WidthConverter(WidthFlags flags, bool kana)
+    : identity_((flags & 0x03FF) == 0 && !kana), kana_(kana) {
+  for (unsigned b = 0; b < 0x80; ++b) {
+    Char c;
+    c.Set(static_cast<unsigned char>(b));
+    ApplyWidth(c, flags);
+    ascii_[b] = CodeOf(c);
+  }
+  for (unsigned trail = 0; trail < 0x100; ++trail) {
+    Char c;
+    c.Set(0x81, static_cast<unsigned char>(trail));
+    ApplyWidth(c, flags);
+    row81_[trail] = CodeOf(c);
+    c.Set(0x82, static_cast<unsigned char>(trail));
+    ApplyWidth(c, flags);
+    row82_[trail] = CodeOf(c);
+  }
+}
+
+// The width conversion only ever makes ASCII and characters led by 81 or 82, so the half-width
+// kana and marks it leaves are those of the text, and the kana are converted as they stand.
+void WidthConverter::Convert(std::string_view s, std::string& out) const {
+  out.clear();
+  if (identity_) {
+    out.append(s);
+    return;
+  }
+  AppendWritten(out, 2 * s.size(), [&](char* buf) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < s.size();) {
+      const unsigned char b = static_cast<unsigned char>(s[i]);
+      if (b < 0x80) {
+        PutCode(buf, n, ascii_[b]);
+        ++i;
+      } else if (sjis::IsLeadByte(b) && i + 1 < s.size()) {
+        const unsigned char trail = static_cast<unsigned char>(s[i + 1]);
+        if (b == 0x81) {
+          PutCode(buf, n, row81_[trail]);
+        } else if (b == 0x82) {
+          PutCode(buf, n, row82_[trail]);
+        } else {
+          buf[n++] = static_cast<char>(b);
+          buf[n++] = static_cast<char>(trail);
+        }
+        i += 2;
+      } else if (kana_ && b >= 0xA1 && b <= 0xDF) {
+        // DE and DF are never lead bytes, so such a byte is the whole next character.
+        unsigned v = 0;
+        if (i + 1 < s.size()) {
+          const unsigned char mark = static_cast<unsigned char>(s[i + 1]);
+          v = mark == 0xDE ? 1 : mark == 0xDF ? 2 : 0;
+        }
+        const std::uint16_t code = kKana.code[b - 0xA1][v];
+        if (code != 0) PutCode(buf, n, code);
+        ++i;
+      } else {
+        buf[n++] = static_cast<char>(b);  // any other byte, or a lead byte cut off at the end
+        ++i;
+      }
+    }
+    return n;
   });
 }
 

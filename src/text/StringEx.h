@@ -27,3 +27,24 @@ std::string CapitalizeFirst(std::string_view sjisText);
 std::string CapitalizeWords(std::string_view sjisText);
 std::string ConvertWidth(std::string_view sjisText, WidthFlags flags);
 std::string HalfKanaToWide(std::string_view sjisText);
+
+// The same conversions for a rule, which converts every name of the list at each change of
+// its inputs: the result goes into out, whose buffer is reused (text must not view out).
+void TrimWideInPlace(std::string& text);
+void CapitalizeFirstTo(std::string_view sjisText, std::string& out);
+void CapitalizeWordsTo(std::string_view sjisText, std::string& out);
+
+// ConvertWidth with these flags, then HalfKanaToWide when kana is set, in one walk over the
+// text: each character's conversion is looked up in a table made once for the flags.
+class WidthConverter {
+ public:
+  WidthConverter(WidthFlags flags, bool kana);
+  void Convert(std::string_view sjisText, std::string& out) const;
+
+ private:
+  // The result of each single byte below 80 and of each character with the lead byte 81 or
+  // 82: one byte below 0x100, else lead << 8 | trail.
+  std::uint16_t ascii_[0x80];
+  std::uint16_t row81_[0x100], row82_[0x100];
+  bool identity_, kana_;
+};

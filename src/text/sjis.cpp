@@ -95,8 +95,9 @@ std::size_t Find(std::string_view text, std::string_view pattern, std::size_t fr
   for (std::size_t i = 0; i < pattern.size(); i = NextChar(pattern, i)) last = i;
   const bool loneLead = last + 1 == pattern.size() && IsLeadByte(static_cast<unsigned char>(pattern[last]));
   // `from` is expected to be a character start; step from there so trail bytes are skipped.
+  // The first byte is looked at before the rest: a rule searches every name of the list.
   for (std::size_t i = from; i + pattern.size() <= text.size(); i = NextChar(text, i)) {
-    if (text.compare(i, pattern.size(), pattern) == 0 &&
+    if (text[i] == pattern[0] && text.compare(i, pattern.size(), pattern) == 0 &&
         (!loneLead || NextChar(text, i + last) == i + pattern.size())) {
       return i;
     }
@@ -290,7 +291,16 @@ const CaseTable& Cases() {
 
 void AppendMapped(std::string_view s, bool upper, std::string& out) {
   const std::uint16_t* table = upper ? Cases().upper : Cases().lower;
+  // Written through a pointer, into a buffer on the stack for a name: a string checks its
+  // capacity at every byte pushed. A character maps to at most two bytes.
+  char local[512];
   const std::size_t start = out.size();
+  char* buf = local;
+  if (2 * s.size() > sizeof local) {
+    out.resize(start + 2 * s.size());
+    buf = out.data() + start;
+  }
+  std::size_t n = 0;
   for (std::size_t i = 0; i < s.size();) {
     std::size_t next = NextChar(s, i);
     unsigned index = static_cast<unsigned char>(s[i]);
@@ -299,18 +309,20 @@ void AppendMapped(std::string_view s, bool upper, std::string& out) {
     if (code == kNoMapping) {
       // An invalid character (a lone lead byte) stays as it is, as the platform leaves it,
       // and the characters around it are still mapped.
-      out.append(s.data() + i, next - i);
-      i = next;
-      continue;
-    }
-    if (code == kAskPlatform) {
+      code = static_cast<std::uint16_t>(index);
+    } else if (code == kAskPlatform) {
       out.resize(start);
       out += PlatformMapCase(s, upper);
       return;
     }
-    if (code >= 0x100) out.push_back(static_cast<char>(code >> 8));
-    out.push_back(static_cast<char>(code & 0xFF));
+    if (code >= 0x100) buf[n++] = static_cast<char>(code >> 8);
+    buf[n++] = static_cast<char>(code & 0xFF);
     i = next;
+  }
+  if (buf == local) {
+    out.append(local, n);
+  } else {
+    out.resize(start + n);
   }
 }
 
@@ -333,9 +345,10 @@ void AppendUpper(std::string_view s, std::string& out) { AppendMapped(s, true, o
 const std::uint8_t* Utf8Lengths() { return Cases().utf8; }
 
 const std::uint16_t* UpperCodes() {
-  static_assert(kAskPlatform >= kCaseSpecial && kNoMapping >= kCaseSpecial);
+  static_assert(kAskPlatform == kCaseSpecial && kNoMapping == kCaseKeep);
   return Cases().upper;
 }
+const std::uint16_t* LowerCodes() { return Cases().lower; }
 void AppendLower(std::string_view s, std::string& out) { AppendMapped(s, false, out); }
 
 std::string PlatformUpper(std::string_view s) { return PlatformMapCase(s, true); }

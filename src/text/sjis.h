@@ -84,7 +84,10 @@ void AppendLower(std::string_view s, std::string& out);
 // upper-case code of each character (its byte, or lead << 8 | trail; a result below 0x100 is
 // one byte), or kCaseSpecial or more where Upper does more than look the character up.
 const std::uint16_t* UpperCodes();
+const std::uint16_t* LowerCodes();
 constexpr std::uint16_t kCaseSpecial = 0xFFFE;
+// Of the codes from kCaseSpecial on, the one where the character stays as it is.
+constexpr std::uint16_t kCaseKeep = 0xFFFF;
 // Indexed the same way: each character's length in UTF-8, 0 where it is no character.
 const std::uint8_t* Utf8Lengths();
 // The same mappings asked of the platform for the whole string: what the table must equal.
