@@ -90,5 +90,6 @@ struct Target {
 void AddTextTargets(std::vector<Target>& targets);
 void AddEngineTargets(std::vector<Target>& targets);
 void AddSettingsTargets(std::vector<Target>& targets);
+void AddExifTargets(std::vector<Target>& targets);
 
 }  // namespace fuzz

@@ -367,6 +367,7 @@ int main(int argc, char** argv) {
   fuzz::AddTextTargets(targets);
   fuzz::AddEngineTargets(targets);
   fuzz::AddSettingsTargets(targets);
+  fuzz::AddExifTargets(targets);
   if (list) {
     for (const Target& t : targets) std::printf("%s\n", t.name);
     return 0;
