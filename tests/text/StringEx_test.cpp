@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -283,4 +284,73 @@ TEST(HalfKanaToWide, OnlySingleByteCharactersAreConverted) {
   };
   ExpectAll(kKana, cases);
   EXPECT_EQ(Hex(HalfKanaToWide("ｶ\x88"sv)), Hex("カ\x88"));  // lead byte cut off at the end
+}
+
+namespace {
+
+// Every one- and two-byte code, valid or not, a lead byte alone among them.
+std::vector<std::string> AllCodes() {
+  std::vector<std::string> codes;
+  for (unsigned b = 0; b < 0x100; ++b) codes.emplace_back(1, static_cast<char>(b));
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!sjis::IsLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (unsigned trail = 0; trail < 0x100; ++trail) codes.push_back({static_cast<char>(lead), static_cast<char>(trail)});
+  }
+  return codes;
+}
+
+// Longer than the buffer on the stack the conversions write names into.
+std::string Repeated(std::string_view piece) {
+  std::string s;
+  while (s.size() < 2000) s += piece;
+  return s;
+}
+
+}  // namespace
+
+// The width rule's table against the two conversions it stands for, for every code alone and
+// before each mark, and for a long text.
+TEST(WidthConverter, GivesConvertWidthThenHalfKanaToWide) {
+  std::vector<std::string> texts = {Repeated("ｶﾞA１ (x)＃ﾊﾟ　ＡＢｃ漢字_＿ﾞ")};
+  for (const std::string& code : AllCodes()) {
+    for (const char* mark : {"", "\xDE", "\xDF"}) texts.push_back(code + mark);
+  }
+  for (WidthFlags flags : {0x0000, 0x0155, 0x02AA, 0x03FF, 0xFC00}) {
+    for (bool kana : {false, true}) {
+      SCOPED_TRACE("flags " + std::to_string(flags) + (kana ? " kana" : ""));
+      const WidthConverter converter(flags, kana);
+      int mismatches = 0;
+      std::string out = "stale";
+      for (const std::string& s : texts) {
+        converter.Convert(s, out);
+        std::string expected = ConvertWidth(std::string_view(s), flags);
+        if (kana) expected = HalfKanaToWide(std::string_view(expected));
+        if (out != expected && ++mismatches <= 5) ADD_FAILURE() << Hex(s) << ": " << Hex(out);
+      }
+      EXPECT_EQ(mismatches, 0);
+    }
+  }
+}
+
+// Capitalisation looks each character up in the case tables; it must give what the whole-text
+// mappings give, for every code (a lone lead byte only at the end) and for a long text.
+TEST(CapitalizeWords, EachCharacterAsTheCaseMappingsGiveIt) {
+  int mismatches = 0;
+  for (const std::string& c : AllCodes()) {
+    if (c.size() == 1 && sjis::IsLeadByte(static_cast<unsigned char>(c[0]))) continue;
+    if (c == " " || c == "\x81\x40") continue;  // a space would start the word after it
+    const std::string s = c + " " + c + c + "\x81\x40" + c;
+    const std::string lower = sjis::Lower(c);
+    const std::string words = sjis::Upper(c) + " " + sjis::Upper(lower) + lower + "\x81\x40" + sjis::Upper(lower);
+    const std::string first = sjis::Upper(c) + sjis::Lower(s.substr(c.size()));
+    if ((CapitalizeWords(std::string_view(s)) != words || CapitalizeFirst(std::string_view(s)) != first) &&
+        ++mismatches <= 5) {
+      ADD_FAILURE() << Hex(s) << ": " << Hex(CapitalizeWords(std::string_view(s)));
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_EQ(CapitalizeWords(std::string_view(Repeated("aB ｃＤ　"))), Repeated("Ab Ｃｄ　"));
+  std::string first = sjis::Lower(Repeated("aB ｃＤ　"));
+  first[0] = 'A';
+  EXPECT_EQ(CapitalizeFirst(std::string_view(Repeated("aB ｃＤ　"))), first);
 }
