@@ -30,7 +30,7 @@ void ReplaceInto(std::string_view text, std::string_view search, std::string_vie
   for (;;) {
     const std::size_t at = sjis::Find(text, search, from);
     if (at == sjis::npos) break;
-    out.append(text, copied, at - copied);
+    out.append(text.data() + copied, at - copied);
     out += replacement;
     copied = at + search.size();
     // Go on from the first character start at or after the occurrence's end, so that a
@@ -38,7 +38,7 @@ void ReplaceInto(std::string_view text, std::string_view search, std::string_vie
     from = at;
     while (from < copied) from = sjis::NextChar(text, from);
   }
-  out.append(text, std::min(copied, text.size()));
+  if (copied < text.size()) out.append(text.data() + copied, text.size() - copied);
 }
 
 }  // namespace

@@ -253,12 +253,18 @@ template <typename Code>
 bool MapChars(std::string_view s, std::string& out, Code code) {
   bool special = false;
   AppendWritten(out, 2 * s.size(), [&](char* buf) {
+    // Held apart from what buf may alias, so the bytes written don't make them be read again.
+    const char* const p = s.data();
+    const std::size_t size = s.size();
+    Code f = code;
     std::size_t n = 0;
-    for (std::size_t i = 0; i < s.size();) {
-      const std::size_t next = sjis::NextChar(s, i);
-      unsigned index = static_cast<unsigned char>(s[i]);
-      if (next - i == 2) index = index << 8 | static_cast<unsigned char>(s[i + 1]);
-      const unsigned c = code(i, index);
+    for (std::size_t i = 0; i < size;) {
+      unsigned index = static_cast<unsigned char>(p[i]);
+      std::size_t next = i + 1;
+      if (sjis::IsLeadByte(static_cast<unsigned char>(index)) && next < size) {
+        index = index << 8 | static_cast<unsigned char>(p[next++]);
+      }
+      const unsigned c = f(i, index);
       if (c == sjis::kCaseSpecial) {
         special = true;
         return std::size_t{0};
@@ -285,9 +291,8 @@ void CapitalizeFirstTo(std::string_view s, std::string& out) {
   out.clear();
   const std::uint16_t* upper = sjis::UpperCodes();
   const std::uint16_t* lower = sjis::LowerCodes();
-  if (MapChars(s, out, [&](std::size_t i, unsigned index) { return CaseCode(i == 0 ? upper : lower, index); })) {
-    return;
-  }
+  const auto code = [upper, lower](std::size_t i, unsigned index) { return CaseCode(i == 0 ? upper : lower, index); };
+  if (MapChars(s, out, code)) return;
   out.clear();
   std::size_t second = sjis::NextChar(s, 0);
   sjis::AppendUpper(s.substr(0, second), out);
@@ -307,8 +312,7 @@ void CapitalizeWordsTo(std::string_view s, std::string& out) {
   // upper-cased; any other lower-cased.
   const std::uint16_t* upper = sjis::UpperCodes();
   const std::uint16_t* lower = sjis::LowerCodes();
-  bool afterSpace = false;
-  const bool mapped = MapChars(s, out, [&](std::size_t i, unsigned index) {
+  const bool mapped = MapChars(s, out, [upper, lower, afterSpace = false](std::size_t i, unsigned index) mutable {
     const unsigned lowered = CaseCode(lower, index);
     if (lowered == sjis::kCaseSpecial) return lowered;
     const bool start = i == 0 || afterSpace;
@@ -431,28 +435,34 @@ void WidthConverter::Convert(std::string_view s, std::string& out) const {
     return;
   }
   AppendWritten(out, 2 * s.size(), [&](char* buf) {
+    const char* const p = s.data();  // as in MapChars
+    const std::size_t size = s.size();
+    const std::uint16_t* const ascii = ascii_;
+    const std::uint16_t* const row81 = row81_;
+    const std::uint16_t* const row82 = row82_;
+    const bool kana = kana_;
     std::size_t n = 0;
-    for (std::size_t i = 0; i < s.size();) {
-      const unsigned char b = static_cast<unsigned char>(s[i]);
+    for (std::size_t i = 0; i < size;) {
+      const unsigned char b = static_cast<unsigned char>(p[i]);
       if (b < 0x80) {
-        PutCode(buf, n, ascii_[b]);
+        PutCode(buf, n, ascii[b]);
         ++i;
-      } else if (sjis::IsLeadByte(b) && i + 1 < s.size()) {
-        const unsigned char trail = static_cast<unsigned char>(s[i + 1]);
+      } else if (sjis::IsLeadByte(b) && i + 1 < size) {
+        const unsigned char trail = static_cast<unsigned char>(p[i + 1]);
         if (b == 0x81) {
-          PutCode(buf, n, row81_[trail]);
+          PutCode(buf, n, row81[trail]);
         } else if (b == 0x82) {
-          PutCode(buf, n, row82_[trail]);
+          PutCode(buf, n, row82[trail]);
         } else {
           buf[n++] = static_cast<char>(b);
           buf[n++] = static_cast<char>(trail);
         }
         i += 2;
-      } else if (kana_ && b >= 0xA1 && b <= 0xDF) {
+      } else if (kana && b >= 0xA1 && b <= 0xDF) {
         // DE and DF are never lead bytes, so such a byte is the whole next character.
         unsigned v = 0;
-        if (i + 1 < s.size()) {
-          const unsigned char mark = static_cast<unsigned char>(s[i + 1]);
+        if (i + 1 < size) {
+          const unsigned char mark = static_cast<unsigned char>(p[i + 1]);
           v = mark == 0xDE ? 1 : mark == 0xDF ? 2 : 0;
         }
         const std::uint16_t code = kKana.code[b - 0xA1][v];

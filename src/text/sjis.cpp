@@ -300,11 +300,16 @@ void AppendMapped(std::string_view s, bool upper, std::string& out) {
     out.resize(start + 2 * s.size());
     buf = out.data() + start;
   }
+  // Held apart from what buf may alias, so the bytes written don't make them be read again.
+  const char* const p = s.data();
+  const std::size_t size = s.size();
   std::size_t n = 0;
-  for (std::size_t i = 0; i < s.size();) {
-    std::size_t next = NextChar(s, i);
-    unsigned index = static_cast<unsigned char>(s[i]);
-    if (next - i == 2) index = index << 8 | static_cast<unsigned char>(s[i + 1]);
+  for (std::size_t i = 0; i < size;) {
+    unsigned index = static_cast<unsigned char>(p[i]);
+    std::size_t next = i + 1;
+    if (IsLeadByte(static_cast<unsigned char>(index)) && next < size) {
+      index = index << 8 | static_cast<unsigned char>(p[next++]);
+    }
     std::uint16_t code = table[index];
     if (code == kNoMapping) {
       // An invalid character (a lone lead byte) stays as it is, as the platform leaves it,
