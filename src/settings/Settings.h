@@ -37,6 +37,7 @@ struct Settings {
   int wnSpace = 0;
   int wnSymbol = 0;
   bool wideKana = false;
+  bool regExp = false;     // the replace page's search is a regular expression
 
   // [Option]
   bool remSCut = false;

@@ -49,6 +49,7 @@ constexpr Key kKeys[] = {
     {"Job", "WNSpace", Type::Integer, &Settings::wnSpace},
     {"Job", "WNSymbol", Type::Integer, &Settings::wnSymbol},
     {"Job", "WideKana", Type::Boolean, &Settings::wideKana},
+    {"Job", "RegExp", Type::Boolean, &Settings::regExp},
     {"Option", "RemSCut", Type::Boolean, &Settings::remSCut},
     {"Option", "RemCopy", Type::Boolean, &Settings::remCopy},
     {"Option", "Rem[1]", Type::Boolean, &Settings::remBracket1},
@@ -68,7 +69,7 @@ constexpr Key kKeys[] = {
     {"Combo", "AddVal", Type::List, &Settings::addVal},
     {"Combo", "DateFormat", Type::List, &Settings::dateFormat},
 };
-static_assert(std::size(kKeys) == 38);
+static_assert(std::size(kKeys) == 39);
 
 constexpr std::size_t MemberIndex(Type t) {
   switch (t) {

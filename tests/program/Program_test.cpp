@@ -233,4 +233,23 @@ TEST_F(ProgramTest, AStoppedRunLeavesEachFileRenamedWithItsRowOrUntouched) {
   Quit();
 }
 
+TEST_F(ProgramTest, TheReplacePageTakesARegularExpression) {
+  ASSERT_TRUE(StartWith({"DSC0042.JPG", "DSC0043.JPG"}));
+  program.ClickTab("置換");
+  program.Click(program.Button("正規表現"));
+  program.TypeInto(program.InputAfter("置換文字列"), "写真_$1");
+  // An expression that can't be read leaves every name, and says so.
+  program.TypeInto(program.InputAfter("検索文字列"), "DSC(\\d+");
+  ASSERT_TRUE(program.AwaitCount("2個の項目（正規表現エラー）"));
+  ASSERT_TRUE(program.AwaitPreview({"DSC0042", "DSC0043"}));
+  program.TypeInto(program.InputAfter("検索文字列"), "DSC(\\d+)");
+  ASSERT_TRUE(program.AwaitPreview({"写真_0042", "写真_0043"}));
+  program.Click(program.Button("リネーム", true));
+  AwaitRun({"写真_0042.JPG", "写真_0043.JPG"});
+  Quit();
+  EXPECT_EQ(FilesWithContents(files.path()),
+            Holding({{"写真_0042.JPG", "DSC0042.JPG"}, {"写真_0043.JPG", "DSC0043.JPG"}}));
+  EXPECT_NE(Settings().find("RegExp=1"), std::string::npos) << Settings();
+}
+
 }  // namespace

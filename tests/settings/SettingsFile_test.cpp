@@ -72,7 +72,7 @@ TEST(SettingsFile, FirstStartValuesAreWrittenExactly) {
       "[Window]\r\nWidth=400\r\nHeight=400\r\nLeft=0\r\nTop=0\r\nTab=0\r\n\r\n"
       "[Job]\r\nStart=1\r\nStep=1\r\nColumn=2\r\nDivide=0\r\nDiv2=0\r\nHeadOrTail=1\r\nTime=0\r\n"
       "HeadTail2=0\r\nUpLoCase=0\r\nWNWord=0\r\nWNNum=0\r\nWNKakko=0\r\nWNSpace=0\r\nWNSymbol=0\r\n"
-      "WideKana=0\r\n\r\n"
+      "WideKana=0\r\nRegExp=0\r\n\r\n"
       "[Option]\r\nRemSCut=0\r\nRemCopy=0\r\nRem[1]=0\r\nRem(1)=0\r\nTrim=0\r\nJpeg-Jpg=0\r\n"
       "ClearItems=0\r\nEscToExit=0\r\nEnterToExec=0\r\nDropDir=0\r\nHistory=5\r\nFilter=\r\n"
       "FilterExt=\r\n\r\n"

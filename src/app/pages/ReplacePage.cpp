@@ -2,11 +2,12 @@
 
 #include "app/HistoryBox.h"
 #include "app/pages/PageStyles.h"
+#include "engine/RegexRule.h"
 #include "engine/Rules.h"
 #include "win/Controls.h"
 
 namespace {
-enum : int { IDC_CMBOLDVALUE = 100, IDC_CMBNEWVALUE };
+enum : int { IDC_CMBOLDVALUE = 100, IDC_CMBNEWVALUE, IDC_CHKREGEXP };
 }
 
 bool ReplacePage::Build(HWND frame) {
@@ -16,6 +17,8 @@ bool ReplacePage::Build(HWND frame) {
   set.Add({p, WC_STATICW, "検索文字列", kLabel, 0, {6, 4, 200, 14}});
   cmbOldValue = set.Add({p, WC_COMBOBOXW, "", kCombo, 0, {6, 20, 366, 200}, win::kTopLeft, IDC_CMBOLDVALUE,
                          "「置換文字列」に置き換えられる文字列"});
+  chkRegExp = set.Add({p, WC_BUTTONW, "正規表現", kCheck, 0, {272, 2, 100, 16}, win::kTopLeft, IDC_CHKREGEXP,
+                       "検索文字列を正規表現として扱います"});
   set.Add({p, WC_STATICW, "置換文字列", kLabel, 0, {6, 46, 200, 14}});
   cmbNewValue = set.Add({p, WC_COMBOBOXW, "", kCombo, 0, {6, 62, 366, 200}, win::kTopLeft, IDC_CMBNEWVALUE,
                          "「検索文字列」を置き換える文字列"});
@@ -23,7 +26,12 @@ bool ReplacePage::Build(HWND frame) {
 }
 
 void ReplacePage::MakePreview(RenameList& list) {
-  PreviewReplace(list, {win::GetText(cmbOldValue), win::GetText(cmbNewValue), host_.TrimResults()});
+  regexError_ = false;
+  if (win::IsChecked(chkRegExp)) {
+    regexError_ = !PreviewRegexReplace(list, {win::GetText(cmbOldValue), win::GetText(cmbNewValue), host_.TrimResults()});
+  } else {
+    PreviewReplace(list, {win::GetText(cmbOldValue), win::GetText(cmbNewValue), host_.TrimResults()});
+  }
 }
 
 void ReplacePage::AfterRename() {
@@ -45,11 +53,13 @@ void ReplacePage::ClearHistory() {
 }
 
 void ReplacePage::Load(const Settings& s) {
+  win::SetCheck(chkRegExp, s.regExp);
   win::SetComboItems(cmbOldValue, s.oldVal);
   win::SetComboItems(cmbNewValue, s.newVal);
 }
 
 void ReplacePage::Store(Settings& s) const {
+  s.regExp = win::IsChecked(chkRegExp);
   s.oldVal = win::ComboItems(cmbOldValue);
   s.newVal = win::ComboItems(cmbNewValue);
 }
@@ -61,6 +71,7 @@ void ReplacePage::cmbNewValueEnter() {
 }
 
 void ReplacePage::OnCommand(int id, int code, HWND) {
+  if (id == IDC_CHKREGEXP && code == BN_CLICKED) host_.ChangeItem();
   if (id != IDC_CMBOLDVALUE && id != IDC_CMBNEWVALUE) return;
   if (id == IDC_CMBNEWVALUE && code == CBN_SETFOCUS) cmbNewValueEnter();
   if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) host_.ChangeItem();

@@ -1,4 +1,5 @@
-// Page 置換: every occurrence of the search text becomes the replacement.
+// Page 置換: every occurrence of the search text becomes the replacement; with 正規表現
+// checked the search text is a regular expression.
 #pragma once
 
 #include "app/pages/Page.h"
@@ -8,6 +9,7 @@ class ReplacePage : public Page {
   using Page::Page;
   bool Build(HWND frame) override;
   void MakePreview(RenameList& list) override;
+  const char* RuleError() const override { return regexError_ ? "正規表現エラー" : nullptr; }
   void AfterRename() override;
   void AfterIntake(const RenameList& list) override;
   HWND MainInput() const override { return cmbOldValue; }
@@ -20,8 +22,11 @@ class ReplacePage : public Page {
   // Entering an empty replacement box fills it with the search text.
   void cmbNewValueEnter();
 
-  HWND cmbOldValue = nullptr, cmbNewValue = nullptr;
+  HWND cmbOldValue = nullptr, cmbNewValue = nullptr, chkRegExp = nullptr;
 
  protected:
   void OnCommand(int id, int code, HWND from) override;
+
+ private:
+  bool regexError_ = false;  // the last preview's expression could not be applied
 };

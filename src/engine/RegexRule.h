@@ -1,0 +1,23 @@
+// Replace by a regular expression: the search text is an ECMAScript expression matched against
+// each base name as characters (its UTF-16 form: every Shift_JIS character is one unit), and
+// the replacement may use $1…$9, $& and $$.
+#pragma once
+
+#include <string>
+
+#include "engine/RenameList.h"
+
+struct RegexInputs {
+  std::string search, replacement;
+  bool trim = false;  // trim the results' blanks (full-width ones too)
+};
+
+// The longest expression taken, in characters: names are at most 255 characters, and the
+// standard matcher's depth grows with the expression.
+constexpr std::size_t kMaxRegexLength = 255;
+
+// Writes every row's new name, every match replaced. A result with no exact Shift_JIS form
+// leaves the row's name and marks it (RuleMark::NotShiftJis). False, with every row keeping
+// its name, when the expression is invalid (or longer than kMaxRegexLength) or would take
+// too long: each name has a bound on the matcher's steps, and the whole preview one on time.
+bool PreviewRegexReplace(RenameList& list, const RegexInputs& in);
