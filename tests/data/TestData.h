@@ -1,6 +1,7 @@
 // The test photos of this folder, for the tests, the fuzz runner and the benchmarks, found
-// through this header's own path as the build saw it (under Wine a Linux path "/x/y" is
-// "Z:\x\y"), so a test program finds them from whatever folder it runs in.
+// through the folder's path that the build passes in as KINOHA_TEST_DATA (under Wine a Linux
+// path "/x/y" is "Z:\x\y"), so a test program finds them from whatever folder it runs in.
+// Not through __FILE__: the build maps source paths away so that the program is reproducible.
 //
 // Made once with ImageMagick and exiftool (libimage-exiftool-perl), not at run time:
 //   IMG_0042.JPG  8x8 JPEG, Exif "MM": DateTimeOriginal 2024:05:07 09:41:27,
@@ -24,17 +25,20 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "engine/Exif.h"
+
 namespace testdata {
 
 // This folder, with a trailing "\".
 inline std::string Folder() {
-  std::string path = __FILE__;
+  std::string path = KINOHA_TEST_DATA "/";
   for (char& c : path) {
     if (c == '/') c = '\\';
   }
@@ -77,6 +81,25 @@ class Guarded {
   unsigned char* base_ = nullptr;
   unsigned char* data_ = nullptr;
   std::size_t size_, span_ = 0;
+};
+
+// Bytes for the parser that count what a parse asks for.
+class CountingBytes final : public ExifBytes {
+ public:
+  CountingBytes(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
+  std::uint64_t size() const override { return size_; }
+  bool Read(std::uint64_t offset, std::size_t n, unsigned char* out) override {
+    asked += n;
+    ++reads;
+    if (offset > size_ || n > size_ - offset) return false;
+    if (n > 0) std::memcpy(out, data_ + offset, n);
+    return true;
+  }
+  std::size_t asked = 0, reads = 0;
+
+ private:
+  const unsigned char* data_;
+  std::size_t size_;
 };
 
 }  // namespace testdata

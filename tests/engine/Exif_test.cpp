@@ -64,24 +64,6 @@ Bytes Be16(std::uint16_t v) { return {Bytes::value_type(v >> 8), Bytes::value_ty
 // IMG_0042.JPG: its APP1 starts at 20, the TIFF header at 30; the offsets inside count from there.
 constexpr std::size_t kTiff42 = 30;
 
-// Counts what a parse asks for.
-class CountingBytes final : public ExifBytes {
- public:
-  CountingBytes(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
-  std::uint64_t size() const override { return size_; }
-  bool Read(std::uint64_t offset, std::size_t n, unsigned char* out) override {
-    asked += n;
-    ++reads;
-    if (offset > size_ || n > size_ - offset) return false;
-    if (n > 0) std::memcpy(out, data_ + offset, n);
-    return true;
-  }
-  std::size_t asked = 0, reads = 0;
-
- private:
-  const unsigned char* data_;
-  std::size_t size_;
-};
 
 TEST(ParseExifDate, TheFormAndTheRanges) {
   DateTime d = -1;
@@ -189,7 +171,7 @@ TEST(ShotDate, EveryByteCorrupted) {
     for (std::size_t i = 0; i < b.size(); ++i) {
       for (unsigned v : {0x00u, 0xFFu, 0x7Fu, 0x80u, b[i] + 1u, b[i] ^ 0x10u}) {
         data[i] = static_cast<unsigned char>(v);
-        CountingBytes counting(data, b.size());
+        testdata::CountingBytes counting(data, b.size());
         DateTime out = -1;
         const bool found = ShotDateFrom(counting, out);
         EXPECT_LE(counting.asked, kExifMaxRead) << name << " byte " << i;
@@ -249,7 +231,7 @@ TEST(ShotDate, HugeCountsAndLoops) {
   // A TIFF whose IFD0 claims 65535 entries over a megabyte of zeros: the parse stays bounded.
   Bytes big(1 << 20, 0);
   Put(big, 0, {'M', 'M', 0, 42, 0, 0, 0, 8, 0xFF, 0xFF});
-  CountingBytes counting(big.data(), big.size());
+  testdata::CountingBytes counting(big.data(), big.size());
   DateTime out;
   EXPECT_FALSE(ShotDateFrom(counting, out));
   EXPECT_LE(counting.asked, kExifMaxRead);

@@ -42,7 +42,6 @@ std::vector<std::string_view> Chars(std::string_view s);
 bool EndsInLoneLead(std::string_view s);
 // Whether "\", "/" or ":" stands in s as a character of its own.
 bool HasDelimiterChar(std::string_view s);
-std::string Hex(std::string_view s);
 // The pieces one after another (GCC 12 warns falsely on "literal" + std::string).
 std::string Cat(std::initializer_list<std::string_view> pieces);
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../data/TestData.h"
+#include "data/TestData.h"
 #include "Fuzz.h"
 #include "engine/Exif.h"
 
@@ -41,23 +41,6 @@ const std::vector<Seed>& Seeds() {
   return seeds;
 }
 
-class CountingBytes final : public ExifBytes {
- public:
-  CountingBytes(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
-  std::uint64_t size() const override { return size_; }
-  bool Read(std::uint64_t offset, std::size_t n, unsigned char* out) override {
-    asked += n;
-    ++reads;
-    if (offset > size_ || n > size_ - offset) return false;
-    if (n > 0) std::memcpy(out, data_ + offset, n);
-    return true;
-  }
-  std::size_t asked = 0, reads = 0;
-
- private:
-  const unsigned char* data_;
-  std::size_t size_;
-};
 
 std::uint32_t EdgeValue(Rng& rng, std::size_t size) {
   const std::uint32_t s = static_cast<std::uint32_t>(size);
@@ -149,7 +132,7 @@ void Exif(Case& c) {
     testdata::Guarded guarded(b);
     guardedFound = ShotDateFromBytes(guarded.data(), guarded.size(), guardedDate);
   }
-  CountingBytes counting(b.data(), b.size());
+  testdata::CountingBytes counting(b.data(), b.size());
   DateTime countedDate = -1;
   const bool countedFound = ShotDateFrom(counting, countedDate);
   c.Check(guardedFound == countedFound && (!guardedFound || guardedDate == countedDate), "two parses disagree");

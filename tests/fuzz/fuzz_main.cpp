@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Fuzz.h"
+#include "text/TextTestUtil.h"
 #include "text/sjis.h"
 
 namespace fuzz {
@@ -138,16 +139,6 @@ bool HasDelimiterChar(std::string_view s) {
   return false;
 }
 
-std::string Hex(std::string_view s) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char b : s) {
-    if (!out.empty()) out += ' ';
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0xF];
-  }
-  return out;
-}
 
 std::string Cat(std::initializer_list<std::string_view> pieces) {
   std::string out;
