@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "data/TestData.h"
 #include "program/Program.h"
 #include "text/sjis.h"
 
@@ -117,20 +118,27 @@ const PageRun kPageRuns[] = {
 INSTANTIATE_TEST_SUITE_P(EachPage, ProgramPages, testing::ValuesIn(kPageRuns),
                          [](const testing::TestParamInfo<PageRun>& info) { return std::to_string(info.index); });
 
-// The date page takes the file's own date, so its file gets one first.
-TEST_F(ProgramTest, TheDatePageRenamesWithTheFilesDate) {
-  program.WriteSettings("[Combo]\r\nDateFormat=yyyymmdd\r\n");
-  const std::string a = files.Touch("a.txt", "a.txt");
-  SetModified(a, 2021, 3, 4);
-  ASSERT_TRUE(program.Start({a}));
+// 撮影日 on a real photo, and on one without a date of shooting, which gets its last-write
+// date and says so in its row.
+TEST_F(ProgramTest, TheDatePageRenamesPhotosByTheirDateOfShooting) {
+  program.WriteSettings("[Combo]\r\nDateFormat=yyyy\"年\"mm\"月\"dd\"日\"\r\n");
+  const auto photo = testdata::Bytes("IMG_0042.JPG"), plain = testdata::Bytes("no_exif.jpg");
+  ASSERT_FALSE(photo.empty());
+  const std::string a = files.Touch("IMG_0042.JPG", std::string(photo.begin(), photo.end()));
+  const std::string b = files.Touch("IMG_0099.JPG", std::string(plain.begin(), plain.end()));
+  SetModified(b, 2021, 3, 4);
+  ASSERT_TRUE(program.Start({a, b}));
   program.ClickTab("日付");
-  program.Click(program.Radio("日付の選択", "更新日"));
-  program.Click(program.Button(">"));
-  ASSERT_TRUE(program.AwaitPreview({"a_20210304"}));
+  program.Click(program.Radio("日付の選択", "撮影日"));
+  program.Click(program.Button("<"));
+  ASSERT_TRUE(program.AwaitPreview({"2024年05月07日_IMG_0042", "2021年03月04日_IMG_0099（撮影日なし: 更新日）"}));
   program.Click(program.Button("リネーム", true));
-  AwaitRun({"a_20210304.txt"});
+  AwaitRun({"2021年03月04日_IMG_0099.JPG", "2024年05月07日_IMG_0042.JPG"});
   Quit();
-  EXPECT_EQ(FilesWithContents(files.path()), Holding({{"a_20210304.txt", "a.txt"}}));
+  EXPECT_EQ(FilesWithContents(files.path()),
+            Holding({{"2024年05月07日_IMG_0042.JPG", FileContent(testdata::Path("IMG_0042.JPG"))},
+                     {"2021年03月04日_IMG_0099.JPG", FileContent(testdata::Path("no_exif.jpg"))}}));
+  EXPECT_NE(Settings().find("Time=3"), std::string::npos) << Settings();
 }
 
 TEST_F(ProgramTest, EnterRunsAndEscQuitsWhenTheirOptionsAreChecked) {
