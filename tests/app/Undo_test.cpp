@@ -4,20 +4,11 @@
 
 #include "app/RenameListView.h"
 #include "engine/Rules.h"
+#include "win/ListView.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
-
-std::string Cell(HWND list, int row, int column) {
-  wchar_t buf[512] = {};
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = buf;
-  item.cchTextMax = 512;
-  SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-  return sjis::Narrow(buf);
-}
 
 }  // namespace
 
@@ -43,8 +34,8 @@ TEST_F(WindowTest, RowsTheRunWouldLeaveAreMarkedAndCounted) {
   form->ChangeItem();
   Tick(5);
   EXPECT_EQ(win::GetText(form->lblCount), "3個の項目（1件は変更不可）");
-  EXPECT_EQ(Cell(form->lstMain, 1, 2), "n02（読み取り専用）");
-  EXPECT_EQ(Cell(form->lstMain, 2, 2), "n03");
+  EXPECT_EQ(win::ListView(form->lstMain).Text(1, 2), "n02（読み取り専用）");
+  EXPECT_EQ(win::ListView(form->lstMain).Text(2, 2), "n03");
   Click(form->btnRename);
   EXPECT_EQ(FolderListing(dir.path()), (Names{"b.txt", "n01.txt", "n03.txt"}));
   EXPECT_EQ(win::GetText(form->lblCount), "3個の項目（1件は変更不可）");

@@ -131,36 +131,6 @@ TEST(ShotDate, OriginalThenDigitizedThenIfd0) {
   EXPECT_DOUBLE_EQ(DateOr(t), EncodeDateTime(2024, 1, 2, 3, 4, 5));
 }
 
-// Every cut of every test file: no date, or one of the dates the file holds, and from the
-// end of the dates on the full answer. The guard page catches any read past the cut.
-TEST(ShotDate, CutAtEveryLength) {
-  struct File {
-    const char* name;
-    std::vector<DateTime> dates;  // the answer first
-  };
-  const std::vector<File> files = {
-      {"IMG_0042.JPG", {kOriginal42, kDigitized42, kDateTime42}},
-      {"IMG_0043.JPG", {EncodeDateTime(2022, 8, 15, 18, 30, 0)}},
-      {"no_exif.jpg", {}},
-      {"shot_ii.tif", {EncodeDateTime(2023, 12, 31, 23, 59, 58), EncodeDateTime(2023, 12, 30, 1, 2, 3), EncodeDateTime(2024, 1, 2, 3, 4, 5)}},
-      {"shot_mm.tif", {EncodeDateTime(2019, 2, 28, 6, 7, 8), EncodeDateTime(2019, 2, 27), EncodeDateTime(2019, 3, 1)}},
-  };
-  for (const File& f : files) {
-    const Bytes b = Data(f.name);
-    bool whole = false;
-    for (std::size_t cut = 0; cut <= b.size(); ++cut) {
-      const DateTime got = DateOr(Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(cut)));
-      if (got == -1) {
-        EXPECT_FALSE(whole) << f.name << " cut at " << cut << ": the date went away again";
-        continue;
-      }
-      EXPECT_NE(std::find(f.dates.begin(), f.dates.end(), got), f.dates.end()) << f.name << " cut at " << cut;
-      if (got == f.dates[0]) whole = true;
-    }
-    EXPECT_EQ(whole, !f.dates.empty()) << f.name;
-  }
-}
-
 TEST(ShotDate, OffsetsPastTheEnd) {
   const Bytes b = Data("IMG_0042.JPG");
   const std::size_t exifPointer = Find(b, {0x87, 0x69, 0x00, 0x04});

@@ -1,4 +1,4 @@
-// Targets of the settings: the CommaList reader and writer, the histories, and the settings
+// Targets of the settings: the CommaList reader and writer, and the settings
 // file read from random contents and written back.
 #include <windows.h>
 
@@ -46,41 +46,6 @@ void CommaList(Case& c) {
   c.Input("written", joined);
   const std::vector<std::string> back = ReadCommaList(joined);
   c.Check(back == any, "items don't come back through the writer", WriteCommaList(back), joined);
-}
-
-void History(Case& c) {
-  std::vector<std::string> entries(c.rng.Below(14));
-  for (std::string& e : entries) e = c.rng.Percent(30) && !entries.empty() ? entries.front() : AnyText(c.rng, 4);
-  const std::string text = Cat({c.rng.Percent(30) ? " " : "", AnyText(c.rng, 5), c.rng.Percent(30) ? "\t " : ""});
-  const int n = c.rng.Between(kMinHistory, kMaxHistory);
-  c.Input("text", text);
-  c.Input("n", n);
-  const std::vector<std::string> before = entries;
-  std::string_view trimmed = text;
-  while (!trimmed.empty() && static_cast<unsigned char>(trimmed.front()) <= 32) trimmed.remove_prefix(1);
-  while (!trimmed.empty() && static_cast<unsigned char>(trimmed.back()) <= 32) trimmed.remove_suffix(1);
-  const bool pushed = PushHistory(entries, text, n);
-  c.Check(pushed == !trimmed.empty(), "pushed otherwise than the trimmed text says");
-  if (pushed) {
-    c.Check(entries.front() == trimmed, "the text is not at the top", entries.front(), trimmed);
-    c.Check(std::count(entries.begin(), entries.end(), entries.front()) == 1, "the text stays twice");
-    if (before.size() <= static_cast<std::size_t>(n)) {
-      c.Check(entries.size() <= static_cast<std::size_t>(n), "a history within its length grew beyond it");
-    }
-    c.Check(entries.size() <= before.size() + 1, "a push added more than one entry");
-  } else {
-    c.Check(entries == before, "an empty push changed the history");
-  }
-  TrimHistory(entries, n);
-  c.Check(entries.size() <= static_cast<std::size_t>(n), "trimmed beyond the length");
-  const std::vector<std::string> order = entries;
-  const int p = c.rng.Between(-1, static_cast<int>(entries.size()));
-  const bool moved = MoveToFront(entries, p);
-  c.Check(moved == (p > 0 && static_cast<std::size_t>(p) < order.size()), "moved otherwise than the position says");
-  if (moved) {
-    c.Check(entries.front() == order[static_cast<std::size_t>(p)], "the entry is not at the front");
-    c.Check(std::equal(order.begin() + p + 1, order.end(), entries.begin() + p + 1), "entries after it moved");
-  }
 }
 
 // ---- The settings file ------------------------------------------------------------------------
@@ -197,7 +162,6 @@ void SettingsTarget(Case& c) {
 
 void AddSettingsTargets(std::vector<Target>& targets) {
   targets.push_back({"commalist", CommaList});
-  targets.push_back({"history", History});
   targets.push_back({"settings", SettingsTarget, 50});
 }
 
