@@ -99,15 +99,14 @@ std::unordered_map<std::string, std::string> folderPaths;
 // Whether a file reached at `reached` (its final path) lies in the folder of `path`.
 bool ReachesItsFolder(std::string_view reached, std::string_view path) {
   if (reached.empty()) return false;  // what can't be asked isn't moved
-  auto& folders = folderPaths;
   std::string folder(sjis::FolderPart(path));
-  auto it = folders.find(folder);
-  if (it == folders.end()) {
+  auto it = folderPaths.find(folder);
+  if (it == folderPaths.end()) {
     std::string bare = folder;
     if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
     std::string final = fs::FinalPath(bare);
     if (!final.empty() && final.back() != '\\') final += '\\';
-    it = folders.emplace(folder, final).first;
+    it = folderPaths.emplace(folder, final).first;
   }
   std::string a, b;
   FoldName(sjis::FolderPart(reached), a);

@@ -9,14 +9,6 @@
 
 namespace sjis {
 
-std::size_t FileNameStart(std::string_view path) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < path.size(); i = NextChar(path, i)) {
-    if (path[i] == '\\' || path[i] == ':') start = i + 1;
-  }
-  return start;
-}
-
 namespace {
 
 // Whether every ".", ":" and "\" byte of the path stands as a character of its own, seen
@@ -29,25 +21,37 @@ bool DelimitersPlain(std::string_view path) {
   return true;
 }
 
-}  // namespace
-
-std::size_t ExtensionStart(std::string_view path) {
+// Where the file name starts (after the last "\" or ":") and the "." of its extension (npos
+// for none): without a walk where the delimiters are plain, as in a name from a listing.
+struct Parts {
+  std::size_t start = 0, dot = npos;
+};
+Parts NameParts(std::string_view path) {
+  Parts parts;
   if (DelimitersPlain(path)) {
-    std::size_t dot = path.rfind('.');
-    return dot != npos && path.find(':', dot) == npos ? dot : npos;
+    const std::size_t colon = path.rfind(':');
+    parts.start = colon == npos ? 0 : colon + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot != npos && dot >= parts.start) parts.dot = dot;
+    return parts;
   }
-  // Else one walk: the last "." after the last delimiter.
-  std::size_t dot = npos;
   for (std::size_t i = 0; i < path.size(); i = NextChar(path, i)) {
-    char c = path[i];
+    const char c = path[i];
     if (c == '.') {
-      dot = i;
+      parts.dot = i;
     } else if (c == '\\' || c == ':') {
-      dot = npos;
+      parts.start = i + 1;
+      parts.dot = npos;
     }
   }
-  return dot;
+  return parts;
 }
+
+}  // namespace
+
+std::size_t FileNameStart(std::string_view path) { return NameParts(path).start; }
+
+std::size_t ExtensionStart(std::string_view path) { return NameParts(path).dot; }
 
 std::string_view Extension(std::string_view path) {
   std::size_t dot = ExtensionStart(path);
@@ -67,24 +71,8 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 }
 
 std::string_view BaseName(std::string_view path) {
-  if (DelimitersPlain(path)) {  // as in ExtensionStart
-    std::size_t colon = path.rfind(':');
-    std::size_t start = colon == npos ? 0 : colon + 1;
-    std::size_t dot = path.rfind('.');
-    std::size_t end = dot != npos && dot >= start ? dot : path.size();
-    return path.substr(start, end - start);
-  }
-  std::size_t start = 0, dot = npos;
-  for (std::size_t i = 0; i < path.size(); i = NextChar(path, i)) {
-    char c = path[i];
-    if (c == '.') {
-      dot = i;
-    } else if (c == '\\' || c == ':') {
-      start = i + 1;
-      dot = npos;
-    }
-  }
-  return path.substr(start, (dot == npos ? path.size() : dot) - start);
+  const Parts parts = NameParts(path);
+  return path.substr(parts.start, (parts.dot == npos ? path.size() : parts.dot) - parts.start);
 }
 
 std::size_t Find(std::string_view text, std::string_view pattern, std::size_t from) {
