@@ -12,18 +12,6 @@ using Names = std::vector<std::string>;
 
 }  // namespace
 
-TEST_F(WindowTest, CasePageChangesTheSpellingOnDisk) {
-  TempDir dir;
-  dir.Touch("holiday.txt", "H");
-  Open({dir.path() + "holiday.txt"});
-  form->SelectPage(PageId::Case);
-  Click(form->tabCase->rdgLetter.items[static_cast<int>(LetterCase::Upper)]);
-  Tick(5);
-  Click(form->btnRename);
-  EXPECT_EQ(FolderListing(dir.path()), Names{"HOLIDAY.txt"});
-  EXPECT_EQ(FileNames(), Names{"HOLIDAY.txt"});
-}
-
 TEST_F(WindowTest, RowsTheRunWouldLeaveAreMarkedAndCounted) {
   TempDir dir;
   for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n);

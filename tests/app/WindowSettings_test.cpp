@@ -64,20 +64,6 @@ TEST_F(WindowSettingsTest, ValuesOutsideTheirRangesAreHeldWithinThem) {
   EXPECT_EQ(back.time, -1);
 }
 
-TEST_F(WindowSettingsTest, AStartWhosePathsAreAllCleanedOrRefusedEndsWithoutAList) {
-  TempDir dir;
-  dir.Touch("a [1].txt");
-  dir.Touch("Thumbs.db");
-  Settings s;
-  s.remBracket1 = true;
-  s.filter = "thumbs.db;";
-  OpenWith(s, {dir.path()});
-  form->Show(SW_SHOWNOACTIVATE);
-  EXPECT_TRUE(form->closed());
-  EXPECT_TRUE(dir.Exists("a.txt"));
-  EXPECT_TRUE(dir.Exists("Thumbs.db"));
-}
-
 TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQuits) {
   TempDir dir;
   std::string ini = dir.Touch("Kinoha.ini");

@@ -318,16 +318,3 @@ TEST_F(WindowTest, FocusRowFollowsItsRowThroughAReSort) {
   EXPECT_EQ(ListView_GetNextItem(form->lstMain, -1, LVNI_SELECTED), 2);
 }
 
-TEST_F(WindowTest, EscStopsARenameRunBetweenTwoFiles) {
-  TempDir dir;
-  for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n);
-  Open({dir.path()});
-  Type(form->tabNumber->cmbBasName, "n");
-  PostMessageW(form->lstMain, WM_KEYDOWN, VK_ESCAPE, 0);
-  Click(form->btnRename);
-  // The run goes from the last row up and stops after its first file.
-  const std::vector<std::string> names = {"a.txt", "b.txt", "n03.txt"};
-  EXPECT_EQ(FileNames(), names);
-  EXPECT_EQ(FolderListing(dir.path()), names);
-  EXPECT_EQ(win::GetText(form->lblCount), "3個の項目");
-}
