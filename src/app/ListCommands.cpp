@@ -1,6 +1,7 @@
 #include "app/untRen.h"
 
 #include "app/LongWork.h"
+#include "app/RenameListView.h"
 
 #include "engine/ChangeExtension.h"
 #include "engine/Undo.h"
@@ -69,32 +70,65 @@ void TfrmRen::mnuChangeExtClick() {
     messageBox(win::Wide("この拡張子は使えません。空のもの、「\\」「/」「:」を含むもの、「.」や空白で終わるものは使えません。"),
                MB_OK | MB_ICONWARNING);
   }
-  {
+  Attempt("拡張子変更", [&] {
     LongWork work(hwnd(), lblCount, true);
     ChangeExtensions(
         list_, extension, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &journal_);
-  }
+  });
   disk_.Clear();
   SyncList();
   CheckRows();
+  TellJournalProblem();
 }
+
+namespace {
+
+const char* UndoFailureText(UndoFailure why) {
+  switch (why) {
+    case UndoFailure::NotOurs: return "記録が正しくありません";
+    case UndoFailure::Gone: return "ファイルなし";
+    case UndoFailure::OtherFile: return "別のファイル";
+    case UndoFailure::Taken: return "同名のファイルあり";
+    case UndoFailure::Link: return "フォルダ外へのリンク";
+    case UndoFailure::Failed: break;
+  }
+  return "";
+}
+
+}  // namespace
 
 void TfrmRen::mnuUndoClick() {
   if (LongWork::Running() || !CanUndo()) return;
   std::vector<Move> moves = journal_.Moves();
+  if (moves.empty()) {
+    messageBox(win::Wide("元に戻す記録を読めません。"), MB_OK | MB_ICONWARNING);
+    return;
+  }
   UndoResult result;
-  {
+  Attempt("元に戻す", [&] {
     LongWork work(hwnd(), lblCount, true);
     result = UndoMoves(moves, list_, [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
-  }
-  // A stopped undo keeps the moves not yet taken back, for a second one to go on with.
-  journal_.Keep(result.remaining);
+  });
+  // A stopped undo keeps the moves not yet taken back, and a partly failed one those it
+  // could not take back, for a second one to go on with.
+  const std::vector<Move> left = result.Left(moves);
+  journal_.Keep(left);
   disk_.Clear();
   SyncList();
   UpdatePreview();
   PreviewCountdown = 0;
-  if (result.failed > 0) {
-    messageBox(win::Wide(std::to_string(result.failed) + "個のファイルを元に戻せませんでした。"),
-               MB_OK | MB_ICONWARNING);
+  TellJournalProblem();
+  if (result.failed == 0) return;
+  // The first few are named, each with why.
+  constexpr std::size_t kNamed = 5;
+  std::string text = std::to_string(result.failed) + "個のファイルを元に戻せませんでした。\n";
+  for (std::size_t i = 0; i < result.problems.size() && i < kNamed; ++i) {
+    const UndoProblem& p = result.problems[i];
+    const Move& m = moves[p.move];
+    const std::string why = p.why == UndoFailure::Failed ? FailureText(p.error) : UndoFailureText(p.why);
+    text += "\n" + m.to + " → " + std::string(sjis::FileName(m.from)) + "（" + why + "）";
   }
+  if (result.problems.size() > kNamed) text += "\nほか" + std::to_string(result.problems.size() - kNamed) + "件";
+  if (!left.empty() && result.remaining == 0) text += "\n\n戻せなかった分は記録に残してあります。もう一度「元に戻す」で再試行できます。";
+  messageBox(win::Wide(text), MB_OK | MB_ICONWARNING);
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/FileSystem.h"
+#include "text/sjis.h"
 #include "win/Controls.h"
 
 namespace {
@@ -26,6 +28,7 @@ const char* RefusalText(Refusal r) {
     case Refusal::Missing: return "ファイルなし";
     case Refusal::Link: return "フォルダ外へのリンク";
     case Refusal::NotShiftJis: return "Shift_JISにない文字";
+    case Refusal::Failed:
     case Refusal::None: break;
   }
   return "";
@@ -33,7 +36,18 @@ const char* RefusalText(Refusal r) {
 
 }  // namespace
 
+std::string FailureText(std::uint32_t error) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return "使用中";
+    case ERROR_WRITE_PROTECT: return "読み取り専用";
+    case ERROR_FILENAME_EXCED_RANGE: return "名前が長すぎる";
+    default: return sjis::Narrow(fs::ErrorText(error));
+  }
+}
+
 std::string RenameListView::NewNameCell(const RenameEntry& row) {
+  if (row.refusal == Refusal::Failed) return row.newName + "（" + FailureText(row.failure) + "）";
   if (row.refusal != Refusal::None) return row.newName + "（" + RefusalText(row.refusal) + "）";
   if (row.mark() == RuleMark::NoShotDate) return row.newName + "（撮影日なし: 更新日）";
   return row.newName;

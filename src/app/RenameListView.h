@@ -6,8 +6,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
+#include <string>
+
 #include "engine/RenameList.h"
 #include "win/ControlSet.h"
+
+// Why the platform refused a move, as a row or a message says it: 使用中, 読み取り専用, or the
+// system's own words.
+std::string FailureText(std::uint32_t error);
 
 class RenameListView {
  public:

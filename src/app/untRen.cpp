@@ -428,6 +428,7 @@ void TfrmRen::UpdatePreview() {
   ++previewRuns;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
   list_.ClearMarks();
+  list_.ClearFailures();
   ActivePage().MakePreview(list_);
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
   CheckRows();
@@ -494,17 +495,49 @@ void TfrmRen::btnRenameClick() {
     UpdatePreview();
     PreviewCountdown = 0;
   }
-  {
+  RunReport report;
+  const std::size_t rows = list_.size();
+  const bool whole = Attempt(nullptr, [&] {
     // Esc stops the run between two files: what was renamed stays renamed.
     LongWork work(hwnd(), lblCount, true);
     RenameRows(
         list_, tabOption->ClearItems(), [&](std::size_t done, std::size_t total) { return work.Report(done, total); },
-        &disk_, &journal_);
-  }
+        &disk_, &journal_, &report);
+  });
   SyncList();
   // The marks now tell what a second run would leave: the rows the disk refused.
   CheckRows();
   ActivePage().AfterRename();
+  TellJournalProblem();
+  if (!whole) {
+    // What landed stays (and is in the journal); the rest keep their names and rows.
+    messageBox(win::Wide("リネームを途中で中止しました（" + failure_ + "）。\n" + std::to_string(report.renamed) +
+                         "個のファイルの名前を変更し、残りの" + std::to_string(rows - report.renamed) +
+                         "個は変更していません。変更した分は「元に戻す」で戻せます。"),
+               MB_OK | MB_ICONERROR);
+  }
+}
+
+bool TfrmRen::Attempt(const char* what, const std::function<void()>& work) {
+  failure_.clear();
+  try {
+    work();
+    return true;
+  } catch (const std::exception& e) {
+    failure_ = e.what();
+  } catch (...) {
+    failure_ = "不明なエラー";
+  }
+  if (what) messageBox(win::Wide(std::string(what) + "を途中で中止しました（" + failure_ + "）。"), MB_OK | MB_ICONERROR);
+  return false;
+}
+
+void TfrmRen::TellJournalProblem() {
+  const std::wstring why = journal_.TakeProblem();
+  if (why.empty()) return;
+  messageBox(win::Wide("元に戻すための記録を ") + options_.journalFile + win::Wide(" に書けません（") + why +
+                 win::Wide("）。\n記録はプログラムを終了するまでメモリに保持されます。"),
+             MB_OK | MB_ICONWARNING);
 }
 
 void TfrmRen::btnFilterClick() {

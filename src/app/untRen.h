@@ -115,6 +115,12 @@ class TfrmRen : public win::Window, private PageHost {
   // Writes the settings file; with ask, a failure is reported and the user may quit anyway.
   // True when the window may close.
   bool SaveSettings(bool ask);
+  // Runs long work; a failure inside it stops it, says so (what: the work's name; null says
+  // nothing, for a caller that says more) and gives false.
+  bool Attempt(const char* what, const std::function<void()>& work);
+  // The journal's trouble, once a session.
+  void TellJournalProblem();
+  std::string failure_;  // what stopped the last Attempt
 
   // Controls of the frame, and the pages, named as the program's documentation names them.
   HWND PageControl = nullptr, lstMain = nullptr, lblCount = nullptr;

@@ -21,6 +21,7 @@ std::string ExtensionFromAnswer(std::string_view answer) {
 
 void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress, Journal* journal) {
   ForgetFolderPaths();
+  list.ClearFailures();
   ProgressGate gate(progress);
   list.SetSorting(false);
   if (journal) journal->BeginRun();
@@ -30,7 +31,12 @@ void ChangeExtensions(RenameList& list, std::string_view extension, const Progre
     const std::uint32_t attributes = row.selected ? fs::Attributes(row.CurrentPath()) : fs::kInvalidAttributes;
     if (attributes != fs::kInvalidAttributes && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       std::string name = std::string(sjis::StripExtension(row.fileName)).append(extension);
-      if (GuardedMove(row.CurrentPath(), row.folder + name, journal, attributes)) list.SetFileName(i, std::move(name));
+      MoveReport report;
+      if (GuardedMove(row.CurrentPath(), row.folder + name, journal, attributes, &report)) {
+        list.SetFileName(i, std::move(name));
+      } else if (report.error != 0) {
+        list.SetFailure(i, report.error);
+      }
     }
     if (!gate.Step(i + 1, list.size())) {
       ++i;

@@ -126,7 +126,7 @@ HANDLE OpenEntry(std::string_view path) {
                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
-bool FileId(std::string_view path, BY_HANDLE_FILE_INFORMATION& info) {
+bool FileInfo(std::string_view path, BY_HANDLE_FILE_INFORMATION& info) {
   HANDLE h = OpenEntry(path);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = GetFileInformationByHandle(h, &info) != 0;
@@ -191,50 +191,141 @@ std::string FinalPath(std::string_view path) {
   return out;
 }
 
-MoveResult MoveChecked(std::string_view from, std::string_view to, bool (*accept)(std::string_view, std::string_view),
-                       std::string_view context) {
-  std::wstring wFrom, wTo;
-  if (!WidePath(from, wFrom) || !WidePath(to, wTo)) return MoveResult::Failed;
-  HANDLE h = CreateFileW(wFrom.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return MoveResult::Failed;
-  if (!accept(FinalPathOf(h), context)) {
-    CloseHandle(h);
-    return MoveResult::Refused;
+OpenFile::OpenFile(std::string_view path) : from_(path) {
+  std::wstring w;
+  if (!WidePath(path, w)) {
+    error_ = ERROR_INVALID_NAME;
+    return;
   }
+  handle_ = CreateFileW(w.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) error_ = GetLastError();
+}
+
+OpenFile::~OpenFile() {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}
+
+std::string OpenFile::FinalPath() const { return ok() ? FinalPathOf(handle_) : std::string(); }
+
+bool OpenFile::Id(FileId& out) const {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!ok() || !GetFileInformationByHandle(handle_, &info)) return false;
+  out.volume = info.dwVolumeSerialNumber;
+  out.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  return out.valid();
+}
+
+DWORD OpenFile::RenameTo(std::string_view to) {
+  if (!ok()) return error_ ? error_ : ERROR_INVALID_HANDLE;
+  std::wstring wTo;
+  if (!WidePath(to, wTo)) return ERROR_INVALID_NAME;
   // A path Win32 would read otherwise (a device name such as "CON.jpg", a trailing dot) is
   // refused, as MoveFile refuses it: an NT path would make a file no Win32 path can reach.
   wchar_t full[1024];
   DWORD n = GetFullPathNameW(wTo.c_str(), 1024, full, nullptr);
-  if (n == 0 || n >= 1024 || wTo != std::wstring_view(full, n)) {
-    CloseHandle(h);
-    return MoveResult::Failed;
+  if (n == 0 || n >= 1024 || wTo != std::wstring_view(full, n)) return ERROR_INVALID_NAME;
+  if (FaultInjected(from_, to)) return GetLastError();
+  return RenameHandle(handle_, wTo, false);
+}
+
+namespace {
+
+// A full path as the native API takes it ("\??\C:\...", "\??\UNC\server\...").
+std::wstring NtPath(const std::wstring& path) {
+  if (path.starts_with(L"\\\\?\\")) return L"\\??\\" + path.substr(4);
+  if (path.starts_with(L"\\\\")) return L"\\??\\UNC\\" + path.substr(2);
+  return L"\\??\\" + path;
+}
+
+std::wstring WideFinalPath(HANDLE h) {
+  std::wstring buf(1024, L'\0');
+  for (;;) {
+    DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) return {};
+    if (n < buf.size()) {
+      buf.resize(n);
+      break;
+    }
+    if (n > 65536) return {};
+    buf.resize(n + 1);
   }
-  // The new name as an NT path ("\??\C:\...", "\??\UNC\server\..."), with no root handle;
-  // never replacing.
-  std::wstring target;
-  if (wTo.starts_with(L"\\\\?\\")) {
-    target = L"\\??\\" + wTo.substr(4);
-  } else if (wTo.starts_with(L"\\\\")) {
-    target = L"\\??\\UNC\\" + wTo.substr(2);
-  } else {
-    target = L"\\??\\" + wTo;
-  }
+  if (buf.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + buf.substr(8);
+  if (buf.starts_with(L"\\\\?\\")) return buf.substr(4);
+  return buf;
+}
+
+bool SamePathText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+}  // namespace
+
+DWORD RenameHandle(HANDLE h, const std::wstring& to, bool replace) {
+  const std::wstring target = NtPath(to);
   std::vector<unsigned char> buf(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buf.data());
-  info->ReplaceIfExists = FALSE;
+  info->ReplaceIfExists = replace ? TRUE : FALSE;
   info->RootDirectory = nullptr;
   info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
   std::memcpy(info->FileName, target.data(), info->FileNameLength);
-  BOOL ok = !FaultInjected(from, to) &&
-            SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buf.size()));
-  CloseHandle(h);
-  return ok ? MoveResult::Moved : MoveResult::Failed;
+  if (SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buf.size()))) return 0;
+  const DWORD error = GetLastError();
+  return error ? error : ERROR_GEN_FAILURE;
+}
+
+bool DeleteByHandle(HANDLE h) {
+  FILE_DISPOSITION_INFO info{TRUE};
+  return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
+}
+
+bool IsPlainFileAt(HANDLE h, const std::wstring& path) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))) {
+    return false;
+  }
+  // The handle must reach the entry itself: its final path is its folder's final path and
+  // its own name (the folder itself may be reached through a link, or by a short name).
+  std::wstring full(32768, L'\0');
+  wchar_t* namePart = nullptr;
+  DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), &namePart);
+  if (n == 0 || n >= full.size() || !namePart) return false;
+  const std::wstring name(namePart);
+  std::wstring folder(full.data(), static_cast<std::size_t>(namePart - full.data()));
+  if (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();  // "C:\" stays a root
+  HANDLE dir = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (dir == INVALID_HANDLE_VALUE) return false;
+  std::wstring expected = WideFinalPath(dir);
+  CloseHandle(dir);
+  if (expected.empty()) return false;
+  if (expected.back() != L'\\') expected += L'\\';
+  expected += name;
+  return SamePathText(WideFinalPath(h), expected);
+}
+
+std::wstring ErrorText(DWORD error) {
+  wchar_t* text = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring out = n && text ? std::wstring(text, n) : std::wstring();
+  if (text) LocalFree(text);
+  while (!out.empty() && (out.back() == L'\r' || out.back() == L'\n' || out.back() == L' ' || out.back() == L'.' ||
+                          out.back() == L'\x3002')) {
+    out.pop_back();
+  }
+  for (wchar_t& c : out) {
+    if (c == L'\r' || c == L'\n') c = L' ';
+  }
+  if (out.empty()) out = L"error " + std::to_wstring(error);
+  return out;
 }
 
 bool SameFile(std::string_view a, std::string_view b) {
   BY_HANDLE_FILE_INFORMATION x{}, y{};
-  return FileId(a, x) && FileId(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+  return FileInfo(a, x) && FileInfo(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
@@ -243,14 +334,6 @@ bool Opens(std::string_view path) {
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
   return true;
-}
-
-bool Move(std::string_view from, std::string_view to) {
-  std::wstring wFrom, wTo;
-  if (!WidePath(from, wFrom) || !WidePath(to, wTo)) return false;
-  if (FaultInjected(from, to)) return false;
-  // No MOVEFILE_REPLACE_EXISTING: an existing target makes the move fail.
-  return MoveFileW(wFrom.c_str(), wTo.c_str()) != 0;
 }
 
 bool FindEntry(std::string_view path, Entry& out) {

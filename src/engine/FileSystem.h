@@ -49,17 +49,58 @@ bool UnderWine();
 // from a handle opened without following a reparse point where the platform can; empty when
 // it can't be opened. Wine follows a Linux link all the same, and so tells where it points.
 std::string FinalPath(std::string_view path);
-// A move through one handle that first asks where the file really is: the file at `from` is
-// opened (without following a reparse point where the platform can), `accept` is asked with
-// the handle's final path (as FinalPath gives it; empty when it can't be told), and only then
-// is it renamed to `to`, never replacing a file. Costs one query more than MoveFile, whose
-// open and rename it does itself.
-enum class MoveResult { Moved, Refused, Failed };
-MoveResult MoveChecked(std::string_view from, std::string_view to, bool (*accept)(std::string_view, std::string_view),
-                       std::string_view context);
-// MoveFile: never replaces an existing file.
-bool Move(std::string_view from, std::string_view to);
-// Test hook, null in the program: asked before every move of Move and MoveChecked; a nonzero
+// Which file a handle reaches: its volume's serial and its index there. The same file keeps
+// them across renames; another file (or the target of a link) has others.
+struct FileId {
+  std::uint32_t volume = 0;
+  std::uint64_t index = 0;
+  bool valid() const { return volume != 0 || index != 0; }
+  friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+// One directory entry held open for a move: opened without following a reparse point where
+// the platform can (Wine follows a Linux link all the same, so FinalPath tells where it
+// points), sharing everything, for renaming and reading its attributes. The move happens
+// through this very handle, so what was asked of it is what moves.
+class OpenFile {
+ public:
+  explicit OpenFile(std::string_view path);
+  ~OpenFile();
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+
+  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+  // Why it could not be opened (GetLastError), 0 when it was.
+  DWORD error() const { return error_; }
+  // The path the platform reaches (as fs::FinalPath gives it); empty when it can't be told.
+  std::string FinalPath() const;
+  // False when it can't be told.
+  bool Id(FileId& out) const;
+  // Renames it to `to` (a full path), never replacing an entry; 0 when done, else the error.
+  // A path Win32 would read otherwise ("CON.jpg", a trailing dot) is refused as MoveFile
+  // refuses it.
+  DWORD RenameTo(std::string_view to);
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::string from_;
+  DWORD error_ = 0;
+};
+
+// The program's own files (its journal, its settings) are reached by UTF-16 paths, which may
+// have no CP932 form. Whether a handle opened on `path` without following a reparse point is
+// a plain file at that very path: not a folder, a device or a pipe, and not a link's target
+// (Wine follows a Linux link all the same: the handle's final path tells).
+bool IsPlainFileAt(HANDLE h, const std::wstring& path);
+// Renames what the handle (opened with DELETE access) holds to the full path `to`; an
+// existing entry of that name is replaced only with `replace`. 0 when done, else the error.
+DWORD RenameHandle(HANDLE h, const std::wstring& to, bool replace);
+// Deletes what the handle (opened with DELETE access) holds; false when it can't.
+bool DeleteByHandle(HANDLE h);
+// The platform's own words for an error code, in the user's language, on one line.
+std::wstring ErrorText(DWORD error);
+
+// Test hook, null in the program: asked before every OpenFile::RenameTo; a nonzero
 // answer fails that move with this error code (as GetLastError gives it), touching nothing.
 // For faults the platform can't be made to show, such as a full disk.
 using MoveFaultHook = DWORD (*)(std::string_view from, std::string_view to);

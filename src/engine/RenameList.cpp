@@ -172,3 +172,14 @@ void RenameList::ClearMarks() {
   for (RenameEntry& row : rows_) row.mark_ = RuleMark::None;
   marks_ = 0;
 }
+
+void RenameList::SetFailure(std::size_t i, std::uint32_t error) {
+  rows_[i].failure = error;
+  if (error != 0) ++failures_;
+}
+
+void RenameList::ClearFailures() {
+  if (failures_ == 0) return;
+  for (RenameEntry& row : rows_) row.failure = 0;
+  failures_ = 0;
+}

@@ -25,6 +25,7 @@ enum class Refusal : std::uint8_t {
   Missing,        // the file is no longer there
   Link,           // a link to a file of another folder
   NotShiftJis,    // the rule's result has a character with no Shift_JIS form
+  Failed,         // the last run's move was refused by the platform (the row's failure says why)
 };
 
 // What the rule itself says of a row's new name, beside the name.
@@ -41,6 +42,8 @@ struct RenameEntry {
   bool selected = false;
   bool focused = false;  // the list's focus row, which follows the row through re-sorts
   Refusal refusal = Refusal::None;  // what the last check of the rows found
+  // The platform's error code when the last run could not move the file; 0 otherwise.
+  std::uint32_t failure = 0;
   RuleMark mark() const { return mark_; }
 
   std::string_view BaseName() const;
@@ -89,13 +92,16 @@ class RenameList {
   void RemoveSelected();
   void Clear() {
     rows_.clear();
-    marks_ = 0;
+    marks_ = failures_ = 0;
   }
 
   // A rule's mark on a row; every preview starts by clearing them, which costs nothing while
   // no row has one.
   void SetMark(std::size_t i, RuleMark mark);
   void ClearMarks();
+  // A run's failure on a row, kept until the next preview or run clears them.
+  void SetFailure(std::size_t i, std::uint32_t error);
+  void ClearFailures();
 
   // Sorting is on except during a rename run; switching it on re-sorts once.
   bool sorting() const { return sorting_; }
@@ -115,6 +121,7 @@ class RenameList {
   void RemoveWhere(Pred remove);
   std::vector<RenameEntry> rows_;
   std::size_t marks_ = 0;  // rows marked since the last ClearMarks (at most)
+  std::size_t failures_ = 0;  // rows given a failure since the last ClearFailures (at most)
   bool sorting_ = true;
   int batch_ = 0;
 };

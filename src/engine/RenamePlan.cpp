@@ -172,6 +172,8 @@ std::size_t CheckRows(RenameList& list, DiskState& disk) {
   std::size_t refused = 0;
   for (std::size_t i = list.size(); i-- > 0;) {
     Refusal r = plan.Judge(i);
+    // A move the platform refused in the last run stays said until the next preview.
+    if (r == Refusal::None && list[i].failure != 0) r = Refusal::Failed;
     // Written only when it changes: the rows stay clean in the cache.
     if (list[i].refusal != r) list[i].refusal = r;
     if (r == Refusal::None) {

@@ -52,16 +52,6 @@ std::string TemporaryPath(std::string_view folder) {
   return std::string();
 }
 
-// A move recorded before it is made; when it fails, its record goes again.
-bool RecordedMove(std::string_view from, std::string_view to, Journal* journal) {
-  if (!journal) return fs::Move(from, to);
-  const std::size_t mark = journal->Mark();
-  journal->Record(from, to);
-  if (fs::Move(from, to)) return true;
-  journal->Rollback(mark);
-  return false;
-}
-
 // A name of at most this many characters fits every volume that holds 255 UTF-16 units or
 // 255 bytes of UTF-8: a character takes at most 3 bytes.
 constexpr std::size_t kAlwaysFits = 85;
@@ -120,23 +110,44 @@ bool NeedsAsking(std::uint32_t attributes) {
   return fs::UnderWine() || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-// A plain move; with `ask`, through one handle that is asked first where the file is. A
-// platform that cuts a name too long for the volume reports success (Wine keeps 255 bytes of
-// UTF-8 and finds the file by the long name as well), so a long name is read back from the
-// folder; when the file landed under another name it goes back.
-bool PlainMove(std::string_view from, std::string_view to, Journal* journal, bool ask, bool* elsewhere) {
-  const std::size_t mark = journal ? journal->Mark() : 0;
-  if (ask) {
-    if (journal) journal->Record(from, to);
-    const fs::MoveResult moved = fs::MoveChecked(from, to, ReachesItsFolder, from);
-    if (moved == fs::MoveResult::Refused && elsewhere) *elsewhere = true;
-    if (moved != fs::MoveResult::Moved) {
-      if (journal) journal->Rollback(mark);
-      return false;
-    }
-  } else if (!RecordedMove(from, to, journal)) {
+// One move through one handle: the file at `from` is opened, asked where it really is (with
+// `ask`) and which file it is (against `expect`, where given), recorded with its identity,
+// and renamed through the same handle, never replacing an entry. A failed move leaves the
+// record as it was.
+bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
+              const fs::FileId* expect = nullptr) {
+  fs::OpenFile file(from);
+  if (!file.ok()) {
+    report.error = file.error();
     return false;
   }
+  if (ask && !ReachesItsFolder(file.FinalPath(), from)) {
+    report.elsewhere = true;
+    return false;
+  }
+  fs::FileId id;
+  const bool known = file.Id(id);
+  if (expect && (!known || !(id == *expect))) {
+    report.otherFile = true;
+    return false;
+  }
+  const std::size_t mark = journal ? journal->Mark() : 0;
+  if (journal) journal->Record(from, to, id);
+  if (const DWORD error = file.RenameTo(to)) {
+    if (journal) journal->Rollback(mark);
+    report.error = error;
+    return false;
+  }
+  return true;
+}
+
+// A move on its own; a platform that cuts a name too long for the volume reports success
+// (Wine keeps 255 bytes of UTF-8 and finds the file by the long name as well), so a long name
+// is read back from the folder; when the file landed under another name it goes back.
+bool PlainMove(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
+               const fs::FileId* expect) {
+  const std::size_t mark = journal ? journal->Mark() : 0;
+  if (!MoveOnce(from, to, journal, ask, report, expect)) return false;
   std::string_view name = sjis::FileName(to);
   if (Characters(name) <= kAlwaysFits) return true;
   fs::Entry landed;
@@ -144,33 +155,41 @@ bool PlainMove(std::string_view from, std::string_view to, Journal* journal, boo
   // Where the platform put it: the name cut to whole characters within the volume's limit. A
   // file of that name can't have been there before, or the move would have failed.
   std::string cut = CutName(to);
+  MoveReport back;
   if (cut.size() < to.size() && fs::FindEntry(cut, landed) && landed.name == sjis::FileName(cut)) {
     // Back where it was: the record keeps neither move.
-    if (RecordedMove(cut, from, journal) && journal) journal->Rollback(mark);
+    if (MoveOnce(cut, from, journal, false, back) && journal) journal->Rollback(mark);
   }
+  report.error = ERROR_FILENAME_EXCED_RANGE;
   return false;
 }
 
 // Old name to a temporary one, then to the new spelling, read back; if the second step
 // fails, back to the old name, and the record keeps neither move.
-bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal) {
+bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
+                  const fs::FileId* expect) {
   const std::size_t mark = journal ? journal->Mark() : 0;
   std::string temp = TemporaryPath(sjis::FolderPart(from));
-  if (temp.empty() || !RecordedMove(from, temp, journal)) return false;
+  if (temp.empty()) {
+    report.error = ERROR_FILE_EXISTS;
+    return false;
+  }
+  if (!MoveOnce(from, temp, journal, ask, report, expect)) return false;
   auto landed = [&] {
     fs::Entry entry;
     return fs::FindEntry(to, entry) && entry.name == sjis::FileName(to);
   };
-  if (RecordedMove(temp, to, journal)) return landed();
+  if (MoveOnce(temp, to, journal, false, report)) return landed();
   auto back = [&] {
-    const bool ok = RecordedMove(temp, from, journal);
+    MoveReport ignored;
+    const bool ok = MoveOnce(temp, from, journal, false, ignored);
     if (ok && journal) journal->Rollback(mark);
     return ok;
   };
   if (back()) return false;
   // Neither name could be had: both once more rather than leave the temporary name. The
   // file may end under its new name after all, and its row must say so.
-  if (RecordedMove(temp, to, journal)) return landed();
+  if (MoveOnce(temp, to, journal, false, report)) return landed();
   back();
   return false;
 }
@@ -182,27 +201,36 @@ bool IsTemporaryName(std::string_view fileName) {
 }
 
 bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, std::uint32_t attributes,
-                 bool* elsewhere) {
-  if (from == to || !StaysInFolder(from, to)) return false;
-  const bool ask = attributes != kNoCheck && NeedsAsking(attributes);
+                 MoveReport* report, const fs::FileId* expect) {
+  MoveReport own;
+  MoveReport& r = report ? *report : own;
+  if (from == to || !StaysInFolder(from, to)) {
+    r.error = ERROR_INVALID_NAME;
+    return false;
+  }
+  const bool ask = NeedsAsking(attributes);
+  bool moved;
   // Where the new spelling opens the file itself, the file system ignores letter case and a
   // plain move would keep the old spelling. Where it opens another file (a disk that tells
   // a.txt from A.txt holds both), nothing moves; where it opens nothing, a plain move does.
   if (CaseOnly(from, to) && fs::Opens(to)) {
-    if (ask && !ReachesItsFolder(fs::FinalPath(from), from)) {
-      if (elsewhere) *elsewhere = true;
+    if (!fs::SameFile(from, to)) {
+      r.error = ERROR_ALREADY_EXISTS;
       return false;
     }
-    return fs::SameFile(from, to) && CaseOnlyMove(from, to, journal);
+    moved = CaseOnlyMove(from, to, journal, ask, r, expect);
+  } else {
+    moved = PlainMove(from, to, journal, ask, r, expect);
   }
-  return PlainMove(from, to, journal, ask, elsewhere);
+  if (moved && journal) journal->Landed();
+  return moved;
 }
 
 namespace {
 
-enum class Outcome { Renamed, Refused, Link };
+enum class Outcome { Renamed, Refused, Link, Failed };
 
-Outcome Rename(std::string_view oldPath, std::string_view newPath, Journal* journal) {
+Outcome Rename(std::string_view oldPath, std::string_view newPath, Journal* journal, MoveReport& report) {
   // A case-only change differs byte for byte and is carried out.
   if (newPath == oldPath) return Outcome::Refused;
   if (sjis::FolderPart(newPath) != sjis::FolderPart(oldPath) || BadNewName(sjis::FileName(newPath))) {
@@ -211,15 +239,16 @@ Outcome Rename(std::string_view oldPath, std::string_view newPath, Journal* jour
   // Missing files read as all bits set, which the mask catches too.
   const std::uint32_t attributes = fs::Attributes(oldPath);
   if (attributes & 0x1F) return Outcome::Refused;
-  bool elsewhere = false;
-  if (GuardedMove(oldPath, newPath, journal, attributes, &elsewhere)) return Outcome::Renamed;
-  return elsewhere ? Outcome::Link : Outcome::Refused;
+  if (GuardedMove(oldPath, newPath, journal, attributes, &report)) return Outcome::Renamed;
+  if (report.elsewhere) return Outcome::Link;
+  return report.error ? Outcome::Failed : Outcome::Refused;
 }
 
 }  // namespace
 
 bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal) {
-  return Rename(oldPath, newPath, journal) == Outcome::Renamed;
+  MoveReport report;
+  return Rename(oldPath, newPath, journal, report) == Outcome::Renamed;
 }
 
 namespace {
@@ -254,8 +283,13 @@ class RunScope {
 
 void ForgetFolderPaths() { folderPaths.clear(); }
 
-bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, DiskState* disk, Journal* journal) {
+bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, DiskState* disk, Journal* journal,
+                RunReport* report) {
   ForgetFolderPaths();
+  RunReport counts;
+  RunReport& out = report ? *report : counts;
+  out = RunReport{};
+  list.ClearFailures();
   DiskState own;
   if (!disk) disk = &own;
   // The same decision on the same listings as the preview's marks; where the disk changed
@@ -271,10 +305,17 @@ bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, Dis
     if (plan.Judge(i) == Refusal::None && row.newName != row.BaseName()) {
       std::string newFileName = row.newName;
       newFileName += row.Extension();
-      const Outcome outcome = Rename(row.CurrentPath(), row.folder + newFileName, journal);
+      MoveReport moved;
+      const Outcome outcome = Rename(row.CurrentPath(), row.folder + newFileName, journal, moved);
       // The checks of the rows see it from now on.
       if (outcome == Outcome::Link) disk->NoteLink(row.CurrentPath());
+      // A move the platform refused says why on its row until the next preview.
+      if (outcome == Outcome::Failed) {
+        list.SetFailure(i, moved.error);
+        ++out.failed;
+      }
       if (outcome == Outcome::Renamed) {
+        ++out.renamed;
         plan.Moved(i);
         if (clearItems) {
           scope.Clear(i);

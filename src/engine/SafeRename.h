@@ -2,30 +2,38 @@
 // intake's clean-up from touching anything but ordinary files in place.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "engine/FileSystem.h"
 #include "engine/Progress.h"
 
 class DiskState;
 class Journal;
 class RenameList;
 
+// What a move that didn't happen met.
+struct MoveReport {
+  bool elsewhere = false;  // a link to a file of another folder
+  bool otherFile = false;  // not the file that was expected
+  std::uint32_t error = 0;  // the platform's error code, where it refused the move
+};
+
 // Moves the file at `from` to the name `to` in the same folder; true when it now bears
 // exactly that name. Never replaces an existing file or folder, never moves out of the
-// folder. A change of letter case alone goes through a temporary name of the folder (a plain
-// move reports success and keeps the old spelling) and is read back from the folder; when it
-// can't be finished the file gets its old name back. With a journal, each move is recorded
-// before it is made, and a move that failed or was taken back leaves the record again.
-// With the file's attributes (as listed or asked), a link to a file of another folder is not
-// moved and `elsewhere` is set. Wine renames the file a Linux link points to, and lists such a
-// link as a plain file, so there every file is asked; Windows renames a link itself, and its
-// links are reparse points, the only files asked there. The question costs one query on the
-// handle the move opens anyway.
-// kNoCheck moves without it (an undo moves back what the run moved).
-constexpr std::uint32_t kNoCheck = 0xFFFFFFFFu;
-bool GuardedMove(std::string_view from, std::string_view to, Journal* journal = nullptr,
-                 std::uint32_t attributes = kNoCheck, bool* elsewhere = nullptr);
+// folder. Every move goes through one handle opened on the file, which is asked first and
+// renamed then: with the file's attributes (as listed or asked), a link to a file of another
+// folder is not moved (Wine renames the file a Linux link points to, and lists such a link as
+// a plain file, so there every file is asked; Windows renames a link itself, and its links
+// are reparse points, the only files asked there); with `expect`, only the file of that
+// identity moves. A change of letter case alone goes through a temporary name of the folder
+// (a plain move reports success and keeps the old spelling) and is read back from the
+// folder; when it can't be finished the file gets its old name back. With a journal, each
+// move is recorded with the file's identity before it is made, a move that failed or was
+// taken back leaves the record again, and a move that landed tells the journal so.
+bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, std::uint32_t attributes,
+                 MoveReport* report = nullptr, const fs::FileId* expect = nullptr);
 // GuardedMove asks each folder's own final path once and keeps it; a run (of renames, of a
 // change of extension, of the intake's clean-up) starts by forgetting them, since a folder
 // may have become a link, or stopped being one, since the last.
@@ -46,6 +54,11 @@ bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* jou
 // was. Sorting is off during the run and re-sorts once at its end, also when the run stops
 // early or throws. The run's moves go to the journal, if any.
 // Progress counts the rows tried; when it asks to stop, the rows not yet tried stay as they
-// are. True when every row was tried.
+// are. True when every row was tried. A row whose move the platform refused keeps its failure
+// (RenameList::SetFailure) until the next preview; the report counts what happened, also when
+// the run ends by an exception.
+struct RunReport {
+  std::size_t renamed = 0, failed = 0;
+};
 bool RenameRows(RenameList& list, bool clearItems, const Progress& progress = {}, DiskState* disk = nullptr,
-                Journal* journal = nullptr);
+                Journal* journal = nullptr, RunReport* report = nullptr);

@@ -24,7 +24,13 @@ class SortingOff {
   RenameList& list_;
 };
 
-enum class Outcome { Restored, Failed, Skipped };
+struct Outcome {
+  enum Kind { Restored, Failed, Skipped } kind;
+  UndoFailure why = UndoFailure::Failed;
+  std::uint32_t error = 0;
+};
+
+Outcome Failed(UndoFailure why, std::uint32_t error = 0) { return Outcome{Outcome::Failed, why, error}; }
 
 // Where the folder's entries are: from one listing, then from the moves made since.
 class UndoRun {
@@ -34,9 +40,9 @@ class UndoRun {
   }
 
   Outcome Undo(const Move& m) {
-    // The journal's paths are full and of one folder; a line that says otherwise isn't ours.
+    // A line that can't be a move of ours is refused: the journal is a record, not commands.
+    if (!m.plausible || !m.id.valid()) return Failed(UndoFailure::NotOurs);
     std::string_view folder = sjis::FolderPart(m.to);
-    if (folder.empty() || sjis::FolderPart(m.from) != folder) return Outcome::Failed;
     FolderState& state = disk_.Folder(std::string(folder));
     FoldName(sjis::FileName(m.to), toKey_);
     FoldName(sjis::FileName(m.from), fromKey_);
@@ -46,10 +52,16 @@ class UndoRun {
     if (old == at && atTo) --oldCount;  // letter case only: the file itself is no obstacle
     if (!atTo) {
       const bool atFrom = oldCount > 0 && !(state[old].attributes & FILE_ATTRIBUTE_DIRECTORY);
-      return atFrom ? Outcome::Skipped : Outcome::Failed;
+      return atFrom ? Outcome{Outcome::Skipped} : Failed(UndoFailure::Gone);
     }
-    if (oldCount > 0) return Outcome::Failed;
-    if (!GuardedMove(m.to, m.from)) return Outcome::Failed;
+    if (oldCount > 0) return Failed(UndoFailure::Taken);
+    MoveReport report;
+    if (!GuardedMove(m.to, m.from, nullptr, state[at].attributes, &report, &m.id)) {
+      if (report.elsewhere) return Failed(UndoFailure::Link);
+      if (report.otherFile) return Failed(UndoFailure::OtherFile);
+      if (report.error == ERROR_FILE_NOT_FOUND || report.error == ERROR_PATH_NOT_FOUND) return Failed(UndoFailure::Gone);
+      return Failed(UndoFailure::Failed, report.error);
+    }
     const std::uint32_t attributes = state[at].attributes;
     state.Leave(at);
     state.Arrive(fromKey_, attributes);
@@ -60,7 +72,7 @@ class UndoRun {
       list_.SetFileName(i, std::string(sjis::FileName(m.from)));
       rows_.emplace(m.from, i);
     }
-    return Outcome::Restored;
+    return Outcome{Outcome::Restored};
   }
 
  private:
@@ -74,6 +86,7 @@ class UndoRun {
 
 UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress) {
   UndoResult result;
+  ForgetFolderPaths();
   SortingOff sorting(list);
   UndoRun run(list);
   ProgressGate gate(progress);
@@ -81,9 +94,13 @@ UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Pro
   std::size_t done = 0;
   for (std::size_t k = total; k-- > 0;) {
     const Move& m = moves[k];
-    switch (run.Undo(m)) {
+    const Outcome outcome = run.Undo(m);
+    switch (outcome.kind) {
       case Outcome::Restored: ++result.restored; break;
-      case Outcome::Failed: ++result.failed; break;
+      case Outcome::Failed:
+        ++result.failed;
+        result.problems.push_back(UndoProblem{k, outcome.why, outcome.error});
+        break;
       case Outcome::Skipped: break;
     }
     ++done;
@@ -96,4 +113,18 @@ UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Pro
   }
   gate.Finish(done, total);
   return result;
+}
+
+std::vector<Move> UndoResult::Left(const std::vector<Move>& moves) const {
+  std::vector<bool> keep(moves.size(), false);
+  for (std::size_t i = 0; i < remaining && i < moves.size(); ++i) keep[i] = true;
+  // A line that is no move of ours never will be: it goes.
+  for (const UndoProblem& p : problems) {
+    if (p.move < moves.size()) keep[p.move] = p.why != UndoFailure::NotOurs;
+  }
+  std::vector<Move> left;
+  for (std::size_t i = 0; i < moves.size(); ++i) {
+    if (keep[i]) left.push_back(moves[i]);
+  }
+  return left;
 }

@@ -145,6 +145,8 @@ struct FileFault {
   const char* label;
   void (*strike)(Scene&);  // on b.txt, after the check, before the run
   Names after, contents;      // the folder's entries after the run, and what each holds
+  Refusal mark;               // what b.txt's row says after the run
+  DWORD failure;              // the platform's reason the row keeps, where the move was refused
 };
 
 class FaultOnOneFile : public testing::TestWithParam<FileFault> {};
@@ -174,6 +176,11 @@ TEST_P(FaultOnOneFile, OnlyThatFileKeepsItsNameAndUndoRestoresTheRest) {
   ASSERT_EQ(FolderListing(t.dir.path()), c.after);
   for (std::size_t i = 0; i < c.after.size(); ++i) EXPECT_EQ(FileContent(t.dir.path() + c.after[i]), c.contents[i]);
   t.ExpectRowsFollowTheirFiles();
+  CheckRows(t.list, t.disk);
+  const RenameEntry& b = t.list[0];
+  EXPECT_EQ(b.fileName, "b.txt");
+  EXPECT_EQ(static_cast<int>(b.refusal), static_cast<int>(c.mark));
+  EXPECT_EQ(b.failure, c.failure);
   const auto made = t.MovesMade("", kFiles);
   EXPECT_EQ(made.size(), 3u);
   EXPECT_EQ(Scene::Pairs(t.JournalFile()), made);
@@ -187,15 +194,19 @@ const Names kOthersContents = {"b.txt", "a.txt", "c.txt", "d.txt"};
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultOnOneFile,
-    testing::Values(FileFault{"HeldOpenWithoutDeleteSharing", HoldOpen, kOthersRenamed, kOthersContents},
-                    FileFault{"Deleted", Delete, {"xa.txt", "xc.txt", "xd.txt"}, {"a.txt", "c.txt", "d.txt"}},
-                    FileFault{"MadeReadOnly", MakeReadOnly, kOthersRenamed, kOthersContents},
+    testing::Values(FileFault{"HeldOpenWithoutDeleteSharing", HoldOpen, kOthersRenamed, kOthersContents,
+                              Refusal::Failed, ERROR_SHARING_VIOLATION},
+                    FileFault{"Deleted", Delete, {"xa.txt", "xc.txt", "xd.txt"}, {"a.txt", "c.txt", "d.txt"},
+                              Refusal::Missing, 0},
+                    FileFault{"MadeReadOnly", MakeReadOnly, kOthersRenamed, kOthersContents, Refusal::ReadOnly, 0},
                     FileFault{"NewNameTaken",
                               TakeItsNewName,
                               {"b.txt", "xa.txt", "xb.txt", "xc.txt", "xd.txt"},
-                              {"b.txt", "a.txt", "intruder", "c.txt", "d.txt"}},
-                    FileFault{"DiskFull", DiskFull, kOthersRenamed, kOthersContents},
-                    FileFault{"AccessDenied", AccessDenied, kOthersRenamed, kOthersContents}),
+                              {"b.txt", "a.txt", "intruder", "c.txt", "d.txt"},
+                              Refusal::Taken, ERROR_ALREADY_EXISTS},
+                    FileFault{"DiskFull", DiskFull, kOthersRenamed, kOthersContents, Refusal::Failed, ERROR_DISK_FULL},
+                    FileFault{"AccessDenied", AccessDenied, kOthersRenamed, kOthersContents, Refusal::Failed,
+                              ERROR_ACCESS_DENIED}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(Faults, FolderRenamedAwayKeepsItsRowsAndTheOtherFolderIsRenamed) {
@@ -239,12 +250,12 @@ TEST_P(FaultInCaseChange, EndsUnderOneOfItsNamesWithItsRowAndRecord) {
   EXPECT_EQ(FolderListing(t.dir.path()), Names{name});
   EXPECT_EQ(FileContent(t.dir.path() + name), "readme.txt");
   EXPECT_EQ(t.list[0].fileName, name);
-  const std::vector<Move> moves = t.JournalFile();
-  EXPECT_EQ(Scene::Pairs(moves), Scene::Pairs(t.journal.Moves()));
   if (!c.renamed) {
-    EXPECT_TRUE(moves.empty());
+    EXPECT_EQ(FileContent(t.journalPath), "<missing>") << "a run that moved nothing leaves the journal as it was";
     return;
   }
+  const std::vector<Move> moves = t.JournalFile();
+  EXPECT_EQ(Scene::Pairs(moves), Scene::Pairs(t.journal.Moves()));
   ASSERT_EQ(moves.size(), 2u);
   EXPECT_EQ(moves[0].from, t.dir.path() + "readme.txt");
   EXPECT_TRUE(IsTemporaryName(sjis::FileName(moves[0].to)));
@@ -262,6 +273,21 @@ INSTANTIATE_TEST_SUITE_P(
                     CaseFault{"ThreeStepsDenied", {2, 3, 4}, ERROR_ACCESS_DENIED, false},
                     CaseFault{"FirstStepDenied", {1}, ERROR_ACCESS_DENIED, false}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// A run in which every move fails leaves the last run's journal as it was, file and memory.
+TEST(Faults, ARunThatMovesNothingKeepsTheLastJournal) {
+  Scene t;
+  t.List("", {"a.txt"});
+  t.Run();
+  const auto first = t.MovesMade("", {"a.txt"});
+  ASSERT_EQ(first.size(), 1u);
+  t.List("", {"b.txt", "c.txt"});
+  t.faults = std::make_unique<MoveFaults>(std::vector<int>{1, 2, 3}, ERROR_ACCESS_DENIED);
+  t.Run();
+  EXPECT_EQ(FolderListing(t.dir.path()), (Names{"b.txt", "c.txt", "xa.txt"}));
+  EXPECT_EQ(Scene::Pairs(t.JournalFile()), first);
+  EXPECT_EQ(Scene::Pairs(t.journal.Moves()), first);
+}
 
 // A journal file that can't be written: the run goes on, the session's journal takes it back,
 // and what the next session finds in the file is this run or nothing.
@@ -289,6 +315,7 @@ TEST(Faults, JournalFileInTheWayOfTheRun) {
     Journal next(sjis::Widen(t.journalPath));
     EXPECT_EQ(next.Available(), o.readOnlyEarlierJournal);
     EXPECT_EQ(Scene::Pairs(next.Moves()), o.readOnlyEarlierJournal ? made : decltype(made){});
+    EXPECT_EQ(t.journal.TakeProblem().empty(), o.readOnlyEarlierJournal) << "a journal kept in memory is said";
     t.ExpectUndoRestores(2);
   }
 }

@@ -18,6 +18,13 @@ namespace {
 
 using Names = std::vector<std::string>;
 
+fs::FileId IdOf(const std::string& path) {
+  fs::OpenFile file(path);
+  fs::FileId id;
+  file.Id(id);
+  return id;
+}
+
 Names FileNames(const RenameList& list) {
   Names names;
   for (const RenameEntry& r : list) names.push_back(r.fileName);
@@ -104,9 +111,10 @@ TEST_F(UndoTest, JournalCutInTheMiddleOfALine) {
   {
     Journal journal(file);
     journal.BeginRun();
-    journal.Record(files.path() + "a.txt", files.path() + "x.txt");
-    journal.Record(files.path() + "b.txt", files.path() + "y.txt");
-    journal.Record(files.path() + "c.txt", files.path() + "z.txt");
+    for (const auto& [from, to] : {std::pair{"a.txt", "x.txt"}, {"b.txt", "y.txt"}, {"c.txt", "z.txt"}}) {
+      journal.Record(files.path() + from, files.path() + to, IdOf(files.path() + to));
+      journal.Landed();
+    }
     journal.EndRun();
   }
   std::string text;
@@ -149,25 +157,29 @@ TEST_F(UndoTest, AJournalFileThatCantBeWrittenLeavesTheSessionsJournalInMemory) 
   EXPECT_FALSE(journal.Available());
 }
 
-TEST(JournalParse, KeepsOnlyMovesWithinOneFolderOfFullPaths) {
-  std::string text =
-      "Kinoha リネーム記録 2026/12/07 10:00:00\r\n"
-      "C:\\d\\a.txt\tC:\\d\\b.txt\r\n"
-      "C:\\d\\a.txt\tC:\\e\\b.txt\r\n"   // two folders
-      "d\\a.txt\td\\b.txt\r\n"           // relative
-      "C:\\d\\a.txt\tC:\\d\\b\tc\r\n"    // two tabs
-      "no tab\r\n"
-      "\\\\srv\\s\\a\tZ\r\n"             // a bare name is no full path
-      "\\\\srv\\s\\a\t\\\\srv\\s\\b\r\n"
-      "完了\r\n"
-      "C:\\d\\late\tC:\\d\\after\r\n";
+TEST(JournalParse, LinesThatAreNoMovesOfOursAreKeptToBeRefused) {
+  const std::string id = "\t0000ABCD:0000000000000042";
+  std::string text = "Kinoha リネーム記録 2026/12/07 10:00:00\r\n"
+                     "C:\\d\\a.txt\tC:\\d\\b.txt" + id + "\r\n"
+                     "\\\\srv\\s\\a\t\\\\srv\\s\\b" + id + "\r\n"
+                     "C:\\d\\a.txt\tC:\\d\\b.txt\r\n"                   // no identity
+                     "C:\\d\\a.txt\tC:\\e\\b.txt" + id + "\r\n"         // two folders
+                     "d\\a.txt\td\\b.txt" + id + "\r\n"                     // relative
+                     "C:\\d\\..\\e\\a.txt\tC:\\d\\..\\e\\b.txt" + id + "\r\n"  // a way out
+                     "C:\\d\\nul\tC:\\d\\b.txt" + id + "\r\n"            // a device
+                     "\\\\?\\C:\\d\\a\t\\\\?\\C:\\d\\b" + id + "\r\n"  // unparsed form
+                     "no tab\r\n"
+                     "完了\r\n"
+                     "C:\\d\\late\tC:\\d\\after" + id + "\r\n";
   bool complete = false;
   std::vector<Move> moves = Journal::Parse(text, &complete);
   EXPECT_TRUE(complete);
-  ASSERT_EQ(moves.size(), 2u);
-  EXPECT_EQ(moves[0].to, "C:\\d\\b.txt");
-  EXPECT_EQ(moves[1].from, "\\\\srv\\s\\a");
-  EXPECT_TRUE(Journal::Parse("not a journal\r\nC:\\d\\a\tC:\\d\\b\r\n", nullptr).empty());
+  ASSERT_EQ(moves.size(), 9u);
+  std::vector<bool> plausible;
+  for (const Move& m : moves) plausible.push_back(m.plausible);
+  EXPECT_EQ(plausible, (std::vector<bool>{true, true, false, false, false, false, false, false, false}));
+  EXPECT_EQ(moves[0].id, (fs::FileId{0xABCD, 0x42}));
+  EXPECT_TRUE(Journal::Parse("not a journal\r\nC:\\d\\a\tC:\\d\\b" + id + "\r\n", nullptr).empty());
 }
 
 }  // namespace
