@@ -157,6 +157,85 @@ TEST_F(UndoTest, AJournalFileThatCantBeWrittenLeavesTheSessionsJournalInMemory) 
   EXPECT_FALSE(journal.Available());
 }
 
+// What the undo met on each move it could not take back, in the order it met them.
+std::vector<UndoFailure> Whys(const UndoResult& r) {
+  std::vector<UndoFailure> whys;
+  for (const UndoProblem& p : r.problems) whys.push_back(p.why);
+  return whys;
+}
+
+// A renamed file replaced by a link to a file of another folder, and a journal written by
+// hand to move files of a folder the user never gave: nothing outside moves.
+TEST_F(UndoTest, NeverMovesAFileThatIsNotTheOneItMoved) {
+  TempDir other;
+  other.Touch("secret.txt", "secret");
+  other.Touch("b.txt", "b");
+  Rows({{"a.txt", "x"}, {"c.txt", "z"}});
+  Journal journal;
+  RenameRows(list, false, {}, nullptr, &journal);
+  if (!UnderWine()) GTEST_SKIP() << "links are made through Wine's Linux side";
+  dir.UnlinkUnix("x.txt");
+  ASSERT_TRUE(dir.LinkUnix("x.txt", "../" + std::string(sjis::FileName(other.path().substr(0, other.path().size() - 1))) + "/secret.txt"));
+  // A stranger under the same name (made while the file still was, so it is another file).
+  dir.Touch("s.tmp", "a stranger of the same name");
+  dir.UnlinkUnix("z.txt");
+  ASSERT_TRUE(MoveFileW(sjis::Widen(dir.path() + "s.tmp").c_str(), sjis::Widen(dir.path() + "z.txt").c_str()));
+  std::vector<Move> moves = journal.Moves();
+  const fs::FileId someone = IdOf(other.path() + "secret.txt");
+  moves.push_back(Move{other.path() + "a.txt", other.path() + "b.txt", someone});  // not the file there
+  moves.push_back(Move{other.path() + "a.txt", other.path() + "b.txt", {}, false});
+  UndoResult r = UndoMoves(moves, list);
+  EXPECT_EQ(r.restored, 0u);
+  // Last move first: the two lines by hand, then x.txt, then z.txt.
+  EXPECT_EQ(Whys(r), (std::vector<UndoFailure>{UndoFailure::NotOurs, UndoFailure::OtherFile, UndoFailure::Link,
+                                               UndoFailure::OtherFile}));
+  EXPECT_EQ(FolderListing(other.path()), (Names{"b.txt", "secret.txt"}));
+  EXPECT_EQ(FileContent(other.path() + "secret.txt"), "secret");
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"x.txt", "z.txt"}));
+}
+
+// The journal's own file as a link to a file elsewhere: the run never writes through it, and
+// neither an undo nor its end deletes what it points to.
+TEST_F(UndoTest, AJournalThatIsALinkIsNeverWrittenOrDeletedThrough) {
+  if (!UnderWine()) GTEST_SKIP() << "links are made through Wine's Linux side";
+  TempDir home, elsewhere;
+  elsewhere.Touch("precious.txt", "precious");
+  const std::string up = std::string(sjis::FileName(elsewhere.path().substr(0, elsewhere.path().size() - 1)));
+  ASSERT_TRUE(home.LinkUnix("Kinoha.undo", "../" + up + "/precious.txt"));
+  Rows({{"a.txt", "x"}});
+  Journal journal(home.wpath() + L"\\Kinoha.undo");
+  RenameRows(list, false, {}, nullptr, &journal);
+  EXPECT_FALSE(journal.TakeProblem().empty());
+  EXPECT_TRUE(journal.TakeProblem().empty()) << "said once";
+  UndoResult r = UndoMoves(journal.Moves(), list);
+  EXPECT_EQ(r.restored, 1u);
+  journal.Keep(r.Left(journal.Moves()));
+  EXPECT_EQ(FileContent(elsewhere.path() + "precious.txt"), "precious");
+  EXPECT_EQ(FolderListing(home.path()), Names{"Kinoha.undo"});
+  ExpectFilesBack({"a.txt"});
+}
+
+// A partly failed undo keeps what it could not take back, so that a second one can retry.
+TEST_F(UndoTest, WhatCouldNotBeTakenBackStaysForASecondUndo) {
+  TempDir home;
+  const std::wstring file = home.wpath() + L"\\Kinoha.undo";
+  Rows({{"a.txt", "x"}, {"b.txt", "y"}});
+  Journal journal(file);
+  RenameRows(list, false, {}, nullptr, &journal);
+  dir.Touch("b.txt", "in the way");
+  std::vector<Move> moves = journal.Moves();
+  UndoResult r = UndoMoves(moves, list);
+  EXPECT_EQ(r.restored, 1u);
+  EXPECT_EQ(Whys(r), std::vector<UndoFailure>{UndoFailure::Taken});
+  journal.Keep(r.Left(moves));
+  Journal next(file);
+  ASSERT_EQ(next.Moves().size(), 1u);
+  EXPECT_EQ(next.Moves()[0].to, dir.path() + "y.txt");
+  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "b.txt").c_str()));
+  EXPECT_EQ(UndoMoves(next.Moves(), list).restored, 1u);
+  ExpectFilesBack({"a.txt", "b.txt"});
+}
+
 TEST(JournalParse, LinesThatAreNoMovesOfOursAreKeptToBeRefused) {
   const std::string id = "\t0000ABCD:0000000000000042";
   std::string text = "Kinoha リネーム記録 2026/12/07 10:00:00\r\n"
