@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+
 #include "app/RenameListView.h"
+#include "engine/FileSystem.h"
 #include "engine/Rules.h"
 #include "win/ListView.h"
 
@@ -30,8 +33,9 @@ TEST_F(WindowTest, RowsTheRunWouldLeaveAreMarkedAndCounted) {
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// A journal written by one window is taken back by the next, with Ctrl+Z on its empty list.
-TEST_F(WindowTest, UndoAfterARestartRestoresWhatItCanAndSaysWhatItCouldNot) {
+// A journal written by one window is taken back by the next, with Ctrl+Z on its empty list;
+// what can't be taken back is named, and stays for a second undo.
+TEST_F(WindowTest, UndoAfterARestartRestoresWhatItCanAndKeepsTheRestForASecondUndo) {
   TempDir dir, home;
   for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n, n);
   journalFile = home.wpath() + L"\\Kinoha.undo";
@@ -41,27 +45,36 @@ TEST_F(WindowTest, UndoAfterARestartRestoresWhatItCanAndSaysWhatItCouldNot) {
   ASSERT_EQ(FolderListing(dir.path()), (Names{"n01.txt", "n02.txt", "n03.txt"}));
   form.reset();
   ASSERT_TRUE(home.Exists("Kinoha.undo"));
-  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "n02.txt").c_str()));
+  dir.Touch("b.txt", "in the way");
 
   Open();
-  form->pupMainPopup();
-  EXPECT_FALSE(GetMenuState(form->pupMain, RenameListView::kUndo, MF_BYCOMMAND) & MF_GRAYED);
   std::vector<std::wstring> messages;
   form->messageBox = [&](const std::wstring& text, UINT) {
     messages.push_back(text);
     return IDOK;
   };
-  SetFocus(form->lstMain);
-  HoldCtrl(true);
-  Key(form->lstMain, WM_KEYDOWN, 'Z');
-  HoldCtrl(false);
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "c.txt"}));
-  EXPECT_EQ(messages, std::vector<std::wstring>{win::Wide("1個のファイルを元に戻せませんでした。")});
+  auto undo = [&] {
+    form->pupMainPopup();
+    EXPECT_FALSE(GetMenuState(form->pupMain, RenameListView::kUndo, MF_BYCOMMAND) & MF_GRAYED);
+    SetFocus(form->lstMain);
+    HoldCtrl(true);
+    Key(form->lstMain, WM_KEYDOWN, 'Z');
+    HoldCtrl(false);
+  };
+  undo();
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt", "n02.txt"}));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].starts_with(win::Wide("1個のファイルを元に戻せませんでした。\n\n" + dir.path() +
+                                                "n02.txt → b.txt（同名のファイルあり）")))
+      << sjis::Narrow(messages[0]);
+  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "b.txt").c_str()));
+  undo();
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(FileContent(dir.path() + "b.txt"), "b.txt");
+  EXPECT_EQ(messages.size(), 1u);
   EXPECT_FALSE(home.Exists("Kinoha.undo"));
   form->pupMainPopup();
   EXPECT_TRUE(GetMenuState(form->pupMain, RenameListView::kUndo, MF_BYCOMMAND) & MF_GRAYED);
-  form->mnuUndoClick();  // nothing left to take back
-  EXPECT_EQ(messages.size(), 1u);
 }
 
 TEST_F(WindowTest, UndoGivesRowsTheirNamesBackAndRecomputesThePreview) {
@@ -76,4 +89,38 @@ TEST_F(WindowTest, UndoGivesRowsTheirNamesBackAndRecomputesThePreview) {
   EXPECT_EQ(NewNames(), (Names{"n01", "n02"}));
   EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt"}));
   EXPECT_EQ(win::GetText(form->lblCount), "2個の項目");
+}
+
+namespace {
+DWORD ThrowOnSecondMove(std::string_view, std::string_view) {
+  static int moves = 0;
+  if (++moves == 2) {
+    moves = 0;
+    throw std::runtime_error("broken");
+  }
+  return 0;
+}
+}  // namespace
+
+// A failure in the middle of a run stops it cleanly: what was renamed stays renamed (and in
+// the journal), the rest keep their names and rows, and the user is told both.
+TEST_F(WindowTest, ARunThatFailsStopsAndSaysWhatWasRenamed) {
+  TempDir dir;
+  for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n, n);
+  Open({dir.path()});
+  std::vector<std::wstring> messages;
+  form->messageBox = [&](const std::wstring& text, UINT) {
+    messages.push_back(text);
+    return IDOK;
+  };
+  Type(form->tabNumber->cmbBasName, "n");
+  fs::moveFaultForTests = ThrowOnSecondMove;
+  Click(form->btnRename);
+  fs::moveFaultForTests = nullptr;
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "n03.txt"}));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], win::Wide("リネームを途中で中止しました（broken）。\n1個のファイルの名前を変更し、残りの2個は変更していません。"
+                                   "変更した分は「元に戻す」で戻せます。"));
+  form->mnuUndoClick();
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt"}));
 }
