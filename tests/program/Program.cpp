@@ -430,3 +430,39 @@ std::vector<std::string> FilesWithContents(const std::string& folder) {
   for (const std::string& name : FolderListing(folder)) out.push_back(name + "=" + FileContent(folder + name));
   return out;
 }
+
+std::string Program::MessageText(HWND box) const {
+  std::string text;
+  EnumChildWindows(
+      box,
+      [](HWND h, LPARAM out) -> BOOL CALLBACK {
+        if (ClassOf(h) == L"Static") *reinterpret_cast<std::string*>(out) += WindowText(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
+void Program::Answer(HWND box) const {
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  Await("the message box to go", [&] { return !IsWindow(box) || !Shown(box); }, [] { return std::string(); });
+}
+
+void Program::ChooseUndo() const {
+  HWND list = List();
+  RECT r;
+  GetWindowRect(list, &r);
+  PostMessageW(window_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(r.left + 20, r.top + 40));
+  auto menuShown = [&] {
+    for (HWND h : TopWindows()) {
+      if (ClassOf(h) == L"#32768" && Shown(h)) return true;
+    }
+    return false;
+  };
+  Await("the list's menu", menuShown, [&] { return Screen(); });
+  for (UINT vk : {VK_UP, VK_RETURN}) {
+    PostMessageW(window_, WM_KEYDOWN, vk, 1);
+    PostMessageW(window_, WM_KEYUP, vk, 0xC0000001);
+  }
+  Await("the menu to go", [&] { return !menuShown(); }, [&] { return Screen(); });
+}

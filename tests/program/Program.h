@@ -85,6 +85,12 @@ class Program {
   // main window), once it is up.
   HWND AwaitDialog() const;
   HWND ChildOf(HWND parent, const std::string& caption) const { return Child(parent, nullptr, caption.c_str()); }
+  // A message box's text; its OK pressed, and returns once it is gone.
+  std::string MessageText(HWND box) const;
+  void Answer(HWND box) const;
+  // The list's context menu, opened as a right click opens it, and its last item (元に戻す)
+  // chosen with the keys.
+  void ChooseUndo() const;
 
  private:
   static HWND Child(HWND parent, const wchar_t* cls, const char* caption);
