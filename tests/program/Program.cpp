@@ -430,3 +430,18 @@ std::vector<std::string> FilesWithContents(const std::string& folder) {
   for (const std::string& name : FolderListing(folder)) out.push_back(name + "=" + FileContent(folder + name));
   return out;
 }
+
+std::string AnswerMessageBox(const Program& program, int id) {
+  HWND box = nullptr;
+  auto find = [&] {
+    std::vector<HWND> top;
+    EnumThreadWindows(GetWindowThreadProcessId(program.window(), nullptr), Collect, reinterpret_cast<LPARAM>(&top));
+    auto it = std::find_if(top.begin(), top.end(), [](HWND h) { return Shown(h) && ClassOf(h) == L"#32770"; });
+    return (box = it == top.end() ? nullptr : *it) != nullptr;
+  };
+  if (!program.Await("a message box", find, [&] { return program.Screen(); })) return {};
+  const std::string text = WindowText(GetDlgItem(box, 0xFFFF));  // the message box's text
+  PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(id), 0);
+  program.Await("the message box to close", [&] { return !IsWindow(box); }, [&] { return text; });
+  return text;
+}

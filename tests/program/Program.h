@@ -98,3 +98,7 @@ class Program {
 
 // Names in the folder (not "." and ".."), sorted, each with its content: "name=content".
 std::vector<std::string> FilesWithContents(const std::string& folder);
+
+// Waits for a message box of the program, answers it with the button of this id (IDOK,
+// IDYES…) and returns its text once it has closed; empty when none came.
+std::string AnswerMessageBox(const Program& program, int id);
