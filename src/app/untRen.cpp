@@ -555,10 +555,34 @@ void TfrmRen::FormClose() {
   if (SaveSettings(true)) DestroyWindow(hwnd());
 }
 
+namespace {
+
+// Why a save failed and what became of the file, with the system's reason.
+std::wstring FailureText(const WriteFailure& why) {
+  if (why.notAFile) return win::Wide("\nリンクやフォルダなど、通常のファイルではないため書き込みませんでした。");
+  if (why.error == 0) return {};
+  const bool full = why.error == ERROR_DISK_FULL || why.error == ERROR_HANDLE_DISK_FULL;
+  std::wstring text = win::Wide(why.damaged ? "\n元の内容に戻せませんでした。ファイルが壊れている可能性があります。"
+                                : full      ? "\nディスクに空きがないため、ファイルは元のまま残しました。"
+                                            : "\nファイルは元のまま残しました。");
+  wchar_t* reason = nullptr;
+  if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, why.error, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr) && reason) {
+    std::wstring r = reason;
+    LocalFree(reason);
+    while (!r.empty() && (r.back() == L'\r' || r.back() == L'\n' || r.back() == L' ')) r.pop_back();
+    text += L"\n" + r;
+  }
+  return text;
+}
+
+}  // namespace
+
 bool TfrmRen::SaveSettings(bool ask) {
-  if (options_.settingsFile.empty() || WriteSettings(options_.settingsFile, CurrentSettings())) return true;
+  WriteFailure why;
+  if (options_.settingsFile.empty() || WriteSettings(options_.settingsFile, CurrentSettings(), &why)) return true;
   if (!ask) return false;
-  messageBox(options_.settingsFile + win::Wide(" に書き込めません."), MB_OK | MB_ICONERROR);
+  messageBox(options_.settingsFile + win::Wide(" に書き込めません.") + FailureText(why), MB_OK | MB_ICONERROR);
   // A file that can't be written must not keep the program from ending.
   return messageBox(win::Wide("設定を保存せずに終了しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }

@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <variant>
 #include <vector>
 
 #include "settings/CommaList.h"
 #include "text/sjis.h"
+
+std::uint64_t (*settingsRoomForTests)(const std::wstring& path) = nullptr;
 
 namespace {
 
@@ -365,59 +368,239 @@ void ApplyValue(Settings& s, const Key& k, std::string_view raw) {
 
 // ---- The file --------------------------------------------------------------------------------
 
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult ReadBytes(const std::wstring& path, std::string& out) {
-  out.clear();
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    DWORD e = GetLastError();
-    return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? ReadResult::Missing : ReadResult::Failed;
+class Handle {
+ public:
+  Handle() = default;
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  Handle& operator=(HANDLE h) {
+    Close();
+    h_ = h;
+    return *this;
   }
+  HANDLE get() const { return h_; }
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+  void Close() {
+    if (ok()) CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+  }
+  // Deletes the file through the handle (one made here), never by a name that may have
+  // come to name another.
+  void Discard() {
+    FILE_DISPOSITION_INFO remove{TRUE};
+    SetFileInformationByHandle(h_, FileDispositionInfo, &remove, sizeof remove);
+    Close();
+  }
+
+ private:
+  HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+bool UnderWine() {
+  static const bool wine = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+  }();
+  return wine;
+}
+
+std::wstring FinalPathOf(HANDLE h) {
+  std::wstring out(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetFinalPathNameByHandleW(h, out.data(), static_cast<DWORD>(out.size()), FILE_NAME_NORMALIZED);
+    if (n == 0) return {};
+    if (n < out.size()) return out.substr(0, n);
+    out.resize(n);
+  }
+}
+
+// The entry itself where the platform can (a link is not followed), a folder too; no sharing
+// is denied to anyone.
+HANDLE OpenEntry(const std::wstring& path, DWORD access) {
+  return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// Whether `path` reaches the handle's file through a link. Windows opens the link itself and
+// marks it a reparse point. Wine follows a Linux link all the same and lists it as a plain
+// file, but the handle's final path then names the file pointed to, not the entry the folder
+// lists (the folder itself may be reached through a link, so its own final path is the base).
+bool ThroughLink(HANDLE h, const std::wstring& path, DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  if (!UnderWine()) return false;
+  WIN32_FIND_DATAW listed;
+  HANDLE find = FindFirstFileW(path.c_str(), &listed);
+  if (find == INVALID_HANDLE_VALUE) return true;  // what can't be told is not trusted
+  FindClose(find);
+  Handle folder;
+  folder = OpenEntry(path.substr(0, path.find_last_of(L"\\/") + 1), FILE_READ_ATTRIBUTES);
+  std::wstring expected = folder.ok() ? FinalPathOf(folder.get()) : std::wstring();
+  if (expected.empty()) return true;
+  if (expected.back() != L'\\') expected += L'\\';
+  return FinalPathOf(h) != expected + listed.cFileName;
+}
+
+// The settings file as it stands: missing, a plain file, reached through a link, or no file
+// at all (a folder, a pipe, a device).
+enum class Found { Missing, File, Link, NotAFile, Failed };
+
+struct Opened {
+  Handle handle;  // for reading, when found
+  Found found = Found::Failed;
+  BY_HANDLE_FILE_INFORMATION info{};
+  DWORD error = 0;
+};
+
+void Open(const std::wstring& path, Opened& file) {
+  file.handle = OpenEntry(path, GENERIC_READ);
+  if (!file.handle.ok()) {
+    file.error = GetLastError();
+    const bool missing = file.error == ERROR_FILE_NOT_FOUND || file.error == ERROR_PATH_NOT_FOUND;
+    file.found = missing ? Found::Missing : Found::Failed;
+    return;
+  }
+  HANDLE h = file.handle.get();
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &file.info) ||
+      (file.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    file.found = Found::NotAFile;
+  } else {
+    file.found = ThroughLink(h, path, file.info.dwFileAttributes) ? Found::Link : Found::File;
+  }
+}
+
+bool ReadAll(HANDLE h, std::string& out) {
+  out.clear();
   char buf[65536];
   DWORD got = 0;
   bool ok = true;
   while ((ok = ReadFile(h, buf, sizeof buf, &got, nullptr) != 0) && got > 0) out.append(buf, got);
-  CloseHandle(h);
-  return ok ? ReadResult::Ok : ReadResult::Failed;
-}
-
-// The file itself rewritten, where no file can be made beside it (only the file is writable):
-// its attributes stay as they are.
-bool WriteInPlace(const std::wstring& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size() &&
-            SetEndOfFile(h) && FlushFileBuffers(h);
-  CloseHandle(h);
   return ok;
 }
 
-// Writes a temporary file beside the target and moves it over, so a failed save never leaves
-// a half-written file; where no temporary file can be made, the file is written in place.
-bool ReplaceBytes(const std::wstring& path, const std::string& bytes) {
-  DWORD attrs = GetFileAttributesW(path.c_str());
-  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
-    return false;  // a move would replace a read-only file that a plain write can't change
+bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
+
+// All of the bytes from the file's start. A short write is asked again, so that a full disk
+// fails with its own reason.
+bool WriteAll(HANDLE h, const std::wstring& path, std::string_view bytes) {
+  std::size_t end = bytes.size();
+  if (settingsRoomForTests) end = static_cast<std::size_t>(std::min<std::uint64_t>(end, settingsRoomForTests(path)));
+  for (std::size_t at = 0; at < end;) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(end - at, 1u << 24));
+    if (!WriteFile(h, bytes.data() + at, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    at += written;
   }
-  std::wstring temp = path + L".tmp";
-  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return WriteInPlace(path, bytes);
-  DWORD written = 0;
-  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size() && FlushFileBuffers(h);
-  CloseHandle(h);
-  if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) {
-    DeleteFileW(temp.c_str());
+  if (end < bytes.size()) SetLastError(ERROR_DISK_FULL);
+  return end == bytes.size();
+}
+
+// Renames the file of the handle to `path`, replacing the file there if `replace`: only the
+// file the handle holds can land there, and what it replaces is never written through.
+bool RenameOver(HANDLE h, const std::wstring& path, bool replace) {
+  std::wstring target;
+  if (path.starts_with(L"\\\\?\\")) {
+    target = L"\\??\\" + path.substr(4);
+  } else if (path.starts_with(L"\\\\")) {
+    target = L"\\??\\UNC\\" + path.substr(2);
+  } else {
+    target = L"\\??\\" + path;
+  }
+  std::vector<unsigned char> buf(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buf.data());
+  info->ReplaceIfExists = replace;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  std::memcpy(info->FileName, target.data(), info->FileNameLength);
+  return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buf.size())) != 0;
+}
+
+enum class Step { Done, NoTemporary, Failed };
+
+// A new file beside the settings file, moved over it, so a crash never leaves half a file.
+// Its name is one no entry bears: CREATE_NEW never opens what exists and never follows a
+// link, dangling or not, so a name taken by anything makes the next name be tried.
+Step ReplaceThroughTemporary(const std::wstring& path, const Opened& file, const std::string& bytes, DWORD& error) {
+  Handle temp;
+  std::wstring name;
+  for (int i = 0; i < 100 && !temp.ok(); ++i) {
+    name = path + (i == 0 ? L"" : L"." + std::to_wstring(i)) + L".tmp";
+    if (settingsRoomForTests && settingsRoomForTests(name) == 0) {
+      error = ERROR_DISK_FULL;
+      return Step::NoTemporary;
+    }
+    temp = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    error = GetLastError();
+    if (!temp.ok() && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Step::NoTemporary;
+  }
+  if (!temp.ok()) return Step::NoTemporary;
+  if (!WriteAll(temp.get(), name, bytes) || !FlushFileBuffers(temp.get())) {
+    error = GetLastError();
+    temp.Discard();
+    return Step::NoTemporary;
+  }
+  // A hidden or system file stays so.
+  const DWORD attributes = file.info.dwFileAttributes;
+  if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
+    FILE_BASIC_INFO basic{};  // times of zero are left as they are
+    basic.FileAttributes = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    SetFileInformationByHandle(temp.get(), FileBasicInfo, &basic, sizeof basic);
+  }
+  // Where there was no file, nothing that bears its name now is replaced. Wine takes a
+  // dangling link for no file and would let the move replace it, so a file made there (and
+  // removed again) first proves the name free.
+  if (file.found == Found::Missing) {
+    Handle probe;
+    probe = CreateFileW(path.c_str(), DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!probe.ok()) {
+      error = GetLastError();
+      temp.Discard();
+      return Step::Failed;
+    }
+    probe.Discard();
+  }
+  if (!RenameOver(temp.get(), path, file.found != Found::Missing)) {
+    error = GetLastError();
+    temp.Discard();
+    return Step::Failed;
+  }
+  return Step::Done;
+}
+
+// The file itself rewritten, where no file could be written beside it, through a handle that
+// is still the file that was read (or a new file, where there was none). Where the write
+// fails, the old bytes, which fit where they were, are put back; false then, and `damaged`
+// when not even that worked.
+bool WriteInPlace(const std::wstring& path, const Opened& file, const std::string& old, const std::string& bytes,
+                  DWORD& error, bool& damaged) {
+  Handle h;
+  if (file.found == Found::Missing) {
+    h = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  } else {
+    h = OpenEntry(path, GENERIC_READ | GENERIC_WRITE);
+    BY_HANDLE_FILE_INFORMATION now{};
+    if (h.ok() && (!GetFileInformationByHandle(h.get(), &now) ||
+                   now.dwVolumeSerialNumber != file.info.dwVolumeSerialNumber ||
+                   now.nFileIndexHigh != file.info.nFileIndexHigh || now.nFileIndexLow != file.info.nFileIndexLow ||
+                   ThroughLink(h.get(), path, now.dwFileAttributes))) {
+      return false;  // something else has taken its place
+    }
+  }
+  if (!h.ok()) return false;
+  if (WriteAll(h.get(), path, bytes) && SetEndOfFile(h.get()) && FlushFileBuffers(h.get())) return true;
+  error = GetLastError();
+  if (file.found == Found::Missing) {
+    h.Discard();
     return false;
   }
-  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
-    SetFileAttributesW(path.c_str(), attrs);
-  }
-  return true;
+  LARGE_INTEGER start{};
+  damaged = !SetFilePointerEx(h.get(), start, nullptr, FILE_BEGIN) || !WriteAll(h.get(), path, old) ||
+            !SetEndOfFile(h.get()) || !FlushFileBuffers(h.get());
+  return false;
 }
 
 }  // namespace
@@ -489,8 +672,11 @@ std::wstring SettingsPath() {
 
 Settings ReadSettings(const std::wstring& path) {
   Settings s;
+  Opened file;
+  Open(path, file);
+  // A link is read (it is only never written through); a folder, a pipe or a device is not.
   std::string bytes;
-  if (ReadBytes(path, bytes) != ReadResult::Ok) return s;
+  if ((file.found != Found::File && file.found != Found::Link) || !ReadAll(file.handle.get(), bytes)) return s;
   const IniText ini(bytes);
   for (const Key& k : kKeys) {
     if (std::optional<std::string_view> raw = ini.Get(k.section, k.name)) ApplyValue(s, k, *raw);
@@ -498,11 +684,44 @@ Settings ReadSettings(const std::wstring& path) {
   return s;
 }
 
-bool WriteSettings(const std::wstring& path, const Settings& s) {
-  std::string bytes;
-  // A file that exists but can't be read is not overwritten: its other contents would be lost.
-  if (ReadBytes(path, bytes) == ReadResult::Failed) return false;
-  IniText ini(bytes);
+bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* why) {
+  WriteFailure ignored;
+  WriteFailure& failure = why ? *why : ignored;
+  failure = {};
+  Opened file;
+  Open(path, file);
+  std::string old;
+  switch (file.found) {
+    case Found::Link:
+    case Found::NotAFile: failure.notAFile = true; return false;
+    case Found::Failed: failure.error = file.error; return false;
+    case Found::Missing: break;
+    case Found::File:
+      // A move would replace a read-only file that a plain write can't change.
+      if (file.info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return false;
+      // A file that can't be read is not overwritten: its other contents would be lost.
+      if (!ReadAll(file.handle.get(), old)) {
+        failure.error = GetLastError();
+        return false;
+      }
+      break;
+  }
+  file.handle.Close();  // Windows replaces no file that is open
+  IniText ini(old);
   for (const Key& k : kKeys) ini.Set(k.section, k.name, FormatValue(s, k));
-  return ReplaceBytes(path, ini.Bytes());
+  const std::string bytes = ini.Bytes();
+
+  DWORD error = 0;
+  const Step step = ReplaceThroughTemporary(path, file, bytes, error);
+  if (step == Step::Done) return true;
+  // The only copy is never cut: on a full disk it is rewritten only where the new content
+  // fits in what it holds; anywhere else a failed write puts the old bytes back.
+  if (step == Step::NoTemporary && (!IsDiskFull(error) || bytes.size() <= old.size()) &&
+      WriteInPlace(path, file, old, bytes, error, failure.damaged)) {
+    return true;
+  }
+  failure.error = error;
+  // A name the open found free but that is taken: a dangling link.
+  failure.notAFile = file.found == Found::Missing && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+  return false;
 }

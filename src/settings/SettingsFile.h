@@ -2,6 +2,7 @@
 // and written once at close. One table of keys drives both directions.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,9 +17,22 @@ std::wstring SettingsPath();
 // gives that key's default (Settings{}'s member).
 Settings ReadSettings(const std::wstring& path);
 
+// Why a save wrote nothing. The file is left as it was, unless `damaged`.
+struct WriteFailure {
+  bool notAFile = false;    // a link, a folder, a pipe: never written through
+  unsigned long error = 0;  // the system's reason (GetLastError's code), where there is one
+  bool damaged = false;     // rewritten in place, and its old bytes could not be put back
+};
+
 // Every key in table order from s, keeping whatever else the file holds (comments, unknown
-// keys and sections). False when the file can't be written; then it is left as it was.
-bool WriteSettings(const std::wstring& path, const Settings& s);
+// keys and sections). False when the file can't be written; then it is left as it was (see
+// WriteFailure). Nothing that is not a plain file is ever written, replaced or deleted.
+bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* why = nullptr);
+
+// Test hook, null in the program: the bytes the file at `path` may hold, as a full disk allows
+// them. A file that may hold none is not made, and a write stops there, failing with
+// ERROR_DISK_FULL.
+extern std::uint64_t (*settingsRoomForTests)(const std::wstring& path);
 
 // An integer value as the settings file reads it: optional leading blanks and sign, then
 // decimal digits, or at most eight hex digits after "$", "x", "X" or (in a value of more than

@@ -431,21 +431,19 @@ std::vector<std::string> FilesWithContents(const std::string& folder) {
   return out;
 }
 
-std::string Program::MessageText(HWND box) const {
-  std::string text;
-  EnumChildWindows(
-      box,
-      [](HWND h, LPARAM out) -> BOOL CALLBACK {
-        if (ClassOf(h) == L"Static") *reinterpret_cast<std::string*>(out) += WindowText(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&text));
+std::string AnswerMessageBox(const Program& program, int id) {
+  HWND box = nullptr;
+  auto find = [&] {
+    std::vector<HWND> top;
+    EnumThreadWindows(GetWindowThreadProcessId(program.window(), nullptr), Collect, reinterpret_cast<LPARAM>(&top));
+    auto it = std::find_if(top.begin(), top.end(), [](HWND h) { return Shown(h) && ClassOf(h) == L"#32770"; });
+    return (box = it == top.end() ? nullptr : *it) != nullptr;
+  };
+  if (!program.Await("a message box", find, [&] { return program.Screen(); })) return {};
+  const std::string text = WindowText(GetDlgItem(box, 0xFFFF));  // the message box's text
+  PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(id), 0);
+  program.Await("the message box to close", [&] { return !IsWindow(box); }, [&] { return text; });
   return text;
-}
-
-void Program::Answer(HWND box) const {
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  Await("the message box to go", [&] { return !IsWindow(box) || !Shown(box); }, [] { return std::string(); });
 }
 
 void Program::ChooseUndo() const {

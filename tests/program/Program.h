@@ -85,9 +85,6 @@ class Program {
   // main window), once it is up.
   HWND AwaitDialog() const;
   HWND ChildOf(HWND parent, const std::string& caption) const { return Child(parent, nullptr, caption.c_str()); }
-  // A message box's text; its OK pressed, and returns once it is gone.
-  std::string MessageText(HWND box) const;
-  void Answer(HWND box) const;
   // The list's context menu, opened as a right click opens it, and its last item (元に戻す)
   // chosen with the keys.
   void ChooseUndo() const;
@@ -104,3 +101,7 @@ class Program {
 
 // Names in the folder (not "." and ".."), sorted, each with its content: "name=content".
 std::vector<std::string> FilesWithContents(const std::string& folder);
+
+// Waits for a message box of the program, answers it with the button of this id (IDOK,
+// IDYES…) and returns its text once it has closed; empty when none came.
+std::string AnswerMessageBox(const Program& program, int id);

@@ -36,13 +36,7 @@ class ProgramUndo : public testing::Test {
     elsewhere.Touch("secret.txt", "secret");
   }
   // The message box the program shows now: its text, once answered.
-  std::string Message() {
-    HWND box = program.AwaitDialog();
-    if (!box) return "<none>";
-    std::string text = program.MessageText(box);
-    program.Answer(box);
-    return text;
-  }
+  std::string Message() { return AnswerMessageBox(program, IDOK); }
   void Quit() {
     program.Click(program.Button("終了"));
     EXPECT_TRUE(program.WaitForExit()) << "the program did not end";

@@ -289,15 +289,51 @@ TEST(SettingsFile, Utf8FileKeepsItsMarkAndTheBytesOfUnchangedValues) {
   EXPECT_EQ(ReadSettings(ini).newVal, Items{"新"});
 }
 
-TEST(SettingsFile, WhereNoFileCanBeMadeBesideItTheFileIsWrittenInPlace) {
+// A full disk: no file can be made beside the settings file, and it can't grow. It is written
+// in place (keeping its attributes) only where the new content fits; else it stays whole.
+TEST(SettingsFile, AFullDiskNeverCutsTheFile) {
   TempDir dir;
-  std::wstring ini = IniWithContent(dir, "; kept\r\n[Option]\r\nHistory=3\r\n");
-  SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN);
-  dir.Mkdir("k.ini.tmp");  // the temporary file's name is taken by a folder
-  Settings s = ReadSettings(ini);
-  s.history = 7;
+  std::wstring ini = IniWithContent(dir, "");
+  Settings s;
+  s.history = 3;
   ASSERT_TRUE(WriteSettings(ini, s));
-  EXPECT_EQ(ReadSettings(ini).history, 7);
-  EXPECT_TRUE(FileBytes(ini).starts_with("; kept\r\n[Option]\r\nHistory=7\r\n"));
+  SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  static std::uint64_t room;
+  const std::string before = FileBytes(ini);
+  room = before.size();
+  settingsRoomForTests = [](const std::wstring& path) { return path.ends_with(L"\\k.ini") ? room : 0; };
+  s.basVal = {"x"};
+  WriteFailure why;
+  EXPECT_FALSE(WriteSettings(ini, s, &why));
+  EXPECT_EQ(why.error, static_cast<unsigned long>(ERROR_DISK_FULL));
+  EXPECT_EQ(FileBytes(ini), before);
+  s.basVal = {}, s.history = 7;
+  EXPECT_TRUE(WriteSettings(ini, s));
+  settingsRoomForTests = nullptr;
+  EXPECT_EQ(ReadSettings(ini), s);
   EXPECT_EQ(GetFileAttributesW(ini.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(FolderListing(dir.path()), (Items{"k.ini"}));
+}
+
+// Only a plain file of its own is written: a link at the temporary file's name (to a file
+// elsewhere, or dangling) is passed over, and a settings file that is a link or a folder is
+// not written at all.
+TEST(SettingsFile, NothingButAPlainFileOfItsOwnIsWritten) {
+  if (!UnderWine()) GTEST_SKIP() << "links are made through Linux";
+  // The entry planted, and the link's target (a folder where empty).
+  for (auto [entry, link] : {std::pair{"k.ini.tmp", "../o/t.txt"}, {"k.ini.tmp", "../o/new.txt"},
+                             {"k.ini", "../o/t.txt"}, {"k.ini", "../o/new.txt"}, {"k.ini", ""}}) {
+    TempDir dir;
+    const std::string outside = dir.Touch("o\\t.txt", "mine");
+    const std::wstring ini = sjis::Widen(dir.Mkdir("p") + "\\k.ini");
+    const bool plain = std::string_view(entry) != "k.ini";
+    if (plain) dir.Touch("p\\k.ini", "[Option]\r\nHistory=3\r\n");
+    ASSERT_TRUE(*link ? dir.LinkUnix(entry, link, "p") : !dir.Mkdir("p\\k.ini").empty());
+    WriteFailure why;
+    EXPECT_EQ(WriteSettings(ini, Settings{}, &why), plain) << entry << " " << link;
+    EXPECT_EQ(why.notAFile, !plain);
+    EXPECT_EQ(FolderListing(dir.path() + "o"), Items{"t.txt"});
+    EXPECT_EQ(FileContent(outside), "mine");
+    EXPECT_TRUE(!plain || ReadSettings(ini) == Settings{});
+  }
 }
