@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <iterator>
 #include <regex>
+#include <string_view>
 
 #include "text/StringEx.h"
 #include "text/sjis.h"
@@ -13,15 +14,45 @@ namespace {
 
 // The matcher backtracks (an expression such as "(a*)*b" takes exponential time) and
 // recurses once per step, so it runs on a thread with a deep stack, over an iterator that
-// counts its steps and gives up beyond a bound.
+// counts its steps and gives up beyond a bound. The window waits for the preview, so the
+// clock is looked at every few thousand steps too, not only between names: one name's match
+// may take all of its steps.
 constexpr std::size_t kStepsPerName = 2'000'000;
-constexpr ULONGLONG kPreviewMs = 10'000;
+constexpr unsigned kStepsPerLook = 4096;
+constexpr std::uint64_t kPreviewMs = 1'000;
 constexpr SIZE_T kStackBytes = 64u << 20;
 
 struct TooLong {};
 
 // How deep the matcher thread's stack may go: its reservation's end, with room to spare.
 thread_local const char* stackFloor = nullptr;
+
+std::uint64_t TickClock() { return GetTickCount64(); }
+
+// The steps left for one name and the time left for the whole preview.
+class Budget {
+ public:
+  explicit Budget(RegexClock clock) : clock_(clock), start_(clock()) {}
+  void NextName() {
+    left_ = kStepsPerName;
+    Look();
+  }
+  void Step() {
+    if (left_ == 0) throw TooLong{};
+    --left_;
+    if (--untilLook_ == 0) Look();
+  }
+
+ private:
+  void Look() {
+    untilLook_ = kStepsPerLook;
+    if (clock_() - start_ > kPreviewMs) throw TooLong{};
+  }
+  RegexClock clock_;
+  std::uint64_t start_;
+  std::size_t left_ = kStepsPerName;
+  unsigned untilLook_ = kStepsPerLook;
+};
 
 class CountedChars {
  public:
@@ -32,13 +63,13 @@ class CountedChars {
   using reference = const wchar_t&;
 
   CountedChars() = default;
-  CountedChars(const wchar_t* at, std::size_t* left) : at_(at), left_(left) {}
+  CountedChars(const wchar_t* at, Budget* budget) : at_(at), budget_(budget) {}
   // The matcher copies its position at every group and repetition, also where it reads no
   // character: copies count as steps too.
-  CountedChars(const CountedChars& o) : at_(o.at_), left_(o.left_) { Step(); }
+  CountedChars(const CountedChars& o) : at_(o.at_), budget_(o.budget_) { Step(); }
   CountedChars& operator=(const CountedChars& o) {
     at_ = o.at_;
-    left_ = o.left_;
+    budget_ = o.budget_;
     Step();
     return *this;
   }
@@ -69,21 +100,73 @@ class CountedChars {
   }
   friend bool operator==(const CountedChars& a, const CountedChars& b) { return a.at_ == b.at_; }
   friend bool operator!=(const CountedChars& a, const CountedChars& b) { return a.at_ != b.at_; }
+  const wchar_t* base() const { return at_; }
 
  private:
   void Step() const {
-    if (!left_) return;
+    if (!budget_) return;
     const char here = 0;
-    if (*left_ == 0 || &here < stackFloor) throw TooLong{};
-    --*left_;
+    if (&here < stackFloor) throw TooLong{};
+    budget_->Step();
   }
   const wchar_t* at_ = nullptr;
-  std::size_t* left_ = nullptr;
+  Budget* budget_ = nullptr;
 };
+
+using Matches = std::regex_iterator<CountedChars>;
+
+// The group a "$" followed by digits names: two digits only where they name a group, else
+// one; 0 when neither names one. `digits` counts the digits it takes.
+std::size_t GroupAt(std::wstring_view text, std::size_t at, std::size_t groups, std::size_t& digits) {
+  auto digit = [&](std::size_t i) -> std::size_t {
+    return i < text.size() && text[i] >= L'0' && text[i] <= L'9' ? static_cast<std::size_t>(text[i] - L'0') : 10;
+  };
+  const std::size_t first = digit(at), second = digit(at + 1);
+  if (first > 9) return 0;
+  if (second <= 9 && first * 10 + second >= 1 && first * 10 + second <= groups) {
+    digits = 2;
+    return first * 10 + second;
+  }
+  digits = 1;
+  return first >= 1 && first <= groups ? first : 0;
+}
+
+// Appends one match's replacement by ECMAScript's rules (GetSubstitution): "$$" is "$", "$&"
+// the match, "$`" and "$'" the name before and after it, "$n" and "$nn" a group ("" when it
+// took no part); anything else stays as written: "$0", a "$n" past the groups, "$<name>"
+// (std::regex has no named groups) and a lone "$".
+void Substitute(std::wstring& out, std::wstring_view with, std::wstring_view name, const Matches::value_type& m) {
+  const std::size_t groups = m.size() - 1;
+  for (std::size_t i = 0; i < with.size(); ++i) {
+    const wchar_t next = i + 1 < with.size() ? with[i + 1] : L'\0';
+    std::size_t digits = 0;
+    if (with[i] != L'$') {
+      out += with[i];
+    } else if (next == L'$') {
+      out += L'$';
+      ++i;
+    } else if (next == L'&') {
+      out.append(m[0].first.base(), m[0].second.base());
+      ++i;
+    } else if (next == L'`') {
+      out.append(name.data(), m[0].first.base());
+      ++i;
+    } else if (next == L'\'') {
+      out.append(m[0].second.base(), name.data() + name.size());
+      ++i;
+    } else if (const std::size_t group = GroupAt(with, i + 1, groups, digits)) {
+      if (m[group].matched) out.append(m[group].first.base(), m[group].second.base());
+      i += digits;
+    } else {
+      out += L'$';
+    }
+  }
+}
 
 struct Job {
   RenameList& list;
   const RegexInputs& in;
+  RegexClock clock;
   bool ok = false;
 };
 
@@ -97,7 +180,7 @@ bool Run(Job& job) {
   } catch (const std::exception&) {
     return false;
   }
-  const ULONGLONG start = GetTickCount64();
+  Budget budget(job.clock);
   std::wstring name, result;
   std::string narrow;
   for (std::size_t i = 0; i < job.list.size(); ++i) {
@@ -108,11 +191,16 @@ bool Run(Job& job) {
       row.newName.assign(base);
       continue;
     }
-    std::size_t left = kStepsPerName;
     result.clear();
     try {
-      std::regex_replace(std::back_inserter(result), CountedChars(name.data(), &left),
-                         CountedChars(name.data() + name.size(), &left), expression, replacement);
+      if (i > 0) budget.NextName();
+      const wchar_t *last = name.data(), *const end = last + name.size();
+      for (Matches m({last, &budget}, {end, &budget}, expression), done; m != done; ++m) {
+        result.append(last, (*m)[0].first.base());
+        Substitute(result, replacement, name, *m);
+        last = (*m)[0].second.base();
+      }
+      result.append(last, end);
     } catch (const TooLong&) {
       return false;
     } catch (const std::exception&) {
@@ -124,7 +212,6 @@ bool Run(Job& job) {
       row.newName.assign(base);
       job.list.SetMark(i, RuleMark::NotShiftJis);
     }
-    if (GetTickCount64() - start > kPreviewMs) return false;
   }
   return true;
 }
@@ -144,14 +231,14 @@ DWORD WINAPI RunThread(void* p) {
 
 }  // namespace
 
-bool PreviewRegexReplace(RenameList& list, const RegexInputs& in) {
+bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clock) {
   list.ClearMarks();
   // An empty search matches nothing, as in the plain replace.
   if (in.search.empty()) {
     for (RenameEntry& row : list) row.newName.assign(row.BaseName());
     return true;
   }
-  Job job{list, in};
+  Job job{list, in, clock ? clock : TickClock};
   HANDLE thread = CreateThread(nullptr, kStackBytes, RunThread, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (thread) {
     WaitForSingleObject(thread, INFINITE);

@@ -1,8 +1,9 @@
 // Replace by a regular expression: the search text is an ECMAScript expression matched against
 // each base name as characters (its UTF-16 form: every Shift_JIS character is one unit), and
-// the replacement may use $1…$9, $& and $$.
+// the replacement follows ECMAScript's rules: $$, $&, $`, $', $1…$99.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/RenameList.h"
@@ -19,5 +20,8 @@ constexpr std::size_t kMaxRegexLength = 255;
 // Writes every row's new name, every match replaced. A result with no exact Shift_JIS form
 // leaves the row's name and marks it (RuleMark::NotShiftJis). False, with every row keeping
 // its name, when the expression is invalid (or longer than kMaxRegexLength) or would take
-// too long: each name has a bound on the matcher's steps, and the whole preview one on time.
-bool PreviewRegexReplace(RenameList& list, const RegexInputs& in);
+// too long: each name has a bound on the matcher's steps, and the whole preview one second,
+// looked at also inside a name's match, since the window waits for it.
+// clock: milliseconds from any start (GetTickCount64 when null); tests pass their own.
+using RegexClock = std::uint64_t (*)();
+bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clock = nullptr);

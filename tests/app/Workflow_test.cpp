@@ -174,19 +174,40 @@ TEST_F(WindowTest, WidthButtonsRaiseAPreviewOnlyWhenAGroupChanges) {
   EXPECT_TRUE(win::IsChecked(form->tabWide->btnKana)) << "the kana toggle is left alone";
 }
 
-TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyWhenEmpty) {
-  Open();
+// The replacement box takes the search text on the user's own entry (Tab) into it empty, never
+// when the program moves the focus there: after a run it keeps its text, and the next preview
+// offers nothing new.
+TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyOnTheUsersEntry) {
+  TempDir dir;
+  dir.Touch("DSC1.jpg");
+  dir.Touch("1.jpg");
+  Open({dir.path() + "DSC1.jpg", dir.path() + "1.jpg"});
+  ReplacePage& page = *form->tabReplace;
   form->SelectPage(PageId::Replace);
-  Type(form->tabReplace->cmbOldValue, "old");
-  form->PreviewCountdown = 0;
-  SetFocus(form->tabReplace->cmbNewValue);
-  Pump();
-  EXPECT_EQ(win::GetText(form->tabReplace->cmbNewValue), "old");
+  Click(page.chkRegExp);
+  Type(page.cmbOldValue, "^DSC");
+  form->ChangeItem();
+  Click(form->btnRename);  // DSC1 → 1 is refused: 1.jpg is there
+  EXPECT_EQ(win::GetText(page.cmbNewValue), "");
+  Tick(5);
+  EXPECT_EQ(NewNames(), (std::vector<std::string>{"1", "1"}));
+  auto tabIntoReplacement = [&] {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_TAB] = 0x80;  // down while the key is handled, as a real Tab is
+    SetKeyboardState(keys);
+    SetFocus(page.chkRegExp);
+    Key(page.chkRegExp, WM_KEYDOWN, VK_TAB);
+    keys[VK_TAB] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(GetFocus(), GetWindow(page.cmbNewValue, GW_CHILD));
+  };
+  tabIntoReplacement();
+  EXPECT_EQ(win::GetText(page.cmbNewValue), "^DSC");
   EXPECT_EQ(form->PreviewCountdown, 5);
-  Type(form->tabReplace->cmbNewValue, "edited");
-  SetFocus(form->tabReplace->cmbOldValue);
-  SetFocus(form->tabReplace->cmbNewValue);
-  EXPECT_EQ(win::GetText(form->tabReplace->cmbNewValue), "edited");
+  Type(page.cmbNewValue, "edited");
+  tabIntoReplacement();
+  EXPECT_EQ(win::GetText(page.cmbNewValue), "edited");
 }
 
 TEST_F(WindowTest, AddPairIsExclusive) {

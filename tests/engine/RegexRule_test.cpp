@@ -1,5 +1,6 @@
 #include "engine/RegexRule.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ TEST(RegexRule, ReplacesEveryMatchByCharactersWithTheGroups) {
       {"(\\w+) (\\w+)", "$2 $1", "ab cd.txt", "cd ab"},
       {"a|ab", "x", "ab.txt", "xb"},              // the first alternative that matches wins
       {"", "x", "abc.txt", "abc"},                // an empty search matches nothing
+      // The replacement by ECMAScript's rules: two digits only where they name a group.
+      {"(a)", "$10", "a.txt", "a0"},
+      {"a", "[$0]", "cat.txt", "c[$0]t"},
+      {"(a)", "$2$<n>$", "a.txt", "$2$<n>$"},
+      {"(a)", "$$1", "a.txt", "$1"},
+      {"a", "($`)($')", "cat.txt", "c(c)(t)t"},
+      {"(a)|(b)", "[$2]", "ab.txt", "[][b]"},     // a group that took no part gives nothing
+      {"(((((((((((a)))))))))))", "$11$01$00", "a.txt", "aa$00"},
   };
   for (const RegexCase& c : cases) {
     RenameList list;
@@ -58,6 +67,31 @@ TEST(RegexRule, ExpressionsThatCantBeAppliedLeaveEveryName) {
   list.Add(longName + ".txt", "C:\\Photos\\");
   EXPECT_TRUE(PreviewRegexReplace(list, {nested, "b"}));
   EXPECT_EQ(list[0].newName, std::string(250, 'b'));
+}
+
+// The window waits for the preview: past one second it ends as an error, also in the middle
+// of one name's match, and every row keeps its name. The clock says 1.2 s have gone at every
+// look after the first.
+TEST(RegexRule, APreviewPastOneSecondEndsAsAnError) {
+  static int looks;
+  const RegexClock late = [] { return std::uint64_t{looks++ == 0 ? 0u : 1200u}; };
+  const struct {
+    const char* search;
+    std::string name;
+    int rows;
+  } cases[] = {
+      {"(a+)+$", std::string(14, 'a') + "b", 1},  // one name, many steps (but fewer than its bound)
+      {"DSC(\\d+)", "DSC0042", 3000},
+  };
+  for (const auto& c : cases) {
+    RenameList list;
+    for (int i = 0; i < c.rows; ++i) list.Add(c.name + ".jpg", "C:\\Photos\\");
+    looks = 0;
+    EXPECT_FALSE(PreviewRegexReplace(list, {c.search, "x"}, late)) << c.search;
+    for (const RenameEntry& row : list) ASSERT_EQ(row.newName, c.name) << c.search;
+    // In time, the same preview is made.
+    EXPECT_TRUE(PreviewRegexReplace(list, {c.search, "x"}, [] { return std::uint64_t{0}; })) << c.search;
+  }
 }
 
 TEST(RegexRule, TrimsTheResultsWhenAsked) {

@@ -65,7 +65,11 @@ void ReplacePage::Store(Settings& s) const {
 }
 
 void ReplacePage::cmbNewValueEnter() {
-  if (!win::GetText(cmbNewValue).empty()) return;
+  // The Tab key or the mouse button (either: they may be swapped) that moved the focus is
+  // still down while the move is handled; the program's own moves (after a run, a copied
+  // name) come with neither.
+  const bool byUser = GetKeyState(VK_TAB) < 0 || GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0;
+  if (!byUser || !win::GetText(cmbNewValue).empty()) return;
   win::SetText(cmbNewValue, win::GetText(cmbOldValue));
   host_.ChangeItem();
 }

@@ -19,7 +19,8 @@ class ReplacePage : public Page {
   void Load(const Settings& s) override;
   void Store(Settings& s) const override;
 
-  // Entering an empty replacement box fills it with the search text.
+  // The user's own entry into an empty replacement box (a click or Tab) fills it with the
+  // search text; focus the program moves there (after a run, a copied name) leaves it as it is.
   void cmbNewValueEnter();
 
   HWND cmbOldValue = nullptr, cmbNewValue = nullptr, chkRegExp = nullptr;
