@@ -94,6 +94,13 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"Backslash", {}, {{"a.txt", "x\\y", Refusal::BadName}, {"b.txt", "", Refusal::BadName}}},
         // The platform would drop the ending: the file would keep its name.
         PlanCase{"EndsInDotOrBlank", {}, {{"k", "k.", Refusal::BadName}, {"m", "m ", Refusal::BadName}}},
+        // Devices in any letter case, with an extension and blanks before it.
+        PlanCase{"DeviceNames", {}, {{"a.txt", "CON", Refusal::BadName}, {"b", "Nul", Refusal::BadName},
+                                     {"c", "com1.txt", Refusal::BadName}, {"d.jpg", "lpt9  ", Refusal::BadName},
+                                     {"e.txt", "CONOUT$", Refusal::BadName}, {"f.txt", "console", Refusal::None}}},
+        PlanCase{"WildcardsAndControls", {}, {{"a.txt", "a*b", Refusal::BadName}, {"b.txt", "q?", Refusal::BadName},
+                                              {"c.txt", "x<y>", Refusal::BadName}, {"d.txt", "p|q", Refusal::BadName},
+                                              {"e.txt", "\"hi\"", Refusal::BadName}, {"f.txt", "t\tx", Refusal::BadName}}},
         PlanCase{"LongerThanAnyVolumeHolds", {}, {{"s.txt", kLong, Refusal::TooLong}}},
         // A change of letter case is a change; the same name is none and no refusal.
         PlanCase{"CaseAndSame", {}, {{"m.txt", "M", Refusal::None}, {"n.txt", "n", Refusal::None}}}),
