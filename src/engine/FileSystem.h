@@ -29,8 +29,14 @@ struct Entry {
   FILETIME creation{}, lastWrite{}, lastAccess{};
 };
 
+// Paths are plain ("C:\dir\name", "\\server\share\name") inside the program, however long:
+// one of MAX_PATH - 12 UTF-16 units or more reaches the file system in its "\\?\" form, and
+// only when the platform reads it as it stands (a full path, no "." or ".." parts, no part
+// ending in "." or a blank, no device name), so that it names what the plain path names.
+
 // The full path (GetFullPathName): relative to the current folder, "/" made "\", "." and
-// ".." resolved. Empty when the path is empty or has no exact form either way.
+// ".." resolved; a "\\?\" path given is made plain. Empty when the path is empty, has no
+// exact form either way, or names a device.
 std::string FullPath(std::string_view path);
 // GetFileAttributes; kInvalidAttributes when missing or not convertible.
 std::uint32_t Attributes(std::string_view path);
