@@ -67,7 +67,8 @@ void TfrmRen::mnuChangeExtClick() {
     extension = ExtensionFromAnswer(answer);
     if (!extension.empty()) break;
     // Said why, then asked again with the answer still in the box.
-    messageBox(win::Wide("この拡張子は使えません。空のもの、「\\」「/」「:」を含むもの、「.」や空白で終わるものは使えません。"),
+    messageBox(win::Wide("この拡張子は使えません。空のもの、「\\」「/」「:」「*」「?」「\"」「<」「>」「|」や制御文字を"
+                         "含むもの、「.」や空白で終わるものは使えません。"),
                MB_OK | MB_ICONWARNING);
   }
   Attempt("拡張子変更", [&] {

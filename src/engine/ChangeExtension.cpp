@@ -3,6 +3,7 @@
 #include "engine/FileSystem.h"
 #include "engine/Journal.h"
 #include "engine/RenameList.h"
+#include "engine/RenamePlan.h"
 #include "engine/SafeRename.h"
 #include "text/sjis.h"
 
@@ -10,13 +11,8 @@ std::string ExtensionFromAnswer(std::string_view answer) {
   std::string ext(answer);
   if (ext.empty()) return std::string();
   if (ext[0] != '.') ext.insert(ext.begin(), '.');
-  if (ext == "." || ext.back() == '.' || ext.back() == ' ') return std::string();
-  for (std::size_t i = 0; i < ext.size(); i = sjis::NextChar(ext, i)) {
-    unsigned char c = static_cast<unsigned char>(ext[i]);
-    if (sjis::IsLeadByte(c)) continue;  // a whole double-byte character: ソ's 5C is no "\"
-    if (c < 0x20 || c == '\\' || c == '/' || c == ':') return std::string();
-  }
-  return ext;
+  // As the end of a name: what no name may hold or end in is no extension.
+  return AddressableName("x" + ext) ? ext : std::string();
 }
 
 void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress, Journal* journal) {

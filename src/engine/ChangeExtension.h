@@ -11,8 +11,8 @@ class RenameList;
 
 // The extension an answer gives, with "." put in front when missing; empty when the answer
 // can't be one: empty or only ".", holding "\", "/" or ":" (which would reach out of the
-// folder or into a stream), a control character, or ending in "." or a blank, which Windows
-// strips, so the row would no longer name its file.
+// folder or into a stream), a character no name holds (fs::RefusedInName), or ending in "."
+// or a blank, which Windows strips, so the row would no longer name its file.
 std::string ExtensionFromAnswer(std::string_view answer);
 
 // Gives every selected row's file, where it still exists, the extension (a name without one

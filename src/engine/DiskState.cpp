@@ -98,8 +98,7 @@ bool ForEachFolded(std::string_view s, const std::uint16_t* table, Visit&& visit
 bool FoldedName::Fold(std::string_view first, std::string_view second) {
   first_ = first;
   second_ = second;
-  delimiter_ = false;
-  dotsAndBlanks_ = true;
+  refusedChar_ = false;
   lastDot_ = std::string_view::npos;
   std::uint32_t h = kFnvBasis, units = 0, utf8 = 0;
   const std::uint16_t* table = sjis::UpperCodes();
@@ -113,15 +112,8 @@ bool FoldedName::Fold(std::string_view first, std::string_view second) {
     utf8 += lengths[index];
     if (bytes == 1) {
       const char c = (*piece)[at];
-      if (c == '\\' || c == '/' || c == ':') {
-        delimiter_ = true;
-      } else if (c == '.') {
-        lastDot_ = offset + at;
-      } else if (c != ' ') {
-        dotsAndBlanks_ = false;
-      }
-    } else {
-      dotsAndBlanks_ = false;
+      if (c == '.') lastDot_ = offset + at;
+      refusedChar_ |= fs::RefusedInName(static_cast<unsigned char>(c));
     }
     if (code >= 0x100) {
       h = (h ^ (code >> 8)) * kFnvPrime;

@@ -101,10 +101,9 @@ class FoldedName {
   std::uint32_t hash() const { return hash_; }
   // Whether the folded name is exactly this folded key.
   bool Equals(std::string_view folded) const;
-  // Of the first piece: whether it holds "\", "/" or ":" as a character, only dots and blanks,
-  // and where its last "." is.
-  bool delimiter() const { return delimiter_; }
-  bool dotsAndBlanks() const { return dotsAndBlanks_; }
+  // Whether it holds a character no file name holds (fs::RefusedInName), and where its last
+  // "." is.
+  bool refusedChar() const { return refusedChar_; }
   std::size_t lastDot() const { return lastDot_; }
   // The whole name's length in UTF-16 units and in UTF-8 bytes.
   std::uint32_t units() const { return units_; }
@@ -113,7 +112,7 @@ class FoldedName {
  private:
   std::string_view first_, second_;
   std::uint32_t hash_ = 0, units_ = 0, utf8_ = 0;
-  bool delimiter_ = false, dotsAndBlanks_ = true;
+  bool refusedChar_ = false;
   std::size_t lastDot_ = std::string_view::npos;
 };
 

@@ -23,9 +23,51 @@ bool FaultInjected(std::string_view from, std::string_view to) {
   return true;
 }
 
-// A CP932 path that has no exact UTF-16 form names nothing: the caller must not guess.
+// Plain paths this long are cut by Win32 (a folder's at this length, which leaves room for an
+// 8.3 name); they reach the file system in the "\\?\" form.
+constexpr std::size_t kLongPath = MAX_PATH - 12;
+
+// GetFullPathNameW, of any length.
+bool FullWide(const std::wstring& path, std::wstring& out) {
+  DWORD size = MAX_PATH;
+  for (int tries = 0; tries < 3; ++tries) {  // the current folder may change between two calls
+    out.resize(size);
+    const DWORD n = GetFullPathNameW(path.c_str(), size, out.data(), nullptr);
+    if (n == 0) return false;
+    if (n < size) {
+      out.resize(n);
+      return true;
+    }
+    size = n;
+  }
+  return false;
+}
+
+// "\\?\", "\\.\" and "\??\" paths skip the platform's reading of a path: a path of ours never
+// has one, so one from outside (a journal) names nothing.
+bool Prefixed(std::wstring_view w) {
+  return w.starts_with(L"\\\\?\\") || w.starts_with(L"\\\\.\\") || w.starts_with(L"\\??\\");
+}
+
+// A CP932 path that has no exact UTF-16 form names nothing: the caller must not guess. A long
+// path is given in the "\\?\" form, which is read as it stands: only one the platform reads as
+// it stands anyway, so that both forms name the same entry.
 bool WidePath(std::string_view path, std::wstring& out) {
-  return !path.empty() && sjis::ToWide(path, out);
+  if (path.empty() || !sjis::ToWide(path, out) || Prefixed(out)) return false;
+  if (out.size() < kLongPath) return true;
+  std::wstring full;
+  if (!FullWide(out, full) || full.size() != out.size()) return false;
+  // GetFullPathName may write the drive letter in upper case.
+  const std::size_t from = out[1] == L':' && (full[0] | 0x20) == (out[0] | 0x20) ? 1 : 0;
+  if (full.compare(from, std::wstring::npos, out, from) != 0) return false;
+  if (out.starts_with(L"\\\\")) {
+    out.replace(0, 2, L"\\\\?\\UNC\\");
+  } else if (out.size() >= 3 && out[1] == L':' && out[2] == L'\\') {
+    out.insert(0, L"\\\\?\\");
+  } else {
+    return false;
+  }
+  return true;
 }
 
 // The entry's name as CP932, only when converting it back gives the very same name: a name
@@ -86,18 +128,27 @@ std::string QuickFullPath(std::string_view path, bool& done) {
 
 std::string FullPath(std::string_view path) {
   bool done = false;
-  std::string quick = QuickFullPath(path, done);
-  if (done) return quick;
-  std::wstring w;
-  if (!WidePath(path, w)) return std::string();
-  DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return std::string();
-  std::wstring full(n, L'\0');
-  n = GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return std::string();
-  full.resize(n);
-  std::string out;
-  return sjis::FromWide(full, out) ? out : std::string();
+  std::string out = QuickFullPath(path, done);
+  if (!done) {
+    std::wstring w, full;
+    if (path.empty() || !sjis::ToWide(path, w) || !FullWide(w, full) || !sjis::FromWide(full, out)) {
+      return std::string();
+    }
+  }
+  if (!out.starts_with("\\\\")) return out;
+  // A "\\?\" path given is kept plain, where the plain path names the same entry; a device
+  // ("\\.\con") is no file.
+  std::string plain;
+  if (out.starts_with("\\\\?\\UNC\\")) {
+    plain = "\\\\" + out.substr(8);
+  } else if (out.starts_with("\\\\?\\") && out.size() >= 7 && out[5] == ':' && out[6] == '\\') {
+    plain = out.substr(4);
+  } else if (out.starts_with("\\\\?\\") || out.starts_with("\\\\.\\")) {
+    return std::string();
+  } else {
+    return out;
+  }
+  return FullPath(plain) == plain ? plain : std::string();
 }
 
 std::uint32_t Attributes(std::string_view path) {
@@ -148,14 +199,17 @@ NameLimit NameLimitOf(std::string_view folder) {
   NameLimit limit;
   limit.utf8 = UnderWine();
   std::wstring w;
-  wchar_t root[MAX_PATH + 1];
   DWORD max = 0;
-  if (!WidePath(folder, w) || !GetVolumePathNameW(w.c_str(), root, MAX_PATH + 1)) return limit;
+  if (!WidePath(folder, w)) return limit;
+  // The volume's path is never longer than a full path on it, with a "\" added.
+  std::wstring root(w.size() + 2, L'\0');
+  if (!GetVolumePathNameW(w.c_str(), root.data(), static_cast<DWORD>(root.size()))) return limit;
+  root.resize(std::wcslen(root.c_str()));
   // The volume's answer is kept: under Wine it costs as much as listing 50 entries.
   static std::map<std::wstring, DWORD> known;
   auto it = known.find(root);
   if (it == known.end()) {
-    if (!GetVolumeInformationW(root, nullptr, 0, nullptr, &max, nullptr, nullptr, 0)) max = 0;
+    if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, &max, nullptr, nullptr, 0)) max = 0;
     it = known.emplace(root, max).first;
   }
   if (it->second > 0) limit.max = it->second;
@@ -164,11 +218,44 @@ NameLimit NameLimitOf(std::string_view folder) {
 
 namespace {
 
+// Wine's GetFinalPathNameByHandleW answers only within MAX_PATH. It gives the handle's object
+// name ("\??\C:\...") with "\\?\" in front; asked here without that bound.
+bool ObjectPathUnderWine(HANDLE h, std::wstring& out) {
+  struct Name {
+    USHORT length, maximumLength;
+    PWSTR buffer;
+  };
+  using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  static const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  if (!query) return false;
+  // Room for the longest name a UNICODE_STRING holds.
+  std::vector<std::uint64_t> buf((sizeof(Name) + 0x10000) / sizeof(std::uint64_t) + 1);
+  ULONG got = 0;
+  constexpr int kObjectNameInformation = 1;
+  if (query(h, kObjectNameInformation, buf.data(), static_cast<ULONG>(buf.size() * sizeof buf[0]), &got) != 0) {
+    return false;
+  }
+  const auto* name = reinterpret_cast<const Name*>(buf.data());
+  if (!name->buffer) return false;
+  std::wstring_view w(name->buffer, name->length / sizeof(wchar_t));
+  if (!w.starts_with(L"\\??\\")) return false;
+  out.assign(L"\\\\?\\").append(w.substr(4));
+  return true;
+}
+
 std::string FinalPathOf(HANDLE h) {
-  wchar_t buf[1024];
-  DWORD n = GetFinalPathNameByHandleW(h, buf, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (n == 0 || n >= 1024) return std::string();
-  std::wstring_view w(buf, n);
+  constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  std::wstring buf(MAX_PATH, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), kFlags);
+  if (n >= buf.size()) {  // the size it needs, with the terminating null
+    buf.assign(n, L'\0');
+    n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), kFlags);
+    if (n >= buf.size()) return std::string();
+  }
+  buf.resize(n);
+  if (n == 0 && (!UnderWine() || !ObjectPathUnderWine(h, buf))) return std::string();
+  std::wstring_view w(buf);
   std::wstring out;
   if (w.starts_with(L"\\\\?\\UNC\\")) {
     out = L"\\\\" + std::wstring(w.substr(8));
@@ -339,8 +426,12 @@ bool Opens(std::string_view path) {
 bool FindEntry(std::string_view path, Entry& out) {
   // A wildcard would turn the lookup of one entry into a pattern search that reports some
   // other file's name.
+  // '"', "<" and ">" are wildcards too; "/" and ":" would reach another entry.
   std::string_view name = sjis::FileName(path);
-  if (name.empty() || sjis::Contains(name, "*") || sjis::Contains(name, "?")) return false;
+  if (name.empty()) return false;
+  for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
+    if (RefusedInName(static_cast<unsigned char>(name[i]))) return false;
+  }
   std::wstring w;
   if (!WidePath(path, w)) return false;
   WIN32_FIND_DATAW data;
@@ -355,9 +446,10 @@ bool FindEntry(std::string_view path, Entry& out) {
 
 FolderSearch::FolderSearch(std::string_view folder) {
   if (folder.empty()) return;
-  std::string pattern = sjis::JoinPath(folder, "*.*");
+  // "*" rather than "*.*": read as it stands (a "\\?\" path), "*.*" would want a dot.
+  std::string pattern = sjis::JoinPath(folder, "*");
   std::wstring w;
-  if (!sjis::ToWide(pattern, w)) return;
+  if (!WidePath(pattern, w)) return;
   handle_ = FindFirstFileW(w.c_str(), &data_);
 }
 

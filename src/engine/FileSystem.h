@@ -14,14 +14,29 @@ namespace fs {
 
 constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
+// A single-byte character no Windows file name holds: "\", "/" and ":" (delimiters), "*",
+// "?", '"', "<" and ">" (which a search reads as wildcards), "|", and control characters.
+constexpr bool RefusedInName(unsigned char c) {
+  constexpr std::uint64_t kLow = 0xFFFFFFFFull | 1ull << '"' | 1ull << '*' | 1ull << '/' | 1ull << ':' |
+                                 1ull << '<' | 1ull << '>' | 1ull << '?';
+  constexpr std::uint64_t kHigh = 1ull << ('\\' - 64) | 1ull << ('|' - 64);
+  return c < 64 ? (kLow >> c) & 1 : c < 128 && ((kHigh >> (c - 64)) & 1);
+}
+
 struct Entry {
   std::string name;  // CP932
   std::uint32_t attributes = 0;
   FILETIME creation{}, lastWrite{}, lastAccess{};
 };
 
+// Paths are plain ("C:\dir\name", "\\server\share\name") inside the program, however long:
+// one of MAX_PATH - 12 UTF-16 units or more reaches the file system in its "\\?\" form, and
+// only when the platform reads it as it stands (a full path, no "." or ".." parts, no part
+// ending in "." or a blank, no device name), so that it names what the plain path names.
+
 // The full path (GetFullPathName): relative to the current folder, "/" made "\", "." and
-// ".." resolved. Empty when the path is empty or has no exact form either way.
+// ".." resolved; a "\\?\" path given is made plain. Empty when the path is empty, has no
+// exact form either way, or names a device.
 std::string FullPath(std::string_view path);
 // GetFileAttributes; kInvalidAttributes when missing or not convertible.
 std::uint32_t Attributes(std::string_view path);

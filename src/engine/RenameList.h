@@ -13,8 +13,8 @@
 // name is its name already).
 enum class Refusal : std::uint8_t {
   None,
-  BadName,        // empty, only dots and blanks, con/prn/aux, holding "\", "/" or ":", or
-                  // ending in "." or a blank (which the platform would drop)
+  BadName,        // no path addresses it as itself (BadNewName): a device name, holding
+                  // "\", "/", ":", a wildcard or a control character, ending in "." or a blank
   TooLong,        // longer than the folder's volume holds
   Duplicate,      // a row after it in the run takes the same new name first
   Taken,          // a file of that name stays where it is

@@ -4,39 +4,50 @@
 
 #include "text/sjis.h"
 
+bool DeviceName(std::string_view name) {
+  // Bytes are compared: "." and " " are never trail bytes, and no device name begins with a
+  // lead byte. Most names end here, at their first byte.
+  if (name.size() < 3) return false;
+  switch (sjis::AsciiLowerChar(name[0])) {
+    case 'a':
+    case 'c':
+    case 'l':
+    case 'n':
+    case 'p': break;
+    default: return false;
+  }
+  std::string_view stem = name.substr(0, name.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  if (stem.size() < 3 || stem.size() > 7) return false;
+  char lower[8] = {};
+  for (std::size_t i = 0; i < stem.size(); ++i) lower[i] = sjis::AsciiLowerChar(stem[i]);
+  const std::string_view s(lower, stem.size());
+  if (s == "con" || s == "prn" || s == "aux" || s == "nul" || s == "conin$" || s == "conout$") return true;
+  return s.size() == 4 && (s.starts_with("com") || s.starts_with("lpt")) && s[3] >= '0' && s[3] <= '9';
+}
+
 namespace {
 
-// BadNewName's decision from what one pass over the name found. Only dots and blanks: the
-// file system reads such a name as the folder or its parent; a name ending in "." or a blank
-// loses the ending, so the file would keep its name while the row showed another.
-bool Refused(bool delimiter, bool dotsAndBlanks, char last, std::string_view base) {
-  return delimiter || dotsAndBlanks || last == '.' || last == ' ' || base.empty() || base == "con" ||
-         base == "prn" || base == "aux";
+// The one decision of AddressableName, from what a walk over the name's characters found:
+// the plan's check makes the walk while it folds the name.
+bool Unaddressable(bool refusedChar, char last, std::string_view name) {
+  return refusedChar || last == '.' || last == ' ' || DeviceName(name);
 }
 
 }  // namespace
 
-bool BadNewName(std::string_view name) {
-  // One pass over the bytes: "/", ":", "." and " " are never the trail byte of a double-byte
-  // character; "\" can be, so only a name that holds the byte 5C is walked by characters.
-  bool dotsAndBlanks = true, fiveC = false;
-  std::size_t dot = std::string_view::npos;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    switch (name[i]) {
-      case '/':
-      case ':': return true;
-      case '\\':
-        fiveC = true;
-        dotsAndBlanks = false;
-        break;
-      case '.': dot = i; break;
-      case ' ': break;
-      default: dotsAndBlanks = false; break;
-    }
+bool AddressableName(std::string_view name) {
+  if (name.empty()) return false;
+  bool refused = false;
+  for (std::size_t i = 0; i < name.size() && !refused; i = sjis::NextChar(name, i)) {
+    refused = fs::RefusedInName(static_cast<unsigned char>(name[i]));
   }
-  bool delimiter = false;
-  for (std::size_t i = 0; fiveC && i < name.size(); i = sjis::NextChar(name, i)) delimiter |= name[i] == '\\';
-  return Refused(delimiter, dotsAndBlanks, name.empty() ? '.' : name.back(), name.substr(0, dot));
+  return !Unaddressable(refused, name.back(), name);
+}
+
+bool BadNewName(std::string_view name) {
+  // "." is never a trail byte: a name whose only dot is its first byte has no base name.
+  return !AddressableName(name) || name.rfind('.') == 0;
 }
 
 namespace {
@@ -77,11 +88,11 @@ Refusal RenamePlan::Judge(std::size_t i) {
   std::uint32_t units = 0, utf8 = 0;
   if (folded) {
     // "." and " " are never trail bytes. With an extension (one "." first) the base name is
-    // the new name itself.
+    // the new name itself, and so is the stem a device name is read from, or holds it.
     const char last = !ext.empty() ? ext.back() : !row.newName.empty() ? row.newName.back() : '.';
     const std::string_view base = ext.empty() ? std::string_view(row.newName).substr(0, newName_.lastDot())
                                               : std::string_view(row.newName);
-    if (Refused(newName_.delimiter(), newName_.dotsAndBlanks(), last, base)) return Refusal::BadName;
+    if (Unaddressable(newName_.refusedChar(), last, row.newName) || base.empty()) return Refusal::BadName;
     units = newName_.units();
     utf8 = newName_.utf8();
   } else {

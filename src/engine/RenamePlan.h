@@ -12,10 +12,19 @@
 #include "engine/DiskState.h"
 #include "engine/RenameList.h"
 
-// A new file name the run never gives: empty base name, only dots and blanks, the base name
-// exactly "con", "prn" or "aux", holding "\", "/" or ":" (which would reach out of the
-// folder or into a stream), or ending in "." or a blank (which the platform drops, so the
-// file would keep its name while the row showed another).
+// Whether a path ending in this name addresses exactly the entry of that name, as a listing
+// reports it. Not so for a name that path parsing changes or reads otherwise: trailing dots
+// and blanks are dropped, "\" and "/" split it (and may reach another folder), ":" opens a
+// stream, wildcards and the other characters Windows keeps out of names (fs::RefusedInName)
+// are patterns or refused, and device names ("con", "nul.txt") name devices. A disk that
+// isn't Windows' own (Linux under Wine, some shares) can hold such names.
+bool AddressableName(std::string_view name);
+// A device name: "con", "prn", "aux", "nul", "com0"-"com9", "lpt0"-"lpt9", "conin$" or
+// "conout$" in any letter case, with any extension and blanks before it ("CON .txt").
+bool DeviceName(std::string_view name);
+// A new file name the run never gives: one no path addresses as itself (AddressableName), so
+// that the move would be refused or the file would land under another name, or one with an
+// empty base name (".txt").
 bool BadNewName(std::string_view newFileName);
 
 class RenamePlan {

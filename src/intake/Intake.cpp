@@ -10,6 +10,7 @@
 #include "engine/FileSystem.h"
 #include "engine/Filter.h"
 #include "engine/RenameList.h"
+#include "engine/RenamePlan.h"
 #include "engine/SafeRename.h"
 #include "text/sjis.h"
 
@@ -78,35 +79,6 @@ bool LookUp(const std::string& path, std::string& folder, std::string& name) {
   folder = sjis::FolderPart(path);
   name = std::move(entry.name);
   return true;
-}
-
-// Whether a path ending in this name addresses exactly the entry of that name, as a listing
-// reports it. Not so for a name that path parsing changes or reads otherwise: trailing dots
-// and blanks are dropped, "\" and "/" split it (and may reach another folder), ":" opens a
-// stream, wildcards and the other characters Windows keeps out of names ('"', "<", ">", "|",
-// control characters) are patterns or refused, and device names ("con", "nul.txt") name
-// devices. A disk that isn't Windows' own (Linux under Wine, some shares) can hold such names.
-bool AddressableName(std::string_view name) {
-  if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
-  for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
-    unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c < 0x20 || c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
-        c == '>' || c == '|') {
-      return false;
-    }
-  }
-  // Device names hold with any extension and trailing blanks, in any letter case. Bytes are
-  // compared: "." and " " are never trail bytes, and no device name begins with a lead byte.
-  std::string_view stem = name.substr(0, name.find('.'));
-  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-  if (stem.size() < 3 || stem.size() > 7) return true;
-  char lower[8] = {};
-  for (std::size_t i = 0; i < stem.size(); ++i) {
-    lower[i] = sjis::AsciiLowerChar(stem[i]);
-  }
-  std::string_view s(lower, stem.size());
-  if (s == "con" || s == "prn" || s == "aux" || s == "nul" || s == "conin$" || s == "conout$") return false;
-  return !(s.size() == 4 && (s.starts_with("com") || s.starts_with("lpt")) && s[3] >= '0' && s[3] <= '9');
 }
 
 // Whether a given path still names what it says once the platform makes it full: a part

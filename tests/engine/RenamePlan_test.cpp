@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/SafeRename.h"
+#include "intake/Intake.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
@@ -94,6 +95,13 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"Backslash", {}, {{"a.txt", "x\\y", Refusal::BadName}, {"b.txt", "", Refusal::BadName}}},
         // The platform would drop the ending: the file would keep its name.
         PlanCase{"EndsInDotOrBlank", {}, {{"k", "k.", Refusal::BadName}, {"m", "m ", Refusal::BadName}}},
+        // Devices in any letter case, with an extension and blanks before it.
+        PlanCase{"DeviceNames", {}, {{"a.txt", "CON", Refusal::BadName}, {"b", "Nul", Refusal::BadName},
+                                     {"c", "com1.txt", Refusal::BadName}, {"d.jpg", "lpt9  ", Refusal::BadName},
+                                     {"e.txt", "CONOUT$", Refusal::BadName}, {"f.txt", "console", Refusal::None}}},
+        PlanCase{"WildcardsAndControls", {}, {{"a.txt", "a*b", Refusal::BadName}, {"b.txt", "q?", Refusal::BadName},
+                                              {"c.txt", "x<y>", Refusal::BadName}, {"d.txt", "p|q", Refusal::BadName},
+                                              {"e.txt", "\"hi\"", Refusal::BadName}, {"f.txt", "t\tx", Refusal::BadName}}},
         PlanCase{"LongerThanAnyVolumeHolds", {}, {{"s.txt", kLong, Refusal::TooLong}}},
         // A change of letter case is a change; the same name is none and no refusal.
         PlanCase{"CaseAndSame", {}, {{"m.txt", "M", Refusal::None}, {"n.txt", "n", Refusal::None}}}),
@@ -112,6 +120,33 @@ TEST(CheckRows, AFileGoneSinceTheListingIsMarkedOnceListedAgain) {
   disk.Forget(dir.path());
   EXPECT_EQ(CheckRows(list, disk), 1u);
   EXPECT_EQ(list[0].refusal, Refusal::Missing);
+}
+
+// A folder nested past MAX_PATH: its files are taken in, pass the check and are renamed, a
+// change of letter case too.
+TEST(LongPath, FilesPastMaxPathAreTakenInCheckedAndRenamed) {
+  TempDir dir;
+  std::string deep = dir.path();
+  for (char part = 'a'; part < 'g'; ++part) {
+    deep.append(50, part);
+    ASSERT_TRUE(CreateDirectoryW(sjis::Widen("\\\\?\\" + deep).c_str(), nullptr));
+    deep += '\\';
+  }
+  for (const char* name : {"a.txt", "c.txt"}) {
+    HANDLE h = CreateFileW(sjis::Widen("\\\\?\\" + deep + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+  }
+  ASSERT_GT(deep.size(), 300u);
+  RenameList list;
+  DiskState disk;
+  AddFiles(list, {deep.substr(0, deep.size() - 1)}, IntakeOptions{}, {}, &disk);
+  ASSERT_EQ(list.size(), 2u);
+  list[0].newName = "b";
+  list[1].newName = "C";
+  EXPECT_EQ(CheckRows(list, disk), 0u);
+  EXPECT_TRUE(RenameRows(list, false, {}, &disk));
+  EXPECT_EQ(FolderListing(deep), (std::vector<std::string>{"C.txt", "b.txt"}));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // Targets of the rules, the clean-up, the filters and the date renderer. Every new name a rule
 // gives is also put to the checks a rename meets: a name with "\", "/" or ":" standing as a
-// character of its own must be refused by the plan of the run and by the guarded rename.
+// character of its own, or one Windows itself reads otherwise (a device name, a wildcard),
+// must be refused by the plan of the run and by the guarded rename.
+#include <windows.h>
+#include <shlwapi.h>
+
 #include <algorithm>
 #include <limits>
 #include <string>
@@ -46,6 +50,20 @@ bool MakeRows(Case& c, RenameList& list) {
   return valid;
 }
 
+// Whether Windows reads the path otherwise than written, or holds a character no long file
+// name may hold.
+bool ReadOtherwise(const std::string& path) {
+  std::wstring w;
+  if (!sjis::ToWide(path, w)) return false;
+  wchar_t full[1024];
+  const DWORD n = GetFullPathNameW(w.c_str(), 1024, full, nullptr);
+  if (n == 0 || n >= 1024 || w != std::wstring_view(full, n)) return true;
+  for (wchar_t ch : std::wstring_view(w).substr(w.rfind(L'\\') + 1)) {
+    if (!(PathGetCharTypeW(ch) & GCT_LFNCHAR)) return true;
+  }
+  return false;
+}
+
 // What the run would do with the row's new name, asked of both checks it passes: the plan's
 // judgement and the guarded rename's refusal (the folder part kept, BadNewName).
 void CheckNewName(Case& c, const RenameEntry& row, bool inputsValid) {
@@ -68,6 +86,9 @@ void CheckNewName(Case& c, const RenameEntry& row, bool inputsValid) {
   }
   // One decision: where the name is a whole text the plan refuses exactly what BadNewName does.
   if (Valid(name) && newPath != oldPath) {
+    // And by the platform's own word, a name it reads otherwise (a device, an ending dropped)
+    // or with a character that is no name's is refused.
+    if (ReadOtherwise(newPath)) c.Check(planRefuses && !guardAccepts, "a name the platform reads otherwise is taken", name);
     const bool bad = BadNewName(Cat({name, row.Extension()}));
     c.Check(planRefuses == bad, planRefuses ? "the plan refuses a name BadNewName takes" : "the plan takes a name BadNewName refuses",
             name);
@@ -134,10 +155,19 @@ std::string ReplaceModel(std::string_view text, std::string_view search, std::st
   return out;
 }
 
+// Names the platform reads otherwise, for whole names replaced.
+const char* const kNoNames[] = {"con", "Nul", "com1 ", "CONOUT$", "lpt9", "a*b", "q?", "x<y>", "p|q", "\"", "\t"};
+
 void Replace(Case& c) {
+  RenameList list;
+  bool valid = MakeRows(c, list);
   const std::string text = AnyText(c.rng);
-  const std::string search = c.rng.Percent(75) ? Piece(c.rng, text) : AnyText(c.rng, 2);
-  const std::string replacement = c.rng.Percent(20) ? std::string() : AnyText(c.rng, 4);
+  std::string search = c.rng.Percent(75) ? Piece(c.rng, text) : AnyText(c.rng, 2);
+  std::string replacement = c.rng.Percent(20) ? std::string() : AnyText(c.rng, 4);
+  if (c.rng.Percent(10)) {
+    search = list[0].BaseName();
+    replacement = c.rng.Pick(kNoNames);
+  }
   c.Input("text", text);
   c.Input("search", search);
   c.Input("replacement", replacement);
@@ -145,8 +175,6 @@ void Replace(Case& c) {
   const std::string expected = ReplaceModel(text, search, replacement);
   c.Check(out == expected, "replaced otherwise than whole characters", out, expected);
 
-  RenameList list;
-  bool valid = MakeRows(c, list);
   ReplaceInputs in{search, replacement, c.rng.Percent(50)};
   valid = valid && Valid(search) && Valid(replacement);
   PreviewReplace(list, in);
