@@ -244,28 +244,27 @@ bool ObjectPathUnderWine(HANDLE h, std::wstring& out) {
   return true;
 }
 
-std::string FinalPathOf(HANDLE h) {
+// The handle's final path without the "\\?\" of its answer ("C:\...", "\\server\...").
+std::wstring WideFinalPath(HANDLE h) {
   constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
   std::wstring buf(MAX_PATH, L'\0');
   DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), kFlags);
   if (n >= buf.size()) {  // the size it needs, with the terminating null
     buf.assign(n, L'\0');
     n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), kFlags);
-    if (n >= buf.size()) return std::string();
+    if (n >= buf.size()) return {};
   }
   buf.resize(n);
-  if (n == 0 && (!UnderWine() || !ObjectPathUnderWine(h, buf))) return std::string();
-  std::wstring_view w(buf);
-  std::wstring out;
-  if (w.starts_with(L"\\\\?\\UNC\\")) {
-    out = L"\\\\" + std::wstring(w.substr(8));
-  } else if (w.starts_with(L"\\\\?\\")) {
-    out = std::wstring(w.substr(4));
-  } else {
-    out = std::wstring(w);
-  }
+  if (n == 0 && (!UnderWine() || !ObjectPathUnderWine(h, buf))) return {};
+  if (buf.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + buf.substr(8);
+  if (buf.starts_with(L"\\\\?\\")) return buf.substr(4);
+  return buf;
+}
+
+std::string FinalPathOf(HANDLE h) {
   std::string narrow;
-  return sjis::FromWide(out, narrow) ? narrow : std::string();
+  const std::wstring wide = WideFinalPath(h);
+  return !wide.empty() && sjis::FromWide(wide, narrow) ? narrow : std::string();
 }
 
 }  // namespace
@@ -295,11 +294,49 @@ OpenFile::~OpenFile() {
 
 std::string OpenFile::FinalPath() const { return ok() ? FinalPathOf(handle_) : std::string(); }
 
+namespace {
+
+// The file's index alone (FileInternalInformation): under Wine GetFileInformationByHandle costs
+// about 100 us, most of it the volume's serial, which a folder's files share.
+bool FileIndex(HANDLE h, std::uint64_t& index) {
+  using Query = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, ULONG);
+  static const Query query = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll ? reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
+                 : nullptr;
+  }();
+  if (!query) return false;
+  struct {
+    void* status;
+    ULONG_PTR information;
+  } io{};
+  LARGE_INTEGER value{};
+  constexpr ULONG kFileInternalInformation = 6;
+  if (query(h, &io, &value, sizeof value, kFileInternalInformation) != 0) return false;
+  index = static_cast<std::uint64_t>(value.QuadPart);
+  return true;
+}
+
+}  // namespace
+
 bool OpenFile::Id(FileId& out) const {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!ok() || !GetFileInformationByHandle(handle_, &info)) return false;
-  out.volume = info.dwVolumeSerialNumber;
-  out.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  if (!ok()) return false;
+  // The volume's serial, asked once per folder: every file of a folder lies on its volume.
+  static std::string folder;
+  static std::uint32_t volume = 0;
+  const std::string_view here = sjis::FolderPart(from_);
+  if (volume == 0 || here != folder) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle_, &info)) return false;
+    folder = here;
+    volume = info.dwVolumeSerialNumber;
+  }
+  out.volume = volume;
+  if (!FileIndex(handle_, out.index)) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle_, &info)) return false;
+    out.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  }
   return out.valid();
 }
 
@@ -309,9 +346,8 @@ DWORD OpenFile::RenameTo(std::string_view to) {
   if (!WidePath(to, wTo)) return ERROR_INVALID_NAME;
   // A path Win32 would read otherwise (a device name such as "CON.jpg", a trailing dot) is
   // refused, as MoveFile refuses it: an NT path would make a file no Win32 path can reach.
-  wchar_t full[1024];
-  DWORD n = GetFullPathNameW(wTo.c_str(), 1024, full, nullptr);
-  if (n == 0 || n >= 1024 || wTo != std::wstring_view(full, n)) return ERROR_INVALID_NAME;
+  std::wstring full;
+  if (!FullWide(wTo, full) || full != wTo) return ERROR_INVALID_NAME;
   if (FaultInjected(from_, to)) return GetLastError();
   return RenameHandle(handle_, wTo, false);
 }
@@ -323,23 +359,6 @@ std::wstring NtPath(const std::wstring& path) {
   if (path.starts_with(L"\\\\?\\")) return L"\\??\\" + path.substr(4);
   if (path.starts_with(L"\\\\")) return L"\\??\\UNC\\" + path.substr(2);
   return L"\\??\\" + path;
-}
-
-std::wstring WideFinalPath(HANDLE h) {
-  std::wstring buf(1024, L'\0');
-  for (;;) {
-    DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n == 0) return {};
-    if (n < buf.size()) {
-      buf.resize(n);
-      break;
-    }
-    if (n > 65536) return {};
-    buf.resize(n + 1);
-  }
-  if (buf.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + buf.substr(8);
-  if (buf.starts_with(L"\\\\?\\")) return buf.substr(4);
-  return buf;
 }
 
 bool SamePathText(const std::wstring& a, const std::wstring& b) {
