@@ -151,6 +151,8 @@ std::string FullPath(std::string_view path) {
   return FullPath(plain) == plain ? plain : std::string();
 }
 
+bool WidePathOf(std::string_view path, std::wstring& out) { return WidePath(path, out); }
+
 std::uint32_t Attributes(std::string_view path) {
   std::wstring w;
   if (!WidePath(path, w)) return kInvalidAttributes;

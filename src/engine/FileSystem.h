@@ -38,6 +38,9 @@ struct Entry {
 // ".." resolved; a "\\?\" path given is made plain. Empty when the path is empty, has no
 // exact form either way, or names a device.
 std::string FullPath(std::string_view path);
+// The UTF-16 path the boundary hands to the platform (the "\\?\" form where it is long);
+// false when the CP932 path has no exact form or names nothing of ours.
+bool WidePathOf(std::string_view path, std::wstring& out);
 // GetFileAttributes; kInvalidAttributes when missing or not convertible.
 std::uint32_t Attributes(std::string_view path);
 // An existing directory entry that is not a folder.
