@@ -42,7 +42,7 @@ std::string FailureText(std::uint32_t error) {
     case ERROR_LOCK_VIOLATION: return "使用中";
     case ERROR_WRITE_PROTECT: return "読み取り専用";
     case ERROR_FILENAME_EXCED_RANGE: return "名前が長すぎる";
-    default: return sjis::Narrow(fs::ErrorText(error));
+    default: return sjis::Narrow(os::ErrorText(error));
   }
 }
 

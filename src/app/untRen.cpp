@@ -13,6 +13,7 @@
 #include "engine/RenamePlan.h"
 #include "engine/SafeRename.h"
 #include "intake/Intake.h"
+#include "os/OwnFile.h"
 #include "settings/SettingsFile.h"
 #include "win/Controls.h"
 #include "win/InputQuery.h"
@@ -565,14 +566,7 @@ std::wstring FailureText(const WriteFailure& why) {
   std::wstring text = win::Wide(why.damaged ? "\n元の内容に戻せませんでした。ファイルが壊れている可能性があります。"
                                 : full      ? "\nディスクに空きがないため、ファイルは元のまま残しました。"
                                             : "\nファイルは元のまま残しました。");
-  wchar_t* reason = nullptr;
-  if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, why.error, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr) && reason) {
-    std::wstring r = reason;
-    LocalFree(reason);
-    while (!r.empty() && (r.back() == L'\r' || r.back() == L'\n' || r.back() == L' ')) r.pop_back();
-    text += L"\n" + r;
-  }
+  text += L"\n" + os::ErrorText(why.error);
   return text;
 }
 

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "os/OwnFile.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -62,7 +64,7 @@ struct NameLimit {
 };
 NameLimit NameLimitOf(std::string_view folder);
 // Under Wine, which keeps names in the Linux file system.
-bool UnderWine();
+inline bool UnderWine() { return os::UnderWine(); }
 // The path the platform really reaches for `path` ("C:\dir\name" or "\\server\share\..."),
 // from a handle opened without following a reparse point where the platform can; empty when
 // it can't be opened. Wine follows a Linux link all the same, and so tells where it points.
@@ -104,19 +106,6 @@ class OpenFile {
   std::string from_;
   DWORD error_ = 0;
 };
-
-// The program's own files (its journal, its settings) are reached by UTF-16 paths, which may
-// have no CP932 form. Whether a handle opened on `path` without following a reparse point is
-// a plain file at that very path: not a folder, a device or a pipe, and not a link's target
-// (Wine follows a Linux link all the same: the handle's final path tells).
-bool IsPlainFileAt(HANDLE h, const std::wstring& path);
-// Renames what the handle (opened with DELETE access) holds to the full path `to`; an
-// existing entry of that name is replaced only with `replace`. 0 when done, else the error.
-DWORD RenameHandle(HANDLE h, const std::wstring& to, bool replace);
-// Deletes what the handle (opened with DELETE access) holds; false when it can't.
-bool DeleteByHandle(HANDLE h);
-// The platform's own words for an error code, in the user's language, on one line.
-std::wstring ErrorText(DWORD error);
 
 // Test hook, null in the program: asked before every OpenFile::RenameTo; a nonzero
 // answer fails that move with this error code (as GetLastError gives it), touching nothing.

@@ -52,7 +52,7 @@ bool ParseId(std::string_view text, fs::FileId& id) {
   return id.valid();
 }
 
-std::wstring LastErrorText() { return fs::ErrorText(GetLastError()); }
+std::wstring LastErrorText() { return os::ErrorText(GetLastError()); }
 
 // Opens the journal's entry for `access` without following a reparse point, only where it is
 // a plain file: a link, a folder, or an empty entry (a pipe's open would wait for a writer; no
@@ -66,7 +66,7 @@ HANDLE OpenPlain(const std::wstring& path, DWORD access) {
   }
   HANDLE h = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h != INVALID_HANDLE_VALUE && !fs::IsPlainFileAt(h, path)) {
+  if (h != INVALID_HANDLE_VALUE && !os::IsPlainFileAt(h, path)) {
     CloseHandle(h);
     return INVALID_HANDLE_VALUE;
   }
@@ -135,7 +135,7 @@ void Journal::Write(std::string_view line) {
 
 void Journal::DropRunFile() {
   if (handle_ == INVALID_HANDLE_VALUE) return;
-  fs::DeleteByHandle(handle_);
+  os::DeleteByHandle(handle_);
   CloseHandle(handle_);
   handle_ = INVALID_HANDLE_VALUE;
 }
@@ -151,8 +151,8 @@ bool Journal::Publish() {
     }
     CloseHandle(old);
   }
-  if (const DWORD error = fs::RenameHandle(handle_, file_, true)) {
-    Trouble(fs::ErrorText(error));
+  if (const DWORD error = os::RenameHandle(handle_, file_, true)) {
+    Trouble(os::ErrorText(error));
     return false;
   }
   return true;
@@ -293,7 +293,7 @@ void Journal::Discard() {
   // Only a plain file is ours to delete: never what a link points to.
   HANDLE h = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES);
   if (h == INVALID_HANDLE_VALUE) return;
-  fs::DeleteByHandle(h);
+  os::DeleteByHandle(h);
   CloseHandle(h);
 }
 

@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "os/OwnFile.h"
 #include "settings/CommaList.h"
 #include "text/sjis.h"
 
@@ -388,32 +389,13 @@ class Handle {
   // Deletes the file through the handle (one made here), never by a name that may have
   // come to name another.
   void Discard() {
-    FILE_DISPOSITION_INFO remove{TRUE};
-    SetFileInformationByHandle(h_, FileDispositionInfo, &remove, sizeof remove);
+    os::DeleteByHandle(h_);
     Close();
   }
 
  private:
   HANDLE h_ = INVALID_HANDLE_VALUE;
 };
-
-bool UnderWine() {
-  static const bool wine = [] {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-  }();
-  return wine;
-}
-
-std::wstring FinalPathOf(HANDLE h) {
-  std::wstring out(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetFinalPathNameByHandleW(h, out.data(), static_cast<DWORD>(out.size()), FILE_NAME_NORMALIZED);
-    if (n == 0) return {};
-    if (n < out.size()) return out.substr(0, n);
-    out.resize(n);
-  }
-}
 
 // The entry itself where the platform can (a link is not followed), a folder too; no sharing
 // is denied to anyone.
@@ -422,23 +404,11 @@ HANDLE OpenEntry(const std::wstring& path, DWORD access) {
                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-// Whether `path` reaches the handle's file through a link. Windows opens the link itself and
-// marks it a reparse point. Wine follows a Linux link all the same and lists it as a plain
-// file, but the handle's final path then names the file pointed to, not the entry the folder
-// lists (the folder itself may be reached through a link, so its own final path is the base).
+// Whether `path` reaches the handle's file through a link (Windows opens the link itself and
+// marks it a reparse point; Wine follows a Linux link all the same, but the handle's final path
+// then names the file pointed to, not the entry the folder lists).
 bool ThroughLink(HANDLE h, const std::wstring& path, DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
-  if (!UnderWine()) return false;
-  WIN32_FIND_DATAW listed;
-  HANDLE find = FindFirstFileW(path.c_str(), &listed);
-  if (find == INVALID_HANDLE_VALUE) return true;  // what can't be told is not trusted
-  FindClose(find);
-  Handle folder;
-  folder = OpenEntry(path.substr(0, path.find_last_of(L"\\/") + 1), FILE_READ_ATTRIBUTES);
-  std::wstring expected = folder.ok() ? FinalPathOf(folder.get()) : std::wstring();
-  if (expected.empty()) return true;
-  if (expected.back() != L'\\') expected += L'\\';
-  return FinalPathOf(h) != expected + listed.cFileName;
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !os::IsPlainFileAt(h, path);
 }
 
 // The settings file as it stands: missing, a plain file, reached through a link, or no file
@@ -499,26 +469,6 @@ bool WriteAll(HANDLE h, const std::wstring& path, std::string_view bytes) {
   return end == bytes.size();
 }
 
-// Renames the file of the handle to `path`, replacing the file there if `replace`: only the
-// file the handle holds can land there, and what it replaces is never written through.
-bool RenameOver(HANDLE h, const std::wstring& path, bool replace) {
-  std::wstring target;
-  if (path.starts_with(L"\\\\?\\")) {
-    target = L"\\??\\" + path.substr(4);
-  } else if (path.starts_with(L"\\\\")) {
-    target = L"\\??\\UNC\\" + path.substr(2);
-  } else {
-    target = L"\\??\\" + path;
-  }
-  std::vector<unsigned char> buf(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
-  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buf.data());
-  info->ReplaceIfExists = replace;
-  info->RootDirectory = nullptr;
-  info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-  std::memcpy(info->FileName, target.data(), info->FileNameLength);
-  return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buf.size())) != 0;
-}
-
 enum class Step { Done, NoTemporary, Failed };
 
 // A new file beside the settings file, moved over it, so a crash never leaves half a file.
@@ -563,7 +513,7 @@ Step ReplaceThroughTemporary(const std::wstring& path, const Opened& file, const
     }
     probe.Discard();
   }
-  if (!RenameOver(temp.get(), path, file.found != Found::Missing)) {
+  if (os::RenameHandle(temp.get(), path, file.found != Found::Missing) != 0) {
     error = GetLastError();
     temp.Discard();
     return Step::Failed;

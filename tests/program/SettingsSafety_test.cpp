@@ -48,7 +48,11 @@ void FillVolume(const TempDir& dir) {
 std::string SystemText(DWORD error) {
   wchar_t text[512] = {};
   DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0, text, 512, nullptr);
-  while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' ')) --n;
+  // Its words without the line end and the closing stop.
+  while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' ' || text[n - 1] == L'.' ||
+                   text[n - 1] == L'\x3002')) {
+    --n;
+  }
   return sjis::Narrow(std::wstring_view(text, n));
 }
 
