@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <vector>
 #include <map>
+#include <unordered_map>
 #include <utility>
 
 #include "os/OwnFile.h"
@@ -273,17 +274,18 @@ bool FileIndex(HANDLE h, std::uint64_t& index) {
 
 bool OpenFile::Id(FileId& out) const {
   if (!ok()) return false;
-  // The volume's serial, asked once per folder: every file of a folder lies on its volume.
-  static std::string folder;
-  static std::uint32_t volume = 0;
-  const std::string_view here = sjis::FolderPart(from_);
-  if (volume == 0 || here != folder) {
+  // The volume's serial, asked once per folder (a run's rows go from folder to folder as
+  // their names sort): every file of a folder lies on its volume.
+  static std::unordered_map<std::string, std::uint32_t> volumes;
+  const std::string folder(sjis::FolderPart(from_));
+  auto known = volumes.find(folder);
+  if (known == volumes.end()) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(handle_, &info)) return false;
-    folder = here;
-    volume = info.dwVolumeSerialNumber;
+    if (volumes.size() > 4096) volumes.clear();
+    known = volumes.emplace(folder, info.dwVolumeSerialNumber).first;
   }
-  out.volume = volume;
+  out.volume = known->second;
   if (!FileIndex(handle_, out.index)) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(handle_, &info)) return false;
