@@ -533,6 +533,10 @@ bool TfrmRen::Attempt(const char* what, const std::function<void()>& work) {
   return false;
 }
 
+void TfrmRen::HandlerFailed(const char* what) {
+  messageBox(win::Wide("処理を中止しました（" + std::string(what ? what : "不明なエラー") + "）。"), MB_OK | MB_ICONERROR);
+}
+
 void TfrmRen::TellJournalProblem() {
   const std::wstring why = journal_.TakeProblem();
   if (why.empty()) return;

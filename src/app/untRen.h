@@ -138,6 +138,7 @@ class TfrmRen : public win::Window, private PageHost {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void HandlerFailed(const char* what) override;
 
  private:
   // PageHost

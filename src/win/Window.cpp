@@ -1,5 +1,7 @@
 #include "win/Window.h"
 
+#include <exception>
+
 #include "text/sjis.h"
 
 namespace win {
@@ -44,11 +46,25 @@ LRESULT CALLBACK Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   LRESULT result = 0;
+  // A failure inside one handler must not take the program down with it, nor pass unsaid.
+  const char* failed = nullptr;
   try {
     result = self->HandleMessage(msg, wp, lp);
-  } catch (...) {
-    // A failure inside one handler must not take the program down with it.
+  } catch (const std::exception& e) {
+    failed = e.what();
     result = DefWindowProcW(hwnd, msg, wp, lp);
+  } catch (...) {
+    failed = "";
+    result = DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  static bool telling = false;
+  if (failed && !telling && self->hwnd_) {
+    telling = true;
+    try {
+      self->HandlerFailed(*failed ? failed : nullptr);
+    } catch (...) {
+    }
+    telling = false;
   }
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

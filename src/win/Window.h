@@ -23,6 +23,9 @@ class Window {
   bool CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, std::string_view title, int x, int y,
                  int w, int h, HWND parent, HMENU menu, HICON icon = nullptr);
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // A handler failed (what: the exception's text, or null): the window carries on, and says so
+  // where it can. Never called again while it runs.
+  virtual void HandlerFailed(const char* what) { (void)what; }
   LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
  private:
