@@ -51,6 +51,7 @@ bool ExactName(const wchar_t* wide, std::string& out) {
 void Fill(const WIN32_FIND_DATAW& data, std::string name, Entry& out) {
   out.name = std::move(name);
   out.attributes = data.dwFileAttributes;
+  out.size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
   out.creation = data.ftCreationTime;
   out.lastWrite = data.ftLastWriteTime;
   out.lastAccess = data.ftLastAccessTime;
@@ -253,6 +254,15 @@ bool Move(std::string_view from, std::string_view to) {
   return MoveFileW(wFrom.c_str(), wTo.c_str()) != 0;
 }
 
+bool IsDiskFile(std::string_view path) {
+  if (Attributes(path) != kInvalidAttributes) return true;
+  HANDLE h = OpenEntry(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool disk = GetFileType(h) == FILE_TYPE_DISK;
+  CloseHandle(h);
+  return disk;
+}
+
 bool FindEntry(std::string_view path, Entry& out) {
   // A wildcard would turn the lookup of one entry into a pattern search that reports some
   // other file's name.
@@ -271,11 +281,14 @@ bool FindEntry(std::string_view path, Entry& out) {
 }
 
 FolderSearch::FolderSearch(std::string_view folder) {
+  failed_ = true;
   if (folder.empty()) return;
   std::string pattern = sjis::JoinPath(folder, "*.*");
   std::wstring w;
   if (!sjis::ToWide(pattern, w)) return;
   handle_ = FindFirstFileW(w.c_str(), &data_);
+  // A drive's empty root lists nothing at all; every other folder lists "." and "..".
+  failed_ = handle_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND;
 }
 
 FolderSearch::~FolderSearch() {
@@ -289,10 +302,12 @@ bool FolderSearch::Next(Entry& out) {
     if (first_) {
       first_ = false;
     } else if (!FindNextFileW(handle_, &data_)) {
+      failed_ = GetLastError() != ERROR_NO_MORE_FILES;
       return false;
     }
     // Names with no exact CP932 form never enter the program.
     if (ExactName(data_.cFileName, narrow)) break;
+    if (!(data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++foreignFiles_;
   }
   Fill(data_, std::move(narrow), out);
   return true;
