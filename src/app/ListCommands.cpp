@@ -29,6 +29,7 @@ void TfrmRen::mnuDeleteClick() {
 void TfrmRen::btnClearClick() {
   list_.Clear();
   disk_.Clear();
+  skipped_ = IntakeSkips{};
   SyncList();
   UpdateCount();
 }

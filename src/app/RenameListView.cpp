@@ -28,6 +28,7 @@ const char* RefusalText(Refusal r) {
     case Refusal::Missing: return "ファイルなし";
     case Refusal::Link: return "フォルダ外へのリンク";
     case Refusal::NotShiftJis: return "Shift_JISにない文字";
+    case Refusal::Unreadable: return "フォルダを読めません";
     case Refusal::Failed:
     case Refusal::None: break;
   }

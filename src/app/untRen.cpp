@@ -74,8 +74,9 @@ bool TfrmRen::CreateControls() {
   if (!listView_.Create(controls_, self, kListRect, win::kAll, IDC_LSTMAIN)) return false;
   lstMain = listView_.hwnd();
   pupMain = listView_.menu();
-  lblCount = controls_.Add({self, WC_STATICW, "", SS_RIGHT, 0, {184, 313, 196, 14}, win::kRight | win::kBottom,
-                            IDC_LBLCOUNT});
+  // As wide as the window: the count may say what the intake left out beside its marks.
+  lblCount = controls_.Add({self, WC_STATICW, "", SS_RIGHT, 0, {4, 313, 376, 14},
+                            win::kLeft | win::kRight | win::kBottom, IDC_LBLCOUNT});
   auto button = [&](const char* text, const char* hint, int x, int id, unsigned anchors) {
     return controls_.Add({self, WC_BUTTONW, text, WS_TABSTOP | BS_PUSHBUTTON, 0, {x, 331, 90, 25}, anchors, id, hint});
   };
@@ -442,6 +443,14 @@ void TfrmRen::CheckRows() {
   UpdateCount();
 }
 
+namespace {
+
+// Why the intake left paths out, in the order of Skip.
+const char* const kSkipTexts[kSkipReasons] = {"ファイルなし", "使えない名前", "Shift_JISにない名前", "ファイルでないもの",
+                                              "フィルタ",     "重複",         "フォルダ",            "読めないフォルダ"};
+
+}  // namespace
+
 void TfrmRen::UpdateCount() {
   std::size_t refused = 0;
   for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
@@ -450,6 +459,26 @@ void TfrmRen::UpdateCount() {
     text += "（" + std::string(error) + "）";
   } else if (refused > 0) {
     text += "（" + std::to_string(refused) + "件は変更不可）";
+  }
+  if (const std::size_t left = skipped_.total()) {
+    // What the last intake left out, and why where the label has room: each reason, with its
+    // count when there are several.
+    const std::string head = text + "（" + std::to_string(left) + "件は取り込めません";
+    std::string reasons;
+    for (std::size_t i = 0; i < kSkipReasons; ++i) {
+      if (skipped_.counts[i] == 0) continue;
+      if (!reasons.empty()) reasons += "・";
+      reasons += kSkipTexts[i];
+      if (skipped_.counts[i] != left) reasons += std::to_string(skipped_.counts[i]);
+    }
+    text = head + ": " + reasons + "）";
+    RECT r{};
+    GetClientRect(lblCount, &r);
+    HDC dc = GetDC(lblCount);
+    HGDIOBJ old = SelectObject(dc, font_.get());
+    if (win::TextWidth(dc, text) > r.right - r.left) text = head + "）";
+    SelectObject(dc, old);
+    ReleaseDC(lblCount, dc);
   }
   win::SetText(lblCount, text);
 }
@@ -473,11 +502,13 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   options.filterNames = FilterNames;
   options.filterExts = FilterExts;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
-  {
+  // A failure stops the intake with the rows taken so far (and the list's batch closed).
+  Attempt("ファイルの追加", [&] {
     LongWork work(hwnd(), lblCount, false);
     ::AddFiles(
-        list_, paths, options, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &disk_);
-  }
+        list_, paths, options, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &disk_,
+        &skipped_);
+  });
   SyncList();
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(lstMain, nullptr, TRUE);

@@ -24,6 +24,7 @@
 #include "engine/DiskState.h"
 #include "engine/Journal.h"
 #include "engine/RenameList.h"
+#include "intake/Intake.h"
 #include "settings/Settings.h"
 #include "win/ControlSet.h"
 #include "win/Handle.h"
@@ -165,6 +166,7 @@ class TfrmRen : public win::Window, private PageHost {
   Options options_;
   RenameList list_;
   DiskState disk_;  // the folders of the rows, as listed
+  IntakeSkips skipped_;  // what the last intake left out, for the count label
   Journal journal_{options_.journalFile};
   RenameListView listView_{list_};
   win::ControlSet controls_;

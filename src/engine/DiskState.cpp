@@ -161,9 +161,17 @@ void FoldName(std::string_view name, std::string& out) {
 
 bool FolderState::List(const std::string& folder) {
   *this = FolderState();
-  if (!fs::IsFolder(folder)) return false;
-  fs::ForEachEntry(folder, [&](const fs::Entry& e) { Add(e); });
-  return true;
+  bool listed = false;
+  if (fs::IsFolder(folder)) {
+    fs::FolderSearch search(folder);
+    fs::Entry e;
+    while (search.Next(e)) Add(e);
+    listed = !search.failed();
+  }
+  // A listing cut short is no listing: none of its entries is known for certain.
+  if (!listed) *this = FolderState();
+  readable_ = listed;
+  return listed;
 }
 
 void FolderState::Add(const fs::Entry& entry) { Add(entry.name, entry.attributes); }

@@ -128,8 +128,11 @@ class FolderState {
     std::uint32_t left = 0;   // files of this name that plan moved away
   };
 
-  // Reads the folder's listing; false (and empty) when it can't be listed.
+  // Reads the folder's listing; false (and empty, and not readable) when it can't be listed.
   bool List(const std::string& folder);
+  // False when the last listing failed: the folder is gone or can't be read, so what it
+  // holds is not known (an empty listing would call every row's file gone).
+  bool readable() const { return readable_; }
   void Add(const fs::Entry& entry);
   void Add(std::string_view name, std::uint32_t attributes);
   // The index of the folded name, or NameTable::npos.
@@ -158,6 +161,7 @@ class FolderState {
  private:
   friend class DiskState;
   std::uint32_t serial_ = 0;
+  bool readable_ = true;
   fs::NameLimit limit_;
   NameTable names_;
   std::vector<Info> info_;

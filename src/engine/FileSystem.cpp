@@ -95,6 +95,7 @@ bool ExactName(const wchar_t* wide, std::string& out) {
 void Fill(const WIN32_FIND_DATAW& data, std::string name, Entry& out) {
   out.name = std::move(name);
   out.attributes = data.dwFileAttributes;
+  out.size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
   out.creation = data.ftCreationTime;
   out.lastWrite = data.ftLastWriteTime;
   out.lastAccess = data.ftLastAccessTime;
@@ -151,6 +152,11 @@ std::string FullPath(std::string_view path) {
     return out;
   }
   return FullPath(plain) == plain ? plain : std::string();
+}
+
+bool IsDevicePath(std::string_view path) {
+  std::wstring w, full;
+  return sjis::ToWide(path, w) && FullWide(w, full) && (full.starts_with(L"\\\\.\\") || full.starts_with(L"\\??\\"));
 }
 
 bool WidePathOf(std::string_view path, std::wstring& out) { return WidePath(path, out); }
@@ -319,6 +325,15 @@ bool Opens(std::string_view path) {
   return true;
 }
 
+bool IsDiskFile(std::string_view path) {
+  if (Attributes(path) != kInvalidAttributes) return true;
+  HANDLE h = OpenEntry(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool disk = GetFileType(h) == FILE_TYPE_DISK;
+  CloseHandle(h);
+  return disk;
+}
+
 bool FindEntry(std::string_view path, Entry& out) {
   // A wildcard would turn the lookup of one entry into a pattern search that reports some
   // other file's name.
@@ -341,12 +356,15 @@ bool FindEntry(std::string_view path, Entry& out) {
 }
 
 FolderSearch::FolderSearch(std::string_view folder) {
+  failed_ = true;
   if (folder.empty()) return;
   // "*" rather than "*.*": read as it stands (a "\\?\" path), "*.*" would want a dot.
   std::string pattern = sjis::JoinPath(folder, "*");
   std::wstring w;
   if (!WidePath(pattern, w)) return;
   handle_ = FindFirstFileW(w.c_str(), &data_);
+  // A drive's empty root lists nothing at all; every other folder lists "." and "..".
+  failed_ = handle_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND;
 }
 
 FolderSearch::~FolderSearch() {
@@ -360,10 +378,12 @@ bool FolderSearch::Next(Entry& out) {
     if (first_) {
       first_ = false;
     } else if (!FindNextFileW(handle_, &data_)) {
+      failed_ = GetLastError() != ERROR_NO_MORE_FILES;
       return false;
     }
     // Names with no exact CP932 form never enter the program.
     if (ExactName(data_.cFileName, narrow)) break;
+    if (!(data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++foreignFiles_;
   }
   Fill(data_, std::move(narrow), out);
   return true;

@@ -28,6 +28,7 @@ constexpr bool RefusedInName(unsigned char c) {
 struct Entry {
   std::string name;  // CP932
   std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
   FILETIME creation{}, lastWrite{}, lastAccess{};
 };
 
@@ -40,6 +41,9 @@ struct Entry {
 // ".." resolved; a "\\?\" path given is made plain. Empty when the path is empty, has no
 // exact form either way, or names a device.
 std::string FullPath(std::string_view path);
+// Whether the platform reads the path as a device ("\\.\C:\a.txt", "\\.\pipe\x", or "con",
+// which it makes "\\.\con"): nothing of the file system's names.
+bool IsDevicePath(std::string_view path);
 // The UTF-16 path the boundary hands to the platform (the "\\?\" form where it is long);
 // false when the CP932 path has no exact form or names nothing of ours.
 bool WidePathOf(std::string_view path, std::wstring& out);
@@ -112,6 +116,11 @@ class OpenFile {
 // For faults the platform can't be made to show, such as a full disk.
 using MoveFaultHook = DWORD (*)(std::string_view from, std::string_view to);
 extern MoveFaultHook moveFaultForTests;
+// Whether the entry is a file on a disk, not a pipe, a device or a socket (Wine lists those
+// as plain empty files). An entry whose attributes can be read is one: Wine reads them of
+// files and folders only. Else its handle is asked, opened for attributes only, which never
+// waits on a pipe. False when nothing opens.
+bool IsDiskFile(std::string_view path);
 // FindFirstFile on the path itself (every attribute admitted); false when nothing is found or
 // the entry's name has no exact CP932 form.
 bool FindEntry(std::string_view path, Entry& out);
@@ -130,10 +139,16 @@ class FolderSearch {
   FolderSearch(const FolderSearch&) = delete;
   FolderSearch& operator=(const FolderSearch&) = delete;
   bool Next(Entry& out);
+  // Whether the listing failed (the folder is gone, can't be read, or stopped answering)
+  // rather than ended; and how many files Next skipped for names with no exact CP932 form.
+  bool failed() const { return failed_; }
+  std::size_t foreignFiles() const { return foreignFiles_; }
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   bool first_ = true;
+  bool failed_ = false;
+  std::size_t foreignFiles_ = 0;
   WIN32_FIND_DATAW data_{};
 };
 

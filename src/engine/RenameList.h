@@ -25,6 +25,7 @@ enum class Refusal : std::uint8_t {
   Missing,        // the file is no longer there
   Link,           // a link to a file of another folder
   NotShiftJis,    // the rule's result has a character with no Shift_JIS form
+  Unreadable,     // the file's folder can't be listed (gone, or no access), so nothing is known
   Failed,         // the last run's move was refused by the platform (the row's failure says why)
 };
 

@@ -112,6 +112,7 @@ Refusal RenamePlan::Judge(std::size_t i) {
     row.diskGeneration_ = disk_.generation();
   }
   FolderState& f = *state;
+  if (!f.readable()) return Refusal::Unreadable;
   if (!f.limit().Holds(units, utf8)) return Refusal::TooLong;
   if (f.arrivedPlan != number_) {
     f.arrivedPlan = number_;

@@ -1,5 +1,6 @@
 #include "intake/Intake.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -43,11 +44,13 @@ class Batch {
   RenameList& list_;
 };
 
+enum class TakenIn { Listed, Cleaned, Filtered };
+
 // A file that exists as `name` in `folder` (which ends in "\"), its name spelled as on disk:
-// renamed at once when the clean-up changes its name, else listed unless filtered. True when
-// the clean-up renamed it, so that no entry bears that name any more; `folder` and `name` are
-// then left as they were, and may have been moved into a row otherwise.
-bool TakeIn(RenameList& list, std::string& folder, std::string& name, const IntakeOptions& options) {
+// renamed at once when the clean-up changes its name, else listed unless filtered. Cleaned:
+// no entry bears that name any more. `folder` and `name` are moved into the row when listed,
+// else left as they were.
+TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const IntakeOptions& options) {
   // With every option off the clean-up gives each path back as it is, and empty filter lists
   // refuse nothing; asking them anyway would cost more than the rest of taking a file in.
   const bool filters = !options.filterNames.empty() || !options.filterExts.empty();
@@ -56,26 +59,35 @@ bool TakeIn(RenameList& list, std::string& folder, std::string& name, const Inta
     std::string cleaned = AutoCleanName(actual, options.cleanUp);
     if (cleaned != actual) {
       if (Taken(cleaned)) cleaned = FreeName(cleaned);
-      if (SafeRename(actual, cleaned)) return true;
+      if (SafeRename(actual, cleaned)) return TakenIn::Cleaned;
       // Not renamed: the file is still there under its own name, so it is taken in as such.
     }
-    if (MatchesFilter(actual, options.filterNames, options.filterExts)) return false;
+    if (MatchesFilter(actual, options.filterNames, options.filterExts)) return TakenIn::Filtered;
   }
   list.Add(std::move(name), std::move(folder));
-  return false;
+  return TakenIn::Listed;
 }
 
 // The look-up of one path: its folder as given and its name as the disk spells it; false
-// when the path names no file the program can take.
-bool LookUp(const std::string& path, std::string& folder, std::string& name) {
+// (with the reason) when the path names no file the program can take.
+bool LookUp(const std::string& path, std::string& folder, std::string& name, Skip& why) {
   // One attribute query and one search per file: the search alone gives the on-disk
   // spelling, so the existence test isn't repeated for it.
   std::uint32_t attributes = fs::Attributes(path);
-  if (attributes == fs::kInvalidAttributes || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  fs::Entry entry;
+  if (attributes == fs::kInvalidAttributes) {
+    // Wine reads no attributes of a pipe or a device, though it lists them.
+    why = fs::FindEntry(path, entry) && !fs::IsDiskFile(path) ? Skip::NotAFile : Skip::Missing;
+    return false;
+  }
+  why = Skip::Folder;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   // A file whose real name has no Shift_JIS form (reached through its 8.3 alias) is not
   // taken in: the program would list and rename it under a name that isn't its own.
-  fs::Entry entry;
-  if (!fs::FindEntry(path, entry) || (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  why = Skip::NotShiftJis;
+  if (!fs::FindEntry(path, entry)) return false;
+  why = Skip::Folder;
+  if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   folder = sjis::FolderPart(path);
   name = std::move(entry.name);
   return true;
@@ -105,20 +117,27 @@ class FolderIndex {
   // A listing is worth it from this many given files of a folder on...
   static constexpr std::size_t kMinFiles = 8;
 
-  void Want(std::string_view name) { wanted_.emplace(std::string(name), fs::kInvalidAttributes); }
+  // What the listing says of an entry: its attributes (kInvalidAttributes when not known),
+  // and whether it is empty (so maybe no file at all).
+  struct Found {
+    std::uint32_t attributes = fs::kInvalidAttributes;
+    bool empty = false;
+  };
 
-  // The attributes of the entry of exactly this name; kInvalidAttributes when not known.
-  std::uint32_t Find(const std::string& folder, const std::string& name) {
+  void Want(std::string_view name) { wanted_.emplace(std::string(name), Found{}); }
+
+  // The entry of exactly this name.
+  Found Find(const std::string& folder, const std::string& name) {
     if (!listed_) List(folder);
     auto it = wanted_.find(name);
-    return it == wanted_.end() ? fs::kInvalidAttributes : it->second;
+    return it == wanted_.end() ? Found{} : it->second;
   }
 
   // The clean-up renamed a file of this name (in this folder or in one that may be it under
   // another spelling): it is looked up on its own from now on.
   void Forget(const std::string& name) {
     auto it = wanted_.find(name);
-    if (it != wanted_.end()) it->second = fs::kInvalidAttributes;
+    if (it != wanted_.end()) it->second = Found{};
   }
 
  private:
@@ -134,24 +153,126 @@ class FolderIndex {
     fs::Entry e;
     while (search.Next(e)) {
       if (++seen > limit) {
-        for (auto& w : wanted_) w.second = fs::kInvalidAttributes;
+        for (auto& w : wanted_) w.second = Found{};
         return;
       }
       auto it = wanted_.find(e.name);
-      if (it != wanted_.end()) it->second = e.attributes;
+      if (it != wanted_.end()) it->second = Found{e.attributes, e.size == 0};
     }
   }
 
-  std::unordered_map<std::string, std::uint32_t> wanted_;
+  std::unordered_map<std::string, Found> wanted_;
   bool listed_ = false;
+};
+
+// The list's rows by their files, so that no file gets a second row. A row's file is its
+// exact on-disk name in its folder; two spellings of one folder ("p\" and "P\", an 8.3
+// alias, a link) are told the same by the folder's final path, asked only where it decides.
+// The rows are indexed by name when first asked about, so a drop of folders onto an empty
+// list, whose listings can't repeat a name, costs one final path per folder and no index.
+// Row numbers hold while the intake only appends.
+class RowIndex {
+ public:
+  explicit RowIndex(const RenameList& list) : list_(list), before_(list.size()) {}
+
+  // A number for each spelling of a folder.
+  std::uint32_t FolderNumber(const std::string& folder) {
+    auto [it, added] = numbers_.try_emplace(folder, static_cast<std::uint32_t>(folders_.size()));
+    if (added) folders_.push_back(Folder{folder, kUnknown, false});
+    return it->second;
+  }
+
+  // Whether any row may be of this folder: where the list had rows before the intake or rows
+  // of many folders came in, else where a folder with rows is this one.
+  bool MayHold(std::uint32_t folder) {
+    if (before_ > 0 || folders_[folder].rows || withRows_.size() > kFewFolders) return true;
+    for (std::uint32_t other : withRows_) {
+      if (Resolved(other) == Resolved(folder)) return true;
+    }
+    return false;
+  }
+
+  // Whether a row names the file of this exact name in this folder.
+  bool Holds(std::uint32_t folder, const std::string& name) {
+    CatchUp();
+    // Folders first: a name often recurs in other folders, whose rows are then never read.
+    return byName_.Any(NameTable::Hash(name), [&](std::uint32_t row) {
+      return SameFolder(rowFolders_[row], folder) && list_[row].fileName == name;
+    });
+  }
+
+  // The row just appended is of the folder numbered `folder`.
+  void Added(std::uint32_t folder) {
+    const auto row = static_cast<std::uint32_t>(list_.size() - 1);
+    if (runs_.empty() || runs_.back().second != folder) runs_.emplace_back(row, folder);
+    if (!folders_[folder].rows) {
+      folders_[folder].rows = true;
+      withRows_.push_back(folder);
+    }
+  }
+
+ private:
+  static constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
+  static constexpr std::size_t kFewFolders = 64;
+
+  // Indexes the rows not indexed yet: the list's own, then those appended since.
+  void CatchUp() {
+    for (std::size_t i = rowFolders_.size(); i < before_; ++i) {
+      const bool same = i > 0 && list_[i].folder == list_[i - 1].folder;
+      Index(i, same ? rowFolders_.back() : FolderNumber(list_[i].folder));
+    }
+    // The last run may grow yet, so it stays the one to go on from.
+    for (; run_ < runs_.size(); ++run_) {
+      const bool last = run_ + 1 == runs_.size();
+      const std::size_t end = last ? list_.size() : runs_[run_ + 1].first;
+      for (std::size_t i = std::max<std::size_t>(runs_[run_].first, rowFolders_.size()); i < end; ++i) {
+        Index(i, runs_[run_].second);
+      }
+      if (last) break;
+    }
+  }
+
+  void Index(std::size_t row, std::uint32_t folder) {
+    rowFolders_.push_back(folder);
+    byName_.Insert(NameTable::Hash(list_[row].fileName), static_cast<std::uint32_t>(row));
+  }
+
+  bool SameFolder(std::uint32_t a, std::uint32_t b) { return a == b || Resolved(a) == Resolved(b); }
+
+  // The number of the first spelling met that resolves to the same folder (its own where the
+  // final path can't be told).
+  std::uint32_t Resolved(std::uint32_t number) {
+    Folder& f = folders_[number];
+    if (f.resolved == kUnknown) {
+      std::string path = fs::FinalPath(f.spelling);
+      f.resolved = path.empty() ? number : finalPaths_.try_emplace(std::move(path), number).first->second;
+    }
+    return f.resolved;
+  }
+
+  struct Folder {
+    std::string spelling;
+    std::uint32_t resolved;
+    bool rows;  // rows of it came in
+  };
+  const RenameList& list_;
+  const std::size_t before_;  // rows the list had before
+  HashIndex byName_;          // indexed rows by the hash of their file name
+  std::vector<std::uint32_t> rowFolders_;  // per indexed row: its folder's number
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> runs_;  // appended rows: first row, folder
+  std::size_t run_ = 0;                  // the run indexing goes on in
+  std::vector<std::uint32_t> withRows_;  // folders with rows appended
+  std::unordered_map<std::string, std::uint32_t> numbers_, finalPaths_;
+  std::vector<Folder> folders_;  // by number
 };
 
 // One intake: the rows, the indexes of folders with many given files, and the progress.
 class Intake {
  public:
   Intake(RenameList& list, const IntakeOptions& options, const Progress& progress, std::size_t items,
-         DiskState* disk)
-      : list_(list), options_(options), gate_(progress), total_(items), disk_(disk) {}
+         DiskState* disk, IntakeSkips& skipped)
+      : list_(list), options_(options), gate_(progress), total_(items), disk_(disk), skipped_(skipped),
+        rows_(list) {}
 
   // Groups the given paths by folder, for the folders with enough of them.
   void IndexFolders(const std::vector<std::string>& paths) {
@@ -166,17 +287,25 @@ class Intake {
 
   // One given path. False once the progress asked to stop.
   bool Path(const std::string& path, bool expand) {
-    std::uint32_t attributes = fs::kInvalidAttributes;
+    FolderIndex::Found found;
     std::string folder(sjis::FolderPart(path));
     std::string name(sjis::FileName(path));
     auto index = indexes_.find(folder);
-    if (index != indexes_.end()) attributes = index->second.Find(folder, name);
-    if (attributes == fs::kInvalidAttributes) {
+    if (index != indexes_.end()) found = index->second.Find(folder, name);
+    if (found.attributes == fs::kInvalidAttributes) {
       // Not known from a listing: the look-ups of its own, as always.
       if (expand && fs::IsFolder(path)) return Folder(path);
-      if (LookUp(path, folder, name)) Take(std::move(folder), std::move(name));
-    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      Skip why = Skip::Missing;
+      if (LookUp(path, folder, name, why)) {
+        Take(std::move(folder), std::move(name));
+      } else {
+        ++skipped_[why];
+      }
+    } else if (found.attributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (expand) return Folder(path);
+      ++skipped_[Skip::Folder];
+    } else if (found.empty && !fs::IsDiskFile(path)) {
+      ++skipped_[Skip::NotAFile];
     } else {
       Take(std::move(folder), std::move(name));
     }
@@ -188,24 +317,42 @@ class Intake {
     // The listing is finished before any file is taken in: a clean-up rename while it is
     // open could hand back the renamed file as a new entry.
     std::vector<std::string> names;
+    std::vector<bool> empty;  // may be no file at all: a pipe or a device is listed so
     FolderState state;
+    bool listed = false;
     {
       fs::FolderSearch search(path);
       fs::Entry e;
       while (search.Next(e)) {
         if (disk_) state.Add(e);
         // ".", ".." and sub-folders are no files.
-        if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(std::move(e.name));
+        if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+          names.push_back(std::move(e.name));
+          empty.push_back(e.size == 0);
+        }
       }
+      listed = !search.failed();
+      skipped_[Skip::NotShiftJis] += search.foreignFiles();
     }
     total_ = total_ - 1 + names.size();  // the folder stands for its files from now on
     const std::string folder = sjis::JoinPath(path, "");
-    // The listing stands for the folder until the clean-up changes it.
-    if (disk_) disk_->Store(folder, std::move(state));
-    for (std::string& name : names) {
+    // The listing stands for the folder until the clean-up changes it; one cut short is left
+    // for the preview's check to find unreadable.
+    if (!listed) ++skipped_[Skip::Unreadable];
+    if (disk_ && listed) disk_->Store(folder, std::move(state));
+    // A listing names each entry once: only rows from elsewhere can be of these files.
+    const std::uint32_t number = rows_.FolderNumber(folder);
+    const bool check = rows_.MayHold(number);
+    for (std::size_t i = 0; i < names.size(); ++i) {
       // A name no path can address as this very entry is never taken in: looked up again it
       // could name another file, even one in another folder.
-      if (AddressableName(name)) Take(folder, std::move(name));
+      if (!AddressableName(names[i])) {
+        ++skipped_[Skip::BadName];
+      } else if (empty[i] && !fs::IsDiskFile(folder + names[i])) {
+        ++skipped_[Skip::NotAFile];
+      } else {
+        Take(number, folder, std::move(names[i]), check);
+      }
       if (!Step()) return false;
     }
     return true;
@@ -215,7 +362,20 @@ class Intake {
 
  private:
   void Take(std::string folder, std::string name) {
-    if (!TakeIn(list_, folder, name, options_)) return;
+    const std::uint32_t number = rows_.FolderNumber(folder);
+    Take(number, std::move(folder), std::move(name), true);
+  }
+
+  void Take(std::uint32_t number, std::string folder, std::string name, bool check) {
+    if (check && rows_.Holds(number, name)) {
+      ++skipped_[Skip::Duplicate];
+      return;
+    }
+    switch (TakeIn(list_, folder, name, options_)) {
+      case TakenIn::Listed: rows_.Added(number); return;
+      case TakenIn::Filtered: ++skipped_[Skip::Filtered]; return;
+      case TakenIn::Cleaned: break;
+    }
     for (auto& index : indexes_) index.second.Forget(name);
     // The clean-up changed the folder: its listing no longer stands for it.
     if (disk_) disk_->Forget(folder);
@@ -229,6 +389,8 @@ class Intake {
   std::size_t done_ = 0, total_;
   std::unordered_map<std::string, FolderIndex> indexes_;
   DiskState* disk_;
+  IntakeSkips& skipped_;
+  RowIndex rows_;
 };
 
 }  // namespace
@@ -248,22 +410,36 @@ bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir) {
 
 void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options) {
   std::string folder, name;
-  if (LookUp(path, folder, name)) TakeIn(list, folder, name, options);
+  Skip why = Skip::Missing;
+  if (LookUp(path, folder, name, why)) TakeIn(list, folder, name, options);
 }
 
 bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, const IntakeOptions& options,
-              const Progress& progress, DiskState* disk) {
+              const Progress& progress, DiskState* disk, IntakeSkips* skipped) {
+  IntakeSkips own;
+  IntakeSkips& skips = skipped ? *skipped : own;
+  skips = IntakeSkips{};
   // Every path is made full first: a relative path or one written with "/" would otherwise
   // be split at the wrong place, and its row would name some other file.
   ForgetFolderPaths();
   std::vector<std::string> paths;
   paths.reserve(givenPaths.size());
   for (const std::string& p : givenPaths) {
-    if (KeepsItsParts(p)) paths.push_back(fs::FullPath(p));
+    if (!KeepsItsParts(p)) {
+      ++skips[Skip::BadName];
+      continue;
+    }
+    // The boundary gives no full path for a device ("\\.\C:\a.txt", or "con" made "\\.\con").
+    std::string full = fs::FullPath(p);
+    if (full.empty() && fs::IsDevicePath(p)) {
+      ++skips[Skip::NotAFile];
+      continue;
+    }
+    paths.push_back(std::move(full));
   }
   bool expand = ExpandFolders(paths, options.dropDir);
   Batch batch(list);
-  Intake intake(list, options, progress, paths.size(), disk);
+  Intake intake(list, options, progress, paths.size(), disk, skips);
   intake.IndexFolders(paths);
   bool whole = true;
   for (const std::string& path : paths) {

@@ -3,6 +3,9 @@
 // The window brackets this with its redraw and does the follow-up (count, inputs, preview).
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,32 @@ struct IntakeOptions {
   std::string filterNames, filterExts;
 };
 
+// Why the intake left a given path, or an entry of a folder it expanded, out of the list.
+enum class Skip : std::uint8_t {
+  Missing,      // names nothing
+  BadName,      // no Win32 path addresses it as exactly that entry (see AddFiles)
+  NotShiftJis,  // its name has no exact Shift_JIS form
+  NotAFile,     // a pipe, a device, a socket, or a path of the device namespace ("\\.\")
+  Filtered,     // refused by the filter lists
+  Duplicate,    // its file has a row already, or was met before in the same intake
+  Folder,       // a folder given beside files and not expanded
+  Unreadable,   // a folder that can't be listed
+};
+constexpr std::size_t kSkipReasons = 8;
+
+// What one intake left out, by reason; sub-folders of an expanded folder are not counted
+// (the intake never enters them), nor files the clean-up renamed.
+struct IntakeSkips {
+  std::array<std::size_t, kSkipReasons> counts{};
+  std::size_t& operator[](Skip s) { return counts[static_cast<std::size_t>(s)]; }
+  std::size_t operator[](Skip s) const { return counts[static_cast<std::size_t>(s)]; }
+  std::size_t total() const {
+    std::size_t n = 0;
+    for (std::size_t c : counts) n += c;
+    return n;
+  }
+};
+
 // The path with its file-name part as the disk stores it (letter case, long name for an 8.3
 // alias); the folder part stays as given. Unchanged when the path is no existing file.
 std::string ActualFileName(const std::string& path);
@@ -26,10 +55,11 @@ std::string ActualFileName(const std::string& path);
 // Whether folders are expanded: always when every path is a folder, else as dropDir says.
 bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir);
 
-// One path: skipped unless it is an existing file; renamed at once (and not listed) when
-// the clean-up changes its name, to stem_n.ext with the first free n when the cleaned name
-// is taken by a file or folder; skipped when filtered; else listed. A file the clean-up
+// One path: skipped unless it is an existing file (no pipe or device); renamed at once (and
+// not listed) when the clean-up changes its name, to stem_n.ext with the first free n when
+// the cleaned name is taken by a file or folder; skipped when filtered; else listed. A file the clean-up
 // can't rename (read-only, hidden, system, or the move refused) is treated as uncleaned.
+// Unlike AddFiles it doesn't look for a row the file has already.
 void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options);
 
 // Every path in order, each made a full path with "\" delimiters first (relative paths
@@ -39,14 +69,20 @@ void AddFile(RenameList& list, const std::string& path, const IntakeOptions& opt
 // sub-folders never entered; the entries are read before any is taken in, so a file the
 // clean-up renames isn't met again; an entry whose name no path can address as exactly that
 // entry, such as "a\b", "x:y", "a." or "nul.txt" on a disk that isn't Windows' own, is never
-// taken in). The rows are appended and sorted once.
+// taken in; nor is a path of the device namespace, "\\.\C:\a.txt", nor a pipe, a device or a
+// socket, which Wine lists as empty files). The rows are appended and sorted once.
+// One file is one row: a file that has a row already, or is met again (a file and its
+// folder, two spellings of one path, an 8.3 alias), is taken in once. Rows are the same file
+// when their exact on-disk names match and their folders do, as spelled or as the platform
+// resolves them; "a.txt" and "A.txt" of a disk that tells them apart stay two.
+// With `skipped`, what the intake left out is counted there, by reason.
 // A folder's files are taken as its listing spells them, without a look-up per file; many
 // given files of one folder are looked up in one listing of it. Either way the rows are
-// those AddFile would give, in the same order.
+// those AddFile would give, in the same order, less the files met again.
 // Progress counts files (and paths) handled against those known so far, a number that grows
 // as folders are listed; when it asks to stop, the intake ends after the current file and
 // keeps the rows taken. True when every path was taken in.
 // With a disk state, the listing of each folder taken in is kept there (for the preview's
 // check), and a folder in which the clean-up renamed a file is forgotten, to be listed again.
 bool AddFiles(RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options,
-              const Progress& progress = {}, DiskState* disk = nullptr);
+              const Progress& progress = {}, DiskState* disk = nullptr, IntakeSkips* skipped = nullptr);

@@ -149,4 +149,22 @@ TEST(LongPath, FilesPastMaxPathAreTakenInCheckedAndRenamed) {
   EXPECT_EQ(FolderListing(deep), (std::vector<std::string>{"C.txt", "b.txt"}));
 }
 
+// A folder that can't be listed (here: renamed away) tells nothing of its files: its rows
+// say so, rather than call every file gone.
+TEST(CheckRows, RowsOfAFolderThatCantBeListedSaySo) {
+  TempDir dir;
+  dir.Touch("p\\a.txt");
+  dir.Touch("q\\b.txt");
+  RenameList list;
+  list.Add("a.txt", dir.path() + "p\\");
+  list.Add("b.txt", dir.path() + "q\\");
+  for (RenameEntry& e : list) e.newName = "x";
+  ASSERT_TRUE(MoveFileW(sjis::Widen(dir.path() + "p").c_str(), sjis::Widen(dir.path() + "p2").c_str()));
+  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "q\\b.txt").c_str()));
+  DiskState disk;
+  EXPECT_EQ(CheckRows(list, disk), 2u);
+  EXPECT_EQ(list[0].refusal, Refusal::Unreadable);
+  EXPECT_EQ(list[1].refusal, Refusal::Missing);
+}
+
 }  // namespace

@@ -26,7 +26,8 @@ long LinuxCall(long number, long a = 0, long b = 0, long c = 0) {
 #endif
 }
 
-constexpr long kWrite = 4, kOpen = 5, kClose = 6, kUnlink = 10, kSymlink = 83, kRmdir = 40, kGetdents64 = 220;
+constexpr long kWrite = 4, kOpen = 5, kClose = 6, kUnlink = 10, kMknod = 14, kSymlink = 83, kRmdir = 40,
+               kGetdents64 = 220;
 constexpr long kIsDirectory = 21;
 
 using UnixNameFn = char*(__cdecl*)(const wchar_t*);
@@ -196,6 +197,12 @@ bool TempDir::LinkUnix(const std::string& name, const std::string& target, const
   if (path.empty()) return false;
   std::string to = Utf8(target);
   return LinuxCall(kSymlink, reinterpret_cast<long>(to.c_str()), reinterpret_cast<long>(path.c_str())) == 0;
+}
+
+bool TempDir::FifoUnix(const std::string& name, const std::string& folder) const {
+  std::string path = UnixEntry(name, folder);
+  constexpr long kFifo = 010644;  // S_IFIFO | 0644
+  return !path.empty() && LinuxCall(kMknod, reinterpret_cast<long>(path.c_str()), kFifo, 0) == 0;
 }
 
 bool TempDir::UnlinkUnix(const std::string& name) const {

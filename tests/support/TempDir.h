@@ -29,6 +29,8 @@ class TempDir {
   // A symbolic link `name` in the folder to `target` (a relative Linux path, such as
   // "../other/t.txt"), made through the Linux side; false when not under Wine.
   bool LinkUnix(const std::string& name, const std::string& target, const std::string& folder = "") const;
+  // A named pipe (FIFO) `name` in the folder, made through the Linux side; false off Wine.
+  bool FifoUnix(const std::string& name, const std::string& folder = "") const;
   // Removes a link (not what it points to) or a file of the folder through the Linux side.
   bool UnlinkUnix(const std::string& name) const;
   std::wstring wpath() const;
