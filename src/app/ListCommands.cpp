@@ -1,5 +1,7 @@
 #include "app/untRen.h"
 
+#include <algorithm>
+
 #include "app/LongWork.h"
 #include "app/RenameListView.h"
 
@@ -99,6 +101,25 @@ const char* UndoFailureText(UndoFailure why) {
 
 }  // namespace
 
+namespace {
+
+// "N件の名前を元に戻します（フォルダ: C:\a ほか 2 フォルダ）。よろしいですか？", naming the
+// first move's folder.
+std::string UndoQuestion(const std::vector<Move>& moves) {
+  std::vector<std::string_view> folders;
+  for (const Move& m : moves) {
+    std::string_view folder = sjis::FolderPart(m.to);
+    if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+  }
+  std::string text = std::to_string(moves.size()) + "件の名前を元に戻します（フォルダ: ";
+  if (!folders.empty()) text += folders.front();
+  if (folders.size() > 1) text += " ほか " + std::to_string(folders.size() - 1) + " フォルダ";
+  return text + "）。よろしいですか？";
+}
+
+}  // namespace
+
 void TfrmRen::mnuUndoClick() {
   if (LongWork::Running() || !CanUndo()) return;
   std::vector<Move> moves = journal_.Moves();
@@ -106,6 +127,9 @@ void TfrmRen::mnuUndoClick() {
     messageBox(win::Wide("元に戻す記録を読めません。"), MB_OK | MB_ICONWARNING);
     return;
   }
+  // The journal may be another window's run, on files not in this list: the user is told what
+  // will move, and where, before anything does.
+  if (messageBox(win::Wide(UndoQuestion(moves)), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   UndoResult result;
   Attempt("元に戻す", [&] {
     LongWork work(hwnd(), lblCount, true);

@@ -185,6 +185,7 @@ LRESULT TfrmRen::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (!CreateControls()) return -1;
       if (options_.applySettings) {
         ApplySettings(options_.settingsFile.empty() ? options_.settings : ReadSettings(options_.settingsFile));
+        if (!options_.settingsFile.empty()) saved_ = CurrentSettings();
       }
       UpdateCount();
       if (options_.runTimer) SetTimer(hwnd(), kTimerId, 100, nullptr);
@@ -609,7 +610,12 @@ std::wstring FailureText(const WriteFailure& why) {
 
 bool TfrmRen::SaveSettings(bool ask) {
   WriteFailure why;
-  if (options_.settingsFile.empty() || WriteSettings(options_.settingsFile, CurrentSettings(), &why)) return true;
+  if (options_.settingsFile.empty()) return true;
+  const Settings now = CurrentSettings();
+  if (WriteSettings(options_.settingsFile, now, &why, saved_ ? &*saved_ : nullptr)) {
+    if (saved_) saved_ = now;
+    return true;
+  }
   if (!ask) return false;
   messageBox(options_.settingsFile + win::Wide(" に書き込めません.") + FailureText(why), MB_OK | MB_ICONERROR);
   // A file that can't be written must not keep the program from ending.

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,9 @@ class TfrmRen : public win::Window, private PageHost {
   DiskState disk_;  // the folders of the rows, as listed
   IntakeSkips skipped_;  // what the last intake left out, for the count label
   Journal journal_{options_.journalFile};
+  // What the window held once it had read the settings file (and after each save): the close
+  // writes only the keys changed since, so another window's changes to other keys survive.
+  std::optional<Settings> saved_;
   RenameListView listView_{list_};
   win::ControlSet controls_;
   std::array<std::unique_ptr<Page>, kPageCount> pages_;

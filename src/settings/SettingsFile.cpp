@@ -634,7 +634,7 @@ Settings ReadSettings(const std::wstring& path) {
   return s;
 }
 
-bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* why) {
+bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* why, const Settings* since) {
   WriteFailure ignored;
   WriteFailure& failure = why ? *why : ignored;
   failure = {};
@@ -658,7 +658,11 @@ bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* wh
   }
   file.handle.Close();  // Windows replaces no file that is open
   IniText ini(old);
-  for (const Key& k : kKeys) ini.Set(k.section, k.name, FormatValue(s, k));
+  for (const Key& k : kKeys) {
+    std::string value = FormatValue(s, k);
+    if (since && value == FormatValue(*since, k) && ini.Get(k.section, k.name)) continue;
+    ini.Set(k.section, k.name, value);
+  }
   const std::string bytes = ini.Bytes();
 
   DWORD error = 0;

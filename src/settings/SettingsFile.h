@@ -27,7 +27,11 @@ struct WriteFailure {
 // Every key in table order from s, keeping whatever else the file holds (comments, unknown
 // keys and sections). False when the file can't be written; then it is left as it was (see
 // WriteFailure). Nothing that is not a plain file is ever written, replaced or deleted.
-bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* why = nullptr);
+// With `since` (what the window held when it read the file), the file is read again and only
+// the keys whose value differs from it are written: another window's changes to other keys,
+// made meanwhile, survive. A key the file lacks is written all the same.
+bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* why = nullptr,
+                   const Settings* since = nullptr);
 
 // Test hook, null in the program: the bytes the file at `path` may hold, as a full disk allows
 // them. A file that may hold none is not made, and a write stops there, failing with

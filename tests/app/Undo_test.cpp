@@ -49,7 +49,8 @@ TEST_F(WindowTest, UndoAfterARestartRestoresWhatItCanAndKeepsTheRestForASecondUn
 
   Open();
   std::vector<std::wstring> messages;
-  form->messageBox = [&](const std::wstring& text, UINT) {
+  form->messageBox = [&](const std::wstring& text, UINT type) {
+    if ((type & MB_TYPEMASK) == MB_YESNO) return IDYES;  // the undo's question
     messages.push_back(text);
     return IDOK;
   };
@@ -84,6 +85,7 @@ TEST_F(WindowTest, UndoGivesRowsTheirNamesBackAndRecomputesThePreview) {
   Type(form->tabNumber->cmbBasName, "n");
   Click(form->btnRename);
   ASSERT_EQ(FileNames(), (Names{"n01.txt", "n02.txt"}));
+  form->messageBox = [](const std::wstring&, UINT) { return IDYES; };
   form->mnuUndoClick();
   EXPECT_EQ(FileNames(), (Names{"a.txt", "b.txt"}));
   EXPECT_EQ(NewNames(), (Names{"n01", "n02"}));
@@ -111,7 +113,7 @@ TEST_F(WindowTest, ARunThatFailsStopsAndSaysWhatWasRenamed) {
   std::vector<std::wstring> messages;
   form->messageBox = [&](const std::wstring& text, UINT) {
     messages.push_back(text);
-    return IDOK;
+    return IDYES;  // an OK, and yes to the undo's question
   };
   Type(form->tabNumber->cmbBasName, "n");
   fs::moveFaultForTests = ThrowOnSecondMove;

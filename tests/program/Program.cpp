@@ -88,6 +88,7 @@ bool Shown(HWND h) { return IsWindowVisible(h) != 0; }
 Program::Program(const TempDir& home) {
   const std::wstring built = BuiltFolder();
   exe_ = sjis::Widen(home.path()) + L"Kinoha.exe";
+  if (GetFileAttributesW(exe_.c_str()) != INVALID_FILE_ATTRIBUTES) return;  // a second start on one home
   EXPECT_TRUE(CopyFileW((built + L"Kinoha.exe").c_str(), exe_.c_str(), TRUE)) << "no built program beside the tests: " << GetLastError();
   CopyFileW((built + L"Kinoha.html").c_str(), (sjis::Widen(home.path()) + L"Kinoha.html").c_str(), TRUE);
 }

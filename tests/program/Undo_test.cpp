@@ -63,6 +63,7 @@ TEST_F(ProgramUndo, NeverWritesThroughALinkNorMovesAFileOfAnotherFolder) {
   ASSERT_TRUE(files.UnlinkUnix("n02.txt"));
   ASSERT_TRUE(files.LinkUnix("n02.txt", "../" + NameOf(elsewhere) + "/secret.txt"));
   program.ChooseUndo();
+  AnswerMessageBox(program, IDYES);
   const std::string refused = Message();
   EXPECT_NE(refused.find("n02.txt → b.txt（フォルダ外へのリンク）"), std::string::npos) << refused;
   Quit();
@@ -86,6 +87,7 @@ TEST_F(ProgramUndo, AJournalWrittenByHandMovesNothing) {
                                 other + "s.txt\t" + other + "secret.txt\t" + id + "\r\n完了\r\n");
   ASSERT_TRUE(program.Start());
   program.ChooseUndo();
+  AnswerMessageBox(program, IDYES);
   const std::string refused = Message();
   EXPECT_EQ(refused.rfind("3個のファイルを元に戻せませんでした。", 0), 0u) << refused;
   EXPECT_NE(refused.find("secret.txt → s.txt（別のファイル）"), std::string::npos) << refused;
