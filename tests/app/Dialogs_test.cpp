@@ -3,6 +3,7 @@
 #include "app/dialogs/untEditPreset.h"
 #include "app/dialogs/untFilter.h"
 #include "engine/DatePattern.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -116,15 +117,18 @@ TEST_F(WindowTest, BaseDialogAddsTextsLowerCasedAndOnce) {
   EXPECT_EQ(dialog.items.Text(1), "アイコン.db");
 }
 
-TEST_F(WindowTest, PresetEditorFromTheDropDownRebuildsItWithoutASelection) {
+// The editor opens on the preset in use; Cancel keeps it in the drop-down, OK shows the row
+// added and makes the preview anew with it.
+TEST_F(WindowTest, PresetEditorLeavesTheDropDownOnThePresetToUse) {
   Open();
   DatePage& page = *form->tabDate;
   form->SelectPage(PageId::Date);
   win::SetComboSelection(page.cmbDateFormat, 1);
-  form->PreviewCountdown = 0;
   for (bool ok : {false, true}) {
-    form->runModal = [ok](TfrmDialog& dialog) {
+    form->PreviewCountdown = 0;
+    form->runModal = [ok, &page](TfrmDialog& dialog) {
       dialog.Show();
+      EXPECT_EQ(win::GetText(dialog.edtInput), page.DateFormats[1]);
       win::SetText(dialog.edtInput, "yyyy");
       dialog.actAddItemExecute();
       ok ? dialog.actOKClickExecute() : dialog.actCancelClickExecute();
@@ -132,8 +136,8 @@ TEST_F(WindowTest, PresetEditorFromTheDropDownRebuildsItWithoutASelection) {
     SendMessageW(page.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page.cmbDateFormat), MAKELPARAM(-1, -1));
     EXPECT_EQ(page.DateFormats.size(), ok ? 5u : 4u);
     EXPECT_EQ(win::ComboCount(page.cmbDateFormat), ok ? 5 : 4);
-    EXPECT_EQ(win::ComboSelection(page.cmbDateFormat), -1);
-    EXPECT_EQ(form->PreviewCountdown, 0) << "the editor restarts no preview";
+    EXPECT_EQ(win::ComboSelection(page.cmbDateFormat), ok ? 4 : 1);
+    EXPECT_EQ(form->PreviewCountdown > 0, ok);
   }
   EXPECT_EQ(page.DateFormats.back(), "yyyy");
 }
@@ -178,13 +182,24 @@ TEST_F(WindowTest, FilesDroppedOnTheFilterDialogAddTheirNamesOnce) {
   EXPECT_EQ(exts, "");
 }
 
-TEST_F(PresetEditorTest, APreviewStaysReadableAfterALongPatternIsAdded) {
-  OpenEditor({"yyyy"});
-  const std::string pattern = "\"long long long long long long long long text\"yyyy";
-  win::SetText(editor->edtInput, pattern);
-  editor->actAddItemExecute();
+// At every size, with a vertical scroll bar and without, the columns fill the list to its
+// edge (never behind the bar) and each preview is whole, one wider than the list scrolled to.
+TEST_F(PresetEditorTest, ColumnsFillTheListAtEverySizeAndPreviewsStayWhole) {
+  std::vector<std::string> presets = Settings{}.dateFormat;
+  presets.resize(12, "yyyy");
+  OpenEditor(presets);
   HWND list = editor->lstItems;
-  std::wstring rendering = sjis::Widen(editor->items.Text(1, 1));
-  int needed = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(rendering.c_str())));
-  EXPECT_GE(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), needed);
+  auto width = [&](int c) { return SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0); };
+  for (int size : {0, 900, 1, -1}) {
+    if (size > 0) SetWindowPos(editor->hwnd(), nullptr, 0, 0, size, size / 2, SWP_NOMOVE | SWP_NOZORDER);
+    if (size < 0) win::SetText(editor->edtInput, "\"long long long long long long long long text\"yyyy");
+    if (size < 0) editor->actAddItemExecute();
+    RECT client;
+    GetClientRect(list, &client);
+    EXPECT_TRUE(size < 0 || width(0) + width(1) == client.right) << width(0) + width(1) << " " << size;
+    for (int row = 0; row < editor->items.Count(); ++row) {
+      std::wstring text = sjis::Widen(editor->items.Text(row, 1));
+      EXPECT_GE(width(1), SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str()))) << size;
+    }
+  }
 }

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/Help.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
@@ -14,22 +16,28 @@ constexpr int kClientW = 312, kClientH = 253;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
+// The outer size of a dialog whose client area is w × h at 96 DPI.
+SIZE OuterSize(int w, int h, DWORD style, UINT dpi) {
+  RECT r{0, 0, win::Scale(w, dpi), win::Scale(h, dpi)};
+  AdjustWindowRectEx(&r, style, FALSE, kExStyle);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
 // Buttons and menu items share the command ids.
 enum : int { IDC_EDTINPUT = 100, IDC_LSTITEMS, ID_OK = 200, ID_CANCEL, ID_HELP, ID_ADD, ID_EDIT, ID_DELETE,
              ID_SELECTALL };
 
 }  // namespace
 
-TfrmDialog::TfrmDialog(std::string_view caption, int helpContext) : caption_(caption), helpContext_(helpContext) {}
+TfrmDialog::TfrmDialog(std::string_view caption, int helpContext, int openWidth)
+    : caption_(caption), helpContext_(helpContext), openWidth_(openWidth) {}
 
 TfrmDialog::~TfrmDialog() = default;
 
 bool TfrmDialog::Create(HWND owner) {
-  UINT dpi = win::DpiOf(owner);
-  RECT r{0, 0, win::Scale(kClientW, dpi), win::Scale(kClientH, dpi)};
-  AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-  if (!CreateWin(L"TfrmDialog", kExStyle, kStyle, caption_, 0, 0, r.right - r.left, r.bottom - r.top, owner,
-                 nullptr))
+  const DWORD style = openWidth_ > 0 ? kStyle | WS_THICKFRAME : kStyle;
+  const SIZE size = OuterSize(std::max(openWidth_, kClientW), kClientH, style, win::DpiOf(owner));
+  if (!CreateWin(L"TfrmDialog", kExStyle, style, caption_, 0, 0, size.cx, size.cy, owner, nullptr))
     return false;
   if (!CreateControls()) {
     DestroyWindow(hwnd());
@@ -42,21 +50,25 @@ bool TfrmDialog::CreateControls() {
   HWND self = hwnd();
   win::ControlSet& set = controls_;
   if (!set.Create(self, kClientW, kClientH, win::DpiOf(self))) return false;
-  lblResult = set.Add({self, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, 0, {8, 8, 289, 16}});
-  edtInput = set.Add({self, WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {8, 32, 289, 21},
-                      win::kTopLeft, IDC_EDTINPUT});
+  // Anchored for a resizable dialog: the list takes what the window gains.
+  constexpr unsigned kAcross = win::kLeft | win::kTop | win::kRight;
+  lblResult = set.Add({self, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, 0, {8, 8, 289, 16}, kAcross});
+  edtInput = set.Add({self, WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {8, 32, 289, 21}, kAcross,
+                      IDC_EDTINPUT});
   lstItems = set.Add({self, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
-                      {8, 72, 209, 129}, win::kTopLeft, IDC_LSTITEMS});
+                      {8, 72, 209, 129}, win::kAll, IDC_LSTITEMS});
   items = win::ListView(lstItems);
-  auto button = [&](const char* caption, win::Rect96 r, int id) {
-    return set.Add({self, WC_BUTTONW, caption, WS_TABSTOP | BS_PUSHBUTTON, 0, r, win::kTopLeft, id});
+  auto button = [&](const char* caption, win::Rect96 r, unsigned anchors, int id) {
+    return set.Add({self, WC_BUTTONW, caption, WS_TABSTOP | BS_PUSHBUTTON, 0, r, anchors, id});
   };
-  btnAdd = button("追加", {232, 72, 67, 25}, ID_ADD);
-  btnEdit = button("変更", {232, 112, 67, 25}, ID_EDIT);
-  btnDelete = button("削除", {232, 152, 67, 25}, ID_DELETE);
-  btnOK = button("OK", {8, 216, 75, 25}, ID_OK);
-  btnCancel = button("キャンセル", {136, 216, 75, 25}, ID_CANCEL);
-  btnHelp = button("ヘルプ(&H)", {224, 216, 75, 25}, ID_HELP);
+  constexpr unsigned kTopRight = win::kTop | win::kRight, kBottomLeft = win::kBottom | win::kLeft,
+                     kBottomRight = win::kBottom | win::kRight;
+  btnAdd = button("追加", {232, 72, 67, 25}, kTopRight, ID_ADD);
+  btnEdit = button("変更", {232, 112, 67, 25}, kTopRight, ID_EDIT);
+  btnDelete = button("削除", {232, 152, 67, 25}, kTopRight, ID_DELETE);
+  btnOK = button("OK", {8, 216, 75, 25}, kBottomLeft, ID_OK);
+  btnCancel = button("キャンセル", {136, 216, 75, 25}, kBottomRight, ID_CANCEL);
+  btnHelp = button("ヘルプ(&H)", {224, 216, 75, 25}, kBottomRight, ID_HELP);
   SendMessageW(btnOK, BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
   if (set.failed() || !menu_.Create()) return false;
   ListView_SetExtendedListViewStyle(lstItems, LVS_EX_FULLROWSELECT);
@@ -162,6 +174,7 @@ void TfrmDialog::actDeleteItemExecute() {
   std::vector<int> rows = items.Selected();
   for (auto it = rows.rbegin(); it != rows.rend(); ++it) items.Delete(*it);
   deleting_ = false;
+  FitList();
 }
 
 void TfrmDialog::actSelectAllExecute() {
@@ -213,6 +226,21 @@ LRESULT TfrmDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_SIZE:
+      controls_.Relayout(hwnd());
+      FitList();
+      // Under Wine a control moved into a part that was outside the window stays blank until
+      // it is painted anew.
+      RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      return 0;
+    case WM_GETMINMAXINFO: {
+      // Never smaller than it opens: every control keeps its place and size.
+      const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
+      const SIZE least = OuterSize(std::max(openWidth_, kClientW), kClientH, style, controls_.dpi());
+      auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+      mm->ptMinTrackSize = {least.cx, least.cy};
+      return 0;
+    }
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wp));
       return 0;

@@ -2,7 +2,8 @@
 // input box, a list, commands to add, change, delete and select rows (buttons, the list's
 // context menu and shortcuts that act in the whole dialog, also in the input box), and OK,
 // Cancel and Help. Creating the dialog and running it modally are separate steps, so the
-// dialog can be driven without a nested message loop.
+// dialog can be driven without a nested message loop. A resizable one keeps its controls on
+// their edges, the list taking what the window gains, and never gets smaller than it opens.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +21,9 @@ class TfrmDialog : public win::Window {
  public:
   enum class Result { None, OK, Cancel };
 
-  explicit TfrmDialog(std::string_view caption = "DIALOG", int helpContext = 0);
+  // openWidth: 0 for a dialog of fixed size; otherwise it is resizable and opens with a
+  // client area this wide (at 96 DPI).
+  explicit TfrmDialog(std::string_view caption = "DIALOG", int helpContext = 0, int openWidth = 0);
   ~TfrmDialog() override;
 
   // Creates the dialog hidden, owned by owner.
@@ -60,6 +63,9 @@ class TfrmDialog : public win::Window {
   void Close(Result result);
   // Derived dialogs set up the list (columns, style) here, once it exists.
   virtual void SetUpList() {}
+  // The list's width or its rows changed (a resize, a deletion): derived dialogs fit its
+  // columns here.
+  virtual void FitList() {}
   // Files dropped on the dialog (only on one that accepts them).
   virtual void OnDropFiles(HDROP drop);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -72,6 +78,7 @@ class TfrmDialog : public win::Window {
 
   std::string caption_;
   int helpContext_;
+  int openWidth_;
   Result result_ = Result::None;
   bool deleting_ = false;
   win::ControlSet controls_;

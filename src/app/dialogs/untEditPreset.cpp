@@ -1,13 +1,23 @@
 #include "app/dialogs/untEditPreset.h"
 
+#include <algorithm>
+
 #include "win/Controls.h"
 
 namespace {
 constexpr int kHelpContext = 17;
+// Its width at the start and at its smallest: the default presets and their previews side by
+// side, with room for a scroll bar.
+constexpr int kOpenWidth = 400;
 }
 
-TfrmEditPreset::TfrmEditPreset(std::vector<std::string>& dateFormats)
-    : TfrmDialog("日付フォーマットの編集", kHelpContext), dateFormats_(dateFormats), locale_(CurrentDateLocale()) {}
+TfrmEditPreset::TfrmEditPreset(std::vector<std::string>& dateFormats, int chosen)
+    : TfrmDialog("日付フォーマットの編集", kHelpContext, kOpenWidth),
+      dateFormats_(dateFormats),
+      chosen_(chosen >= 0 && static_cast<std::size_t>(chosen) < dateFormats.size() ? chosen : -1),
+      locale_(CurrentDateLocale()) {
+  if (chosen_ >= 0) chosenPattern_ = dateFormats[static_cast<std::size_t>(chosen_)];
+}
 
 // A pattern rendered with the local date and time now.
 std::string TfrmEditPreset::Render(const std::string& pattern) const {
@@ -19,15 +29,43 @@ void TfrmEditPreset::SetUpList() {
   win::AddListColumn(lstItems, 1, "プレビュー", 80);
 }
 
+// The columns fill the list's width, never more unless the preview needs it: the pattern
+// column gives way (down to its caption) before the preview does, and a vertical scroll bar,
+// shown or about to be, is left its room.
+void TfrmEditPreset::FitList() {
+  if (!lstItems) return;
+  items.SizeColumnsToContent();
+  RECT client;
+  GetClientRect(lstItems, &client);
+  int room = client.right;
+  const bool barShown = GetWindowLongPtrW(lstItems, GWL_STYLE) & WS_VSCROLL;
+  if (!barShown && items.Count() > static_cast<int>(SendMessageW(lstItems, LVM_GETCOUNTPERPAGE, 0, 0)))
+    room -= GetSystemMetrics(SM_CXVSCROLL);
+  int pattern = static_cast<int>(SendMessageW(lstItems, LVM_GETCOLUMNWIDTH, 0, 0));
+  const int preview = static_cast<int>(SendMessageW(lstItems, LVM_GETCOLUMNWIDTH, 1, 0));
+  if (pattern + preview > room) pattern = std::max(win::CaptionWidth(lstItems, 0) + 16, room - preview);
+  SendMessageW(lstItems, LVM_SETCOLUMNWIDTH, 0, pattern);
+  SendMessageW(lstItems, LVM_SETCOLUMNWIDTH, 1, std::max(preview, room - pattern));
+}
+
 // The preview is the pattern rendered now; it isn't refreshed while the dialog is open.
 void TfrmEditPreset::SetRow(int row, const std::string& pattern) {
   items.SetText(row, 0, pattern);
   items.SetText(row, 1, Render(pattern));
-  items.SizeColumnsToContent();
+  FitList();
+}
+
+void TfrmEditPreset::SelectOnly(int row) {
+  for (int other : items.Selected()) {
+    if (other != row) items.Select(other, false);
+  }
+  items.Select(row, true);
+  SendMessageW(lstItems, LVM_ENSUREVISIBLE, row, FALSE);
 }
 
 void TfrmEditPreset::FormShow() {
   for (const std::string& preset : dateFormats_) SetRow(items.Append(preset), preset);
+  if (chosen_ >= 0 && chosen_ < items.Count()) SelectOnly(chosen_);
   SetFocus(edtInput);
 }
 
@@ -49,12 +87,13 @@ void TfrmEditPreset::lstItemsSelectItem(int item, bool selected) {
 }
 
 void TfrmEditPreset::actAddItemExecute() {
-  // An empty pattern is a preset too (it renders as the short date and time), once.
+  // An empty pattern is a preset too (it renders as the short date and time), once. The row
+  // of the pattern, new or not, is selected: OK then puts it to use.
   std::string text = win::GetText(edtInput);
-  for (int i = 0; i < items.Count(); ++i) {
-    if (items.Text(i) == text) return;
-  }
-  SetRow(items.Append(text), text);
+  int row = 0;
+  while (row < items.Count() && items.Text(row) != text) ++row;
+  if (row == items.Count()) SetRow(items.Append(text), text);
+  SelectOnly(row);
 }
 
 void TfrmEditPreset::actEditItemExecute() {
@@ -66,5 +105,11 @@ void TfrmEditPreset::actEditItemExecute() {
 void TfrmEditPreset::actOKClickExecute() {
   dateFormats_.clear();
   for (int i = 0; i < items.Count(); ++i) dateFormats_.push_back(items.Text(i));
+  chosen_ = items.FirstSelected();
+  if (chosen_ < 0 && !dateFormats_.empty()) {
+    auto kept = chosenPattern_ ? std::find(dateFormats_.begin(), dateFormats_.end(), *chosenPattern_)
+                               : dateFormats_.end();
+    chosen_ = kept != dateFormats_.end() ? static_cast<int>(kept - dateFormats_.begin()) : 0;
+  }
   Close(Result::OK);
 }

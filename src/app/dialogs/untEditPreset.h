@@ -1,8 +1,11 @@
 // TfrmEditPreset: the editor of the date-format presets. Each row is a pattern and its
 // preview, made when the row was made or changed; the label shows the input rendered live.
-// OK replaces the presets with the rows; anything else leaves them as they were.
+// OK replaces the presets with the rows and says which one the page is to use; anything else
+// leaves them as they were. The dialog is resizable, and its columns always fit the list's
+// width, the preview whole where it can be.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +14,8 @@
 
 class TfrmEditPreset : public TfrmDialog {
  public:
-  explicit TfrmEditPreset(std::vector<std::string>& dateFormats);
+  // chosen: the index of the preset in use, or -1; its row is selected when the dialog shows.
+  explicit TfrmEditPreset(std::vector<std::string>& dateFormats, int chosen = -1);
 
   void FormShow() override;
   void edtInputChange() override;
@@ -19,14 +23,22 @@ class TfrmEditPreset : public TfrmDialog {
   void actAddItemExecute() override;
   void actEditItemExecute() override;
   void actOKClickExecute() override;
+  // After OK: the preset to use, an index into the new presets (-1 when there are none): the
+  // selected row, else the row of the pattern that was in use, else the first.
+  int chosen() const { return chosen_; }
 
  protected:
   void SetUpList() override;
+  void FitList() override;
 
  private:
   void SetRow(int row, const std::string& pattern);
+  // Selects this row alone and scrolls it into sight.
+  void SelectOnly(int row);
   std::string Render(const std::string& pattern) const;
   std::vector<std::string>& dateFormats_;
+  int chosen_;
+  std::optional<std::string> chosenPattern_;  // the pattern in use when the dialog was made
   // The regional settings, read once when the dialog is made.
   DateLocale locale_;
 };

@@ -98,11 +98,20 @@ void DatePage::OnCommand(int id, int code, HWND from) {
 }
 
 void DatePage::cmbDateFormatContextPopup() {
+  int chosen = win::ComboSelection(cmbDateFormat);
+  bool ok = false;
   {
-    TfrmEditPreset editor(DateFormats);
+    TfrmEditPreset editor(DateFormats, chosen);
     if (editor.Create(GetAncestor(hwnd(), GA_ROOT))) host_.RunModal(editor);
+    if (editor.result() == TfrmDialog::Result::OK) {
+      ok = true;
+      chosen = editor.chosen();
+    }
   }
   RefreshDateFormats();
+  // The drop-down shows the preset in use, and the preview is made with exactly that one.
+  if (chosen >= 0 && chosen < win::ComboCount(cmbDateFormat)) win::SetComboSelection(cmbDateFormat, chosen);
+  if (ok) host_.ChangeItem();
 }
 
 bool DatePage::OnContextMenu(HWND from, int, int) {

@@ -24,8 +24,9 @@ class DatePage : public Page {
 
   // Rebuilds the drop-down from DateFormats, with nothing selected.
   void RefreshDateFormats();
-  // The drop-down's context-menu request: the preset editor, then the drop-down rebuilt.
-  // The preview isn't restarted.
+  // The drop-down's context-menu request: the preset editor, then the drop-down rebuilt with
+  // the preset in use selected (after OK, the one the editor names) and, after OK, the
+  // preview restarted.
   void cmbDateFormatContextPopup();
 
   // Presets in the date pattern language, most recently used first.
