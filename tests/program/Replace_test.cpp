@@ -1,9 +1,6 @@
 // The 置換 page in the real program: the copied search text and the histories.
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
 
 #include "program/Program.h"
@@ -11,15 +8,11 @@
 
 namespace {
 
-HWND Focus(const Program& program) {
-  GUITHREADINFO gui{};
-  gui.cbSize = sizeof gui;
-  GetGUIThreadInfo(GetWindowThreadProcessId(program.window(), nullptr), &gui);
-  return gui.hwndFocus;
-}
-
 void AwaitFocus(const Program& program, HWND on, const std::string& what) {
-  program.Await(what, [&] { return Focus(program) == on; }, [&] { return program.Screen(); });
+  GUITHREADINFO gui{sizeof gui};
+  const DWORD thread = GetWindowThreadProcessId(program.window(), nullptr);
+  program.Await(what, [&] { return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus == on; },
+                [&] { return program.Screen(); });
 }
 
 TEST(ProgramReplace, TypingReplacesTheCopiedSearchAndOnlyAnAppliedSearchEntersTheHistory) {
