@@ -75,7 +75,7 @@ bool TfrmRen::CreateControls() {
   lstMain = listView_.hwnd();
   pupMain = listView_.menu();
   // As wide as the window: the count may say what the intake left out beside its marks.
-  lblCount = controls_.Add({self, WC_STATICW, "", SS_RIGHT, 0, {4, 313, 376, 14},
+  lblCount = controls_.Add({self, WC_STATICW, "", SS_RIGHT | SS_NOTIFY, 0, {4, 313, 376, 14},
                             win::kLeft | win::kRight | win::kBottom, IDC_LBLCOUNT});
   auto button = [&](const char* text, const char* hint, int x, int id, unsigned anchors) {
     return controls_.Add({self, WC_BUTTONW, text, WS_TABSTOP | BS_PUSHBUTTON, 0, {x, 331, 90, 25}, anchors, id, hint});
@@ -456,6 +456,7 @@ void TfrmRen::UpdateCount() {
   std::size_t refused = 0;
   for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
   std::string text = std::to_string(list_.size()) + "個の項目";
+  controls_.SetHint(lblCount, ActivePage().RuleErrorDetail());
   if (const char* error = ActivePage().RuleError()) {
     text += "（" + std::string(error) + "）";
   } else if (refused > 0) {

@@ -163,20 +163,88 @@ void Substitute(std::wstring& out, std::wstring_view with, std::wstring_view nam
   }
 }
 
+// What the matcher reports as a fault of the parentheses may be an unclosed "(", a ")" with
+// no "(", or a repeat with nothing before it: told apart by a walk over the expression
+// (outside a class, not escaped).
+RegexError ParenFault(std::wstring_view s) {
+  int depth = 0;
+  bool inClass = false, atom = false, repeat = false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const wchar_t c = s[i];
+    const bool wasRepeat = repeat;
+    repeat = false;
+    if (c == L'\\') {
+      ++i;
+      atom = true;
+    } else if (inClass) {
+      inClass = c != L']';
+    } else if (c == L'[') {
+      inClass = atom = true;
+    } else if (c == L'(') {
+      ++depth;
+      atom = false;
+      if (i + 2 < s.size() && s[i + 1] == L'?') i += 2;  // (?: (?= (?!
+    } else if (c == L')') {
+      if (--depth < 0) return RegexError::StrayParen;
+      atom = true;
+    } else if (c == L'|') {
+      atom = false;
+    } else if (c == L'*' || c == L'+' || c == L'?') {
+      if (!atom && !(c == L'?' && wasRepeat)) return RegexError::Repeat;
+      atom = false;
+      repeat = true;
+    } else {
+      atom = true;
+    }
+  }
+  return depth > 0 ? RegexError::Paren : RegexError::Other;
+}
+
+RegexError ReasonOf(const std::regex_error& e, std::wstring_view search) {
+  namespace rc = std::regex_constants;
+  switch (e.code()) {
+    case rc::error_paren: return ParenFault(search);
+    case rc::error_brack: return RegexError::Bracket;
+    case rc::error_brace: return RegexError::Brace;
+    case rc::error_badbrace: return RegexError::BadBrace;
+    case rc::error_range: return RegexError::Range;
+    case rc::error_escape: return RegexError::Escape;
+    case rc::error_backref: return RegexError::Backref;
+    case rc::error_badrepeat: return RegexError::Repeat;
+    case rc::error_ctype:
+    case rc::error_collate: return RegexError::ClassName;
+    case rc::error_complexity:
+    case rc::error_stack:
+    case rc::error_space: return RegexError::Complex;
+    default: return RegexError::Other;
+  }
+}
+
 struct Job {
   RenameList& list;
   const RegexInputs& in;
   RegexClock clock;
   bool ok = false;
+  RegexError error = RegexError::Other;
 };
 
 bool Run(Job& job) {
   std::wstring search, replacement;
-  if (!sjis::ToWide(job.in.search, search) || search.size() > kMaxRegexLength) return false;
-  if (!sjis::ToWide(job.in.replacement, replacement) && !job.in.replacement.empty()) return false;
+  if (!sjis::ToWide(job.in.search, search) ||
+      (!sjis::ToWide(job.in.replacement, replacement) && !job.in.replacement.empty())) {
+    job.error = RegexError::NoShiftJis;
+    return false;
+  }
+  if (search.size() > kMaxRegexLength) {
+    job.error = RegexError::TooLong;
+    return false;
+  }
   std::wregex expression;
   try {
     expression.assign(search, std::regex_constants::ECMAScript);
+  } catch (const std::regex_error& e) {
+    job.error = ReasonOf(e, search);
+    return false;
   } catch (const std::exception&) {
     return false;
   }
@@ -202,6 +270,10 @@ bool Run(Job& job) {
       }
       result.append(last, end);
     } catch (const TooLong&) {
+      job.error = RegexError::TooSlow;
+      return false;
+    } catch (const std::regex_error& e) {
+      job.error = ReasonOf(e, search);
       return false;
     } catch (const std::exception&) {
       return false;
@@ -231,7 +303,30 @@ DWORD WINAPI RunThread(void* p) {
 
 }  // namespace
 
-bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clock) {
+const char* RegexErrorText(RegexError error) {
+  switch (error) {
+    case RegexError::None: return "";
+    case RegexError::Paren: return "括弧が閉じていません";
+    case RegexError::StrayParen: return "「)」に対応する「(」がありません";
+    case RegexError::Bracket: return "角括弧「[」が閉じていません";
+    case RegexError::Brace: return "波括弧「{」が閉じていません";
+    case RegexError::BadBrace: return "「{}」の回数が正しくありません";
+    case RegexError::Range: return "文字の範囲が正しくありません（[z-a] など）";
+    case RegexError::Escape: return "「\\」の使い方が正しくありません";
+    case RegexError::Backref: return "後方参照の番号に当たるグループがありません";
+    case RegexError::Repeat: return "繰り返し（* + ? {}）の前に文字がありません";
+    case RegexError::ClassName: return "文字クラスの名前が正しくありません";
+    case RegexError::Complex: return "式が複雑すぎます";
+    case RegexError::TooLong: return "式が長すぎます（255文字まで）";
+    case RegexError::TooSlow: return "時間がかかりすぎるため中止しました";
+    case RegexError::NoShiftJis: return "Shift_JISで読めない文字があります";
+    case RegexError::Other: break;
+  }
+  return "式を読めません";
+}
+
+bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clock, RegexError* why) {
+  if (why) *why = RegexError::None;
   list.ClearMarks();
   // An empty search matches nothing, as in the plain replace.
   if (in.search.empty()) {
@@ -248,6 +343,7 @@ bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clo
     // Nothing of a failed expression stays: every row keeps its name.
     list.ClearMarks();
     for (RenameEntry& row : list) row.newName.assign(row.BaseName());
+    if (why) *why = thread ? job.error : RegexError::Complex;
     return false;
   }
   return true;

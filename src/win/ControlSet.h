@@ -39,6 +39,7 @@ class ControlSet {
   // Places a window made elsewhere (a panel) in its parent's layout.
   void Place(HWND h, HWND parent, Rect96 rect, unsigned anchors);
   void AddHint(HWND control, std::string_view hint) { tips_.Add(control, hint); }
+  void SetHint(HWND control, std::string_view hint) { tips_.SetHint(control, hint); }
   std::string HintOf(HWND control) const { return tips_.HintOf(control); }
   bool failed() const { return failed_; }
   void Fail() { failed_ = true; }

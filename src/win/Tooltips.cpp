@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "text/sjis.h"
 
 namespace win {
@@ -30,6 +32,28 @@ void Tooltips::Add(HWND control, std::string_view hint) {
   add(control);
   // An editable drop-down's mouse events go to its edit child.
   if (HWND child = GetWindow(control, GW_CHILD)) add(child);
+}
+
+void Tooltips::SetHint(HWND control, std::string_view hint) {
+  auto known = std::find_if(hints_.begin(), hints_.end(), [&](const auto& h) { return h.first == control; });
+  if (known == hints_.end()) {
+    if (!hint.empty()) Add(control, hint);
+    return;
+  }
+  if (known->second == hint) return;
+  known->second.assign(hint);
+  std::wstring text = sjis::Widen(hint);
+  auto update = [&](HWND target) {
+    TTTOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.uFlags = TTF_IDISHWND;
+    ti.hwnd = owner_;
+    ti.uId = reinterpret_cast<UINT_PTR>(target);
+    ti.lpszText = text.data();
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+  };
+  update(control);
+  if (HWND child = GetWindow(control, GW_CHILD)) update(child);
 }
 
 std::string Tooltips::HintOf(HWND control) const {

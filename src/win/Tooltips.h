@@ -14,6 +14,8 @@ class Tooltips {
  public:
   bool Create(HWND owner, int maxWidth);
   void Add(HWND control, std::string_view hint);
+  // Changes a control's hint (adds it when it has none); "" shows no tooltip.
+  void SetHint(HWND control, std::string_view hint);
   std::string HintOf(HWND control) const;
   HWND hwnd() const { return tooltip_; }
 

@@ -208,6 +208,18 @@ TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyOnTheUsersEntry) {
   Type(page.cmbNewValue, "edited");
   tabIntoReplacement();
   EXPECT_EQ(win::GetText(page.cmbNewValue), "edited");
+
+  // An expression that can't be read says why, in the count label's tooltip.
+  Type(page.cmbOldValue, "(DSC");
+  form->ChangeItem();
+  Tick(5);
+  HWND tips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+  while (tips && GetWindow(tips, GW_OWNER) != form->hwnd()) tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr);
+  wchar_t tip[256] = {};
+  TTTOOLINFOW ti{TTTOOLINFOW_V2_SIZE, 0, form->hwnd(), reinterpret_cast<UINT_PTR>(form->lblCount)};
+  ti.lpszText = tip;
+  SendMessageW(tips, TTM_GETTEXTW, std::size(tip), reinterpret_cast<LPARAM>(&ti));
+  EXPECT_EQ(sjis::Narrow(tip), "括弧が閉じていません");
 }
 
 TEST_F(WindowTest, AddPairIsExclusive) {

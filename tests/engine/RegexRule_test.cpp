@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -43,22 +44,25 @@ TEST(RegexRule, ReplacesEveryMatchByCharactersWithTheGroups) {
   }
 }
 
-// Whatever is typed, the preview ends and every row keeps its name.
-TEST(RegexRule, ExpressionsThatCantBeAppliedLeaveEveryName) {
+// Whatever is typed, the preview ends, every row keeps its name and the reason is told.
+TEST(RegexRule, ExpressionsThatCantBeAppliedLeaveEveryNameAndSayWhy) {
   const std::string longName(250, 'a');
   const std::string nested = std::string(60, '(') + "a" + std::string(60, ')');
   std::string stars = "a";
   for (int i = 0; i < 40; ++i) stars = "(" + stars + ")*";
-  const char* cases[] = {"(", "[a", "a{2,1}", "\\", "(a*)*b", "(a|aa)*c", "((a*)*)*$x"};
-  std::vector<std::string> searches(std::begin(cases), std::end(cases));
-  searches.push_back(std::string(kMaxRegexLength + 1, 'a'));
-  searches.push_back(stars + "b");
-  for (const std::string& search : searches) {
+  using E = RegexError;
+  const std::pair<std::string, RegexError> cases[] = {
+      {"(", E::Paren}, {"a)", E::StrayParen}, {"[a", E::Bracket}, {"a{2,1}", E::BadBrace}, {"\\", E::Escape},
+      {"[z-a]", E::Range}, {"*a", E::Repeat}, {"a|+", E::Repeat}, {"(a*)*b", E::TooSlow}, {"(a|aa)*c", E::TooSlow},
+      {"((a*)*)*$x", E::TooSlow}, {std::string(kMaxRegexLength + 1, 'a'), E::TooLong}, {stars + "b", E::TooSlow}};
+  for (const auto& [search, reason] : cases) {
     RenameList list;
     list.Add(longName + ".txt", "C:\\Photos\\");
     list.Add("x.txt", "C:\\Photos\\");
     list[0].newName = list[1].newName = "stale";
-    EXPECT_FALSE(PreviewRegexReplace(list, {search, "z"})) << search;
+    RegexError why = E::None;
+    EXPECT_FALSE(PreviewRegexReplace(list, {search, "z"}, nullptr, &why)) << search;
+    EXPECT_EQ(why, reason) << search << ": " << RegexErrorText(why);
     EXPECT_EQ(list[0].newName, longName) << search;
     EXPECT_EQ(list[1].newName, "x") << search;
   }

@@ -8,6 +8,8 @@
 
 namespace {
 enum : int { IDC_CMBOLDVALUE = 100, IDC_CMBNEWVALUE, IDC_CHKREGEXP };
+// Posted to the page as a command of the replacement box: select the text copied into it.
+constexpr int kSelectCopy = 0x7000;
 }
 
 bool ReplacePage::Build(HWND frame) {
@@ -26,15 +28,22 @@ bool ReplacePage::Build(HWND frame) {
 }
 
 void ReplacePage::MakePreview(RenameList& list) {
-  regexError_ = false;
+  regexError_ = RegexError::None;
   if (win::IsChecked(chkRegExp)) {
-    regexError_ = !PreviewRegexReplace(list, {win::GetText(cmbOldValue), win::GetText(cmbNewValue), host_.TrimResults()});
+    PreviewRegexReplace(list, {win::GetText(cmbOldValue), win::GetText(cmbNewValue), host_.TrimResults()}, nullptr,
+                        &regexError_);
   } else {
     PreviewReplace(list, {win::GetText(cmbOldValue), win::GetText(cmbNewValue), host_.TrimResults()});
   }
 }
 
 void ReplacePage::AfterRename() {
+  // Only a search that was applied enters the history: an expression that can't be read
+  // renamed nothing.
+  if (regexError_ != RegexError::None) {
+    SetFocus(cmbOldValue);
+    return;
+  }
   // The search box is pushed last, so it ends with the focus.
   app::PushHistory(cmbNewValue, host_.HistoryLength());
   app::PushHistory(cmbOldValue, host_.HistoryLength());
@@ -71,6 +80,10 @@ void ReplacePage::cmbNewValueEnter() {
   const bool byUser = GetKeyState(VK_TAB) < 0 || GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0;
   if (!byUser || !win::GetText(cmbNewValue).empty()) return;
   win::SetText(cmbNewValue, win::GetText(cmbOldValue));
+  // The whole copy is selected, the caret at its end, so the next key typed replaces it. A
+  // click that brought the focus puts the caret where it hit once this returns, so the
+  // selection is made after it.
+  PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(IDC_CMBNEWVALUE, kSelectCopy), reinterpret_cast<LPARAM>(cmbNewValue));
   host_.ChangeItem();
 }
 
@@ -78,5 +91,11 @@ void ReplacePage::OnCommand(int id, int code, HWND) {
   if (id == IDC_CHKREGEXP && code == BN_CLICKED) host_.ChangeItem();
   if (id != IDC_CMBOLDVALUE && id != IDC_CMBNEWVALUE) return;
   if (id == IDC_CMBNEWVALUE && code == CBN_SETFOCUS) cmbNewValueEnter();
+  if (id == IDC_CMBNEWVALUE && code == kSelectCopy) {
+    // A drag of the button still down would move the selection's end back to the click.
+    HWND edit = GetWindow(cmbNewValue, GW_CHILD);
+    if (edit && GetCapture() == edit) ReleaseCapture();
+    SendMessageW(cmbNewValue, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+  }
   if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) host_.ChangeItem();
 }

@@ -3,13 +3,15 @@
 #pragma once
 
 #include "app/pages/Page.h"
+#include "engine/RegexRule.h"
 
 class ReplacePage : public Page {
  public:
   using Page::Page;
   bool Build(HWND frame) override;
   void MakePreview(RenameList& list) override;
-  const char* RuleError() const override { return regexError_ ? "正規表現エラー" : nullptr; }
+  const char* RuleError() const override { return regexError_ != RegexError::None ? "正規表現エラー" : nullptr; }
+  const char* RuleErrorDetail() const override { return RegexErrorText(regexError_); }
   void AfterRename() override;
   void AfterIntake(const RenameList& list) override;
   HWND MainInput() const override { return cmbOldValue; }
@@ -20,7 +22,8 @@ class ReplacePage : public Page {
   void Store(Settings& s) const override;
 
   // The user's own entry into an empty replacement box (a click or Tab) fills it with the
-  // search text; focus the program moves there (after a run, a copied name) leaves it as it is.
+  // search text, selected with the caret at its end, so typing replaces it and the arrow keys
+  // edit it; focus the program moves there (after a run, a copied name) leaves it as it is.
   void cmbNewValueEnter();
 
   HWND cmbOldValue = nullptr, cmbNewValue = nullptr, chkRegExp = nullptr;
@@ -29,5 +32,6 @@ class ReplacePage : public Page {
   void OnCommand(int id, int code, HWND from) override;
 
  private:
-  bool regexError_ = false;  // the last preview's expression could not be applied
+  // Why the last preview's expression could not be applied; None when it was (or no expression).
+  RegexError regexError_ = RegexError::None;
 };

@@ -1,0 +1,67 @@
+// The 置換 page in the real program: the copied search text and the histories.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "program/Program.h"
+#include "text/sjis.h"
+
+namespace {
+
+void AwaitFocus(const Program& program, HWND on, const std::string& what) {
+  GUITHREADINFO gui{sizeof gui};
+  const DWORD thread = GetWindowThreadProcessId(program.window(), nullptr);
+  program.Await(what, [&] { return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus == on; },
+                [&] { return program.Screen(); });
+}
+
+TEST(ProgramReplace, TypingReplacesTheCopiedSearchAndOnlyAnAppliedSearchEntersTheHistory) {
+  TempDir home, files;
+  Program program{home};
+  ASSERT_TRUE(program.Start({files.Touch("IMG_0042.JPG", "photo")}));
+  program.ClickTab("置換");
+  HWND check = program.Button("正規表現"), search = program.InputAfter("検索文字列");
+  HWND replacement = program.InputAfter("置換文字列");
+  program.Click(check);
+  program.TypeInto(search, "IMG_(\\d+)");
+  // A real click near the box's left end: the button is down while the focus moves, and the
+  // click puts the caret where it hits.
+  SetForegroundWindow(program.window());
+  RECT r{};
+  GetWindowRect(replacement, &r);
+  SetCursorPos(r.left + 3, (r.top + r.bottom) / 2);
+  INPUT click[2] = {};
+  click[0].type = click[1].type = INPUT_MOUSE;
+  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, click, sizeof(INPUT));
+  AwaitFocus(program, replacement, "the focus in 置換文字列");
+  program.Await("the copied search", [&] { return program.Text(replacement) == "IMG_(\\d+)"; },
+                [&] { return program.Text(replacement); });
+  for (wchar_t c : sjis::Widen("旅行_$1")) PostMessageW(replacement, WM_CHAR, c, 1);
+  program.Await("the typed replacement", [&] { return program.Text(replacement) == "旅行_$1"; },
+                [&] { return program.Text(replacement); });
+
+  // A run on an expression that can't be read renames nothing and keeps it out of the history.
+  program.TypeInto(search, "IMG_(\\d+");
+  ASSERT_TRUE(program.AwaitCount("1個の項目（正規表現エラー）"));
+  HWND rename = program.Button("リネーム", true);
+  program.Click(rename);
+  AwaitFocus(program, search, "the focus back in 検索文字列 after the run");
+  program.TypeInto(search, "IMG_(\\d+)");
+  ASSERT_TRUE(program.AwaitPreview({"旅行_0042"}));
+  program.Click(rename);
+  // The run's search heads the history once the run is over.
+  auto headed = [&] {
+    const std::vector<std::string> history = program.ComboItems(search);
+    return !history.empty() && history[0] == "IMG_(\\d+)";
+  };
+  program.Await("the history", headed, [&] { return program.Text(program.CountLabel()); });
+  EXPECT_EQ(program.ComboItems(search), std::vector<std::string>{"IMG_(\\d+)"});
+  EXPECT_EQ(program.ComboItems(replacement), std::vector<std::string>{"旅行_$1"});
+  program.Click(program.Button("終了"));
+  EXPECT_TRUE(program.WaitForExit());
+  EXPECT_EQ(FilesWithContents(files.path()), std::vector<std::string>{"旅行_0042.JPG=photo"});
+}
+
+}  // namespace
