@@ -21,8 +21,11 @@ void TfrmRen::mnuAnalyzeClick() {
 void TfrmRen::mnuSelectAllClick() { listView_.SelectAll(); }
 
 void TfrmRen::mnuDeleteClick() {
+  const std::size_t before = list_.size();
   list_.RemoveSelected();
   SyncList();
+  // The rows left are numbered and checked anew, as after a change of an input.
+  if (list_.size() != before) RestartPreview();
   UpdateCount();
 }
 
@@ -31,6 +34,7 @@ void TfrmRen::btnClearClick() {
   disk_.Clear();
   skipped_ = IntakeSkips{};
   SyncList();
+  RestartPreview();
   UpdateCount();
 }
 
