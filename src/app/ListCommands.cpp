@@ -23,8 +23,11 @@ void TfrmRen::mnuAnalyzeClick() {
 void TfrmRen::mnuSelectAllClick() { listView_.SelectAll(); }
 
 void TfrmRen::mnuDeleteClick() {
+  const std::size_t before = list_.size();
   list_.RemoveSelected();
   SyncList();
+  // The rows left are numbered and checked anew, as after a change of an input.
+  if (list_.size() != before) RestartPreview();
   UpdateCount();
 }
 
@@ -33,6 +36,7 @@ void TfrmRen::btnClearClick() {
   disk_.Clear();
   skipped_ = IntakeSkips{};
   SyncList();
+  RestartPreview();
   UpdateCount();
 }
 
@@ -143,6 +147,10 @@ void TfrmRen::mnuUndoClick() {
   SyncList();
   UpdatePreview();
   PreviewCountdown = 0;
+  // What the undo did stays in the count label until the next change.
+  std::string done = std::to_string(result.restored) + "件を元に戻しました";
+  if (result.failed > 0) done += "、" + std::to_string(result.failed) + "件は変更不可";
+  SayDone(done);
   TellJournalProblem();
   if (result.failed == 0) return;
   // The first few are named, each with why.

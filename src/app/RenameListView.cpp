@@ -10,6 +10,7 @@
 namespace {
 
 const char* const kColumns[] = {"ファイル名", "パス名", "新しい名前"};
+const char* const kEmptyHint = "ここにファイルやフォルダをドロップ";
 // The new names of rows the run would leave as they are.
 constexpr COLORREF kRefusedColor = RGB(204, 0, 0);
 // A name the run makes, with a remark of its rule (a date that stands in for another).
@@ -60,7 +61,10 @@ bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect,
   if (!lv_ || !menu_.Create()) return false;
   dpi_ = set.dpi();
   ListView_SetExtendedListViewStyle(lv_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-  for (int i = 0; i < 3; ++i) win::AddListColumn(lv_, i, kColumns[i], i == 1 ? 0 : win::Scale(50, dpi_));
+  for (int i = 0; i < 3; ++i) {
+    setWidths_[i] = i == 1 ? 0 : win::Scale(50, dpi_);
+    win::AddListColumn(lv_, i, kColumns[i], setWidths_[i]);
+  }
 
   menu_.Append(kCopy, "ファイル名コピー");
   menu_.Append(kAnalyze, "ファイル名解析");
@@ -76,6 +80,8 @@ bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect,
 }
 
 void RenameListView::SetFont(HFONT font, UINT dpi) {
+  NoteUserWidths();
+  for (int& w : userWidths_) w = MulDiv(w, static_cast<int>(dpi), static_cast<int>(dpi_));
   font_ = font;
   dpi_ = dpi;
   SendMessageW(lv_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -132,11 +138,55 @@ void RenameListView::SelectAll() {
   InvalidateRect(lv_, nullptr, FALSE);
 }
 
+void RenameListView::NoteUserWidths() {
+  for (int c = 0; c < 3; ++c) {
+    const int now = static_cast<int>(SendMessageW(lv_, LVM_GETCOLUMNWIDTH, c, 0));
+    if (now != setWidths_[c]) userWidths_[c] = now;
+  }
+}
+
+void RenameListView::SetWidth(int column, int width) {
+  if (column == 0) {
+    // A long name never pushes the new names out of sight.
+    RECT r{};
+    GetClientRect(lv_, &r);
+    width = std::min(width, std::max<int>(r.right / 2, win::Scale(50, dpi_)));
+  }
+  setWidths_[column] = width;
+  if (SendMessageW(lv_, LVM_GETCOLUMNWIDTH, column, 0) != width) SendMessageW(lv_, LVM_SETCOLUMNWIDTH, column, width);
+}
+
+void RenameListView::FitFirstColumn() {
+  NoteUserWidths();
+  SetWidth(0, userWidths_[0] > 0 ? userWidths_[0] : std::max(fittedName_, win::Scale(50, dpi_)));
+}
+
+std::array<int, 3> RenameListView::UserWidths() const {
+  std::array<int, 3> out{};
+  for (int c = 0; c < 3; ++c) {
+    const int now = static_cast<int>(SendMessageW(lv_, LVM_GETCOLUMNWIDTH, c, 0));
+    out[c] = MulDiv(now != setWidths_[c] ? now : userWidths_[c], 96, static_cast<int>(dpi_));
+  }
+  return out;
+}
+
+void RenameListView::SetUserWidths(const std::array<int, 3>& widths) {
+  // From the settings file: anything outside a sane width fits the texts instead.
+  for (int c = 0; c < 3; ++c) userWidths_[c] = widths[c] > 0 && widths[c] <= 4000 ? win::Scale(widths[c], dpi_) : 0;
+  AutoSizeColumns();
+}
+
 void RenameListView::AutoSizeColumns() {
+  NoteUserWidths();
+  if (userWidths_[1] > 0) SetWidth(1, userWidths_[1]);
   // Measuring only the longest few texts keeps this cheap on 100,000 rows.
   HDC dc = GetDC(lv_);
   HGDIOBJ old = SelectObject(dc, font_);
   for (int column : {0, 2}) {
+    if (userWidths_[column] > 0) {
+      SetWidth(column, userWidths_[column]);
+      continue;
+    }
     // A refused row's cell also says why.
     auto sizeOf = [&](std::size_t i) {
       const RenameEntry& row = list_[i];
@@ -155,7 +205,8 @@ void RenameListView::AutoSizeColumns() {
     int width = win::TextWidth(dc, kColumns[column]);
     for (std::size_t i : longest) width = std::max(width, win::TextWidth(dc, textOf(i)));
     width = std::max(width + win::Scale(16, dpi_), win::Scale(50, dpi_));
-    SendMessageW(lv_, LVM_SETCOLUMNWIDTH, column, width);
+    if (column == 0) fittedName_ = width;
+    SetWidth(column, width);
   }
   SelectObject(dc, old);
   ReleaseDC(lv_, dc);
@@ -239,7 +290,24 @@ void RenameListView::PrepareMenu(bool numberingPage, bool canUndo) {
 LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
   switch (cd.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
-      return CDRF_NOTIFYITEMDRAW;
+      return CDRF_NOTIFYITEMDRAW | (list_.empty() ? CDRF_NOTIFYPOSTPAINT : 0);
+    case CDDS_POSTPAINT: {
+      // An empty list says what it is for, in its middle below the header.
+      if (!list_.empty()) return CDRF_DODEFAULT;
+      RECT r{};
+      GetClientRect(lv_, &r);
+      RECT header{};
+      if (HWND h = ListView_GetHeader(lv_)) GetWindowRect(h, &header);
+      r.top += header.bottom - header.top;
+      const std::wstring hint = win::Wide(kEmptyHint);
+      HGDIOBJ old = SelectObject(cd.nmcd.hdc, font_);
+      SetBkMode(cd.nmcd.hdc, TRANSPARENT);
+      SetTextColor(cd.nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
+      DrawTextW(cd.nmcd.hdc, hint.c_str(), static_cast<int>(hint.size()), &r,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      SelectObject(cd.nmcd.hdc, old);
+      return CDRF_DODEFAULT;
+    }
     case CDDS_ITEMPREPAINT:
       return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -33,8 +34,14 @@ class RenameListView {
   void Sync();
   // Selects every row.
   void SelectAll();
-  // Sizes the name columns to their widest texts, at least 50 pixels.
+  // Sizes the name columns to their widest texts, at least 50 pixels; a column whose width
+  // the user set keeps it. The first column is never wider than half the list.
   void AutoSizeColumns();
+  // Keeps the first column within half the list, after the list was resized.
+  void FitFirstColumn();
+  // The widths the user set (0: fitted to the texts), at 96 DPI, and setting them.
+  std::array<int, 3> UserWidths() const;
+  void SetUserWidths(const std::array<int, 3>& widths);
   // The view's notifications: texts, type-ahead find, selection and focus changes.
   LRESULT OnNotify(NMHDR* nm);
 
@@ -50,6 +57,9 @@ class RenameListView {
   void OnItemChanged(const NMLISTVIEW& lv);
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW& cd) const;
   int FindRow(const wchar_t* prefix, int start) const;
+  // Takes a width that differs from the one last set as the user's own.
+  void NoteUserWidths();
+  void SetWidth(int column, int width);
 
   RenameList& list_;
   HWND lv_ = nullptr;
@@ -58,4 +68,7 @@ class RenameListView {
   bool syncing_ = false;
   win::PopupMenu menu_;
   std::string cell_;
+  // Per column: the width the user set (0: none), and the width last set here.
+  std::array<int, 3> userWidths_{}, setWidths_{};
+  int fittedName_ = 0;  // the first column's width fitted to the names
 };

@@ -58,6 +58,10 @@ void TfrmRen::Show(int cmdShow) {
   // nothing ends without ever showing an empty window.
   FormShow();
   if (closed_) return;
+  // A window closed maximised comes back so, unless the start asks for another state.
+  if (startMaximized_ && (cmdShow == SW_SHOWNORMAL || cmdShow == SW_SHOWDEFAULT || cmdShow == SW_SHOW)) {
+    cmdShow = SW_SHOWMAXIMIZED;
+  }
   ShowWindow(hwnd(), cmdShow);
   UpdateWindow(hwnd());
   FocusPageInput();
@@ -134,6 +138,7 @@ void TfrmRen::Relayout() {
   }
   SetWindowPos(tabOption->pnlConfig, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   controls_.RelayoutAllBut(hwnd());
+  listView_.FitFirstColumn();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -146,6 +151,8 @@ void TfrmRen::ApplySettings(const Settings& s) {
   SetWindowPos(hwnd(), nullptr, s.left, s.top, std::max(s.width, least), std::max(s.height, least),
                SWP_NOZORDER | SWP_NOACTIVATE);
   win::MoveOntoMonitor(hwnd());
+  startMaximized_ = s.maximized;
+  listView_.SetUserWidths({s.nameWidth, s.pathWidth, s.newNameWidth});
   // The page is chosen without the tab change's focus and countdown; an index outside the
   // pages leaves none active.
   int tab = s.tab >= 0 && s.tab < kPageCount ? s.tab : -1;
@@ -168,6 +175,11 @@ Settings TfrmRen::CurrentSettings() const {
   s.left = r.left;
   s.top = r.top;
   s.tab = activePage_;
+  s.maximized = IsWindowVisible(hwnd()) ? IsZoomed(hwnd()) != 0 : startMaximized_;
+  const std::array<int, 3> widths = listView_.UserWidths();
+  s.nameWidth = widths[0];
+  s.pathWidth = widths[1];
+  s.newNameWidth = widths[2];
   for (const auto& page : pages_) page->Store(s);
   s.filter = FilterNames;
   s.filterExt = FilterExts;
@@ -438,7 +450,16 @@ void TfrmRen::UpdatePreview() {
 }
 
 void TfrmRen::CheckRows() {
-  ::CheckRows(list_, disk_);
+  if (RenameMode() == PageId::Option) {
+    // No rule, nothing to judge: no row is marked.
+    for (RenameEntry& row : list_) {
+      if (row.refusal != Refusal::None) row.refusal = Refusal::None;
+    }
+  } else {
+    ::CheckRows(list_, disk_);
+  }
+  // Rows judged anew are a change: what the label said of the last run goes.
+  done_.clear();
   listView_.AutoSizeColumns();
   InvalidateRect(lstMain, nullptr, FALSE);
   UpdateCount();
@@ -454,10 +475,15 @@ const char* const kSkipTexts[kSkipReasons] = {"ファイルなし", "使えな�
 
 void TfrmRen::UpdateCount() {
   std::size_t refused = 0;
-  for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
+  // The settings page has no rule: no row is refused there.
+  if (RenameMode() != PageId::Option) {
+    for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
+  }
   std::string text = std::to_string(list_.size()) + "個の項目";
   controls_.SetHint(lblCount, ActivePage().RuleErrorDetail());
-  if (const char* error = ActivePage().RuleError()) {
+  if (!done_.empty()) {
+    text += "（" + done_ + "）";
+  } else if (const char* error = ActivePage().RuleError()) {
     text += "（" + std::string(error) + "）";
   } else if (refused > 0) {
     text += "（" + std::to_string(refused) + "件は変更不可）";
@@ -466,23 +492,40 @@ void TfrmRen::UpdateCount() {
     // What the last intake left out, and why where the label has room: each reason, with its
     // count when there are several.
     const std::string head = text + "（" + std::to_string(left) + "件は取り込めません";
-    std::string reasons;
-    for (std::size_t i = 0; i < kSkipReasons; ++i) {
-      if (skipped_.counts[i] == 0) continue;
-      if (!reasons.empty()) reasons += "・";
-      reasons += kSkipTexts[i];
-      if (skipped_.counts[i] != left) reasons += std::to_string(skipped_.counts[i]);
+    std::string full;
+    if (skipped_[Skip::NotShiftJis] == left) {
+      full = text + "（" + std::to_string(left) + "件はShift_JISで表せない名前のため読み込みません）";
+    } else {
+      std::string reasons;
+      for (std::size_t i = 0; i < kSkipReasons; ++i) {
+        if (skipped_.counts[i] == 0) continue;
+        if (!reasons.empty()) reasons += "・";
+        reasons += kSkipTexts[i];
+        if (skipped_.counts[i] != left) reasons += std::to_string(skipped_.counts[i]);
+      }
+      full = head + ": " + reasons + "）";
     }
-    text = head + ": " + reasons + "）";
     RECT r{};
     GetClientRect(lblCount, &r);
     HDC dc = GetDC(lblCount);
     HGDIOBJ old = SelectObject(dc, font_.get());
-    if (win::TextWidth(dc, text) > r.right - r.left) text = head + "）";
+    // The label never clips: the reasons go first, then the note of the intake altogether.
+    const int room = r.right - r.left;
+    if (win::TextWidth(dc, full) <= room) {
+      text = full;
+    } else if (win::TextWidth(dc, head + "）") <= room) {
+      text = head + "）";
+    }
     SelectObject(dc, old);
     ReleaseDC(lblCount, dc);
   }
   win::SetText(lblCount, text);
+}
+
+void TfrmRen::SayDone(std::string note) {
+  if (note == done_) return;
+  done_ = std::move(note);
+  UpdateCount();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -531,10 +574,11 @@ void TfrmRen::btnRenameClick() {
   }
   RunReport report;
   const std::size_t rows = list_.size();
+  bool stopped = false;
   const bool whole = Attempt(nullptr, [&] {
     // Esc stops the run between two files: what was renamed stays renamed.
     LongWork work(hwnd(), lblCount, true);
-    RenameRows(
+    stopped = !RenameRows(
         list_, tabOption->ClearItems(), [&](std::size_t done, std::size_t total) { return work.Report(done, total); },
         &disk_, &journal_, &report);
   });
@@ -542,6 +586,11 @@ void TfrmRen::btnRenameClick() {
   // The marks now tell what a second run would leave: the rows the disk refused.
   CheckRows();
   ActivePage().AfterRename();
+  std::size_t refused = 0;
+  for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
+  std::string note = std::to_string(report.renamed) + (stopped || !whole ? "件を変更、中止しました" : "件を変更しました");
+  if (refused > 0) note += "、" + std::to_string(refused) + "件は変更不可";
+  SayDone(note);
   TellJournalProblem();
   if (!whole) {
     // What landed stays (and is in the journal); the rest keep their names and rows.

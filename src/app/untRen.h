@@ -79,7 +79,14 @@ class TfrmRen : public win::Window, private PageHost {
   // Operations and handlers.
   void ChangeItem() override { RestartPreview(); }
   void UpDownClick() override { RestartPreview(); }
-  void RestartPreview() { PreviewCountdown = kPreviewTicks; }
+  // Any change of the inputs or of the rows; what the label said of the last run goes.
+  void RestartPreview() {
+    PreviewCountdown = kPreviewTicks;
+    SayDone({});
+  }
+  // What the last run, undo or stop did, for the count label until the next change: the
+  // text in its brackets, such as "3件を変更しました、1件は変更不可"; empty says nothing.
+  void SayDone(std::string note);
   void Timer1Timer();
   void UpdatePreview();
   // Marks the rows the next run would leave as they are (the preview's new names kept).
@@ -168,6 +175,8 @@ class TfrmRen : public win::Window, private PageHost {
   RenameList list_;
   DiskState disk_;  // the folders of the rows, as listed
   IntakeSkips skipped_;  // what the last intake left out, for the count label
+  std::string done_;     // what the last run did, for the count label (SayDone)
+  bool startMaximized_ = false;
   Journal journal_{options_.journalFile};
   // What the window held once it had read the settings file (and after each save): the close
   // writes only the keys changed since, so another window's changes to other keys survive.

@@ -1,8 +1,9 @@
 // Everything the program keeps between runs, one member per key of the settings file, in the
-// file's order. The default member values are what a first start shows (a missing file or
-// key gives them); they differ from the window's own initial control states in places
-// (the window's place, the page, the digit count, the add-text side, the letter case, the
-// folder option and the history length).
+// file's order (keys added later sit at the file's end, their members in their section). The
+// default member values are what a first start shows (a missing file or key gives them); they
+// differ from the window's own initial control states in places (the window's place, the
+// page, the digit count, the add-text side, the letter case, the folder option and the
+// history length).
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,11 @@ struct Settings {
   int left = 0;
   int top = 0;
   int tab = 0;  // the active page; outside 0 to 6 no page is active
+  // The list's column widths the user set, at 96 DPI; 0 where the column fits its names.
+  int nameWidth = 0;
+  int pathWidth = 0;
+  int newNameWidth = 0;
+  bool maximized = false;
 
   // [Job]
   int start = 1;      // 16-bit up-down positions

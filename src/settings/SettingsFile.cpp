@@ -72,8 +72,12 @@ constexpr Key kKeys[] = {
     {"Combo", "NewVal", Type::List, &Settings::newVal},
     {"Combo", "AddVal", Type::List, &Settings::addVal},
     {"Combo", "DateFormat", Type::List, &Settings::dateFormat},
+    {"Window", "NameWidth", Type::Integer, &Settings::nameWidth},
+    {"Window", "PathWidth", Type::Integer, &Settings::pathWidth},
+    {"Window", "NewNameWidth", Type::Integer, &Settings::newNameWidth},
+    {"Window", "Maximized", Type::Boolean, &Settings::maximized},
 };
-static_assert(std::size(kKeys) == 39);
+static_assert(std::size(kKeys) == 43);
 
 constexpr std::size_t MemberIndex(Type t) {
   switch (t) {

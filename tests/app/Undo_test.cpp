@@ -29,7 +29,7 @@ TEST_F(WindowTest, RowsTheRunWouldLeaveAreMarkedAndCounted) {
   EXPECT_EQ(win::ListView(form->lstMain).Text(2, 2), "n03");
   Click(form->btnRename);
   EXPECT_EQ(FolderListing(dir.path()), (Names{"b.txt", "n01.txt", "n03.txt"}));
-  EXPECT_EQ(win::GetText(form->lblCount), "3個の項目（1件は変更不可）");
+  EXPECT_EQ(win::GetText(form->lblCount), "3個の項目（2件を変更しました、1件は変更不可）");
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -90,7 +90,7 @@ TEST_F(WindowTest, UndoGivesRowsTheirNamesBackAndRecomputesThePreview) {
   EXPECT_EQ(FileNames(), (Names{"a.txt", "b.txt"}));
   EXPECT_EQ(NewNames(), (Names{"n01", "n02"}));
   EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt"}));
-  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目");
+  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目（2件を元に戻しました）");
 }
 
 namespace {

@@ -38,6 +38,7 @@ TEST_F(WindowSettingsTest, EveryKeyComesBackAsItWasApplied) {
   s.history = 7, s.filter = "Thumbs.db;", s.filterExt = ".tmp;.bak;";
   s.basVal = {"写真", "IMG"}, s.oldVal = {"a"}, s.newVal = {"b", ""}, s.addVal = {"2024"};
   s.dateFormat = {"yyyy", "", "mm\"月\""};
+  s.nameWidth = 120, s.pathWidth = 90, s.newNameWidth = 150, s.maximized = true;
   OpenWith(s);
   EXPECT_EQ(form->RenameMode(), PageId::Case);
   EXPECT_EQ(form->defaultButton, form->btnRename);
@@ -92,6 +93,14 @@ TEST_F(WindowSettingsTest, WhatTheUserSetComesBackAtTheNextStart) {
   form->SelectPage(PageId::Add);
   form->tabNumber->Start.SetPosition(42);
   form->tabDate->DateFormats = {"yyyy mm", ""};
+  // Widths the user dragged stay over previews; the first column never passes half the list.
+  ListView_SetColumnWidth(form->lstMain, 2, 222);
+  ListView_SetColumnWidth(form->lstMain, 0, 1000);
+  form->UpdatePreview();
+  RECT list{};
+  GetClientRect(form->lstMain, &list);
+  EXPECT_EQ(ListView_GetColumnWidth(form->lstMain, 2), 222);
+  EXPECT_EQ(ListView_GetColumnWidth(form->lstMain, 0), list.right / 2);
   ShowWindow(form->hwnd(), SW_MINIMIZE);
   Settings expected = form->CurrentSettings();
   EXPECT_GT(expected.left, -30000) << "a minimised window stores where it comes back";

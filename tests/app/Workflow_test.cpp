@@ -55,7 +55,7 @@ TEST_F(WindowTest, RenameRunUsesCurrentInputsAndRecordsTheHistory) {
   EXPECT_EQ(FileNames(), (std::vector<std::string>{"  photo 01.txt", "  photo 02.txt", "  photo 03.txt"}));
   EXPECT_EQ(win::ComboItems(form->tabNumber->cmbBasName), std::vector<std::string>{"photo"});
   EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "  photo ") << "the box keeps its untrimmed text";
-  EXPECT_EQ(win::GetText(form->lblCount), "3個の項目");
+  EXPECT_EQ(win::GetText(form->lblCount), "3個の項目（3件を変更しました）");
   // A second run with unchanged inputs renames nothing.
   Click(form->btnRename);
   EXPECT_TRUE(dir.Exists("  photo 03.txt"));
@@ -73,7 +73,7 @@ TEST_F(WindowTest, ClearItemsLeavesOnlyTheFailures) {
   Type(form->tabNumber->cmbBasName, "n");
   Click(form->btnRename);
   EXPECT_EQ(FileNames(), std::vector<std::string>{"b.txt"});
-  EXPECT_EQ(win::GetText(form->lblCount), "1個の項目（1件は変更不可）");
+  EXPECT_EQ(win::GetText(form->lblCount), "1個の項目（2件を変更しました、1件は変更不可）");
   SetFileAttributesW(sjis::Widen(ro).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -59,7 +59,15 @@ class ProgramTest : public testing::Test {
           return now == names;
         },
         [&] { return program.RowsText(); });
-    program.AwaitCount(std::to_string(names.size()) + "個の項目");
+    // The count, with what the run did.
+    const std::string count = std::to_string(names.size()) + "個の項目（";
+    program.Await(
+        "the count after the run",
+        [&] {
+          const std::string now = program.Text(program.CountLabel());
+          return now.rfind(count, 0) == 0 && now.find("件を変更") != std::string::npos;
+        },
+        [&] { return program.Text(program.CountLabel()); });
   }
 
   TempDir home, files;
@@ -239,6 +247,7 @@ TEST_F(ProgramTest, AStoppedRunLeavesEachFileRenamedWithItsRowOrUntouched) {
   program.Click(program.Button("リネーム", true));
   program.PressKey(VK_ESCAPE);
   AwaitRun({"a.txt", "b.txt", "c.txt", "d_x.txt"});
+  EXPECT_TRUE(program.AwaitCount("4個の項目（1件を変更、中止しました）"));
   EXPECT_EQ(FilesWithContents(files.path()),
             Holding({{"a.txt", "a.txt"}, {"b.txt", "b.txt"}, {"c.txt", "c.txt"}, {"d_x.txt", "d.txt"}}));
   Quit();

@@ -69,7 +69,8 @@ TEST(SettingsFile, FirstStartValuesAreWrittenExactly) {
   std::wstring path = dir.wpath() + L"\\k.ini";
   ASSERT_TRUE(WriteSettings(path, Settings{}));
   const std::string expected = std::string() +
-      "[Window]\r\nWidth=400\r\nHeight=400\r\nLeft=0\r\nTop=0\r\nTab=0\r\n\r\n"
+      "[Window]\r\nWidth=400\r\nHeight=400\r\nLeft=0\r\nTop=0\r\nTab=0\r\n"
+      "NameWidth=0\r\nPathWidth=0\r\nNewNameWidth=0\r\nMaximized=0\r\n\r\n"
       "[Job]\r\nStart=1\r\nStep=1\r\nColumn=2\r\nDivide=0\r\nDiv2=0\r\nHeadOrTail=1\r\nTime=0\r\n"
       "HeadTail2=0\r\nUpLoCase=0\r\nWNWord=0\r\nWNNum=0\r\nWNKakko=0\r\nWNSpace=0\r\nWNSymbol=0\r\n"
       "WideKana=0\r\nRegExp=0\r\n\r\n"

@@ -1,0 +1,51 @@
+// The list and its count label as a user meets them.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "program/Program.h"
+#include "text/sjis.h"
+
+TEST(ListWords, ADeletedRowLeavesNoGapAndTheLabelSaysWhatTheRunDid) {
+  TempDir home, files;
+  Program program{home};
+  std::vector<std::string> paths;
+  for (const char* n : {"a.txt", "b.txt", "c.txt"}) paths.push_back(files.Touch(n, n));
+  // A folder takes the third row's new name; 設定, which has no rule, marks no row.
+  const std::wstring folder = sjis::Widen(files.path() + "n03.txt");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(program.Start(paths));
+  program.ClickTab("連番");
+  program.TypeInto(program.InputAfter("基本名"), "n");
+  ASSERT_TRUE(program.AwaitPreview({"n01", "n02", "n03（同名のフォルダあり）"}));
+  EXPECT_TRUE(program.AwaitCount("3個の項目（1件は変更不可）"));
+  program.ClickTab("設定");
+  EXPECT_TRUE(program.AwaitCount("3個の項目"));
+  program.ClickTab("連番");
+  ASSERT_TRUE(program.AwaitCount("3個の項目（1件は変更不可）"));
+  // A click on the first row, then Delete.
+  HWND list = program.List();
+  RECT header{};
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
+  const LPARAM at = MAKELPARAM(20, header.bottom - header.top + 6);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  program.Await(
+      "the list's focus",
+      [&] {
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        GetGUIThreadInfo(GetWindowThreadProcessId(list, nullptr), &gui);
+        return gui.hwndFocus == list;
+      },
+      [&] { return program.Screen(); });
+  program.PressKey(VK_DELETE);
+  ASSERT_TRUE(program.AwaitPreview({"n01", "n02"}));
+  program.Click(program.Button("リネーム", true));
+  EXPECT_TRUE(program.AwaitCount("2個の項目（2件を変更しました）"));
+  program.Click(program.Button("終了"));
+  ASSERT_TRUE(program.WaitForExit());
+  RemoveDirectoryW(folder.c_str());
+  EXPECT_EQ(FilesWithContents(files.path()), (std::vector<std::string>{"a.txt=a.txt", "n01.txt=b.txt", "n02.txt=c.txt"}));
+}
