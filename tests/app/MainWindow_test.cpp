@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <tuple>
+
 #include "app/Help.h"
 #include "win/ListView.h"
 
@@ -141,7 +143,7 @@ TEST_F(WindowTest, OwnDefaultsAndRanges) {
     win::NumberBox& box;
     int min, max, pos;
   };
-  Range ranges[] = {{form->tabNumber->Start, 0, 1000, 1}, {form->tabNumber->Step, 1, 100, 1}, {form->tabNumber->Column, 1, 10, 1}, {form->tabOption->History, 1, 10, 1}};
+  Range ranges[] = {{form->tabNumber->Start, 0, 32767, 1}, {form->tabNumber->Step, 1, 32767, 1}, {form->tabNumber->Column, 1, 10, 1}, {form->tabOption->History, 1, 10, 1}};
   for (const auto& r : ranges) {
     EXPECT_EQ(UpDownMin(r.box.updown), r.min);
     EXPECT_EQ(UpDownMax(r.box.updown), r.max);
@@ -209,11 +211,12 @@ TEST_F(WindowTest, UpDownClickRestartsTheCountdown) {
   EXPECT_EQ(form->tabNumber->Step.pos(), 2);
   EXPECT_EQ(win::GetText(form->tabNumber->edtStep), "2");
   // The arrow stops at the end of the range.
-  for (int i = 0; i < 200; ++i) SendMessageW(form->tabNumber->hwnd(), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
-  EXPECT_EQ(form->tabNumber->Step.pos(), 100);
+  nm.iDelta = 40000;
+  SendMessageW(form->tabNumber->hwnd(), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+  EXPECT_EQ(form->tabNumber->Step.pos(), 32767);
 }
 
-TEST_F(WindowTest, NumberBoxesTakeDigitsOnlyAndKeepTheLastValidPosition) {
+TEST_F(WindowTest, NumberBoxesTakeDigitsOnlyAndShowTheNumberTheyUse) {
   Open();
   SetFocus(form->tabNumber->edtStart);
   Type(form->tabNumber->edtStart, "");
@@ -222,9 +225,13 @@ TEST_F(WindowTest, NumberBoxesTakeDigitsOnlyAndKeepTheLastValidPosition) {
   SendMessageW(form->tabNumber->edtStart, WM_CHAR, 8, 0);
   EXPECT_EQ(win::GetText(form->tabNumber->edtStart), "4");
   EXPECT_EQ(form->tabNumber->Start.pos(), 4);
-  Type(form->tabNumber->edtStart, "1");
-  Type(form->tabNumber->edtStart, "2001");  // above the range: the position stays
-  EXPECT_EQ(form->tabNumber->Start.pos(), 1);
+  // Beyond the range: the box shows the nearer end, which is the position.
+  for (auto [box, typed, shown] : {std::tuple{&form->tabNumber->Start, "40000", "32767"},
+                                   {&form->tabNumber->Step, "0", "1"}, {&form->tabNumber->Column, "12", "10"}}) {
+    Type(box->edit, typed);
+    EXPECT_EQ(win::GetText(box->edit), shown);
+    EXPECT_EQ(std::to_string(box->pos()), shown);
+  }
   Type(form->tabNumber->edtStart, "0042");
   EXPECT_EQ(form->tabNumber->Start.pos(), 42);
   Type(form->tabNumber->edtStart, "");

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <tuple>
+
 TEST_F(WindowTest, DroppedFolderIsListedSortedCountedAndPreviewed) {
   TempDir dir;
   for (const char* n : {"c.jpg", "a.jpg", "B.jpg", "写真.jpg"}) dir.Touch(std::string("photos\\") + n);
@@ -295,6 +297,13 @@ TEST_F(WindowTest, AnalysisOfALongNumberRunsFromItsValue) {
   EXPECT_EQ(form->tabNumber->Column.pos(), 10);
   Tick(5);
   EXPECT_EQ(NewNames(), (std::vector<std::string>{"IMG_0000000042", "IMG_0000000043"}));
+  form->list()[0].selected = false;
+  form->list().Add("y_20231225.jpg", "C:\\");
+  form->list()[2].selected = true;
+  form->mnuAnalyzeClick();  // more than the start box holds: the inputs stay
+  EXPECT_EQ(win::GetText(form->tabNumber->edtStart), "0000000042");
+  EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "IMG");
+  EXPECT_EQ(form->tabNumber->Column.pos(), 10);
 }
 
 TEST_F(WindowTest, DatePageAddsTheFilesDateWithTheChosenPreset) {

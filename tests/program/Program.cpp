@@ -446,7 +446,15 @@ std::string AnswerMessageBox(const Program& program, int id) {
   return text;
 }
 
-void Program::ChooseUndo() const {
+void Program::ChooseUndo() const { ChooseFromMenu({VK_UP, VK_RETURN}); }
+
+void Program::ChooseMenuItem(int fromTop) const {
+  std::vector<UINT> keys(static_cast<std::size_t>(fromTop), VK_DOWN);
+  keys.push_back(VK_RETURN);
+  ChooseFromMenu(keys);
+}
+
+void Program::ChooseFromMenu(const std::vector<UINT>& keys) const {
   HWND list = List();
   RECT r;
   GetWindowRect(list, &r);
@@ -458,7 +466,7 @@ void Program::ChooseUndo() const {
     return false;
   };
   Await("the list's menu", menuShown, [&] { return Screen(); });
-  for (UINT vk : {VK_UP, VK_RETURN}) {
+  for (UINT vk : keys) {
     PostMessageW(window_, WM_KEYDOWN, vk, 1);
     PostMessageW(window_, WM_KEYUP, vk, 0xC0000001);
   }
