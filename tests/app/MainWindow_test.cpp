@@ -83,7 +83,7 @@ TEST_F(WindowTest, CaptionsAndHintsOfEveryControl) {
       {form->tabAdd->btnHead, "<", "ファイル名の前に文字列を追加します"},
       {form->tabAdd->btnTail, ">", "ファイル名の後ろに文字列を追加します"},
       {form->tabAdd->cmbAddValue, nullptr, "追加される文字列"},
-      {form->tabAdd->chkDiv2, "\"_\"で区切る", "\"_\"（アンダースコア）を数字の前に付けます"},
+      {form->tabAdd->chkDiv2, "\"_\"で区切る", "\"_\"（アンダースコア）で追加文字列とファイル名を区切ります"},
       {form->tabDate->cmbDateAdd, nullptr, "日付の前後に付ける文字列です。空欄にすると前のファイル名を使います"},
       {form->tabDate->btnHead2, "<", "ファイル名の前に文字列を追加します"},
       {form->tabDate->btnTail2, ">", "ファイル名の後ろに文字列を追加します"},

@@ -212,6 +212,22 @@ TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyOnTheUsersEntry) {
   EXPECT_EQ(win::GetText(page.cmbNewValue), "edited");
 }
 
+TEST_F(WindowTest, CtrlTabAndCtrlPageKeysStepThroughThePages) {
+  Open();
+  form->SelectPage(PageId::Number);
+  HoldCtrl(true);
+  for (auto [key, shift, page] : {std::tuple{VK_TAB, false, 1}, {VK_NEXT, false, 2}, {VK_PRIOR, false, 1},
+                                  {VK_TAB, true, 0}, {VK_TAB, true, kPageCount - 1}, {VK_NEXT, false, 0}}) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    Key(form->lstMain, WM_KEYDOWN, key);
+    EXPECT_EQ(static_cast<int>(form->RenameMode()), page) << key;
+  }
+  HoldCtrl(false);
+}
+
 TEST_F(WindowTest, AddPairIsExclusive) {
   Open();
   Click(form->tabAdd->btnTail);
