@@ -88,8 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"a0000000001", "a0000000002"}, "a0000000003"},
         NumberCase{"divider with an empty base text", {"", 1, 1, 1, "1", true}, 3,
                    {"_1", "_2"}, "_3"},
-        NumberCase{"start 0, step 100", {"x", 0, 100, 1, "0", false}, 3, {"x000", "x100"}, "x200"},
-        NumberCase{"the top of both ranges", {"x", 32767, 32767, 1, "32767", false}, 3, {"x32767", "x65534"}, "x98301"}));
+        NumberCase{"start 0, step 100", {"x", 0, 100, 1, "0", false}, 3, {"x000", "x100"}, "x200"}));
 
 TEST(NumberRule, EmptyListWritesNothingAndDoesNotFault) {
   RenameList list;

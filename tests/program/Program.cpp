@@ -446,15 +446,7 @@ std::string AnswerMessageBox(const Program& program, int id) {
   return text;
 }
 
-void Program::ChooseUndo() const { ChooseFromMenu({VK_UP, VK_RETURN}); }
-
-void Program::ChooseMenuItem(int fromTop) const {
-  std::vector<UINT> keys(static_cast<std::size_t>(fromTop), VK_DOWN);
-  keys.push_back(VK_RETURN);
-  ChooseFromMenu(keys);
-}
-
-void Program::ChooseFromMenu(const std::vector<UINT>& keys) const {
+void Program::ChooseUndo() const {
   HWND list = List();
   RECT r;
   GetWindowRect(list, &r);
@@ -466,7 +458,7 @@ void Program::ChooseFromMenu(const std::vector<UINT>& keys) const {
     return false;
   };
   Await("the list's menu", menuShown, [&] { return Screen(); });
-  for (UINT vk : keys) {
+  for (UINT vk : {VK_UP, VK_RETURN}) {
     PostMessageW(window_, WM_KEYDOWN, vk, 1);
     PostMessageW(window_, WM_KEYUP, vk, 0xC0000001);
   }

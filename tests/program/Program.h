@@ -88,12 +88,9 @@ class Program {
   // The list's context menu, opened as a right click opens it, and its last item (元に戻す)
   // chosen with the keys.
   void ChooseUndo() const;
-  // The same menu's item so many places from its top (1 for the first).
-  void ChooseMenuItem(int fromTop) const;
 
  private:
   static HWND Child(HWND parent, const wchar_t* cls, const char* caption);
-  void ChooseFromMenu(const std::vector<UINT>& keys) const;
   HWND VisiblePage() const;
   std::vector<HWND> TopWindows() const;
 
