@@ -356,6 +356,17 @@ bool TfrmRen::PreTranslate(MSG& msg) {
       case VK_F1:
         OpenHelp(1);
         return true;
+      case VK_TAB:
+      case VK_PRIOR:
+      case VK_NEXT:
+        // Ctrl+Tab and Ctrl+PageDown go to the next page, with Shift or PageUp the one before.
+        if (GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0 && IsWindowEnabled(PageControl)) {
+          const bool back = msg.wParam == VK_PRIOR || (msg.wParam == VK_TAB && GetKeyState(VK_SHIFT) < 0);
+          const int now = static_cast<int>(SendMessageW(PageControl, TCM_GETCURSEL, 0, 0));
+          SelectPage(static_cast<PageId>(((now < 0 ? 0 : now) + (back ? kPageCount - 1 : 1)) % kPageCount));
+          return true;
+        }
+        break;
       default:
         break;
     }

@@ -7,11 +7,11 @@
 
 namespace {
 
-int DecimalLength(int number) { return static_cast<int>(std::to_string(number).size()); }
+int DecimalLength(long long number) { return static_cast<int>(std::to_string(number).size()); }
 
 // out += ZeroPad(number, width), without a string in between.
-void AppendZeroPadded(std::string& out, int number, int width) {
-  char digits[16];
+void AppendZeroPadded(std::string& out, long long number, int width) {
+  char digits[24];
   const std::size_t n = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
   if (width > 0 && n < static_cast<std::size_t>(width)) out.append(static_cast<std::size_t>(width) - n, '0');
   out.append(digits, n);
@@ -52,20 +52,20 @@ std::string ZeroPad(int number, int width) {
 void PreviewNumber(RenameList& list, const NumberingInputs& in) {
   const std::size_t n = list.size();
   if (n == 0) return;
-  // The positions come from up-downs limited to these ranges; holding them there keeps the
-  // 32-bit arithmetic well clear of overflow for any list that fits in memory.
-  const int start = std::clamp(in.start, 0, 1000);
-  const int step = std::clamp(in.step, 1, 100);
+  // The positions come from up-downs limited to these ranges; with them the 64-bit numbers
+  // stay far from overflow for any list that fits in memory.
+  const long long start = std::clamp(in.start, 0, kMaxStart);
+  const long long step = std::clamp(in.step, 1, kMaxStep);
   const int column = std::clamp(in.column, 1, 10);
 
   // One width for the whole run, from the last number, so all numbers have the same length.
-  int width = DecimalLength(static_cast<int>(n - 1) * step + start);
+  int width = DecimalLength(static_cast<long long>(n - 1) * step + start);
   width = std::max(width, column);
   width = std::max(width, static_cast<int>(in.startText.size()));
 
   std::string prefix = in.baseText;
   if (in.divider) prefix += '_';
-  int number = start;
+  long long number = start;
   for (RenameEntry& row : list) {
     row.newName.assign(prefix);
     AppendZeroPadded(row.newName, number, width);

@@ -10,10 +10,13 @@
 #include "text/StringEx.h"
 
 // Numbering: base text, optional "_", zero-padded sequence number in list order.
+// The start and step boxes reach what the settings file's 16-bit values hold.
+inline constexpr int kMaxStart = 32767;
+inline constexpr int kMaxStep = 32767;
 struct NumberingInputs {
   std::string baseText;
-  int start = 1;               // up-down position, 0 to 1000
-  int step = 1;                // up-down position, 1 to 100
+  int start = 1;               // up-down position, 0 to kMaxStart
+  int step = 1;                // up-down position, 1 to kMaxStep
   int column = 1;              // up-down position (minimum digits), 1 to 10
   std::string startText = "1"; // raw text of the start box; its length widens the numbers
   bool divider = false;
@@ -32,6 +35,7 @@ struct NameAnalysis {
 };
 NameAnalysis AnalyzeName(std::string_view baseName);
 // The digit count the window sets: the start text's length within the up-down's 1 to 10.
+// The window takes an analysis only when the start text's value is at most kMaxStart.
 int AnalysisColumn(const NameAnalysis& analysis);
 
 // Replace: byte-exact, case-sensitive, left to right, non-overlapping; an occurrence only

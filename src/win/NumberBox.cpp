@@ -31,6 +31,14 @@ std::optional<int> NumberInRange(std::string_view text, int min, int max) {
   return v;
 }
 
+std::optional<int> NearestBound(std::string_view text, int min, int max) {
+  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+      NumberInRange(text, min, max))
+    return std::nullopt;
+  // Digits can't be below zero, so only a positive min is passed under.
+  return NumberInRange(text, 0, max) ? min : max;
+}
+
 bool NumberBox::Create(ControlSet& set, HWND parent, Rect96 r, int min, int max, int pos, int id,
                        const char* hint) {
   id_ = id;
@@ -60,9 +68,16 @@ void NumberBox::SetText(std::string_view text) { win::SetText(edit, text); }
 
 bool NumberBox::HandleCommand(int id, int code) {
   if (id != id_ || code != EN_CHANGE) return false;
-  if (auto v = NumberInRange(GetText(edit), min_, max_)) {
+  const std::string text = GetText(edit);
+  if (auto v = NumberInRange(text, min_, max_)) {
     pos_ = *v;
     SendMessageW(updown, UDM_SETPOS32, 0, pos_);
+  } else if (auto bound = NearestBound(text, min_, max_)) {
+    // The box never shows a number it doesn't use: digits beyond the range become its end
+    // at once, with the caret after them so typing goes on from there.
+    SetPosition(*bound);
+    const int end = GetWindowTextLengthW(edit);
+    SendMessageW(edit, EM_SETSEL, end, end);
   }
   return true;
 }

@@ -1,5 +1,6 @@
 // An edit box with its up-down. The position is the up-down's own number: taken from the
-// box's digits when they form a number within range, otherwise the last position stays.
+// box's digits when they form a number within range; digits beyond the range are replaced
+// in the box by the nearer end of it; an empty box keeps the last position.
 // The box takes digits and Backspace only, with the input method switched off.
 #pragma once
 
@@ -17,6 +18,10 @@ namespace win {
 // The number that digits give when it lies within min..max; leading zeros don't count
 // against the length, so "0000000042" is 42.
 std::optional<int> NumberInRange(std::string_view text, int min, int max);
+
+// For digits that form a number outside min..max: the end of the range nearer to it.
+// Nothing for a number within range, an empty text or one with other characters.
+std::optional<int> NearestBound(std::string_view text, int min, int max);
 
 class NumberBox {
  public:

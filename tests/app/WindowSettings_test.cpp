@@ -50,7 +50,7 @@ TEST_F(WindowSettingsTest, EveryKeyComesBackAsItWasApplied) {
 TEST_F(WindowSettingsTest, ValuesOutsideTheirRangesAreHeldWithinThem) {
   Settings s;
   s.tab = 7;
-  s.start = 70000;  // its low 16 bits are 4464, above the top of 0 to 1000
+  s.start = 40000;  // as 16 bits it is below zero
   s.history = 0;
   s.upLoCase = 9;
   s.time = -4;
@@ -59,7 +59,7 @@ TEST_F(WindowSettingsTest, ValuesOutsideTheirRangesAreHeldWithinThem) {
     EXPECT_FALSE(GetWindowLongPtrW(page, GWL_STYLE) & WS_VISIBLE);
   Settings back = form->CurrentSettings();
   EXPECT_EQ(back.tab, -1) << "no page is active";
-  EXPECT_EQ(back.start, 1000);
+  EXPECT_EQ(back.start, 0);
   EXPECT_EQ(back.history, 1);
   EXPECT_EQ(back.upLoCase, 3);
   EXPECT_EQ(back.time, -1);

@@ -137,7 +137,7 @@ TEST_F(WindowTest, HistoryLengthArrowsTrimAndClearEmptiesTheLists) {
 
 TEST_F(WindowTest, NameAnalysisFillsTheNumberingInputs) {
   Open();
-  form->list().Add("IMG_0042.jpg", "C:\\");
+  form->list().Add("IMG_1983.jpg", "C:\\");
   form->list().Add("x.jpg", "C:\\");
   form->list().Add("y.jpg", "C:\\");
   form->SyncList();
@@ -146,14 +146,14 @@ TEST_F(WindowTest, NameAnalysisFillsTheNumberingInputs) {
   EXPECT_EQ(form->PreviewCountdown, 0) << "no selection: nothing happens";
   form->list()[0].selected = true;
   form->mnuAnalyzeClick();
-  EXPECT_EQ(win::GetText(form->tabNumber->edtStart), "0042");
-  EXPECT_EQ(form->tabNumber->Start.pos(), 42);
+  EXPECT_EQ(win::GetText(form->tabNumber->edtStart), "1983");
+  EXPECT_EQ(form->tabNumber->Start.pos(), 1983);
   EXPECT_EQ(form->tabNumber->Column.pos(), 4);
   EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "IMG");
   EXPECT_TRUE(win::IsChecked(form->tabNumber->chkDivider));
   EXPECT_EQ(form->PreviewCountdown, 5);
   Tick(5);
-  EXPECT_EQ(NewNames(), (std::vector<std::string>{"IMG_0042", "IMG_0043", "IMG_0044"}));
+  EXPECT_EQ(NewNames(), (std::vector<std::string>{"IMG_1983", "IMG_1984", "IMG_1985"}));
 }
 
 TEST_F(WindowTest, WidthButtonsRaiseAPreviewOnlyWhenAGroupChanges) {

@@ -112,7 +112,7 @@ void Number(Case& c) {
   c.Input("startText", in.startText);
   valid = valid && Valid(in.baseText);
   PreviewNumber(list, in);
-  const int start = std::clamp(in.start, 0, 1000), step = std::clamp(in.step, 1, 100);
+  const long long start = std::clamp(in.start, 0, kMaxStart), step = std::clamp(in.step, 1, kMaxStep);
   const std::string prefix = Cat({in.baseText, in.divider ? "_" : ""});
   const std::size_t width = std::max({std::to_string(start + step * static_cast<int>(list.size() - 1)).size(),
                                       static_cast<std::size_t>(std::clamp(in.column, 1, 10)), in.startText.size()});

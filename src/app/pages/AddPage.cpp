@@ -21,7 +21,7 @@ bool AddPage::Build(HWND frame) {
   btnTail = set.Add({p, WC_BUTTONW, ">", kToggle, 0, {344, 19, 24, 23}, win::kTopLeft, IDC_BTNTAIL,
                      "ファイル名の後ろに文字列を追加します"});
   chkDiv2 = set.Add({p, WC_BUTTONW, "\"_\"で区切る", kCheck, 0, {6, 50, 220, 18}, win::kTopLeft, IDC_CHKDIV2,
-                     "\"_\"（アンダースコア）を数字の前に付けます"});
+                     "\"_\"（アンダースコア）で追加文字列とファイル名を区切ります"});
   win::SetCheck(btnTail, true);
   return !set.failed();
 }

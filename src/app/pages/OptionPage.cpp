@@ -24,7 +24,7 @@ bool OptionPage::Build(HWND frame) {
                            LR_DEFAULTSIZE | LR_SHARED);
   SendMessageW(Image1, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   lblTitle = set.Add({p, WC_STATICW, app::kTitle, kLabel, 0, {52, 6, 320, 24}});
-  lblVersion = set.Add({p, WC_STATICW, "Ver. " KINOHA_VERSION_SHORT, kLabel, 0, {52, 34, 200, 14}});
+  lblVersion = set.Add({p, WC_STATICW, "Ver. " KINOHA_VERSION, kLabel, 0, {52, 34, 200, 14}});
   lblAuthor = set.Add({p, WC_STATICW, "作者: Kinoha 開発チーム", kLabel, 0, {52, 52, 320, 14}});
   lblWebSite = set.Add({p, WC_STATICW, "ヘルプ: Kinoha.html（プログラムと同じフォルダ）", kLabel, 0, {52, 68, 320, 14}});
 
