@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/Help.h"
+#include "data/TestData.h"
 #include "win/ListView.h"
 
 namespace {
@@ -368,4 +369,16 @@ TEST_F(WindowTest, AnEmptyDropDownOpensOneRowHigh) {
   EXPECT_LE(droppedHeight(), (field.bottom - field.top) + 2 * item);
   for (const char* text : {"a", "b", "c", "d", "e", "f"}) win::AddComboItem(combo, text);
   EXPECT_GT(droppedHeight(), (field.bottom - field.top) + 4 * item) << "with entries it opens at its full height again";
+}
+
+// One version text: the 設定 page says what project() says, as the release's readme.txt does.
+TEST_F(WindowTest, TheVersionIsTheProjectsVersion) {
+  const auto bytes = testdata::Bytes("../../CMakeLists.txt");
+  const std::string cmake(bytes.begin(), bytes.end());
+  const std::size_t at = cmake.find("project(Kinoha VERSION ");
+  ASSERT_NE(at, std::string::npos);
+  const std::size_t from = at + std::string("project(Kinoha VERSION ").size();
+  const std::string version = cmake.substr(from, cmake.find_first_of(" )", from) - from);
+  Open();
+  EXPECT_EQ(win::GetText(form->tabOption->lblVersion), "Ver. " + version);
 }
