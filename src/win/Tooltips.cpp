@@ -17,21 +17,25 @@ bool Tooltips::Create(HWND owner, int maxWidth) {
   return true;
 }
 
-void Tooltips::Add(HWND control, std::string_view hint) {
-  hints_.emplace_back(control, std::string(hint));
-  std::wstring text = sjis::Widen(hint);
-  auto add = [&](HWND target) {
+// Sends a tool message for the control and, since an editable drop-down's mouse events go to
+// its edit child, for that child too.
+void Tooltips::Send(UINT message, UINT flags, HWND control, std::wstring& text) const {
+  for (HWND target : {control, GetWindow(control, GW_CHILD)}) {
+    if (!target) continue;
     TTTOOLINFOW ti{};
     ti.cbSize = TTTOOLINFOW_V2_SIZE;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.uFlags = flags;
     ti.hwnd = owner_;
     ti.uId = reinterpret_cast<UINT_PTR>(target);
     ti.lpszText = text.data();
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-  };
-  add(control);
-  // An editable drop-down's mouse events go to its edit child.
-  if (HWND child = GetWindow(control, GW_CHILD)) add(child);
+    SendMessageW(tooltip_, message, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+}
+
+void Tooltips::Add(HWND control, std::string_view hint) {
+  hints_.emplace_back(control, std::string(hint));
+  std::wstring text = sjis::Widen(hint);
+  Send(TTM_ADDTOOLW, TTF_IDISHWND | TTF_SUBCLASS, control, text);
 }
 
 void Tooltips::SetHint(HWND control, std::string_view hint) {
@@ -43,17 +47,7 @@ void Tooltips::SetHint(HWND control, std::string_view hint) {
   if (known->second == hint) return;
   known->second.assign(hint);
   std::wstring text = sjis::Widen(hint);
-  auto update = [&](HWND target) {
-    TTTOOLINFOW ti{};
-    ti.cbSize = TTTOOLINFOW_V2_SIZE;
-    ti.uFlags = TTF_IDISHWND;
-    ti.hwnd = owner_;
-    ti.uId = reinterpret_cast<UINT_PTR>(target);
-    ti.lpszText = text.data();
-    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-  };
-  update(control);
-  if (HWND child = GetWindow(control, GW_CHILD)) update(child);
+  Send(TTM_UPDATETIPTEXTW, TTF_IDISHWND, control, text);
 }
 
 std::string Tooltips::HintOf(HWND control) const {

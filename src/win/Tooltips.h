@@ -20,6 +20,7 @@ class Tooltips {
   HWND hwnd() const { return tooltip_; }
 
  private:
+  void Send(UINT message, UINT flags, HWND control, std::wstring& text) const;
   HWND owner_ = nullptr;
   HWND tooltip_ = nullptr;
   std::vector<std::pair<HWND, std::string>> hints_;

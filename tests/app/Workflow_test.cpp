@@ -216,7 +216,10 @@ TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyOnTheUsersEntry) {
   HWND tips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
   while (tips && GetWindow(tips, GW_OWNER) != form->hwnd()) tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr);
   wchar_t tip[256] = {};
-  TTTOOLINFOW ti{TTTOOLINFOW_V2_SIZE, 0, form->hwnd(), reinterpret_cast<UINT_PTR>(form->lblCount)};
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = form->hwnd();
+  ti.uId = reinterpret_cast<UINT_PTR>(form->lblCount);
   ti.lpszText = tip;
   SendMessageW(tips, TTM_GETTEXTW, std::size(tip), reinterpret_cast<LPARAM>(&ti));
   EXPECT_EQ(sjis::Narrow(tip), "括弧が閉じていません");

@@ -1,0 +1,210 @@
+#include "app/untRen.h"
+
+#include <algorithm>
+
+#include "app/LongWork.h"
+#include "engine/RenamePlan.h"
+#include "engine/SafeRename.h"
+#include "intake/Intake.h"
+#include "win/Controls.h"
+
+// The work on the rows: the preview and its count, the intake and the rename run, each of the
+// last two stopping cleanly, and saying so, when something inside it fails.
+
+// ---------------------------------------------------------------------------------------------
+// The preview pipeline
+
+void TfrmRen::Timer1Timer() {
+  // Long work pumps messages; the preview waits until it is done.
+  if (PreviewCountdown <= 0 || LongWork::Running()) return;
+  if (--PreviewCountdown == 0) UpdatePreview();
+}
+
+void TfrmRen::UpdatePreview() {
+  ++previewRuns;
+  SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
+  list_.ClearMarks();
+  list_.ClearFailures();
+  ActivePage().MakePreview(list_);
+  SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
+  CheckRows();
+}
+
+void TfrmRen::CheckRows() {
+  if (RenameMode() == PageId::Option) {
+    // No rule, nothing to judge: no row is marked.
+    for (RenameEntry& row : list_) {
+      if (row.refusal != Refusal::None) row.refusal = Refusal::None;
+    }
+  } else {
+    ::CheckRows(list_, disk_);
+  }
+  // Rows judged anew are a change: what the label said of the last run goes.
+  done_.clear();
+  listView_.AutoSizeColumns();
+  InvalidateRect(lstMain, nullptr, FALSE);
+  UpdateCount();
+}
+
+namespace {
+
+// Why the intake left paths out, in the order of Skip.
+const char* const kSkipTexts[kSkipReasons] = {"ファイルなし", "使えない名前", "Shift_JISにない名前", "ファイルでないもの",
+                                              "フィルタ",     "重複",         "フォルダ",            "読めないフォルダ"};
+
+}  // namespace
+
+void TfrmRen::UpdateCount() {
+  std::size_t refused = 0;
+  // The settings page has no rule: no row is refused there.
+  if (RenameMode() != PageId::Option) {
+    for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
+  }
+  std::string text = std::to_string(list_.size()) + "個の項目";
+  controls_.SetHint(lblCount, ActivePage().RuleErrorDetail());
+  if (!done_.empty()) {
+    text += "（" + done_ + "）";
+  } else if (const char* error = ActivePage().RuleError()) {
+    text += "（" + std::string(error) + "）";
+  } else if (refused > 0) {
+    text += "（" + std::to_string(refused) + "件は変更不可）";
+  }
+  if (const std::size_t left = skipped_.total()) {
+    // What the last intake left out, and why where the label has room: each reason, with its
+    // count when there are several.
+    const std::string head = text + "（" + std::to_string(left) + "件は取り込めません";
+    std::string full;
+    if (skipped_[Skip::NotShiftJis] == left) {
+      full = text + "（" + std::to_string(left) + "件はShift_JISで表せない名前のため読み込みません）";
+    } else {
+      std::string reasons;
+      for (std::size_t i = 0; i < kSkipReasons; ++i) {
+        if (skipped_.counts[i] == 0) continue;
+        if (!reasons.empty()) reasons += "・";
+        reasons += kSkipTexts[i];
+        if (skipped_.counts[i] != left) reasons += std::to_string(skipped_.counts[i]);
+      }
+      full = head + ": " + reasons + "）";
+    }
+    RECT r{};
+    GetClientRect(lblCount, &r);
+    HDC dc = GetDC(lblCount);
+    HGDIOBJ old = SelectObject(dc, font_.get());
+    // The label never clips: the reasons go first, then the note of the intake altogether.
+    const int room = r.right - r.left;
+    if (win::TextWidth(dc, full) <= room) {
+      text = full;
+    } else if (win::TextWidth(dc, head + "）") <= room) {
+      text = head + "）";
+    }
+    SelectObject(dc, old);
+    ReleaseDC(lblCount, dc);
+  }
+  win::SetText(lblCount, text);
+}
+
+void TfrmRen::SayDone(std::string note) {
+  if (note == done_) return;
+  done_ = std::move(note);
+  UpdateCount();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Intake
+
+void TfrmRen::FormShow() {
+  if (shown_) return;
+  shown_ = true;
+  if (options_.args.empty()) return;
+  AddFiles(options_.args);
+  if (list_.empty()) SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
+  if (LongWork::Running()) return;
+  IntakeOptions options;
+  options.dropDir = tabOption->DropDir();
+  options.cleanUp = tabOption->CleanUp();
+  options.filterNames = FilterNames;
+  options.filterExts = FilterExts;
+  SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
+  // A failure stops the intake with the rows taken so far (and the list's batch closed).
+  Attempt("ファイルの追加", [&] {
+    LongWork work(hwnd(), lblCount, false);
+    ::AddFiles(
+        list_, paths, options, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &disk_,
+        &skipped_);
+  });
+  SyncList();
+  SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(lstMain, nullptr, TRUE);
+  UpdateCount();
+  for (auto& page : pages_) page->AfterIntake(list_);
+  PageControlChange();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The rename run
+
+void TfrmRen::btnRenameClick() {
+  if (LongWork::Running()) return;
+  // A pending preview is made now, so the run applies what the inputs say.
+  if (PreviewCountdown > 0) {
+    UpdatePreview();
+    PreviewCountdown = 0;
+  }
+  RunReport report;
+  const std::size_t rows = list_.size();
+  bool stopped = false;
+  const bool whole = Attempt(nullptr, [&] {
+    // Esc stops the run between two files: what was renamed stays renamed.
+    LongWork work(hwnd(), lblCount, true);
+    stopped = !RenameRows(
+        list_, tabOption->ClearItems(), [&](std::size_t done, std::size_t total) { return work.Report(done, total); },
+        &disk_, &journal_, &report);
+  });
+  SyncList();
+  // The marks now tell what a second run would leave: the rows the disk refused.
+  CheckRows();
+  ActivePage().AfterRename();
+  std::size_t refused = 0;
+  for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
+  std::string note = std::to_string(report.renamed) + (stopped || !whole ? "件を変更、中止しました" : "件を変更しました");
+  if (refused > 0) note += "、" + std::to_string(refused) + "件は変更不可";
+  SayDone(note);
+  TellJournalProblem();
+  if (!whole) {
+    // What landed stays (and is in the journal); the rest keep their names and rows.
+    messageBox(win::Wide("リネームを途中で中止しました（" + failure_ + "）。\n" + std::to_string(report.renamed) +
+                         "個のファイルの名前を変更し、残りの" + std::to_string(rows - report.renamed) +
+                         "個は変更していません。変更した分は「元に戻す」で戻せます。"),
+               MB_OK | MB_ICONERROR);
+  }
+}
+
+bool TfrmRen::Attempt(const char* what, const std::function<void()>& work) {
+  failure_.clear();
+  try {
+    work();
+    return true;
+  } catch (const std::exception& e) {
+    failure_ = e.what();
+  } catch (...) {
+    failure_ = "不明なエラー";
+  }
+  if (what) messageBox(win::Wide(std::string(what) + "を途中で中止しました（" + failure_ + "）。"), MB_OK | MB_ICONERROR);
+  return false;
+}
+
+void TfrmRen::HandlerFailed(const char* what) {
+  messageBox(win::Wide("処理を中止しました（" + std::string(what ? what : "不明なエラー") + "）。"), MB_OK | MB_ICONERROR);
+}
+
+void TfrmRen::TellJournalProblem() {
+  const std::wstring why = journal_.TakeProblem();
+  if (why.empty()) return;
+  messageBox(win::Wide("元に戻すための記録を ") + options_.journalFile + win::Wide(" に書けません（") + why +
+                 win::Wide("）。\n記録はプログラムを終了するまでメモリに保持されます。"),
+             MB_OK | MB_ICONWARNING);
+}
+
