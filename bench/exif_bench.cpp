@@ -14,10 +14,11 @@
 #include <vector>
 
 #include "../tests/data/TestData.h"
-#include "engine/DateRule.h"
-#include "engine/Exif.h"
-#include "engine/RenameList.h"
-#include "engine/untFileUtils.h"
+#include "rules/DateRule.h"
+#include "rules/Exif.h"
+#include "rules/RenameList.h"
+#include "disk/untFileUtils.h"
+#include "os/DateLocale.h"
 #include "text/sjis.h"
 
 #include "BenchClock.h"
@@ -151,7 +152,7 @@ int main() {
   const std::size_t readsAgain = cache.fileReads() - readsBefore;
 
   in.kind = DateKind::Modified;
-  const double modified = Best([&] { PreviewDate(list, in, locale); });
+  const double modified = Best([&] { PreviewDate(list, in, locale, DiskDateSources()); });
 
   std::printf("exif_bench: %d JPEG files of %zu bytes, best of %d rounds (ms per %d files)\n", kFiles, photo.size(),
               kRounds, kFiles);

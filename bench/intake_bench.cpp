@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/DiskState.h"
-#include "engine/RenameList.h"
+#include "disk/DiskState.h"
+#include "rules/RenameList.h"
 #include "intake/Intake.h"
 #include "text/sjis.h"
 

@@ -9,9 +9,9 @@
 #include <functional>
 #include <string>
 
-#include "engine/RegexRule.h"
-#include "engine/RenameList.h"
-#include "engine/Rules.h"
+#include "rules/RegexRule.h"
+#include "rules/RenameList.h"
+#include "rules/Rules.h"
 
 #include "BenchClock.h"
 

@@ -17,12 +17,12 @@
 #include <utility>
 #include <vector>
 
-#include "engine/DiskState.h"
-#include "engine/Journal.h"
-#include "engine/RenameList.h"
-#include "engine/RenamePlan.h"
-#include "engine/SafeRename.h"
-#include "engine/Undo.h"
+#include "disk/DiskState.h"
+#include "disk/Journal.h"
+#include "rules/RenameList.h"
+#include "disk/RenamePlan.h"
+#include "disk/SafeRename.h"
+#include "disk/Undo.h"
 #include "text/sjis.h"
 
 #include "BenchClock.h"

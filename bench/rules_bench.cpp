@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/RenameList.h"
-#include "engine/Rules.h"
+#include "rules/RenameList.h"
+#include "rules/Rules.h"
 #include "text/sjis.h"
 
 #include "BenchClock.h"

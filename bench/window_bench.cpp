@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/untRen.h"
-#include "engine/DiskState.h"
-#include "engine/RenamePlan.h"
+#include "disk/DiskState.h"
+#include "disk/RenamePlan.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
 

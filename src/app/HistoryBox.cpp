@@ -1,6 +1,6 @@
 #include "app/HistoryBox.h"
 
-#include "engine/RenameList.h"
+#include "rules/RenameList.h"
 #include "settings/History.h"
 #include "win/Controls.h"
 

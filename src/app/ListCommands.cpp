@@ -5,8 +5,8 @@
 #include "app/LongWork.h"
 #include "app/RenameListView.h"
 
-#include "engine/ChangeExtension.h"
-#include "engine/Undo.h"
+#include "disk/ChangeExtension.h"
+#include "disk/Undo.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/FileSystem.h"
+#include "disk/FileSystem.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/RenameList.h"
+#include "rules/RenameList.h"
 #include "win/ControlSet.h"
 
 // Why the platform refused a move, as a row or a message says it: 使用中, 読み取り専用, or the

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/LongWork.h"
-#include "engine/RenamePlan.h"
-#include "engine/SafeRename.h"
+#include "disk/RenamePlan.h"
+#include "disk/SafeRename.h"
 #include "intake/Intake.h"
 #include "win/Controls.h"
 

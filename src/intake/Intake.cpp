@@ -6,13 +6,13 @@
 #include <unordered_map>
 #include <utility>
 
-#include "engine/CleanUp.h"
-#include "engine/DiskState.h"
-#include "engine/FileSystem.h"
-#include "engine/Filter.h"
-#include "engine/RenameList.h"
-#include "engine/RenamePlan.h"
-#include "engine/SafeRename.h"
+#include "rules/CleanUp.h"
+#include "disk/DiskState.h"
+#include "disk/FileSystem.h"
+#include "rules/Filter.h"
+#include "rules/RenameList.h"
+#include "disk/RenamePlan.h"
+#include "disk/SafeRename.h"
 #include "text/sjis.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/CleanUp.h"
-#include "engine/Progress.h"
+#include "rules/CleanUp.h"
+#include "disk/Progress.h"
 
 class DiskState;
 class RenameList;

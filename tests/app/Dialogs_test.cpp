@@ -2,7 +2,8 @@
 
 #include "app/dialogs/untEditPreset.h"
 #include "app/dialogs/untFilter.h"
-#include "engine/DatePattern.h"
+#include "os/DateLocale.h"
+#include "rules/DatePattern.h"
 #include "settings/Settings.h"
 
 namespace {

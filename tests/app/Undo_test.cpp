@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "app/RenameListView.h"
-#include "engine/FileSystem.h"
-#include "engine/Rules.h"
+#include "disk/FileSystem.h"
+#include "rules/Rules.h"
 #include "win/ListView.h"
 
 namespace {

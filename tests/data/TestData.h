@@ -32,7 +32,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Exif.h"
+#include "rules/Exif.h"
 
 namespace testdata {
 

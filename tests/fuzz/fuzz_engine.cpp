@@ -10,13 +10,13 @@
 #include <string>
 
 #include "Fuzz.h"
-#include "engine/CleanUp.h"
-#include "engine/DatePattern.h"
-#include "engine/DateRule.h"
-#include "engine/DiskState.h"
-#include "engine/Filter.h"
-#include "engine/RenamePlan.h"
-#include "engine/Rules.h"
+#include "rules/CleanUp.h"
+#include "rules/DatePattern.h"
+#include "rules/DateRule.h"
+#include "disk/DiskState.h"
+#include "rules/Filter.h"
+#include "disk/RenamePlan.h"
+#include "rules/Rules.h"
 #include "text/StringEx.h"
 #include "text/sjis.h"
 

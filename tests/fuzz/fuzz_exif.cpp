@@ -9,7 +9,7 @@
 
 #include "data/TestData.h"
 #include "Fuzz.h"
-#include "engine/Exif.h"
+#include "rules/Exif.h"
 
 namespace fuzz {
 

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/FileSystem.h"
-#include "engine/RenameList.h"
-#include "engine/SafeRename.h"
+#include "disk/FileSystem.h"
+#include "rules/RenameList.h"
+#include "disk/SafeRename.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
 

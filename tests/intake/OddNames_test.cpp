@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/DiskState.h"
-#include "engine/RenameList.h"
-#include "engine/RenamePlan.h"
-#include "engine/SafeRename.h"
+#include "disk/DiskState.h"
+#include "rules/RenameList.h"
+#include "disk/RenamePlan.h"
+#include "disk/SafeRename.h"
 #include "intake/Intake.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/FileSystem.h"
+#include "disk/FileSystem.h"
 #include "program/Program.h"
 #include "text/sjis.h"
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/FileSystem.h"
+#include "disk/FileSystem.h"
 #include "text/sjis.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "os/DateLocale.h"
 #include "win/Controls.h"
 
 namespace {

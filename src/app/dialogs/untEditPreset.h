@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/dialogs/untDialog.h"
-#include "engine/DatePattern.h"
+#include "rules/DatePattern.h"
 
 class TfrmEditPreset : public TfrmDialog {
  public:

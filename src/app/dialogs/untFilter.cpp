@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "engine/Filter.h"
+#include "rules/Filter.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
 

@@ -1,6 +1,6 @@
 #include "app/pages/CasePage.h"
 
-#include "engine/Rules.h"
+#include "rules/Rules.h"
 
 namespace {
 constexpr int IDC_RDGLETTER = 100;

@@ -4,8 +4,10 @@
 
 #include "app/dialogs/untEditPreset.h"
 #include "app/pages/PageStyles.h"
-#include "engine/DatePattern.h"
-#include "engine/DateRule.h"
+#include "disk/untFileUtils.h"
+#include "os/DateLocale.h"
+#include "rules/DatePattern.h"
+#include "rules/DateRule.h"
 #include "settings/History.h"
 #include "win/Controls.h"
 
@@ -50,7 +52,7 @@ void DatePage::MakePreview(RenameList& list) {
   }
   in.head = win::IsChecked(btnHead2);
   in.tail = win::IsChecked(btnTail2);
-  PreviewDate(list, in, CurrentDateLocale());
+  PreviewDate(list, in, CurrentDateLocale(), DiskDateSources());
 }
 
 void DatePage::AfterRename() {

@@ -2,7 +2,7 @@
 
 #include "app/HistoryBox.h"
 #include "app/pages/PageStyles.h"
-#include "engine/Rules.h"
+#include "rules/Rules.h"
 #include "win/Controls.h"
 
 namespace {

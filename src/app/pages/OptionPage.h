@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/pages/Page.h"
-#include "engine/CleanUp.h"
+#include "rules/CleanUp.h"
 #include "win/Handle.h"
 #include "win/NumberBox.h"
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "engine/RenameList.h"
+#include "rules/RenameList.h"
 #include "settings/Settings.h"
 #include "win/ControlSet.h"
 #include "win/Panel.h"

@@ -2,8 +2,8 @@
 
 #include "app/HistoryBox.h"
 #include "app/pages/PageStyles.h"
-#include "engine/RegexRule.h"
-#include "engine/Rules.h"
+#include "rules/RegexRule.h"
+#include "rules/Rules.h"
 #include "win/Controls.h"
 
 namespace {

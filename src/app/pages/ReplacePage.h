@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/pages/Page.h"
-#include "engine/RegexRule.h"
+#include "rules/RegexRule.h"
 
 class ReplacePage : public Page {
  public:

@@ -1,7 +1,7 @@
 #include "app/pages/WidthPage.h"
 
 #include "app/pages/PageStyles.h"
-#include "engine/Rules.h"
+#include "rules/Rules.h"
 #include "win/Controls.h"
 
 namespace {

@@ -1,0 +1,45 @@
+#include "disk/ChangeExtension.h"
+
+#include "disk/FileSystem.h"
+#include "disk/Journal.h"
+#include "rules/RenameList.h"
+#include "disk/RenamePlan.h"
+#include "disk/SafeRename.h"
+#include "text/sjis.h"
+
+std::string ExtensionFromAnswer(std::string_view answer) {
+  std::string ext(answer);
+  if (ext.empty()) return std::string();
+  if (ext[0] != '.') ext.insert(ext.begin(), '.');
+  // As the end of a name: what no name may hold or end in is no extension.
+  return AddressableName("x" + ext) ? ext : std::string();
+}
+
+void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress, Journal* journal) {
+  ForgetFolderPaths();
+  list.ClearFailures();
+  ProgressGate gate(progress);
+  list.SetSorting(false);
+  if (journal) journal->BeginRun();
+  std::size_t i = 0;
+  for (; i < list.size(); ++i) {
+    const RenameEntry& row = list[i];
+    const std::uint32_t attributes = row.selected ? fs::Attributes(row.CurrentPath()) : fs::kInvalidAttributes;
+    if (attributes != fs::kInvalidAttributes && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      std::string name = std::string(sjis::StripExtension(row.fileName)).append(extension);
+      MoveReport report;
+      if (GuardedMove(row.CurrentPath(), row.folder + name, journal, attributes, &report)) {
+        list.SetFileName(i, std::move(name));
+      } else if (report.error != 0) {
+        list.SetFailure(i, report.error);
+      }
+    }
+    if (!gate.Step(i + 1, list.size())) {
+      ++i;
+      break;
+    }
+  }
+  gate.Finish(i, list.size());
+  if (journal) journal->EndRun();
+  list.SetSorting(true);
+}

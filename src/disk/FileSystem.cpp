@@ -1,0 +1,392 @@
+#include "disk/FileSystem.h"
+
+#include <cstring>
+#include <cwchar>
+#include <vector>
+#include <map>
+#include <unordered_map>
+#include <utility>
+
+#include "os/OwnFile.h"
+#include "text/sjis.h"
+
+namespace fs {
+
+MoveFaultHook moveFaultForTests = nullptr;
+
+namespace {
+
+// The test hook's verdict on a move: true when it fails the move (last error set).
+bool FaultInjected(std::string_view from, std::string_view to) {
+  if (!moveFaultForTests) return false;
+  const DWORD error = moveFaultForTests(from, to);
+  if (error == 0) return false;
+  SetLastError(error);
+  return true;
+}
+
+// Plain paths this long are cut by Win32 (a folder's at this length, which leaves room for an
+// 8.3 name); they reach the file system in the "\\?\" form.
+constexpr std::size_t kLongPath = MAX_PATH - 12;
+
+// GetFullPathNameW, of any length.
+bool FullWide(const std::wstring& path, std::wstring& out) {
+  DWORD size = MAX_PATH;
+  for (int tries = 0; tries < 3; ++tries) {  // the current folder may change between two calls
+    out.resize(size);
+    const DWORD n = GetFullPathNameW(path.c_str(), size, out.data(), nullptr);
+    if (n == 0) return false;
+    if (n < size) {
+      out.resize(n);
+      return true;
+    }
+    size = n;
+  }
+  return false;
+}
+
+// "\\?\", "\\.\" and "\??\" paths skip the platform's reading of a path: a path of ours never
+// has one, so one from outside (a journal) names nothing.
+bool Prefixed(std::wstring_view w) {
+  return w.starts_with(L"\\\\?\\") || w.starts_with(L"\\\\.\\") || w.starts_with(L"\\??\\");
+}
+
+// A CP932 path that has no exact UTF-16 form names nothing: the caller must not guess. A long
+// path is given in the "\\?\" form, which is read as it stands: only one the platform reads as
+// it stands anyway, so that both forms name the same entry.
+bool WidePath(std::string_view path, std::wstring& out) {
+  if (path.empty() || !sjis::ToWide(path, out) || Prefixed(out)) return false;
+  if (out.size() < kLongPath) return true;
+  std::wstring full;
+  if (!FullWide(out, full) || full.size() != out.size()) return false;
+  // GetFullPathName may write the drive letter in upper case.
+  const std::size_t from = out[1] == L':' && (full[0] | 0x20) == (out[0] | 0x20) ? 1 : 0;
+  if (full.compare(from, std::wstring::npos, out, from) != 0) return false;
+  if (out.starts_with(L"\\\\")) {
+    out.replace(0, 2, L"\\\\?\\UNC\\");
+  } else if (out.size() >= 3 && out[1] == L':' && out[2] == L'\\') {
+    out.insert(0, L"\\\\?\\");
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The entry's name as CP932, only when converting it back gives the very same name: a name
+// that would come back as a look-alike (another file's name) is no name of ours. The same
+// conversions as sjis::FromWide and sjis::ToWide, one call each into buffers that fit any
+// entry's name: this runs for every entry of every listed folder.
+bool ExactName(const wchar_t* wide, std::string& out) {
+  constexpr int kMaxName = MAX_PATH;  // cFileName's size, with its terminating null
+  const int length = static_cast<int>(wcsnlen(wide, kMaxName));
+  if (length == 0 || length >= kMaxName) return false;
+  char narrow[2 * kMaxName];
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(sjis::kCodePage, WC_NO_BEST_FIT_CHARS, wide, length, narrow, sizeof narrow,
+                                    nullptr, &usedDefault);
+  if (n <= 0 || usedDefault) return false;
+  wchar_t back[kMaxName];
+  const int m = MultiByteToWideChar(sjis::kCodePage, MB_ERR_INVALID_CHARS, narrow, n, back, kMaxName);
+  if (m != length || std::wmemcmp(back, wide, static_cast<std::size_t>(length)) != 0) return false;
+  out.assign(narrow, static_cast<std::size_t>(n));
+  return true;
+}
+
+void Fill(const WIN32_FIND_DATAW& data, std::string name, Entry& out) {
+  out.name = std::move(name);
+  out.attributes = data.dwFileAttributes;
+  out.size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+  out.creation = data.ftCreationTime;
+  out.lastWrite = data.ftLastWriteTime;
+  out.lastAccess = data.ftLastAccessTime;
+}
+
+// FullPath with one call per step into buffers on the stack, for the usual short path: a drop
+// can give thousands. Empty with `done` false when the path is too long for them.
+std::string QuickFullPath(std::string_view path, bool& done) {
+  constexpr int kSize = 1024;
+  done = false;
+  if (path.empty() || path.size() >= kSize) return std::string();
+  wchar_t w[kSize], full[kSize];
+  int n = MultiByteToWideChar(sjis::kCodePage, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()), w,
+                              kSize - 1);
+  done = true;
+  if (n <= 0) return std::string();
+  w[n] = L'\0';
+  DWORD m = GetFullPathNameW(w, kSize, full, nullptr);
+  if (m == 0) return std::string();
+  if (m >= static_cast<DWORD>(kSize)) {
+    done = false;
+    return std::string();
+  }
+  char narrow[2 * kSize];
+  BOOL usedDefault = FALSE;
+  int k = WideCharToMultiByte(sjis::kCodePage, WC_NO_BEST_FIT_CHARS, full, static_cast<int>(m), narrow, sizeof narrow,
+                              nullptr, &usedDefault);
+  if (k <= 0 || usedDefault) return std::string();
+  return std::string(narrow, static_cast<std::size_t>(k));
+}
+
+}  // namespace
+
+std::string FullPath(std::string_view path) {
+  bool done = false;
+  std::string out = QuickFullPath(path, done);
+  if (!done) {
+    std::wstring w, full;
+    if (path.empty() || !sjis::ToWide(path, w) || !FullWide(w, full) || !sjis::FromWide(full, out)) {
+      return std::string();
+    }
+  }
+  if (!out.starts_with("\\\\")) return out;
+  // A "\\?\" path given is kept plain, where the plain path names the same entry; a device
+  // ("\\.\con") is no file.
+  std::string plain;
+  if (out.starts_with("\\\\?\\UNC\\")) {
+    plain = "\\\\" + out.substr(8);
+  } else if (out.starts_with("\\\\?\\") && out.size() >= 7 && out[5] == ':' && out[6] == '\\') {
+    plain = out.substr(4);
+  } else if (out.starts_with("\\\\?\\") || out.starts_with("\\\\.\\")) {
+    return std::string();
+  } else {
+    return out;
+  }
+  return FullPath(plain) == plain ? plain : std::string();
+}
+
+bool IsDevicePath(std::string_view path) {
+  std::wstring w, full;
+  return sjis::ToWide(path, w) && FullWide(w, full) && (full.starts_with(L"\\\\.\\") || full.starts_with(L"\\??\\"));
+}
+
+bool WidePathOf(std::string_view path, std::wstring& out) { return WidePath(path, out); }
+
+std::uint32_t Attributes(std::string_view path) {
+  std::wstring w;
+  if (!WidePath(path, w)) return kInvalidAttributes;
+  return GetFileAttributesW(w.c_str());
+}
+
+bool ExistsAsFile(std::string_view path) {
+  std::uint32_t a = Attributes(path);
+  return a != kInvalidAttributes && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFolder(std::string_view path) {
+  std::uint32_t a = Attributes(path);
+  return a != kInvalidAttributes && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+
+// Attributes only: no sharing is denied to anyone, and a folder opens too.
+HANDLE OpenEntry(std::string_view path) {
+  std::wstring w;
+  if (!WidePath(path, w)) return INVALID_HANDLE_VALUE;
+  return CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+bool FileInfo(std::string_view path, BY_HANDLE_FILE_INFORMATION& info) {
+  HANDLE h = OpenEntry(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  return ok;
+}
+
+}  // namespace
+
+NameLimit NameLimitOf(std::string_view folder) {
+  NameLimit limit;
+  limit.utf8 = os::UnderWine();
+  std::wstring w;
+  DWORD max = 0;
+  if (!WidePath(folder, w)) return limit;
+  // The volume's path is never longer than a full path on it, with a "\" added.
+  std::wstring root(w.size() + 2, L'\0');
+  if (!GetVolumePathNameW(w.c_str(), root.data(), static_cast<DWORD>(root.size()))) return limit;
+  root.resize(std::wcslen(root.c_str()));
+  // The volume's answer is kept: under Wine it costs as much as listing 50 entries.
+  static std::map<std::wstring, DWORD> known;
+  auto it = known.find(root);
+  if (it == known.end()) {
+    if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, &max, nullptr, nullptr, 0)) max = 0;
+    it = known.emplace(root, max).first;
+  }
+  if (it->second > 0) limit.max = it->second;
+  return limit;
+}
+
+namespace {
+
+std::string FinalPathOf(HANDLE h) {
+  std::string narrow;
+  const std::wstring wide = os::FinalPath(h);
+  return !wide.empty() && sjis::FromWide(wide, narrow) ? narrow : std::string();
+}
+
+}  // namespace
+
+std::string FinalPath(std::string_view path) {
+  HANDLE h = OpenEntry(path);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  std::string out = FinalPathOf(h);
+  CloseHandle(h);
+  return out;
+}
+
+OpenFile::OpenFile(std::string_view path) : from_(path) {
+  std::wstring w;
+  if (!WidePath(path, w)) {
+    error_ = ERROR_INVALID_NAME;
+    return;
+  }
+  handle_ = CreateFileW(w.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) error_ = GetLastError();
+}
+
+OpenFile::~OpenFile() {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}
+
+std::string OpenFile::FinalPath() const { return ok() ? FinalPathOf(handle_) : std::string(); }
+
+namespace {
+
+// The file's index alone (FileInternalInformation): under Wine GetFileInformationByHandle costs
+// about 100 us, most of it the volume's serial, which a folder's files share.
+bool FileIndex(HANDLE h, std::uint64_t& index) {
+  using Query = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, ULONG);
+  static const Query query = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll ? reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
+                 : nullptr;
+  }();
+  if (!query) return false;
+  struct {
+    void* status;
+    ULONG_PTR information;
+  } io{};
+  LARGE_INTEGER value{};
+  constexpr ULONG kFileInternalInformation = 6;
+  if (query(h, &io, &value, sizeof value, kFileInternalInformation) != 0) return false;
+  index = static_cast<std::uint64_t>(value.QuadPart);
+  return true;
+}
+
+}  // namespace
+
+bool OpenFile::Id(FileId& out) const {
+  if (!ok()) return false;
+  // The volume's serial, asked once per folder (a run's rows go from folder to folder as
+  // their names sort): every file of a folder lies on its volume.
+  static std::unordered_map<std::string, std::uint32_t> volumes;
+  const std::string folder(sjis::FolderPart(from_));
+  auto known = volumes.find(folder);
+  if (known == volumes.end()) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle_, &info)) return false;
+    if (volumes.size() > 4096) volumes.clear();
+    known = volumes.emplace(folder, info.dwVolumeSerialNumber).first;
+  }
+  out.volume = known->second;
+  if (!FileIndex(handle_, out.index)) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle_, &info)) return false;
+    out.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  }
+  return out.valid();
+}
+
+DWORD OpenFile::RenameTo(std::string_view to) {
+  if (!ok()) return error_ ? error_ : ERROR_INVALID_HANDLE;
+  std::wstring wTo;
+  if (!WidePath(to, wTo)) return ERROR_INVALID_NAME;
+  // A path Win32 would read otherwise (a device name such as "CON.jpg", a trailing dot) is
+  // refused, as MoveFile refuses it: an NT path would make a file no Win32 path can reach.
+  std::wstring full;
+  if (!FullWide(wTo, full) || full != wTo) return ERROR_INVALID_NAME;
+  if (FaultInjected(from_, to)) return GetLastError();
+  return os::RenameHandle(handle_, wTo, false);
+}
+
+bool SameFile(std::string_view a, std::string_view b) {
+  BY_HANDLE_FILE_INFORMATION x{}, y{};
+  return FileInfo(a, x) && FileInfo(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+         x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+bool Opens(std::string_view path) {
+  HANDLE h = OpenEntry(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+bool IsDiskFile(std::string_view path) {
+  if (Attributes(path) != kInvalidAttributes) return true;
+  HANDLE h = OpenEntry(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool disk = GetFileType(h) == FILE_TYPE_DISK;
+  CloseHandle(h);
+  return disk;
+}
+
+bool FindEntry(std::string_view path, Entry& out) {
+  // A wildcard would turn the lookup of one entry into a pattern search that reports some
+  // other file's name.
+  // '"', "<" and ">" are wildcards too; "/" and ":" would reach another entry.
+  std::string_view name = sjis::FileName(path);
+  if (name.empty()) return false;
+  for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
+    if (RefusedInName(static_cast<unsigned char>(name[i]))) return false;
+  }
+  std::wstring w;
+  if (!WidePath(path, w)) return false;
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW(w.c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  std::string narrow;
+  if (!ExactName(data.cFileName, narrow)) return false;
+  Fill(data, std::move(narrow), out);
+  return true;
+}
+
+FolderSearch::FolderSearch(std::string_view folder) {
+  failed_ = true;
+  if (folder.empty()) return;
+  // "*" rather than "*.*": read as it stands (a "\\?\" path), "*.*" would want a dot.
+  std::string pattern = sjis::JoinPath(folder, "*");
+  std::wstring w;
+  if (!WidePath(pattern, w)) return;
+  handle_ = FindFirstFileW(w.c_str(), &data_);
+  // A drive's empty root lists nothing at all; every other folder lists "." and "..".
+  failed_ = handle_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND;
+}
+
+FolderSearch::~FolderSearch() {
+  if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+}
+
+bool FolderSearch::Next(Entry& out) {
+  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  std::string narrow;
+  for (;;) {
+    if (first_) {
+      first_ = false;
+    } else if (!FindNextFileW(handle_, &data_)) {
+      failed_ = GetLastError() != ERROR_NO_MORE_FILES;
+      return false;
+    }
+    // Names with no exact CP932 form never enter the program.
+    if (ExactName(data_.cFileName, narrow)) break;
+    if (!(data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++foreignFiles_;
+  }
+  Fill(data_, std::move(narrow), out);
+  return true;
+}
+
+}  // namespace fs

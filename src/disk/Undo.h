@@ -1,0 +1,47 @@
+// Taking the last run back: the journal's moves undone, the last one first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "disk/Journal.h"
+#include "disk/Progress.h"
+
+class RenameList;
+
+// Why a move could not be taken back.
+enum class UndoFailure : std::uint8_t {
+  NotOurs,    // the line is no move of the program's (no identity, not a full path, two folders)
+  Gone,       // no file at its new path any more
+  OtherFile,  // the file at its new path is not the one that was moved there
+  Taken,      // its old name is taken
+  Link,       // a link to a file of another folder
+  Failed,     // the platform refused the move (error says why)
+};
+
+struct UndoProblem {
+  std::size_t move = 0;  // index into the moves
+  UndoFailure why = UndoFailure::Failed;
+  std::uint32_t error = 0;
+};
+
+struct UndoResult {
+  std::size_t restored = 0;   // files moved back to their old names
+  std::size_t failed = 0;     // moves that could not be taken back
+  std::size_t remaining = 0;  // the first moves, not yet taken back when progress asked to stop
+  std::vector<UndoProblem> problems;  // each failed move, in the order they were met
+  // What the journal keeps for a second undo: the moves not reached and those that failed
+  // (but lines that are no moves of ours), in the order they were made.
+  std::vector<Move> Left(const std::vector<Move>& moves) const;
+};
+
+// Each move (from, to), last first: the file at `to` goes back to `from` through GuardedMove,
+// link check included, and only when it is the very file the move recorded (its identity). Each
+// folder is listed once: a move whose file is no longer at `to` (or is a folder now), or whose
+// old name is taken, is left alone and counted as failed, except where a file is at `from` and
+// none at `to`: that move never happened (a run killed before it, a move that failed) or was
+// taken back already, and is skipped without a word. Rows of the list at a path that moves back
+// take their old file names; sorting is off meanwhile. The two moves of a change of letter
+// case are never parted by a stop.
+UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress = {});

@@ -1,0 +1,144 @@
+#include "disk/untFileUtils.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "rules/Exif.h"
+#include "disk/FileSystem.h"
+#include "os/DateLocale.h"
+#include "text/sjis.h"
+
+DateTime GetFileDate(std::string_view path, FileTimeKind kind) {
+  fs::Entry entry;
+  if (!fs::FindEntry(path, entry)) return 0;
+  const FILETIME* utc = nullptr;
+  switch (kind) {
+    case ftCreation: utc = &entry.creation; break;
+    case ftLastWrite: utc = &entry.lastWrite; break;
+    case ftLastAccess: utc = &entry.lastAccess; break;
+    default: return 0;
+  }
+  FILETIME local;
+  SYSTEMTIME st;
+  if (!FileTimeToLocalFileTime(utc, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
+  // The year is checked first: past 2107 FileTimeToDosDateTime succeeds under Wine with the
+  // year wrapped round.
+  WORD dosDate = 0, dosTime = 0;
+  if (st.wYear >= 1980 && st.wYear <= 2107 && FileTimeToDosDateTime(&local, &dosDate, &dosTime)) {
+    return EncodeDateTime((dosDate >> 9) + 1980, (dosDate >> 5) & 0x0F, dosDate & 0x1F, dosTime >> 11,
+                          (dosTime >> 5) & 0x3F, (dosTime & 0x1F) * 2);
+  }
+  // Outside the DOS range the real local time, at the same two-second resolution, so every
+  // file date looks alike (even second, 0 ms) and an old file doesn't turn into 1899.
+  return EncodeDateTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond & ~1);
+}
+
+// ---- The date of shooting ------------------------------------------------------------------
+
+namespace {
+
+// The bytes of an open file: its first 64 KiB read at once, anything further on read where
+// asked, at most kExifMaxRead bytes more.
+class FileBytes final : public ExifBytes {
+ public:
+  FileBytes(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
+  bool ReadHead() {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(size_, sizeof head_));
+    if (!ReadFile(file_, head_, want, &got, nullptr)) return false;
+    headSize_ = got;
+    return true;
+  }
+  std::uint64_t size() const override { return size_; }
+  bool Read(std::uint64_t offset, std::size_t n, unsigned char* out) override {
+    if (offset > size_ || n > size_ - offset) return false;
+    if (offset <= headSize_ && n <= headSize_ - offset) {
+      if (n > 0) std::memcpy(out, head_ + offset, n);
+      return true;
+    }
+    if (n > kExifMaxRead - extra_) return false;
+    extra_ += n;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD got = 0;
+    return SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) && ReadFile(file_, out, static_cast<DWORD>(n), &got, nullptr) &&
+           got == n;
+  }
+
+ private:
+  HANDLE file_;
+  std::uint64_t size_;
+  std::size_t headSize_ = 0, extra_ = 0;
+  unsigned char head_[kExifJpegSearch];
+};
+
+std::uint64_t Join(DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; }
+
+// The file's attributes, last-write time and size; false for anything but a plain file
+// (a folder, a link or another reparse point, nothing there, a path with no exact UTF-16 form).
+bool StatFile(std::string_view path, std::wstring& wide, ShotDateCache::Stamp& stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!fs::WidePathOf(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+    return false;
+  }
+  if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  stamp.lastWrite = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+  stamp.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+  return true;
+}
+
+bool ReadShotDateOf(const std::wstring& wide, std::uint64_t size, DateTime& out) {
+  // FILE_FLAG_OPEN_REPARSE_POINT: a link that appeared since the look is not followed.
+  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  // On the heap: 64 KiB is more than a stack frame should hold.
+  auto bytes = std::make_unique<FileBytes>(file, size);
+  const bool found = bytes->ReadHead() && ShotDateFrom(*bytes, out);
+  CloseHandle(file);
+  return found;
+}
+
+}  // namespace
+
+bool ReadShotDate(std::string_view path, DateTime& out) {
+  std::wstring wide;
+  ShotDateCache::Stamp stamp;
+  return StatFile(path, wide, stamp) && ReadShotDateOf(wide, stamp.size, out);
+}
+
+bool ShotDateCache::Get(std::string_view path, DateTime& out) {
+  std::wstring wide;
+  Stamp stamp;
+  if (!StatFile(path, wide, stamp)) return false;
+  const std::string key(path);
+  if (auto it = entries_.find(key); it != entries_.end() && it->second.stamp == stamp) {
+    if (it->second.has) out = it->second.date;
+    return it->second.has;
+  }
+  // A file changed between the look and the read is kept under the older stamp: the next
+  // lookup sees the newer one and reads it again.
+  Entry entry;
+  entry.stamp = stamp;
+  ++fileReads_;
+  entry.has = ReadShotDateOf(wide, stamp.size, entry.date);
+  if (entries_.size() >= kMaxEntries && entries_.find(key) == entries_.end()) entries_.clear();
+  entries_[key] = entry;
+  if (entry.has) out = entry.date;
+  return entry.has;
+}
+
+void ShotDateCache::Clear() { entries_.clear(); }
+
+ShotDateCache& TheShotDateCache() {
+  static ShotDateCache cache;
+  return cache;
+}
+
+bool GetShotDate(std::string_view path, DateTime& out) { return TheShotDateCache().Get(path, out); }
+
+DateSources DiskDateSources() { return DateSources{NowDateTime, GetFileDate, GetShotDate}; }

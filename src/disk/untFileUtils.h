@@ -1,0 +1,60 @@
+// File dates as date-time values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "rules/DatePattern.h"
+#include "rules/DateRule.h"
+
+// The local date and time of the file time of the first directory entry matching the path
+// (a folder's own time too), at DOS resolution: an even second, 0 ms. 0 when nothing is found.
+DateTime GetFileDate(std::string_view path, FileTimeKind kind);
+
+// ---- The date of shooting ------------------------------------------------------------------
+
+// The Exif date of shooting of the file at the path (a JPEG or a TIFF, told by its bytes, not
+// its name), read without the cache: one open with every sharing, the first 64 KiB in one
+// read and, for a TIFF whose IFDs lie further on, the few bytes they need (Exif.h bounds
+// them). A folder, a link or any other reparse point, a file that can't be opened and a
+// file without a valid date give false. Nothing is followed: neither a link nor an IFD chain.
+bool ReadShotDate(std::string_view path, DateTime& out);
+
+// Dates of shooting kept per path with the file's last-write time and size, so that a
+// preview of 10,000 photos reads each file once and a file changed since is read again.
+// Each lookup costs one GetFileAttributesEx.
+class ShotDateCache {
+ public:
+  bool Get(std::string_view path, DateTime& out);
+  void Clear();
+  std::size_t size() const { return entries_.size(); }
+  // Files read (opened) so far, for tests and benchmarks.
+  std::size_t fileReads() const { return fileReads_; }
+  // Past this many paths the cache starts again empty.
+  static constexpr std::size_t kMaxEntries = 200000;
+
+  struct Stamp {
+    std::uint64_t lastWrite = 0, size = 0;
+    bool operator==(const Stamp&) const = default;
+  };
+
+ private:
+  struct Entry {
+    Stamp stamp;
+    bool has = false;
+    DateTime date = 0;
+  };
+  std::unordered_map<std::string, Entry> entries_;
+  std::size_t fileReads_ = 0;
+};
+
+// The program's one cache (one thread uses it).
+ShotDateCache& TheShotDateCache();
+// TheShotDateCache().Get: the date rule's source for 撮影日.
+bool GetShotDate(std::string_view path, DateTime& out);
+
+// The date rule's sources on this machine: the clock, the files' times, the shot-date cache.
+DateSources DiskDateSources();

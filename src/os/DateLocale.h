@@ -1,0 +1,15 @@
+// The platform's side of the date renderer: the regional names and formats read from the
+// system, and the clock.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "rules/DatePattern.h"
+
+// The current regional names and formats (the built-in Japanese ones where the system has none).
+DateLocale CurrentDateLocale();
+// The local date and time now.
+DateTime NowDateTime();
+// The pattern rendered with the local date and time now and the current regional settings.
+std::string RenderDatePatternNow(std::string_view pattern);

@@ -1,0 +1,35 @@
+#include "rules/DateRule.h"
+
+void PreviewDate(RenameList& list, const DateInputs& in, const DateLocale& locale, const DateSources& sources) {
+  list.ClearMarks();
+  if (!in.head && !in.tail) return;  // every row keeps its new name
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    RenameEntry& row = list[i];
+    std::string date;
+    if (in.hasDate) {
+      DateTime value;
+      switch (in.kind) {
+        case DateKind::Created: value = sources.fileDate(row.CurrentPath(), ftCreation); break;
+        case DateKind::Modified: value = sources.fileDate(row.CurrentPath(), ftLastWrite); break;
+        case DateKind::Shot: {
+          const std::string path = row.CurrentPath();
+          if (!sources.shotDate(path, value)) {
+            value = sources.fileDate(path, ftLastWrite);
+            list.SetMark(i, RuleMark::NoShotDate);
+          }
+          break;
+        }
+        default: value = sources.now(); break;  // per row: the clock may move on between rows
+      }
+      date = RenderDatePattern(in.pattern, value, locale);
+    }
+    const std::string_view text = in.text.empty() ? row.BaseName() : std::string_view(in.text);
+    std::string name;
+    if (in.head) {
+      name.append(date).append("_").append(text);
+    } else {
+      name.append(text).append("_").append(date);
+    }
+    row.newName = std::move(name);
+  }
+}

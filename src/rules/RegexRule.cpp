@@ -1,0 +1,350 @@
+#include "rules/RegexRule.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <iterator>
+#include <regex>
+#include <string_view>
+
+#include "text/StringEx.h"
+#include "text/sjis.h"
+
+namespace {
+
+// The matcher backtracks (an expression such as "(a*)*b" takes exponential time) and
+// recurses once per step, so it runs on a thread with a deep stack, over an iterator that
+// counts its steps and gives up beyond a bound. The window waits for the preview, so the
+// clock is looked at every few thousand steps too, not only between names: one name's match
+// may take all of its steps.
+constexpr std::size_t kStepsPerName = 2'000'000;
+constexpr unsigned kStepsPerLook = 4096;
+constexpr std::uint64_t kPreviewMs = 1'000;
+constexpr SIZE_T kStackBytes = 64u << 20;
+
+struct TooLong {};
+
+// How deep the matcher thread's stack may go: its reservation's end, with room to spare.
+thread_local const char* stackFloor = nullptr;
+
+std::uint64_t TickClock() { return GetTickCount64(); }
+
+// The steps left for one name and the time left for the whole preview.
+class Budget {
+ public:
+  explicit Budget(RegexClock clock) : clock_(clock), start_(clock()) {}
+  void NextName() {
+    left_ = kStepsPerName;
+    Look();
+  }
+  void Step() {
+    if (left_ == 0) throw TooLong{};
+    --left_;
+    if (--untilLook_ == 0) Look();
+  }
+
+ private:
+  void Look() {
+    untilLook_ = kStepsPerLook;
+    if (clock_() - start_ > kPreviewMs) throw TooLong{};
+  }
+  RegexClock clock_;
+  std::uint64_t start_;
+  std::size_t left_ = kStepsPerName;
+  unsigned untilLook_ = kStepsPerLook;
+};
+
+class CountedChars {
+ public:
+  using iterator_category = std::bidirectional_iterator_tag;
+  using value_type = wchar_t;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const wchar_t*;
+  using reference = const wchar_t&;
+
+  CountedChars() = default;
+  CountedChars(const wchar_t* at, Budget* budget) : at_(at), budget_(budget) {}
+  // The matcher copies its position at every group and repetition, also where it reads no
+  // character: copies count as steps too.
+  CountedChars(const CountedChars& o) : at_(o.at_), budget_(o.budget_) { Step(); }
+  CountedChars& operator=(const CountedChars& o) {
+    at_ = o.at_;
+    budget_ = o.budget_;
+    Step();
+    return *this;
+  }
+
+  reference operator*() const {
+    Step();
+    return *at_;
+  }
+  CountedChars& operator++() {
+    Step();
+    ++at_;
+    return *this;
+  }
+  CountedChars operator++(int) {
+    CountedChars was = *this;
+    ++*this;
+    return was;
+  }
+  CountedChars& operator--() {
+    Step();
+    --at_;
+    return *this;
+  }
+  CountedChars operator--(int) {
+    CountedChars was = *this;
+    --*this;
+    return was;
+  }
+  friend bool operator==(const CountedChars& a, const CountedChars& b) { return a.at_ == b.at_; }
+  friend bool operator!=(const CountedChars& a, const CountedChars& b) { return a.at_ != b.at_; }
+  const wchar_t* base() const { return at_; }
+
+ private:
+  void Step() const {
+    if (!budget_) return;
+    const char here = 0;
+    if (&here < stackFloor) throw TooLong{};
+    budget_->Step();
+  }
+  const wchar_t* at_ = nullptr;
+  Budget* budget_ = nullptr;
+};
+
+using Matches = std::regex_iterator<CountedChars>;
+
+// The group a "$" followed by digits names: two digits only where they name a group, else
+// one; 0 when neither names one. `digits` counts the digits it takes.
+std::size_t GroupAt(std::wstring_view text, std::size_t at, std::size_t groups, std::size_t& digits) {
+  auto digit = [&](std::size_t i) -> std::size_t {
+    return i < text.size() && text[i] >= L'0' && text[i] <= L'9' ? static_cast<std::size_t>(text[i] - L'0') : 10;
+  };
+  const std::size_t first = digit(at), second = digit(at + 1);
+  if (first > 9) return 0;
+  if (second <= 9 && first * 10 + second >= 1 && first * 10 + second <= groups) {
+    digits = 2;
+    return first * 10 + second;
+  }
+  digits = 1;
+  return first >= 1 && first <= groups ? first : 0;
+}
+
+// Appends one match's replacement by ECMAScript's rules (GetSubstitution): "$$" is "$", "$&"
+// the match, "$`" and "$'" the name before and after it, "$n" and "$nn" a group ("" when it
+// took no part); anything else stays as written: "$0", a "$n" past the groups, "$<name>"
+// (std::regex has no named groups) and a lone "$".
+void Substitute(std::wstring& out, std::wstring_view with, std::wstring_view name, const Matches::value_type& m) {
+  const std::size_t groups = m.size() - 1;
+  for (std::size_t i = 0; i < with.size(); ++i) {
+    const wchar_t next = i + 1 < with.size() ? with[i + 1] : L'\0';
+    std::size_t digits = 0;
+    if (with[i] != L'$') {
+      out += with[i];
+    } else if (next == L'$') {
+      out += L'$';
+      ++i;
+    } else if (next == L'&') {
+      out.append(m[0].first.base(), m[0].second.base());
+      ++i;
+    } else if (next == L'`') {
+      out.append(name.data(), m[0].first.base());
+      ++i;
+    } else if (next == L'\'') {
+      out.append(m[0].second.base(), name.data() + name.size());
+      ++i;
+    } else if (const std::size_t group = GroupAt(with, i + 1, groups, digits)) {
+      if (m[group].matched) out.append(m[group].first.base(), m[group].second.base());
+      i += digits;
+    } else {
+      out += L'$';
+    }
+  }
+}
+
+// What the matcher reports as a fault of the parentheses may be an unclosed "(", a ")" with
+// no "(", or a repeat with nothing before it: told apart by a walk over the expression
+// (outside a class, not escaped).
+RegexError ParenFault(std::wstring_view s) {
+  int depth = 0;
+  bool inClass = false, atom = false, repeat = false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const wchar_t c = s[i];
+    const bool wasRepeat = repeat;
+    repeat = false;
+    if (c == L'\\') {
+      ++i;
+      atom = true;
+    } else if (inClass) {
+      inClass = c != L']';
+    } else if (c == L'[') {
+      inClass = atom = true;
+    } else if (c == L'(') {
+      ++depth;
+      atom = false;
+      if (i + 2 < s.size() && s[i + 1] == L'?') i += 2;  // (?: (?= (?!
+    } else if (c == L')') {
+      if (--depth < 0) return RegexError::StrayParen;
+      atom = true;
+    } else if (c == L'|') {
+      atom = false;
+    } else if (c == L'*' || c == L'+' || c == L'?') {
+      if (!atom && !(c == L'?' && wasRepeat)) return RegexError::Repeat;
+      atom = false;
+      repeat = true;
+    } else {
+      atom = true;
+    }
+  }
+  return depth > 0 ? RegexError::Paren : RegexError::Other;
+}
+
+RegexError ReasonOf(const std::regex_error& e, std::wstring_view search) {
+  namespace rc = std::regex_constants;
+  switch (e.code()) {
+    case rc::error_paren: return ParenFault(search);
+    case rc::error_brack: return RegexError::Bracket;
+    case rc::error_brace: return RegexError::Brace;
+    case rc::error_badbrace: return RegexError::BadBrace;
+    case rc::error_range: return RegexError::Range;
+    case rc::error_escape: return RegexError::Escape;
+    case rc::error_backref: return RegexError::Backref;
+    case rc::error_badrepeat: return RegexError::Repeat;
+    case rc::error_ctype:
+    case rc::error_collate: return RegexError::ClassName;
+    case rc::error_complexity:
+    case rc::error_stack:
+    case rc::error_space: return RegexError::Complex;
+    default: return RegexError::Other;
+  }
+}
+
+struct Job {
+  RenameList& list;
+  const RegexInputs& in;
+  RegexClock clock;
+  bool ok = false;
+  RegexError error = RegexError::Other;
+};
+
+bool Run(Job& job) {
+  std::wstring search, replacement;
+  if (!sjis::ToWide(job.in.search, search) ||
+      (!sjis::ToWide(job.in.replacement, replacement) && !job.in.replacement.empty())) {
+    job.error = RegexError::NoShiftJis;
+    return false;
+  }
+  if (search.size() > kMaxRegexLength) {
+    job.error = RegexError::TooLong;
+    return false;
+  }
+  std::wregex expression;
+  try {
+    expression.assign(search, std::regex_constants::ECMAScript);
+  } catch (const std::regex_error& e) {
+    job.error = ReasonOf(e, search);
+    return false;
+  } catch (const std::exception&) {
+    return false;
+  }
+  Budget budget(job.clock);
+  std::wstring name, result;
+  std::string narrow;
+  for (std::size_t i = 0; i < job.list.size(); ++i) {
+    RenameEntry& row = job.list[i];
+    const std::string_view base = row.BaseName();
+    // A name read from the disk always converts; one that doesn't is left as it is.
+    if (!sjis::ToWide(base, name)) {
+      row.newName.assign(base);
+      continue;
+    }
+    result.clear();
+    try {
+      if (i > 0) budget.NextName();
+      const wchar_t *last = name.data(), *const end = last + name.size();
+      for (Matches m({last, &budget}, {end, &budget}, expression), done; m != done; ++m) {
+        result.append(last, (*m)[0].first.base());
+        Substitute(result, replacement, name, *m);
+        last = (*m)[0].second.base();
+      }
+      result.append(last, end);
+    } catch (const TooLong&) {
+      job.error = RegexError::TooSlow;
+      return false;
+    } catch (const std::regex_error& e) {
+      job.error = ReasonOf(e, search);
+      return false;
+    } catch (const std::exception&) {
+      return false;
+    }
+    if (sjis::FromWide(result, narrow)) {
+      row.newName = job.in.trim ? TrimWide(std::string_view(narrow)) : narrow;
+    } else {
+      row.newName.assign(base);
+      job.list.SetMark(i, RuleMark::NotShiftJis);
+    }
+  }
+  return true;
+}
+
+DWORD WINAPI RunThread(void* p) {
+  MEMORY_BASIC_INFORMATION stack{};
+  VirtualQuery(&stack, &stack, sizeof stack);
+  stackFloor = static_cast<const char*>(stack.AllocationBase) + (4u << 20);
+  Job& job = *static_cast<Job*>(p);
+  try {
+    job.ok = Run(job);
+  } catch (...) {
+    job.ok = false;
+  }
+  return 0;
+}
+
+}  // namespace
+
+const char* RegexErrorText(RegexError error) {
+  switch (error) {
+    case RegexError::None: return "";
+    case RegexError::Paren: return "括弧が閉じていません";
+    case RegexError::StrayParen: return "「)」に対応する「(」がありません";
+    case RegexError::Bracket: return "角括弧「[」が閉じていません";
+    case RegexError::Brace: return "波括弧「{」が閉じていません";
+    case RegexError::BadBrace: return "「{}」の回数が正しくありません";
+    case RegexError::Range: return "文字の範囲が正しくありません（[z-a] など）";
+    case RegexError::Escape: return "「\\」の使い方が正しくありません";
+    case RegexError::Backref: return "後方参照の番号に当たるグループがありません";
+    case RegexError::Repeat: return "繰り返し（* + ? {}）の前に文字がありません";
+    case RegexError::ClassName: return "文字クラスの名前が正しくありません";
+    case RegexError::Complex: return "式が複雑すぎます";
+    case RegexError::TooLong: return "式が長すぎます（255文字まで）";
+    case RegexError::TooSlow: return "時間がかかりすぎるため中止しました";
+    case RegexError::NoShiftJis: return "Shift_JISで読めない文字があります";
+    case RegexError::Other: break;
+  }
+  return "式を読めません";
+}
+
+bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clock, RegexError* why) {
+  if (why) *why = RegexError::None;
+  list.ClearMarks();
+  // An empty search matches nothing, as in the plain replace.
+  if (in.search.empty()) {
+    for (RenameEntry& row : list) row.newName.assign(row.BaseName());
+    return true;
+  }
+  Job job{list, in, clock ? clock : TickClock};
+  HANDLE thread = CreateThread(nullptr, kStackBytes, RunThread, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread) {
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  }
+  if (!thread || !job.ok) {
+    // Nothing of a failed expression stays: every row keeps its name.
+    list.ClearMarks();
+    for (RenameEntry& row : list) row.newName.assign(row.BaseName());
+    if (why) *why = thread ? job.error : RegexError::Complex;
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,70 @@
+// The naming rules. Each is a function of the rows and a plain inputs struct, filled by the
+// window from its controls, and writes the new name of every row (row 0 first), so after a
+// recomputation no row keeps a name from an earlier rule. Extensions are never touched.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "rules/RenameList.h"
+#include "text/StringEx.h"
+
+// Numbering: base text, optional "_", zero-padded sequence number in list order.
+// The start and step boxes reach what the settings file's 16-bit values hold.
+inline constexpr int kMaxStart = 32767;
+inline constexpr int kMaxStep = 32767;
+struct NumberingInputs {
+  std::string baseText;
+  int start = 1;               // up-down position, 0 to kMaxStart
+  int step = 1;                // up-down position, 1 to kMaxStep
+  int column = 1;              // up-down position (minimum digits), 1 to 10
+  std::string startText = "1"; // raw text of the start box; its length widens the numbers
+  bool divider = false;
+};
+
+// Decimal form of number, led by "0"s up to width characters; never cut when longer.
+std::string ZeroPad(int number, int width);
+void PreviewNumber(RenameList& list, const NumberingInputs& in);
+
+// A base name split into base text, divider and trailing number, so that numbering with
+// these values continues the name's scheme.
+struct NameAnalysis {
+  std::string startText;  // the trailing digits as they stand, or "0" when there are none
+  std::string baseText;
+  bool divider;
+};
+NameAnalysis AnalyzeName(std::string_view baseName);
+// The digit count the window sets: the start text's length within the up-down's 1 to 10.
+// The window takes an analysis only when the start text's value is at most kMaxStart.
+int AnalysisColumn(const NameAnalysis& analysis);
+
+// Replace: byte-exact, case-sensitive, left to right, non-overlapping; an occurrence only
+// begins where a character begins; an empty search matches nothing.
+std::string ReplaceAll(std::string_view text, std::string_view search, std::string_view replacement);
+struct ReplaceInputs {
+  std::string search, replacement;
+  bool trim = false;  // trim the results' blanks (full-width ones too)
+};
+void PreviewReplace(RenameList& list, const ReplaceInputs& in);
+
+// Add: text before and/or after the base name, optionally joined with "_".
+struct AddInputs {
+  std::string text;
+  bool head = false;
+  bool tail = true;
+  bool divider = false;
+};
+void PreviewAdd(RenameList& list, const AddInputs& in);
+
+// Letter case; None (no choice made) leaves the base name as it is.
+enum class LetterCase { None = -1, Upper, Lower, FirstLetter, EachWord };
+void PreviewCase(RenameList& list, LetterCase letterCase);
+
+// Width: each group of characters is left alone, made half-width or made full-width.
+enum class WidthChoice { Ignore, Half, Wide };
+struct WidthGroups {
+  WidthChoice letters = WidthChoice::Ignore, digits = WidthChoice::Ignore, brackets = WidthChoice::Ignore,
+              spaces = WidthChoice::Ignore, symbols = WidthChoice::Ignore;
+};
+WidthFlags WidthFlagsFromGroups(const WidthGroups& groups);
+void PreviewWidth(RenameList& list, WidthFlags flags, bool kana);

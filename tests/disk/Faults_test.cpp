@@ -1,0 +1,346 @@
+// Faults that strike after the files were listed and checked. Whatever happens, each file is
+// renamed with its row or left with its row, nothing is lost or overwritten, no temporary
+// name stays, and the journal holds exactly the moves made, so that undo restores every name.
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "disk/DiskState.h"
+#include "disk/FileSystem.h"
+#include "disk/Journal.h"
+#include "rules/RenameList.h"
+#include "disk/RenamePlan.h"
+#include "disk/SafeRename.h"
+#include "disk/Undo.h"
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// Fails the moves numbered in `failing` (1: the first move the program asks for) with `error`.
+class MoveFaults {
+ public:
+  MoveFaults(std::vector<int> failing, DWORD error) {
+    failing_ = std::move(failing);
+    error_ = error;
+    count_ = 0;
+    fs::moveFaultForTests = &Hook;
+  }
+  ~MoveFaults() { fs::moveFaultForTests = nullptr; }
+  MoveFaults(const MoveFaults&) = delete;
+  MoveFaults& operator=(const MoveFaults&) = delete;
+
+ private:
+  static DWORD Hook(std::string_view, std::string_view) {
+    ++count_;
+    return std::count(failing_.begin(), failing_.end(), count_) ? error_ : 0;
+  }
+  static inline std::vector<int> failing_;
+  static inline DWORD error_ = 0;
+  static inline int count_ = 0;
+};
+
+// A folder of listed and checked files, a journal in a folder of its own, and a fault.
+struct Scene {
+  TempDir dir, journalDir;
+  std::string journalPath = journalDir.path() + "Kinoha.undo";
+  Journal journal{sjis::Widen(journalPath)};
+  RenameList list;
+  DiskState disk;
+  HANDLE held = INVALID_HANDLE_VALUE;
+  std::unique_ptr<MoveFaults> faults;
+
+  Scene() = default;
+  Scene(const Scene&) = delete;
+  Scene& operator=(const Scene&) = delete;
+  ~Scene() {
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  }
+
+  // Files of `folder` ("" or "p\\") whose content is their relative path, each to get the
+  // new base name "x" + its base name (or `newName`); then the preview's check.
+  void List(const std::string& folder, const Names& names, const char* newName = nullptr) {
+    for (const std::string& n : names) {
+      dir.Touch(folder + n, folder + n);
+      list.Add(n, dir.path() + folder);
+    }
+    for (RenameEntry& r : list) {
+      if (r.newName.empty()) r.newName = newName ? std::string(newName) : std::string("x").append(r.BaseName());
+    }
+    ASSERT_EQ(CheckRows(list, disk), 0u);
+  }
+
+  // The run, after which the fault is lifted.
+  void Run() {
+    RenameRows(list, false, {}, &disk, &journal);
+    faults.reset();
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    held = INVALID_HANDLE_VALUE;
+  }
+
+  // Each row names a file that holds the row's own first path: renamed (fileName is
+  // "x" + the old name) or untouched; a row whose file was deleted keeps its old name.
+  void ExpectRowsFollowTheirFiles() {
+    for (const RenameEntry& r : list) {
+      std::string relative = r.CurrentPath().substr(dir.path().size());
+      std::string content = FileContent(r.CurrentPath());
+      if (content == "<missing>") {
+        EXPECT_NE(r.fileName[0], 'x') << relative;
+        continue;
+      }
+      std::string folder(sjis::FolderPart(content));
+      EXPECT_TRUE(relative == content || relative == folder + "x" + content.substr(folder.size())) << relative;
+    }
+  }
+
+  // What the journal file holds, read as the next session would; complete with its end line.
+  std::vector<Move> JournalFile() {
+    bool complete = false;
+    std::vector<Move> moves = Journal::Parse(FileContent(journalPath), &complete);
+    EXPECT_TRUE(complete);
+    return moves;
+  }
+
+  // The moves a run made: from the last row's file to the first's, those now under "x" names.
+  std::vector<std::pair<std::string, std::string>> MovesMade(const std::string& folder, const Names& names) {
+    std::vector<std::pair<std::string, std::string>> moves;
+    for (auto n = names.rbegin(); n != names.rend(); ++n) {
+      std::string to = dir.path() + folder + "x" + *n;
+      if (FileContent(to) == folder + *n) moves.emplace_back(dir.path() + folder + *n, to);
+    }
+    return moves;
+  }
+
+  static std::vector<std::pair<std::string, std::string>> Pairs(const std::vector<Move>& moves) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (const Move& m : moves) pairs.emplace_back(m.from, m.to);
+    return pairs;
+  }
+
+  // Undo takes back every move of the journal and nothing else.
+  void ExpectUndoRestores(std::size_t moves) {
+    UndoResult r = UndoMoves(journal.Moves(), list);
+    EXPECT_EQ(r.restored, moves);
+    EXPECT_EQ(r.failed, 0u);
+    for (const RenameEntry& row : list) {
+      const std::string content = FileContent(row.CurrentPath());
+      if (content != "<missing>") {
+        EXPECT_EQ(content, row.CurrentPath().substr(dir.path().size()));
+      }
+    }
+  }
+};
+
+const Names kFiles = {"a.txt", "b.txt", "c.txt", "d.txt"};
+
+struct FileFault {
+  const char* label;
+  void (*strike)(Scene&);  // on b.txt, after the check, before the run
+  Names after, contents;      // the folder's entries after the run, and what each holds
+  Refusal mark;               // what b.txt's row says after the run
+  DWORD failure;              // the platform's reason the row keeps, where the move was refused
+};
+
+class FaultOnOneFile : public testing::TestWithParam<FileFault> {};
+
+void HoldOpen(Scene& t) {
+  // Sharing is enforced by the server for every handle, the program's own too.
+  t.held = CreateFileW(sjis::Widen(t.dir.path() + "b.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(t.held, INVALID_HANDLE_VALUE);
+}
+void Delete(Scene& t) { ASSERT_TRUE(DeleteFileW(sjis::Widen(t.dir.path() + "b.txt").c_str())); }
+void MakeReadOnly(Scene& t) {
+  ASSERT_TRUE(SetFileAttributesW(sjis::Widen(t.dir.path() + "b.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+}
+void TakeItsNewName(Scene& t) { t.dir.Touch("xb.txt", "intruder"); }
+// b.txt's move is the run's third: d.txt's comes first.
+void DiskFull(Scene& t) { t.faults = std::make_unique<MoveFaults>(std::vector<int>{3}, ERROR_DISK_FULL); }
+void AccessDenied(Scene& t) { t.faults = std::make_unique<MoveFaults>(std::vector<int>{3}, ERROR_ACCESS_DENIED); }
+
+TEST_P(FaultOnOneFile, OnlyThatFileKeepsItsNameAndUndoRestoresTheRest) {
+  Scene t;
+  const FileFault& c = GetParam();
+  t.List("", kFiles);
+  c.strike(t);
+  if (HasFatalFailure()) return;
+  t.Run();
+  ASSERT_EQ(FolderListing(t.dir.path()), c.after);
+  for (std::size_t i = 0; i < c.after.size(); ++i) EXPECT_EQ(FileContent(t.dir.path() + c.after[i]), c.contents[i]);
+  t.ExpectRowsFollowTheirFiles();
+  CheckRows(t.list, t.disk);
+  const RenameEntry& b = t.list[0];
+  EXPECT_EQ(b.fileName, "b.txt");
+  EXPECT_EQ(static_cast<int>(b.refusal), static_cast<int>(c.mark));
+  EXPECT_EQ(b.failure, c.failure);
+  const auto made = t.MovesMade("", kFiles);
+  EXPECT_EQ(made.size(), 3u);
+  EXPECT_EQ(Scene::Pairs(t.JournalFile()), made);
+  EXPECT_EQ(Scene::Pairs(t.journal.Moves()), made);
+  t.ExpectUndoRestores(made.size());
+  SetFileAttributesW(sjis::Widen(t.dir.path() + "b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+const Names kOthersRenamed = {"b.txt", "xa.txt", "xc.txt", "xd.txt"};
+const Names kOthersContents = {"b.txt", "a.txt", "c.txt", "d.txt"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultOnOneFile,
+    testing::Values(FileFault{"HeldOpenWithoutDeleteSharing", HoldOpen, kOthersRenamed, kOthersContents,
+                              Refusal::Failed, ERROR_SHARING_VIOLATION},
+                    FileFault{"Deleted", Delete, {"xa.txt", "xc.txt", "xd.txt"}, {"a.txt", "c.txt", "d.txt"},
+                              Refusal::Missing, 0},
+                    FileFault{"MadeReadOnly", MakeReadOnly, kOthersRenamed, kOthersContents, Refusal::ReadOnly, 0},
+                    FileFault{"NewNameTaken",
+                              TakeItsNewName,
+                              {"b.txt", "xa.txt", "xb.txt", "xc.txt", "xd.txt"},
+                              {"b.txt", "a.txt", "intruder", "c.txt", "d.txt"},
+                              Refusal::Taken, ERROR_ALREADY_EXISTS},
+                    FileFault{"DiskFull", DiskFull, kOthersRenamed, kOthersContents, Refusal::Failed, ERROR_DISK_FULL},
+                    FileFault{"AccessDenied", AccessDenied, kOthersRenamed, kOthersContents, Refusal::Failed,
+                              ERROR_ACCESS_DENIED}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(Faults, FolderRenamedAwayKeepsItsRowsAndTheOtherFolderIsRenamed) {
+  Scene t;
+  const Names names = {"a.txt", "b.txt"};
+  t.List("p\\", names);
+  t.List("q\\", names);
+  const std::wstring q = sjis::Widen(t.dir.path() + "q"), q2 = sjis::Widen(t.dir.path() + "q2");
+  ASSERT_TRUE(MoveFileW(q.c_str(), q2.c_str()));
+  t.Run();
+  EXPECT_EQ(FolderListing(t.dir.path() + "p"), (Names{"xa.txt", "xb.txt"}));
+  EXPECT_EQ(FolderListing(t.dir.path() + "q2"), names);
+  EXPECT_EQ(FileContent(t.dir.path() + "q2\\a.txt"), "q\\a.txt");
+  const auto made = t.MovesMade("p\\", names);
+  EXPECT_EQ(made.size(), 2u);
+  EXPECT_EQ(Scene::Pairs(t.JournalFile()), made);
+  // Back in place, the folder's rows still name its untouched files.
+  ASSERT_TRUE(MoveFileW(q2.c_str(), q.c_str()));
+  t.ExpectRowsFollowTheirFiles();
+  EXPECT_EQ(FolderListing(t.dir.path() + "q"), names);
+  t.ExpectUndoRestores(2);
+}
+
+// A change of letter case goes old -> temporary -> new; the moves numbered here fail.
+struct CaseFault {
+  const char* label;
+  std::vector<int> failing;
+  DWORD error;
+  bool renamed;
+};
+
+class FaultInCaseChange : public testing::TestWithParam<CaseFault> {};
+
+TEST_P(FaultInCaseChange, EndsUnderOneOfItsNamesWithItsRowAndRecord) {
+  Scene t;
+  const CaseFault& c = GetParam();
+  t.List("", {"readme.txt"}, "README");
+  t.faults = std::make_unique<MoveFaults>(c.failing, c.error);
+  t.Run();
+  const std::string name = c.renamed ? "README.txt" : "readme.txt";
+  EXPECT_EQ(FolderListing(t.dir.path()), Names{name});
+  EXPECT_EQ(FileContent(t.dir.path() + name), "readme.txt");
+  EXPECT_EQ(t.list[0].fileName, name);
+  if (!c.renamed) {
+    EXPECT_EQ(FileContent(t.journalPath), "<missing>") << "a run that moved nothing leaves the journal as it was";
+    return;
+  }
+  const std::vector<Move> moves = t.JournalFile();
+  EXPECT_EQ(Scene::Pairs(moves), Scene::Pairs(t.journal.Moves()));
+  ASSERT_EQ(moves.size(), 2u);
+  EXPECT_EQ(moves[0].from, t.dir.path() + "readme.txt");
+  EXPECT_TRUE(IsTemporaryName(sjis::FileName(moves[0].to)));
+  EXPECT_EQ(moves[1].from, moves[0].to);
+  EXPECT_EQ(moves[1].to, t.dir.path() + "README.txt");
+  UndoMoves(moves, t.list);
+  EXPECT_EQ(FolderListing(t.dir.path()), Names{"readme.txt"});
+  EXPECT_EQ(t.list[0].fileName, "readme.txt");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultInCaseChange,
+    testing::Values(CaseFault{"SecondStepDiskFull", {2}, ERROR_DISK_FULL, false},
+                    CaseFault{"SecondStepAndWayBackDenied", {2, 3}, ERROR_ACCESS_DENIED, true},
+                    CaseFault{"ThreeStepsDenied", {2, 3, 4}, ERROR_ACCESS_DENIED, false},
+                    CaseFault{"FirstStepDenied", {1}, ERROR_ACCESS_DENIED, false}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// A run in which every move fails leaves the last run's journal as it was, file and memory.
+TEST(Faults, ARunThatMovesNothingKeepsTheLastJournal) {
+  Scene t;
+  t.List("", {"a.txt"});
+  t.Run();
+  const auto first = t.MovesMade("", {"a.txt"});
+  ASSERT_EQ(first.size(), 1u);
+  t.List("", {"b.txt", "c.txt"});
+  t.faults = std::make_unique<MoveFaults>(std::vector<int>{1, 2, 3}, ERROR_ACCESS_DENIED);
+  t.Run();
+  EXPECT_EQ(FolderListing(t.dir.path()), (Names{"b.txt", "c.txt", "xa.txt"}));
+  EXPECT_EQ(Scene::Pairs(t.JournalFile()), first);
+  EXPECT_EQ(Scene::Pairs(t.journal.Moves()), first);
+}
+
+// A journal file that can't be written: the run goes on, the session's journal takes it back,
+// and what the next session finds in the file is this run or nothing.
+TEST(Faults, JournalFileInTheWayOfTheRun) {
+  struct Obstacle {
+    const char* label;
+    bool readOnlyEarlierJournal;  // else a folder of the journal's name
+  };
+  for (Obstacle o : {Obstacle{"ReadOnlyEarlierJournal", true}, Obstacle{"Folder", false}}) {
+    SCOPED_TRACE(o.label);
+    Scene t;
+    const Names names = {"a.txt", "b.txt"};
+    t.List("", names);
+    if (o.readOnlyEarlierJournal) {
+      t.journalDir.Touch("Kinoha.undo",
+                         "Kinoha リネーム記録 2000/01/01 00:00:00\r\nC:\\e\\f\tC:\\e\\g\r\n完了\r\n");
+      ASSERT_TRUE(SetFileAttributesW(sjis::Widen(t.journalPath).c_str(), FILE_ATTRIBUTE_READONLY));
+    } else {
+      t.journalDir.Mkdir("Kinoha.undo");
+    }
+    t.Run();
+    EXPECT_EQ(FolderListing(t.dir.path()), (Names{"xa.txt", "xb.txt"}));
+    const auto made = t.MovesMade("", names);
+    EXPECT_EQ(Scene::Pairs(t.journal.Moves()), made);
+    Journal next(sjis::Widen(t.journalPath));
+    EXPECT_EQ(next.Available(), o.readOnlyEarlierJournal);
+    EXPECT_EQ(Scene::Pairs(next.Moves()), o.readOnlyEarlierJournal ? made : decltype(made){});
+    EXPECT_EQ(t.journal.TakeProblem().empty(), o.readOnlyEarlierJournal) << "a journal kept in memory is said";
+    t.ExpectUndoRestores(2);
+  }
+}
+
+// A folder that was a link when a run asked where it leads, and is a real folder holding a
+// link to the old target's file at the next run: that file lies outside and stays there.
+TEST(Faults, AFolderThatStoppedBeingALinkIsAskedAgain) {
+  TempDir dir;
+  dir.Touch("G\\x.txt", "x");
+  dir.Touch("G\\y.txt", "y");
+  if (!dir.LinkUnix("F", "G")) GTEST_SKIP() << "links are made through Wine's Linux side";
+  RenameList list;
+  list.Add("y.txt", dir.path() + "F\\");
+  list[0].newName = "y2";
+  RenameRows(list, false);
+  ASSERT_EQ(FolderListing(dir.path() + "G"), (Names{"x.txt", "y2.txt"}));
+  ASSERT_TRUE(dir.UnlinkUnix("F"));
+  dir.Mkdir("F");
+  ASSERT_TRUE(dir.LinkUnix("x.txt", "../G/x.txt", "F"));
+  RenameList again;
+  again.Add("x.txt", dir.path() + "F\\");
+  again[0].newName = "z";
+  RenameRows(again, false);
+  EXPECT_EQ(FolderListing(dir.path() + "G"), (Names{"x.txt", "y2.txt"}));
+  EXPECT_EQ(again[0].fileName, "x.txt");
+}
+
+}  // namespace

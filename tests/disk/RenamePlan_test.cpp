@@ -1,0 +1,170 @@
+#include "disk/RenamePlan.h"
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "disk/SafeRename.h"
+#include "intake/Intake.h"
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+namespace {
+
+// 300 characters: more than any volume holds, in UTF-16 units or in UTF-8 bytes.
+const std::string kLongName = [] {
+  std::string s;
+  for (int i = 0; i < 300; ++i) s += "あ";
+  return s;
+}();
+const char* const kLong = kLongName.c_str();
+
+struct Row {
+  const char* file;
+  const char* newName;
+  Refusal expected;
+};
+
+struct PlanCase {
+  const char* label;
+  std::vector<const char*> others;  // files on disk that aren't listed ("name/" makes a folder)
+  std::vector<Row> rows;
+  const char* readOnly = nullptr;
+};
+
+class PlanMatchesRun : public testing::TestWithParam<PlanCase> {};
+
+// The marks are exactly the rows the run then leaves unrenamed.
+TEST_P(PlanMatchesRun, MarkedRowsAreTheRowsTheRunLeaves) {
+  const PlanCase& c = GetParam();
+  TempDir dir;
+  for (const char* other : c.others) {
+    std::string name = other;
+    if (name.back() == '/') {
+      dir.Mkdir(name.substr(0, name.size() - 1));
+    } else {
+      dir.Touch(name);
+    }
+  }
+  RenameList list;
+  for (const Row& r : c.rows) {
+    dir.Touch(r.file, r.file);
+    list.Add(r.file, dir.path());
+  }
+  if (c.readOnly) SetFileAttributesW(sjis::Widen(dir.path() + c.readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+  std::map<std::string, const Row*> byFile;
+  for (const Row& r : c.rows) byFile[r.file] = &r;
+  for (RenameEntry& e : list) e.newName = byFile[e.fileName]->newName;
+
+  DiskState disk;
+  std::size_t refused = CheckRows(list, disk);
+  std::map<std::string, Refusal> marks;
+  std::size_t expectedRefused = 0;
+  for (const RenameEntry& e : list) {
+    marks[e.fileName] = e.refusal;
+    EXPECT_EQ(static_cast<int>(e.refusal), static_cast<int>(byFile[e.fileName]->expected)) << e.fileName;
+    expectedRefused += byFile[e.fileName]->expected != Refusal::None;
+  }
+  EXPECT_EQ(refused, expectedRefused);
+
+  RenameRows(list, false, {}, &disk);
+  std::size_t left = 0;
+  for (const RenameEntry& e : list) {
+    bool renamed = e.fileName == e.newName + std::string(e.Extension());
+    EXPECT_EQ(!renamed, marks.count(e.fileName) && marks[e.fileName] != Refusal::None) << e.fileName;
+    left += !renamed;
+  }
+  EXPECT_EQ(left, refused);
+  if (c.readOnly) SetFileAttributesW(sjis::Widen(dir.path() + c.readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlanMatchesRun,
+    testing::Values(
+        PlanCase{"ShiftUp", {}, {{"a.jpg", "b", Refusal::None}, {"b.jpg", "c", Refusal::None}}},
+        PlanCase{"ShiftDown", {}, {{"b.jpg", "a", Refusal::None}, {"c.jpg", "b", Refusal::Taken}}},
+        // The last row goes first and takes the name.
+        PlanCase{"TwoRowsOneTarget", {}, {{"a.txt", "z", Refusal::Duplicate}, {"b.txt", "z", Refusal::None}}},
+        PlanCase{"TakenOutsideTheList", {"k.txt"}, {{"a.txt", "K", Refusal::Taken}, {"b.txt", "m", Refusal::None}}},
+        PlanCase{"TakenByFolder", {"sub.txt/"}, {{"a.txt", "sub", Refusal::TakenByFolder}}},
+        PlanCase{"ReadOnly", {}, {{"r.txt", "x", Refusal::ReadOnly}, {"s.txt", "y", Refusal::None}}, "r.txt"},
+        PlanCase{"Backslash", {}, {{"a.txt", "x\\y", Refusal::BadName}, {"b.txt", "", Refusal::BadName}}},
+        // The platform would drop the ending: the file would keep its name.
+        PlanCase{"EndsInDotOrBlank", {}, {{"k", "k.", Refusal::BadName}, {"m", "m ", Refusal::BadName}}},
+        // Devices in any letter case, with an extension and blanks before it.
+        PlanCase{"DeviceNames", {}, {{"a.txt", "CON", Refusal::BadName}, {"b", "Nul", Refusal::BadName},
+                                     {"c", "com1.txt", Refusal::BadName}, {"d.jpg", "lpt9  ", Refusal::BadName},
+                                     {"e.txt", "CONOUT$", Refusal::BadName}, {"f.txt", "console", Refusal::None}}},
+        PlanCase{"WildcardsAndControls", {}, {{"a.txt", "a*b", Refusal::BadName}, {"b.txt", "q?", Refusal::BadName},
+                                              {"c.txt", "x<y>", Refusal::BadName}, {"d.txt", "p|q", Refusal::BadName},
+                                              {"e.txt", "\"hi\"", Refusal::BadName}, {"f.txt", "t\tx", Refusal::BadName}}},
+        PlanCase{"LongerThanAnyVolumeHolds", {}, {{"s.txt", kLong, Refusal::TooLong}}},
+        // A change of letter case is a change; the same name is none and no refusal.
+        PlanCase{"CaseAndSame", {}, {{"m.txt", "M", Refusal::None}, {"n.txt", "n", Refusal::None}}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(CheckRows, AFileGoneSinceTheListingIsMarkedOnceListedAgain) {
+  TempDir dir;
+  dir.Touch("a.txt");
+  RenameList list;
+  list.Add("a.txt", dir.path());
+  list[0].newName = "b";
+  DiskState disk;
+  EXPECT_EQ(CheckRows(list, disk), 0u);
+  DeleteFileW(sjis::Widen(dir.path() + "a.txt").c_str());
+  EXPECT_EQ(CheckRows(list, disk), 0u) << "the listing stands until it is refreshed";
+  disk.Forget(dir.path());
+  EXPECT_EQ(CheckRows(list, disk), 1u);
+  EXPECT_EQ(list[0].refusal, Refusal::Missing);
+}
+
+// A folder nested past MAX_PATH: its files are taken in, pass the check and are renamed, a
+// change of letter case too.
+TEST(LongPath, FilesPastMaxPathAreTakenInCheckedAndRenamed) {
+  TempDir dir;
+  std::string deep = dir.path();
+  for (char part = 'a'; part < 'g'; ++part) {
+    deep.append(50, part);
+    ASSERT_TRUE(CreateDirectoryW(sjis::Widen("\\\\?\\" + deep).c_str(), nullptr));
+    deep += '\\';
+  }
+  for (const char* name : {"a.txt", "c.txt"}) {
+    HANDLE h = CreateFileW(sjis::Widen("\\\\?\\" + deep + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+  }
+  ASSERT_GT(deep.size(), 300u);
+  RenameList list;
+  DiskState disk;
+  AddFiles(list, {deep.substr(0, deep.size() - 1)}, IntakeOptions{}, {}, &disk);
+  ASSERT_EQ(list.size(), 2u);
+  list[0].newName = "b";
+  list[1].newName = "C";
+  EXPECT_EQ(CheckRows(list, disk), 0u);
+  EXPECT_TRUE(RenameRows(list, false, {}, &disk));
+  EXPECT_EQ(FolderListing(deep), (std::vector<std::string>{"C.txt", "b.txt"}));
+}
+
+// A folder that can't be listed (here: renamed away) tells nothing of its files: its rows
+// say so, rather than call every file gone.
+TEST(CheckRows, RowsOfAFolderThatCantBeListedSaySo) {
+  TempDir dir;
+  dir.Touch("p\\a.txt");
+  dir.Touch("q\\b.txt");
+  RenameList list;
+  list.Add("a.txt", dir.path() + "p\\");
+  list.Add("b.txt", dir.path() + "q\\");
+  for (RenameEntry& e : list) e.newName = "x";
+  ASSERT_TRUE(MoveFileW(sjis::Widen(dir.path() + "p").c_str(), sjis::Widen(dir.path() + "p2").c_str()));
+  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "q\\b.txt").c_str()));
+  DiskState disk;
+  EXPECT_EQ(CheckRows(list, disk), 2u);
+  EXPECT_EQ(list[0].refusal, Refusal::Unreadable);
+  EXPECT_EQ(list[1].refusal, Refusal::Missing);
+}
+
+}  // namespace

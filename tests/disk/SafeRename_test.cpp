@@ -1,0 +1,309 @@
+#include "disk/SafeRename.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "disk/FileSystem.h"
+#include "rules/RenameList.h"
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+void SetAttributes(const std::string& path, DWORD attributes) {
+  ASSERT_TRUE(SetFileAttributesW(sjis::Widen(path).c_str(), attributes));
+}
+
+struct NameCase {
+  const char* label;
+  const char* newName;  // relative to the folder of a.jpg, which also holds the folder "x"
+  bool renamed;
+};
+
+class SafeRenameNewName : public testing::TestWithParam<NameCase> {};
+
+TEST_P(SafeRenameNewName, RenamesInPlaceOrLeavesEverythingAsItWas) {
+  const NameCase& c = GetParam();
+  TempDir dir;
+  std::string oldPath = dir.Touch("a.jpg", "A");
+  dir.Mkdir("x");
+  std::string newPath = dir.path() + c.newName;
+  EXPECT_EQ(SafeRename(oldPath, newPath), c.renamed);
+  if (c.renamed) {
+    EXPECT_EQ(FileContent(newPath), "A");
+    Names expected{c.newName, "x"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderListing(dir.path()), expected);
+  } else {
+    EXPECT_EQ(FileContent(oldPath), "A");
+    EXPECT_EQ(FolderListing(dir.path()), (Names{"a.jpg", "x"}));
+    EXPECT_EQ(FolderListing(dir.path() + "x"), Names{});
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, SafeRenameNewName,
+    testing::Values(NameCase{"Identical", "a.jpg", false}, NameCase{"EmptyBase", ".jpg", false},
+                    NameCase{"Con", "con.jpg", false}, NameCase{"Prn", "prn.jpg", false},
+                    NameCase{"Aux", "aux", false}, NameCase{"IntoSubFolder", "x\\y.jpg", false},
+                    NameCase{"IntoParent", "..\\z.jpg", false}, NameCase{"Stream", "a:b.jpg", false},
+                    NameCase{"Slash", "a/b.jpg", false}, NameCase{"SlashInto", "x/y.jpg", false},
+                    NameCase{"OnlyDots", "..", false}, NameCase{"DotsAndSpaces", ". .", false},
+                    NameCase{"Plain", "b.jpg", true}, NameCase{"NoExtension", "b", true},
+                    // ソ is 83 5C: its trail byte is no delimiter.
+                    NameCase{"SoKatakana", "\x83\x5C.jpg", true}, NameCase{"Japanese", "写真ソ.txt", true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(SafeRename, RefusesAnotherFolderAndLosesNothing) {
+  TempDir dir, other;
+  std::string oldPath = dir.Touch("a.jpg", "A");
+  EXPECT_FALSE(SafeRename(oldPath, other.path() + "a.jpg"));
+  EXPECT_FALSE(SafeRename(oldPath, other.path() + "b.jpg"));
+  EXPECT_EQ(FolderListing(other.path()), Names{});
+  EXPECT_EQ(FileContent(oldPath), "A");
+}
+
+TEST(SafeRename, RefusesStreamsOfTheOldFile) {
+  TempDir dir;
+  std::string oldPath = dir.Touch("a.jpg", "A");
+  EXPECT_FALSE(SafeRename(oldPath + ":s", oldPath + ":t"));
+  EXPECT_FALSE(SafeRename(oldPath + ":s", dir.path() + "b.jpg"));
+  EXPECT_EQ(FolderListing(dir.path()), Names{"a.jpg"});
+  EXPECT_EQ(FileContent(oldPath), "A");
+}
+
+TEST(SafeRename, UpperCaseDeviceNameIsLeftToTheFileSystem) {
+  // Whatever a bare move does with CON.jpg, SafeRename does the same.
+  TempDir bare, safe;
+  std::string barePath = bare.Touch("a.jpg", "A");
+  std::string safePath = safe.Touch("a.jpg", "A");
+  bool moved = MoveFileW(sjis::Widen(barePath).c_str(), sjis::Widen(bare.path() + "CON.jpg").c_str()) != 0;
+  EXPECT_EQ(SafeRename(safePath, safe.path() + "CON.jpg"), moved);
+  EXPECT_EQ(FolderListing(safe.path()), FolderListing(bare.path()));
+}
+
+struct OldCase {
+  const char* label;
+  DWORD attributes;  // 0: leave as created
+  bool folder, missing;
+};
+
+class SafeRenameOldFile : public testing::TestWithParam<OldCase> {};
+
+TEST_P(SafeRenameOldFile, IsNeverRenamed) {
+  const OldCase& c = GetParam();
+  TempDir dir;
+  std::string oldPath = c.folder ? dir.Mkdir("a.jpg") : c.missing ? dir.path() + "a.jpg" : dir.Touch("a.jpg", "A");
+  if (c.attributes) SetAttributes(oldPath, c.attributes);
+  EXPECT_FALSE(SafeRename(oldPath, dir.path() + "b.jpg"));
+  EXPECT_FALSE(dir.Exists("b.jpg"));
+  EXPECT_EQ(dir.Exists("a.jpg"), !c.missing);
+  if (c.attributes) SetAttributes(oldPath, FILE_ATTRIBUTE_NORMAL);
+}
+
+INSTANTIATE_TEST_SUITE_P(Refusals, SafeRenameOldFile,
+                         testing::Values(OldCase{"ReadOnly", FILE_ATTRIBUTE_READONLY, false, false},
+                                         OldCase{"Hidden", FILE_ATTRIBUTE_HIDDEN, false, false},
+                                         OldCase{"Folder", 0, true, false},
+                                         OldCase{"Missing", 0, false, true}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(SafeRename, NeverReplacesAnExistingFile) {
+  TempDir dir;
+  std::string a = dir.Touch("a.jpg", "A");
+  std::string b = dir.Touch("b.jpg", "B");
+  EXPECT_FALSE(SafeRename(a, b));
+  EXPECT_EQ(FileContent(a), "A");
+  EXPECT_EQ(FileContent(b), "B");
+}
+
+// A plain move keeps the old spelling when only the letter case changes; the file must bear
+// the new one on disk.
+TEST(SafeRename, CaseOnlyChangeLandsOnDisk) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"holiday.txt", "HOLIDAY.txt"}, {"README.TXT", "readme.TXT"}, {"写真holiday.jpg", "写真Holiday.jpg"},
+      {"ａｂｃ.txt", "ＡＢＣ.txt"}};
+  for (const auto& [from, to] : cases) {
+    SCOPED_TRACE(to);
+    TempDir dir;
+    std::string oldPath = dir.Touch(from, "R");
+    EXPECT_TRUE(SafeRename(oldPath, dir.path() + to));
+    EXPECT_EQ(FolderListing(dir.path()), Names{to});
+    EXPECT_EQ(FileContent(dir.path() + to), "R");
+  }
+}
+
+TEST(SafeRename, CaseOnlyChangeOntoAnotherFileKeepsBothAsTheyWere) {
+  // A case-sensitive disk (Linux under Wine, some shares) can hold a.txt and A.txt at once:
+  // the second step then finds its name taken and the file gets its old name back.
+  TempDir dir;
+  std::string oldPath = dir.Touch("a.txt", "lower");
+  if (!dir.TouchUnix("A.txt", "upper")) GTEST_SKIP() << "needs Wine's Linux side to make a second spelling";
+  EXPECT_FALSE(SafeRename(oldPath, dir.path() + "A.txt"));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"A.txt", "a.txt"}));
+  EXPECT_EQ(FileContent(oldPath), "lower");
+  EXPECT_EQ(FileContent(dir.path() + "A.txt"), "upper");
+}
+
+TEST(SafeRename, ANameTheVolumeCantHoldLeavesTheFileAsItWas) {
+  // A platform that cuts the name (Wine keeps 255 bytes of UTF-8) reports success; the file
+  // is found under the cut name and moved back.
+  TempDir dir;
+  std::string oldPath = dir.Touch("s.txt", "S");
+  std::string name;
+  for (int i = 0; i < 300; ++i) name += "あ";
+  EXPECT_FALSE(SafeRename(oldPath, dir.path() + name + ".txt"));
+  EXPECT_EQ(FolderListing(dir.path()), Names{"s.txt"});
+  EXPECT_EQ(FileContent(oldPath), "S");
+}
+
+// Rows in list order as "file name|new name".
+Names Rows(const RenameList& list) {
+  Names rows;
+  for (const RenameEntry& r : list) rows.push_back(r.fileName + "|" + r.newName);
+  return rows;
+}
+
+struct RenameRowsTest : testing::Test {
+  TempDir dir;
+  RenameList list;
+  void Row(const std::string& fileName, const std::string& newName) {
+    dir.Touch(fileName, fileName);
+    list.Add(fileName, dir.path());
+    for (RenameEntry& r : list) {
+      if (r.fileName == fileName) r.newName = newName;
+    }
+  }
+};
+
+TEST_F(RenameRowsTest, UpwardShiftRenamesBoth) {
+  Row("a.jpg", "b");
+  Row("b.jpg", "c");
+  RenameRows(list, false);
+  EXPECT_EQ(Rows(list), (Names{"b.jpg|b", "c.jpg|c"}));
+  EXPECT_EQ(FileContent(dir.path() + "b.jpg"), "a.jpg");
+  EXPECT_EQ(FileContent(dir.path() + "c.jpg"), "b.jpg");
+  EXPECT_FALSE(dir.Exists("a.jpg"));
+  EXPECT_TRUE(list.sorting());
+}
+
+TEST_F(RenameRowsTest, DownwardShiftKeepsTheRowThatFoundItsNameTaken) {
+  Row("b.jpg", "a");
+  Row("c.jpg", "b");
+  RenameRows(list, false);
+  // c.jpg came first and found b.jpg still there.
+  EXPECT_EQ(Rows(list), (Names{"a.jpg|a", "c.jpg|b"}));
+  EXPECT_EQ(FileContent(dir.path() + "a.jpg"), "b.jpg");
+  EXPECT_EQ(FileContent(dir.path() + "c.jpg"), "c.jpg");
+  EXPECT_FALSE(dir.Exists("b.jpg"));
+}
+
+TEST_F(RenameRowsTest, KeepsTheExtensionAndResortsOnce) {
+  Row("a.JPG", "z");
+  Row("b.txt", "m");
+  Row("c", "k");
+  RenameRows(list, false);
+  EXPECT_EQ(Rows(list), (Names{"k|k", "m.txt|m", "z.JPG|z"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"k", "m.txt", "z.JPG"}));
+}
+
+TEST_F(RenameRowsTest, CaseOnlyRenameUpdatesTheRowAndTheDisk) {
+  Row("readme.txt", "README");
+  RenameRows(list, false);
+  EXPECT_EQ(Rows(list), (Names{"README.txt|README"}));
+  EXPECT_EQ(FolderListing(dir.path()), Names{"README.txt"});
+}
+
+TEST_F(RenameRowsTest, ClearItemsLeavesOnlyTheFailedRow) {
+  Row("a.txt", "x");
+  Row("b.txt", "y");
+  Row("c.txt", "z");
+  SetAttributes(dir.path() + "b.txt", FILE_ATTRIBUTE_READONLY);
+  RenameRows(list, true);
+  EXPECT_EQ(Rows(list), (Names{"b.txt|y"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"b.txt", "x.txt", "z.txt"}));
+  SetAttributes(dir.path() + "b.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(RenameRowsTest, RowsThatCouldLeaveTheirFolderStay) {
+  dir.Mkdir("sub");
+  Row("a.txt", "sub\\a");
+  Row("b.txt", "..\\b");
+  Row("c.txt", "c:stream");
+  RenameRows(list, true);
+  EXPECT_EQ(list.size(), 3u);
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt", "sub"}));
+  EXPECT_EQ(FolderListing(dir.path() + "sub"), Names{});
+}
+
+TEST_F(RenameRowsTest, SecondRunWithUnchangedNamesRenamesNothing) {
+  Row("a.txt", "x");
+  Row("b.txt", "y");
+  RenameRows(list, false);
+  Names after = Rows(list);
+  // Every new path now equals its current path.
+  RenameRows(list, false);
+  EXPECT_EQ(Rows(list), after);
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"x.txt", "y.txt"}));
+  EXPECT_EQ(FileContent(dir.path() + "x.txt"), "a.txt");
+  EXPECT_EQ(FileContent(dir.path() + "y.txt"), "b.txt");
+}
+
+// Stopped after its first file, a run leaves every file either renamed with its row updated
+// (or cleared) or untouched with its row kept, and sorting back on.
+TEST(RenameRowsStopped, EachFileIsRenamedWithItsRowOrUntouched) {
+  for (bool clear : {false, true}) {
+    SCOPED_TRACE(clear);
+    TempDir dir;
+    RenameList list;
+    const Names names = {"a.txt", "b.txt", "c.txt", "d.txt"};
+    for (const std::string& n : names) {
+      dir.Touch(n, n);
+      list.Add(n, dir.path());
+    }
+    for (RenameEntry& r : list) r.newName = std::string("x").append(r.BaseName());
+    std::size_t calls = 0;
+    bool whole = RenameRows(list, clear, [&](std::size_t, std::size_t) { return ++calls > 1; });
+    EXPECT_FALSE(whole);
+    EXPECT_TRUE(list.sorting());
+
+    std::size_t renamed = 0;
+    for (const std::string& n : names) {
+      std::string moved = std::string("x").append(n);
+      bool listedOld = false, listedNew = false;
+      for (const RenameEntry& r : list) {
+        listedOld = listedOld || r.fileName == n;
+        listedNew = listedNew || r.fileName == moved;
+      }
+      if (FileContent(dir.path() + moved) == n) {
+        ++renamed;
+        EXPECT_FALSE(dir.Exists(n)) << n;
+        EXPECT_FALSE(listedOld) << n;
+        EXPECT_EQ(listedNew, !clear) << n;
+      } else {
+        EXPECT_EQ(FileContent(dir.path() + n), n);
+        EXPECT_TRUE(listedOld) << n;
+      }
+    }
+    // Only the last row was tried: the run asks after each file.
+    EXPECT_EQ(renamed, 1u);
+    EXPECT_TRUE(dir.Exists("xd.txt"));
+    EXPECT_EQ(list.size(), clear ? 3u : 4u);
+  }
+}
+
+TEST_F(RenameRowsTest, EmptyListOnlyTogglesSorting) {
+  RenameRows(list, true);
+  EXPECT_TRUE(list.empty());
+  EXPECT_TRUE(list.sorting());
+}
+
+}  // namespace

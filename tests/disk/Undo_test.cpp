@@ -1,0 +1,264 @@
+#include "disk/Undo.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "disk/ChangeExtension.h"
+#include "disk/Journal.h"
+#include "rules/RenameList.h"
+#include "disk/SafeRename.h"
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+fs::FileId IdOf(const std::string& path) {
+  fs::OpenFile file(path);
+  fs::FileId id;
+  file.Id(id);
+  return id;
+}
+
+Names FileNames(const RenameList& list) {
+  Names names;
+  for (const RenameEntry& r : list) names.push_back(r.fileName);
+  return names;
+}
+
+struct UndoTest : testing::Test {
+  TempDir dir;
+  RenameList list;
+  // Files whose content is their own name, listed with their new names.
+  void Rows(const std::vector<std::pair<const char*, const char*>>& rows) {
+    for (const auto& [file, newName] : rows) {
+      dir.Touch(file, file);
+      list.Add(file, dir.path());
+    }
+    for (RenameEntry& r : list) {
+      for (const auto& [file, newName] : rows) {
+        if (r.fileName == file) r.newName = newName;
+      }
+    }
+  }
+  void ExpectFilesBack(const Names& names) {
+    EXPECT_EQ(FolderListing(dir.path()), names);
+    for (const std::string& n : names) EXPECT_EQ(FileContent(dir.path() + n), n);
+  }
+};
+
+TEST_F(UndoTest, ShiftAndCaseChangeComeBack) {
+  Rows({{"a.jpg", "b"}, {"b.jpg", "c"}, {"readme.txt", "README"}});
+  Journal journal;
+  RenameRows(list, false, {}, nullptr, &journal);
+  ASSERT_EQ(FolderListing(dir.path()), (Names{"README.txt", "b.jpg", "c.jpg"}));
+  UndoResult r = UndoMoves(journal.Moves(), list);
+  EXPECT_EQ(r.restored, 4u) << "two moves for the change of case";
+  EXPECT_EQ(r.failed, 0u);
+  ExpectFilesBack({"a.jpg", "b.jpg", "readme.txt"});
+  EXPECT_EQ(FileNames(list), (Names{"a.jpg", "b.jpg", "readme.txt"}));
+}
+
+TEST_F(UndoTest, FilesGoneOrWhoseOldNameIsTakenAreReportedAndTheRestComeBack) {
+  Rows({{"a.txt", "x"}, {"b.txt", "y"}, {"c.txt", "z"}});
+  Journal journal;
+  RenameRows(list, true, {}, nullptr, &journal);
+  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "z.txt").c_str()));
+  dir.Touch("b.txt", "someone else's");
+  UndoResult r = UndoMoves(journal.Moves(), list);
+  EXPECT_EQ(r.restored, 1u);
+  EXPECT_EQ(r.failed, 2u);
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "y.txt"}));
+  EXPECT_EQ(FileContent(dir.path() + "a.txt"), "a.txt");
+  EXPECT_EQ(FileContent(dir.path() + "b.txt"), "someone else's");
+  EXPECT_EQ(FileContent(dir.path() + "y.txt"), "b.txt");
+}
+
+TEST_F(UndoTest, AStoppedRunComesBackWhole) {
+  Rows({{"a.txt", "x"}, {"b.txt", "y"}, {"c.txt", "z"}});
+  Journal journal;
+  std::size_t calls = 0;
+  RenameRows(list, false, [&](std::size_t, std::size_t) { return ++calls > 1; }, nullptr, &journal);
+  ASSERT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "z.txt"}));
+  UndoResult r = UndoMoves(journal.Moves(), list);
+  EXPECT_EQ(r.restored, 1u);
+  EXPECT_EQ(r.failed, 0u);
+  ExpectFilesBack({"a.txt", "b.txt", "c.txt"});
+}
+
+TEST_F(UndoTest, ChangeOfExtensionCaseLandsAndComesBack) {
+  Rows({{"p.jpg", ""}, {"q.jpg", ""}});
+  for (RenameEntry& r : list) r.selected = true;
+  Journal journal;
+  ChangeExtensions(list, ".JPG", {}, &journal);
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"p.JPG", "q.JPG"}));
+  EXPECT_EQ(FileNames(list), (Names{"p.JPG", "q.JPG"}));
+  UndoMoves(journal.Moves(), list);
+  ExpectFilesBack({"p.jpg", "q.jpg"});
+}
+
+// A journal left by a run that was killed while it wrote a line: the line's move never
+// began, and what the cut line seems to name is never touched.
+TEST_F(UndoTest, JournalCutInTheMiddleOfALine) {
+  std::wstring file = dir.wpath() + L"\\j.undo";
+  TempDir files;
+  for (const char* n : {"x.txt", "y.txt", "z"}) files.Touch(n, n);
+  {
+    Journal journal(file);
+    journal.BeginRun();
+    for (const auto& [from, to] : {std::pair{"a.txt", "x.txt"}, {"b.txt", "y.txt"}, {"c.txt", "z.txt"}}) {
+      journal.Record(files.path() + from, files.path() + to, IdOf(files.path() + to));
+      journal.Landed();
+    }
+    journal.EndRun();
+  }
+  std::string text;
+  {
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    char buf[4096];
+    DWORD got = 0;
+    ReadFile(h, buf, sizeof buf, &got, nullptr);
+    text.assign(buf, got);
+    // Cut after "...\z" of the third line: without its line end it is no move.
+    std::size_t cut = text.find(files.path() + "z.txt") + files.path().size() + 1;
+    SetFilePointer(h, static_cast<LONG>(cut), nullptr, FILE_BEGIN);
+    SetEndOfFile(h);
+    CloseHandle(h);
+  }
+  Journal reopened(file);
+  ASSERT_TRUE(reopened.Available());
+  bool complete = true;
+  std::vector<Move> moves = reopened.Moves(&complete);
+  EXPECT_FALSE(complete);
+  ASSERT_EQ(moves.size(), 2u);
+  RenameList none;
+  UndoResult r = UndoMoves(moves, none);
+  EXPECT_EQ(r.restored, 2u);
+  EXPECT_EQ(FolderListing(files.path()), (Names{"a.txt", "b.txt", "z"}));
+  EXPECT_EQ(FileContent(files.path() + "z"), "z");
+  reopened.Discard();
+  EXPECT_FALSE(reopened.Available());
+}
+
+TEST_F(UndoTest, AJournalFileThatCantBeWrittenLeavesTheSessionsJournalInMemory) {
+  Rows({{"a.txt", "x"}});
+  Journal journal(dir.wpath() + L"\\no such folder\\Kinoha.undo");
+  RenameRows(list, false, {}, nullptr, &journal);
+  ASSERT_TRUE(journal.Available());
+  UndoMoves(journal.Moves(), list);
+  ExpectFilesBack({"a.txt"});
+  journal.Discard();
+  EXPECT_FALSE(journal.Available());
+}
+
+// What the undo met on each move it could not take back, in the order it met them.
+std::vector<UndoFailure> Whys(const UndoResult& r) {
+  std::vector<UndoFailure> whys;
+  for (const UndoProblem& p : r.problems) whys.push_back(p.why);
+  return whys;
+}
+
+// A renamed file replaced by a link to a file of another folder, and a journal written by
+// hand to move files of a folder the user never gave: nothing outside moves.
+TEST_F(UndoTest, NeverMovesAFileThatIsNotTheOneItMoved) {
+  TempDir other;
+  other.Touch("secret.txt", "secret");
+  other.Touch("b.txt", "b");
+  Rows({{"a.txt", "x"}, {"c.txt", "z"}});
+  Journal journal;
+  RenameRows(list, false, {}, nullptr, &journal);
+  if (!UnderWine()) GTEST_SKIP() << "links are made through Wine's Linux side";
+  dir.UnlinkUnix("x.txt");
+  ASSERT_TRUE(dir.LinkUnix("x.txt", "../" + std::string(sjis::FileName(other.path().substr(0, other.path().size() - 1))) + "/secret.txt"));
+  // A stranger under the same name (made while the file still was, so it is another file).
+  dir.Touch("s.tmp", "a stranger of the same name");
+  dir.UnlinkUnix("z.txt");
+  ASSERT_TRUE(MoveFileW(sjis::Widen(dir.path() + "s.tmp").c_str(), sjis::Widen(dir.path() + "z.txt").c_str()));
+  std::vector<Move> moves = journal.Moves();
+  const fs::FileId someone = IdOf(other.path() + "secret.txt");
+  moves.push_back(Move{other.path() + "a.txt", other.path() + "b.txt", someone});  // not the file there
+  moves.push_back(Move{other.path() + "a.txt", other.path() + "b.txt", {}, false});
+  UndoResult r = UndoMoves(moves, list);
+  EXPECT_EQ(r.restored, 0u);
+  // Last move first: the two lines by hand, then x.txt, then z.txt.
+  EXPECT_EQ(Whys(r), (std::vector<UndoFailure>{UndoFailure::NotOurs, UndoFailure::OtherFile, UndoFailure::Link,
+                                               UndoFailure::OtherFile}));
+  EXPECT_EQ(FolderListing(other.path()), (Names{"b.txt", "secret.txt"}));
+  EXPECT_EQ(FileContent(other.path() + "secret.txt"), "secret");
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"x.txt", "z.txt"}));
+}
+
+// The journal's own file as a link to a file elsewhere: the run never writes through it, and
+// neither an undo nor its end deletes what it points to.
+TEST_F(UndoTest, AJournalThatIsALinkIsNeverWrittenOrDeletedThrough) {
+  if (!UnderWine()) GTEST_SKIP() << "links are made through Wine's Linux side";
+  TempDir home, elsewhere;
+  elsewhere.Touch("precious.txt", "precious");
+  const std::string up = std::string(sjis::FileName(elsewhere.path().substr(0, elsewhere.path().size() - 1)));
+  ASSERT_TRUE(home.LinkUnix("Kinoha.undo", "../" + up + "/precious.txt"));
+  Rows({{"a.txt", "x"}});
+  Journal journal(home.wpath() + L"\\Kinoha.undo");
+  RenameRows(list, false, {}, nullptr, &journal);
+  EXPECT_FALSE(journal.TakeProblem().empty());
+  EXPECT_TRUE(journal.TakeProblem().empty()) << "said once";
+  UndoResult r = UndoMoves(journal.Moves(), list);
+  EXPECT_EQ(r.restored, 1u);
+  journal.Keep(r.Left(journal.Moves()));
+  EXPECT_EQ(FileContent(elsewhere.path() + "precious.txt"), "precious");
+  EXPECT_EQ(FolderListing(home.path()), Names{"Kinoha.undo"});
+  ExpectFilesBack({"a.txt"});
+}
+
+// A partly failed undo keeps what it could not take back, so that a second one can retry.
+TEST_F(UndoTest, WhatCouldNotBeTakenBackStaysForASecondUndo) {
+  TempDir home;
+  const std::wstring file = home.wpath() + L"\\Kinoha.undo";
+  Rows({{"a.txt", "x"}, {"b.txt", "y"}});
+  Journal journal(file);
+  RenameRows(list, false, {}, nullptr, &journal);
+  dir.Touch("b.txt", "in the way");
+  std::vector<Move> moves = journal.Moves();
+  UndoResult r = UndoMoves(moves, list);
+  EXPECT_EQ(r.restored, 1u);
+  EXPECT_EQ(Whys(r), std::vector<UndoFailure>{UndoFailure::Taken});
+  journal.Keep(r.Left(moves));
+  Journal next(file);
+  ASSERT_EQ(next.Moves().size(), 1u);
+  EXPECT_EQ(next.Moves()[0].to, dir.path() + "y.txt");
+  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "b.txt").c_str()));
+  EXPECT_EQ(UndoMoves(next.Moves(), list).restored, 1u);
+  ExpectFilesBack({"a.txt", "b.txt"});
+}
+
+TEST(JournalParse, LinesThatAreNoMovesOfOursAreKeptToBeRefused) {
+  const std::string id = "\t0000ABCD:0000000000000042";
+  std::string text = "Kinoha リネーム記録 2026/12/07 10:00:00\r\n"
+                     "C:\\d\\a.txt\tC:\\d\\b.txt" + id + "\r\n"
+                     "\\\\srv\\s\\a\t\\\\srv\\s\\b" + id + "\r\n"
+                     "C:\\d\\a.txt\tC:\\d\\b.txt\r\n"                   // no identity
+                     "C:\\d\\a.txt\tC:\\e\\b.txt" + id + "\r\n"         // two folders
+                     "d\\a.txt\td\\b.txt" + id + "\r\n"                     // relative
+                     "C:\\d\\..\\e\\a.txt\tC:\\d\\..\\e\\b.txt" + id + "\r\n"  // a way out
+                     "C:\\d\\nul\tC:\\d\\b.txt" + id + "\r\n"            // a device
+                     "\\\\?\\C:\\d\\a\t\\\\?\\C:\\d\\b" + id + "\r\n"  // unparsed form
+                     "no tab\r\n"
+                     "完了\r\n"
+                     "C:\\d\\late\tC:\\d\\after" + id + "\r\n";
+  bool complete = false;
+  std::vector<Move> moves = Journal::Parse(text, &complete);
+  EXPECT_TRUE(complete);
+  ASSERT_EQ(moves.size(), 9u);
+  std::vector<bool> plausible;
+  for (const Move& m : moves) plausible.push_back(m.plausible);
+  EXPECT_EQ(plausible, (std::vector<bool>{true, true, false, false, false, false, false, false, false}));
+  EXPECT_EQ(moves[0].id, (fs::FileId{0xABCD, 0x42}));
+  EXPECT_TRUE(Journal::Parse("not a journal\r\nC:\\d\\a\tC:\\d\\b" + id + "\r\n", nullptr).empty());
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+#include "disk/untFileUtils.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+namespace {
+
+FILETIME UtcOfLocal(int year, int month, int day, int hour, int minute, int second) {
+  SYSTEMTIME st{};
+  st.wYear = year, st.wMonth = month, st.wDay = day, st.wHour = hour, st.wMinute = minute, st.wSecond = second;
+  FILETIME local, utc;
+  SystemTimeToFileTime(&st, &local);
+  LocalFileTimeToFileTime(&local, &utc);
+  return utc;
+}
+
+// Sets the last-write and last-access times of a file or folder.
+void SetTimes(const std::string& path, const FILETIME& write, const FILETIME& access) {
+  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+  EXPECT_TRUE(SetFileTime(h, nullptr, &access, &write));
+  CloseHandle(h);
+}
+
+TEST(GetFileDate, LocalTimeAtTwoSecondResolution) {
+  TempDir dir;
+  const std::string file = dir.Touch("写真.jpg");
+  SetTimes(file, UtcOfLocal(2003, 5, 7, 10, 15, 37), UtcOfLocal(2003, 5, 8, 0, 0, 1));
+  EXPECT_EQ(GetFileDate(file, ftLastWrite), EncodeDateTime(2003, 5, 7, 10, 15, 36));
+  EXPECT_EQ(GetFileDate(file, ftLastAccess), EncodeDateTime(2003, 5, 8));
+
+  const std::string folder = dir.Mkdir("sub");
+  SetTimes(folder, UtcOfLocal(2010, 1, 2, 3, 4, 6), UtcOfLocal(2010, 1, 2, 3, 4, 6));
+  EXPECT_EQ(GetFileDate(folder, ftLastWrite), EncodeDateTime(2010, 1, 2, 3, 4, 6));
+
+  EXPECT_EQ(GetFileDate(dir.path() + "missing.jpg", ftLastWrite), 0);
+  EXPECT_EQ(GetFileDate(dir.path() + "missing.jpg", ftCreation), 0);
+}
+
+TEST(GetFileDate, OutsideTheDosRangeKeepsTheRealTime) {
+  TempDir dir;
+  const std::string file = dir.Touch("old.txt");
+  SetTimes(file, UtcOfLocal(1975, 3, 4, 5, 6, 7), UtcOfLocal(2150, 8, 9, 10, 11, 13));
+  EXPECT_EQ(GetFileDate(file, ftLastWrite), EncodeDateTime(1975, 3, 4, 5, 6, 6));
+  EXPECT_EQ(GetFileDate(file, ftLastAccess), EncodeDateTime(2150, 8, 9, 10, 11, 12));
+}
+
+}  // namespace
