@@ -86,30 +86,6 @@ TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQ
   SetFileAttributesW(sjis::Widen(ini).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(WindowSettingsTest, WhatTheUserSetComesBackAtTheNextStart) {
-  TempDir dir;
-  std::wstring ini = sjis::Widen(dir.path() + "Kinoha.ini");
-  OpenWithFile(ini);
-  form->SelectPage(PageId::Add);
-  form->tabNumber->Start.SetPosition(42);
-  form->tabDate->DateFormats = {"yyyy mm", ""};
-  // Widths the user dragged stay over previews; the first column never passes half the list.
-  ListView_SetColumnWidth(form->lstMain, 2, 222);
-  ListView_SetColumnWidth(form->lstMain, 0, 1000);
-  form->UpdatePreview();
-  RECT list{};
-  GetClientRect(form->lstMain, &list);
-  EXPECT_EQ(ListView_GetColumnWidth(form->lstMain, 2), 222);
-  EXPECT_EQ(ListView_GetColumnWidth(form->lstMain, 0), list.right / 2);
-  ShowWindow(form->hwnd(), SW_MINIMIZE);
-  Settings expected = form->CurrentSettings();
-  EXPECT_GT(expected.left, -30000) << "a minimised window stores where it comes back";
-  SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
-  ASSERT_TRUE(form->closed());
-  OpenWithFile(ini);
-  EXPECT_TRUE(form->CurrentSettings() == expected);
-}
-
 TEST_F(WindowSettingsTest, AWindowStoredOffEveryScreenComesBackOntoOne) {
   Settings s;
   s.left = s.top = -32000;

@@ -1,4 +1,4 @@
-// The 置換 page in the real program: the copied search text and the histories.
+// The 置換 page in the real program: a regular expression, the copied search text and the histories.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -42,9 +42,11 @@ TEST(ProgramReplace, TypingReplacesTheCopiedSearchAndOnlyAnAppliedSearchEntersTh
   program.Await("the typed replacement", [&] { return program.Text(replacement) == "旅行_$1"; },
                 [&] { return program.Text(replacement); });
 
-  // A run on an expression that can't be read renames nothing and keeps it out of the history.
+  // An expression that can't be read leaves every name, says so, and a run on it renames nothing
+  // and keeps it out of the history.
   program.TypeInto(search, "IMG_(\\d+");
   ASSERT_TRUE(program.AwaitCount("1個の項目（正規表現エラー）"));
+  ASSERT_TRUE(program.AwaitPreview({"IMG_0042"}));
   HWND rename = program.Button("リネーム", true);
   program.Click(rename);
   AwaitFocus(program, search, "the focus back in 検索文字列 after the run");
@@ -62,6 +64,7 @@ TEST(ProgramReplace, TypingReplacesTheCopiedSearchAndOnlyAnAppliedSearchEntersTh
   program.Click(program.Button("終了"));
   EXPECT_TRUE(program.WaitForExit());
   EXPECT_EQ(FilesWithContents(files.path()), std::vector<std::string>{"旅行_0042.JPG=photo"});
+  EXPECT_NE(FileContent(program.SettingsPath()).find("RegExp=1"), std::string::npos);
 }
 
 }  // namespace
