@@ -33,15 +33,6 @@ TEST_F(WindowTest, DroppedPathsThatCouldNameAnotherFileAreSkipped) {
   EXPECT_EQ(FileNames(), std::vector<std::string>{"cafe.txt"});
 }
 
-TEST_F(WindowTest, StartWithMissingPathClosesAndWithoutPathsStaysOpen) {
-  TempDir dir;
-  Open({dir.path() + "missing.txt"});
-  EXPECT_TRUE(form->closed());
-  Open();
-  EXPECT_FALSE(form->closed());
-  EXPECT_TRUE(IsWindowVisible(form->hwnd()));
-}
-
 TEST_F(WindowTest, RenameRunUsesCurrentInputsAndRecordsTheHistory) {
   TempDir dir;
   for (const char* n : {"x.txt", "y.txt", "z.txt"}) dir.Touch(n);
@@ -75,20 +66,6 @@ TEST_F(WindowTest, ClearItemsLeavesOnlyTheFailures) {
   EXPECT_EQ(FileNames(), std::vector<std::string>{"b.txt"});
   EXPECT_EQ(win::GetText(form->lblCount), "1個の項目（2件を変更しました、1件は変更不可）");
   SetFileAttributesW(sjis::Widen(ro).c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-TEST_F(WindowTest, ReplaceRunPushesReplacementThenSearchAndFocusesTheSearch) {
-  TempDir dir;
-  dir.Touch("banana.txt");
-  Open({dir.path() + "banana.txt"});
-  form->SelectPage(PageId::Replace);
-  Type(form->tabReplace->cmbOldValue, "a");
-  Type(form->tabReplace->cmbNewValue, "o");
-  Click(form->btnRename);
-  EXPECT_TRUE(dir.Exists("bonono.txt"));
-  EXPECT_EQ(win::ComboItems(form->tabReplace->cmbNewValue), std::vector<std::string>{"o"});
-  EXPECT_EQ(win::ComboItems(form->tabReplace->cmbOldValue), std::vector<std::string>{"a"});
-  EXPECT_EQ(GetFocus(), GetWindow(form->tabReplace->cmbOldValue, GW_CHILD));
 }
 
 TEST_F(WindowTest, DatePresetMovesToTheFront) {
@@ -239,65 +216,12 @@ TEST_F(WindowTest, AddPairIsExclusive) {
 
 TEST_F(WindowTest, AnalysisIsOfferedOnTheNumberingPageOnly) {
   Open();
-  const char* items[] = {"ファイル名コピー", "ファイル名解析", "フォルダ名"};
-  for (int i = 0; i < 3; ++i) {
-    wchar_t buf[64] = {};
-    GetMenuStringW(form->pupMain, static_cast<UINT>(i), buf, 64, MF_BYPOSITION);
-    EXPECT_EQ(sjis::Narrow(buf), items[i]);
-  }
   for (int page = 0; page < kPageCount; ++page) {
     form->SelectPage(static_cast<PageId>(page));
     form->pupMainPopup();
     UINT state = GetMenuState(form->pupMain, 1, MF_BYPOSITION);
     EXPECT_EQ((state & MF_GRAYED) == 0, page == 0) << "page " << page;
   }
-}
-
-TEST_F(WindowTest, ReplacingAWholeNameWithNothingLeavesTheFileAlone) {
-  TempDir dir;
-  dir.Touch("photo.jpg");
-  Open({dir.path() + "photo.jpg"});
-  form->SelectPage(PageId::Replace);
-  Type(form->tabReplace->cmbOldValue, "photo");
-  Type(form->tabReplace->cmbNewValue, "");
-  form->ChangeItem();
-  Click(form->btnRename);
-  EXPECT_TRUE(dir.Exists("photo.jpg"));
-  EXPECT_FALSE(dir.Exists(".jpg"));
-  EXPECT_EQ(FileNames(), std::vector<std::string>{"photo.jpg"});
-}
-
-TEST_F(WindowTest, RuleOutputFollowsEachPage) {
-  Open();
-  form->list().Add("mY fILE.txt", "C:\\");
-  struct Step {
-    PageId page;
-    const char* expected;
-  };
-  Type(form->tabReplace->cmbOldValue, "Y");
-  Type(form->tabReplace->cmbNewValue, "y");
-  Type(form->tabAdd->cmbAddValue, "2024");
-  form->tabCase->rdgLetter.SetIndex(3);
-  const Step steps[] = {{PageId::Case, "My File"}, {PageId::Replace, "my fILE"}, {PageId::Add, "2024mY fILE"},
-                        {PageId::Number, "01"}, {PageId::Width, "mY fILE"}};
-  for (const auto& s : steps) {
-    form->SelectPage(s.page);
-    Tick(5);
-    EXPECT_EQ(NewNames(), std::vector<std::string>{s.expected}) << "page " << static_cast<int>(s.page);
-  }
-}
-
-TEST_F(WindowTest, FileDeletedAfterListingKeepsItsRow) {
-  TempDir dir;
-  dir.Touch("a.txt");
-  dir.Touch("b.txt");
-  Open({dir.path()});
-  DeleteFileW(sjis::Widen(dir.path() + "a.txt").c_str());
-  Type(form->tabNumber->cmbBasName, "n");
-  Click(form->btnRename);
-  EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.txt", "n02.txt"}));
-  EXPECT_FALSE(dir.Exists("n01.txt"));
-  EXPECT_TRUE(dir.Exists("n02.txt"));
 }
 
 TEST_F(WindowTest, AnalysisOfALongNumberRunsFromItsValue) {
@@ -310,32 +234,6 @@ TEST_F(WindowTest, AnalysisOfALongNumberRunsFromItsValue) {
   EXPECT_EQ(form->tabNumber->Column.pos(), 10);
   Tick(5);
   EXPECT_EQ(NewNames(), (std::vector<std::string>{"IMG_0000000042", "IMG_0000000043"}));
-}
-
-TEST_F(WindowTest, DatePageAddsTheFilesDateWithTheChosenPreset) {
-  TempDir dir;
-  std::string path = dir.Touch("photo.jpg");
-  // Last written at 10:15:37 local time on 7 May 2003.
-  SYSTEMTIME local{2003, 5, 3, 7, 10, 15, 37, 0};
-  FILETIME lft, utc;
-  SystemTimeToFileTime(&local, &lft);
-  LocalFileTimeToFileTime(&lft, &utc);
-  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  SetFileTime(h, nullptr, nullptr, &utc);
-  CloseHandle(h);
-  Open({path});
-  DatePage& page = *form->tabDate;
-  form->SelectPage(PageId::Date);
-  page.rdgDateType.SetIndex(2);  // 更新日
-  EXPECT_EQ(win::ComboSelection(page.cmbDateFormat), 0) << "the intake chose the first preset";
-  Tick(5);
-  EXPECT_EQ(NewNames(), std::vector<std::string>{"photo_03年05月07日"});
-  Click(page.btnHead2);
-  Tick(5);
-  EXPECT_EQ(NewNames(), std::vector<std::string>{"03年05月07日_photo"});
-  Click(form->btnRename);
-  EXPECT_TRUE(dir.Exists("03年05月07日_photo.jpg"));
 }
 
 TEST_F(WindowTest, FocusRowFollowsItsRowThroughAReSort) {
