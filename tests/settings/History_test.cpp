@@ -31,14 +31,6 @@ TEST(History, PushCases) {
   }
 }
 
-TEST(History, TrimCutsFromTheEndOnly) {
-  Entries e = {"1", "2", "3", "4", "5"};
-  TrimHistory(e, 3);
-  EXPECT_EQ(e, (Entries{"1", "2", "3"}));
-  TrimHistory(e, 5);
-  EXPECT_EQ(e, (Entries{"1", "2", "3"}));
-}
-
 TEST(History, MoveToFrontKeepsEveryEntryOnce) {
   struct Case {
     int p;
