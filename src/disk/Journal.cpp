@@ -111,6 +111,44 @@ void AppendMove(std::string& out, const Move& m) {
   out += IdText(m.id);
 }
 
+// A move line; false for a line that can't be a move of ours (kept, to be refused).
+Move ParseMove(std::string_view line) {
+  // A tab is never part of a CP932 double-byte character, nor of a name the program moves.
+  Move m;
+  const std::size_t tab = line.find('\t');
+  const std::size_t tab2 = tab == std::string_view::npos ? tab : line.find('\t', tab + 1);
+  m.from = std::string(line.substr(0, tab));
+  if (tab != std::string_view::npos) m.to = std::string(line.substr(tab + 1, tab2 - tab - 1));
+  m.plausible = tab2 != std::string_view::npos && ParseId(line.substr(tab2 + 1), m.id);
+  return m;
+}
+
+// The moves of a run read lazily, parsed once they are needed.
+void Materialize(JournalRun& run) {
+  if (run.lines.empty()) return;
+  const std::string_view text = run.lines;
+  run.moves.reserve(run.moves.size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  for (std::size_t start = 0, eol; (eol = text.find('\n', start)) != std::string_view::npos; start = eol + 1) {
+    std::string_view line = text.substr(start, eol - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty()) run.moves.push_back(ParseMove(line));
+  }
+  std::string().swap(run.lines);
+}
+
+std::string HeaderLine(const JournalRun& run);
+
+// A run's block as the file holds it: its header, its moves, its end line when it had one.
+void AppendBlock(std::string& text, const JournalRun& r) {
+  text += HeaderLine(r) + "\r\n";
+  text += r.lines;
+  for (const Move& m : r.moves) {
+    AppendMove(text, m);
+    text += "\r\n";
+  }
+  if (r.complete) text += std::string(kEnd) + "\r\n";
+}
+
 bool ParseNumber(std::string_view text, std::uint32_t& n) {
   if (text.empty() || text.size() > 9) return false;
   n = 0;
@@ -142,6 +180,7 @@ bool ParseHeader(std::string_view line, JournalRun& run) {
 }
 
 void Check(JournalRun& run) {
+  Materialize(run);
   if (run.checked) return;
   run.checked = true;
   for (Move& m : run.moves) m.plausible = m.plausible && m.id.valid() && PlausibleMove(m.from, m.to);
@@ -174,8 +213,16 @@ std::wstring Journal::TakeProblem() {
 // ---------------------------------------------------------------------------------------------
 // Reading
 
-std::vector<JournalRun> Journal::ParseRuns(std::string_view text, std::size_t* end) {
+std::vector<JournalRun> Journal::ParseRuns(std::string_view text, std::size_t* end, bool lazy, std::size_t* blocks,
+                                           std::size_t* marks) {
   std::vector<JournalRun> runs;
+  std::size_t blockCount = 0, markCount = 0;
+  // The current run's move lines, kept as read when lazy.
+  std::size_t linesFrom = 0, linesTo = 0;
+  auto keepLines = [&] {
+    if (lazy && !runs.empty() && linesTo > linesFrom) runs.back().lines.assign(text.substr(linesFrom, linesTo - linesFrom));
+    linesFrom = linesTo = 0;
+  };
   bool inRun = false, first = true;
   std::uint32_t highest = 0;
   std::size_t start = 0;
@@ -184,10 +231,13 @@ std::vector<JournalRun> Journal::ParseRuns(std::string_view text, std::size_t* e
     // A line without its line end was cut off while it was written: its move never began.
     if (eol == std::string_view::npos) break;
     std::string_view line = text.substr(start, eol - start);
+    const std::size_t at = start;
     start = eol + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     JournalRun header;
+    if (line.starts_with(kHeader)) keepLines();
     if (ParseHeader(line, header)) {
+      ++blockCount;
       // A new run drops what could have been made again.
       while (!runs.empty() && runs.back().undone) runs.pop_back();
       if (header.number == 0 || header.number <= highest) header.number = highest + 1;
@@ -201,6 +251,8 @@ std::vector<JournalRun> Journal::ParseRuns(std::string_view text, std::size_t* e
     if (line.empty()) continue;
     const bool undone = line.starts_with(kUndone), redone = line.starts_with(kRedone);
     if (undone || redone) {
+      keepLines();
+      ++markCount;
       std::uint32_t n = 0;
       if (ParseNumber(line.substr(kUndone.size()), n)) {
         for (JournalRun& r : runs) {
@@ -212,20 +264,22 @@ std::vector<JournalRun> Journal::ParseRuns(std::string_view text, std::size_t* e
     }
     if (!inRun) continue;
     if (line == kEnd) {
+      keepLines();
       runs.back().complete = true;
       inRun = false;
       continue;
     }
-    // A tab is never part of a CP932 double-byte character, nor of a name the program moves.
-    Move m;
-    const std::size_t tab = line.find('\t');
-    const std::size_t tab2 = tab == std::string_view::npos ? tab : line.find('\t', tab + 1);
-    m.from = std::string(line.substr(0, tab));
-    if (tab != std::string_view::npos) m.to = std::string(line.substr(tab + 1, tab2 - tab - 1));
-    m.plausible = tab2 != std::string_view::npos && ParseId(line.substr(tab2 + 1), m.id);
-    runs.back().moves.push_back(std::move(m));
+    if (!lazy) {
+      runs.back().moves.push_back(ParseMove(line));
+    } else {
+      if (linesTo == 0) linesFrom = at;
+      linesTo = start;
+    }
   }
+  keepLines();
   if (end) *end = first ? 0 : start;
+  if (blocks) *blocks = blockCount;
+  if (marks) *marks = markCount;
   CutOldest(runs);
   return runs;
 }
@@ -267,12 +321,10 @@ void Journal::Load() {
     }
   }
   std::size_t end = 0;
-  runs_ = ParseRuns(text, &end);
+  runs_ = ParseRuns(text, &end, true, &fileBlocks_, &fileMarks_);
   cleanEnd_ = end;
   // Appending goes on only after whole lines of a file just read.
   if (end != text.size() || text.size() != known_.size) cleanEnd_ = ~std::uint64_t{0};
-  for (std::size_t at = 0; (at = text.find(kHeader, at)) != std::string::npos; at += kHeader.size()) ++fileBlocks_;
-  for (std::size_t at = 0; (at = text.find("しました\t#", at)) != std::string::npos; ++at) ++fileMarks_;
   for (const JournalRun& r : runs_) nextNumber_ = std::max(nextNumber_, r.number + 1);
 }
 
@@ -383,14 +435,7 @@ bool Journal::OpenRunFile() {
     }
     if (kept.size() >= kRuns) kept.erase(kept.begin(), kept.end() - (kRuns - 1));
     std::string text;
-    for (const JournalRun& r : kept) {
-      text += HeaderLine(r) + "\r\n";
-      for (const Move& m : r.moves) {
-        AppendMove(text, m);
-        text += "\r\n";
-      }
-      if (r.complete) text += std::string(kEnd) + "\r\n";
-    }
+    for (const JournalRun& r : kept) AppendBlock(text, r);
     if (!text.empty()) {
       text.resize(text.size() - 2);
       if (!Write(text)) return false;
@@ -538,12 +583,7 @@ std::string Journal::Compact(bool withUndone) const {
   std::string text;
   for (const JournalRun& r : runs_) {
     if (r.undone && !withUndone) continue;
-    text += HeaderLine(r) + "\r\n";
-    for (const Move& m : r.moves) {
-      AppendMove(text, m);
-      text += "\r\n";
-    }
-    if (r.complete) text += std::string(kEnd) + "\r\n";
+    AppendBlock(text, r);
   }
   // Marked after every block: a block read after a run taken back drops it.
   for (auto r = runs_.rbegin(); r != runs_.rend(); ++r) {
@@ -595,6 +635,7 @@ void Journal::Undone(const std::vector<Move>& left, const std::vector<Move>& don
   const std::ptrdiff_t i = UndoIndex();
   if (i < 0 || armed_) return;
   JournalRun& run = runs_[i];
+  Check(run);
   if (left.empty() && done.size() == run.moves.size()) {
     run.undone = true;
     AppendLine(std::string(kUndone) + std::to_string(run.number));
@@ -616,6 +657,7 @@ void Journal::Redone(const std::vector<Move>& left, const std::vector<Move>& don
   const std::ptrdiff_t i = RedoIndex();
   if (i < 0 || armed_) return;
   JournalRun& run = runs_[i];
+  Check(run);
   if (left.empty() && done.size() == run.moves.size()) {
     run.undone = false;
     AppendLine(std::string(kRedone) + std::to_string(run.number));

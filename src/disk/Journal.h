@@ -44,6 +44,9 @@ struct JournalRun {
   bool complete = false;  // its end line was written
   bool checked = false;   // its lines' plausibility was judged
   std::vector<Move> moves;
+  // Its move lines as read, while they are not yet needed as moves (a start reads ten runs
+  // and takes back one).
+  std::string lines;
 };
 
 class Journal {
@@ -91,8 +94,10 @@ class Journal {
   std::wstring TakeProblem();
 
   // The runs of a journal file's bytes, oldest first, at most kRuns; `end` gets the length of
-  // its whole lines.
-  static std::vector<JournalRun> ParseRuns(std::string_view text, std::size_t* end = nullptr);
+  // its whole lines, `blocks` and `marks` the number of run blocks and state lines in it. With
+  // `lazy` each run's move lines are kept as read, to be parsed when asked.
+  static std::vector<JournalRun> ParseRuns(std::string_view text, std::size_t* end = nullptr, bool lazy = false,
+                                           std::size_t* blocks = nullptr, std::size_t* marks = nullptr);
   // The moves of the run an undo would take back; exposed for the tests of cut and odd files.
   static std::vector<Move> Parse(std::string_view text, bool* complete);
 
