@@ -4,7 +4,8 @@
 // with the folder's size (so the cost per file is flat in N). The two loops rename the files
 // back and forth, so both do real moves. 1,000, 10,000 and 100,000 files; the last takes Wine
 // about 4 minutes, so it has 2 rounds. Then the undo of a run of 10,000 files against a bare
-// loop of the same moves back. "rename_bench N" measures N files alone; "rename_bench N
+// loop of the same moves back, and the start's read of a journal of ten runs of 100,000 moves
+// ("rename_bench N journal" for runs of N). "rename_bench N" measures N files alone; "rename_bench N
 // one-folder" puts all N in one folder, where Wine's every move is slower (about 1 ms per
 // file at 2,000 and 8 ms at 20,000) and the ratio shows whether the run adds to that cost.
 #include <windows.h>
@@ -199,9 +200,11 @@ void RunUndo(int n, int rounds) {
         TimeRun(files, true, renamed, &journal);
         RenameList none;
         double t0 = Now();
-        UndoResult r = UndoMoves(journal.Moves(), none);
+        const std::vector<Move> moves = journal.Moves();
+        UndoResult r = UndoMoves(moves, none);
+        journal.Undone(r.Left(moves), r.Done(moves));
         undo = Now() - t0;
-        journal.Discard();
+        DeleteFileW(JournalFile().c_str());
         complete = complete && renamed == files.size() && r.restored == files.size() && r.failed == 0;
       } else {
         std::size_t forth = BareLoop(files, true);
@@ -224,6 +227,40 @@ void RunUndo(int n, int rounds) {
   RemoveFiles(root, files);
 }
 
+// The start's read of a journal that holds its most: kRuns runs of `moves` moves each, written
+// through the journal itself (no files move), then read by a new journal as a new session's
+// first question reads it, and the newest run's moves fetched as an undo fetches them.
+void RunJournalRead(int moves) {
+  const std::wstring file = JournalFile();
+  DeleteFileW(file.c_str());
+  {
+    Journal journal(file);
+    for (std::size_t run = 0; run < Journal::kRuns; ++run) {
+      journal.BeginRun();
+      for (int i = 0; i < moves; ++i) {
+        const std::string folder = "C:\\写真\\2024年\\d" + std::to_string(i / kPerFolder) + "\\";
+        journal.Record(folder + "IMG_" + std::to_string(i) + ".jpg", folder + "北海道_" + std::to_string(i) + ".jpg",
+                       fs::FileId{0x1234ABCD, static_cast<std::uint64_t>(run) << 32 | static_cast<std::uint32_t>(i)});
+        journal.Landed();
+      }
+      journal.EndRun();
+    }
+  }
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data);
+  double t0 = Now();
+  Journal journal(file);
+  const bool available = journal.Available();
+  const double read = Now() - t0;
+  t0 = Now();
+  const std::size_t newest = journal.Moves().size();
+  const double fetch = Now() - t0;
+  std::printf("journal of %zu runs x %d moves (%.1f MB): read at start %.0f ms, newest run's moves %.0f ms%s\n",
+              Journal::kRuns, moves, data.nFileSizeLow / 1048576.0, read, fetch,
+              available && newest == static_cast<std::size_t>(moves) ? "" : " INCOMPLETE");
+  DeleteFileW(file.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -232,6 +269,8 @@ int main(int argc, char** argv) {
     int n = std::atoi(argv[1]);
     if (argc > 2 && std::string(argv[2]) == "undo") {
       RunUndo(n, 6);
+    } else if (argc > 2 && std::string(argv[2]) == "journal") {
+      RunJournalRead(n);
     } else if (argc > 2 && std::string(argv[2]) == "one-folder") {
       Run(n, n >= 10000 ? 2 : 4, n);
     } else {
@@ -243,5 +282,6 @@ int main(int argc, char** argv) {
   Run(10000, 4);
   Run(100000, 2);
   RunUndo(10000, 6);
+  RunJournalRead(100000);
   return 0;
 }

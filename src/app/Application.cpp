@@ -26,7 +26,7 @@ int Run(HINSTANCE, int show) {
   // names nothing, so the start-up still knows that paths were given.
   options.args = win::CommandLineArguments();
   options.settingsFile = SettingsPath();
-  // The journal of the last run lies beside the settings file: Kinoha.undo.
+  // The journal of the last runs lies beside the settings file: Kinoha.undo.
   if (options.settingsFile.size() > 4) {
     options.journalFile = options.settingsFile.substr(0, options.settingsFile.size() - 4) + L".undo";
   }

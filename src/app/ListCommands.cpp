@@ -13,7 +13,7 @@
 // The list's commands: they feed names from the list into the active input, edit the list
 // and change extensions on disk.
 
-void TfrmRen::pupMainPopup() { listView_.PrepareMenu(RenameMode() == PageId::Number, CanUndo()); }
+void TfrmRen::pupMainPopup() { listView_.PrepareMenu(RenameMode() == PageId::Number, CanUndo(), CanRedo()); }
 
 void TfrmRen::mnuAnalyzeClick() {
   std::size_t i = list_.FirstSelected();
@@ -109,14 +109,14 @@ namespace {
 
 // "N件の名前を元に戻します（フォルダ: C:\a ほか 2 フォルダ）。よろしいですか？", naming the
 // first move's folder.
-std::string UndoQuestion(const std::vector<Move>& moves) {
+std::string UndoQuestion(const std::vector<Move>& moves, bool redo) {
   std::vector<std::string_view> folders;
   for (const Move& m : moves) {
     std::string_view folder = sjis::FolderPart(m.to);
     if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
     if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
   }
-  std::string text = std::to_string(moves.size()) + "件の名前を元に戻します（フォルダ: ";
+  std::string text = std::to_string(moves.size()) + (redo ? "件の名前の変更をやり直します（フォルダ: " : "件の名前を元に戻します（フォルダ: ");
   if (!folders.empty()) text += folders.front();
   if (folders.size() > 1) text += " ほか " + std::to_string(folders.size() - 1) + " フォルダ";
   return text + "）。よろしいですか？";
@@ -124,45 +124,58 @@ std::string UndoQuestion(const std::vector<Move>& moves) {
 
 }  // namespace
 
-void TfrmRen::mnuUndoClick() {
-  if (LongWork::Running() || !CanUndo()) return;
-  std::vector<Move> moves = journal_.Moves();
+void TfrmRen::mnuUndoClick() { TakeBack(false); }
+
+void TfrmRen::mnuRedoClick() { TakeBack(true); }
+
+void TfrmRen::TakeBack(bool redo) {
+  if (LongWork::Running() || !(redo ? CanRedo() : CanUndo())) return;
+  std::vector<Move> moves = redo ? journal_.RedoMoves() : journal_.Moves();
   if (moves.empty()) {
     messageBox(win::Wide("元に戻す記録を読めません。"), MB_OK | MB_ICONWARNING);
     return;
   }
   // The journal may be another window's run, on files not in this list: the user is told what
   // will move, and where, before anything does.
-  if (messageBox(win::Wide(UndoQuestion(moves)), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  if (messageBox(win::Wide(UndoQuestion(moves, redo)), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  const char* what = redo ? "やり直し" : "元に戻す";
   UndoResult result;
-  Attempt("元に戻す", [&] {
+  const bool whole = Attempt(what, [&] {
     LongWork work(hwnd(), lblCount, true);
-    result = UndoMoves(moves, list_, [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+    const Progress progress = [&](std::size_t done, std::size_t total) { return work.Report(done, total); };
+    result = redo ? RedoMoves(moves, list_, progress) : UndoMoves(moves, list_, progress);
   });
-  // A stopped undo keeps the moves not yet taken back, and a partly failed one those it
-  // could not take back, for a second one to go on with.
+  // A stopped or partly failed undo (redo) keeps the moves it did not take back (make again)
+  // for a second one to go on with. One cut off by a failure inside changes nothing: a second
+  // one skips what already moved.
   const std::vector<Move> left = result.Left(moves);
-  journal_.Keep(left);
+  if (whole && redo) journal_.Redone(left, result.Done(moves));
+  if (whole && !redo) journal_.Undone(left, result.Done(moves));
   disk_.Clear();
   SyncList();
   UpdatePreview();
   PreviewCountdown = 0;
-  // What the undo did stays in the count label until the next change.
-  std::string done = std::to_string(result.restored) + "件を元に戻しました";
+  // What it did stays in the count label until the next change.
+  std::string done = std::to_string(result.restored) + (redo ? "件をやり直しました" : "件を元に戻しました");
   if (result.failed > 0) done += "、" + std::to_string(result.failed) + "件は変更不可";
   SayDone(done);
   TellJournalProblem();
   if (result.failed == 0) return;
   // The first few are named, each with why.
   constexpr std::size_t kNamed = 5;
-  std::string text = std::to_string(result.failed) + "個のファイルを元に戻せませんでした。\n";
+  std::string text = std::to_string(result.failed) +
+                     (redo ? "個のファイルの変更をやり直せませんでした。\n" : "個のファイルを元に戻せませんでした。\n");
   for (std::size_t i = 0; i < result.problems.size() && i < kNamed; ++i) {
     const UndoProblem& p = result.problems[i];
     const Move& m = moves[p.move];
     const std::string why = p.why == UndoFailure::Failed ? FailureText(p.error) : UndoFailureText(p.why);
-    text += "\n" + m.to + " → " + std::string(sjis::FileName(m.from)) + "（" + why + "）";
+    text += "\n" + (redo ? m.from + " → " + std::string(sjis::FileName(m.to))
+                          : m.to + " → " + std::string(sjis::FileName(m.from))) +
+            "（" + why + "）";
   }
   if (result.problems.size() > kNamed) text += "\nほか" + std::to_string(result.problems.size() - kNamed) + "件";
-  if (!left.empty() && result.remaining == 0) text += "\n\n戻せなかった分は記録に残してあります。もう一度「元に戻す」で再試行できます。";
+  if (!left.empty() && result.remaining == 0) {
+    text += std::string("\n\n戻せなかった分は記録に残してあります。もう一度「") + what + "」で再試行できます。";
+  }
   messageBox(win::Wide(text), MB_OK | MB_ICONWARNING);
 }

@@ -75,6 +75,8 @@ bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect,
   menu_.AppendSeparator();
   menu_.Append(kChangeExt, "拡張子変更");
   menu_.AppendSeparator();
+  // 元に戻す stays the last item, where the menu key's Up reaches it first.
+  menu_.Append(kRedo, "やり直し\tCtrl+Y");
   menu_.Append(kUndo, "元に戻す\tCtrl+Z");
   return true;
 }
@@ -282,9 +284,10 @@ int RenameListView::FindRow(const wchar_t* prefix, int start) const {
   return -1;
 }
 
-void RenameListView::PrepareMenu(bool numberingPage, bool canUndo) {
+void RenameListView::PrepareMenu(bool numberingPage, bool canUndo, bool canRedo) {
   menu_.Enable(kAnalyze, numberingPage);
   menu_.Enable(kUndo, canUndo);
+  menu_.Enable(kRedo, canRedo);
 }
 
 LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {

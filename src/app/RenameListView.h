@@ -20,7 +20,7 @@ std::string FailureText(std::uint32_t error);
 class RenameListView {
  public:
   // The context menu's commands.
-  enum Command : int { kCopy = 300, kAnalyze, kFolder, kDelete, kSelectAll, kChangeExt, kUndo };
+  enum Command : int { kCopy = 300, kAnalyze, kFolder, kDelete, kSelectAll, kChangeExt, kUndo, kRedo };
 
   explicit RenameListView(RenameList& list) : list_(list) {}
 
@@ -46,8 +46,8 @@ class RenameListView {
   LRESULT OnNotify(NMHDR* nm);
 
   // Enables the menu's items: the analysis only on the numbering page, 元に戻す only with a
-  // journal to take back.
-  void PrepareMenu(bool numberingPage, bool canUndo);
+  // run to take back, やり直し only with one taken back.
+  void PrepareMenu(bool numberingPage, bool canUndo, bool canRedo);
   // The new-name cell: the new name, and for a row the run would refuse, why.
   static std::string NewNameCell(const RenameEntry& row);
   // Shows the menu at a screen point (-1, -1: at the list's corner); the chosen command or 0.

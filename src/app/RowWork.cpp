@@ -127,6 +127,7 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   options.cleanUp = tabOption->CleanUp();
   options.filterNames = FilterNames;
   options.filterExts = FilterExts;
+  options.journal = &journal_;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
   // A failure stops the intake with the rows taken so far (and the list's batch closed).
   Attempt("ファイルの追加", [&] {
@@ -141,6 +142,7 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   UpdateCount();
   for (auto& page : pages_) page->AfterIntake(list_);
   PageControlChange();
+  TellJournalProblem();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -286,6 +286,7 @@ void TfrmRen::OnListCommand(int command) {
     case RenameListView::kSelectAll: mnuSelectAllClick(); return;
     case RenameListView::kChangeExt: mnuChangeExtClick(); return;
     case RenameListView::kUndo: mnuUndoClick(); return;
+    case RenameListView::kRedo: mnuRedoClick(); return;
     default: return;
   }
 }
@@ -303,8 +304,9 @@ LRESULT TfrmRen::OnNotify(NMHDR* nm) {
       mnuDeleteClick();
       return 0;
     }
-    if (key == 'Z' && GetKeyState(VK_CONTROL) < 0) {
-      mnuUndoClick();
+    if ((key == 'Z' || key == 'Y') && GetKeyState(VK_CONTROL) < 0) {
+      if (key == 'Z') mnuUndoClick();
+      else mnuRedoClick();
       return 0;
     }
   }

@@ -37,7 +37,7 @@ class TfrmRen : public win::Window, private PageHost {
     std::vector<std::string> args;  // command-line paths, CP932
     // The settings file read at creation and written at close; none when empty.
     std::wstring settingsFile;
-    // The journal of the last run, for 元に戻す; kept in memory only when empty.
+    // The journal of the last runs, for 元に戻す and やり直し; kept in memory only when empty.
     std::wstring journalFile;
     bool quitOnClose = true;        // post WM_QUIT when the window is destroyed
     // Apply the settings file's values at creation (or `settings` when there is no file);
@@ -106,9 +106,12 @@ class TfrmRen : public win::Window, private PageHost {
   void mnuCopyClick();
   void mnuFolderClick();
   void mnuChangeExtClick();
-  // 元に戻す and Ctrl+Z on the list: the last run's moves taken back.
+  // 元に戻す and Ctrl+Z on the list: the newest run not yet taken back is taken back;
+  // やり直し and Ctrl+Y: the run taken back last is made again.
   void mnuUndoClick();
-  bool CanUndo() const { return journal_.Available(); }
+  void mnuRedoClick();
+  bool CanUndo() { return journal_.Available(); }
+  bool CanRedo() { return journal_.CanRedo(); }
   void SendToInput(const std::string& text);
   void OpenHelp(int context);
   // Pushes the model's rows and selection to the list view.
@@ -170,6 +173,7 @@ class TfrmRen : public win::Window, private PageHost {
   void FormClose();
   void ShowPage(int index);
   void FocusPageInput();
+  void TakeBack(bool redo);
 
   Options options_;
   RenameList list_;

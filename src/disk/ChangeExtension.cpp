@@ -3,24 +3,22 @@
 #include "disk/FileSystem.h"
 #include "disk/Journal.h"
 #include "rules/RenameList.h"
-#include "disk/RenamePlan.h"
 #include "disk/SafeRename.h"
 #include "text/sjis.h"
-
-std::string ExtensionFromAnswer(std::string_view answer) {
-  std::string ext(answer);
-  if (ext.empty()) return std::string();
-  if (ext[0] != '.') ext.insert(ext.begin(), '.');
-  // As the end of a name: what no name may hold or end in is no extension.
-  return AddressableName("x" + ext) ? ext : std::string();
-}
 
 void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress, Journal* journal) {
   ForgetFolderPaths();
   list.ClearFailures();
   ProgressGate gate(progress);
-  list.SetSorting(false);
-  if (journal) journal->BeginRun();
+  RenameList::SortingPaused sorting(list);
+  // The run ends, with its end line, also when something inside it throws.
+  struct RunScope {
+    Journal* journal;
+    ~RunScope() {
+      if (journal) journal->EndRun();
+    }
+  } scope{journal};
+  if (journal) journal->BeginRun(RunKind::Extension);
   std::size_t i = 0;
   for (; i < list.size(); ++i) {
     const RenameEntry& row = list[i];
@@ -40,6 +38,4 @@ void ChangeExtensions(RenameList& list, std::string_view extension, const Progre
     }
   }
   gate.Finish(i, list.size());
-  if (journal) journal->EndRun();
-  list.SetSorting(true);
 }

@@ -1,88 +1,73 @@
 #include "disk/Journal.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
+#include "disk/JournalLines.h"
+#include "os/OwnFile.h"
 #include "text/sjis.h"
+
+using namespace journal_lines;
 
 namespace {
 
-constexpr std::string_view kHeader = "Kinoha リネーム記録 ";
-constexpr std::string_view kEnd = "完了";
+// State lines appended before the file is written compactly again.
+constexpr std::size_t kMaxMarks = 40;
 // More than the moves of any run of the program; a bigger file isn't one of ours.
 constexpr DWORD kMaxFile = 256u << 20;
-
-// A full path the platform reads as exactly itself: a drive or a share, no "." or ".." parts,
-// no "/", no trailing dots or blanks, no device name, not the "\\?\" or "\\.\" forms (which
-// skip that reading). A relative path would resolve against whatever folder is current.
-bool CanonicalPath(std::string_view p) {
-  const bool drive = p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) &&
-                     p[1] == ':' && p[2] == '\\';
-  const bool share = p.size() >= 3 && p[0] == '\\' && p[1] == '\\' && p[2] != '?' && p[2] != '.';
-  return (drive || share) && fs::FullPath(p) == p;
-}
-
-bool PlausibleMove(std::string_view from, std::string_view to) {
-  return CanonicalPath(from) && CanonicalPath(to) && sjis::FolderPart(from) == sjis::FolderPart(to) &&
-         !sjis::FileName(from).empty() && !sjis::FileName(to).empty();
-}
-
-std::string IdText(const fs::FileId& id) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%08lX:%016llX", static_cast<unsigned long>(id.volume),
-                static_cast<unsigned long long>(id.index));
-  return text;
-}
-
-bool ParseId(std::string_view text, fs::FileId& id) {
-  if (text.size() != 25 || text[8] != ':') return false;
-  std::uint64_t parts[2] = {0, 0};
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (i == 8) continue;
-    const char c = text[i];
-    unsigned d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
-    std::uint64_t& part = parts[i < 8 ? 0 : 1];
-    part = part << 4 | d;
-  }
-  id.volume = static_cast<std::uint32_t>(parts[0]);
-  id.index = parts[1];
-  return id.valid();
-}
 
 std::wstring LastErrorText() { return os::ErrorText(GetLastError()); }
 
 // Opens the journal's entry for `access` without following a reparse point, only where it is
 // a plain file: a link, a folder, or an empty entry (a pipe's open would wait for a writer; no
 // journal of ours is empty) is never opened for real.
-HANDLE OpenPlain(const std::wstring& path, DWORD access) {
+win::unique_file OpenPlain(const std::wstring& path, DWORD access) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return INVALID_HANDLE_VALUE;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
   if ((data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) ||
       (data.nFileSizeLow == 0 && data.nFileSizeHigh == 0)) {
-    return INVALID_HANDLE_VALUE;
+    return {};
   }
-  HANDLE h = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h != INVALID_HANDLE_VALUE && !os::IsPlainFileAt(h, path)) {
-    CloseHandle(h);
-    return INVALID_HANDLE_VALUE;
-  }
+  win::unique_file h(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (h && !os::IsPlainFileAt(h.get(), path)) return {};
   return h;
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+Journal::Stamp StampOf(const std::wstring& path) {
+  Journal::Stamp s;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return s;
+  s.exists = true;
+  s.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  s.time = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return s;
+}
+
+std::string Now() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                t.wSecond);
+  return stamp;
+}
+
+
 }  // namespace
 
 Journal::Journal(std::wstring file) : file_(std::move(file)) {}
 
-Journal::~Journal() { DropRunFile(); }
+Journal::~Journal() {
+  if (armed_) EndRun();
+}
 
 void Journal::Trouble(const std::wstring& why) {
   fileFailed_ = true;
+  stale_ = true;
   if (problem_.empty()) problem_ = why;
 }
 
@@ -92,223 +77,384 @@ std::wstring Journal::TakeProblem() {
   return problem_;
 }
 
-void Journal::BeginRun() {
-  armed_ = true;
-  landed_ = false;
-  fileFailed_ = false;
-  run_.clear();
-  lineStarts_.clear();
-  written_ = 0;
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+
+// The file as another copy of the program may have changed it: read again when it did, but
+// never over runs that only memory holds.
+void Journal::Refresh() {
+  if (file_.empty() || armed_ || stale_) return;
+  if (loaded_ && StampOf(file_) == known_) return;
+  Load();
 }
 
-// A file of this run's own, made new (never an entry that exists) beside the journal.
-bool Journal::OpenRunFile() {
-  if (file_.empty()) return false;
+void Journal::Load() {
+  loaded_ = true;
+  known_ = StampOf(file_);
+  runs_.clear();
+  cleanEnd_ = 0;
+  fileBlocks_ = fileMarks_ = 0;
+  std::string text;
+  if (win::unique_file h = OpenPlain(file_, GENERIC_READ)) {
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(h.get(), &size) && size.QuadPart <= kMaxFile) {
+      text.resize(static_cast<std::size_t>(size.QuadPart));
+      DWORD got = 0;
+      if (!ReadFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr)) got = 0;
+      text.resize(got);
+    }
+  }
+  std::size_t end = 0;
+  runs_ = ParseRuns(text, &end, true, &fileBlocks_, &fileMarks_);
+  cleanEnd_ = end;
+  // Appending goes on only after whole lines of a file just read.
+  if (end != text.size() || text.size() != known_.size) cleanEnd_ = ~std::uint64_t{0};
+  for (const JournalRun& r : runs_) nextNumber_ = std::max(nextNumber_, r.number + 1);
+}
+
+std::ptrdiff_t Journal::UndoIndex() const {
+  for (std::ptrdiff_t i = static_cast<std::ptrdiff_t>(runs_.size()); i-- > 0;) {
+    if (!runs_[i].undone) return i;
+  }
+  return -1;
+}
+
+std::ptrdiff_t Journal::RedoIndex() const {
+  const std::size_t i = static_cast<std::size_t>(UndoIndex() + 1);
+  return i < runs_.size() ? static_cast<std::ptrdiff_t>(i) : -1;
+}
+
+bool Journal::Available() {
+  Refresh();
+  return UndoIndex() >= 0;
+}
+
+bool Journal::CanRedo() {
+  Refresh();
+  return RedoIndex() >= 0;
+}
+
+std::vector<Move> Journal::Moves(bool* complete) {
+  Refresh();
+  if (complete) *complete = false;
+  const std::ptrdiff_t i = UndoIndex();
+  if (i < 0) return {};
+  Check(runs_[i]);
+  if (complete) *complete = runs_[i].complete;
+  return runs_[i].moves;
+}
+
+std::vector<Move> Journal::RedoMoves() {
+  Refresh();
+  const std::ptrdiff_t i = RedoIndex();
+  if (i < 0) return {};
+  Check(runs_[i]);
+  return runs_[i].moves;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The run's writer
+
+void Journal::BeginRun(RunKind kind) {
+  if (armed_) EndRun();
+  Refresh();
+  armed_ = true;
+  landed_ = published_ = appending_ = false;
+  fileFailed_ = false;
+  run_ = JournalRun{};
+  run_.kind = kind;
+  run_.checked = true;  // its lines are the program's own
+  lineStarts_.clear();
+  runStart_ = written_ = 0;
+}
+
+std::size_t Journal::Mark() const { return armed_ ? Current().moves.size() : 0; }
+
+// The journal itself, opened for appending where it is the plain file this session read.
+bool Journal::OpenAppend() {
+  if (stale_ || !loaded_ || !known_.exists || cleanEnd_ != known_.size || fileBlocks_ >= kRuns) return false;
+  if (fileMarks_ >= kMaxMarks || !(StampOf(file_) == known_)) return false;
+  win::unique_file h = OpenPlain(file_, GENERIC_WRITE);
+  BY_HANDLE_FILE_INFORMATION info{};
+  // A second name of the file would be written through as well.
+  if (!h || !GetFileInformationByHandle(h.get(), &info) || info.nNumberOfLinks != 1) return false;
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(known_.size);
+  if (!SetFilePointerEx(h.get(), at, nullptr, FILE_BEGIN)) return false;
+  handle_ = std::move(h);
+  appending_ = true;
+  runStart_ = written_ = known_.size;
+  return true;
+}
+
+// A file of its own, made new (never an entry that exists) beside the journal.
+bool Journal::OpenNew() {
   static unsigned counter = 0;
   for (int tries = 0; tries < 100; ++tries) {
     wchar_t suffix[48];
     std::swprintf(suffix, 48, L".%lx-%u.tmp", static_cast<unsigned long>(GetCurrentProcessId()), ++counter);
-    handle_ = CreateFileW((file_ + suffix).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ != INVALID_HANDLE_VALUE) return true;
+    handle_.reset(CreateFileW((file_ + suffix).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle_) {
+      appending_ = published_ = false;
+      written_ = 0;
+      return true;
+    }
     if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
   Trouble(LastErrorText());
   return false;
 }
 
-void Journal::Write(std::string_view line) {
-  if (handle_ == INVALID_HANDLE_VALUE) return;
+bool Journal::OpenRunFile() {
+  if (file_.empty()) return false;
+  run_.number = nextNumber_++;
+  run_.time = Now();
+  if (!OpenAppend()) {
+    if (!OpenNew()) return false;
+    // The runs kept go first: those taken back go with this run, and the oldest beyond kRuns.
+    std::vector<JournalRun> kept;
+    for (const JournalRun& r : runs_) {
+      if (!r.undone) kept.push_back(r);
+    }
+    if (kept.size() >= kRuns) kept.erase(kept.begin(), kept.end() - (kRuns - 1));
+    std::string text;
+    for (const JournalRun& r : kept) AppendBlock(text, r);
+    if (!text.empty()) {
+      text.resize(text.size() - 2);
+      if (!Write(text)) return false;
+    }
+    runStart_ = written_;
+  }
+  return Write(HeaderLine(run_));
+}
+
+bool Journal::Write(std::string_view line) {
+  if (!handle_) return false;
   // One call per line: a crash leaves a line whole or without its line end.
   std::string bytes(line);
   bytes += "\r\n";
   DWORD written = 0;
-  if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+  if (!WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size()) {
-    // The file no longer follows the moves: it is no record of this run, nor of an earlier one.
+    // The file no longer follows the moves: this run's lines go.
     Trouble(LastErrorText());
     DropRunFile();
-    return;
+    return false;
   }
   written_ += written;
+  return true;
 }
 
 void Journal::DropRunFile() {
-  if (handle_ == INVALID_HANDLE_VALUE) return;
-  os::DeleteByHandle(handle_);
-  CloseHandle(handle_);
-  handle_ = INVALID_HANDLE_VALUE;
+  if (!handle_) return;
+  if (appending_) {
+    // The runs before this one stay as they were.
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(runStart_);
+    if (!SetFilePointerEx(handle_.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.get())) stale_ = true;
+  } else if (!published_ || landed_) {
+    // Its own file, or the journal that no longer follows the moves.
+    os::DeleteByHandle(handle_.get());
+  }
+  handle_.reset();
+  if (!stale_) Written();
 }
 
 bool Journal::Publish() {
   // The entry the journal replaces must be a plain file (or nothing): never a link, a
   // folder or anything else that a replace would go through or destroy.
-  if (Exists(file_)) {
-    HANDLE old = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES);
-    if (old == INVALID_HANDLE_VALUE) {
-      Trouble(L"普通のファイルではありません");
-      return false;
-    }
-    CloseHandle(old);
+  if (Exists(file_) && !OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES)) {
+    Trouble(L"普通のファイルではありません");
+    return false;
   }
-  if (const DWORD error = os::RenameHandle(handle_, file_, true)) {
+  if (const DWORD error = os::RenameHandle(handle_.get(), file_, true)) {
     Trouble(os::ErrorText(error));
     return false;
   }
+  published_ = true;
   return true;
+}
+
+void Journal::Written() {
+  known_ = StampOf(file_);
+  cleanEnd_ = known_.size;
+  loaded_ = true;
+}
+
+void Journal::AddRun(JournalRun run) {
+  while (!runs_.empty() && runs_.back().undone) runs_.pop_back();
+  runs_.push_back(std::move(run));
+  CutOldest(runs_);
 }
 
 void Journal::Record(std::string_view from, std::string_view to, const fs::FileId& id) {
   if (!armed_) return;
-  if (run_.empty() && handle_ == INVALID_HANDLE_VALUE && !fileFailed_ && !landed_ && OpenRunFile()) {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
-                  t.wMinute, t.wSecond);
-    Write(std::string(kHeader) + stamp);
+  if (!landed_ && run_.number == 0) {
+    if (!fileFailed_) OpenRunFile();
+    if (run_.number == 0) {
+      run_.number = nextNumber_++;
+      run_.time = Now();
+    }
   }
-  run_.push_back(Move{std::string(from), std::string(to), id});
+  JournalRun& run = Current();
+  run.moves.push_back(Move{std::string(from), std::string(to), id});
   lineStarts_.push_back(written_);
-  std::string line(from);
-  line += '\t';
-  line += to;
-  line += '\t';
-  line += IdText(id);
-  Write(line);
+  std::string line;
+  AppendMove(line, run.moves.back());
+  if (handle_) Write(line);
 }
 
 void Journal::Landed() {
-  if (!armed_ || landed_ || run_.empty()) return;
+  if (!armed_ || landed_ || run_.moves.empty()) return;
+  // From now on this run is the newest, in memory and, where it can be, in the file.
+  if (handle_ && !appending_) {
+    if (Publish()) stale_ = false;
+    else DropRunFile();
+  }
+  if (!handle_) stale_ = true;
+  if (handle_ && appending_) ++fileBlocks_;
+  if (handle_ && !appending_) {
+    fileBlocks_ = std::min(runs_.size(), kRuns - 1) + 1;
+    fileMarks_ = 0;
+  }
   landed_ = true;
-  // From now on this run is the journal, in memory and, where it can be, in the file.
-  if (handle_ != INVALID_HANDLE_VALUE && !Publish()) DropRunFile();
-  memoryHolds_ = true;
-  ended_ = false;
+  if (run_.time.empty()) run_.time = Now();
+  AddRun(std::move(run_));
+  run_ = JournalRun{};
 }
 
 void Journal::EndRun() {
   if (!armed_) return;
   armed_ = false;
   if (!landed_) {
-    // Nothing moved: the last journal stays as it was.
+    // Nothing moved: the journal stays as it was.
     DropRunFile();
-    run_.clear();
+    run_ = JournalRun{};
     return;
   }
-  Write(kEnd);
-  ended_ = true;
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  handle_ = INVALID_HANDLE_VALUE;
-  moves_ = std::move(run_);
-  run_.clear();
+  landed_ = false;
+  runs_.back().complete = true;
+  if (handle_) {
+    Write(kEnd);
+    handle_.reset();
+    if (!stale_) Written();
+  }
 }
 
 void Journal::Rollback(std::size_t mark) {
-  if (!armed_ || mark >= run_.size()) return;
-  if (handle_ != INVALID_HANDLE_VALUE) {
+  if (!armed_) return;
+  JournalRun& run = Current();
+  if (mark >= run.moves.size()) return;
+  if (handle_) {
     LARGE_INTEGER at;
-    at.QuadPart = lineStarts_[mark];
-    if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_)) {
+    at.QuadPart = static_cast<LONGLONG>(lineStarts_[mark]);
+    if (!SetFilePointerEx(handle_.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.get())) {
       Trouble(LastErrorText());
       DropRunFile();
     } else {
       written_ = lineStarts_[mark];
     }
   }
-  run_.resize(mark);
+  run.moves.resize(mark);
   lineStarts_.resize(mark);
 }
 
-bool Journal::Available() const {
-  if (memoryHolds_ || (armed_ && landed_)) return true;
-  if (file_.empty()) return false;
-  HANDLE h = OpenPlain(file_, FILE_READ_ATTRIBUTES);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
-}
+// ---------------------------------------------------------------------------------------------
+// Undo and redo
 
-std::vector<Move> Journal::Moves(bool* complete) const {
-  if (memoryHolds_) {
-    if (complete) *complete = ended_;
-    return moves_;
-  }
-  if (complete) *complete = false;
-  if (file_.empty()) return {};
-  HANDLE h = OpenPlain(file_, GENERIC_READ);
-  if (h == INVALID_HANDLE_VALUE) return {};
+std::string Journal::Compact(bool withUndone) const {
   std::string text;
-  DWORD size = GetFileSize(h, nullptr);
-  if (size != INVALID_FILE_SIZE && size <= kMaxFile) {
-    text.resize(size);
-    DWORD got = 0;
-    if (!ReadFile(h, text.data(), size, &got, nullptr)) got = 0;
-    text.resize(got);
+  for (const JournalRun& r : runs_) {
+    if (r.undone && !withUndone) continue;
+    AppendBlock(text, r);
   }
-  CloseHandle(h);
-  return Parse(text, complete);
+  // Marked after every block: a block read after a run taken back drops it.
+  for (auto r = runs_.rbegin(); r != runs_.rend(); ++r) {
+    if (r->undone && withUndone) text += std::string(kUndone) + std::to_string(r->number) + "\r\n";
+  }
+  return text;
 }
 
-std::vector<Move> Journal::Parse(std::string_view text, bool* complete) {
-  std::vector<Move> moves;
-  bool ended = false, first = true;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t eol = text.find('\n', start);
-    // A line without its line end was cut off while it was written: its move never began.
-    if (eol == std::string_view::npos) break;
-    std::string_view line = text.substr(start, eol - start);
-    start = eol + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (first) {
-      first = false;
-      if (!line.starts_with(kHeader)) break;  // not a journal of ours
-      continue;
-    }
-    if (line == kEnd) {
-      ended = true;
-      break;
-    }
-    if (line.empty()) continue;
-    // A tab is never part of a CP932 double-byte character, nor of a name the program moves.
-    Move m;
-    const std::size_t tab = line.find('\t');
-    const std::size_t tab2 = tab == std::string_view::npos ? tab : line.find('\t', tab + 1);
-    m.from = std::string(line.substr(0, tab));
-    if (tab != std::string_view::npos) m.to = std::string(line.substr(tab + 1, tab2 - tab - 1));
-    const bool hasId = tab2 != std::string_view::npos && ParseId(line.substr(tab2 + 1), m.id);
-    m.plausible = hasId && PlausibleMove(m.from, m.to);
-    moves.push_back(std::move(m));
-  }
-  if (complete) *complete = ended;
-  return moves;
-}
-
-void Journal::Discard() {
-  moves_.clear();
-  memoryHolds_ = false;
-  ended_ = false;
+void Journal::Rewrite() {
   if (file_.empty()) return;
-  // Only a plain file is ours to delete: never what a link points to.
-  HANDLE h = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES);
-  if (h == INVALID_HANDLE_VALUE) return;
-  os::DeleteByHandle(h);
-  CloseHandle(h);
-}
-
-void Journal::Keep(const std::vector<Move>& moves) {
-  if (moves.empty()) {
-    Discard();
+  if (runs_.empty()) {
+    // Nothing left: the journal goes, and only a plain file of ours is deleted.
+    if (win::unique_file h = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES)) os::DeleteByHandle(h.get());
+    stale_ = false;
+    Written();
+    fileBlocks_ = fileMarks_ = 0;
     return;
   }
-  // The kept moves as a journal of their own, which replaces the old one as a run's would.
-  BeginRun();
-  for (const Move& m : moves) {
-    Record(m.from, m.to, m.id);
-    // A line that was no move of ours stays as it was read, to be refused again.
-    if (!m.plausible) run_.back().plausible = false;
+  stale_ = false;
+  std::string text = Compact(true);
+  text.resize(text.size() - 2);
+  if (!OpenNew() || !Write(text)) return;
+  if (!Publish()) {
+    os::DeleteByHandle(handle_.get());
+    handle_.reset();
+    return;
   }
-  Landed();
-  EndRun();
+  handle_.reset();
+  Written();
+  fileBlocks_ = runs_.size();
+  fileMarks_ = 0;
+}
+
+void Journal::AppendLine(std::string_view line) {
+  if (file_.empty()) return;
+  if (OpenAppend()) {
+    const bool ok = Write(line);
+    handle_.reset();
+    if (ok) {
+      Written();
+      ++fileMarks_;
+      return;
+    }
+  }
+  Rewrite();
+}
+
+void Journal::Undone(const std::vector<Move>& left, const std::vector<Move>& done) {
+  const std::ptrdiff_t i = UndoIndex();
+  if (i < 0 || armed_) return;
+  JournalRun& run = runs_[i];
+  Check(run);
+  if (left.empty() && done.size() == run.moves.size()) {
+    run.undone = true;
+    AppendLine(std::string(kUndone) + std::to_string(run.number));
+    return;
+  }
+  // Split: what is left stays to be taken back, what came back can be made again.
+  JournalRun back = run;
+  back.moves = done;
+  back.undone = true;
+  back.number = nextNumber_++;
+  run.moves = left;
+  if (!done.empty()) runs_.insert(runs_.begin() + i + 1, std::move(back));
+  if (left.empty()) runs_.erase(runs_.begin() + i);
+  CutOldest(runs_);
+  Rewrite();
+}
+
+void Journal::Redone(const std::vector<Move>& left, const std::vector<Move>& done) {
+  const std::ptrdiff_t i = RedoIndex();
+  if (i < 0 || armed_) return;
+  JournalRun& run = runs_[i];
+  Check(run);
+  if (left.empty() && done.size() == run.moves.size()) {
+    run.undone = false;
+    AppendLine(std::string(kRedone) + std::to_string(run.number));
+    return;
+  }
+  JournalRun again = run;
+  again.moves = done;
+  again.undone = false;
+  again.number = nextNumber_++;
+  run.moves = left;
+  if (!done.empty()) runs_.insert(runs_.begin() + i, std::move(again));
+  if (left.empty()) runs_.erase(runs_.begin() + i + (done.empty() ? 0 : 1));
+  CutOldest(runs_);
+  Rewrite();
 }

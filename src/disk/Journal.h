@@ -1,24 +1,30 @@
-// The record of the last run's moves, so that it can be taken back, also after a restart or
-// a crash: a Shift_JIS text file (a header line with the time, "old path<TAB>new path<TAB>id"
-// for each move, written before the move, and an end line), kept in memory as well for when
-// the file can't be written. The id is the identity of the file that moved (its volume's serial
-// and its index there): the undo moves only that very file back, so the journal is a record of
-// the program's own work, never a list of commands.
+// The record of the last runs' moves, so that they can be taken back and made again, also
+// after a restart or a crash: a Shift_JIS text file of run blocks, oldest first. A block is a
+// header line (time, kind, number), one "old path<TAB>new path<TAB>id" line per move, written
+// before the move, and an end line; "元に戻しました<TAB>#n" and "やり直しました<TAB>#n" lines note
+// that run n was taken back or made again. A new block drops the runs taken back before it
+// (what could be made again), as in any editor. The id is the identity of the file that moved
+// (its volume's serial and its index there): the undo and the redo move only that very file,
+// so the journal is a record of the program's own work, never a list of commands.
 //
-// A run's record goes to a file of its own, made new beside the journal; it becomes the
-// journal when the run's first move lands, so a run that moves nothing leaves the last
+// The file is appended to while it is a plain file of ours that the session read; otherwise
+// (none yet, more than kRuns blocks, a run split by an undo that only partly succeeded) the
+// runs are written compactly to a file of their own, made new beside the journal, which
+// replaces it: a run's at its first landed move, so a run that moves nothing leaves the
 // journal as it was. The journal is never written, replaced or deleted through anything but a
 // plain file: where it can't be one (a link, a folder, a full disk, a read-only folder) the
-// session's journal stays in memory and Problem() says why.
+// session's runs stay in memory and TakeProblem() says why, once.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "disk/FileSystem.h"
+#include "win/Handle.h"
 
 struct Move {
   std::string from, to;  // full CP932 paths
@@ -28,63 +34,120 @@ struct Move {
   bool plausible = true;
 };
 
+enum class RunKind : std::uint8_t { Rename, Extension, CleanUp };
+
+struct JournalRun {
+  RunKind kind = RunKind::Rename;
+  std::uint32_t number = 0;  // unique in its journal
+  std::string time;
+  bool undone = false;    // taken back: a redo makes it again
+  bool complete = false;  // its end line was written
+  bool checked = false;   // its lines' plausibility was judged
+  std::vector<Move> moves;
+  // Its move lines as read, while they are not yet needed as moves (a start reads ten runs
+  // and takes back one).
+  std::string lines;
+};
+
 class Journal {
  public:
-  // file: where the journal is kept; empty keeps it in memory only.
+  static constexpr std::size_t kRuns = 10;
+
+  // file: where the journal is kept; empty keeps it in memory only. Nothing is read until the
+  // journal is first asked.
   explicit Journal(std::wstring file = {});
   ~Journal();
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
 
   // A run begins.
-  void BeginRun();
+  void BeginRun(RunKind kind = RunKind::Rename);
   // A move about to be made, with the identity of the file that moves: written before the move.
   void Record(std::string_view from, std::string_view to, const fs::FileId& id);
-  // The moves recorded so far landed; the first landing of a run makes its record the journal.
+  // The moves recorded so far landed; the first landing makes the run the newest one.
   void Landed();
   // The run is over, finished or stopped.
   void EndRun();
   // Where this run's record stands; Rollback(mark) takes out the moves recorded after it,
   // which were not made after all (or were made and taken back), so that the record holds
   // only what happened.
-  std::size_t Mark() const { return armed_ ? run_.size() : 0; }
+  std::size_t Mark() const;
   void Rollback(std::size_t mark);
 
-  // Whether there is a journal to take back: this session's, or one left in the file.
-  bool Available() const;
-  // Its moves in the order they were made; complete says whether the end line was reached.
-  // A last line cut off before its line end is left out.
-  std::vector<Move> Moves(bool* complete = nullptr) const;
-  // Gone: after its moves were taken back.
-  void Discard();
-  // Only these moves are left, in the order they were made: those an undo could not take back
-  // or did not reach, for a second undo.
-  void Keep(const std::vector<Move>& moves);
+  // Whether there is a run to take back: this session's, or one left in the file (read again
+  // when another copy of the program changed it).
+  bool Available();
+  // Whether there is a run taken back to make again.
+  bool CanRedo();
+  // The moves of the run an undo takes back, in the order they were made; complete says
+  // whether its end line was reached. A last line cut off before its line end is left out.
+  std::vector<Move> Moves(bool* complete = nullptr);
+  // The moves of the run a redo makes again, in the order they were made.
+  std::vector<Move> RedoMoves();
+  // After an undo of Moves(): `left` are the moves it could not take back or did not reach
+  // (kept for a second undo), `done` those it took back (for a redo).
+  void Undone(const std::vector<Move>& left, const std::vector<Move>& done);
+  // After a redo of RedoMoves(): `left` not made again (for a second redo), `done` made again.
+  void Redone(const std::vector<Move>& left, const std::vector<Move>& done);
   // Why the journal is kept in memory only; empty when it isn't, or once it was taken: the
   // user is told once.
   std::wstring TakeProblem();
 
-  // Parses a journal file's bytes; exposed for the tests of cut and odd files.
+  // The runs of a journal file's bytes, oldest first, at most kRuns; `end` gets the length of
+  // its whole lines, `blocks` and `marks` the number of run blocks and state lines in it. With
+  // `lazy` each run's move lines are kept as read, to be parsed when asked.
+  static std::vector<JournalRun> ParseRuns(std::string_view text, std::size_t* end = nullptr, bool lazy = false,
+                                           std::size_t* blocks = nullptr, std::size_t* marks = nullptr);
+  // The moves of the run an undo would take back; exposed for the tests of cut and odd files.
   static std::vector<Move> Parse(std::string_view text, bool* complete);
 
+  // A file's length and last write, to tell when another copy of the program changed it.
+  struct Stamp {
+    bool exists = false;
+    std::uint64_t size = 0, time = 0;
+    bool operator==(const Stamp&) const = default;
+  };
+
  private:
+  void Refresh();
+  void Load();
   bool OpenRunFile();
-  void Write(std::string_view line);
-  // This run's file goes (it was never the journal).
+  bool OpenAppend();
+  bool OpenNew();
+  bool Write(std::string_view line);
+  // This run's lines leave the file: cut off where it was appended, or its own file deleted.
   void DropRunFile();
-  // The run's file becomes the journal; false when the journal's entry is no plain file.
+  // The run's own file becomes the journal; false when the journal's entry is no plain file.
   bool Publish();
+  // The whole journal written anew, or the line appended; on failure the runs stay in memory.
+  void Rewrite();
+  void AppendLine(std::string_view line);
+  void Written();
   void Trouble(const std::wstring& why);
+  void AddRun(JournalRun run);
+  std::string Compact(bool withUndone) const;
+  std::ptrdiff_t UndoIndex() const;
+  std::ptrdiff_t RedoIndex() const;
+  JournalRun& Current() { return landed_ ? runs_.back() : run_; }
+  const JournalRun& Current() const { return landed_ ? runs_.back() : run_; }
 
   std::wstring file_;
-  HANDLE handle_ = INVALID_HANDLE_VALUE;  // this run's file, while it is written
-  bool armed_ = false, landed_ = false, ended_ = false;
-  bool memoryHolds_ = false;  // this session's journal is in moves_
-  bool fileFailed_ = false;   // this run's record could not go to the file
-  std::vector<Move> moves_, run_;
-  // The file's length before each of this run's move lines, and after the last line.
-  std::vector<DWORD> lineStarts_;
-  DWORD written_ = 0;
+  std::vector<JournalRun> runs_;  // oldest first; the ones taken back last
+  std::uint32_t nextNumber_ = 1;
+  bool loaded_ = false;
+  bool stale_ = false;  // the file lacks what memory holds: the next write rewrites it whole
+  Stamp known_;         // the file as this session last read or wrote it
+  std::uint64_t cleanEnd_ = 0;     // the length of its whole lines
+  std::size_t fileBlocks_ = 0, fileMarks_ = 0;
+
+  // The run under way.
+  win::unique_file handle_;  // where its lines go, while they are written
+  bool appending_ = false, published_ = false;
+  bool armed_ = false, landed_ = false, fileFailed_ = false;
+  JournalRun run_;
+  std::uint64_t runStart_ = 0, written_ = 0;
+  std::vector<std::uint64_t> lineStarts_;  // the file's length before each of its move lines
+
   std::wstring problem_;
   bool told_ = false;
 };

@@ -13,17 +13,6 @@
 
 namespace {
 
-class SortingOff {
- public:
-  explicit SortingOff(RenameList& list) : list_(list) { list_.SetSorting(false); }
-  ~SortingOff() { list_.SetSorting(true); }
-  SortingOff(const SortingOff&) = delete;
-  SortingOff& operator=(const SortingOff&) = delete;
-
- private:
-  RenameList& list_;
-};
-
 struct Outcome {
   enum Kind { Restored, Failed, Skipped } kind;
   UndoFailure why = UndoFailure::Failed;
@@ -39,13 +28,15 @@ class UndoRun {
     for (std::size_t i = 0; i < list_.size(); ++i) rows_.emplace(list_[i].CurrentPath(), i);
   }
 
-  Outcome Undo(const Move& m) {
+  // The file the move recorded goes from `source` to `dest` (to `from` for an undo, to `to` for
+  // a redo).
+  Outcome Transfer(const Move& m, const std::string& source, const std::string& dest) {
     // A line that can't be a move of ours is refused: the journal is a record, not commands.
     if (!m.plausible || !m.id.valid()) return Failed(UndoFailure::NotOurs);
-    std::string_view folder = sjis::FolderPart(m.to);
+    std::string_view folder = sjis::FolderPart(source);
     FolderState& state = disk_.Folder(std::string(folder));
-    FoldName(sjis::FileName(m.to), toKey_);
-    FoldName(sjis::FileName(m.from), fromKey_);
+    FoldName(sjis::FileName(source), toKey_);
+    FoldName(sjis::FileName(dest), fromKey_);
     const std::uint32_t at = state.Find(toKey_), old = state.Find(fromKey_);
     const bool atTo = at != NameTable::npos && state[at].count > 0 && !(state[at].attributes & FILE_ATTRIBUTE_DIRECTORY);
     std::uint32_t oldCount = old != NameTable::npos ? state[old].count : 0;
@@ -56,7 +47,7 @@ class UndoRun {
     }
     if (oldCount > 0) return Failed(UndoFailure::Taken);
     MoveReport report;
-    if (!GuardedMove(m.to, m.from, nullptr, state[at].attributes, &report, &m.id)) {
+    if (!GuardedMove(source, dest, nullptr, state[at].attributes, &report, &m.id)) {
       if (report.elsewhere) return Failed(UndoFailure::Link);
       if (report.otherFile) return Failed(UndoFailure::OtherFile);
       if (report.error == ERROR_FILE_NOT_FOUND || report.error == ERROR_PATH_NOT_FOUND) return Failed(UndoFailure::Gone);
@@ -65,14 +56,28 @@ class UndoRun {
     const std::uint32_t attributes = state[at].attributes;
     state.Leave(at);
     state.Arrive(fromKey_, attributes);
-    auto row = rows_.find(m.to);
+    auto row = rows_.find(source);
     if (row != rows_.end()) {
       std::size_t i = row->second;
       rows_.erase(row);
-      list_.SetFileName(i, std::string(sjis::FileName(m.from)));
-      rows_.emplace(m.from, i);
+      list_.SetFileName(i, std::string(sjis::FileName(dest)));
+      rows_.emplace(dest, i);
     }
     return Outcome{Outcome::Restored};
+  }
+
+  static void Count(const Outcome& outcome, std::size_t k, UndoResult& result) {
+    switch (outcome.kind) {
+      case Outcome::Restored:
+        ++result.restored;
+        result.moved[k] = true;
+        break;
+      case Outcome::Failed:
+        ++result.failed;
+        result.problems.push_back(UndoProblem{k, outcome.why, outcome.error});
+        break;
+      case Outcome::Skipped: break;
+    }
   }
 
  private:
@@ -86,23 +91,16 @@ class UndoRun {
 
 UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress) {
   UndoResult result;
+  result.moved.assign(moves.size(), false);
   ForgetFolderPaths();
-  SortingOff sorting(list);
+  RenameList::SortingPaused sorting(list);
   UndoRun run(list);
   ProgressGate gate(progress);
   const std::size_t total = moves.size();
   std::size_t done = 0;
   for (std::size_t k = total; k-- > 0;) {
     const Move& m = moves[k];
-    const Outcome outcome = run.Undo(m);
-    switch (outcome.kind) {
-      case Outcome::Restored: ++result.restored; break;
-      case Outcome::Failed:
-        ++result.failed;
-        result.problems.push_back(UndoProblem{k, outcome.why, outcome.error});
-        break;
-      case Outcome::Skipped: break;
-    }
+    run.Count(run.Transfer(m, m.to, m.from), k, result);
     ++done;
     // The file now bears a temporary name: its first move is taken back before any stop.
     if (IsTemporaryName(sjis::FileName(m.from)) && k > 0) continue;
@@ -115,9 +113,33 @@ UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Pro
   return result;
 }
 
+UndoResult RedoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress) {
+  UndoResult result;
+  result.forward = true;
+  result.moved.assign(moves.size(), false);
+  ForgetFolderPaths();
+  RenameList::SortingPaused sorting(list);
+  UndoRun run(list);
+  ProgressGate gate(progress);
+  const std::size_t total = moves.size();
+  for (std::size_t k = 0; k < total; ++k) {
+    const Move& m = moves[k];
+    run.Count(run.Transfer(m, m.from, m.to), k, result);
+    // The file bears a temporary name: its second move is made before any stop.
+    if (IsTemporaryName(sjis::FileName(m.to)) && k + 1 < total) continue;
+    if (!gate.Step(k + 1, total)) {
+      result.remaining = total - k - 1;
+      gate.Finish(k + 1, total);
+      return result;
+    }
+  }
+  gate.Finish(total, total);
+  return result;
+}
+
 std::vector<Move> UndoResult::Left(const std::vector<Move>& moves) const {
   std::vector<bool> keep(moves.size(), false);
-  for (std::size_t i = 0; i < remaining && i < moves.size(); ++i) keep[i] = true;
+  for (std::size_t i = 0; i < remaining && i < moves.size(); ++i) keep[forward ? moves.size() - 1 - i : i] = true;
   // A line that is no move of ours never will be: it goes.
   for (const UndoProblem& p : problems) {
     if (p.move < moves.size()) keep[p.move] = p.why != UndoFailure::NotOurs;
@@ -127,4 +149,12 @@ std::vector<Move> UndoResult::Left(const std::vector<Move>& moves) const {
     if (keep[i]) left.push_back(moves[i]);
   }
   return left;
+}
+
+std::vector<Move> UndoResult::Done(const std::vector<Move>& moves) const {
+  std::vector<Move> done;
+  for (std::size_t i = 0; i < moves.size() && i < moved.size(); ++i) {
+    if (moved[i]) done.push_back(moves[i]);
+  }
+  return done;
 }

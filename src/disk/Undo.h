@@ -1,4 +1,4 @@
-// Taking the last run back: the journal's moves undone, the last one first.
+// Taking a run back (its moves undone, the last one first) and making it again (forward).
 #pragma once
 
 #include <cstddef>
@@ -27,13 +27,19 @@ struct UndoProblem {
 };
 
 struct UndoResult {
-  std::size_t restored = 0;   // files moved back to their old names
-  std::size_t failed = 0;     // moves that could not be taken back
-  std::size_t remaining = 0;  // the first moves, not yet taken back when progress asked to stop
+  std::size_t restored = 0;   // files moved (back to their old names, or again to the new)
+  std::size_t failed = 0;     // moves that could not be taken back (or made again)
+  // The moves not reached when progress asked to stop: the first ones of an undo, the last
+  // ones of a redo.
+  std::size_t remaining = 0;
+  bool forward = false;       // a redo's result
   std::vector<UndoProblem> problems;  // each failed move, in the order they were met
-  // What the journal keeps for a second undo: the moves not reached and those that failed
+  std::vector<bool> moved;    // per move: its file was moved
+  // What the journal keeps for a second try: the moves not reached and those that failed
   // (but lines that are no moves of ours), in the order they were made.
   std::vector<Move> Left(const std::vector<Move>& moves) const;
+  // The moves whose files were moved, in the order they were made.
+  std::vector<Move> Done(const std::vector<Move>& moves) const;
 };
 
 // Each move (from, to), last first: the file at `to` goes back to `from` through GuardedMove,
@@ -45,3 +51,7 @@ struct UndoResult {
 // take their old file names; sorting is off meanwhile. The two moves of a change of letter
 // case are never parted by a stop.
 UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress = {});
+// The moves of a run taken back, made again in their order with the same guards (the file at
+// `from` moves to `to` only when it is the very file the move recorded); a move whose file is
+// at `to` already and none at `from` is skipped without a word.
+UndoResult RedoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress = {});

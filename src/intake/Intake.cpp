@@ -9,6 +9,7 @@
 #include "rules/CleanUp.h"
 #include "disk/DiskState.h"
 #include "disk/FileSystem.h"
+#include "disk/Journal.h"
 #include "rules/Filter.h"
 #include "rules/RenameList.h"
 #include "disk/RenamePlan.h"
@@ -32,6 +33,22 @@ std::string FreeName(const std::string& cleaned) {
 
 // Every option off: compared as a whole, so an option added later counts without a change here.
 bool CleansAnything(const CleanUpOptions& o) { return !(o == CleanUpOptions{}); }
+
+// The clean-up's renames of one intake are one run of the journal, ended also by an exception.
+class CleanUpRun {
+ public:
+  CleanUpRun(Journal* journal, bool cleans) : journal_(cleans ? journal : nullptr) {
+    if (journal_) journal_->BeginRun(RunKind::CleanUp);
+  }
+  ~CleanUpRun() {
+    if (journal_) journal_->EndRun();
+  }
+  CleanUpRun(const CleanUpRun&) = delete;
+  CleanUpRun& operator=(const CleanUpRun&) = delete;
+
+ private:
+  Journal* journal_;
+};
 
 class Batch {
  public:
@@ -59,7 +76,7 @@ TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const I
     std::string cleaned = AutoCleanName(actual, options.cleanUp);
     if (cleaned != actual) {
       if (Taken(cleaned)) cleaned = FreeName(cleaned);
-      if (SafeRename(actual, cleaned)) return TakenIn::Cleaned;
+      if (SafeRename(actual, cleaned, options.journal)) return TakenIn::Cleaned;
       // Not renamed: the file is still there under its own name, so it is taken in as such.
     }
     if (MatchesFilter(actual, options.filterNames, options.filterExts)) return TakenIn::Filtered;
@@ -439,6 +456,7 @@ bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
   }
   bool expand = ExpandFolders(paths, options.dropDir);
   Batch batch(list);
+  CleanUpRun run(options.journal, CleansAnything(options.cleanUp));
   Intake intake(list, options, progress, paths.size(), disk, skips);
   intake.IndexFolders(paths);
   bool whole = true;

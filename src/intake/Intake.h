@@ -13,6 +13,7 @@
 #include "disk/Progress.h"
 
 class DiskState;
+class Journal;
 class RenameList;
 
 struct IntakeOptions {
@@ -20,6 +21,8 @@ struct IntakeOptions {
   CleanUpOptions cleanUp;
   // Refused names and extensions, each entry followed by ";" (extensions with their ".").
   std::string filterNames, filterExts;
+  // Where AddFiles records the clean-up's renames, as one run, so that they can be undone.
+  Journal* journal = nullptr;
 };
 
 // Why the intake left a given path, or an entry of a folder it expanded, out of the list.

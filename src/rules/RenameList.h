@@ -107,6 +107,18 @@ class RenameList {
   // Sorting is on except during a rename run; switching it on re-sorts once.
   bool sorting() const { return sorting_; }
   void SetSorting(bool on);
+  // Sorting off for a scope (rows keep their places while files move); back on, and re-sorted
+  // once, when it ends, also by an exception.
+  class SortingPaused {
+   public:
+    explicit SortingPaused(RenameList& list) : list_(list) { list_.SetSorting(false); }
+    ~SortingPaused() { list_.SetSorting(true); }
+    SortingPaused(const SortingPaused&) = delete;
+    SortingPaused& operator=(const SortingPaused&) = delete;
+
+   private:
+    RenameList& list_;
+  };
 
   // Selection.
   void SelectAll(bool selected = true);

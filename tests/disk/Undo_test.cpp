@@ -10,7 +10,9 @@
 #include "disk/ChangeExtension.h"
 #include "disk/Journal.h"
 #include "rules/RenameList.h"
+#include "disk/DiskState.h"
 #include "disk/SafeRename.h"
+#include "intake/Intake.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
@@ -142,8 +144,9 @@ TEST_F(UndoTest, JournalCutInTheMiddleOfALine) {
   EXPECT_EQ(r.restored, 2u);
   EXPECT_EQ(FolderListing(files.path()), (Names{"a.txt", "b.txt", "z"}));
   EXPECT_EQ(FileContent(files.path() + "z"), "z");
-  reopened.Discard();
+  reopened.Undone(r.Left(moves), r.Done(moves));
   EXPECT_FALSE(reopened.Available());
+  EXPECT_TRUE(Journal(file).CanRedo()) << "the cut run can be made again after a restart";
 }
 
 TEST_F(UndoTest, AJournalFileThatCantBeWrittenLeavesTheSessionsJournalInMemory) {
@@ -151,9 +154,10 @@ TEST_F(UndoTest, AJournalFileThatCantBeWrittenLeavesTheSessionsJournalInMemory) 
   Journal journal(dir.wpath() + L"\\no such folder\\Kinoha.undo");
   RenameRows(list, false, {}, nullptr, &journal);
   ASSERT_TRUE(journal.Available());
-  UndoMoves(journal.Moves(), list);
+  const std::vector<Move> moves = journal.Moves();
+  UndoResult r = UndoMoves(moves, list);
   ExpectFilesBack({"a.txt"});
-  journal.Discard();
+  journal.Undone(r.Left(moves), r.Done(moves));
   EXPECT_FALSE(journal.Available());
 }
 
@@ -207,9 +211,10 @@ TEST_F(UndoTest, AJournalThatIsALinkIsNeverWrittenOrDeletedThrough) {
   RenameRows(list, false, {}, nullptr, &journal);
   EXPECT_FALSE(journal.TakeProblem().empty());
   EXPECT_TRUE(journal.TakeProblem().empty()) << "said once";
-  UndoResult r = UndoMoves(journal.Moves(), list);
+  const std::vector<Move> moves = journal.Moves();
+  UndoResult r = UndoMoves(moves, list);
   EXPECT_EQ(r.restored, 1u);
-  journal.Keep(r.Left(journal.Moves()));
+  journal.Undone(r.Left(moves), r.Done(moves));
   EXPECT_EQ(FileContent(elsewhere.path() + "precious.txt"), "precious");
   EXPECT_EQ(FolderListing(home.path()), Names{"Kinoha.undo"});
   ExpectFilesBack({"a.txt"});
@@ -227,13 +232,81 @@ TEST_F(UndoTest, WhatCouldNotBeTakenBackStaysForASecondUndo) {
   UndoResult r = UndoMoves(moves, list);
   EXPECT_EQ(r.restored, 1u);
   EXPECT_EQ(Whys(r), std::vector<UndoFailure>{UndoFailure::Taken});
-  journal.Keep(r.Left(moves));
+  journal.Undone(r.Left(moves), r.Done(moves));
   Journal next(file);
   ASSERT_EQ(next.Moves().size(), 1u);
   EXPECT_EQ(next.Moves()[0].to, dir.path() + "y.txt");
   ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "b.txt").c_str()));
   EXPECT_EQ(UndoMoves(next.Moves(), list).restored, 1u);
   ExpectFilesBack({"a.txt", "b.txt"});
+}
+
+// Runs taken back three deep and made again, each step by a journal read anew from the file,
+// as after a restart; a new run drops what could still be made again.
+TEST_F(UndoTest, RunsComeBackOneByOneAndAreMadeAgainAcrossRestarts) {
+  const std::wstring file = dir.wpath() + L"\\Kinoha.undo";
+  TempDir files;
+  files.Touch("a.txt", "a");
+  RenameList rows;
+  DiskState disk;
+  rows.Add("a.txt", files.path());
+  for (const char* name : {"b", "c", "d"}) {
+    Journal journal(file);
+    rows[0].newName = name;
+    RenameRows(rows, false, {}, &disk, &journal);
+  }
+  auto step = [&](bool redo, const char* expected) {
+    Journal journal(file);
+    const std::vector<Move> moves = redo ? journal.RedoMoves() : journal.Moves();
+    UndoResult r = redo ? RedoMoves(moves, rows) : UndoMoves(moves, rows);
+    EXPECT_EQ(r.restored, 1u) << expected;
+    redo ? journal.Redone(r.Left(moves), r.Done(moves)) : journal.Undone(r.Left(moves), r.Done(moves));
+    EXPECT_EQ(FolderListing(files.path()), Names{expected});
+  };
+  step(false, "c.txt");
+  step(false, "b.txt");
+  step(false, "a.txt");
+  EXPECT_FALSE(Journal(file).Available());
+  step(true, "b.txt");
+  step(true, "c.txt");
+  EXPECT_EQ(rows[0].fileName, "c.txt");
+  rows[0].newName = "e";
+  {
+    Journal journal(file);
+    disk.Clear();
+    RenameRows(rows, false, {}, &disk, &journal);
+    EXPECT_FALSE(journal.CanRedo()) << "a new run drops the run that could be made again";
+  }
+  step(false, "c.txt");
+  step(true, "e.txt");
+}
+
+// Eleven runs hold the newest ten; a cleaned-up intake is a run that brings the old name back.
+TEST_F(UndoTest, TheNewestTenRunsAndTheCleanUpAreKept) {
+  const std::wstring file = dir.wpath() + L"\\Kinoha.undo";
+  TempDir files;
+  Journal journal(file);
+  for (int i = 0; i < 11; ++i) {
+    journal.BeginRun();
+    journal.Record(files.path() + "p" + std::to_string(i), files.path() + "q", fs::FileId{1, 1});
+    journal.Landed();
+    journal.EndRun();
+  }
+  std::vector<JournalRun> runs = Journal::ParseRuns(FileContent(sjis::Narrow(file)));
+  ASSERT_EQ(runs.size(), 10u);
+  EXPECT_EQ(runs.front().moves[0].from, files.path() + "p1");
+  files.Touch("x (1).txt", "x");
+  IntakeOptions options;
+  options.cleanUp.removeParenNumber = true;
+  options.journal = &journal;
+  RenameList none;
+  AddFiles(none, {files.path() + "x (1).txt"}, options);
+  ASSERT_EQ(FolderListing(files.path()), Names{"x.txt"});
+  runs = Journal::ParseRuns(FileContent(sjis::Narrow(file)));
+  ASSERT_EQ(runs.size(), 10u);
+  EXPECT_EQ(runs.back().kind, RunKind::CleanUp);
+  EXPECT_EQ(UndoMoves(Journal(file).Moves(), none).restored, 1u);
+  EXPECT_EQ(FolderListing(files.path()), Names{"x (1).txt"});
 }
 
 TEST(JournalParse, LinesThatAreNoMovesOfOursAreKeptToBeRefused) {

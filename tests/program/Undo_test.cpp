@@ -1,4 +1,4 @@
-// The real program's undo against hostile files: links in place of renamed files and of its
+// The real program's undo and redo, and its undo against hostile files: links in place of renamed files and of its
 // own journal, and a journal written by hand. Nothing outside the folders it renamed in moves,
 // and nothing it doesn't own is written or deleted.
 #include <windows.h>
@@ -94,6 +94,47 @@ TEST_F(ProgramUndo, AJournalWrittenByHandMovesNothing) {
   EXPECT_NE(refused.find("（記録が正しくありません）"), std::string::npos) << refused;
   Quit();
   EXPECT_EQ(FolderListing(other), (std::vector<std::string>{"precious.txt", "secret.txt"}));
+}
+
+// Two runs taken back one by one from the list's menu, and the older made again: each step's
+// names on disk, and the count label saying what happened.
+TEST(ProgramUndoRedo, TwoRunsBackAndTheFirstMadeAgain) {
+  TempDir home, files;
+  Program program{home};
+  const std::string a = files.Touch("a.txt", "a"), b = files.Touch("b.txt", "b");
+  ASSERT_TRUE(program.Start({a, b}));
+  auto names = [&](const std::vector<std::string>& expected) {
+    return program.Await("names on disk", [&] { return FolderListing(files.path()) == expected; },
+                         [&] { return program.RowsText(); });
+  };
+  for (const char* base : {"n", "m"}) {
+    program.TypeInto(program.InputAfter("基本名"), base);
+    ASSERT_TRUE(program.AwaitPreview({std::string(base) + "01", std::string(base) + "02"}));
+    program.Click(program.Button("リネーム", true));
+    ASSERT_TRUE(program.AwaitCount("2個の項目（2件を変更しました）"));
+  }
+  for (const std::vector<std::string>& expected : {std::vector<std::string>{"n01.txt", "n02.txt"},
+                                                   std::vector<std::string>{"a.txt", "b.txt"}}) {
+    program.ChooseUndo();
+    AnswerMessageBox(program, IDYES);
+    ASSERT_TRUE(names(expected));
+  }
+  EXPECT_TRUE(program.AwaitCount("2個の項目（2件を元に戻しました）"));
+  // やり直し sits just above 元に戻す.
+  RECT r;
+  GetWindowRect(program.List(), &r);
+  PostMessageW(program.window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(program.List()), MAKELPARAM(r.left + 20, r.top + 40));
+  program.Await("the list's menu", [] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)) != FALSE; },
+                [&] { return program.Screen(); });
+  for (UINT vk : {VK_UP, VK_UP, VK_RETURN}) {
+    PostMessageW(program.window(), WM_KEYDOWN, vk, 1);
+    PostMessageW(program.window(), WM_KEYUP, vk, 0xC0000001);
+  }
+  AnswerMessageBox(program, IDYES);
+  EXPECT_TRUE(names({"n01.txt", "n02.txt"}));
+  EXPECT_TRUE(program.AwaitCount("2個の項目（2件をやり直しました）"));
+  program.Click(program.Button("終了"));
+  EXPECT_TRUE(program.WaitForExit());
 }
 
 }  // namespace

@@ -1,0 +1,225 @@
+#include "disk/JournalLines.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "text/sjis.h"
+
+namespace journal_lines {
+
+// A full path the platform reads as exactly itself: a drive or a share, no "." or ".." parts,
+// no "/", no trailing dots or blanks, no device name, not the "\\?\" or "\\.\" forms (which
+// skip that reading). A relative path would resolve against whatever folder is current.
+bool CanonicalPath(std::string_view p) {
+  const bool drive = p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) &&
+                     p[1] == ':' && p[2] == '\\';
+  const bool share = p.size() >= 3 && p[0] == '\\' && p[1] == '\\' && p[2] != '?' && p[2] != '.';
+  return (drive || share) && fs::FullPath(p) == p;
+}
+
+bool PlausibleMove(std::string_view from, std::string_view to) {
+  return CanonicalPath(from) && CanonicalPath(to) && sjis::FolderPart(from) == sjis::FolderPart(to) &&
+         !sjis::FileName(from).empty() && !sjis::FileName(to).empty();
+}
+
+std::string IdText(const fs::FileId& id) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%08lX:%016llX", static_cast<unsigned long>(id.volume),
+                static_cast<unsigned long long>(id.index));
+  return text;
+}
+
+bool ParseId(std::string_view text, fs::FileId& id) {
+  if (text.size() != 25 || text[8] != ':') return false;
+  std::uint64_t parts[2] = {0, 0};
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i == 8) continue;
+    const char c = text[i];
+    unsigned d;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    else return false;
+    std::uint64_t& part = parts[i < 8 ? 0 : 1];
+    part = part << 4 | d;
+  }
+  id.volume = static_cast<std::uint32_t>(parts[0]);
+  id.index = parts[1];
+  return id.valid();
+}
+
+std::string HeaderLine(const JournalRun& run) {
+  return std::string(kHeader) + run.time + "\t" + std::string(kKinds[static_cast<int>(run.kind)]) + "\t#" +
+         std::to_string(run.number);
+}
+
+void AppendMove(std::string& out, const Move& m) {
+  out += m.from;
+  out += '\t';
+  out += m.to;
+  out += '\t';
+  out += IdText(m.id);
+}
+
+// A move line; false for a line that can't be a move of ours (kept, to be refused).
+Move ParseMove(std::string_view line) {
+  // A tab is never part of a CP932 double-byte character, nor of a name the program moves.
+  Move m;
+  const std::size_t tab = line.find('\t');
+  const std::size_t tab2 = tab == std::string_view::npos ? tab : line.find('\t', tab + 1);
+  m.from = std::string(line.substr(0, tab));
+  if (tab != std::string_view::npos) m.to = std::string(line.substr(tab + 1, tab2 - tab - 1));
+  m.plausible = tab2 != std::string_view::npos && ParseId(line.substr(tab2 + 1), m.id);
+  return m;
+}
+
+// The moves of a run read lazily, parsed once they are needed.
+void Materialize(JournalRun& run) {
+  if (run.lines.empty()) return;
+  const std::string_view text = run.lines;
+  run.moves.reserve(run.moves.size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  for (std::size_t start = 0, eol; (eol = text.find('\n', start)) != std::string_view::npos; start = eol + 1) {
+    std::string_view line = text.substr(start, eol - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty()) run.moves.push_back(ParseMove(line));
+  }
+  std::string().swap(run.lines);
+}
+
+// A run's block as the file holds it: its header, its moves, its end line when it had one.
+void AppendBlock(std::string& text, const JournalRun& r) {
+  text += HeaderLine(r) + "\r\n";
+  text += r.lines;
+  for (const Move& m : r.moves) {
+    AppendMove(text, m);
+    text += "\r\n";
+  }
+  if (r.complete) text += std::string(kEnd) + "\r\n";
+}
+
+bool ParseNumber(std::string_view text, std::uint32_t& n) {
+  if (text.empty() || text.size() > 9) return false;
+  n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  return n != 0;
+}
+
+// A header line: its time, and its kind and number where it names them (a journal of one run,
+// as earlier versions wrote, names neither).
+bool ParseHeader(std::string_view line, JournalRun& run) {
+  if (!line.starts_with(kHeader)) return false;
+  line.remove_prefix(kHeader.size());
+  const std::size_t tab = line.find('\t');
+  run.time = std::string(line.substr(0, tab));
+  if (tab == std::string_view::npos) return true;
+  std::string_view rest = line.substr(tab + 1);
+  const std::size_t tab2 = rest.find('\t');
+  const std::string_view kind = rest.substr(0, tab2);
+  for (std::size_t k = 0; k < std::size(kKinds); ++k) {
+    if (kind == kKinds[k]) run.kind = static_cast<RunKind>(k);
+  }
+  if (tab2 != std::string_view::npos && rest.substr(tab2 + 1).starts_with("#")) {
+    ParseNumber(rest.substr(tab2 + 2), run.number);
+  }
+  return true;
+}
+
+void Check(JournalRun& run) {
+  Materialize(run);
+  if (run.checked) return;
+  run.checked = true;
+  for (Move& m : run.moves) m.plausible = m.plausible && m.id.valid() && PlausibleMove(m.from, m.to);
+}
+
+void CutOldest(std::vector<JournalRun>& runs) {
+  if (runs.size() > Journal::kRuns) runs.erase(runs.begin(), runs.end() - Journal::kRuns);
+}
+
+}  // namespace journal_lines
+
+using namespace journal_lines;
+
+std::vector<JournalRun> Journal::ParseRuns(std::string_view text, std::size_t* end, bool lazy, std::size_t* blocks,
+                                           std::size_t* marks) {
+  std::vector<JournalRun> runs;
+  std::size_t blockCount = 0, markCount = 0;
+  // The current run's move lines, kept as read when lazy.
+  std::size_t linesFrom = 0, linesTo = 0;
+  auto keepLines = [&] {
+    if (lazy && !runs.empty() && linesTo > linesFrom) runs.back().lines.assign(text.substr(linesFrom, linesTo - linesFrom));
+    linesFrom = linesTo = 0;
+  };
+  bool inRun = false, first = true;
+  std::uint32_t highest = 0;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t eol = text.find('\n', start);
+    // A line without its line end was cut off while it was written: its move never began.
+    if (eol == std::string_view::npos) break;
+    std::string_view line = text.substr(start, eol - start);
+    const std::size_t at = start;
+    start = eol + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    JournalRun header;
+    if (line.starts_with(kHeader)) keepLines();
+    if (ParseHeader(line, header)) {
+      ++blockCount;
+      // A new run drops what could have been made again.
+      while (!runs.empty() && runs.back().undone) runs.pop_back();
+      if (header.number == 0 || header.number <= highest) header.number = highest + 1;
+      highest = header.number;
+      runs.push_back(std::move(header));
+      inRun = true;
+      first = false;
+      continue;
+    }
+    if (first) break;  // not a journal of ours
+    if (line.empty()) continue;
+    const bool undone = line.starts_with(kUndone), redone = line.starts_with(kRedone);
+    if (undone || redone) {
+      keepLines();
+      ++markCount;
+      std::uint32_t n = 0;
+      if (ParseNumber(line.substr(kUndone.size()), n)) {
+        for (JournalRun& r : runs) {
+          if (r.number == n) r.undone = undone;
+        }
+      }
+      inRun = false;
+      continue;
+    }
+    if (!inRun) continue;
+    if (line == kEnd) {
+      keepLines();
+      runs.back().complete = true;
+      inRun = false;
+      continue;
+    }
+    if (!lazy) {
+      runs.back().moves.push_back(ParseMove(line));
+    } else {
+      if (linesTo == 0) linesFrom = at;
+      linesTo = start;
+    }
+  }
+  keepLines();
+  if (end) *end = first ? 0 : start;
+  if (blocks) *blocks = blockCount;
+  if (marks) *marks = markCount;
+  CutOldest(runs);
+  return runs;
+}
+
+std::vector<Move> Journal::Parse(std::string_view text, bool* complete) {
+  std::vector<JournalRun> runs = ParseRuns(text);
+  if (complete) *complete = false;
+  for (auto r = runs.rbegin(); r != runs.rend(); ++r) {
+    if (r->undone) continue;
+    if (complete) *complete = r->complete;
+    Check(*r);
+    return std::move(r->moves);
+  }
+  return {};
+}
