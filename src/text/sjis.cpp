@@ -169,6 +169,23 @@ std::string Narrow(std::wstring_view w) {
   return out;
 }
 
+std::string FromUtf8(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+  return Narrow(w);
+}
+
+std::string ToUtf8(std::string_view s) {
+  const std::wstring w = Widen(s);
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
 namespace {
 
 std::string PlatformMapValid(std::string_view s, bool upper);

@@ -69,6 +69,9 @@ bool FromWide(std::wstring_view w, std::string& out);
 // becomes U+30FB/"?" rather than failing. Use only where nothing can be lost.
 std::wstring Widen(std::string_view s);
 std::string Narrow(std::wstring_view w);
+// The same lenient forms from and to UTF-8 text (a settings file a user saved as UTF-8).
+std::string FromUtf8(std::string_view utf8);
+std::string ToUtf8(std::string_view s);
 
 // The platform's locale-aware case mapping of a CP932 string (CharUpperBuff/CharLowerBuff
 // semantics under code page 932), independent of the system's ANSI code page. A character that
