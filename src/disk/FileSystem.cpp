@@ -180,19 +180,17 @@ bool IsFolder(std::string_view path) {
 namespace {
 
 // Attributes only: no sharing is denied to anyone, and a folder opens too.
-HANDLE OpenEntry(std::string_view path) {
+os::unique_file OpenEntry(std::string_view path) {
   std::wstring w;
-  if (!WidePath(path, w)) return INVALID_HANDLE_VALUE;
-  return CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (!WidePath(path, w)) return os::unique_file();
+  return os::unique_file(CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 bool FileInfo(std::string_view path, BY_HANDLE_FILE_INFORMATION& info) {
-  HANDLE h = OpenEntry(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok = GetFileInformationByHandle(h, &info) != 0;
-  CloseHandle(h);
-  return ok;
+  const os::unique_file h = OpenEntry(path);
+  return h && GetFileInformationByHandle(h.get(), &info) != 0;
 }
 
 }  // namespace
@@ -229,11 +227,8 @@ std::string FinalPathOf(HANDLE h) {
 }  // namespace
 
 std::string FinalPath(std::string_view path) {
-  HANDLE h = OpenEntry(path);
-  if (h == INVALID_HANDLE_VALUE) return std::string();
-  std::string out = FinalPathOf(h);
-  CloseHandle(h);
-  return out;
+  const os::unique_file h = OpenEntry(path);
+  return h ? FinalPathOf(h.get()) : std::string();
 }
 
 OpenFile::OpenFile(std::string_view path) : from_(path) {
@@ -242,16 +237,13 @@ OpenFile::OpenFile(std::string_view path) : from_(path) {
     error_ = ERROR_INVALID_NAME;
     return;
   }
-  handle_ = CreateFileW(w.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) error_ = GetLastError();
+  handle_.reset(CreateFileW(w.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle_) error_ = GetLastError();
 }
 
-OpenFile::~OpenFile() {
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-}
-
-std::string OpenFile::FinalPath() const { return ok() ? FinalPathOf(handle_) : std::string(); }
+std::string OpenFile::FinalPath() const { return ok() ? FinalPathOf(handle_.get()) : std::string(); }
 
 namespace {
 
@@ -287,14 +279,14 @@ bool OpenFile::Id(FileId& out) const {
   auto known = volumes.find(folder);
   if (known == volumes.end()) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle_, &info)) return false;
+    if (!GetFileInformationByHandle(handle_.get(), &info)) return false;
     if (volumes.size() > 4096) volumes.clear();
     known = volumes.emplace(folder, info.dwVolumeSerialNumber).first;
   }
   out.volume = known->second;
-  if (!FileIndex(handle_, out.index)) {
+  if (!FileIndex(handle_.get(), out.index)) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle_, &info)) return false;
+    if (!GetFileInformationByHandle(handle_.get(), &info)) return false;
     out.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
   }
   return out.valid();
@@ -309,7 +301,7 @@ DWORD OpenFile::RenameTo(std::string_view to) {
   std::wstring full;
   if (!FullWide(wTo, full) || full != wTo) return ERROR_INVALID_NAME;
   if (FaultInjected(from_, to)) return GetLastError();
-  return os::RenameHandle(handle_, wTo, false);
+  return os::RenameHandle(handle_.get(), wTo, false);
 }
 
 bool SameFile(std::string_view a, std::string_view b) {
@@ -318,20 +310,12 @@ bool SameFile(std::string_view a, std::string_view b) {
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-bool Opens(std::string_view path) {
-  HANDLE h = OpenEntry(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
-}
+bool Opens(std::string_view path) { return static_cast<bool>(OpenEntry(path)); }
 
 bool IsDiskFile(std::string_view path) {
   if (Attributes(path) != kInvalidAttributes) return true;
-  HANDLE h = OpenEntry(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  const bool disk = GetFileType(h) == FILE_TYPE_DISK;
-  CloseHandle(h);
-  return disk;
+  const os::unique_file h = OpenEntry(path);
+  return h && GetFileType(h.get()) == FILE_TYPE_DISK;
 }
 
 bool FindEntry(std::string_view path, Entry& out) {
@@ -346,9 +330,7 @@ bool FindEntry(std::string_view path, Entry& out) {
   std::wstring w;
   if (!WidePath(path, w)) return false;
   WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(w.c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FindClose(h);
+  if (!os::unique_find(FindFirstFileW(w.c_str(), &data))) return false;
   std::string narrow;
   if (!ExactName(data.cFileName, narrow)) return false;
   Fill(data, std::move(narrow), out);
@@ -362,22 +344,18 @@ FolderSearch::FolderSearch(std::string_view folder) {
   std::string pattern = sjis::JoinPath(folder, "*");
   std::wstring w;
   if (!WidePath(pattern, w)) return;
-  handle_ = FindFirstFileW(w.c_str(), &data_);
+  handle_.reset(FindFirstFileW(w.c_str(), &data_));
   // A drive's empty root lists nothing at all; every other folder lists "." and "..".
-  failed_ = handle_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND;
-}
-
-FolderSearch::~FolderSearch() {
-  if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  failed_ = !handle_ && GetLastError() != ERROR_FILE_NOT_FOUND;
 }
 
 bool FolderSearch::Next(Entry& out) {
-  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  if (!handle_) return false;
   std::string narrow;
   for (;;) {
     if (first_) {
       first_ = false;
-    } else if (!FindNextFileW(handle_, &data_)) {
+    } else if (!FindNextFileW(handle_.get(), &data_)) {
       failed_ = GetLastError() != ERROR_NO_MORE_FILES;
       return false;
     }

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "win/Handle.h"
+#include "os/Handle.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ namespace os {
 
 bool RunWithStack(std::size_t bytes, std::size_t spare, void (*work)(void*, const char*), void* arg) {
   Start start{work, arg, spare};
-  win::unique_handle thread(
+  os::unique_handle thread(
       CreateThread(nullptr, bytes, ThreadMain, &start, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
   if (!thread) return false;
   WaitForSingleObject(thread.get(), INFINITE);

@@ -261,7 +261,7 @@ bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* wh
       }
       break;
   }
-  file.handle.Close();  // Windows replaces no file that is open
+  file.handle.reset();  // Windows replaces no file that is open
   IniText ini(old);
   for (const Key& k : kKeys) {
     std::string value = FormatValue(s, k);
