@@ -6,8 +6,7 @@
 
 // Every conversion walks the CP932 string one character at a time with sjis::NextChar and
 // looks at that character's bytes. CP932 is stateless, so these bytes are exactly what
-// converting the character's UTF-16 unit on its own would give. The wide overloads narrow
-// once and share the same code.
+// converting the character's UTF-16 unit on its own would give.
 
 namespace {
 
@@ -330,62 +329,6 @@ std::string CapitalizeWords(std::string_view s) {
 
 namespace {
 
-// Runs a conversion that turns each character into at most two bytes. The result is built in
-// a buffer on the stack and copied out once: a rule converts every name of the list, and a
-// growing string would allocate more than the conversion costs.
-template <typename Convert>
-std::string Rewrite(std::string_view s, Convert convert) {
-  char local[512];
-  std::string large;
-  char* buf = local;
-  if (s.size() * 2 > sizeof local) {
-    large.resize(s.size() * 2);
-    buf = large.data();
-  }
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < s.size();) {
-    std::size_t next = sjis::NextChar(s, i);
-    Char c = convert(CharAt(s, i, next), next);
-    if (c.len >= 1) buf[n++] = static_cast<char>(c.b0);
-    if (c.len >= 2) buf[n++] = static_cast<char>(c.b1);
-    i = next;
-  }
-  if (buf == local) return std::string(local, n);
-  large.resize(n);
-  return large;
-}
-
-}  // namespace
-
-std::string ConvertWidth(std::string_view s, WidthFlags flags) {
-  return Rewrite(s, [flags](Char c, std::size_t) {
-    ApplyWidth(c, flags);
-    return c;
-  });
-}
-
-std::string HalfKanaToWide(std::string_view s) {
-  // Most names hold no half-width katakana (A1..DF standing as a character of its own).
-  bool any = false;
-  for (std::size_t i = 0; i < s.size() && !any; i = sjis::NextChar(s, i)) {
-    unsigned char b = static_cast<unsigned char>(s[i]);
-    any = b >= 0xA1 && b <= 0xDF;
-  }
-  if (!any) return std::string(s);
-  return Rewrite(s, [s](Char c, std::size_t next) {
-    if (!c.In(0xA1, 0xDF)) return c;
-    // DE and DF are never lead bytes, so such a byte is the whole next character.
-    unsigned v = 0;
-    if (next < s.size()) {
-      unsigned char mark = static_cast<unsigned char>(s[next]);
-      v = mark == 0xDE ? 1 : mark == 0xDF ? 2 : 0;
-    }
-    return WideKana(c.b0, v);
-  });
-}
-
-namespace {
-
 // The full-width forms of the half-width kana A1..DF, without a mark after them, before "ﾞ"
 // and before "ﾟ"; 0 for the marks themselves, which give nothing.
 struct KanaTable {
@@ -475,22 +418,4 @@ void WidthConverter::Convert(std::string_view s, std::string& out) const {
     }
     return n;
   });
-}
-
-std::string TrimWide(std::wstring_view text) { return TrimWide(std::string_view(sjis::Narrow(text))); }
-
-std::string CapitalizeFirst(std::wstring_view text) {
-  return CapitalizeFirst(std::string_view(sjis::Narrow(text)));
-}
-
-std::string CapitalizeWords(std::wstring_view text) {
-  return CapitalizeWords(std::string_view(sjis::Narrow(text)));
-}
-
-std::string ConvertWidth(std::wstring_view text, WidthFlags flags) {
-  return ConvertWidth(std::string_view(sjis::Narrow(text)), flags);
-}
-
-std::string HalfKanaToWide(std::wstring_view text) {
-  return HalfKanaToWide(std::string_view(sjis::Narrow(text)));
 }

@@ -361,7 +361,4 @@ const std::uint16_t* UpperCodes() {
 const std::uint16_t* LowerCodes() { return Cases().lower; }
 void AppendLower(std::string_view s, std::string& out) { AppendMapped(s, false, out); }
 
-std::string PlatformUpper(std::string_view s) { return PlatformMapCase(s, true); }
-std::string PlatformLower(std::string_view s) { return PlatformMapCase(s, false); }
-
 }  // namespace sjis

@@ -93,8 +93,5 @@ constexpr std::uint16_t kCaseSpecial = 0xFFFE;
 constexpr std::uint16_t kCaseKeep = 0xFFFF;
 // Indexed the same way: each character's length in UTF-8, 0 where it is no character.
 const std::uint8_t* Utf8Lengths();
-// The same mappings asked of the platform for the whole string: what the table must equal.
-std::string PlatformUpper(std::string_view s);
-std::string PlatformLower(std::string_view s);
 
 }  // namespace sjis

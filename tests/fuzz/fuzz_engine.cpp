@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Fuzz.h"
+#include "support/Oracles.h"
 #include "rules/CleanUp.h"
 #include "rules/DatePattern.h"
 #include "rules/DateRule.h"
