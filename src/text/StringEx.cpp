@@ -298,12 +298,6 @@ void CapitalizeFirstTo(std::string_view s, std::string& out) {
   sjis::AppendLower(s.substr(second), out);
 }
 
-std::string CapitalizeFirst(std::string_view s) {
-  std::string out;
-  CapitalizeFirstTo(s, out);
-  return out;
-}
-
 void CapitalizeWordsTo(std::string_view s, std::string& out) {
   out.clear();
   if (s.empty()) return;
@@ -319,12 +313,6 @@ void CapitalizeWordsTo(std::string_view s, std::string& out) {
     return start ? CaseCode(upper, i == 0 ? index : lowered) : lowered;
   });
   if (!mapped) out = CapitalizeWordsByTexts(s);
-}
-
-std::string CapitalizeWords(std::string_view s) {
-  std::string out;
-  CapitalizeWordsTo(s, out);
-  return out;
 }
 
 namespace {

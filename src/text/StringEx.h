@@ -15,12 +15,13 @@ constexpr WidthFlags kLetterToHalf = 0x0040, kLetterToWide = 0x0080;
 constexpr WidthFlags kSymbolToHalf = 0x0100, kSymbolToWide = 0x0200;
 }  // namespace width
 
+// The text without the blanks at both ends (control characters, " " and the full-width space).
 std::string TrimWide(std::string_view sjisText);
-std::string CapitalizeFirst(std::string_view sjisText);
-std::string CapitalizeWords(std::string_view sjisText);
 
-// The same conversions for a rule, which converts every name of the list at each change of
-// its inputs: the result goes into out, whose buffer is reused (text must not view out).
+// For a rule, which converts every name of the list at each change of its inputs: the result
+// goes into out, whose buffer is reused (text must not view out). The first character
+// upper-cased and the rest lower-cased; the same for every word, a word starting after a
+// space.
 void TrimWideInPlace(std::string& text);
 void CapitalizeFirstTo(std::string_view sjisText, std::string& out);
 void CapitalizeWordsTo(std::string_view sjisText, std::string& out);

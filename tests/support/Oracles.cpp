@@ -52,5 +52,17 @@ std::string PlatformLower(std::string_view s) { return MapCase(s, false); }
 
 }  // namespace oracle
 
+std::string CapitalizeFirst(std::string_view s) {
+  std::string out;
+  CapitalizeFirstTo(s, out);
+  return out;
+}
+
+std::string CapitalizeWords(std::string_view s) {
+  std::string out;
+  CapitalizeWordsTo(s, out);
+  return out;
+}
+
 std::string ConvertWidth(std::string_view s, WidthFlags flags) { return Convert(s, flags, false); }
 std::string HalfKanaToWide(std::string_view s) { return Convert(s, 0, true); }

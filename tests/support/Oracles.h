@@ -16,6 +16,9 @@ std::string PlatformLower(std::string_view s);
 
 }  // namespace oracle
 
+// The case and width rules' conversions into a string of their own.
+std::string CapitalizeFirst(std::string_view s);
+std::string CapitalizeWords(std::string_view s);
 // The width rule (WidthConverter) over a whole text, one conversion at a time.
 std::string ConvertWidth(std::string_view s, WidthFlags flags);
 std::string HalfKanaToWide(std::string_view s);
