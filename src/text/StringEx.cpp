@@ -258,11 +258,8 @@ bool MapChars(std::string_view s, std::string& out, Code code) {
     Code f = code;
     std::size_t n = 0;
     for (std::size_t i = 0; i < size;) {
-      unsigned index = static_cast<unsigned char>(p[i]);
-      std::size_t next = i + 1;
-      if (sjis::IsLeadByte(static_cast<unsigned char>(index)) && next < size) {
-        index = index << 8 | static_cast<unsigned char>(p[next++]);
-      }
+      std::size_t next;
+      const unsigned index = sjis::CodeAt(p, size, i, next);
       const unsigned c = f(i, index);
       if (c == sjis::kCaseSpecial) {
         special = true;

@@ -310,11 +310,8 @@ void AppendMapped(std::string_view s, bool upper, std::string& out) {
   const std::size_t size = s.size();
   std::size_t n = 0;
   for (std::size_t i = 0; i < size;) {
-    unsigned index = static_cast<unsigned char>(p[i]);
-    std::size_t next = i + 1;
-    if (IsLeadByte(static_cast<unsigned char>(index)) && next < size) {
-      index = index << 8 | static_cast<unsigned char>(p[next++]);
-    }
+    std::size_t next;
+    const unsigned index = CodeAt(p, size, i, next);
     std::uint16_t code = table[index];
     if (code == kNoMapping) {
       // An invalid character (a lone lead byte) stays as it is, as the platform leaves it,

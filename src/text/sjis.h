@@ -25,6 +25,18 @@ inline std::size_t NextChar(std::string_view s, std::size_t i) {
   return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? i + 2 : i + 1;
 }
 
+// The character starting at p[i] (of `size` bytes) as one code: its byte, or lead << 8 | trail,
+// as the case and UTF-8 tables are indexed. `next` gets the index after it, as NextChar.
+inline unsigned CodeAt(const char* p, std::size_t size, std::size_t i, std::size_t& next) {
+  const unsigned char b = static_cast<unsigned char>(p[i]);
+  if (IsLeadByte(b) && i + 1 < size) {
+    next = i + 2;
+    return static_cast<unsigned>(b) << 8 | static_cast<unsigned char>(p[i + 1]);
+  }
+  next = i + 1;
+  return b;
+}
+
 // Index just past the last "\" or ":" that stands as a character of its own (0 if none).
 std::size_t FileNameStart(std::string_view path);
 // Index of the "." that starts the extension, or npos when the file name has none.
