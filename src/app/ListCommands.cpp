@@ -74,7 +74,7 @@ void TfrmRen::mnuChangeExtClick() {
     extension = ExtensionFromAnswer(answer);
     if (!extension.empty()) break;
     // Said why, then asked again with the answer still in the box.
-    messageBox(win::Wide("この拡張子は使えません。空のもの、「\\」「/」「:」「*」「?」「\"」「<」「>」「|」や制御文字を"
+    messageBox(win::Utf16("この拡張子は使えません。空のもの、「\\」「/」「:」「*」「?」「\"」「<」「>」「|」や制御文字を"
                          "含むもの、「.」や空白で終わるものは使えません。"),
                MB_OK | MB_ICONWARNING);
   }
@@ -128,12 +128,12 @@ void TfrmRen::mnuUndoClick() {
   if (LongWork::Running() || !CanUndo()) return;
   std::vector<Move> moves = journal_.Moves();
   if (moves.empty()) {
-    messageBox(win::Wide("元に戻す記録を読めません。"), MB_OK | MB_ICONWARNING);
+    messageBox(win::Utf16("元に戻す記録を読めません。"), MB_OK | MB_ICONWARNING);
     return;
   }
   // The journal may be another window's run, on files not in this list: the user is told what
   // will move, and where, before anything does.
-  if (messageBox(win::Wide(UndoQuestion(moves)), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  if (messageBox(win::Utf16(UndoQuestion(moves)), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   UndoResult result;
   Attempt("元に戻す", [&] {
     LongWork work(hwnd(), lblCount, true);
@@ -164,5 +164,5 @@ void TfrmRen::mnuUndoClick() {
   }
   if (result.problems.size() > kNamed) text += "\nほか" + std::to_string(result.problems.size() - kNamed) + "件";
   if (!left.empty() && result.remaining == 0) text += "\n\n戻せなかった分は記録に残してあります。もう一度「元に戻す」で再試行できます。";
-  messageBox(win::Wide(text), MB_OK | MB_ICONWARNING);
+  messageBox(win::Utf16(text), MB_OK | MB_ICONWARNING);
 }

@@ -47,7 +47,7 @@ std::string FullPath(std::string_view path);
 bool IsDevicePath(std::string_view path);
 // The UTF-16 path the boundary hands to the platform (the "\\?\" form where it is long);
 // false when the CP932 path has no exact form or names nothing of ours.
-bool WidePathOf(std::string_view path, std::wstring& out);
+bool Utf16PathOf(std::string_view path, std::wstring& out);
 // GetFileAttributes; kInvalidAttributes when missing or not convertible.
 std::uint32_t Attributes(std::string_view path);
 // An existing directory entry that is not a folder.

@@ -83,7 +83,7 @@ std::uint64_t Join(DWORD high, DWORD low) { return std::uint64_t{high} << 32 | l
 // (a folder, a link or another reparse point, nothing there, a path with no exact UTF-16 form).
 bool StatFile(std::string_view path, std::wstring& wide, ShotDateCache::Stamp& stamp) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!fs::WidePathOf(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+  if (!fs::Utf16PathOf(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
     return false;
   }
   if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;

@@ -15,7 +15,7 @@ std::string QuickSortKey(std::string_view name) {
   wchar_t w[256];
   char key[1024];
   if (name.empty() || name.size() > std::size(w)) return std::string();
-  // Each byte gives at most one UTF-16 unit, so the buffer holds what Widen would give.
+  // Each byte gives at most one UTF-16 unit, so the buffer holds what ToUtf16Lenient would give.
   int n = MultiByteToWideChar(sjis::kCodePage, 0, name.data(), static_cast<int>(name.size()), w,
                               static_cast<int>(std::size(w)));
   if (n <= 0) return std::string();
@@ -33,7 +33,7 @@ std::string SortKey(std::string_view name) {
   // same locale and flags orders the same way, and comparing keys is a memcmp.
   std::string quick = QuickSortKey(name);
   if (!quick.empty()) return quick;
-  std::wstring w = sjis::Widen(name);
+  std::wstring w = sjis::ToUtf16Lenient(name);
   if (w.empty()) return std::string();
   int n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, w.c_str(), static_cast<int>(w.size()),
                        nullptr, 0);

@@ -20,7 +20,7 @@ bool ReadLocaleString(LCID lcid, LCTYPE type, std::string& target) {
   wchar_t buffer[256];
   const int n = GetLocaleInfoW(lcid, type, buffer, 256);
   std::string s;
-  if (n <= 0 || !sjis::FromWide(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)), s)) return false;
+  if (n <= 0 || !sjis::FromUtf16(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)), s)) return false;
   target = std::move(s);
   return true;
 }
@@ -52,8 +52,8 @@ void ReadRegistryEras(std::vector<DateEra>& eras) {
     const std::size_t second = text.find(L'_', first + 1);
     DateEra era;
     era.start = y * 10000 + m * 100 + d;
-    if (!sjis::FromWide(text.substr(0, first), era.name) ||
-        !sjis::FromWide(text.substr(first + 1, second == std::wstring_view::npos ? second : second - first - 1),
+    if (!sjis::FromUtf16(text.substr(0, first), era.name) ||
+        !sjis::FromUtf16(text.substr(first + 1, second == std::wstring_view::npos ? second : second - first - 1),
                         era.abbreviation)) {
       continue;
     }

@@ -228,8 +228,8 @@ struct Job {
 
 bool Run(Job& job) {
   std::wstring search, replacement;
-  if (!sjis::ToWide(job.in.search, search) ||
-      (!sjis::ToWide(job.in.replacement, replacement) && !job.in.replacement.empty())) {
+  if (!sjis::ToUtf16(job.in.search, search) ||
+      (!sjis::ToUtf16(job.in.replacement, replacement) && !job.in.replacement.empty())) {
     job.error = RegexError::NoShiftJis;
     return false;
   }
@@ -253,7 +253,7 @@ bool Run(Job& job) {
     RenameEntry& row = job.list[i];
     const std::string_view base = row.BaseName();
     // A name read from the disk always converts; one that doesn't is left as it is.
-    if (!sjis::ToWide(base, name)) {
+    if (!sjis::ToUtf16(base, name)) {
       row.newName.assign(base);
       continue;
     }
@@ -276,7 +276,7 @@ bool Run(Job& job) {
     } catch (const std::exception&) {
       return false;
     }
-    if (sjis::FromWide(result, narrow)) {
+    if (sjis::FromUtf16(result, narrow)) {
       row.newName = job.in.trim ? TrimWide(std::string_view(narrow)) : narrow;
     } else {
       row.newName.assign(base);

@@ -62,12 +62,12 @@ IniText::IniText(std::string_view bytes) {
       w[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
                                   static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
     }
-    Split<wchar_t>(w, [](std::wstring_view line) { return std::make_pair(sjis::Narrow(line), Utf16Of(line)); });
+    Split<wchar_t>(w, [](std::wstring_view line) { return std::make_pair(sjis::FromUtf16Lenient(line), Utf16Of(line)); });
   } else if (bytes.starts_with(kUtf8Mark)) {
     encoding_ = Encoding::Utf8;
     bytes.remove_prefix(kUtf8Mark.size());
     Split<char>(bytes, [](std::string_view line) {
-      return std::make_pair(sjis::FromUtf8(line), std::string(line));
+      return std::make_pair(sjis::FromUtf8Lenient(line), std::string(line));
     });
   } else {
     Split<char>(bytes, [](std::string_view line) { return std::make_pair(std::string(line), std::string(line)); });
@@ -131,8 +131,8 @@ std::string IniText::Bytes() const {
 
 std::string IniText::Encode(const std::string& text) const {
   switch (encoding_) {
-    case Encoding::Utf8: return sjis::ToUtf8(text);
-    case Encoding::Utf16: return Utf16Of(sjis::Widen(text));
+    case Encoding::Utf8: return sjis::ToUtf8Lenient(text);
+    case Encoding::Utf16: return Utf16Of(sjis::ToUtf16Lenient(text));
     case Encoding::ShiftJis: break;
   }
   return text;

@@ -72,18 +72,18 @@ std::string AsciiLower(std::string_view s);
 // Whether a and b are the same text but for the letter case of single-byte "A"-"Z".
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
-// Strict conversions with code page 932. ToWide fails on bytes that are not valid CP932;
-// FromWide fails when a character has no exact CP932 form (no best-fit: "¥" is not "\",
+// Strict conversions with code page 932. ToUtf16 fails on bytes that are not valid CP932;
+// FromUtf16 fails when a character has no exact CP932 form (no best-fit: "¥" is not "\",
 // "é" is not "e"). On failure the output is left empty.
-bool ToWide(std::string_view s, std::wstring& out);
-bool FromWide(std::wstring_view w, std::string& out);
+bool ToUtf16(std::string_view s, std::wstring& out);
+bool FromUtf16(std::wstring_view w, std::string& out);
 // Lenient forms for text that is already known to be CP932 or representable: invalid input
 // becomes U+30FB/"?" rather than failing. Use only where nothing can be lost.
-std::wstring Widen(std::string_view s);
-std::string Narrow(std::wstring_view w);
+std::wstring ToUtf16Lenient(std::string_view s);
+std::string FromUtf16Lenient(std::wstring_view w);
 // The same lenient forms from and to UTF-8 text (a settings file a user saved as UTF-8).
-std::string FromUtf8(std::string_view utf8);
-std::string ToUtf8(std::string_view s);
+std::string FromUtf8Lenient(std::string_view utf8);
+std::string ToUtf8Lenient(std::string_view s);
 
 // The platform's locale-aware case mapping of a CP932 string (CharUpperBuff/CharLowerBuff
 // semantics under code page 932), independent of the system's ANSI code page. A character that

@@ -7,7 +7,7 @@ TEST_F(WindowTest, DroppedFolderIsListedSortedCountedAndPreviewed) {
   for (const char* n : {"c.jpg", "a.jpg", "B.jpg", "写真.jpg"}) dir.Touch(std::string("photos\\") + n);
   dir.Touch("photos\\sub\\deep.jpg");
   Open();
-  Drop({sjis::Widen(dir.path() + "photos")});
+  Drop({sjis::ToUtf16Lenient(dir.path() + "photos")});
   EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.jpg", "B.jpg", "c.jpg", "写真.jpg"}));
   EXPECT_EQ(win::GetText(form->lblCount), "4個の項目");
   EXPECT_EQ(NewNames(), std::vector<std::string>(4, "")) << "new names come with the preview";
@@ -27,9 +27,9 @@ TEST_F(WindowTest, DroppedPathsThatCouldNameAnotherFileAreSkipped) {
   std::wstring odd = dir.TouchW(L"caf\u00E9.txt");
   dir.Touch("cafe.txt");
   std::string longName(250, 'x');
-  std::wstring longPath = sjis::Widen(dir.path()) + sjis::Widen(longName);
+  std::wstring longPath = sjis::ToUtf16Lenient(dir.path()) + sjis::ToUtf16Lenient(longName);
   Open();
-  Drop({odd, longPath, sjis::Widen(dir.path() + "cafe.txt")});
+  Drop({odd, longPath, sjis::ToUtf16Lenient(dir.path() + "cafe.txt")});
   EXPECT_EQ(FileNames(), std::vector<std::string>{"cafe.txt"});
 }
 
@@ -65,7 +65,7 @@ TEST_F(WindowTest, ClearItemsLeavesOnlyTheFailures) {
   TempDir dir;
   for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n);
   std::string ro = dir.path() + "b.txt";
-  SetFileAttributesW(sjis::Widen(ro).c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(sjis::ToUtf16Lenient(ro).c_str(), FILE_ATTRIBUTE_READONLY);
   Open({dir.path()});
   form->SelectPage(PageId::Option);
   Click(form->tabOption->chkClearItems);
@@ -74,7 +74,7 @@ TEST_F(WindowTest, ClearItemsLeavesOnlyTheFailures) {
   Click(form->btnRename);
   EXPECT_EQ(FileNames(), std::vector<std::string>{"b.txt"});
   EXPECT_EQ(win::GetText(form->lblCount), "1個の項目（2件を変更しました、1件は変更不可）");
-  SetFileAttributesW(sjis::Widen(ro).c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(sjis::ToUtf16Lenient(ro).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(WindowTest, ReplaceRunPushesReplacementThenSearchAndFocusesTheSearch) {
@@ -222,7 +222,7 @@ TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyOnTheUsersEntry) {
   ti.uId = reinterpret_cast<UINT_PTR>(form->lblCount);
   ti.lpszText = tip;
   SendMessageW(tips, TTM_GETTEXTW, std::size(tip), reinterpret_cast<LPARAM>(&ti));
-  EXPECT_EQ(sjis::Narrow(tip), "括弧が閉じていません");
+  EXPECT_EQ(sjis::FromUtf16Lenient(tip), "括弧が閉じていません");
 }
 
 TEST_F(WindowTest, AddPairIsExclusive) {
@@ -243,7 +243,7 @@ TEST_F(WindowTest, AnalysisIsOfferedOnTheNumberingPageOnly) {
   for (int i = 0; i < 3; ++i) {
     wchar_t buf[64] = {};
     GetMenuStringW(form->pupMain, static_cast<UINT>(i), buf, 64, MF_BYPOSITION);
-    EXPECT_EQ(sjis::Narrow(buf), items[i]);
+    EXPECT_EQ(sjis::FromUtf16Lenient(buf), items[i]);
   }
   for (int page = 0; page < kPageCount; ++page) {
     form->SelectPage(static_cast<PageId>(page));
@@ -292,7 +292,7 @@ TEST_F(WindowTest, FileDeletedAfterListingKeepsItsRow) {
   dir.Touch("a.txt");
   dir.Touch("b.txt");
   Open({dir.path()});
-  DeleteFileW(sjis::Widen(dir.path() + "a.txt").c_str());
+  DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "a.txt").c_str());
   Type(form->tabNumber->cmbBasName, "n");
   Click(form->btnRename);
   EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.txt", "n02.txt"}));
@@ -320,7 +320,7 @@ TEST_F(WindowTest, DatePageAddsTheFilesDateWithTheChosenPreset) {
   FILETIME lft, utc;
   SystemTimeToFileTime(&local, &lft);
   LocalFileTimeToFileTime(&lft, &utc);
-  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   SetFileTime(h, nullptr, nullptr, &utc);
   CloseHandle(h);

@@ -55,7 +55,7 @@ bool MakeRows(Case& c, RenameList& list) {
 // name may hold.
 bool ReadOtherwise(const std::string& path) {
   std::wstring w;
-  if (!sjis::ToWide(path, w)) return false;
+  if (!sjis::ToUtf16(path, w)) return false;
   wchar_t full[1024];
   const DWORD n = GetFullPathNameW(w.c_str(), 1024, full, nullptr);
   if (n == 0 || n >= 1024 || w != std::wstring_view(full, n)) return true;

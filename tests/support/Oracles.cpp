@@ -9,14 +9,14 @@ namespace {
 // A text whose mapping would leave CP932 is returned unchanged.
 std::string MapValid(std::string_view s, bool upper) {
   std::wstring w;
-  if (s.empty() || !sjis::ToWide(s, w)) return std::string(s);
+  if (s.empty() || !sjis::ToUtf16(s, w)) return std::string(s);
   if (upper) {
     CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
   } else {
     CharLowerBuffW(w.data(), static_cast<DWORD>(w.size()));
   }
   std::string out;
-  if (!sjis::FromWide(w, out)) return std::string(s);
+  if (!sjis::FromUtf16(w, out)) return std::string(s);
   return out;
 }
 
@@ -26,7 +26,7 @@ std::string MapCase(std::string_view s, bool upper) {
   std::size_t run = 0;
   for (std::size_t i = 0; i < s.size();) {
     const std::size_t next = sjis::NextChar(s, i);
-    if (!sjis::ToWide(s.substr(i, next - i), w)) {
+    if (!sjis::ToUtf16(s.substr(i, next - i), w)) {
       out += MapValid(s.substr(run, i - run), upper);
       out.append(s.data() + i, next - i);
       run = next;
