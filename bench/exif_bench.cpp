@@ -75,7 +75,7 @@ int main() {
     return 1;
   }
   const std::wstring folder = MakeFolder();
-  const std::string folderA = sjis::Narrow(folder);
+  const std::string folderA = sjis::FromUtf16Lenient(folder);
   std::vector<std::wstring> paths;
   RenameList list;
   list.BeginBatch();
@@ -86,7 +86,7 @@ int main() {
     DWORD wrote = 0;
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
     CloseHandle(h);
-    list.Add(sjis::Narrow(FileName(i)), folderA);
+    list.Add(sjis::FromUtf16Lenient(FileName(i)), folderA);
   }
   list.EndBatch();
 

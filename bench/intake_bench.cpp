@@ -38,7 +38,7 @@ int CreateFolder(const std::wstring& folder, int files, bool empty = false) {
   CreateDirectoryW(folder.c_str(), nullptr);
   int made = 0;
   for (int i = 0; i < files; ++i) {
-    std::wstring path = folder + L"\\" + sjis::Widen(FileName(i));
+    std::wstring path = folder + L"\\" + sjis::ToUtf16Lenient(FileName(i));
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) continue;
     // A byte, as files hold: an empty one is asked whether it is a file at all (Wine lists a
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   bool ok = made == kSmallFiles + kBigFolders * kBigFiles;
   auto narrow = [](const std::vector<std::wstring>& folders) {
     std::vector<std::string> out;
-    for (const std::wstring& f : folders) out.push_back(sjis::Narrow(f));
+    for (const std::wstring& f : folders) out.push_back(sjis::FromUtf16Lenient(f));
     return out;
   };
   const std::vector<std::wstring> sets[] = {{small}, {big[0]}, big};
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
   // The files of one folder given one by one, as a drop of them all: one listing of the
   // folder instead of a look-up per file; AddFile each is the look-up per file.
   std::vector<std::string> given;
-  List(big[1], [&](const wchar_t* name) { given.push_back(sjis::Narrow(big[1] + L"\\" + name)); });
+  List(big[1], [&](const wchar_t* name) { given.push_back(sjis::FromUtf16Lenient(big[1] + L"\\" + name)); });
   Best b = Measure(given, {big[1]});
   Print("10,000 given files of 1 folder", b, "");
   ok = ok && b.rows == b.files;

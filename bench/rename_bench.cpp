@@ -47,11 +47,11 @@ std::vector<File> CreateFiles(const std::wstring& root, int n, int perFolder = k
     std::wstring folder = root + L"\\d" + std::to_wstring(i / perFolder);
     if (i % perFolder == 0) CreateDirectoryW(folder.c_str(), nullptr);
     File f;
-    f.folder = sjis::Narrow(folder) + "\\";
+    f.folder = sjis::FromUtf16Lenient(folder) + "\\";
     f.stem = stems[i % 5] + std::to_string(i * 7919 % 100000);
     f.ext = exts[(i / 5) % 5];
-    f.original = folder + L"\\" + sjis::Widen(f.stem + f.ext);
-    f.renamed = folder + L"\\" + sjis::Widen(f.stem + "_r" + f.ext);
+    f.original = folder + L"\\" + sjis::ToUtf16Lenient(f.stem + f.ext);
+    f.renamed = folder + L"\\" + sjis::ToUtf16Lenient(f.stem + "_r" + f.ext);
     HANDLE h = CreateFileW(f.original.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) continue;
     CloseHandle(h);

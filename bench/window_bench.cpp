@@ -48,13 +48,13 @@ constexpr int kPerFolder = 10000;
 
 std::vector<std::string> CreateFolders(const std::string& root, int rows) {
   std::vector<std::string> folders;
-  CreateDirectoryW(sjis::Widen(root).c_str(), nullptr);
+  CreateDirectoryW(sjis::ToUtf16Lenient(root).c_str(), nullptr);
   for (int i = 0; i < rows; ++i) {
     if (i % kPerFolder == 0) {
       folders.push_back(root + "\\d" + std::to_string(i / kPerFolder));
-      CreateDirectoryW(sjis::Widen(folders.back()).c_str(), nullptr);
+      CreateDirectoryW(sjis::ToUtf16Lenient(folders.back()).c_str(), nullptr);
     }
-    HANDLE h = CreateFileW(sjis::Widen(folders.back() + "\\" + NameOf(i)).c_str(), GENERIC_WRITE, 0, nullptr,
+    HANDLE h = CreateFileW(sjis::ToUtf16Lenient(folders.back() + "\\" + NameOf(i)).c_str(), GENERIC_WRITE, 0, nullptr,
                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
   }
@@ -62,9 +62,9 @@ std::vector<std::string> CreateFolders(const std::string& root, int rows) {
 }
 
 void RemoveFolders(const std::string& root, const std::vector<std::string>& folders, int rows) {
-  for (int i = 0; i < rows; ++i) DeleteFileW(sjis::Widen(folders[i / kPerFolder] + "\\" + NameOf(i)).c_str());
-  for (const std::string& f : folders) RemoveDirectoryW(sjis::Widen(f).c_str());
-  RemoveDirectoryW(sjis::Widen(root).c_str());
+  for (int i = 0; i < rows; ++i) DeleteFileW(sjis::ToUtf16Lenient(folders[i / kPerFolder] + "\\" + NameOf(i)).c_str());
+  for (const std::string& f : folders) RemoveDirectoryW(sjis::ToUtf16Lenient(f).c_str());
+  RemoveDirectoryW(sjis::ToUtf16Lenient(root).c_str());
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ int main() {
   constexpr int kRows = 100000;
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  const std::string root = sjis::Narrow(temp) + "kinoha_window_bench_" + std::to_string(GetCurrentProcessId());
+  const std::string root = sjis::FromUtf16Lenient(temp) + "kinoha_window_bench_" + std::to_string(GetCurrentProcessId());
   std::vector<std::string> folders = CreateFolders(root, kRows);
   form.list().Clear();
   t = Now();

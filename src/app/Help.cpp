@@ -57,7 +57,7 @@ bool OpenHelpTopic(HWND owner, const std::wstring& topic) {
   return OpenHtml(owner, topic);
 }
 
-std::wstring HelpFailedText() { return HelpFilePath() + win::Wide(" を開けません。.html を開くプログラムが登録されていないか、ファイルがありません。"); }
+std::wstring HelpFailedText() { return HelpFilePath() + win::Utf16(" を開けません。.html を開くプログラムが登録されていないか、ファイルがありません。"); }
 
 void ShowHelpContext(HWND owner, int context) {
   if (!OpenHelpContext(owner, context)) win::ShowMessage(owner, HelpFailedText(), kTitle, MB_OK | MB_ICONWARNING);

@@ -74,7 +74,7 @@ void TfrmRen::mnuChangeExtClick() {
     extension = ExtensionFromAnswer(answer);
     if (!extension.empty()) break;
     // Said why, then asked again with the answer still in the box.
-    messageBox(win::Wide("この拡張子は使えません。空のもの、「\\」「/」「:」「*」「?」「\"」「<」「>」「|」や制御文字を"
+    messageBox(win::Utf16("この拡張子は使えません。空のもの、「\\」「/」「:」「*」「?」「\"」「<」「>」「|」や制御文字を"
                          "含むもの、「.」や空白で終わるものは使えません。"),
                MB_OK | MB_ICONWARNING);
   }
@@ -132,12 +132,12 @@ void TfrmRen::TakeBack(bool redo) {
   if (LongWork::Running() || !(redo ? CanRedo() : CanUndo())) return;
   std::vector<Move> moves = redo ? journal_.RedoMoves() : journal_.Moves();
   if (moves.empty()) {
-    messageBox(win::Wide("元に戻す記録を読めません。"), MB_OK | MB_ICONWARNING);
+    messageBox(win::Utf16("元に戻す記録を読めません。"), MB_OK | MB_ICONWARNING);
     return;
   }
   // The journal may be another window's run, on files not in this list: the user is told what
   // will move, and where, before anything does.
-  if (messageBox(win::Wide(UndoQuestion(moves, redo)), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  if (messageBox(win::Utf16(UndoQuestion(moves, redo)), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   const char* what = redo ? "やり直し" : "元に戻す";
   UndoResult result;
   const bool whole = Attempt(what, [&] {
@@ -177,5 +177,5 @@ void TfrmRen::TakeBack(bool redo) {
   if (!left.empty() && result.remaining == 0) {
     text += std::string("\n\n戻せなかった分は記録に残してあります。もう一度「") + what + "」で再試行できます。";
   }
-  messageBox(win::Wide(text), MB_OK | MB_ICONWARNING);
+  messageBox(win::Utf16(text), MB_OK | MB_ICONWARNING);
 }

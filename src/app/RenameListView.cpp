@@ -44,7 +44,7 @@ std::string FailureText(std::uint32_t error) {
     case ERROR_LOCK_VIOLATION: return "使用中";
     case ERROR_WRITE_PROTECT: return "読み取り専用";
     case ERROR_FILENAME_EXCED_RANGE: return "名前が長すぎる";
-    default: return sjis::Narrow(os::ErrorText(error));
+    default: return sjis::FromUtf16Lenient(os::ErrorText(error));
   }
 }
 
@@ -302,7 +302,7 @@ LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
       RECT header{};
       if (HWND h = ListView_GetHeader(lv_)) GetWindowRect(h, &header);
       r.top += header.bottom - header.top;
-      const std::wstring hint = win::Wide(kEmptyHint);
+      const std::wstring hint = win::Utf16(kEmptyHint);
       HGDIOBJ old = SelectObject(cd.nmcd.hdc, font_);
       SetBkMode(cd.nmcd.hdc, TRANSPARENT);
       SetTextColor(cd.nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));

@@ -177,7 +177,7 @@ void TfrmRen::btnRenameClick() {
   TellJournalProblem();
   if (!whole) {
     // What landed stays (and is in the journal); the rest keep their names and rows.
-    messageBox(win::Wide("リネームを途中で中止しました（" + failure_ + "）。\n" + std::to_string(report.renamed) +
+    messageBox(win::Utf16("リネームを途中で中止しました（" + failure_ + "）。\n" + std::to_string(report.renamed) +
                          "個のファイルの名前を変更し、残りの" + std::to_string(rows - report.renamed) +
                          "個は変更していません。変更した分は「元に戻す」で戻せます。"),
                MB_OK | MB_ICONERROR);
@@ -194,19 +194,19 @@ bool TfrmRen::Attempt(const char* what, const std::function<void()>& work) {
   } catch (...) {
     failure_ = "不明なエラー";
   }
-  if (what) messageBox(win::Wide(std::string(what) + "を途中で中止しました（" + failure_ + "）。"), MB_OK | MB_ICONERROR);
+  if (what) messageBox(win::Utf16(std::string(what) + "を途中で中止しました（" + failure_ + "）。"), MB_OK | MB_ICONERROR);
   return false;
 }
 
 void TfrmRen::HandlerFailed(const char* what) {
-  messageBox(win::Wide("処理を中止しました（" + std::string(what ? what : "不明なエラー") + "）。"), MB_OK | MB_ICONERROR);
+  messageBox(win::Utf16("処理を中止しました（" + std::string(what ? what : "不明なエラー") + "）。"), MB_OK | MB_ICONERROR);
 }
 
 void TfrmRen::TellJournalProblem() {
   const std::wstring why = journal_.TakeProblem();
   if (why.empty()) return;
-  messageBox(win::Wide("元に戻すための記録を ") + options_.journalFile + win::Wide(" に書けません（") + why +
-                 win::Wide("）。\n記録はプログラムを終了するまでメモリに保持されます。"),
+  messageBox(win::Utf16("元に戻すための記録を ") + options_.journalFile + win::Utf16(" に書けません（") + why +
+                 win::Utf16("）。\n記録はプログラムを終了するまでメモリに保持されます。"),
              MB_OK | MB_ICONWARNING);
 }
 

@@ -460,10 +460,10 @@ namespace {
 
 // Why a save failed and what became of the file, with the system's reason.
 std::wstring FailureText(const WriteFailure& why) {
-  if (why.notAFile) return win::Wide("\nリンクやフォルダなど、通常のファイルではないため書き込みませんでした。");
+  if (why.notAFile) return win::Utf16("\nリンクやフォルダなど、通常のファイルではないため書き込みませんでした。");
   if (why.error == 0) return {};
   const bool full = why.error == ERROR_DISK_FULL || why.error == ERROR_HANDLE_DISK_FULL;
-  std::wstring text = win::Wide(why.damaged ? "\n元の内容に戻せませんでした。ファイルが壊れている可能性があります。"
+  std::wstring text = win::Utf16(why.damaged ? "\n元の内容に戻せませんでした。ファイルが壊れている可能性があります。"
                                 : full      ? "\nディスクに空きがないため、ファイルは元のまま残しました。"
                                             : "\nファイルは元のまま残しました。");
   text += L"\n" + os::ErrorText(why.error);
@@ -481,7 +481,7 @@ bool TfrmRen::SaveSettings(bool ask) {
     return true;
   }
   if (!ask) return false;
-  messageBox(options_.settingsFile + win::Wide(" に書き込めません.") + FailureText(why), MB_OK | MB_ICONERROR);
+  messageBox(options_.settingsFile + win::Utf16(" に書き込めません.") + FailureText(why), MB_OK | MB_ICONERROR);
   // A file that can't be written must not keep the program from ending.
-  return messageBox(win::Wide("設定を保存せずに終了しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  return messageBox(win::Utf16("設定を保存せずに終了しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }

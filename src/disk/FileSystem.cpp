@@ -30,7 +30,7 @@ bool FaultInjected(std::string_view from, std::string_view to) {
 constexpr std::size_t kLongPath = MAX_PATH - 12;
 
 // GetFullPathNameW, of any length.
-bool FullWide(const std::wstring& path, std::wstring& out) {
+bool FullUtf16(const std::wstring& path, std::wstring& out) {
   DWORD size = MAX_PATH;
   for (int tries = 0; tries < 3; ++tries) {  // the current folder may change between two calls
     out.resize(size);
@@ -54,11 +54,11 @@ bool Prefixed(std::wstring_view w) {
 // A CP932 path that has no exact UTF-16 form names nothing: the caller must not guess. A long
 // path is given in the "\\?\" form, which is read as it stands: only one the platform reads as
 // it stands anyway, so that both forms name the same entry.
-bool WidePath(std::string_view path, std::wstring& out) {
-  if (path.empty() || !sjis::ToWide(path, out) || Prefixed(out)) return false;
+bool Utf16Path(std::string_view path, std::wstring& out) {
+  if (path.empty() || !sjis::ToUtf16(path, out) || Prefixed(out)) return false;
   if (out.size() < kLongPath) return true;
   std::wstring full;
-  if (!FullWide(out, full) || full.size() != out.size()) return false;
+  if (!FullUtf16(out, full) || full.size() != out.size()) return false;
   // GetFullPathName may write the drive letter in upper case.
   const std::size_t from = out[1] == L':' && (full[0] | 0x20) == (out[0] | 0x20) ? 1 : 0;
   if (full.compare(from, std::wstring::npos, out, from) != 0) return false;
@@ -74,7 +74,7 @@ bool WidePath(std::string_view path, std::wstring& out) {
 
 // The entry's name as CP932, only when converting it back gives the very same name: a name
 // that would come back as a look-alike (another file's name) is no name of ours. The same
-// conversions as sjis::FromWide and sjis::ToWide, one call each into buffers that fit any
+// conversions as sjis::FromUtf16 and sjis::ToUtf16, one call each into buffers that fit any
 // entry's name: this runs for every entry of every listed folder.
 bool ExactName(const wchar_t* wide, std::string& out) {
   constexpr int kMaxName = MAX_PATH;  // cFileName's size, with its terminating null
@@ -134,7 +134,7 @@ std::string FullPath(std::string_view path) {
   std::string out = QuickFullPath(path, done);
   if (!done) {
     std::wstring w, full;
-    if (path.empty() || !sjis::ToWide(path, w) || !FullWide(w, full) || !sjis::FromWide(full, out)) {
+    if (path.empty() || !sjis::ToUtf16(path, w) || !FullUtf16(w, full) || !sjis::FromUtf16(full, out)) {
       return std::string();
     }
   }
@@ -156,14 +156,14 @@ std::string FullPath(std::string_view path) {
 
 bool IsDevicePath(std::string_view path) {
   std::wstring w, full;
-  return sjis::ToWide(path, w) && FullWide(w, full) && (full.starts_with(L"\\\\.\\") || full.starts_with(L"\\??\\"));
+  return sjis::ToUtf16(path, w) && FullUtf16(w, full) && (full.starts_with(L"\\\\.\\") || full.starts_with(L"\\??\\"));
 }
 
-bool WidePathOf(std::string_view path, std::wstring& out) { return WidePath(path, out); }
+bool Utf16PathOf(std::string_view path, std::wstring& out) { return Utf16Path(path, out); }
 
 std::uint32_t Attributes(std::string_view path) {
   std::wstring w;
-  if (!WidePath(path, w)) return kInvalidAttributes;
+  if (!Utf16Path(path, w)) return kInvalidAttributes;
   return GetFileAttributesW(w.c_str());
 }
 
@@ -180,19 +180,17 @@ bool IsFolder(std::string_view path) {
 namespace {
 
 // Attributes only: no sharing is denied to anyone, and a folder opens too.
-HANDLE OpenEntry(std::string_view path) {
+os::unique_file OpenEntry(std::string_view path) {
   std::wstring w;
-  if (!WidePath(path, w)) return INVALID_HANDLE_VALUE;
-  return CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (!Utf16Path(path, w)) return os::unique_file();
+  return os::unique_file(CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 bool FileInfo(std::string_view path, BY_HANDLE_FILE_INFORMATION& info) {
-  HANDLE h = OpenEntry(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok = GetFileInformationByHandle(h, &info) != 0;
-  CloseHandle(h);
-  return ok;
+  const os::unique_file h = OpenEntry(path);
+  return h && GetFileInformationByHandle(h.get(), &info) != 0;
 }
 
 }  // namespace
@@ -202,7 +200,7 @@ NameLimit NameLimitOf(std::string_view folder) {
   limit.utf8 = os::UnderWine();
   std::wstring w;
   DWORD max = 0;
-  if (!WidePath(folder, w)) return limit;
+  if (!Utf16Path(folder, w)) return limit;
   // The volume's path is never longer than a full path on it, with a "\" added.
   std::wstring root(w.size() + 2, L'\0');
   if (!GetVolumePathNameW(w.c_str(), root.data(), static_cast<DWORD>(root.size()))) return limit;
@@ -223,35 +221,29 @@ namespace {
 std::string FinalPathOf(HANDLE h) {
   std::string narrow;
   const std::wstring wide = os::FinalPath(h);
-  return !wide.empty() && sjis::FromWide(wide, narrow) ? narrow : std::string();
+  return !wide.empty() && sjis::FromUtf16(wide, narrow) ? narrow : std::string();
 }
 
 }  // namespace
 
 std::string FinalPath(std::string_view path) {
-  HANDLE h = OpenEntry(path);
-  if (h == INVALID_HANDLE_VALUE) return std::string();
-  std::string out = FinalPathOf(h);
-  CloseHandle(h);
-  return out;
+  const os::unique_file h = OpenEntry(path);
+  return h ? FinalPathOf(h.get()) : std::string();
 }
 
 OpenFile::OpenFile(std::string_view path) : from_(path) {
   std::wstring w;
-  if (!WidePath(path, w)) {
+  if (!Utf16Path(path, w)) {
     error_ = ERROR_INVALID_NAME;
     return;
   }
-  handle_ = CreateFileW(w.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) error_ = GetLastError();
+  handle_.reset(CreateFileW(w.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle_) error_ = GetLastError();
 }
 
-OpenFile::~OpenFile() {
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-}
-
-std::string OpenFile::FinalPath() const { return ok() ? FinalPathOf(handle_) : std::string(); }
+std::string OpenFile::FinalPath() const { return ok() ? FinalPathOf(handle_.get()) : std::string(); }
 
 namespace {
 
@@ -287,14 +279,14 @@ bool OpenFile::Id(FileId& out) const {
   auto known = volumes.find(folder);
   if (known == volumes.end()) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle_, &info)) return false;
+    if (!GetFileInformationByHandle(handle_.get(), &info)) return false;
     if (volumes.size() > 4096) volumes.clear();
     known = volumes.emplace(folder, info.dwVolumeSerialNumber).first;
   }
   out.volume = known->second;
-  if (!FileIndex(handle_, out.index)) {
+  if (!FileIndex(handle_.get(), out.index)) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle_, &info)) return false;
+    if (!GetFileInformationByHandle(handle_.get(), &info)) return false;
     out.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
   }
   return out.valid();
@@ -303,13 +295,13 @@ bool OpenFile::Id(FileId& out) const {
 DWORD OpenFile::RenameTo(std::string_view to) {
   if (!ok()) return error_ ? error_ : ERROR_INVALID_HANDLE;
   std::wstring wTo;
-  if (!WidePath(to, wTo)) return ERROR_INVALID_NAME;
+  if (!Utf16Path(to, wTo)) return ERROR_INVALID_NAME;
   // A path Win32 would read otherwise (a device name such as "CON.jpg", a trailing dot) is
   // refused, as MoveFile refuses it: an NT path would make a file no Win32 path can reach.
   std::wstring full;
-  if (!FullWide(wTo, full) || full != wTo) return ERROR_INVALID_NAME;
+  if (!FullUtf16(wTo, full) || full != wTo) return ERROR_INVALID_NAME;
   if (FaultInjected(from_, to)) return GetLastError();
-  return os::RenameHandle(handle_, wTo, false);
+  return os::RenameHandle(handle_.get(), wTo, false);
 }
 
 bool SameFile(std::string_view a, std::string_view b) {
@@ -318,20 +310,12 @@ bool SameFile(std::string_view a, std::string_view b) {
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-bool Opens(std::string_view path) {
-  HANDLE h = OpenEntry(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
-}
+bool Opens(std::string_view path) { return static_cast<bool>(OpenEntry(path)); }
 
 bool IsDiskFile(std::string_view path) {
   if (Attributes(path) != kInvalidAttributes) return true;
-  HANDLE h = OpenEntry(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  const bool disk = GetFileType(h) == FILE_TYPE_DISK;
-  CloseHandle(h);
-  return disk;
+  const os::unique_file h = OpenEntry(path);
+  return h && GetFileType(h.get()) == FILE_TYPE_DISK;
 }
 
 bool FindEntry(std::string_view path, Entry& out) {
@@ -344,11 +328,9 @@ bool FindEntry(std::string_view path, Entry& out) {
     if (RefusedInName(static_cast<unsigned char>(name[i]))) return false;
   }
   std::wstring w;
-  if (!WidePath(path, w)) return false;
+  if (!Utf16Path(path, w)) return false;
   WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(w.c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FindClose(h);
+  if (!os::unique_find(FindFirstFileW(w.c_str(), &data))) return false;
   std::string narrow;
   if (!ExactName(data.cFileName, narrow)) return false;
   Fill(data, std::move(narrow), out);
@@ -361,23 +343,19 @@ FolderSearch::FolderSearch(std::string_view folder) {
   // "*" rather than "*.*": read as it stands (a "\\?\" path), "*.*" would want a dot.
   std::string pattern = sjis::JoinPath(folder, "*");
   std::wstring w;
-  if (!WidePath(pattern, w)) return;
-  handle_ = FindFirstFileW(w.c_str(), &data_);
+  if (!Utf16Path(pattern, w)) return;
+  handle_.reset(FindFirstFileW(w.c_str(), &data_));
   // A drive's empty root lists nothing at all; every other folder lists "." and "..".
-  failed_ = handle_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND;
-}
-
-FolderSearch::~FolderSearch() {
-  if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  failed_ = !handle_ && GetLastError() != ERROR_FILE_NOT_FOUND;
 }
 
 bool FolderSearch::Next(Entry& out) {
-  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  if (!handle_) return false;
   std::string narrow;
   for (;;) {
     if (first_) {
       first_ = false;
-    } else if (!FindNextFileW(handle_, &data_)) {
+    } else if (!FindNextFileW(handle_.get(), &data_)) {
       failed_ = GetLastError() != ERROR_NO_MORE_FILES;
       return false;
     }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "os/Handle.h"
 #include "os/OwnFile.h"
 
 #include <cstdint>
@@ -46,7 +47,7 @@ std::string FullPath(std::string_view path);
 bool IsDevicePath(std::string_view path);
 // The UTF-16 path the boundary hands to the platform (the "\\?\" form where it is long);
 // false when the CP932 path has no exact form or names nothing of ours.
-bool WidePathOf(std::string_view path, std::wstring& out);
+bool Utf16PathOf(std::string_view path, std::wstring& out);
 // GetFileAttributes; kInvalidAttributes when missing or not convertible.
 std::uint32_t Attributes(std::string_view path);
 // An existing directory entry that is not a folder.
@@ -89,11 +90,8 @@ struct FileId {
 class OpenFile {
  public:
   explicit OpenFile(std::string_view path);
-  ~OpenFile();
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
 
-  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool ok() const { return static_cast<bool>(handle_); }
   // Why it could not be opened (GetLastError), 0 when it was.
   DWORD error() const { return error_; }
   // The path the platform reaches (as fs::FinalPath gives it); empty when it can't be told.
@@ -106,7 +104,7 @@ class OpenFile {
   DWORD RenameTo(std::string_view to);
 
  private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  os::unique_file handle_;
   std::string from_;
   DWORD error_ = 0;
 };
@@ -135,9 +133,6 @@ void ForEachEntry(std::string_view folder, Visit&& visit);
 class FolderSearch {
  public:
   explicit FolderSearch(std::string_view folder);
-  ~FolderSearch();
-  FolderSearch(const FolderSearch&) = delete;
-  FolderSearch& operator=(const FolderSearch&) = delete;
   bool Next(Entry& out);
   // Whether the listing failed (the folder is gone, can't be read, or stopped answering)
   // rather than ended; and how many files Next skipped for names with no exact CP932 form.
@@ -145,7 +140,7 @@ class FolderSearch {
   std::size_t foreignFiles() const { return foreignFiles_; }
 
  private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  os::unique_find handle_;
   bool first_ = true;
   bool failed_ = false;
   std::size_t foreignFiles_ = 0;

@@ -98,7 +98,7 @@ Refusal RenamePlan::Judge(std::size_t i) {
   } else {
     scratch_.assign(row.newName).append(ext);
     if (BadNewName(scratch_)) return Refusal::BadName;
-    std::wstring wide = sjis::Widen(scratch_);
+    std::wstring wide = sjis::ToUtf16Lenient(scratch_);
     units = static_cast<std::uint32_t>(wide.size());
     utf8 = static_cast<std::uint32_t>(
         WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr));

@@ -10,6 +10,7 @@
 #include "rules/Exif.h"
 #include "disk/FileSystem.h"
 #include "os/DateLocale.h"
+#include "os/Handle.h"
 #include "text/sjis.h"
 
 DateTime GetFileDate(std::string_view path, FileTimeKind kind) {
@@ -82,7 +83,7 @@ std::uint64_t Join(DWORD high, DWORD low) { return std::uint64_t{high} << 32 | l
 // (a folder, a link or another reparse point, nothing there, a path with no exact UTF-16 form).
 bool StatFile(std::string_view path, std::wstring& wide, ShotDateCache::Stamp& stamp) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!fs::WidePathOf(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+  if (!fs::Utf16PathOf(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
     return false;
   }
   if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;
@@ -93,14 +94,13 @@ bool StatFile(std::string_view path, std::wstring& wide, ShotDateCache::Stamp& s
 
 bool ReadShotDateOf(const std::wstring& wide, std::uint64_t size, DateTime& out) {
   // FILE_FLAG_OPEN_REPARSE_POINT: a link that appeared since the look is not followed.
-  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const os::unique_file file(CreateFileW(wide.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return false;
   // On the heap: 64 KiB is more than a stack frame should hold.
-  auto bytes = std::make_unique<FileBytes>(file, size);
-  const bool found = bytes->ReadHead() && ShotDateFrom(*bytes, out);
-  CloseHandle(file);
-  return found;
+  auto bytes = std::make_unique<FileBytes>(file.get(), size);
+  return bytes->ReadHead() && ShotDateFrom(*bytes, out);
 }
 
 }  // namespace

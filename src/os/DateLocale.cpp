@@ -7,6 +7,7 @@
 #include <string>
 
 #include "os/DateLocale.h"
+#include "os/Handle.h"
 #include "text/sjis.h"
 
 namespace {
@@ -19,7 +20,7 @@ bool ReadLocaleString(LCID lcid, LCTYPE type, std::string& target) {
   wchar_t buffer[256];
   const int n = GetLocaleInfoW(lcid, type, buffer, 256);
   std::string s;
-  if (n <= 0 || !sjis::FromWide(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)), s)) return false;
+  if (n <= 0 || !sjis::FromUtf16(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)), s)) return false;
   target = std::move(s);
   return true;
 }
@@ -29,16 +30,17 @@ bool ReadLocaleString(LCID lcid, LCTYPE type, std::string& target) {
 // added. Wine has no such key and its calendar functions know only the current era, without
 // its first day, so there the built-in table stands.
 void ReadRegistryEras(std::vector<DateEra>& eras) {
-  HKEY key;
+  HKEY opened;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Nls\\Calendars\\Japanese\\Eras",
-                    0, KEY_READ, &key) != ERROR_SUCCESS) {
+                    0, KEY_READ, &opened) != ERROR_SUCCESS) {
     return;
   }
+  const os::unique_hkey key(opened);
   for (DWORD index = 0;; ++index) {
     wchar_t name[64];
     wchar_t data[128] = {};
     DWORD nameLength = 64, dataSize = sizeof(data) - sizeof(wchar_t), type = 0;
-    const LONG status = RegEnumValueW(key, index, name, &nameLength, nullptr, &type,
+    const LONG status = RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type,
                                       reinterpret_cast<BYTE*>(data), &dataSize);
     if (status == ERROR_NO_MORE_ITEMS) break;
     if (status != ERROR_SUCCESS || type != REG_SZ) continue;
@@ -50,8 +52,8 @@ void ReadRegistryEras(std::vector<DateEra>& eras) {
     const std::size_t second = text.find(L'_', first + 1);
     DateEra era;
     era.start = y * 10000 + m * 100 + d;
-    if (!sjis::FromWide(text.substr(0, first), era.name) ||
-        !sjis::FromWide(text.substr(first + 1, second == std::wstring_view::npos ? second : second - first - 1),
+    if (!sjis::FromUtf16(text.substr(0, first), era.name) ||
+        !sjis::FromUtf16(text.substr(first + 1, second == std::wstring_view::npos ? second : second - first - 1),
                         era.abbreviation)) {
       continue;
     }
@@ -59,7 +61,6 @@ void ReadRegistryEras(std::vector<DateEra>& eras) {
     if (same != eras.end()) *same = std::move(era);
     else eras.push_back(std::move(era));
   }
-  RegCloseKey(key);
   std::sort(eras.begin(), eras.end(), [](const DateEra& a, const DateEra& b) { return a.start < b.start; });
 }
 

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "os/Handle.h"
+
 namespace os {
 
 namespace {
@@ -109,17 +111,15 @@ bool IsPlainFileAt(HANDLE h, const std::wstring& path) {
   if (n == 0 || n >= full.size() || !namePart) return false;
   // The name as the folder lists it: the path may give it in another letter case.
   WIN32_FIND_DATAW listed;
-  HANDLE find = FindFirstFileW(full.c_str(), &listed);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  FindClose(find);
+  if (!unique_find(FindFirstFileW(full.c_str(), &listed))) return false;
   const std::wstring name(listed.cFileName);
   std::wstring folder(full.data(), static_cast<std::size_t>(namePart - full.data()));
   if (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();  // "C:\" stays a root
-  HANDLE dir = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (dir == INVALID_HANDLE_VALUE) return false;
-  std::wstring expected = FinalPath(dir);
-  CloseHandle(dir);
+  const unique_file dir(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!dir) return false;
+  std::wstring expected = FinalPath(dir.get());
   if (expected.empty()) return false;
   if (expected.back() != L'\\') expected += L'\\';
   expected += name;

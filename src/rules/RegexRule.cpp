@@ -1,12 +1,11 @@
 #include "rules/RegexRule.h"
 
-#include <windows.h>
-
 #include <cstddef>
 #include <iterator>
 #include <regex>
 #include <string_view>
 
+#include "os/Thread.h"
 #include "text/StringEx.h"
 #include "text/sjis.h"
 
@@ -20,14 +19,13 @@ namespace {
 constexpr std::size_t kStepsPerName = 2'000'000;
 constexpr unsigned kStepsPerLook = 4096;
 constexpr std::uint64_t kPreviewMs = 1'000;
-constexpr SIZE_T kStackBytes = 64u << 20;
+constexpr std::size_t kStackBytes = 64u << 20;
+constexpr std::size_t kStackSpare = 4u << 20;  // left below the deepest step
 
 struct TooLong {};
 
 // How deep the matcher thread's stack may go: its reservation's end, with room to spare.
 thread_local const char* stackFloor = nullptr;
-
-std::uint64_t TickClock() { return GetTickCount64(); }
 
 // The steps left for one name and the time left for the whole preview.
 class Budget {
@@ -230,8 +228,8 @@ struct Job {
 
 bool Run(Job& job) {
   std::wstring search, replacement;
-  if (!sjis::ToWide(job.in.search, search) ||
-      (!sjis::ToWide(job.in.replacement, replacement) && !job.in.replacement.empty())) {
+  if (!sjis::ToUtf16(job.in.search, search) ||
+      (!sjis::ToUtf16(job.in.replacement, replacement) && !job.in.replacement.empty())) {
     job.error = RegexError::NoShiftJis;
     return false;
   }
@@ -255,7 +253,7 @@ bool Run(Job& job) {
     RenameEntry& row = job.list[i];
     const std::string_view base = row.BaseName();
     // A name read from the disk always converts; one that doesn't is left as it is.
-    if (!sjis::ToWide(base, name)) {
+    if (!sjis::ToUtf16(base, name)) {
       row.newName.assign(base);
       continue;
     }
@@ -278,7 +276,7 @@ bool Run(Job& job) {
     } catch (const std::exception&) {
       return false;
     }
-    if (sjis::FromWide(result, narrow)) {
+    if (sjis::FromUtf16(result, narrow)) {
       row.newName = job.in.trim ? TrimWide(std::string_view(narrow)) : narrow;
     } else {
       row.newName.assign(base);
@@ -288,17 +286,14 @@ bool Run(Job& job) {
   return true;
 }
 
-DWORD WINAPI RunThread(void* p) {
-  MEMORY_BASIC_INFORMATION stack{};
-  VirtualQuery(&stack, &stack, sizeof stack);
-  stackFloor = static_cast<const char*>(stack.AllocationBase) + (4u << 20);
+void RunThread(void* p, const char* floor) {
+  stackFloor = floor;
   Job& job = *static_cast<Job*>(p);
   try {
     job.ok = Run(job);
   } catch (...) {
     job.ok = false;
   }
-  return 0;
 }
 
 }  // namespace
@@ -333,12 +328,8 @@ bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clo
     for (RenameEntry& row : list) row.newName.assign(row.BaseName());
     return true;
   }
-  Job job{list, in, clock ? clock : TickClock};
-  HANDLE thread = CreateThread(nullptr, kStackBytes, RunThread, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-  if (thread) {
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-  }
+  Job job{list, in, clock ? clock : os::TickMs};
+  const bool thread = os::RunWithStack(kStackBytes, kStackSpare, RunThread, &job);
   if (!thread || !job.ok) {
     // Nothing of a failed expression stays: every row keeps its name.
     list.ClearMarks();

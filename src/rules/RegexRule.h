@@ -45,7 +45,7 @@ const char* RegexErrorText(RegexError error);
 // too long: each name has a bound on the matcher's steps, and the whole preview one second,
 // looked at also inside a name's match, since the window waits for it. `why`, when given,
 // gets the reason (None on success).
-// clock: milliseconds from any start (GetTickCount64 when null); tests pass their own.
+// clock: milliseconds from any start (os::TickMs when null); tests pass their own.
 using RegexClock = std::uint64_t (*)();
 bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clock = nullptr,
                          RegexError* why = nullptr);

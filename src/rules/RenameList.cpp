@@ -1,11 +1,10 @@
 #include "rules/RenameList.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <iterator>
 #include <numeric>
 
+#include "os/Collate.h"
 #include "text/sjis.h"
 
 std::string_view RenameEntry::BaseName() const { return sjis::BaseName(fileName); }
@@ -25,46 +24,9 @@ std::string RenameEntry::NewPath() const {
   return path;
 }
 
-namespace {
-
-// SortKey in one call for each step, into buffers on the stack: a key is made for every row
-// taken in, and each call costs more than the rest of taking a listed file in. Empty when a
-// buffer is too small or a call fails; the general way below then decides.
-std::string QuickSortKey(std::string_view name) {
-  wchar_t w[256];
-  char key[1024];
-  if (name.empty() || name.size() > std::size(w)) return std::string();
-  // Each byte gives at most one UTF-16 unit, so the buffer holds what Widen would give.
-  int n = MultiByteToWideChar(sjis::kCodePage, 0, name.data(), static_cast<int>(name.size()), w,
-                              static_cast<int>(std::size(w)));
-  if (n <= 0) return std::string();
-  int k = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, w, n, reinterpret_cast<LPWSTR>(key), sizeof key);
-  while (k > 0 && key[k - 1] == '\0') --k;  // the key ends in a NUL byte
-  return std::string(key, k > 0 ? static_cast<std::size_t>(k) : 0);
-}
-
-}  // namespace
-
-std::string SortKey(std::string_view name) {
-  // lstrcmpA is CompareString with the user default locale and no flags; a sort key of the
-  // same locale and flags orders the same way, and comparing keys is a memcmp.
-  std::string quick = QuickSortKey(name);
-  if (!quick.empty()) return quick;
-  std::wstring w = sjis::Widen(name);
-  if (w.empty()) return std::string();
-  int n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, w.c_str(), static_cast<int>(w.size()),
-                       nullptr, 0);
-  if (n <= 0) return std::string(name);
-  std::string key(static_cast<std::size_t>(n), '\0');
-  LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, w.c_str(), static_cast<int>(w.size()),
-               reinterpret_cast<LPWSTR>(key.data()), n);
-  while (!key.empty() && key.back() == '\0') key.pop_back();  // the key ends in a NUL byte
-  return key;
-}
-
 void RenameList::Add(std::string fileName, std::string folder) {
   RenameEntry e;
-  e.sortKey_ = SortKey(fileName);
+  e.sortKey_ = os::SortKey(fileName);
   e.fileName = std::move(fileName);
   e.extensionStart_ = ExtensionStartOf(e.fileName);
   e.folder = std::move(folder);
@@ -84,7 +46,7 @@ void RenameList::EndBatch() {
 }
 
 void RenameList::SetFileName(std::size_t i, std::string fileName) {
-  rows_[i].sortKey_ = SortKey(fileName);
+  rows_[i].sortKey_ = os::SortKey(fileName);
   rows_[i].fileName = std::move(fileName);
   rows_[i].extensionStart_ = ExtensionStartOf(rows_[i].fileName);
   rows_[i].listingSerial_ = 0;

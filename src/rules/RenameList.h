@@ -138,7 +138,3 @@ class RenameList {
   bool sorting_ = true;
   int batch_ = 0;
 };
-
-// The locale's case-sensitive comparison as a byte string that compares with memcmp in the
-// same order (LCMapString sort key of the user default locale).
-std::string SortKey(std::string_view name);

@@ -13,9 +13,17 @@ namespace {
 
 // The entry itself where the platform can (a link is not followed), a folder too; no sharing
 // is denied to anyone.
-HANDLE OpenEntry(const std::wstring& path, DWORD access) {
-  return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+os::unique_file OpenEntry(const std::wstring& path, DWORD access) {
+  return os::unique_file(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                     nullptr));
+}
+
+// Deletes the file through its handle (one made here), never by a name that may have come
+// to name another.
+void Discard(os::unique_file& h) {
+  os::DeleteByHandle(h.get());
+  h.reset();
 }
 
 // Whether `path` reaches the handle's file through a link (Windows opens the link itself and
@@ -29,7 +37,7 @@ bool ThroughLink(HANDLE h, const std::wstring& path, DWORD attributes) {
 
 void Open(const std::wstring& path, Opened& file) {
   file.handle = OpenEntry(path, GENERIC_READ);
-  if (!file.handle.ok()) {
+  if (!file.handle) {
     file.error = GetLastError();
     const bool missing = file.error == ERROR_FILE_NOT_FOUND || file.error == ERROR_PATH_NOT_FOUND;
     file.found = missing ? Found::Missing : Found::Failed;
@@ -82,22 +90,22 @@ bool WriteAll(HANDLE h, const std::wstring& path, std::string_view bytes) {
 // Its name is one no entry bears: CREATE_NEW never opens what exists and never follows a
 // link, dangling or not, so a name taken by anything makes the next name be tried.
 Step ReplaceThroughTemporary(const std::wstring& path, const Opened& file, const std::string& bytes, DWORD& error) {
-  Handle temp;
+  os::unique_file temp;
   std::wstring name;
-  for (int i = 0; i < 100 && !temp.ok(); ++i) {
+  for (int i = 0; i < 100 && !temp; ++i) {
     name = path + (i == 0 ? L"" : L"." + std::to_wstring(i)) + L".tmp";
     if (settingsRoomForTests && settingsRoomForTests(name) == 0) {
       error = ERROR_DISK_FULL;
       return Step::NoTemporary;
     }
-    temp = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    temp.reset(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     error = GetLastError();
-    if (!temp.ok() && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Step::NoTemporary;
+    if (!temp && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Step::NoTemporary;
   }
-  if (!temp.ok()) return Step::NoTemporary;
+  if (!temp) return Step::NoTemporary;
   if (!WriteAll(temp.get(), name, bytes) || !FlushFileBuffers(temp.get())) {
     error = GetLastError();
-    temp.Discard();
+    Discard(temp);
     return Step::NoTemporary;
   }
   // A hidden or system file stays so.
@@ -111,18 +119,17 @@ Step ReplaceThroughTemporary(const std::wstring& path, const Opened& file, const
   // dangling link for no file and would let the move replace it, so a file made there (and
   // removed again) first proves the name free.
   if (file.found == Found::Missing) {
-    Handle probe;
-    probe = CreateFileW(path.c_str(), DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (!probe.ok()) {
+    os::unique_file probe(CreateFileW(path.c_str(), DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe) {
       error = GetLastError();
-      temp.Discard();
+      Discard(temp);
       return Step::Failed;
     }
-    probe.Discard();
+    Discard(probe);
   }
   if (os::RenameHandle(temp.get(), path, file.found != Found::Missing) != 0) {
     error = GetLastError();
-    temp.Discard();
+    Discard(temp);
     return Step::Failed;
   }
   return Step::Done;
@@ -134,24 +141,24 @@ Step ReplaceThroughTemporary(const std::wstring& path, const Opened& file, const
 // when not even that worked.
 bool WriteInPlace(const std::wstring& path, const Opened& file, const std::string& old, const std::string& bytes,
                   DWORD& error, bool& damaged) {
-  Handle h;
+  os::unique_file h;
   if (file.found == Found::Missing) {
-    h = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    h.reset(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   } else {
     h = OpenEntry(path, GENERIC_READ | GENERIC_WRITE);
     BY_HANDLE_FILE_INFORMATION now{};
-    if (h.ok() && (!GetFileInformationByHandle(h.get(), &now) ||
+    if (h && (!GetFileInformationByHandle(h.get(), &now) ||
                    now.dwVolumeSerialNumber != file.info.dwVolumeSerialNumber ||
                    now.nFileIndexHigh != file.info.nFileIndexHigh || now.nFileIndexLow != file.info.nFileIndexLow ||
                    ThroughLink(h.get(), path, now.dwFileAttributes))) {
       return false;  // something else has taken its place
     }
   }
-  if (!h.ok()) return false;
+  if (!h) return false;
   if (WriteAll(h.get(), path, bytes) && SetEndOfFile(h.get()) && FlushFileBuffers(h.get())) return true;
   error = GetLastError();
   if (file.found == Found::Missing) {
-    h.Discard();
+    Discard(h);
     return false;
   }
   LARGE_INTEGER start{};

@@ -7,44 +7,17 @@
 
 #include <string>
 
+#include "os/Handle.h"
 #include "os/OwnFile.h"
 
 namespace ownfile {
-
-class Handle {
- public:
-  Handle() = default;
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  Handle& operator=(HANDLE h) {
-    Close();
-    h_ = h;
-    return *this;
-  }
-  HANDLE get() const { return h_; }
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  void Close() {
-    if (ok()) CloseHandle(h_);
-    h_ = INVALID_HANDLE_VALUE;
-  }
-  // Deletes the file through the handle (one made here), never by a name that may have
-  // come to name another.
-  void Discard() {
-    os::DeleteByHandle(h_);
-    Close();
-  }
-
- private:
-  HANDLE h_ = INVALID_HANDLE_VALUE;
-};
 
 // The settings file as it stands: missing, a plain file, reached through a link, or no file
 // at all (a folder, a pipe, a device).
 enum class Found { Missing, File, Link, NotAFile, Failed };
 
 struct Opened {
-  Handle handle;  // for reading, when found
+  os::unique_file handle;  // for reading, when found
   Found found = Found::Failed;
   BY_HANDLE_FILE_INFORMATION info{};
   DWORD error = 0;

@@ -6,8 +6,7 @@
 
 // Every conversion walks the CP932 string one character at a time with sjis::NextChar and
 // looks at that character's bytes. CP932 is stateless, so these bytes are exactly what
-// converting the character's UTF-16 unit on its own would give. The wide overloads narrow
-// once and share the same code.
+// converting the character's UTF-16 unit on its own would give.
 
 namespace {
 
@@ -259,11 +258,8 @@ bool MapChars(std::string_view s, std::string& out, Code code) {
     Code f = code;
     std::size_t n = 0;
     for (std::size_t i = 0; i < size;) {
-      unsigned index = static_cast<unsigned char>(p[i]);
-      std::size_t next = i + 1;
-      if (sjis::IsLeadByte(static_cast<unsigned char>(index)) && next < size) {
-        index = index << 8 | static_cast<unsigned char>(p[next++]);
-      }
+      std::size_t next;
+      const unsigned index = sjis::CodeAt(p, size, i, next);
       const unsigned c = f(i, index);
       if (c == sjis::kCaseSpecial) {
         special = true;
@@ -299,12 +295,6 @@ void CapitalizeFirstTo(std::string_view s, std::string& out) {
   sjis::AppendLower(s.substr(second), out);
 }
 
-std::string CapitalizeFirst(std::string_view s) {
-  std::string out;
-  CapitalizeFirstTo(s, out);
-  return out;
-}
-
 void CapitalizeWordsTo(std::string_view s, std::string& out) {
   out.clear();
   if (s.empty()) return;
@@ -320,68 +310,6 @@ void CapitalizeWordsTo(std::string_view s, std::string& out) {
     return start ? CaseCode(upper, i == 0 ? index : lowered) : lowered;
   });
   if (!mapped) out = CapitalizeWordsByTexts(s);
-}
-
-std::string CapitalizeWords(std::string_view s) {
-  std::string out;
-  CapitalizeWordsTo(s, out);
-  return out;
-}
-
-namespace {
-
-// Runs a conversion that turns each character into at most two bytes. The result is built in
-// a buffer on the stack and copied out once: a rule converts every name of the list, and a
-// growing string would allocate more than the conversion costs.
-template <typename Convert>
-std::string Rewrite(std::string_view s, Convert convert) {
-  char local[512];
-  std::string large;
-  char* buf = local;
-  if (s.size() * 2 > sizeof local) {
-    large.resize(s.size() * 2);
-    buf = large.data();
-  }
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < s.size();) {
-    std::size_t next = sjis::NextChar(s, i);
-    Char c = convert(CharAt(s, i, next), next);
-    if (c.len >= 1) buf[n++] = static_cast<char>(c.b0);
-    if (c.len >= 2) buf[n++] = static_cast<char>(c.b1);
-    i = next;
-  }
-  if (buf == local) return std::string(local, n);
-  large.resize(n);
-  return large;
-}
-
-}  // namespace
-
-std::string ConvertWidth(std::string_view s, WidthFlags flags) {
-  return Rewrite(s, [flags](Char c, std::size_t) {
-    ApplyWidth(c, flags);
-    return c;
-  });
-}
-
-std::string HalfKanaToWide(std::string_view s) {
-  // Most names hold no half-width katakana (A1..DF standing as a character of its own).
-  bool any = false;
-  for (std::size_t i = 0; i < s.size() && !any; i = sjis::NextChar(s, i)) {
-    unsigned char b = static_cast<unsigned char>(s[i]);
-    any = b >= 0xA1 && b <= 0xDF;
-  }
-  if (!any) return std::string(s);
-  return Rewrite(s, [s](Char c, std::size_t next) {
-    if (!c.In(0xA1, 0xDF)) return c;
-    // DE and DF are never lead bytes, so such a byte is the whole next character.
-    unsigned v = 0;
-    if (next < s.size()) {
-      unsigned char mark = static_cast<unsigned char>(s[next]);
-      v = mark == 0xDE ? 1 : mark == 0xDF ? 2 : 0;
-    }
-    return WideKana(c.b0, v);
-  });
 }
 
 namespace {
@@ -475,22 +403,4 @@ void WidthConverter::Convert(std::string_view s, std::string& out) const {
     }
     return n;
   });
-}
-
-std::string TrimWide(std::wstring_view text) { return TrimWide(std::string_view(sjis::Narrow(text))); }
-
-std::string CapitalizeFirst(std::wstring_view text) {
-  return CapitalizeFirst(std::string_view(sjis::Narrow(text)));
-}
-
-std::string CapitalizeWords(std::wstring_view text) {
-  return CapitalizeWords(std::string_view(sjis::Narrow(text)));
-}
-
-std::string ConvertWidth(std::wstring_view text, WidthFlags flags) {
-  return ConvertWidth(std::string_view(sjis::Narrow(text)), flags);
-}
-
-std::string HalfKanaToWide(std::wstring_view text) {
-  return HalfKanaToWide(std::string_view(sjis::Narrow(text)));
 }

@@ -1,5 +1,4 @@
-// Character-level conversions of file names. Each takes wide text (made from a CP932 string)
-// and returns a CP932 string; the std::string_view overloads take the CP932 string itself.
+// Character-level conversions of file names: each takes a CP932 string and gives one.
 #pragma once
 
 #include <cstdint>
@@ -16,26 +15,22 @@ constexpr WidthFlags kLetterToHalf = 0x0040, kLetterToWide = 0x0080;
 constexpr WidthFlags kSymbolToHalf = 0x0100, kSymbolToWide = 0x0200;
 }  // namespace width
 
-std::string TrimWide(std::wstring_view text);
-std::string CapitalizeFirst(std::wstring_view text);
-std::string CapitalizeWords(std::wstring_view text);
-std::string ConvertWidth(std::wstring_view text, WidthFlags flags);
-std::string HalfKanaToWide(std::wstring_view text);
-
+// The text without the blanks at both ends (control characters, " " and the full-width space).
 std::string TrimWide(std::string_view sjisText);
-std::string CapitalizeFirst(std::string_view sjisText);
-std::string CapitalizeWords(std::string_view sjisText);
-std::string ConvertWidth(std::string_view sjisText, WidthFlags flags);
-std::string HalfKanaToWide(std::string_view sjisText);
 
-// The same conversions for a rule, which converts every name of the list at each change of
-// its inputs: the result goes into out, whose buffer is reused (text must not view out).
+// For a rule, which converts every name of the list at each change of its inputs: the result
+// goes into out, whose buffer is reused (text must not view out). The first character
+// upper-cased and the rest lower-cased; the same for every word, a word starting after a
+// space.
 void TrimWideInPlace(std::string& text);
 void CapitalizeFirstTo(std::string_view sjisText, std::string& out);
 void CapitalizeWordsTo(std::string_view sjisText, std::string& out);
 
-// ConvertWidth with these flags, then HalfKanaToWide when kana is set, in one walk over the
-// text: each character's conversion is looked up in a table made once for the flags.
+// The width conversion: each pair of flag bits turns one class (blanks, digits, brackets,
+// letters, symbols) half-width or full-width, the half-width first where both bits are set;
+// then, when kana is set, half-width katakana become full-width, taking up a voiced or
+// semi-voiced mark after them (a mark alone vanishes). One walk over the text: each
+// character's conversion is looked up in a table made once for the flags.
 class WidthConverter {
  public:
   WidthConverter(WidthFlags flags, bool kana);

@@ -115,7 +115,7 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool ToWide(std::string_view s, std::wstring& out) {
+bool ToUtf16(std::string_view s, std::wstring& out) {
   out.clear();
   if (s.empty()) return true;
   int n = MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, s.data(), static_cast<int>(s.size()),
@@ -130,7 +130,7 @@ bool ToWide(std::string_view s, std::wstring& out) {
   return true;
 }
 
-bool FromWide(std::wstring_view w, std::string& out) {
+bool FromUtf16(std::wstring_view w, std::string& out) {
   out.clear();
   if (w.empty()) return true;
   BOOL usedDefault = FALSE;
@@ -147,7 +147,7 @@ bool FromWide(std::wstring_view w, std::string& out) {
   return true;
 }
 
-std::wstring Widen(std::string_view s) {
+std::wstring ToUtf16Lenient(std::string_view s) {
   std::wstring out;
   if (s.empty()) return out;
   int n = MultiByteToWideChar(kCodePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
@@ -157,7 +157,7 @@ std::wstring Widen(std::string_view s) {
   return out;
 }
 
-std::string Narrow(std::wstring_view w) {
+std::string FromUtf16Lenient(std::wstring_view w) {
   std::string out;
   if (w.empty()) return out;
   int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()),
@@ -166,6 +166,23 @@ std::string Narrow(std::wstring_view w) {
   out.resize(static_cast<std::size_t>(n));
   WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()),
                       out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::string FromUtf8Lenient(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+  return FromUtf16Lenient(w);
+}
+
+std::string ToUtf8Lenient(std::string_view s) {
+  const std::wstring w = ToUtf16Lenient(s);
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
   return out;
 }
 
@@ -183,7 +200,7 @@ std::string PlatformMapCase(std::string_view s, bool upper) {
   std::size_t run = 0;
   for (std::size_t i = 0; i < s.size();) {
     std::size_t next = NextChar(s, i);
-    if (!ToWide(s.substr(i, next - i), w)) {
+    if (!ToUtf16(s.substr(i, next - i), w)) {
       out += PlatformMapValid(s.substr(run, i - run), upper);
       out.append(s.data() + i, next - i);
       run = next;
@@ -197,14 +214,14 @@ std::string PlatformMapCase(std::string_view s, bool upper) {
 // A text whose mapping would leave CP932 (no such case is known) is returned unchanged.
 std::string PlatformMapValid(std::string_view s, bool upper) {
   std::wstring w;
-  if (s.empty() || !ToWide(s, w)) return std::string(s);
+  if (s.empty() || !ToUtf16(s, w)) return std::string(s);
   if (upper) {
     CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
   } else {
     CharLowerBuffW(w.data(), static_cast<DWORD>(w.size()));
   }
   std::string out;
-  if (!FromWide(w, out)) return std::string(s);
+  if (!FromUtf16(w, out)) return std::string(s);
   return out;
 }
 
@@ -224,7 +241,7 @@ struct CaseTable {
   std::uint8_t utf8[0x10000];  // the character's length in UTF-8; 0 where it is none
 };
 
-std::uint16_t NarrowCode(const wchar_t* w, int n) {
+std::uint16_t CodeFromUtf16(const wchar_t* w, int n) {
   char out[8];
   BOOL usedDefault = FALSE;
   int m = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, w, n, out, sizeof out, nullptr, &usedDefault);
@@ -239,7 +256,7 @@ std::uint16_t NarrowCode(const wchar_t* w, int n) {
 
 void FillEntry(CaseTable& t, unsigned index, const char* bytes, int len) {
   wchar_t w[4];
-  // The same conversion as ToWide, which fails exactly where it fails for the character.
+  // The same conversion as ToUtf16, which fails exactly where it fails for the character.
   int n = MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes, len, w, 4);
   if (n <= 0) return;
   t.utf8[index] = static_cast<std::uint8_t>(
@@ -248,8 +265,8 @@ void FillEntry(CaseTable& t, unsigned index, const char* bytes, int len) {
   for (int k = 0; k < n; ++k) u[k] = l[k] = w[k];
   CharUpperBuffW(u, static_cast<DWORD>(n));
   CharLowerBuffW(l, static_cast<DWORD>(n));
-  t.upper[index] = NarrowCode(u, n);
-  t.lower[index] = NarrowCode(l, n);
+  t.upper[index] = CodeFromUtf16(u, n);
+  t.lower[index] = CodeFromUtf16(l, n);
 }
 
 std::unique_ptr<CaseTable> BuildCaseTable() {
@@ -293,11 +310,8 @@ void AppendMapped(std::string_view s, bool upper, std::string& out) {
   const std::size_t size = s.size();
   std::size_t n = 0;
   for (std::size_t i = 0; i < size;) {
-    unsigned index = static_cast<unsigned char>(p[i]);
-    std::size_t next = i + 1;
-    if (IsLeadByte(static_cast<unsigned char>(index)) && next < size) {
-      index = index << 8 | static_cast<unsigned char>(p[next++]);
-    }
+    std::size_t next;
+    const unsigned index = CodeAt(p, size, i, next);
     std::uint16_t code = table[index];
     if (code == kNoMapping) {
       // An invalid character (a lone lead byte) stays as it is, as the platform leaves it,
@@ -343,8 +357,5 @@ const std::uint16_t* UpperCodes() {
 }
 const std::uint16_t* LowerCodes() { return Cases().lower; }
 void AppendLower(std::string_view s, std::string& out) { AppendMapped(s, false, out); }
-
-std::string PlatformUpper(std::string_view s) { return PlatformMapCase(s, true); }
-std::string PlatformLower(std::string_view s) { return PlatformMapCase(s, false); }
 
 }  // namespace sjis

@@ -25,6 +25,18 @@ inline std::size_t NextChar(std::string_view s, std::size_t i) {
   return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? i + 2 : i + 1;
 }
 
+// The character starting at p[i] (of `size` bytes) as one code: its byte, or lead << 8 | trail,
+// as the case and UTF-8 tables are indexed. `next` gets the index after it, as NextChar.
+inline unsigned CodeAt(const char* p, std::size_t size, std::size_t i, std::size_t& next) {
+  const unsigned char b = static_cast<unsigned char>(p[i]);
+  if (IsLeadByte(b) && i + 1 < size) {
+    next = i + 2;
+    return static_cast<unsigned>(b) << 8 | static_cast<unsigned char>(p[i + 1]);
+  }
+  next = i + 1;
+  return b;
+}
+
 // Index just past the last "\" or ":" that stands as a character of its own (0 if none).
 std::size_t FileNameStart(std::string_view path);
 // Index of the "." that starts the extension, or npos when the file name has none.
@@ -60,15 +72,18 @@ std::string AsciiLower(std::string_view s);
 // Whether a and b are the same text but for the letter case of single-byte "A"-"Z".
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
-// Strict conversions with code page 932. ToWide fails on bytes that are not valid CP932;
-// FromWide fails when a character has no exact CP932 form (no best-fit: "¥" is not "\",
+// Strict conversions with code page 932. ToUtf16 fails on bytes that are not valid CP932;
+// FromUtf16 fails when a character has no exact CP932 form (no best-fit: "¥" is not "\",
 // "é" is not "e"). On failure the output is left empty.
-bool ToWide(std::string_view s, std::wstring& out);
-bool FromWide(std::wstring_view w, std::string& out);
+bool ToUtf16(std::string_view s, std::wstring& out);
+bool FromUtf16(std::wstring_view w, std::string& out);
 // Lenient forms for text that is already known to be CP932 or representable: invalid input
 // becomes U+30FB/"?" rather than failing. Use only where nothing can be lost.
-std::wstring Widen(std::string_view s);
-std::string Narrow(std::wstring_view w);
+std::wstring ToUtf16Lenient(std::string_view s);
+std::string FromUtf16Lenient(std::wstring_view w);
+// The same lenient forms from and to UTF-8 text (a settings file a user saved as UTF-8).
+std::string FromUtf8Lenient(std::string_view utf8);
+std::string ToUtf8Lenient(std::string_view s);
 
 // The platform's locale-aware case mapping of a CP932 string (CharUpperBuff/CharLowerBuff
 // semantics under code page 932), independent of the system's ANSI code page. A character that
@@ -90,8 +105,5 @@ constexpr std::uint16_t kCaseSpecial = 0xFFFE;
 constexpr std::uint16_t kCaseKeep = 0xFFFF;
 // Indexed the same way: each character's length in UTF-8, 0 where it is no character.
 const std::uint8_t* Utf8Lengths();
-// The same mappings asked of the platform for the whole string: what the table must equal.
-std::string PlatformUpper(std::string_view s);
-std::string PlatformLower(std::string_view s);
 
 }  // namespace sjis

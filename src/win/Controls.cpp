@@ -10,7 +10,7 @@ namespace win {
 
 namespace {
 
-std::wstring WideText(HWND h) {
+std::wstring Utf16Text(HWND h) {
   int n = GetWindowTextLengthW(h);
   if (n <= 0) return std::wstring();
   std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
@@ -21,11 +21,11 @@ std::wstring WideText(HWND h) {
 
 }  // namespace
 
-std::string GetText(HWND h) { return sjis::Narrow(WideText(h)); }
+std::string GetText(HWND h) { return sjis::FromUtf16Lenient(Utf16Text(h)); }
 
-bool GetExactText(HWND h, std::string& out) { return sjis::FromWide(WideText(h), out); }
+bool GetExactText(HWND h, std::string& out) { return sjis::FromUtf16(Utf16Text(h), out); }
 
-void SetText(HWND h, std::string_view text) { SetWindowTextW(h, sjis::Widen(text).c_str()); }
+void SetText(HWND h, std::string_view text) { SetWindowTextW(h, sjis::ToUtf16Lenient(text).c_str()); }
 
 bool IsChecked(HWND h) { return SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void SetCheck(HWND h, bool on) { SendMessageW(h, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
@@ -49,13 +49,13 @@ std::vector<std::string> ComboItems(HWND combo) {
     std::wstring w(static_cast<std::size_t>(len > 0 ? len : 0) + 1, L'\0');
     SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(w.data()));
     w.resize(static_cast<std::size_t>(len > 0 ? len : 0));
-    items.push_back(sjis::Narrow(w));
+    items.push_back(sjis::FromUtf16Lenient(w));
   }
   return items;
 }
 
 void AddComboItem(HWND combo, std::string_view text) {
-  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(sjis::Widen(text).c_str()));
+  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(sjis::ToUtf16Lenient(text).c_str()));
 }
 
 void SetComboItems(HWND combo, const std::vector<std::string>& items) {
@@ -71,7 +71,7 @@ void SetComboSelection(HWND combo, int index) { SendMessageW(combo, CB_SETCURSEL
 int ComboCount(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)); }
 
 void AddTab(HWND tabControl, std::string_view caption) {
-  std::wstring text = sjis::Widen(caption);
+  std::wstring text = sjis::ToUtf16Lenient(caption);
   TCITEMW item{};
   item.mask = TCIF_TEXT;
   item.pszText = text.data();
@@ -80,7 +80,7 @@ void AddTab(HWND tabControl, std::string_view caption) {
 }
 
 void AddListColumn(HWND listView, int index, std::string_view caption, int width) {
-  std::wstring text = sjis::Widen(caption);
+  std::wstring text = sjis::ToUtf16Lenient(caption);
   LVCOLUMNW col{};
   col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   col.pszText = text.data();
@@ -90,7 +90,7 @@ void AddListColumn(HWND listView, int index, std::string_view caption, int width
 }
 
 int TextWidth(HDC dc, std::string_view text) {
-  std::wstring w = sjis::Widen(text);
+  std::wstring w = sjis::ToUtf16Lenient(text);
   SIZE sz{};
   GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &sz);
   return sz.cx;
@@ -106,7 +106,7 @@ void CopyToBuffer(std::string_view text, wchar_t* buffer, int cch) {
 
 bool StartsWithIgnoreCase(std::string_view text, const wchar_t* prefix) {
   int len = static_cast<int>(wcslen(prefix));
-  std::wstring w = sjis::Widen(text);
+  std::wstring w = sjis::ToUtf16Lenient(text);
   return static_cast<int>(w.size()) >= len &&
          CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, w.c_str(), len, prefix, len) == CSTR_EQUAL;
 }
@@ -116,7 +116,7 @@ unique_hfont MakeFont(int height96, std::string_view face, UINT dpi) {
   lf.lfHeight = -Scale(height96, dpi);
   lf.lfCharSet = SHIFTJIS_CHARSET;
   lf.lfQuality = DEFAULT_QUALITY;
-  wcsncpy(lf.lfFaceName, sjis::Widen(face).c_str(), LF_FACESIZE - 1);
+  wcsncpy(lf.lfFaceName, sjis::ToUtf16Lenient(face).c_str(), LF_FACESIZE - 1);
   return unique_hfont(CreateFontIndirectW(&lf));
 }
 
@@ -130,7 +130,7 @@ std::vector<std::string> DroppedPaths(HDROP drop) {
     std::string path;
     // A path that a 256-byte buffer would have cut could name some other file: it is
     // skipped rather than altered, in every drop alike.
-    if (sjis::FromWide(w, path) && path.size() <= kMaxDroppedPath) paths.push_back(std::move(path));
+    if (sjis::FromUtf16(w, path) && path.size() <= kMaxDroppedPath) paths.push_back(std::move(path));
   }
   DragFinish(drop);
   return paths;
@@ -143,17 +143,17 @@ std::vector<std::string> CommandLineArguments() {
   if (!argv) return args;
   for (int i = 1; i < argc; ++i) {
     std::string arg;
-    if (!sjis::FromWide(argv[i], arg)) arg.clear();
+    if (!sjis::FromUtf16(argv[i], arg)) arg.clear();
     args.push_back(std::move(arg));
   }
   LocalFree(argv);
   return args;
 }
 
-std::wstring Wide(std::string_view text) { return sjis::Widen(text); }
+std::wstring Utf16(std::string_view text) { return sjis::ToUtf16Lenient(text); }
 
 int ShowMessage(HWND owner, const std::wstring& text, std::string_view caption, UINT type) {
-  return MessageBoxW(owner, text.c_str(), sjis::Widen(caption).c_str(), type);
+  return MessageBoxW(owner, text.c_str(), sjis::ToUtf16Lenient(caption).c_str(), type);
 }
 
 RECT RestoredRect(HWND h) {
@@ -234,7 +234,7 @@ bool PopupMenu::Create() {
 }
 
 void PopupMenu::Append(int id, std::string_view text) {
-  AppendMenuW(menu_.get(), MF_STRING, static_cast<UINT_PTR>(id), sjis::Widen(text).c_str());
+  AppendMenuW(menu_.get(), MF_STRING, static_cast<UINT_PTR>(id), sjis::ToUtf16Lenient(text).c_str());
 }
 
 void PopupMenu::AppendSeparator() { AppendMenuW(menu_.get(), MF_SEPARATOR, 0, nullptr); }

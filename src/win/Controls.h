@@ -57,7 +57,7 @@ std::vector<std::string> DroppedPaths(HDROP drop);
 std::vector<std::string> CommandLineArguments();
 
 // CP932 text as UTF-16, for texts that are put together with UTF-16 ones (paths).
-std::wstring Wide(std::string_view text);
+std::wstring Utf16(std::string_view text);
 // A message box with a CP932 caption.
 int ShowMessage(HWND owner, const std::wstring& text, std::string_view caption, UINT type);
 

@@ -1,57 +1,18 @@
-// One move-only owner per kind of Win32 handle.
+// One move-only owner per kind of Win32 handle: the kernel's (os/Handle.h) and the window
+// system's.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "os/Handle.h"
 
 namespace win {
 
-// Null is H{} unless the kind has its own (a file or find handle's INVALID_HANDLE_VALUE).
-template <typename H>
-struct NullOf {
-  static H value() { return H{}; }
-};
-
-template <typename H, typename Deleter, typename Null = NullOf<H>>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(H h) : h_(h) {}
-  ~UniqueHandle() { reset(); }
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Null::value())) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) reset(std::exchange(o.h_, Null::value()));
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  H get() const { return h_; }
-  explicit operator bool() const { return h_ != Null::value(); }
-  void reset(H h = Null::value()) {
-    if (h_ != Null::value()) Deleter{}(h_);
-    h_ = h;
-  }
-  // Gives the handle up without closing it.
-  H release() { return std::exchange(h_, Null::value()); }
-
- private:
-  H h_ = Null::value();
-};
-
-struct InvalidHandleValue {
-  static HANDLE value() { return INVALID_HANDLE_VALUE; }
-};
-struct KernelHandleDeleter {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-struct FindDeleter {
-  void operator()(HANDLE h) const { FindClose(h); }
-};
-struct RegKeyDeleter {
-  void operator()(HKEY h) const { RegCloseKey(h); }
-};
+using os::UniqueHandle;
+using os::unique_file;
+using os::unique_find;
+using os::unique_handle;
+using os::unique_hkey;
 
 struct GdiObjectDeleter {
   void operator()(HGDIOBJ h) const { DeleteObject(h); }
@@ -63,13 +24,6 @@ struct IconDeleter {
   void operator()(HICON h) const { DestroyIcon(h); }
 };
 
-// CreateFile's handle (INVALID_HANDLE_VALUE when none).
-using unique_file = UniqueHandle<HANDLE, KernelHandleDeleter, InvalidHandleValue>;
-// FindFirstFile's handle (INVALID_HANDLE_VALUE when none).
-using unique_find = UniqueHandle<HANDLE, FindDeleter, InvalidHandleValue>;
-// A kernel object whose failure is null: a thread, an event.
-using unique_handle = UniqueHandle<HANDLE, KernelHandleDeleter>;
-using unique_hkey = UniqueHandle<HKEY, RegKeyDeleter>;
 using unique_hfont = UniqueHandle<HFONT, GdiObjectDeleter>;
 using unique_hmenu = UniqueHandle<HMENU, MenuDeleter>;
 using unique_hicon = UniqueHandle<HICON, IconDeleter>;

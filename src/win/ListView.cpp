@@ -7,7 +7,7 @@ namespace win {
 int ListView::Count() const { return static_cast<int>(SendMessageW(h_, LVM_GETITEMCOUNT, 0, 0)); }
 
 int ListView::Append(std::string_view text) {
-  std::wstring w = sjis::Widen(text);
+  std::wstring w = sjis::ToUtf16Lenient(text);
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = Count();
@@ -25,14 +25,14 @@ std::string ListView::Text(int row, int column) const {
     int n = static_cast<int>(SendMessageW(h_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
     if (n < static_cast<int>(buf.size()) - 1) {
       buf.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-      return sjis::Narrow(buf);
+      return sjis::FromUtf16Lenient(buf);
     }
     buf.resize(buf.size() * 2);
   }
 }
 
 void ListView::SetText(int row, int column, std::string_view text) {
-  std::wstring w = sjis::Widen(text);
+  std::wstring w = sjis::ToUtf16Lenient(text);
   LVITEMW item{};
   item.iSubItem = column;
   item.pszText = w.data();

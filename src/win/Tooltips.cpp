@@ -34,7 +34,7 @@ void Tooltips::Send(UINT message, UINT flags, HWND control, std::wstring& text) 
 
 void Tooltips::Add(HWND control, std::string_view hint) {
   hints_.emplace_back(control, std::string(hint));
-  std::wstring text = sjis::Widen(hint);
+  std::wstring text = sjis::ToUtf16Lenient(hint);
   Send(TTM_ADDTOOLW, TTF_IDISHWND | TTF_SUBCLASS, control, text);
 }
 
@@ -46,7 +46,7 @@ void Tooltips::SetHint(HWND control, std::string_view hint) {
   }
   if (known->second == hint) return;
   known->second.assign(hint);
-  std::wstring text = sjis::Widen(hint);
+  std::wstring text = sjis::ToUtf16Lenient(hint);
   Send(TTM_UPDATETIPTEXTW, TTF_IDISHWND, control, text);
 }
 

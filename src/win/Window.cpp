@@ -30,7 +30,7 @@ bool Window::CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, std
     wc.hIconSm = icon;
     RegisterClassExW(&wc);
   }
-  return CreateWindowExW(exStyle, className, sjis::Widen(title).c_str(), style, x, y, w, h, parent, menu, instance, this) != nullptr;
+  return CreateWindowExW(exStyle, className, sjis::ToUtf16Lenient(title).c_str(), style, x, y, w, h, parent, menu, instance, this) != nullptr;
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) { return Default(msg, wp, lp); }

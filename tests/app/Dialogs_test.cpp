@@ -148,9 +148,9 @@ TEST_F(WindowTest, FilesDroppedOnTheFilterDialogAddTheirNamesOnce) {
   TfrmFilter filter(names, exts);
   ASSERT_TRUE(filter.Create(form->hwnd()));
   EXPECT_TRUE(GetWindowLongPtrW(filter.hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-  std::wstring thumbs = sjis::Widen(dir.Touch("Thumbs.db"));
+  std::wstring thumbs = sjis::ToUtf16Lenient(dir.Touch("Thumbs.db"));
   std::wstring odd = dir.TouchW(L"caf\u00E9.txt");  // no Shift_JIS form: never best-fitted to cafe.txt
-  std::vector<std::wstring> paths = {thumbs, odd, thumbs, sjis::Widen(dir.Touch("写真.JPG"))};
+  std::vector<std::wstring> paths = {thumbs, odd, thumbs, sjis::ToUtf16Lenient(dir.Touch("写真.JPG"))};
   Drop(paths, filter.hwnd());
   filter.actOKClickExecute();
   EXPECT_EQ(names, "thumbs.db;写真.jpg;");
@@ -173,7 +173,7 @@ TEST_F(PresetEditorTest, ColumnsFillTheListAtEverySizeAndPreviewsStayWhole) {
     GetClientRect(list, &client);
     EXPECT_TRUE(size < 0 || width(0) + width(1) == client.right) << width(0) + width(1) << " " << size;
     for (int row = 0; row < editor->items.Count(); ++row) {
-      std::wstring text = sjis::Widen(editor->items.Text(row, 1));
+      std::wstring text = sjis::ToUtf16Lenient(editor->items.Text(row, 1));
       EXPECT_GE(width(1), SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str()))) << size;
     }
   }

@@ -29,7 +29,7 @@ TEST_F(WindowTest, ChangeExtensionAsksRenamesTheSelectedFilesAndLeavesThePreview
   TempDir dir;
   for (const char* n : {"a.jpg", "a.png", "gone.jpg", "readme", "z.jpg"}) dir.Touch(n);
   Open({dir.path()});
-  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "gone.jpg").c_str()));  // its row is passed over
+  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "gone.jpg").c_str()));  // its row is passed over
   Tick(5);
   for (auto& row : form->list()) row.selected = row.fileName != "z.jpg";
   form->SyncList();

@@ -18,7 +18,7 @@ using Names = std::vector<std::string>;
 TEST_F(WindowTest, RowsTheRunWouldLeaveAreMarkedAndCounted) {
   TempDir dir;
   for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n);
-  std::wstring readOnly = sjis::Widen(dir.path() + "b.txt");
+  std::wstring readOnly = sjis::ToUtf16Lenient(dir.path() + "b.txt");
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
   Open({dir.path()});
   Type(form->tabNumber->cmbBasName, "n");
@@ -65,10 +65,10 @@ TEST_F(WindowTest, UndoAfterARestartRestoresWhatItCanAndKeepsTheRestForASecondUn
   undo();
   EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt", "n02.txt"}));
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_TRUE(messages[0].starts_with(win::Wide("1個のファイルを元に戻せませんでした。\n\n" + dir.path() +
+  EXPECT_TRUE(messages[0].starts_with(win::Utf16("1個のファイルを元に戻せませんでした。\n\n" + dir.path() +
                                                 "n02.txt → b.txt（同名のファイルあり）")))
-      << sjis::Narrow(messages[0]);
-  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "b.txt").c_str()));
+      << sjis::FromUtf16Lenient(messages[0]);
+  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "b.txt").c_str()));
   undo();
   EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt"}));
   EXPECT_EQ(FileContent(dir.path() + "b.txt"), "b.txt");
@@ -121,7 +121,7 @@ TEST_F(WindowTest, ARunThatFailsStopsAndSaysWhatWasRenamed) {
   fs::moveFaultForTests = nullptr;
   EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "n03.txt"}));
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], win::Wide("リネームを途中で中止しました（broken）。\n1個のファイルの名前を変更し、残りの2個は変更していません。"
+  EXPECT_EQ(messages[0], win::Utf16("リネームを途中で中止しました（broken）。\n1個のファイルの名前を変更し、残りの2個は変更していません。"
                                    "変更した分は「元に戻す」で戻せます。"));
   form->mnuUndoClick();
   EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt"}));

@@ -68,8 +68,8 @@ TEST_F(WindowSettingsTest, ValuesOutsideTheirRangesAreHeldWithinThem) {
 TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQuits) {
   TempDir dir;
   std::string ini = dir.Touch("Kinoha.ini");
-  SetFileAttributesW(sjis::Widen(ini).c_str(), FILE_ATTRIBUTE_READONLY);
-  OpenWithFile(sjis::Widen(ini));
+  SetFileAttributesW(sjis::ToUtf16Lenient(ini).c_str(), FILE_ATTRIBUTE_READONLY);
+  OpenWithFile(sjis::ToUtf16Lenient(ini));
   std::vector<std::wstring> boxes;
   int answer = IDNO;
   form->messageBox = [&](const std::wstring& text, UINT) {
@@ -79,11 +79,11 @@ TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQ
   SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(form->closed());
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0], sjis::Widen(ini + " に書き込めません."));
+  EXPECT_EQ(boxes[0], sjis::ToUtf16Lenient(ini + " に書き込めません."));
   answer = IDYES;
   SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(form->closed());
-  SetFileAttributesW(sjis::Widen(ini).c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(sjis::ToUtf16Lenient(ini).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(WindowSettingsTest, AWindowStoredOffEveryScreenComesBackOntoOne) {

@@ -7,7 +7,7 @@ TEST_F(WindowTest, DroppedFolderIsListedSortedCountedAndPreviewed) {
   for (const char* n : {"c.jpg", "a.jpg", "B.jpg", "写真.jpg"}) dir.Touch(std::string("photos\\") + n);
   dir.Touch("photos\\sub\\deep.jpg");
   Open();
-  Drop({sjis::Widen(dir.path() + "photos")});
+  Drop({sjis::ToUtf16Lenient(dir.path() + "photos")});
   EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.jpg", "B.jpg", "c.jpg", "写真.jpg"}));
   EXPECT_EQ(win::GetText(form->lblCount), "4個の項目");
   EXPECT_EQ(NewNames(), std::vector<std::string>(4, "")) << "new names come with the preview";
@@ -27,9 +27,9 @@ TEST_F(WindowTest, DroppedPathsThatCouldNameAnotherFileAreSkipped) {
   std::wstring odd = dir.TouchW(L"caf\u00E9.txt");
   dir.Touch("cafe.txt");
   std::string longName(250, 'x');
-  std::wstring longPath = sjis::Widen(dir.path()) + sjis::Widen(longName);
+  std::wstring longPath = sjis::ToUtf16Lenient(dir.path()) + sjis::ToUtf16Lenient(longName);
   Open();
-  Drop({odd, longPath, sjis::Widen(dir.path() + "cafe.txt")});
+  Drop({odd, longPath, sjis::ToUtf16Lenient(dir.path() + "cafe.txt")});
   EXPECT_EQ(FileNames(), std::vector<std::string>{"cafe.txt"});
 }
 
@@ -56,7 +56,7 @@ TEST_F(WindowTest, ClearItemsLeavesOnlyTheFailures) {
   TempDir dir;
   for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n);
   std::string ro = dir.path() + "b.txt";
-  SetFileAttributesW(sjis::Widen(ro).c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(sjis::ToUtf16Lenient(ro).c_str(), FILE_ATTRIBUTE_READONLY);
   Open({dir.path()});
   form->SelectPage(PageId::Option);
   Click(form->tabOption->chkClearItems);
@@ -65,7 +65,7 @@ TEST_F(WindowTest, ClearItemsLeavesOnlyTheFailures) {
   Click(form->btnRename);
   EXPECT_EQ(FileNames(), std::vector<std::string>{"b.txt"});
   EXPECT_EQ(win::GetText(form->lblCount), "1個の項目（2件を変更しました、1件は変更不可）");
-  SetFileAttributesW(sjis::Widen(ro).c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(sjis::ToUtf16Lenient(ro).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(WindowTest, DatePresetMovesToTheFront) {
@@ -199,7 +199,7 @@ TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyOnTheUsersEntry) {
   ti.uId = reinterpret_cast<UINT_PTR>(form->lblCount);
   ti.lpszText = tip;
   SendMessageW(tips, TTM_GETTEXTW, std::size(tip), reinterpret_cast<LPARAM>(&ti));
-  EXPECT_EQ(sjis::Narrow(tip), "括弧が閉じていません");
+  EXPECT_EQ(sjis::FromUtf16Lenient(tip), "括弧が閉じていません");
 }
 
 TEST_F(WindowTest, AddPairIsExclusive) {

@@ -52,7 +52,7 @@ class MoveFaults {
 struct Scene {
   TempDir dir, journalDir;
   std::string journalPath = journalDir.path() + "Kinoha.undo";
-  Journal journal{sjis::Widen(journalPath)};
+  Journal journal{sjis::ToUtf16Lenient(journalPath)};
   RenameList list;
   DiskState disk;
   HANDLE held = INVALID_HANDLE_VALUE;
@@ -153,13 +153,13 @@ class FaultOnOneFile : public testing::TestWithParam<FileFault> {};
 
 void HoldOpen(Scene& t) {
   // Sharing is enforced by the server for every handle, the program's own too.
-  t.held = CreateFileW(sjis::Widen(t.dir.path() + "b.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  t.held = CreateFileW(sjis::ToUtf16Lenient(t.dir.path() + "b.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                        nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(t.held, INVALID_HANDLE_VALUE);
 }
-void Delete(Scene& t) { ASSERT_TRUE(DeleteFileW(sjis::Widen(t.dir.path() + "b.txt").c_str())); }
+void Delete(Scene& t) { ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(t.dir.path() + "b.txt").c_str())); }
 void MakeReadOnly(Scene& t) {
-  ASSERT_TRUE(SetFileAttributesW(sjis::Widen(t.dir.path() + "b.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(SetFileAttributesW(sjis::ToUtf16Lenient(t.dir.path() + "b.txt").c_str(), FILE_ATTRIBUTE_READONLY));
 }
 void TakeItsNewName(Scene& t) { t.dir.Touch("xb.txt", "intruder"); }
 // b.txt's move is the run's third: d.txt's comes first.
@@ -186,7 +186,7 @@ TEST_P(FaultOnOneFile, OnlyThatFileKeepsItsNameAndUndoRestoresTheRest) {
   EXPECT_EQ(Scene::Pairs(t.JournalFile()), made);
   EXPECT_EQ(Scene::Pairs(t.journal.Moves()), made);
   t.ExpectUndoRestores(made.size());
-  SetFileAttributesW(sjis::Widen(t.dir.path() + "b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(sjis::ToUtf16Lenient(t.dir.path() + "b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 const Names kOthersRenamed = {"b.txt", "xa.txt", "xc.txt", "xd.txt"};
@@ -214,7 +214,7 @@ TEST(Faults, FolderRenamedAwayKeepsItsRowsAndTheOtherFolderIsRenamed) {
   const Names names = {"a.txt", "b.txt"};
   t.List("p\\", names);
   t.List("q\\", names);
-  const std::wstring q = sjis::Widen(t.dir.path() + "q"), q2 = sjis::Widen(t.dir.path() + "q2");
+  const std::wstring q = sjis::ToUtf16Lenient(t.dir.path() + "q"), q2 = sjis::ToUtf16Lenient(t.dir.path() + "q2");
   ASSERT_TRUE(MoveFileW(q.c_str(), q2.c_str()));
   t.Run();
   EXPECT_EQ(FolderListing(t.dir.path() + "p"), (Names{"xa.txt", "xb.txt"}));
@@ -304,7 +304,7 @@ TEST(Faults, JournalFileInTheWayOfTheRun) {
     if (o.readOnlyEarlierJournal) {
       t.journalDir.Touch("Kinoha.undo",
                          "Kinoha リネーム記録 2000/01/01 00:00:00\r\nC:\\e\\f\tC:\\e\\g\r\n完了\r\n");
-      ASSERT_TRUE(SetFileAttributesW(sjis::Widen(t.journalPath).c_str(), FILE_ATTRIBUTE_READONLY));
+      ASSERT_TRUE(SetFileAttributesW(sjis::ToUtf16Lenient(t.journalPath).c_str(), FILE_ATTRIBUTE_READONLY));
     } else {
       t.journalDir.Mkdir("Kinoha.undo");
     }
@@ -312,7 +312,7 @@ TEST(Faults, JournalFileInTheWayOfTheRun) {
     EXPECT_EQ(FolderListing(t.dir.path()), (Names{"xa.txt", "xb.txt"}));
     const auto made = t.MovesMade("", names);
     EXPECT_EQ(Scene::Pairs(t.journal.Moves()), made);
-    Journal next(sjis::Widen(t.journalPath));
+    Journal next(sjis::ToUtf16Lenient(t.journalPath));
     EXPECT_EQ(next.Available(), o.readOnlyEarlierJournal);
     EXPECT_EQ(Scene::Pairs(next.Moves()), o.readOnlyEarlierJournal ? made : decltype(made){});
     EXPECT_EQ(t.journal.TakeProblem().empty(), o.readOnlyEarlierJournal) << "a journal kept in memory is said";

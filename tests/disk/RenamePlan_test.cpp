@@ -55,7 +55,7 @@ TEST_P(PlanMatchesRun, MarkedRowsAreTheRowsTheRunLeaves) {
     dir.Touch(r.file, r.file);
     list.Add(r.file, dir.path());
   }
-  if (c.readOnly) SetFileAttributesW(sjis::Widen(dir.path() + c.readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+  if (c.readOnly) SetFileAttributesW(sjis::ToUtf16Lenient(dir.path() + c.readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
   std::map<std::string, const Row*> byFile;
   for (const Row& r : c.rows) byFile[r.file] = &r;
   for (RenameEntry& e : list) e.newName = byFile[e.fileName]->newName;
@@ -79,7 +79,7 @@ TEST_P(PlanMatchesRun, MarkedRowsAreTheRowsTheRunLeaves) {
     left += !renamed;
   }
   EXPECT_EQ(left, refused);
-  if (c.readOnly) SetFileAttributesW(sjis::Widen(dir.path() + c.readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (c.readOnly) SetFileAttributesW(sjis::ToUtf16Lenient(dir.path() + c.readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -115,7 +115,7 @@ TEST(CheckRows, AFileGoneSinceTheListingIsMarkedOnceListedAgain) {
   list[0].newName = "b";
   DiskState disk;
   EXPECT_EQ(CheckRows(list, disk), 0u);
-  DeleteFileW(sjis::Widen(dir.path() + "a.txt").c_str());
+  DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "a.txt").c_str());
   EXPECT_EQ(CheckRows(list, disk), 0u) << "the listing stands until it is refreshed";
   disk.Forget(dir.path());
   EXPECT_EQ(CheckRows(list, disk), 1u);
@@ -129,11 +129,11 @@ TEST(LongPath, FilesPastMaxPathAreTakenInCheckedAndRenamed) {
   std::string deep = dir.path();
   for (char part = 'a'; part < 'g'; ++part) {
     deep.append(50, part);
-    ASSERT_TRUE(CreateDirectoryW(sjis::Widen("\\\\?\\" + deep).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(sjis::ToUtf16Lenient("\\\\?\\" + deep).c_str(), nullptr));
     deep += '\\';
   }
   for (const char* name : {"a.txt", "c.txt"}) {
-    HANDLE h = CreateFileW(sjis::Widen("\\\\?\\" + deep + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    HANDLE h = CreateFileW(sjis::ToUtf16Lenient("\\\\?\\" + deep + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
   }
@@ -159,8 +159,8 @@ TEST(CheckRows, RowsOfAFolderThatCantBeListedSaySo) {
   list.Add("a.txt", dir.path() + "p\\");
   list.Add("b.txt", dir.path() + "q\\");
   for (RenameEntry& e : list) e.newName = "x";
-  ASSERT_TRUE(MoveFileW(sjis::Widen(dir.path() + "p").c_str(), sjis::Widen(dir.path() + "p2").c_str()));
-  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "q\\b.txt").c_str()));
+  ASSERT_TRUE(MoveFileW(sjis::ToUtf16Lenient(dir.path() + "p").c_str(), sjis::ToUtf16Lenient(dir.path() + "p2").c_str()));
+  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "q\\b.txt").c_str()));
   DiskState disk;
   EXPECT_EQ(CheckRows(list, disk), 2u);
   EXPECT_EQ(list[0].refusal, Refusal::Unreadable);

@@ -19,7 +19,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 void SetAttributes(const std::string& path, DWORD attributes) {
-  ASSERT_TRUE(SetFileAttributesW(sjis::Widen(path).c_str(), attributes));
+  ASSERT_TRUE(SetFileAttributesW(sjis::ToUtf16Lenient(path).c_str(), attributes));
 }
 
 struct NameCase {
@@ -85,7 +85,7 @@ TEST(SafeRename, UpperCaseDeviceNameIsLeftToTheFileSystem) {
   TempDir bare, safe;
   std::string barePath = bare.Touch("a.jpg", "A");
   std::string safePath = safe.Touch("a.jpg", "A");
-  bool moved = MoveFileW(sjis::Widen(barePath).c_str(), sjis::Widen(bare.path() + "CON.jpg").c_str()) != 0;
+  bool moved = MoveFileW(sjis::ToUtf16Lenient(barePath).c_str(), sjis::ToUtf16Lenient(bare.path() + "CON.jpg").c_str()) != 0;
   EXPECT_EQ(SafeRename(safePath, safe.path() + "CON.jpg"), moved);
   EXPECT_EQ(FolderListing(safe.path()), FolderListing(bare.path()));
 }

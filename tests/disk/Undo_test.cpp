@@ -70,7 +70,7 @@ TEST_F(UndoTest, FilesGoneOrWhoseOldNameIsTakenAreReportedAndTheRestComeBack) {
   Rows({{"a.txt", "x"}, {"b.txt", "y"}, {"c.txt", "z"}});
   Journal journal;
   RenameRows(list, true, {}, nullptr, &journal);
-  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "z.txt").c_str()));
+  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "z.txt").c_str()));
   dir.Touch("b.txt", "someone else's");
   UndoResult r = UndoMoves(journal.Moves(), list);
   EXPECT_EQ(r.restored, 1u);
@@ -183,7 +183,7 @@ TEST_F(UndoTest, NeverMovesAFileThatIsNotTheOneItMoved) {
   // A stranger under the same name (made while the file still was, so it is another file).
   dir.Touch("s.tmp", "a stranger of the same name");
   dir.UnlinkUnix("z.txt");
-  ASSERT_TRUE(MoveFileW(sjis::Widen(dir.path() + "s.tmp").c_str(), sjis::Widen(dir.path() + "z.txt").c_str()));
+  ASSERT_TRUE(MoveFileW(sjis::ToUtf16Lenient(dir.path() + "s.tmp").c_str(), sjis::ToUtf16Lenient(dir.path() + "z.txt").c_str()));
   std::vector<Move> moves = journal.Moves();
   const fs::FileId someone = IdOf(other.path() + "secret.txt");
   moves.push_back(Move{other.path() + "a.txt", other.path() + "b.txt", someone});  // not the file there
@@ -236,7 +236,7 @@ TEST_F(UndoTest, WhatCouldNotBeTakenBackStaysForASecondUndo) {
   Journal next(file);
   ASSERT_EQ(next.Moves().size(), 1u);
   EXPECT_EQ(next.Moves()[0].to, dir.path() + "y.txt");
-  ASSERT_TRUE(DeleteFileW(sjis::Widen(dir.path() + "b.txt").c_str()));
+  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "b.txt").c_str()));
   EXPECT_EQ(UndoMoves(next.Moves(), list).restored, 1u);
   ExpectFilesBack({"a.txt", "b.txt"});
 }
@@ -292,7 +292,7 @@ TEST_F(UndoTest, TheNewestTenRunsAndTheCleanUpAreKept) {
     journal.Landed();
     journal.EndRun();
   }
-  std::vector<JournalRun> runs = Journal::ParseRuns(FileContent(sjis::Narrow(file)));
+  std::vector<JournalRun> runs = Journal::ParseRuns(FileContent(sjis::FromUtf16Lenient(file)));
   ASSERT_EQ(runs.size(), 10u);
   EXPECT_EQ(runs.front().moves[0].from, files.path() + "p1");
   files.Touch("x (1).txt", "x");
@@ -302,7 +302,7 @@ TEST_F(UndoTest, TheNewestTenRunsAndTheCleanUpAreKept) {
   RenameList none;
   AddFiles(none, {files.path() + "x (1).txt"}, options);
   ASSERT_EQ(FolderListing(files.path()), Names{"x.txt"});
-  runs = Journal::ParseRuns(FileContent(sjis::Narrow(file)));
+  runs = Journal::ParseRuns(FileContent(sjis::FromUtf16Lenient(file)));
   ASSERT_EQ(runs.size(), 10u);
   EXPECT_EQ(runs.back().kind, RunKind::CleanUp);
   EXPECT_EQ(UndoMoves(Journal(file).Moves(), none).restored, 1u);

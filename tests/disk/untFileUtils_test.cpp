@@ -20,7 +20,7 @@ FILETIME UtcOfLocal(int year, int month, int day, int hour, int minute, int seco
 
 // Sets the last-write and last-access times of a file or folder.
 void SetTimes(const std::string& path, const FILETIME& write, const FILETIME& access) {
-  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES,
+  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), FILE_WRITE_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;

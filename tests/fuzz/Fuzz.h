@@ -32,7 +32,7 @@ std::uint64_t SplitMix(std::uint64_t& state);
 
 // ---- Texts ------------------------------------------------------------------------------------
 
-// Whether s is valid Shift_JIS: sjis::ToWide succeeds.
+// Whether s is valid Shift_JIS: sjis::ToUtf16 succeeds.
 bool Valid(std::string_view s);
 // Whether the one- or two-byte code is a valid character of its own.
 bool ValidCode(unsigned code);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Fuzz.h"
+#include "support/Oracles.h"
 #include "rules/CleanUp.h"
 #include "rules/DatePattern.h"
 #include "rules/DateRule.h"
@@ -54,7 +55,7 @@ bool MakeRows(Case& c, RenameList& list) {
 // name may hold.
 bool ReadOtherwise(const std::string& path) {
   std::wstring w;
-  if (!sjis::ToWide(path, w)) return false;
+  if (!sjis::ToUtf16(path, w)) return false;
   wchar_t full[1024];
   const DWORD n = GetFullPathNameW(w.c_str(), 1024, full, nullptr);
   if (n == 0 || n >= 1024 || w != std::wstring_view(full, n)) return true;

@@ -111,7 +111,7 @@ bool ValidCode(unsigned code) { return code < 0x10000 && Table().valid[code]; }
 
 bool Valid(std::string_view s) {
   std::wstring w;
-  return sjis::ToWide(s, w);
+  return sjis::ToUtf16(s, w);
 }
 
 std::vector<std::string_view> Chars(std::string_view s) {

@@ -87,7 +87,7 @@ std::string Contents(Rng& rng) {
   switch (rng.Below(10)) {
     case 0: return Cat({"\xEF\xBB\xBF", text});  // UTF-8: the Shift_JIS bytes mostly read as invalid
     case 1: {
-      std::wstring w = sjis::Widen(text);
+      std::wstring w = sjis::ToUtf16Lenient(text);
       std::string out = "\xFF\xFE";
       for (wchar_t ch : w) out += {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
       if (rng.Percent(10)) out += 'x';  // an odd byte at the end

@@ -31,7 +31,7 @@ std::string ShortPath(const std::wstring& longPath) {
   wchar_t buf[MAX_PATH];
   DWORD n = GetShortPathNameW(longPath.c_str(), buf, MAX_PATH);
   std::string out;
-  if (n == 0 || n >= MAX_PATH || !sjis::FromWide(std::wstring(buf, n), out)) return std::string();
+  if (n == 0 || n >= MAX_PATH || !sjis::FromUtf16(std::wstring(buf, n), out)) return std::string();
   return out;
 }
 
@@ -77,8 +77,8 @@ TEST_F(IntakeTest, ExpansionTakesHiddenAndSystemFilesButNeverEntersSubFolders) {
   std::string system = dir.Touch("f\\system.txt");
   dir.Touch("f\\sub\\deep.txt");
   dir.Mkdir("f\\empty");
-  SetFileAttributesW(sjis::Widen(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
-  SetFileAttributesW(sjis::Widen(system).c_str(), FILE_ATTRIBUTE_SYSTEM);
+  SetFileAttributesW(sjis::ToUtf16Lenient(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW(sjis::ToUtf16Lenient(system).c_str(), FILE_ATTRIBUTE_SYSTEM);
   Take({folder + "\\"}, false);  // a trailing delimiter doesn't double it in the rows
   std::string f = folder + "\\|";
   EXPECT_EQ(Rows(list), (Names{f + "hidden.txt", f + "plain.txt", f + "system.txt"}));
@@ -130,7 +130,7 @@ TEST(ActualFileName, GivesTheOnDiskSpellingAndKeepsTheFolderAsGiven) {
   EXPECT_EQ(ActualFileName(dir.path() + "Photo.JPG"), dir.path() + "Photo.JPG");
 
   std::string longPath = dir.Touch("sub folder\\a long file name.txt");
-  std::string alias = ShortPath(sjis::Widen(longPath));
+  std::string alias = ShortPath(sjis::ToUtf16Lenient(longPath));
   ASSERT_NE(sjis::FileName(alias), "a long file name.txt");
   EXPECT_EQ(ActualFileName(alias), std::string(sjis::FolderPart(alias)) + "a long file name.txt");
 }
@@ -206,9 +206,9 @@ TEST_F(IntakeTest, AFileTheCleanUpCannotRenameIsTakenInUnderItsOwnName) {
   std::string readOnly = dir.Touch("f\\r [1].txt"), hidden = dir.Touch("f\\h [1].txt");
   std::string system = dir.Touch("f\\s [1].txt");
   dir.Touch("f\\.jpeg");  // cleans to ".jpg", a name with an empty base that is refused
-  SetFileAttributesW(sjis::Widen(readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
-  SetFileAttributesW(sjis::Widen(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
-  SetFileAttributesW(sjis::Widen(system).c_str(), FILE_ATTRIBUTE_SYSTEM);
+  SetFileAttributesW(sjis::ToUtf16Lenient(readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(sjis::ToUtf16Lenient(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW(sjis::ToUtf16Lenient(system).c_str(), FILE_ATTRIBUTE_SYSTEM);
   options.cleanUp.removeBracketNumber = options.cleanUp.jpegToJpg = true;
   options.filterNames = "s [1].txt;";  // the filter still applies to them
   Take({folder}, false);
@@ -238,10 +238,10 @@ Names RowsUnder(const RenameList& list, const TempDir& dir) {
 // with no Shift_JIS form (only its alias is CP932), a sub-folder with a file, a read-only file.
 void MakeOddEntries(const TempDir& dir, const std::string& folder) {
   dir.Touch(folder + "\\a long file name.txt");
-  dir.TouchW(sjis::Widen(folder) + L"\\caf\u00E9.txt");
+  dir.TouchW(sjis::ToUtf16Lenient(folder) + L"\\caf\u00E9.txt");
   dir.Touch(folder + "\\sub\\inner.txt");
   std::string readOnly = dir.Touch(folder + "\\ro.txt");
-  SetFileAttributesW(sjis::Widen(readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(sjis::ToUtf16Lenient(readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
   dir.Touch(folder + "\\Photo.JPG");
 }
 
@@ -259,7 +259,7 @@ TEST_F(IntakeTest, AFolderIsTakenAsALookUpPerFileTakesIt) {
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   do {
     std::string name;
-    std::string path = sjis::FromWide(fd.cFileName, name) ? folder + "\\" + name
+    std::string path = sjis::FromUtf16(fd.cFileName, name) ? folder + "\\" + name
                                                            : ShortPath(dir.wpath() + L"\\f\\" + fd.cFileName);
     AddFile(each, path, options);
   } while (FindNextFileW(h, &fd));
@@ -333,7 +333,7 @@ TEST_F(IntakeTest, StoppingKeepsTheRowsTakenSoFar) {
 // "a.txt" from "A.txt" keeps two rows for them.
 TEST_F(IntakeTest, OneFileIsOneRow) {
   std::string folder = dir.Mkdir("Long Folder"), file = dir.Touch("Long Folder\\a long name.txt");
-  std::string alias = ShortPath(sjis::Widen(file));  // both parts 8.3
+  std::string alias = ShortPath(sjis::ToUtf16Lenient(file));  // both parts 8.3
   options.dropDir = true;
   AddFiles(list, {folder, file, dir.path() + "LONG FOLDER", dir.path() + "long folder\\A LONG NAME.TXT",
                   folder + "\\.\\a long name.txt", alias},

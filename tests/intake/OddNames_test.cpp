@@ -23,10 +23,10 @@ using Names = std::vector<std::string>;
 // Every file below the folder with its content, to compare the whole tree before and after.
 void Snapshot(const std::string& folder, const std::string& prefix, std::map<std::string, std::string>& out) {
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(sjis::Widen(folder + "*").c_str(), &fd);
+  HANDLE h = FindFirstFileW(sjis::ToUtf16Lenient(folder + "*").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return;
   do {
-    std::string name = sjis::Narrow(fd.cFileName);
+    std::string name = sjis::FromUtf16Lenient(fd.cFileName);
     if (name == "." || name == "..") continue;
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       Snapshot(folder + name + "\\", prefix + name + "/", out);

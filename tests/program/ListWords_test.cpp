@@ -13,7 +13,7 @@ TEST(ListWords, ADeletedRowLeavesNoGapAndTheLabelSaysWhatTheRunDid) {
   std::vector<std::string> paths;
   for (const char* n : {"a.txt", "b.txt", "c.txt"}) paths.push_back(files.Touch(n, n));
   // A folder takes the third row's new name; 設定, which has no rule, marks no row.
-  const std::wstring folder = sjis::Widen(files.path() + "n03.txt");
+  const std::wstring folder = sjis::ToUtf16Lenient(files.path() + "n03.txt");
   CreateDirectoryW(folder.c_str(), nullptr);
   ASSERT_TRUE(program.Start(paths));
   program.ClickTab("連番");

@@ -60,7 +60,7 @@ std::string WindowText(HWND h) {
                            &n)) {
     return "<no answer>";
   }
-  return sjis::Narrow(std::wstring_view(buf, static_cast<std::size_t>(n)));
+  return sjis::FromUtf16Lenient(std::wstring_view(buf, static_cast<std::size_t>(n)));
 }
 
 std::wstring ClassOf(HWND h) {
@@ -87,10 +87,10 @@ bool Shown(HWND h) { return IsWindowVisible(h) != 0; }
 
 Program::Program(const TempDir& home) {
   const std::wstring built = BuiltFolder();
-  exe_ = sjis::Widen(home.path()) + L"Kinoha.exe";
+  exe_ = sjis::ToUtf16Lenient(home.path()) + L"Kinoha.exe";
   if (GetFileAttributesW(exe_.c_str()) != INVALID_FILE_ATTRIBUTES) return;  // a second start on one home
   EXPECT_TRUE(CopyFileW((built + L"Kinoha.exe").c_str(), exe_.c_str(), TRUE)) << "no built program beside the tests: " << GetLastError();
-  CopyFileW((built + L"Kinoha.html").c_str(), (sjis::Widen(home.path()) + L"Kinoha.html").c_str(), TRUE);
+  CopyFileW((built + L"Kinoha.html").c_str(), (sjis::ToUtf16Lenient(home.path()) + L"Kinoha.html").c_str(), TRUE);
 }
 
 Program::~Program() {
@@ -104,10 +104,10 @@ Program::~Program() {
   CloseHandle(process_.hProcess);
 }
 
-std::string Program::SettingsPath() const { return sjis::Narrow(exe_.substr(0, exe_.size() - 4) + L".ini"); }
+std::string Program::SettingsPath() const { return sjis::FromUtf16Lenient(exe_.substr(0, exe_.size() - 4) + L".ini"); }
 
 void Program::WriteSettings(const std::string& bytes) const {
-  HANDLE f = CreateFileW(sjis::Widen(SettingsPath()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE f = CreateFileW(sjis::ToUtf16Lenient(SettingsPath()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(f, INVALID_HANDLE_VALUE);
   DWORD written = 0;
@@ -123,7 +123,7 @@ bool Program::Start(const std::vector<std::string>& args) {
   }
   window_ = nullptr;
   std::wstring commandLine = Quoted(exe_);
-  for (const std::string& a : args) commandLine += L" " + Quoted(sjis::Widen(a));
+  for (const std::string& a : args) commandLine += L" " + Quoted(sjis::ToUtf16Lenient(a));
   STARTUPINFOW si{};
   si.cb = sizeof si;
   if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
@@ -250,7 +250,7 @@ std::string Program::TabCaption(int index) const {
     return {};
   }
   text[kChars - 1] = 0;
-  return sjis::Narrow(text);
+  return sjis::FromUtf16Lenient(text);
 }
 
 void Program::ClickTab(const std::string& caption) const {
@@ -279,7 +279,7 @@ void Program::Click(HWND button) const {
 
 void Program::TypeInto(HWND edit, const std::string& text) const {
   SendMessageW(edit, EM_SETSEL, 0, -1);
-  std::wstring w = sjis::Widen(text);
+  std::wstring w = sjis::ToUtf16Lenient(text);
   if (w.empty()) {
     PostMessageW(edit, WM_KEYDOWN, VK_DELETE, 0);
     PostMessageW(edit, WM_KEYUP, VK_DELETE, 0xC0000001);
@@ -300,7 +300,7 @@ void Program::PressKey(UINT vk) const {
 
 void Program::Drop(const std::vector<std::string>& paths) const {
   std::wstring list;
-  for (const std::string& p : paths) list += sjis::Widen(p) + L'\0';
+  for (const std::string& p : paths) list += sjis::ToUtf16Lenient(p) + L'\0';
   list += L'\0';
   std::string block(sizeof(DROPFILES), '\0');
   auto* df = reinterpret_cast<DROPFILES*>(block.data());
@@ -330,7 +330,7 @@ std::vector<std::string> Program::ComboItems(HWND combo) const {
     if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(std::size(buf))) {
       SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
     }
-    items.push_back(sjis::Narrow(buf));
+    items.push_back(sjis::FromUtf16Lenient(buf));
   }
   return items;
 }
@@ -353,7 +353,7 @@ std::vector<Program::Row> Program::Rows() const {
         SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at())));
     std::wstring text(static_cast<std::size_t>(std::max(n, 0)), L'\0');
     remote.Read(sizeof(LVITEMW), text.data(), text.size() * sizeof(wchar_t));
-    return sjis::Narrow(text);
+    return sjis::FromUtf16Lenient(text);
   };
   for (int i = 0; i < count; ++i) rows.push_back({cell(i, 0), cell(i, 2)});
   return rows;
@@ -382,12 +382,12 @@ bool Program::Await(const std::string& what, const std::function<bool()>& done,
 std::string Program::Screen() const {
   std::string out = "windows:";
   for (HWND h : TopWindows()) {
-    if (Shown(h)) out += " [" + sjis::Narrow(ClassOf(h)) + " " + WindowText(h) + "]";
+    if (Shown(h)) out += " [" + sjis::FromUtf16Lenient(ClassOf(h)) + " " + WindowText(h) + "]";
   }
   GUITHREADINFO gui{};
   gui.cbSize = sizeof gui;
   if (GetGUIThreadInfo(process_.dwThreadId, &gui) && gui.hwndFocus) {
-    out += "; focus: " + sjis::Narrow(ClassOf(gui.hwndFocus)) + " " + WindowText(gui.hwndFocus);
+    out += "; focus: " + sjis::FromUtf16Lenient(ClassOf(gui.hwndFocus)) + " " + WindowText(gui.hwndFocus);
   }
   return out;
 }

@@ -20,7 +20,7 @@ void SetModified(const std::string& path, WORD year, WORD month, WORD day) {
   TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
   FILETIME ft;
   SystemTimeToFileTime(&utc, &ft);
-  HANDLE f = CreateFileW(sjis::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE f = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          0, nullptr);
   ASSERT_NE(f, INVALID_HANDLE_VALUE);
   SetFileTime(f, nullptr, nullptr, &ft);

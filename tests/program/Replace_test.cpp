@@ -38,7 +38,7 @@ TEST(ProgramReplace, TypingReplacesTheCopiedSearchAndOnlyAnAppliedSearchEntersTh
   AwaitFocus(program, replacement, "the focus in 置換文字列");
   program.Await("the copied search", [&] { return program.Text(replacement) == "IMG_(\\d+)"; },
                 [&] { return program.Text(replacement); });
-  for (wchar_t c : sjis::Widen("旅行_$1")) PostMessageW(replacement, WM_CHAR, c, 1);
+  for (wchar_t c : sjis::ToUtf16Lenient("旅行_$1")) PostMessageW(replacement, WM_CHAR, c, 1);
   program.Await("the typed replacement", [&] { return program.Text(replacement) == "旅行_$1"; },
                 [&] { return program.Text(replacement); });
 

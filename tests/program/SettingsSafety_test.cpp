@@ -53,7 +53,7 @@ std::string SystemText(DWORD error) {
                    text[n - 1] == L'\x3002')) {
     --n;
   }
-  return sjis::Narrow(std::wstring_view(text, n));
+  return sjis::FromUtf16Lenient(std::wstring_view(text, n));
 }
 
 }  // namespace
@@ -72,7 +72,7 @@ TEST(SettingsSafety, ALinkBesideTheProgramIsNeverWrittenThrough) {
   EXPECT_EQ(FileContent(mine), "mine");
   EXPECT_NE(FileContent(program.SettingsPath()).find("[Window]"), std::string::npos);
 
-  ASSERT_TRUE(DeleteFileW(sjis::Widen(program.SettingsPath()).c_str()));
+  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(program.SettingsPath()).c_str()));
   ASSERT_TRUE(home.LinkUnix("Kinoha.ini", "o/t.txt"));
   ASSERT_TRUE(program.Start());
   program.Click(program.Button("終了"));

@@ -138,13 +138,13 @@ TEST(RenderDatePattern, PlatformFormatsAndDefaultPresets) {
   st.wYear = 2003, st.wMonth = 5, st.wDay = 7, st.wDayOfWeek = 3, st.wHour = 13, st.wMinute = 4, st.wSecond = 5;
   wchar_t buffer[256];
   ASSERT_GT(GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &st, nullptr, buffer, 256), 0);
-  EXPECT_EQ(RenderDatePattern("dddddd", value, locale), sjis::Narrow(buffer));
+  EXPECT_EQ(RenderDatePattern("dddddd", value, locale), sjis::FromUtf16Lenient(buffer));
   ASSERT_GT(GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, 256), 0);
-  const std::string shortDate = sjis::Narrow(buffer);
+  const std::string shortDate = sjis::FromUtf16Lenient(buffer);
   EXPECT_EQ(RenderDatePattern("ddddd", value, locale), shortDate);
   ASSERT_GT(GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 256), 0);
-  EXPECT_EQ(RenderDatePattern("tt", value, locale), sjis::Narrow(buffer));
-  EXPECT_EQ(RenderDatePattern("c", value, locale), shortDate + " " + sjis::Narrow(buffer));
+  EXPECT_EQ(RenderDatePattern("tt", value, locale), sjis::FromUtf16Lenient(buffer));
+  EXPECT_EQ(RenderDatePattern("c", value, locale), shortDate + " " + sjis::FromUtf16Lenient(buffer));
 
   ExpectAll(value, locale,
             {{"yy\"年\"mm\"月\"dd\"日\"", "03\x94\x4E" "05\x8C\x8E" "07\x93\xFA"},

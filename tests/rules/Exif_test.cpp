@@ -247,7 +247,7 @@ void SetLastWrite(const std::string& path, int year) {
   st.wYear = static_cast<WORD>(year), st.wMonth = 1, st.wDay = 1;
   FILETIME ft;
   SystemTimeToFileTime(&st, &ft);
-  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &ft));
@@ -332,7 +332,7 @@ TEST(ShotDateCache, EachFileReadOnceUntilItChanges) {
 TEST(ReadShotDate, AFileHeldOpenByAnother) {
   TempDir dir;
   const std::string path = Copy(dir, "held.jpg", Data("IMG_0042.JPG"));
-  HANDLE held = CreateFileW(sjis::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  HANDLE held = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   DateTime d = -1;

@@ -17,10 +17,10 @@ namespace {
 
 using Items = std::vector<std::string>;
 
-std::string FileBytes(const std::wstring& path) { return FileContent(sjis::Narrow(path)); }
+std::string FileBytes(const std::wstring& path) { return FileContent(sjis::FromUtf16Lenient(path)); }
 
 std::wstring IniWithContent(const TempDir& dir, const std::string& content) {
-  return sjis::Widen(dir.Touch("k.ini", content));
+  return sjis::ToUtf16Lenient(dir.Touch("k.ini", content));
 }
 
 // The four default presets, byte for byte: yy"年"mm"月"dd"日",mm"月"dd"日",mm"月"dd"日（"dddd"）",dddddd
@@ -35,7 +35,7 @@ TEST(SettingsFile, NoFileGivesFirstStartValues) {
   EXPECT_EQ(ReadSettings(dir.wpath() + L"\\none.ini"), Settings{});
   EXPECT_EQ(ReadSettings(dir.wpath() + L"\\no folder\\k.ini"), Settings{});
   std::wstring own = SettingsPath();
-  EXPECT_TRUE(own.ends_with(L"\\settings_tests.ini")) << sjis::Narrow(own);
+  EXPECT_TRUE(own.ends_with(L"\\settings_tests.ini")) << sjis::FromUtf16Lenient(own);
 }
 
 TEST(SettingsFile, EveryKeySurvivesARoundTrip) {
@@ -325,7 +325,7 @@ TEST(SettingsFile, NothingButAPlainFileOfItsOwnIsWritten) {
                              {"k.ini", "../o/t.txt"}, {"k.ini", "../o/new.txt"}, {"k.ini", ""}}) {
     TempDir dir;
     const std::string outside = dir.Touch("o\\t.txt", "mine");
-    const std::wstring ini = sjis::Widen(dir.Mkdir("p") + "\\k.ini");
+    const std::wstring ini = sjis::ToUtf16Lenient(dir.Mkdir("p") + "\\k.ini");
     const bool plain = std::string_view(entry) != "k.ini";
     if (plain) dir.Touch("p\\k.ini", "[Option]\r\nHistory=3\r\n");
     ASSERT_TRUE(*link ? dir.LinkUnix(entry, link, "p") : !dir.Mkdir("p\\k.ini").empty());

@@ -50,7 +50,7 @@ std::string UnixPath(const std::wstring& windowsPath) {
 }
 
 std::string Utf8(const std::string& cp932) {
-  std::wstring wide = sjis::Widen(cp932);
+  std::wstring wide = sjis::ToUtf16Lenient(cp932);
   int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
@@ -121,20 +121,20 @@ TempDir::TempDir() {
                      std::to_wstring(counter++);
   RemoveTree(dir);
   CreateDirectoryW(dir.c_str(), nullptr);
-  path_ = sjis::Narrow(dir) + "\\";
+  path_ = sjis::FromUtf16Lenient(dir) + "\\";
 }
 
 TempDir::~TempDir() { RemoveTree(wpath()); }
 
 std::wstring TempDir::wpath() const {
-  std::wstring w = sjis::Widen(path_);
+  std::wstring w = sjis::ToUtf16Lenient(path_);
   w.pop_back();
   return w;
 }
 
 std::string TempDir::Mkdir(const std::string& relative) const {
   std::string full = path_ + relative;
-  std::wstring w = sjis::Widen(full);
+  std::wstring w = sjis::ToUtf16Lenient(full);
   for (std::size_t i = path_.size(); i <= w.size(); ++i) {
     if (i == w.size() || w[i] == L'\\') CreateDirectoryW(w.substr(0, i).c_str(), nullptr);
   }
@@ -145,7 +145,7 @@ std::string TempDir::Touch(const std::string& relative, const std::string& conte
   std::string full = path_ + relative;
   std::size_t slash = full.find_last_of('\\');
   if (slash > path_.size()) Mkdir(full.substr(path_.size(), slash - path_.size()));
-  HANDLE h = CreateFileW(sjis::Widen(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h != INVALID_HANDLE_VALUE) {
     DWORD written = 0;
@@ -164,7 +164,7 @@ std::wstring TempDir::TouchW(const std::wstring& relative) const {
 }
 
 bool TempDir::Exists(const std::string& relative) const {
-  return GetFileAttributesW(sjis::Widen(path_ + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(sjis::ToUtf16Lenient(path_ + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool UnderWine() {
@@ -174,7 +174,7 @@ bool UnderWine() {
 
 std::string TempDir::UnixEntry(const std::string& name, const std::string& folder) const {
   if (!UnderWine()) return std::string();
-  std::string path = UnixPath(folder.empty() ? wpath() : sjis::Widen(path_ + folder));
+  std::string path = UnixPath(folder.empty() ? wpath() : sjis::ToUtf16Lenient(path_ + folder));
   if (path.empty()) return path;
   path += '/';
   path += Utf8(name);
@@ -211,7 +211,7 @@ bool TempDir::UnlinkUnix(const std::string& name) const {
 }
 
 std::string FileContent(const std::string& path) {
-  HANDLE h = CreateFileW(sjis::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing>";
   std::string out;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Oracles.h"
 #include "text/TextTestUtil.h"
 
 using namespace std::literals;
@@ -132,7 +133,7 @@ TEST(SjisStrict, FromWideRefusesCharactersWithoutAnExactCp932Form) {
   all.push_back(loneSurrogate);
   for (std::wstring_view w : all) {
     std::string out = "junk";
-    EXPECT_FALSE(sjis::FromWide(w, out)) << w.size();
+    EXPECT_FALSE(sjis::FromUtf16(w, out)) << w.size();
     EXPECT_TRUE(out.empty());
   }
 }
@@ -148,10 +149,10 @@ TEST(SjisStrict, JapaneseNamesConvertExactlyBothWays) {
   for (const auto& [w, s] : cases) {
     SCOPED_TRACE(Hex(s));
     std::string narrow = "junk";
-    EXPECT_TRUE(sjis::FromWide(w, narrow));
+    EXPECT_TRUE(sjis::FromUtf16(w, narrow));
     EXPECT_EQ(Hex(narrow), Hex(s));
     std::wstring wide = L"junk";
-    EXPECT_TRUE(sjis::ToWide(s, wide));
+    EXPECT_TRUE(sjis::ToUtf16(s, wide));
     EXPECT_EQ(wide, w);
   }
 }
@@ -159,15 +160,15 @@ TEST(SjisStrict, JapaneseNamesConvertExactlyBothWays) {
 TEST(SjisStrict, ToWideRefusesBytesThatAreNotCp932) {
   for (std::string_view s : {"\x81"sv, "a\x83"sv, "\x81\x7F"sv}) {
     std::wstring out = L"junk";
-    EXPECT_FALSE(sjis::ToWide(s, out)) << Hex(s);
+    EXPECT_FALSE(sjis::ToUtf16(s, out)) << Hex(s);
     EXPECT_TRUE(out.empty());
   }
 }
 
 TEST(SjisLenient, NarrowNeverBestFits) {
-  EXPECT_EQ(sjis::Narrow(L"caf\u00E9"), "caf?");
-  EXPECT_EQ(sjis::Narrow(L"\u00A5"), "?");
-  EXPECT_EQ(sjis::Widen("ソ"), L"\u30BD");
+  EXPECT_EQ(sjis::FromUtf16Lenient(L"caf\u00E9"), "caf?");
+  EXPECT_EQ(sjis::FromUtf16Lenient(L"\u00A5"), "?");
+  EXPECT_EQ(sjis::ToUtf16Lenient("ソ"), L"\u30BD");
 }
 
 TEST(SjisCase, UpperAndLowerFollowTheLocaleNotTheBytes) {
@@ -202,13 +203,13 @@ static std::vector<std::string> AllCp932Characters() {
   for (unsigned b = 0x01; b <= 0xDF; ++b) {
     if (sjis::IsLeadByte(static_cast<unsigned char>(b))) continue;
     std::string s(1, static_cast<char>(b));
-    if (sjis::ToWide(s, w)) chars.push_back(s);
+    if (sjis::ToUtf16(s, w)) chars.push_back(s);
   }
   for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
     if (!sjis::IsLeadByte(static_cast<unsigned char>(lead))) continue;
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
       std::string s{static_cast<char>(lead), static_cast<char>(trail)};
-      if (sjis::ToWide(s, w)) chars.push_back(s);
+      if (sjis::ToUtf16(s, w)) chars.push_back(s);
     }
   }
   return chars;
@@ -244,7 +245,7 @@ TEST(SjisCase, TablesGiveWhatThePlatformGives) {
   for (const std::string& c : codes) {
     for (const std::string& s : {c, "a" + c + "\x82\x81z"}) {
       std::string upper = sjis::Upper(s), lower = sjis::Lower(s);
-      if (upper == sjis::PlatformUpper(s) && lower == sjis::PlatformLower(s)) continue;
+      if (upper == oracle::PlatformUpper(s) && lower == oracle::PlatformLower(s)) continue;
       if (++mismatches <= 10) ADD_FAILURE() << Hex(s) << ": " << Hex(upper) << " / " << Hex(lower);
     }
   }

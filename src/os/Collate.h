@@ -1,0 +1,13 @@
+// The user's locale's order of names.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace os {
+
+// The locale's case-sensitive comparison as a byte string that compares with memcmp in the
+// same order (LCMapString sort key of the user default locale).
+std::string SortKey(std::string_view name);
+
+}  // namespace os
