@@ -5,7 +5,7 @@
 #include "text/sjis.h"
 
 std::uint32_t NameTable::Hash(std::string_view key) {
-  // FNV-1a, as FoldedName hashes while it folds.
+  // FNV-1a.
   std::uint32_t h = 2166136261u;
   for (char c : key) {
     h ^= static_cast<unsigned char>(c);
