@@ -11,10 +11,14 @@ namespace {
 // The old volume-label bit: no ordinary file bears it.
 constexpr std::uint32_t kVolumeLabelAttribute = 0x8;
 constexpr std::uint32_t kSystemAttributes = FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute;
+// A name of at most this many bytes fits every volume that holds 255 UTF-16 units or 255
+// bytes of UTF-8: a byte of Shift_JIS takes at most 3 of UTF-8.
+constexpr std::size_t kAlwaysFits = 85;
 
 }  // namespace
 
 RenamePlan::RenamePlan(const RenameList& list, DiskState& disk) : list_(list), disk_(disk), rows_(list.size()) {
+  newNames_.Reserve(rows_.size());
   // Last row first, as runs always went: of two rows of one file, or of one new name, the
   // later row in the list keeps it.
   for (std::size_t i = rows_.size(); i-- > 0;) {
@@ -37,8 +41,11 @@ RenamePlan::RenamePlan(const RenameList& list, DiskState& disk) : list_(list), d
 }
 
 std::uint32_t RenamePlan::FolderIndex(const std::string& folder) {
-  // Rows come mostly in runs of one folder.
+  // Rows of one folder mostly come in runs, and rows of several folders sorted by name
+  // alternate between a few of them: both are found by the path as the rows spell it.
   if (lastFolderPath_ && *lastFolderPath_ == folder) return lastFolder_;
+  lastFolderPath_ = &folder;
+  if (auto seen = byPath_.find(folder); seen != byPath_.end()) return lastFolder_ = seen->second;
   FolderState& state = disk_.Folder(folder);
   auto [it, added] = folderIndex_.emplace(&state, static_cast<std::uint32_t>(folders_.size()));
   if (added) {
@@ -48,9 +55,8 @@ std::uint32_t RenamePlan::FolderIndex(const std::string& folder) {
     f.holder.assign(state.size(), kNone);
     folders_.push_back(std::move(f));
   }
-  lastFolderPath_ = &folder;
-  lastFolder_ = it->second;
-  return lastFolder_;
+  byPath_.emplace(folder, it->second);
+  return lastFolder_ = it->second;
 }
 
 Refusal RenamePlan::AttributesRefusal(std::uint32_t attributes) const {
@@ -67,21 +73,27 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
   Row& row = rows_[i];
   if (e.mark() == RuleMark::NotShiftJis) return Refusal::NotShiftJis;
   // The same name (the extension is the row's own) is no rename and no refusal.
-  if (e.newName == e.BaseName()) return Refusal::None;
-  newFile_.assign(e.newName).append(e.Extension());
+  const std::string_view name = e.fileName;
+  const std::size_t dot = e.extensionStart();
+  if (name.substr(0, dot) == e.newName) return Refusal::None;
+  newFile_.assign(e.newName).append(name.substr(dot));
   if (BadNewName(newFile_)) return Refusal::BadName;
   row.folder = FolderIndex(e.folder);
   const FolderState& f = *folders_[row.folder].state;
   if (!f.readable()) return Refusal::Unreadable;
-  const NameSize size = SizeOfName(newFile_);
-  if (!f.limit().Holds(size.units, size.utf8)) return Refusal::TooLong;
+  if (newFile_.size() > kAlwaysFits) {
+    const NameSize size = SizeOfName(newFile_);
+    if (!f.limit().Holds(size.units, size.utf8)) return Refusal::TooLong;
+  }
   FoldName(e.fileName, key_);
   row.own = f.Find(key_);
   if (row.own == NameTable::npos || f[row.own].count == 0) return Refusal::Missing;
   if (const Refusal r = AttributesRefusal(f[row.own].attributes); r != Refusal::None) return r;
   if (disk_.HasLinks() && disk_.IsLink(e.CurrentPath())) return Refusal::Link;
-  FoldName(newFile_, key_);
-  row.target = f.Find(key_);
+  // The key of the new name among the run's: its folder, then the name folded.
+  newKey_.assign(reinterpret_cast<const char*>(&row.folder), sizeof row.folder);
+  sjis::AppendUpper(newFile_, newKey_);
+  row.target = f.Find(std::string_view(newKey_).substr(sizeof row.folder));
   row.moves = true;
   return Refusal::None;
 }
@@ -96,16 +108,23 @@ bool RenamePlan::ClaimFile(std::size_t i) {
   return true;
 }
 
+// Called right after JudgeAlone(i), whose key of the new name it takes.
 bool RenamePlan::ClaimName(std::size_t i) {
-  const RenameEntry& e = list_[i];
-  const std::uint32_t folder = rows_[i].folder;
-  key_.assign(reinterpret_cast<const char*>(&folder), sizeof folder);
-  newFile_.assign(e.newName).append(e.Extension());
-  sjis::AppendUpper(newFile_, key_);
-  const std::uint32_t index = newNames_.Insert(key_, NameTable::Hash(key_));
-  if (index < nameClaims_.size()) return false;
-  nameClaims_.push_back(static_cast<std::uint32_t>(i));
+  const std::uint32_t hash = NameTable::Hash(newKey_);
+  if (newNames_.Any(hash, [&](std::uint32_t other) { return SameNewName(other); })) return false;
+  newNames_.Insert(hash, static_cast<std::uint32_t>(i));
   return true;
+}
+
+// Whether the row that claimed a name of the same hash wants the name of newKey_ (the keys of
+// claimed names aren't kept: a rare hash match folds that row's name again).
+bool RenamePlan::SameNewName(std::uint32_t other) {
+  const RenameEntry& o = list_[other];
+  const std::uint32_t folder = rows_[other].folder;
+  key_.assign(reinterpret_cast<const char*>(&folder), sizeof folder);
+  newFile_.assign(o.newName).append(std::string_view(o.fileName).substr(o.extensionStart()));
+  sjis::AppendUpper(newFile_, key_);
+  return key_ == newKey_;
 }
 
 // Whether the name row i wants is free, held by a file that stays, or held by a file that

@@ -59,6 +59,7 @@ class RenamePlan {
   // Claims of one row per file and one row per new name; false refuses the row.
   bool ClaimFile(std::size_t i);
   bool ClaimName(std::size_t i);
+  bool SameNewName(std::uint32_t other);
   void FindBlocker(std::size_t i);
   void RefuseWaitersOfRefused();
 
@@ -67,11 +68,11 @@ class RenamePlan {
   std::vector<Row> rows_;
   std::vector<Folder> folders_;
   std::unordered_map<FolderState*, std::uint32_t> folderIndex_;
+  std::unordered_map<std::string, std::uint32_t> byPath_;  // folders by the rows' spelling
   const std::string* lastFolderPath_ = nullptr;
   std::uint32_t lastFolder_ = kNone;
-  NameTable newNames_;  // folder index and folded new name, each by the row that claimed it
-  std::vector<std::uint32_t> nameClaims_;
-  std::string newFile_, key_;
+  HashIndex newNames_;  // rows by the hash of their folder and folded new name (newKey_)
+  std::string newFile_, key_, newKey_;
 };
 
 // Marks every row with what the next run would do to it; the number of rows it would refuse.

@@ -56,6 +56,10 @@ void HashIndex::Insert(std::uint32_t hash, std::uint32_t value) {
   ++count_;
 }
 
+void HashIndex::Reserve(std::size_t n) {
+  while (slots_.size() < 2 * (count_ + n)) Grow();
+}
+
 void HashIndex::Grow() {
   std::vector<Slot> old = std::move(slots_);
   slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});

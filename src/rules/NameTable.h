@@ -58,6 +58,8 @@ class HashIndex {
  public:
   // Empties it and keeps its memory.
   void Clear();
+  // Room for n values without growing on the way.
+  void Reserve(std::size_t n);
   void Insert(std::uint32_t hash, std::uint32_t value);
   // Whether some value of this hash satisfies match(value).
   template <typename Match>

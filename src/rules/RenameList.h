@@ -46,6 +46,8 @@ struct RenameEntry {
   // The platform's error code when the last run could not move the file; 0 otherwise.
   std::uint32_t failure = 0;
   RuleMark mark() const { return mark_; }
+  // Where the extension starts (the name's size when it has none).
+  std::size_t extensionStart() const { return extensionStart_; }
 
   std::string_view BaseName() const;
   std::string_view Extension() const;
