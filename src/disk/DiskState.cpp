@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "disk/FileSystem.h"
+#include "disk/RenamePlan.h"
 #include "text/sjis.h"
 
 bool FolderState::List(const std::string& folder) {
@@ -37,6 +38,9 @@ void FolderState::Arrive(std::string_view folded, std::uint32_t attributes) {
   if (info.count == 0 || (attributes & FILE_ATTRIBUTE_DIRECTORY)) info.attributes = attributes;
   ++info.count;
 }
+
+DiskState::DiskState() : planMemory_(std::make_unique<PlanMemory>()) {}
+DiskState::~DiskState() = default;
 
 FolderState& DiskState::Folder(const std::string& folder) {
   FoldName(folder, key_);

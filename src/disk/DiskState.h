@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -52,9 +53,19 @@ class FolderState {
   std::string scratch_;
 };
 
+// The rename plan's per-row state, kept here from one plan to the next: a check of 100,000
+// rows would allocate (and the platform clear) megabytes each time (RenamePlan.h).
+struct PlanMemory;
+
 // The states of every folder the list has rows of, by folded folder path.
 class DiskState {
  public:
+  DiskState();
+  ~DiskState();
+  DiskState(const DiskState&) = delete;
+  DiskState& operator=(const DiskState&) = delete;
+  // For one plan at a time.
+  PlanMemory& planMemory() { return *planMemory_; }
   // The folder's state, listed now when it isn't known. folder ends in "\".
   FolderState& Folder(const std::string& folder);
   // A listing the intake read anyway; it replaces what was known.
@@ -70,5 +81,6 @@ class DiskState {
  private:
   std::unordered_map<std::string, FolderState> folders_;
   std::unordered_set<std::string> links_;  // folded paths
+  std::unique_ptr<PlanMemory> planMemory_;
   std::string key_;
 };

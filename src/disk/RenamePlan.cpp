@@ -17,12 +17,14 @@ constexpr std::size_t kAlwaysFits = 85;
 
 }  // namespace
 
-RenamePlan::RenamePlan(const RenameList& list, DiskState& disk) : list_(list), disk_(disk), rows_(list.size()) {
-  newNames_.Reserve(rows_.size());
+RenamePlan::RenamePlan(const RenameList& list, DiskState& disk)
+    : list_(list), disk_(disk), rows_(disk.planMemory().rows), newNames_(disk.planMemory().newNames) {
+  rows_.assign(list.size(), PlanRow{});
+  newNames_.Clear();
   // Last row first, as runs always went: of two rows of one file, or of one new name, the
   // later row in the list keeps it.
   for (std::size_t i = rows_.size(); i-- > 0;) {
-    Row& row = rows_[i];
+    PlanRow& row = rows_[i];
     row.refusal = JudgeAlone(i);
     if (row.refusal != Refusal::None || !row.moves) continue;
     if (!ClaimFile(i)) {
@@ -70,7 +72,7 @@ Refusal RenamePlan::AttributesRefusal(std::uint32_t attributes) const {
 // What row i meets on its own: its rule's result, its new name, its folder and its file.
 Refusal RenamePlan::JudgeAlone(std::size_t i) {
   const RenameEntry& e = list_[i];
-  Row& row = rows_[i];
+  PlanRow& row = rows_[i];
   if (e.mark() == RuleMark::NotShiftJis) return Refusal::NotShiftJis;
   // The same name (the extension is the row's own) is no rename and no refusal.
   const std::string_view name = e.fileName;
@@ -99,7 +101,7 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
 }
 
 bool RenamePlan::ClaimFile(std::size_t i) {
-  const Row& row = rows_[i];
+  const PlanRow& row = rows_[i];
   Folder& f = folders_[row.folder];
   // A case-sensitive disk may hold several files of one folded name, one row for each.
   if (f.claims[row.own] >= (*f.state)[row.own].count) return false;
@@ -130,7 +132,7 @@ bool RenamePlan::SameNewName(std::uint32_t other) {
 // Whether the name row i wants is free, held by a file that stays, or held by a file that
 // another row moves away first.
 void RenamePlan::FindBlocker(std::size_t i) {
-  Row& row = rows_[i];
+  PlanRow& row = rows_[i];
   if (row.target == NameTable::npos) return;
   const Folder& f = folders_[row.folder];
   const FolderState::Info& there = (*f.state)[row.target];

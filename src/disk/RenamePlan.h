@@ -17,6 +17,25 @@
 #include "rules/NewName.h"
 #include "rules/RenameList.h"
 
+inline constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
+
+// One row as the plan sees it.
+struct PlanRow {
+  Refusal refusal = Refusal::None;
+  bool moves = false;         // its new name differs from its name
+  bool waitedInVain = false;
+  std::uint32_t folder = kNoRow;  // the plan's index of its folder
+  std::uint32_t own = NameTable::npos, target = NameTable::npos;  // entries of its folder
+  std::uint32_t blocker = kNoRow;  // the row that moves the file bearing its new name away
+  std::uint32_t waiter = kNoRow;   // the row waiting for this one
+};
+
+// What the plan keeps from one check to the next (in DiskState).
+struct PlanMemory {
+  std::vector<PlanRow> rows;
+  HashIndex newNames;  // rows by the hash of their folder and folded new name
+};
+
 class RenamePlan {
  public:
   // Judges every row against the folders as `disk` lists them (listed now where not known).
@@ -37,16 +56,7 @@ class RenamePlan {
   std::vector<Group> Groups() const;
 
  private:
-  static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-  struct Row {
-    Refusal refusal = Refusal::None;
-    bool moves = false;         // its new name differs from its name
-    bool waitedInVain = false;
-    std::uint32_t folder = kNone;  // index into folders_
-    std::uint32_t own = NameTable::npos, target = NameTable::npos;  // entries of its folder
-    std::uint32_t blocker = kNone;  // the row that moves the file bearing its new name away
-    std::uint32_t waiter = kNone;   // the row waiting for this one
-  };
+  static constexpr std::uint32_t kNone = kNoRow;
   struct Folder {
     FolderState* state = nullptr;
     std::vector<std::uint32_t> claims;  // per entry: rows that move a file of that name
@@ -65,13 +75,13 @@ class RenamePlan {
 
   const RenameList& list_;
   DiskState& disk_;
-  std::vector<Row> rows_;
+  std::vector<PlanRow>& rows_;
   std::vector<Folder> folders_;
   std::unordered_map<FolderState*, std::uint32_t> folderIndex_;
   std::unordered_map<std::string, std::uint32_t> byPath_;  // folders by the rows' spelling
   const std::string* lastFolderPath_ = nullptr;
   std::uint32_t lastFolder_ = kNone;
-  HashIndex newNames_;  // rows by the hash of their folder and folded new name (newKey_)
+  HashIndex& newNames_;
   std::string newFile_, key_, newKey_;
 };
 
