@@ -8,6 +8,7 @@
 // ("rename_bench N journal" for runs of N). "rename_bench N" measures N files alone; "rename_bench N
 // one-folder" puts all N in one folder, where Wine's every move is slower (about 1 ms per
 // file at 2,000 and 8 ms at 20,000) and the ratio shows whether the run adds to that cost.
+// "rename_bench N chains" measures a run of chains and cycles (RunChains) alone.
 #include <windows.h>
 
 #include <algorithm>
@@ -261,6 +262,118 @@ void RunJournalRead(int moves) {
   DeleteFileW(file.c_str());
 }
 
+// Chains and cycles: in each group of five names of a folder ("c0.txt" ... "c4.txt", four
+// files), the files at 0 and 1 trade names (a cycle: one more move, through a temporary name)
+// and the files at 2 and 3 move up to 3 and 4 (a chain, its free end first); back, the chain
+// moves down again and the pair trades once more. The bare loop makes the same moves, the
+// cycle's extra move included.
+class Chains {
+ public:
+  Chains(const std::wstring& root, int groups) : root_(root), groups_(groups) {
+    CreateDirectoryW(root_.c_str(), nullptr);
+    for (int g = 0; g < groups_; ++g) {
+      if (g % kGroupsPerFolder == 0) CreateDirectoryW(Folder(g).c_str(), nullptr);
+      for (int k = 0; k < 4; ++k) {
+        HANDLE h = CreateFileW(Path(g, k).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+      }
+    }
+  }
+  ~Chains() {
+    for (int g = 0; g < groups_; ++g) {
+      for (int k = 0; k < 5; ++k) DeleteFileW(Path(g, k).c_str());
+      if (g % kGroupsPerFolder == kGroupsPerFolder - 1 || g == groups_ - 1) RemoveDirectoryW(Folder(g).c_str());
+    }
+    RemoveDirectoryW(root_.c_str());
+  }
+  int files() const { return groups_ * 4; }
+
+  // Each row's (slot, new slot) forth, or back.
+  static std::vector<std::pair<int, int>> Moves(bool forth) {
+    if (forth) return {{0, 1}, {1, 0}, {2, 3}, {3, 4}};
+    return {{0, 1}, {1, 0}, {3, 2}, {4, 3}};
+  }
+
+  double TimeRun(bool forth, std::size_t& renamed) const {
+    RenameList list;
+    list.BeginBatch();
+    for (int g = 0; g < groups_; ++g) {
+      for (auto [from, to] : Moves(forth)) list.Add(Name(g, from), sjis::FromUtf16Lenient(Folder(g)) + "\\");
+    }
+    list.EndBatch();
+    for (RenameEntry& row : list) {
+      const int slot = std::atoi(row.fileName.c_str() + 1) % 5;
+      for (auto [from, to] : Moves(forth)) {
+        if (from == slot) row.newName = "c" + std::to_string(std::atoi(row.fileName.c_str() + 1) - slot + to);
+      }
+    }
+    Journal journal(JournalFile());
+    DiskState disk;
+    CheckRows(list, disk);
+    double t0 = Now();
+    RunReport report;
+    RenameRows(list, false, {}, &disk, &journal, &report);
+    double t = Now() - t0;
+    renamed = report.renamed;
+    return t;
+  }
+
+  double TimeBare(bool forth, std::size_t& moved) const {
+    double t0 = Now();
+    moved = 0;
+    for (int g = 0; g < groups_; ++g) {
+      const std::wstring temp = Folder(g) + L"\\~bench.tmp";
+      auto move = [&](const std::wstring& from, const std::wstring& to) { return MoveFileW(from.c_str(), to.c_str()); };
+      if (forth) {
+        moved += move(Path(g, 3), Path(g, 4)) + move(Path(g, 2), Path(g, 3));
+      } else {
+        moved += move(Path(g, 3), Path(g, 2)) + move(Path(g, 4), Path(g, 3));
+      }
+      moved += move(Path(g, 0), temp) && move(Path(g, 1), Path(g, 0)) && move(temp, Path(g, 1)) ? 2 : 0;
+    }
+    return Now() - t0;
+  }
+
+ private:
+  static constexpr int kGroupsPerFolder = kPerFolder / 5;
+  std::wstring Folder(int g) const { return root_ + L"\\d" + std::to_wstring(g / kGroupsPerFolder); }
+  static std::string Name(int g, int k) { return "c" + std::to_string(g * 5 + k) + ".txt"; }
+  std::wstring Path(int g, int k) const { return Folder(g) + L"\\" + sjis::ToUtf16Lenient(Name(g, k)); }
+
+  std::wstring root_;
+  int groups_;
+};
+
+void RunChains(int n, int rounds) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  Chains chains(std::wstring(temp) + L"kinoha_chain_bench_" + std::to_wstring(GetCurrentProcessId()), n / 4);
+  double totalRun = 0, totalBare = 0;
+  std::vector<double> ratios;
+  bool complete = true;
+  const std::size_t files = static_cast<std::size_t>(chains.files());
+  for (int round = 0; round < rounds; ++round) {
+    std::size_t renamed = 0, moved = 0;
+    double run, bare;
+    // The run goes forth and the bare loop back, or the other way round, alternately.
+    if (round % 2 == 0) {
+      run = chains.TimeRun(true, renamed);
+      bare = chains.TimeBare(false, moved);
+    } else {
+      bare = chains.TimeBare(true, moved);
+      run = chains.TimeRun(false, renamed);
+    }
+    complete = complete && renamed == files && moved == files;
+    totalRun += run;
+    totalBare += bare;
+    ratios.push_back(run / bare);
+  }
+  std::printf("chains and cycles of %6zu files: RenameRows %8.0f ms (%.0f us/file), bare MoveFileW %8.0f ms"
+              " (the cycles' extra moves included), ratio %.2f (median of %d rounds %.2f)%s\n",
+              files, totalRun / rounds, totalRun * 1000 / rounds / files, totalBare / rounds, totalRun / totalBare,
+              rounds, Median(ratios), complete ? "" : " INCOMPLETE");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -271,6 +384,8 @@ int main(int argc, char** argv) {
       RunUndo(n, 6);
     } else if (argc > 2 && std::string(argv[2]) == "journal") {
       RunJournalRead(n);
+    } else if (argc > 2 && std::string(argv[2]) == "chains") {
+      RunChains(n, 4);
     } else if (argc > 2 && std::string(argv[2]) == "one-folder") {
       Run(n, n >= 10000 ? 2 : 4, n);
     } else {
@@ -283,5 +398,6 @@ int main(int argc, char** argv) {
   Run(100000, 2);
   RunUndo(10000, 6);
   RunJournalRead(100000);
+  RunChains(10000, 4);
   return 0;
 }

@@ -26,6 +26,8 @@ void TfrmRen::UpdatePreview() {
   list_.ClearMarks();
   list_.ClearFailures();
   ActivePage().MakePreview(list_);
+  // Numbered after the rule, before the marks: the list shows the names that will land.
+  if (tabOption->Dedupe() && RenameMode() != PageId::Option) NumberDuplicates(list_, disk_);
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
   CheckRows();
 }

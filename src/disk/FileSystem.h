@@ -8,6 +8,7 @@
 
 #include "os/Handle.h"
 #include "os/OwnFile.h"
+#include "rules/NewName.h"
 
 #include <cstdint>
 #include <string>
@@ -17,14 +18,8 @@ namespace fs {
 
 constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
-// A single-byte character no Windows file name holds: "\", "/" and ":" (delimiters), "*",
-// "?", '"', "<" and ">" (which a search reads as wildcards), "|", and control characters.
-constexpr bool RefusedInName(unsigned char c) {
-  constexpr std::uint64_t kLow = 0xFFFFFFFFull | 1ull << '"' | 1ull << '*' | 1ull << '/' | 1ull << ':' |
-                                 1ull << '<' | 1ull << '>' | 1ull << '?';
-  constexpr std::uint64_t kHigh = 1ull << ('\\' - 64) | 1ull << ('|' - 64);
-  return c < 64 ? (kLow >> c) & 1 : c < 128 && ((kHigh >> (c - 64)) & 1);
-}
+// The naming rule, where the boundary asks it.
+using ::RefusedInName;
 
 struct Entry {
   std::string name;  // CP932

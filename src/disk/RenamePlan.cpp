@@ -2,197 +2,272 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "text/sjis.h"
 
-bool DeviceName(std::string_view name) {
-  // Bytes are compared: "." and " " are never trail bytes, and no device name begins with a
-  // lead byte. Most names end here, at their first byte.
-  if (name.size() < 3) return false;
-  switch (sjis::AsciiLowerChar(name[0])) {
-    case 'a':
-    case 'c':
-    case 'l':
-    case 'n':
-    case 'p': break;
-    default: return false;
-  }
-  std::string_view stem = name.substr(0, name.find('.'));
-  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-  if (stem.size() < 3 || stem.size() > 7) return false;
-  char lower[8] = {};
-  for (std::size_t i = 0; i < stem.size(); ++i) lower[i] = sjis::AsciiLowerChar(stem[i]);
-  const std::string_view s(lower, stem.size());
-  if (s == "con" || s == "prn" || s == "aux" || s == "nul" || s == "conin$" || s == "conout$") return true;
-  return s.size() == 4 && (s.starts_with("com") || s.starts_with("lpt")) && s[3] >= '0' && s[3] <= '9';
-}
-
 namespace {
 
-// The one decision of AddressableName, from what a walk over the name's characters found:
-// the plan's check makes the walk while it folds the name.
-bool Unaddressable(bool refusedChar, char last, std::string_view name) {
-  return refusedChar || last == '.' || last == ' ' || DeviceName(name);
-}
+// The old volume-label bit: no ordinary file bears it.
+constexpr std::uint32_t kVolumeLabelAttribute = 0x8;
+constexpr std::uint32_t kSystemAttributes = FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute;
+// A name of at most this many bytes fits every volume that holds 255 UTF-16 units or 255
+// bytes of UTF-8: a byte of Shift_JIS takes at most 3 of UTF-8.
+constexpr std::size_t kAlwaysFits = 85;
 
 }  // namespace
 
-bool AddressableName(std::string_view name) {
-  if (name.empty()) return false;
-  bool refused = false;
-  for (std::size_t i = 0; i < name.size() && !refused; i = sjis::NextChar(name, i)) {
-    refused = fs::RefusedInName(static_cast<unsigned char>(name[i]));
+RenamePlan::RenamePlan(const RenameList& list, DiskState& disk)
+    : list_(list), disk_(disk), rows_(disk.planMemory().rows), newNames_(disk.planMemory().newNames) {
+  rows_.assign(list.size(), PlanRow{});
+  newNames_.Clear();
+  // Last row first, as runs always went: of two rows of one file, or of one new name, the
+  // later row in the list keeps it.
+  for (std::size_t i = rows_.size(); i-- > 0;) {
+    PlanRow& row = rows_[i];
+    row.refusal = JudgeAlone(i);
+    if (row.refusal != Refusal::None || !row.moves) continue;
+    if (!ClaimFile(i)) {
+      row.refusal = Refusal::Missing;  // another row of the same file moves it
+    } else if (!ClaimName(i)) {
+      row.refusal = Refusal::Duplicate;
+      Folder& f = folders_[row.folder];
+      --f.claims[row.own];  // its file stays after all
+      f.holder[row.own] = kNone;
+    }
   }
-  return !Unaddressable(refused, name.back(), name);
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (Moves(i)) FindBlocker(i);
+  }
+  RefuseWaitersOfRefused();
 }
 
-bool BadNewName(std::string_view name) {
-  // "." is never a trail byte: a name whose only dot is its first byte has no base name.
-  return !AddressableName(name) || name.rfind('.') == 0;
+std::uint32_t RenamePlan::FolderIndex(const std::string& folder) {
+  // Rows of one folder mostly come in runs, and rows of several folders sorted by name
+  // alternate between a few of them: both are found by the path as the rows spell it.
+  if (lastFolderPath_ && *lastFolderPath_ == folder) return lastFolder_;
+  lastFolderPath_ = &folder;
+  if (auto seen = byPath_.find(folder); seen != byPath_.end()) return lastFolder_ = seen->second;
+  FolderState& state = disk_.Folder(folder);
+  auto [it, added] = folderIndex_.emplace(&state, static_cast<std::uint32_t>(folders_.size()));
+  if (added) {
+    Folder f;
+    f.state = &state;
+    f.claims.assign(state.size(), 0);
+    f.holder.assign(state.size(), kNone);
+    folders_.push_back(std::move(f));
+  }
+  byPath_.emplace(folder, it->second);
+  return lastFolder_ = it->second;
 }
 
-namespace {
-
-std::uint32_t NextPlanNumber() {
-  static std::uint32_t number = 0;
-  return ++number;
-}
-
-// The entry's moves under this plan; an entry last written by another plan has none yet.
-FolderState::Info& Stamped(FolderState& f, std::uint32_t index, std::uint32_t plan) {
-  FolderState::Info& info = f[index];
-  if (info.plan != plan) {
-    info.plan = plan;
-    info.left = 0;
-  }
-  return info;
-}
-
-}  // namespace
-
-RenamePlan::RenamePlan(RenameList& list, DiskState& disk) : list_(list), disk_(disk), number_(NextPlanNumber()) {}
-
-Refusal RenamePlan::Judge(std::size_t i) {
-  row_ = static_cast<std::size_t>(-1);
-  RenameEntry& row = list_[i];
-  const std::string_view fileName = row.fileName;
-  const std::string_view ext = fileName.substr(row.extensionStart_);
-  if (row.mark_ == RuleMark::NotShiftJis) return Refusal::NotShiftJis;
-  // The same name (the extension is the row's own) is no rename and no refusal.
-  if (row.extensionStart_ == row.newName.size() && fileName.substr(0, row.extensionStart_) == row.newName) {
-    return Refusal::None;
-  }
-
-  // One pass over the new name folds it, hashes it and finds what BadNewName looks for; a
-  // name the case table can't fold alone takes the long way.
-  const bool folded = newName_.Fold(row.newName, ext);
-  std::uint32_t units = 0, utf8 = 0;
-  if (folded) {
-    // "." and " " are never trail bytes. With an extension (one "." first) the base name is
-    // the new name itself, and so is the stem a device name is read from, or holds it.
-    const char last = !ext.empty() ? ext.back() : !row.newName.empty() ? row.newName.back() : '.';
-    const std::string_view base = ext.empty() ? std::string_view(row.newName).substr(0, newName_.lastDot())
-                                              : std::string_view(row.newName);
-    if (Unaddressable(newName_.refusedChar(), last, row.newName) || base.empty()) return Refusal::BadName;
-    units = newName_.units();
-    utf8 = newName_.utf8();
-  } else {
-    scratch_.assign(row.newName).append(ext);
-    if (BadNewName(scratch_)) return Refusal::BadName;
-    std::wstring wide = sjis::ToUtf16Lenient(scratch_);
-    units = static_cast<std::uint32_t>(wide.size());
-    utf8 = static_cast<std::uint32_t>(
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr));
-  }
-
-  // The folder's state and the row's entry in it, each kept in the row while it stands.
-  FolderState* state = row.folderState_;
-  if (row.diskGeneration_ != disk_.generation() || !state) {
-    state = &disk_.Folder(row.folder);
-    row.folderState_ = state;
-    row.diskGeneration_ = disk_.generation();
-  }
-  FolderState& f = *state;
-  if (!f.readable()) return Refusal::Unreadable;
-  if (!f.limit().Holds(units, utf8)) return Refusal::TooLong;
-  if (f.arrivedPlan != number_) {
-    f.arrivedPlan = number_;
-    f.arrived.Clear();
-  }
-  if (row.listingSerial_ == f.serial() && f.serial() != 0) {
-    own_ = row.listingIndex_;
-  } else {
-    FoldName(fileName, ownKey_);
-    own_ = f.Find(ownKey_);
-    row.listingSerial_ = f.serial();
-    row.listingIndex_ = own_;
-  }
-  if (own_ >= f.size()) return Refusal::Missing;
-  const FolderState::Info& own = f[own_];
-  // Another row of the same file moved it already.
-  if (own.plan == number_ && own.count <= own.left) return Refusal::Missing;
-  const std::uint32_t attributes = own.attributes;
+Refusal RenamePlan::AttributesRefusal(std::uint32_t attributes) const {
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Refusal::Missing;  // a folder is no file of ours
   if (attributes & FILE_ATTRIBUTE_READONLY) return Refusal::ReadOnly;
   if (attributes & FILE_ATTRIBUTE_HIDDEN) return Refusal::Hidden;
-  if (attributes & (FILE_ATTRIBUTE_SYSTEM | 0x8)) return Refusal::System;
-  if (disk_.HasLinks() && disk_.IsLink(row.CurrentPath())) return Refusal::Link;
-
-  std::uint32_t there;
-  if (folded) {
-    newHash_ = newName_.hash();
-    there = f.Find(newName_);
-  } else {
-    FoldName(scratch_, newKey_);
-    newHash_ = NameTable::Hash(newKey_);
-    there = f.Find(newKey_);
-  }
-  // A row judged before this one moves its file to the same name (a rare hash match is
-  // compared by folding that row's new name).
-  auto sameNewName = [&](std::uint32_t other) {
-    const RenameEntry& o = list_[other];
-    scratch_.assign(o.newName).append(sjis::Extension(o.fileName));
-    FoldName(scratch_, otherKey_);
-    if (folded) return newName_.Equals(otherKey_);
-    std::string mine = row.newName + std::string(ext);
-    FoldName(mine, newKey_);
-    return newKey_ == otherKey_;
-  };
-  if (f.arrived.Any(newHash_, sameNewName)) return Refusal::Duplicate;
-  if (there != NameTable::npos) {
-    const FolderState::Info& target = f[there];
-    std::uint32_t present = target.count - (target.plan == number_ ? target.left : 0);
-    // A change of letter case only: the row's own file doesn't stand in its way.
-    if (there == own_) --present;
-    if (present > 0) {
-      return (target.attributes & FILE_ATTRIBUTE_DIRECTORY) ? Refusal::TakenByFolder : Refusal::Taken;
-    }
-  }
-  row_ = i;
+  if (attributes & kSystemAttributes) return Refusal::System;
   return Refusal::None;
 }
 
-void RenamePlan::Moved(std::size_t i) {
-  if (i != row_) return;
-  FolderState& f = *list_[i].folderState_;
-  ++Stamped(f, own_, number_).left;
-  f.arrived.Insert(newHash_, static_cast<std::uint32_t>(i));
-  row_ = static_cast<std::size_t>(-1);
+// What row i meets on its own: its rule's result, its new name, its folder and its file.
+Refusal RenamePlan::JudgeAlone(std::size_t i) {
+  const RenameEntry& e = list_[i];
+  PlanRow& row = rows_[i];
+  if (e.mark() == RuleMark::NotShiftJis) return Refusal::NotShiftJis;
+  // The same name (the extension is the row's own) is no rename and no refusal.
+  const std::string_view name = e.fileName;
+  const std::size_t dot = e.extensionStart();
+  if (name.substr(0, dot) == e.newName) return Refusal::None;
+  newFile_.assign(e.newName).append(name.substr(dot));
+  if (BadNewName(newFile_)) return Refusal::BadName;
+  row.folder = FolderIndex(e.folder);
+  const FolderState& f = *folders_[row.folder].state;
+  if (!f.readable()) return Refusal::Unreadable;
+  if (newFile_.size() > kAlwaysFits) {
+    const NameSize size = SizeOfName(newFile_);
+    if (!f.limit().Holds(size.units, size.utf8)) return Refusal::TooLong;
+  }
+  FoldName(e.fileName, key_);
+  row.own = f.Find(key_);
+  if (row.own == NameTable::npos || f[row.own].count == 0) return Refusal::Missing;
+  if (const Refusal r = AttributesRefusal(f[row.own].attributes); r != Refusal::None) return r;
+  if (disk_.HasLinks() && disk_.IsLink(e.CurrentPath())) return Refusal::Link;
+  // The key of the new name among the run's: its folder, then the name folded.
+  newKey_.assign(reinterpret_cast<const char*>(&row.folder), sizeof row.folder);
+  sjis::AppendUpper(newFile_, newKey_);
+  row.target = f.Find(std::string_view(newKey_).substr(sizeof row.folder));
+  row.moves = true;
+  return Refusal::None;
+}
+
+bool RenamePlan::ClaimFile(std::size_t i) {
+  const PlanRow& row = rows_[i];
+  Folder& f = folders_[row.folder];
+  // A case-sensitive disk may hold several files of one folded name, one row for each.
+  if (f.claims[row.own] >= (*f.state)[row.own].count) return false;
+  ++f.claims[row.own];
+  f.holder[row.own] = static_cast<std::uint32_t>(i);
+  return true;
+}
+
+// Called right after JudgeAlone(i), whose key of the new name it takes.
+bool RenamePlan::ClaimName(std::size_t i) {
+  const std::uint32_t hash = NameTable::Hash(newKey_);
+  if (newNames_.Any(hash, [&](std::uint32_t other) { return SameNewName(other); })) return false;
+  newNames_.Insert(hash, static_cast<std::uint32_t>(i));
+  return true;
+}
+
+// Whether the row that claimed a name of the same hash wants the name of newKey_ (the keys of
+// claimed names aren't kept: a rare hash match folds that row's name again).
+bool RenamePlan::SameNewName(std::uint32_t other) {
+  const RenameEntry& o = list_[other];
+  const std::uint32_t folder = rows_[other].folder;
+  key_.assign(reinterpret_cast<const char*>(&folder), sizeof folder);
+  newFile_.assign(o.newName).append(std::string_view(o.fileName).substr(o.extensionStart()));
+  sjis::AppendUpper(newFile_, key_);
+  return key_ == newKey_;
+}
+
+// Whether the name row i wants is free, held by a file that stays, or held by a file that
+// another row moves away first.
+void RenamePlan::FindBlocker(std::size_t i) {
+  PlanRow& row = rows_[i];
+  if (row.target == NameTable::npos) return;
+  const Folder& f = folders_[row.folder];
+  const FolderState::Info& there = (*f.state)[row.target];
+  // A change of letter case only: the row's own file doesn't stand in its way.
+  const std::uint32_t others = there.count - (row.target == row.own ? 1 : 0);
+  if (others == 0) return;
+  if (there.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    row.refusal = Refusal::TakenByFolder;
+  } else if (row.target == row.own || there.count > 1 || f.holder[row.target] == kNone) {
+    // Several files of that name are no chain: each would need its own row.
+    row.refusal = Refusal::Taken;
+  } else {
+    row.blocker = f.holder[row.target];
+    rows_[row.blocker].waiter = static_cast<std::uint32_t>(i);
+  }
+}
+
+// A refused row's file stays, and so the rows waiting for it, one behind the other, are
+// refused as well. Each row has at most one waiter: two rows wanting one name are a duplicate.
+void RenamePlan::RefuseWaitersOfRefused() {
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i].refusal == Refusal::None) continue;
+    for (std::uint32_t w = rows_[i].waiter; w != kNone && rows_[w].refusal == Refusal::None; w = rows_[w].waiter) {
+      rows_[w].refusal = Refusal::Taken;
+      rows_[w].waitedInVain = true;
+    }
+  }
+}
+
+std::vector<RenamePlan::Group> RenamePlan::Groups() const {
+  std::vector<Group> groups;
+  std::vector<bool> placed(rows_.size(), false);
+  auto follow = [&](std::uint32_t first, bool cycle) {
+    Group g;
+    g.cycle = cycle;
+    for (std::uint32_t r = first; r != kNone && !placed[r]; r = rows_[r].waiter) {
+      placed[r] = true;
+      g.rows.push_back(r);
+    }
+    groups.push_back(std::move(g));
+  };
+  // Chains from their free ends, then what is left: rows that wait on each other all round.
+  for (std::size_t i = rows_.size(); i-- > 0;) {
+    if (Moves(i) && rows_[i].blocker == kNone) follow(static_cast<std::uint32_t>(i), false);
+  }
+  for (std::size_t i = rows_.size(); i-- > 0;) {
+    if (Moves(i) && !placed[i]) follow(static_cast<std::uint32_t>(i), true);
+  }
+  return groups;
 }
 
 std::size_t CheckRows(RenameList& list, DiskState& disk) {
-  RenamePlan plan(list, disk);
+  const RenamePlan plan(list, disk);
   std::size_t refused = 0;
-  for (std::size_t i = list.size(); i-- > 0;) {
-    Refusal r = plan.Judge(i);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    Refusal r = plan.refusal(i);
     // A move the platform refused in the last run stays said until the next preview.
     if (r == Refusal::None && list[i].failure != 0) r = Refusal::Failed;
     // Written only when it changes: the rows stay clean in the cache.
     if (list[i].refusal != r) list[i].refusal = r;
-    if (r == Refusal::None) {
-      plan.Moved(i);
-    } else {
-      ++refused;
-    }
+    if (r != Refusal::None) ++refused;
   }
   return refused;
+}
+
+namespace {
+
+// A row whose new name is borne by a file that stays, rather than one waiting behind a
+// refused row: numbering the row it waited for frees its way.
+bool HeldByStayingFile(const RenamePlan& plan, std::size_t i) {
+  const Refusal r = plan.refusal(i);
+  return (r == Refusal::Taken || r == Refusal::TakenByFolder) && !plan.WaitedInVain(i);
+}
+
+bool Wants(const RenamePlan& plan, std::size_t i) {
+  return plan.Moves(i) || plan.refusal(i) == Refusal::Duplicate || HeldByStayingFile(plan, i);
+}
+
+// Rows numbered in one round free the rows that waited for them; a few rounds settle it.
+constexpr int kNumberingRounds = 4;
+
+}  // namespace
+
+std::size_t NumberDuplicates(RenameList& list, DiskState& disk) {
+  std::size_t numbered = 0;
+  std::string key, name, fileKey;
+  auto keyOf = [&](const RenameEntry& e, std::string_view base) {
+    name.assign(e.folder).append(base).append(e.Extension());
+    FoldName(name, key);
+    return std::string_view(key);
+  };
+  for (int round = 0; round < kNumberingRounds; ++round) {
+    const RenamePlan plan(list, disk);
+    // Each name the run wants, by folder and folded name: the first row wanting it in list
+    // order, and whether a file that stays holds it.
+    NameTable wanted;
+    std::vector<std::uint32_t> first;
+    std::vector<bool> held;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      if (!Wants(plan, i)) continue;
+      const std::string_view k = keyOf(list[i], list[i].newName);
+      const std::uint32_t index = wanted.Insert(k, NameTable::Hash(k));
+      if (index == first.size()) {
+        first.push_back(static_cast<std::uint32_t>(i));
+        held.push_back(false);
+      }
+      if (HeldByStayingFile(plan, i)) held[index] = true;
+    }
+    std::size_t thisRound = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      if (!Wants(plan, i)) continue;
+      RenameEntry& e = list[i];
+      const std::string_view k = keyOf(e, e.newName);
+      const std::uint32_t index = wanted.Find(k, NameTable::Hash(k));
+      if (first[index] == i && !held[index]) continue;
+      const FolderState& f = disk.Folder(e.folder);
+      std::string numberedName;
+      for (unsigned n = 2;; ++n) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "_%u", n);
+        numberedName.assign(e.newName).append(suffix);
+        std::string_view nk = keyOf(e, numberedName);
+        if (wanted.Find(nk, NameTable::Hash(nk)) != NameTable::npos) continue;
+        // The file name alone, folded, as the folder lists it.
+        FoldName(numberedName + std::string(e.Extension()), fileKey);
+        const std::uint32_t there = f.Find(fileKey);
+        if (there != NameTable::npos && f[there].count > 0) continue;
+        wanted.Insert(nk, NameTable::Hash(nk));
+        break;
+      }
+      e.newName = std::move(numberedName);
+      ++thisRound;
+    }
+    numbered += thisRound;
+    if (thisRound == 0) break;
+  }
+  return numbered;
 }

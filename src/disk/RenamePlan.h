@@ -1,53 +1,95 @@
-// The one decision of which rows the rename run renames, made for the preview's marks and by
-// the run itself: the run walks the rows from the last to the first, and each row is judged
-// against the folder as the listing showed it and as the rows judged before it changed it.
+// The one decision of which rows the rename run renames and in which order, made for the
+// preview's marks and by the run itself. The whole run is looked at before its first move: a
+// row whose new name is borne by a file that another row of the run moves away waits for
+// that move (a chain, its free end first), and rows that wait on each other all round (a
+// cycle: two files trading names) begin with one move through a temporary name. Only a name
+// held by a file that stays, or wanted by two rows, refuses a row.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "disk/DiskState.h"
+#include "rules/NameTable.h"
+#include "rules/NewName.h"
 #include "rules/RenameList.h"
 
-// Whether a path ending in this name addresses exactly the entry of that name, as a listing
-// reports it. Not so for a name that path parsing changes or reads otherwise: trailing dots
-// and blanks are dropped, "\" and "/" split it (and may reach another folder), ":" opens a
-// stream, wildcards and the other characters Windows keeps out of names (fs::RefusedInName)
-// are patterns or refused, and device names ("con", "nul.txt") name devices. A disk that
-// isn't Windows' own (Linux under Wine, some shares) can hold such names.
-bool AddressableName(std::string_view name);
-// A device name: "con", "prn", "aux", "nul", "com0"-"com9", "lpt0"-"lpt9", "conin$" or
-// "conout$" in any letter case, with any extension and blanks before it ("CON .txt").
-bool DeviceName(std::string_view name);
-// A new file name the run never gives: one no path addresses as itself (AddressableName), so
-// that the move would be refused or the file would land under another name, or one with an
-// empty base name (".txt").
-bool BadNewName(std::string_view newFileName);
+inline constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
+
+// One row as the plan sees it.
+struct PlanRow {
+  Refusal refusal = Refusal::None;
+  bool moves = false;         // its new name differs from its name
+  bool waitedInVain = false;
+  std::uint32_t folder = kNoRow;  // the plan's index of its folder
+  std::uint32_t own = NameTable::npos, target = NameTable::npos;  // entries of its folder
+  std::uint32_t blocker = kNoRow;  // the row that moves the file bearing its new name away
+  std::uint32_t waiter = kNoRow;   // the row waiting for this one
+};
+
+// What the plan keeps from one check to the next (in DiskState).
+struct PlanMemory {
+  std::vector<PlanRow> rows;
+  HashIndex newNames;  // rows by the hash of their folder and folded new name
+};
 
 class RenamePlan {
  public:
-  // One plan at a time works on a DiskState.
-  RenamePlan(RenameList& list, DiskState& disk);
+  // Judges every row against the folders as `disk` lists them (listed now where not known).
+  RenamePlan(const RenameList& list, DiskState& disk);
 
-  // What row i meets when the run comes to it; rows are judged from the last to the first,
-  // each after the rows behind it were judged (and, where they were renamed, Moved).
-  Refusal Judge(std::size_t i);
-  // Row i, just judged None, now bears its new name.
-  void Moved(std::size_t i);
+  Refusal refusal(std::size_t i) const { return rows_[i].refusal; }
+  // Whether the run gives row i's file a new name: judged None, and a name that differs.
+  bool Moves(std::size_t i) const { return rows_[i].moves && rows_[i].refusal == Refusal::None; }
+  // Refused only because the file whose name it wants stays: a row it waited for was refused.
+  bool WaitedInVain(std::size_t i) const { return rows_[i].waitedInVain; }
+
+  // The moves in the run's order, rows by position: a chain from its free end, or a cycle,
+  // whose first row moves through a temporary name and lands last.
+  struct Group {
+    std::vector<std::uint32_t> rows;
+    bool cycle = false;
+  };
+  std::vector<Group> Groups() const;
 
  private:
-  RenameList& list_;
+  static constexpr std::uint32_t kNone = kNoRow;
+  struct Folder {
+    FolderState* state = nullptr;
+    std::vector<std::uint32_t> claims;  // per entry: rows that move a file of that name
+    std::vector<std::uint32_t> holder;  // per entry: the last row that claimed it
+  };
+
+  Refusal JudgeAlone(std::size_t i);
+  Refusal AttributesRefusal(std::uint32_t attributes) const;
+  std::uint32_t FolderIndex(const std::string& folder);
+  // Claims of one row per file and one row per new name; false refuses the row.
+  bool ClaimFile(std::size_t i);
+  bool ClaimName(std::size_t i);
+  bool SameNewName(std::uint32_t other);
+  void FindBlocker(std::size_t i);
+  void RefuseWaitersOfRefused();
+
+  const RenameList& list_;
   DiskState& disk_;
-  std::uint32_t number_;  // stamps the entries this plan writes
-  // What Judge found for its row, for Moved.
-  std::size_t row_ = static_cast<std::size_t>(-1);
-  std::uint32_t own_ = NameTable::npos, newHash_ = 0;
-  FoldedName newName_;
-  std::string ownKey_, newKey_, otherKey_, scratch_;
+  std::vector<PlanRow>& rows_;
+  std::vector<Folder> folders_;
+  std::unordered_map<FolderState*, std::uint32_t> folderIndex_;
+  std::unordered_map<std::string, std::uint32_t> byPath_;  // folders by the rows' spelling
+  const std::string* lastFolderPath_ = nullptr;
+  std::uint32_t lastFolder_ = kNone;
+  HashIndex& newNames_;
+  std::string newFile_, key_, newKey_;
 };
 
 // Marks every row with what the next run would do to it; the number of rows it would refuse.
 std::size_t CheckRows(RenameList& list, DiskState& disk);
+
+// Gives rows whose new names collide, with each other or with a file that stays, "_2", "_3",
+// ... before the extension: the smallest number free in the folder and among the run's new
+// names, in list order; the first row in list order keeps the plain name where it is free.
+// The number of rows numbered.
+std::size_t NumberDuplicates(RenameList& list, DiskState& disk);

@@ -115,7 +115,7 @@ bool NeedsAsking(std::uint32_t attributes) {
 // and renamed through the same handle, never replacing an entry. A failed move leaves the
 // record as it was.
 bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
-              const fs::FileId* expect = nullptr) {
+              const Mover& mover, const fs::FileId* expect = nullptr) {
   fs::OpenFile file(from);
   if (!file.ok()) {
     report.error = file.error();
@@ -133,11 +133,12 @@ bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, bool
   }
   const std::size_t mark = journal ? journal->Mark() : 0;
   if (journal) journal->Record(from, to, id);
-  if (const DWORD error = file.RenameTo(to)) {
+  if (const DWORD error = mover ? mover(file, to) : file.RenameTo(to)) {
     if (journal) journal->Rollback(mark);
     report.error = error;
     return false;
   }
+  report.id = id;
   return true;
 }
 
@@ -145,9 +146,9 @@ bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, bool
 // (Wine keeps 255 bytes of UTF-8 and finds the file by the long name as well), so a long name
 // is read back from the folder; when the file landed under another name it goes back.
 bool PlainMove(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
-               const fs::FileId* expect) {
+               const fs::FileId* expect, const Mover& mover) {
   const std::size_t mark = journal ? journal->Mark() : 0;
-  if (!MoveOnce(from, to, journal, ask, report, expect)) return false;
+  if (!MoveOnce(from, to, journal, ask, report, mover, expect)) return false;
   std::string_view name = sjis::FileName(to);
   if (Characters(name) <= kAlwaysFits) return true;
   fs::Entry landed;
@@ -158,7 +159,7 @@ bool PlainMove(std::string_view from, std::string_view to, Journal* journal, boo
   MoveReport back;
   if (cut.size() < to.size() && fs::FindEntry(cut, landed) && landed.name == sjis::FileName(cut)) {
     // Back where it was: the record keeps neither move.
-    if (MoveOnce(cut, from, journal, false, back) && journal) journal->Rollback(mark);
+    if (MoveOnce(cut, from, journal, false, back, mover) && journal) journal->Rollback(mark);
   }
   report.error = ERROR_FILENAME_EXCED_RANGE;
   return false;
@@ -167,29 +168,29 @@ bool PlainMove(std::string_view from, std::string_view to, Journal* journal, boo
 // Old name to a temporary one, then to the new spelling, read back; if the second step
 // fails, back to the old name, and the record keeps neither move.
 bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
-                  const fs::FileId* expect) {
+                  const fs::FileId* expect, const Mover& mover) {
   const std::size_t mark = journal ? journal->Mark() : 0;
   std::string temp = TemporaryPath(sjis::FolderPart(from));
   if (temp.empty()) {
     report.error = ERROR_FILE_EXISTS;
     return false;
   }
-  if (!MoveOnce(from, temp, journal, ask, report, expect)) return false;
+  if (!MoveOnce(from, temp, journal, ask, report, mover, expect)) return false;
   auto landed = [&] {
     fs::Entry entry;
     return fs::FindEntry(to, entry) && entry.name == sjis::FileName(to);
   };
-  if (MoveOnce(temp, to, journal, false, report)) return landed();
+  if (MoveOnce(temp, to, journal, false, report, mover)) return landed();
   auto back = [&] {
     MoveReport ignored;
-    const bool ok = MoveOnce(temp, from, journal, false, ignored);
+    const bool ok = MoveOnce(temp, from, journal, false, ignored, mover);
     if (ok && journal) journal->Rollback(mark);
     return ok;
   };
   if (back()) return false;
   // Neither name could be had: both once more rather than leave the temporary name. The
   // file may end under its new name after all, and its row must say so.
-  if (MoveOnce(temp, to, journal, false, report)) return landed();
+  if (MoveOnce(temp, to, journal, false, report, mover)) return landed();
   back();
   return false;
 }
@@ -201,7 +202,7 @@ bool IsTemporaryName(std::string_view fileName) {
 }
 
 bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, std::uint32_t attributes,
-                 MoveReport* report, const fs::FileId* expect) {
+                 MoveReport* report, const fs::FileId* expect, const Mover& mover) {
   MoveReport own;
   MoveReport& r = report ? *report : own;
   if (from == to || !StaysInFolder(from, to)) {
@@ -218,9 +219,9 @@ bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, s
       r.error = ERROR_ALREADY_EXISTS;
       return false;
     }
-    moved = CaseOnlyMove(from, to, journal, ask, r, expect);
+    moved = CaseOnlyMove(from, to, journal, ask, r, expect, mover);
   } else {
-    moved = PlainMove(from, to, journal, ask, r, expect);
+    moved = PlainMove(from, to, journal, ask, r, expect, mover);
   }
   if (moved && journal) journal->Landed();
   return moved;
@@ -230,16 +231,22 @@ namespace {
 
 enum class Outcome { Renamed, Refused, Link, Failed };
 
-Outcome Rename(std::string_view oldPath, std::string_view newPath, Journal* journal, MoveReport& report) {
+// Read-only, hidden, system, the old volume-label bit, a folder: no file the run moves. A
+// missing file reads as all bits set, which the mask catches too.
+constexpr std::uint32_t kNotOrdinary = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 |
+                                       FILE_ATTRIBUTE_DIRECTORY;
+bool OrdinaryFile(std::uint32_t attributes) { return (attributes & kNotOrdinary) == 0; }
+
+Outcome Rename(std::string_view oldPath, std::string_view newPath, Journal* journal, MoveReport& report,
+               const Mover& mover = {}) {
   // A case-only change differs byte for byte and is carried out.
   if (newPath == oldPath) return Outcome::Refused;
   if (sjis::FolderPart(newPath) != sjis::FolderPart(oldPath) || BadNewName(sjis::FileName(newPath))) {
     return Outcome::Refused;
   }
-  // Missing files read as all bits set, which the mask catches too.
   const std::uint32_t attributes = fs::Attributes(oldPath);
-  if (attributes & 0x1F) return Outcome::Refused;
-  if (GuardedMove(oldPath, newPath, journal, attributes, &report)) return Outcome::Renamed;
+  if (!OrdinaryFile(attributes)) return Outcome::Refused;
+  if (GuardedMove(oldPath, newPath, journal, attributes, &report, nullptr, mover)) return Outcome::Renamed;
   if (report.elsewhere) return Outcome::Link;
   return report.error ? Outcome::Failed : Outcome::Refused;
 }
@@ -283,8 +290,119 @@ class RunScope {
 
 void ForgetFolderPaths() { folderPaths.clear(); }
 
+namespace {
+
+// One run's moves, row by row, in the plan's order.
+class Run {
+ public:
+  Run(RenameList& list, bool clearItems, DiskState& disk, Journal* journal, RunReport& out, const Mover& mover)
+      : list_(list), clearItems_(clearItems), disk_(disk), journal_(journal), out_(out), mover_(mover),
+        scope_(list, journal) {}
+
+  // Row i to its new name; false when its file stays.
+  bool MoveRow(std::uint32_t i) {
+    MoveReport moved;
+    if (!MoveRowOnly(i, moved)) return false;
+    Landed(i);
+    return true;
+  }
+
+  // Rows that trade names all round: the first moves to a temporary name, each of the others
+  // into the name the one before it left, and the first from its temporary name last. False
+  // when the cycle stays as it was.
+  bool MoveCycle(const std::vector<std::uint32_t>& rows) {
+    const RenameEntry& first = list_[rows[0]];
+    const std::string from = first.CurrentPath();
+    const std::uint32_t attributes = fs::Attributes(from);
+    const std::string temp = TemporaryPath(first.folder);
+    if (!OrdinaryFile(attributes) || temp.empty()) return false;
+    MoveReport parked;
+    if (!GuardedMove(from, temp, journal_, attributes, &parked, nullptr, mover_)) {
+      Failed(rows[0], parked);
+      return false;
+    }
+    std::vector<fs::FileId> ids;  // of rows[1], rows[2], ... as they landed
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+      MoveReport moved;
+      if (!MoveRowOnly(rows[k], moved)) return TakeBack(rows, ids, temp, from, parked.id);
+      ids.push_back(moved.id);
+    }
+    MoveReport last;
+    if (!GuardedMove(temp, NewPath(rows[0]), journal_, attributes, &last, &parked.id, mover_)) {
+      Failed(rows[0], last);
+      return TakeBack(rows, ids, temp, from, parked.id);
+    }
+    for (std::uint32_t r : rows) Landed(r);
+    return true;
+  }
+
+ private:
+  std::string NewPath(std::uint32_t i) const {
+    const RenameEntry& row = list_[i];
+    return row.folder + row.newName + std::string(row.Extension());
+  }
+
+  bool MoveRowOnly(std::uint32_t i, MoveReport& moved) {
+    const RenameEntry& row = list_[i];
+    const Outcome outcome = Rename(row.CurrentPath(), NewPath(i), journal_, moved, mover_);
+    // The checks of the rows see it from now on.
+    if (outcome == Outcome::Link) disk_.NoteLink(row.CurrentPath());
+    if (outcome == Outcome::Failed) Failed(i, moved);
+    return outcome == Outcome::Renamed;
+  }
+
+  // A move the platform refused says why on its row until the next preview.
+  void Failed(std::uint32_t i, const MoveReport& report) {
+    if (report.error == 0) return;
+    list_.SetFailure(i, report.error);
+    ++out_.failed;
+  }
+
+  void Landed(std::uint32_t i) {
+    ++out_.renamed;
+    if (clearItems_) {
+      scope_.Clear(i);
+    } else {
+      std::string name = list_[i].newName;
+      name += list_[i].Extension();
+      list_.SetFileName(i, std::move(name));
+    }
+  }
+
+  // A cycle cut short is taken back, newest move first, through the same guarded move, so
+  // that the journal holds every move made and no file keeps the temporary name. A move back
+  // that fails too leaves its file where the journal says, for the undo, and its row follows
+  // it there.
+  bool TakeBack(const std::vector<std::uint32_t>& rows, const std::vector<fs::FileId>& ids, const std::string& temp,
+                const std::string& from, const fs::FileId& parked) {
+    for (std::size_t k = ids.size(); k > 0; --k) {
+      const std::uint32_t r = rows[k];
+      const std::string at = NewPath(r);
+      MoveReport back;
+      if (!GuardedMove(at, list_[r].CurrentPath(), journal_, fs::Attributes(at), &back, &ids[k - 1], mover_)) {
+        Landed(r);
+      }
+    }
+    MoveReport back;
+    if (!GuardedMove(temp, from, journal_, fs::Attributes(temp), &back, &parked, mover_)) {
+      list_.SetFileName(rows[0], std::string(sjis::FileName(temp)));
+    }
+    return false;
+  }
+
+  RenameList& list_;
+  const bool clearItems_;
+  DiskState& disk_;
+  Journal* journal_;
+  RunReport& out_;
+  const Mover& mover_;
+  RunScope scope_;
+};
+
+}  // namespace
+
 bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, DiskState* disk, Journal* journal,
-                RunReport* report) {
+                RunReport* report, const Mover& mover) {
   ForgetFolderPaths();
   RunReport counts;
   RunReport& out = report ? *report : counts;
@@ -294,37 +412,32 @@ bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, Dis
   if (!disk) disk = &own;
   // The same decision on the same listings as the preview's marks; where the disk changed
   // since, the move itself still never replaces a file.
-  RenamePlan plan(list, *disk);
-  RunScope scope(list, journal);
+  const RenamePlan plan(list, *disk);
+  const std::vector<RenamePlan::Group> groups = plan.Groups();
   const std::size_t total = list.size();
-  ProgressGate gate(progress);
   std::size_t done = 0;
-  // Last row first: with a shift upward (a to b, b to c) b must move out of the way first.
-  for (std::size_t i = total; i-- > 0;) {
-    const RenameEntry& row = list[i];
-    if (plan.Judge(i) == Refusal::None && row.newName != row.BaseName()) {
-      std::string newFileName = row.newName;
-      newFileName += row.Extension();
-      MoveReport moved;
-      const Outcome outcome = Rename(row.CurrentPath(), row.folder + newFileName, journal, moved);
-      // The checks of the rows see it from now on.
-      if (outcome == Outcome::Link) disk->NoteLink(row.CurrentPath());
-      // A move the platform refused says why on its row until the next preview.
-      if (outcome == Outcome::Failed) {
-        list.SetFailure(i, moved.error);
-        ++out.failed;
-      }
-      if (outcome == Outcome::Renamed) {
-        ++out.renamed;
-        plan.Moved(i);
-        if (clearItems) {
-          scope.Clear(i);
-        } else {
-          list.SetFileName(i, std::move(newFileName));
+  for (std::size_t i = 0; i < total; ++i) done += plan.Moves(i) ? 0 : 1;
+  ProgressGate gate(progress);
+  bool stopped = false;
+  {
+    Run run(list, clearItems, *disk, journal, out, mover);
+    for (const RenamePlan::Group& g : groups) {
+      if (g.cycle) {
+        run.MoveCycle(g.rows);
+        done += g.rows.size();
+        stopped = !gate.Step(done, total);
+      } else {
+        // The rows behind a file that stays wait in vain: their names are still borne.
+        std::size_t k = 0;
+        while (k < g.rows.size() && !stopped) {
+          const bool moved = run.MoveRow(g.rows[k++]);
+          done += moved ? 1 : g.rows.size() - k + 1;
+          if (!moved) k = g.rows.size();
+          stopped = !gate.Step(done, total);
         }
       }
+      if (stopped) break;
     }
-    if (!gate.Step(++done, total)) break;
   }
   gate.Finish(done, total);
   // What the run moved is listed again when next needed.

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "disk/FileSystem.h"
@@ -18,7 +19,13 @@ struct MoveReport {
   bool elsewhere = false;  // a link to a file of another folder
   bool otherFile = false;  // not the file that was expected
   std::uint32_t error = 0;  // the platform's error code, where it refused the move
+  fs::FileId id;            // the file that moved, where it did
 };
+
+// How a move is made, once the file is open and asked: renames it to `to` (a full path),
+// never replacing an entry; 0 when done, else the platform's error code. Empty: the file's
+// own RenameTo. A test hands one that fails where the platform can't be made to (a full disk).
+using Mover = std::function<std::uint32_t(fs::OpenFile& file, std::string_view to)>;
 
 // Moves the file at `from` to the name `to` in the same folder; true when it now bears
 // exactly that name. Never replaces an existing file or folder, never moves out of the
@@ -31,9 +38,10 @@ struct MoveReport {
 // (a plain move reports success and keeps the old spelling) and is read back from the
 // folder; when it can't be finished the file gets its old name back. With a journal, each
 // move is recorded with the file's identity before it is made, a move that failed or was
-// taken back leaves the record again, and a move that landed tells the journal so.
+// taken back leaves the record again, and a move that landed tells the journal so. A move
+// that landed leaves the file's identity in the report.
 bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, std::uint32_t attributes,
-                 MoveReport* report = nullptr, const fs::FileId* expect = nullptr);
+                 MoveReport* report = nullptr, const fs::FileId* expect = nullptr, const Mover& mover = {});
 // GuardedMove asks each folder's own final path once and keeps it; a run (of renames, of a
 // change of extension, of the intake's clean-up) starts by forgetting them, since a folder
 // may have become a link, or stopped being one, since the last.
@@ -46,19 +54,21 @@ bool IsTemporaryName(std::string_view fileName);
 // GuardedMove, which leaves a link to another folder's file alone.
 bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal = nullptr);
 
-// The rename run over the whole list, last row first: each row's file gets its new name
-// plus its current extension, where RenamePlan (over `disk`, the listings the preview's check
-// used; a state of its own when none is given) says the run renames it; the listings are
-// read again when next needed. A renamed row leaves the list when
-// clearItems is set, else it takes its new file name; a refused or failed row stays as it
-// was. Sorting is off during the run and re-sorts once at its end, also when the run stops
-// early or throws. The run's moves go to the journal, if any.
+// The rename run over the whole list: each row's file gets its new name plus its current
+// extension, where RenamePlan (over `disk`, the listings the preview's check used; a state of
+// its own when none is given) says the run renames it, in the plan's order: chains from their
+// free ends, and each cycle of rows trading names through one temporary name of the folder.
+// The listings are read again when next needed. A renamed row leaves the list when clearItems
+// is set, else it takes its new file name; a refused or failed row stays as it was, and so do
+// the rows that waited for it. Sorting is off during the run and re-sorts once at its end,
+// also when the run stops early or throws. The run's moves go to the journal, if any.
 // Progress counts the rows tried; when it asks to stop, the rows not yet tried stay as they
-// are. True when every row was tried. A row whose move the platform refused keeps its failure
+// are, and a cycle begun is finished first, so that no file keeps a temporary name. True when
+// every row was tried. A row whose move the platform refused keeps its failure
 // (RenameList::SetFailure) until the next preview; the report counts what happened, also when
 // the run ends by an exception.
 struct RunReport {
   std::size_t renamed = 0, failed = 0;
 };
 bool RenameRows(RenameList& list, bool clearItems, const Progress& progress = {}, DiskState* disk = nullptr,
-                Journal* journal = nullptr, RunReport* report = nullptr);
+                Journal* journal = nullptr, RunReport* report = nullptr, const Mover& mover = {});

@@ -49,7 +49,6 @@ void RenameList::SetFileName(std::size_t i, std::string fileName) {
   rows_[i].sortKey_ = os::SortKey(fileName);
   rows_[i].fileName = std::move(fileName);
   rows_[i].extensionStart_ = ExtensionStartOf(rows_[i].fileName);
-  rows_[i].listingSerial_ = 0;
   if (sorting_ && batch_ == 0) Sort();
 }
 

@@ -46,6 +46,8 @@ struct RenameEntry {
   // The platform's error code when the last run could not move the file; 0 otherwise.
   std::uint32_t failure = 0;
   RuleMark mark() const { return mark_; }
+  // Where the extension starts (the name's size when it has none).
+  std::size_t extensionStart() const { return extensionStart_; }
 
   std::string_view BaseName() const;
   std::string_view Extension() const;
@@ -55,15 +57,9 @@ struct RenameEntry {
 
  private:
   friend class RenameList;
-  friend class RenamePlan;
   std::string sortKey_;
   // Where the extension starts (the name's size when it has none), made with the name.
   std::uint32_t extensionStart_ = 0;
-  // The file's entry in its folder's listing, while that listing (by serial) stands, and the
-  // folder's state, while the disk state's generation stands.
-  std::uint32_t listingSerial_ = 0, listingIndex_ = 0;
-  std::uint32_t diskGeneration_ = 0;
-  class FolderState* folderState_ = nullptr;
   RuleMark mark_ = RuleMark::None;
 };
 

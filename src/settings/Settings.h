@@ -56,6 +56,7 @@ struct Settings {
   bool escToExit = false;
   bool enterToExec = false;
   bool dropDir = false;
+  bool dedupe = false;  // rows whose new names collide are numbered
   int history = 5;          // kMinHistory to kMaxHistory
   std::string filter;     // FilterNames
   std::string filterExt;  // FilterExts

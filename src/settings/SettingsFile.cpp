@@ -63,6 +63,7 @@ constexpr Key kKeys[] = {
     {"Option", "EscToExit", Type::Boolean, &Settings::escToExit},
     {"Option", "EnterToExec", Type::Boolean, &Settings::enterToExec},
     {"Option", "DropDir", Type::Boolean, &Settings::dropDir},
+    {"Option", "Dedupe", Type::Boolean, &Settings::dedupe},
     {"Option", "History", Type::ShortInteger, &Settings::history},
     {"Option", "Filter", Type::String, &Settings::filter},
     {"Option", "FilterExt", Type::String, &Settings::filterExt},
@@ -76,7 +77,7 @@ constexpr Key kKeys[] = {
     {"Window", "NewNameWidth", Type::Integer, &Settings::newNameWidth},
     {"Window", "Maximized", Type::Boolean, &Settings::maximized},
 };
-static_assert(std::size(kKeys) == 43);
+static_assert(std::size(kKeys) == 44);
 
 constexpr std::size_t MemberIndex(Type t) {
   switch (t) {

@@ -28,24 +28,17 @@ using Names = std::vector<std::string>;
 // Fails the moves numbered in `failing` (1: the first move the program asks for) with `error`.
 class MoveFaults {
  public:
-  MoveFaults(std::vector<int> failing, DWORD error) {
-    failing_ = std::move(failing);
-    error_ = error;
-    count_ = 0;
-    fs::moveFaultForTests = &Hook;
+  MoveFaults(std::vector<int> failing, DWORD error) : failing_(std::move(failing)), error_(error) {}
+  Mover mover() {
+    return [this](fs::OpenFile& file, std::string_view to) -> std::uint32_t {
+      return std::count(failing_.begin(), failing_.end(), ++count_) ? error_ : file.RenameTo(to);
+    };
   }
-  ~MoveFaults() { fs::moveFaultForTests = nullptr; }
-  MoveFaults(const MoveFaults&) = delete;
-  MoveFaults& operator=(const MoveFaults&) = delete;
 
  private:
-  static DWORD Hook(std::string_view, std::string_view) {
-    ++count_;
-    return std::count(failing_.begin(), failing_.end(), count_) ? error_ : 0;
-  }
-  static inline std::vector<int> failing_;
-  static inline DWORD error_ = 0;
-  static inline int count_ = 0;
+  std::vector<int> failing_;
+  DWORD error_ = 0;
+  int count_ = 0;
 };
 
 // A folder of listed and checked files, a journal in a folder of its own, and a fault.
@@ -79,8 +72,8 @@ struct Scene {
   }
 
   // The run, after which the fault is lifted.
-  void Run() {
-    RenameRows(list, false, {}, &disk, &journal);
+  void Run(const Progress& progress = {}) {
+    RenameRows(list, false, progress, &disk, &journal, nullptr, faults ? faults->mover() : Mover{});
     faults.reset();
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     held = INVALID_HANDLE_VALUE;
@@ -88,6 +81,24 @@ struct Scene {
 
   // Each row names a file that holds the row's own first path: renamed (fileName is
   // "x" + the old name) or untouched; a row whose file was deleted keeps its old name.
+  // Rows of the same file names trading names: row k gets the base name of row next[k].
+  void Trade(const Names& names, const std::vector<int>& next) {
+    List("", names);
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      list[k].newName = std::string(sjis::BaseName(names[static_cast<std::size_t>(next[k])]));
+    }
+    ASSERT_EQ(CheckRows(list, disk), 0u);
+  }
+
+  // Each file of `names` under its own name, with its row; nothing else in the folder.
+  void ExpectUnderOldNames(const Names& names) {
+    EXPECT_EQ(FolderListing(dir.path()), names);
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      EXPECT_EQ(FileContent(dir.path() + names[k]), names[k]);
+      EXPECT_EQ(list[k].fileName, names[k]);
+    }
+  }
+
   void ExpectRowsFollowTheirFiles() {
     for (const RenameEntry& r : list) {
       std::string relative = r.CurrentPath().substr(dir.path().size());
@@ -273,6 +284,47 @@ INSTANTIATE_TEST_SUITE_P(
                     CaseFault{"ThreeStepsDenied", {2, 3, 4}, ERROR_ACCESS_DENIED, false},
                     CaseFault{"FirstStepDenied", {1}, ERROR_ACCESS_DENIED, false}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// The cycle a -> b -> c -> a moves c -> temporary, b -> c, a -> b, temporary -> a; the moves
+// numbered here fail. What was begun is taken back through the journal: every file is under
+// its old name and no temporary name stays, or the undo brings each file back.
+struct CycleFault {
+  const char* label;
+  std::vector<int> failing;
+  bool tidy;  // false: a move back failed too, and only the undo restores the names
+};
+
+class FaultInCycle : public testing::TestWithParam<CycleFault> {};
+
+TEST_P(FaultInCycle, LeavesEveryFileRestorable) {
+  Scene t;
+  const Names names = {"a.txt", "b.txt", "c.txt"};
+  t.Trade(names, {1, 2, 0});
+  t.faults = std::make_unique<MoveFaults>(GetParam().failing, ERROR_ACCESS_DENIED);
+  t.Run();
+  if (!t.journal.Moves().empty()) EXPECT_EQ(Scene::Pairs(t.JournalFile()), Scene::Pairs(t.journal.Moves()));
+  if (GetParam().tidy) t.ExpectUnderOldNames(names);
+  UndoMoves(t.journal.Moves(), t.list);
+  t.ExpectUnderOldNames(names);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultInCycle,
+    testing::Values(CycleFault{"FirstStep", {1}, true}, CycleFault{"SecondStep", {2}, true},
+                    CycleFault{"ThirdStep", {3}, true}, CycleFault{"LastStep", {4}, true},
+                    CycleFault{"ThirdStepAndTheWayBack", {3, 4}, false}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// Asked to stop, the run finishes the cycle it began: one swap lands whole, the other waits.
+TEST(Faults, StopLeavesNoFileUnderATemporaryName) {
+  Scene t;
+  t.Trade({"a.txt", "b.txt", "c.txt", "d.txt"}, {1, 0, 3, 2});
+  t.Run([](std::size_t, std::size_t) { return false; });
+  EXPECT_EQ(FolderListing(t.dir.path()), (Names{"a.txt", "b.txt", "c.txt", "d.txt"}));
+  EXPECT_EQ(FileContent(t.dir.path() + "a.txt"), "a.txt");
+  EXPECT_EQ(FileContent(t.dir.path() + "c.txt"), "d.txt");
+  EXPECT_EQ(t.journal.Moves().size(), 3u);
+}
 
 // A run in which every move fails leaves the last run's journal as it was, file and memory.
 TEST(Faults, ARunThatMovesNothingKeepsTheLastJournal) {

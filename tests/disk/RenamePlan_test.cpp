@@ -72,9 +72,12 @@ TEST_P(PlanMatchesRun, MarkedRowsAreTheRowsTheRunLeaves) {
   EXPECT_EQ(refused, expectedRefused);
 
   RenameRows(list, false, {}, &disk);
+  EXPECT_EQ(FolderListing(dir.path()).size(), c.others.size() + c.rows.size()) << "no temporary name is left";
   std::size_t left = 0;
   for (const RenameEntry& e : list) {
     bool renamed = e.fileName == e.newName + std::string(e.Extension());
+    // Each row's own file landed under its name (a file holds its first name).
+    EXPECT_EQ(byFile[FileContent(e.CurrentPath())]->newName, e.newName) << e.fileName;
     EXPECT_EQ(!renamed, marks.count(e.fileName) && marks[e.fileName] != Refusal::None) << e.fileName;
     left += !renamed;
   }
@@ -86,7 +89,18 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, PlanMatchesRun,
     testing::Values(
         PlanCase{"ShiftUp", {}, {{"a.jpg", "b", Refusal::None}, {"b.jpg", "c", Refusal::None}}},
-        PlanCase{"ShiftDown", {}, {{"b.jpg", "a", Refusal::None}, {"c.jpg", "b", Refusal::Taken}}},
+        // A chain lands from its free end, whichever way it runs; a cycle through a temporary name.
+        PlanCase{"ShiftDown", {}, {{"b.jpg", "a", Refusal::None}, {"c.jpg", "b", Refusal::None}}},
+        PlanCase{"NumberedWithAGap", {}, {{"x01.txt", "x01", Refusal::None}, {"x02.txt", "x02", Refusal::None},
+                                          {"x04.txt", "x03", Refusal::None}, {"x05.txt", "x04", Refusal::None},
+                                          {"x06.txt", "x05", Refusal::None}}},
+        PlanCase{"Swap", {}, {{"ab.txt", "BA", Refusal::None}, {"ba.txt", "ab", Refusal::None}}},
+        PlanCase{"CycleOfThree", {}, {{"a.txt", "b", Refusal::None}, {"b.txt", "c", Refusal::None},
+                                      {"c.txt", "a", Refusal::None}, {"d.txt", "e", Refusal::None}}},
+        // c.txt stays, and so do the rows waiting for its name, one behind the other.
+        PlanCase{"ChainBrokenByAFileThatStays", {}, {{"a.txt", "b", Refusal::Taken}, {"b.txt", "c", Refusal::Taken},
+                                                     {"c.txt", "d", Refusal::ReadOnly}}, "c.txt"},
+        PlanCase{"UnchangedRowHoldsItsName", {}, {{"a.txt", "a", Refusal::None}, {"b.txt", "A", Refusal::Taken}}},
         // The last row goes first and takes the name.
         PlanCase{"TwoRowsOneTarget", {}, {{"a.txt", "z", Refusal::Duplicate}, {"b.txt", "z", Refusal::None}}},
         PlanCase{"TakenOutsideTheList", {"k.txt"}, {{"a.txt", "K", Refusal::Taken}, {"b.txt", "m", Refusal::None}}},
@@ -168,3 +182,23 @@ TEST(CheckRows, RowsOfAFolderThatCantBeListedSaySo) {
 }
 
 }  // namespace
+
+// Numbered in list order: the first row keeps a free name, the others take the smallest number
+// free in the folder and among the run's names; a name a file that stays holds is numbered for
+// every row, and a row that waited for a numbered one then keeps its name.
+TEST(NumberDuplicates, FirstRowKeepsTheNameTheOthersTakeFreeNumbers) {
+  TempDir dir;
+  dir.Touch("z_2.txt");
+  dir.Touch("k.txt");
+  RenameList list;
+  const std::vector<std::string> files = {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "f.txt", "g.txt"};
+  const std::vector<std::string> newNames = {"z", "Z", "z", "k", "e", "g", "k"};
+  for (const std::string& f : files) list.Add(dir.Touch(f, f).substr(dir.path().size()), dir.path());
+  for (std::size_t k = 0; k < files.size(); ++k) list[k].newName = newNames[k];
+  DiskState disk;
+  EXPECT_EQ(NumberDuplicates(list, disk), 4u);
+  std::vector<std::string> numbered;
+  for (const RenameEntry& e : list) numbered.push_back(e.newName);
+  EXPECT_EQ(numbered, (std::vector<std::string>{"z", "Z_3", "z_4", "k_2", "e", "g", "k_3"}));
+  EXPECT_EQ(CheckRows(list, disk), 0u);
+}

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -195,15 +196,29 @@ TEST_F(RenameRowsTest, UpwardShiftRenamesBoth) {
   EXPECT_TRUE(list.sorting());
 }
 
-TEST_F(RenameRowsTest, DownwardShiftKeepsTheRowThatFoundItsNameTaken) {
-  Row("b.jpg", "a");
-  Row("c.jpg", "b");
-  RenameRows(list, false);
-  // c.jpg came first and found b.jpg still there.
-  EXPECT_EQ(Rows(list), (Names{"a.jpg|a", "c.jpg|b"}));
-  EXPECT_EQ(FileContent(dir.path() + "a.jpg"), "b.jpg");
-  EXPECT_EQ(FileContent(dir.path() + "c.jpg"), "c.jpg");
-  EXPECT_FALSE(dir.Exists("b.jpg"));
+// Chains and swaps land in one run, each folder's names apart from the other's.
+TEST_F(RenameRowsTest, ChainsAndSwapsInTwoFoldersLandInOneRun) {
+  // folder, file, new name: a swap in p, a chain in q whose free end comes last in the list.
+  const std::vector<std::array<const char*, 3>> rows = {
+      {"p\\", "a.txt", "b"}, {"p\\", "b.txt", "a"}, {"q\\", "a.txt", "b"}, {"q\\", "b.txt", "c"}};
+  for (const auto& [folder, file, newName] : rows) {
+    dir.Touch(std::string(folder) + file, std::string(folder) + file);
+    list.Add(file, dir.path() + folder);
+  }
+  for (RenameEntry& r : list) {
+    for (const auto& [folder, file, newName] : rows) {
+      if (r.CurrentPath() == dir.path() + folder + file) r.newName = newName;
+    }
+  }
+  RunReport report;
+  EXPECT_TRUE(RenameRows(list, false, {}, nullptr, nullptr, &report));
+  EXPECT_EQ(report.renamed, 4u);
+  EXPECT_EQ(FolderListing(dir.path() + "p"), (Names{"a.txt", "b.txt"}));
+  EXPECT_EQ(FileContent(dir.path() + "p\\a.txt"), "p\\b.txt");
+  EXPECT_EQ(FileContent(dir.path() + "p\\b.txt"), "p\\a.txt");
+  EXPECT_EQ(FolderListing(dir.path() + "q"), (Names{"b.txt", "c.txt"}));
+  EXPECT_EQ(FileContent(dir.path() + "q\\b.txt"), "q\\a.txt");
+  EXPECT_EQ(FileContent(dir.path() + "q\\c.txt"), "q\\b.txt");
 }
 
 TEST_F(RenameRowsTest, KeepsTheExtensionAndResortsOnce) {

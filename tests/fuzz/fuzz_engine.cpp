@@ -79,8 +79,8 @@ void CheckNewName(Case& c, const RenameEntry& row, bool inputsValid) {
   RenameList one;
   one.Add(row.fileName, row.folder);
   one[0].newName = name;
-  RenamePlan plan(one, disk);
-  const bool planRefuses = plan.Judge(0) == Refusal::BadName;
+  const RenamePlan plan(one, disk);
+  const bool planRefuses = plan.refusal(0) == Refusal::BadName;
   if (HasDelimiterChar(name)) {
     c.Check(!guardAccepts, "the guarded rename accepts a name with a delimiter", name);
     c.Check(planRefuses, "the run's plan accepts a name with a delimiter", name);

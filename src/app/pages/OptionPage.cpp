@@ -10,7 +10,7 @@
 namespace {
 enum : int { IDC_IMAGE1 = 100, IDC_CHKCLEARITEMS, IDC_CHKENTERTOEXEC, IDC_CHKESCTOEXIT, IDC_EDTHISTORY,
              IDC_UNDHISTORY, IDC_BTNCLEARHISTORY, IDC_BTNFILTER, IDC_CHKDROPDIR, IDC_CHKREMSCUT, IDC_CHKDELCOPY,
-             IDC_CHKTRIM, IDC_CHKDEL1, IDC_CHKDEL2, IDC_CHKJPEG };
+             IDC_CHKTRIM, IDC_CHKDEL1, IDC_CHKDEL2, IDC_CHKJPEG, IDC_CHKDEDUPE };
 }
 
 bool OptionPage::Build(HWND frame) {
@@ -62,6 +62,8 @@ bool OptionPage::Build(HWND frame) {
                   "「(1)」～「(9)」という文字を取り除きます。リストにも追加されません");
   chkJpeg = check(".jpeg -> .jpg", {216, 132, 158, 18}, IDC_CHKJPEG,
                   "拡張子が「.jpeg」のファイルを「.jpg」にリネームます。リストにも追加されません");
+  chkDedupe = check("重複した名前に番号を付ける", {6, 160, 372, 18}, IDC_CHKDEDUPE,
+                    "新しい名前がほかのファイルと重なるとき、拡張子の前に「_2」「_3」…を付けて重ならない名前にします");
   SetDpi(set.dpi());
   return !set.failed();
 }
@@ -89,6 +91,7 @@ bool OptionPage::DropDir() const { return win::IsChecked(chkDropDir); }
 bool OptionPage::Trim() const { return win::IsChecked(chkTrim); }
 bool OptionPage::EnterToExec() const { return win::IsChecked(chkEnterToExec); }
 bool OptionPage::EscToExit() const { return win::IsChecked(chkEscToExit); }
+bool OptionPage::Dedupe() const { return win::IsChecked(chkDedupe); }
 
 // Each option check box and the settings member it keeps.
 std::vector<std::pair<HWND, bool Settings::*>> OptionPage::CheckBoxes() const {
@@ -96,7 +99,8 @@ std::vector<std::pair<HWND, bool Settings::*>> OptionPage::CheckBoxes() const {
           {chkDel1, &Settings::remBracket1},    {chkDel2, &Settings::remParen1},
           {chkTrim, &Settings::trim},           {chkJpeg, &Settings::jpegJpg},
           {chkClearItems, &Settings::clearItems}, {chkEscToExit, &Settings::escToExit},
-          {chkEnterToExec, &Settings::enterToExec}, {chkDropDir, &Settings::dropDir}};
+          {chkEnterToExec, &Settings::enterToExec}, {chkDropDir, &Settings::dropDir},
+          {chkDedupe, &Settings::dedupe}};
 }
 
 void OptionPage::Load(const Settings& s) {
@@ -115,6 +119,9 @@ void OptionPage::OnCommand(int id, int code, HWND) {
     case IDC_CHKENTERTOEXEC:
     case IDC_CHKESCTOEXIT:
       if (code == BN_CLICKED) host_.KeyOptionsChanged();
+      return;
+    case IDC_CHKDEDUPE:
+      if (code == BN_CLICKED) host_.ChangeItem();  // the preview's names follow
       return;
     case IDC_BTNCLEARHISTORY:
       if (code == BN_CLICKED) btnClearHistoryClick();

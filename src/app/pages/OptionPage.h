@@ -26,6 +26,7 @@ class OptionPage : public Page {
   bool Trim() const;
   bool EnterToExec() const;
   bool EscToExit() const;
+  bool Dedupe() const;
   int HistoryLength() const { return History.pos(); }
 
   void btnClearHistoryClick() { host_.ClearHistories(); }
@@ -33,7 +34,7 @@ class OptionPage : public Page {
   HWND Image1 = nullptr, lblTitle = nullptr, lblVersion = nullptr, lblAuthor = nullptr, lblWebSite = nullptr;
   HWND pnlConfig = nullptr;
   HWND chkClearItems = nullptr, chkEnterToExec = nullptr, chkEscToExit = nullptr, btnClearHistory = nullptr,
-       btnFilter = nullptr, chkDropDir = nullptr, GroupBox1 = nullptr;
+       btnFilter = nullptr, chkDropDir = nullptr, chkDedupe = nullptr, GroupBox1 = nullptr;
   HWND chkRemSCut = nullptr, chkDelCopy = nullptr, chkTrim = nullptr, chkDel1 = nullptr, chkDel2 = nullptr,
        chkJpeg = nullptr;
   win::NumberBox History;
