@@ -23,6 +23,20 @@
 
 #include "BenchClock.h"
 
+using rules::DateInputs;
+using rules::DateKind;
+using rules::DateLocale;
+using rules::DateSources;
+using rules::DateTime;
+using rules::PreviewDate;
+using rules::RenameEntry;
+using rules::RenameList;
+using rules::RuleMark;
+using rules::kExifJpegSearch;
+using disk::DiskDateSources;
+using disk::ShotDateCache;
+using os::CurrentDateLocale;
+
 namespace {
 
 constexpr int kFiles = 10000;

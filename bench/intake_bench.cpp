@@ -21,6 +21,12 @@
 #include "BenchClock.h"
 #include "BenchMemory.h"
 
+using rules::RenameList;
+using disk::DiskState;
+using intake::AddFile;
+using intake::AddFiles;
+using intake::IntakeOptions;
+
 namespace {
 
 constexpr int kRounds = 3;

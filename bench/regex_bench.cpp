@@ -15,6 +15,11 @@
 
 #include "BenchClock.h"
 
+using rules::PreviewRegexReplace;
+using rules::PreviewReplace;
+using rules::RenameEntry;
+using rules::RenameList;
+
 namespace {
 
 constexpr int kRounds = 5;

@@ -29,6 +29,17 @@
 
 #include "BenchClock.h"
 
+using rules::RenameEntry;
+using rules::RenameList;
+using disk::CheckRows;
+using disk::DiskState;
+using disk::Journal;
+using disk::Move;
+using disk::RenameRows;
+using disk::RunReport;
+using disk::UndoMoves;
+using disk::UndoResult;
+
 namespace {
 
 constexpr int kPerFolder = 500;

@@ -18,6 +18,17 @@
 #include "BenchClock.h"
 #include "BenchMemory.h"
 
+using rules::LetterCase;
+using rules::PreviewAdd;
+using rules::PreviewCase;
+using rules::PreviewNumber;
+using rules::PreviewReplace;
+using rules::PreviewWidth;
+using rules::RenameEntry;
+using rules::RenameList;
+using rules::WidthChoice;
+using rules::WidthFlagsFromGroups;
+
 namespace {
 
 // Best of many rounds: the machine is shared, and a round that meets another program's work

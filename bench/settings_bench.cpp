@@ -13,6 +13,9 @@
 
 #include "BenchClock.h"
 
+using settings::Settings;
+using settings::WriteSettings;
+
 namespace {
 
 void Pump() {

@@ -18,6 +18,9 @@
 
 #include "BenchClock.h"
 
+using disk::CheckRows;
+using disk::DiskState;
+
 namespace {
 
 void Pump() {

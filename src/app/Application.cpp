@@ -7,6 +7,8 @@
 #include "settings/SettingsFile.h"
 #include "win/Controls.h"
 
+using settings::SettingsPath;
+
 namespace app {
 
 const char* const kTitle = "リネームユーティリティ\"Kinoha\"";

@@ -4,18 +4,20 @@
 #include "settings/History.h"
 #include "win/Controls.h"
 
+using rules::RenameList;
+
 namespace app {
 
 void PushHistory(HWND box, int length) {
   std::vector<std::string> entries = win::ComboItems(box);
-  if (::PushHistory(entries, win::GetText(box), length)) win::SetComboItems(box, entries);
+  if (settings::PushHistory(entries, win::GetText(box), length)) win::SetComboItems(box, entries);
   SetFocus(box);
 }
 
 void TrimHistory(HWND box, int length) {
   std::vector<std::string> entries = win::ComboItems(box);
   std::size_t before = entries.size();
-  ::TrimHistory(entries, length);
+  settings::TrimHistory(entries, length);
   if (entries.size() != before) win::SetComboItems(box, entries);
 }
 

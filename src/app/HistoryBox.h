@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+namespace rules {
 class RenameList;
+}  // namespace rules
 
 namespace app {
 
@@ -14,6 +16,6 @@ void TrimHistory(HWND box, int length);
 // Removes every entry; the box keeps its text.
 void ClearHistory(HWND box);
 // An empty box takes the first row's base name.
-void FillFromFirstEntry(HWND box, const RenameList& list);
+void FillFromFirstEntry(HWND box, const rules::RenameList& list);
 
 }  // namespace app

@@ -10,6 +10,18 @@
 #include "text/sjis.h"
 #include "win/Controls.h"
 
+using rules::ExtensionFromAnswer;
+using rules::RenameList;
+using disk::ChangeExtensions;
+using disk::Move;
+using disk::Progress;
+using disk::RedoMoves;
+using disk::UndoFailure;
+using disk::UndoMoves;
+using disk::UndoProblem;
+using disk::UndoResult;
+using intake::IntakeSkips;
+
 // The list's commands: they feed names from the list into the active input, edit the list
 // and change extensions on disk.
 

@@ -7,6 +7,10 @@
 #include "text/sjis.h"
 #include "win/Controls.h"
 
+using rules::Refusal;
+using rules::RenameEntry;
+using rules::RuleMark;
+
 namespace {
 
 const char* const kColumns[] = {"ファイル名", "パス名", "新しい名前"};

@@ -22,7 +22,7 @@ class RenameListView {
   // The context menu's commands.
   enum Command : int { kCopy = 300, kAnalyze, kFolder, kDelete, kSelectAll, kChangeExt, kUndo, kRedo };
 
-  explicit RenameListView(RenameList& list) : list_(list) {}
+  explicit RenameListView(rules::RenameList& list) : list_(list) {}
 
   bool Create(win::ControlSet& set, HWND parent, win::Rect96 rect, unsigned anchors, int id);
   HWND hwnd() const { return lv_; }
@@ -49,7 +49,7 @@ class RenameListView {
   // run to take back, やり直し only with one taken back.
   void PrepareMenu(bool numberingPage, bool canUndo, bool canRedo);
   // The new-name cell: the new name, and for a row the run would refuse, why.
-  static std::string NewNameCell(const RenameEntry& row);
+  static std::string NewNameCell(const rules::RenameEntry& row);
   // Shows the menu at a screen point (-1, -1: at the list's corner); the chosen command or 0.
   int TrackMenu(HWND owner, int x, int y);
 
@@ -61,7 +61,7 @@ class RenameListView {
   void NoteUserWidths();
   void SetWidth(int column, int width);
 
-  RenameList& list_;
+  rules::RenameList& list_;
   HWND lv_ = nullptr;
   HFONT font_ = nullptr;
   UINT dpi_ = 96;

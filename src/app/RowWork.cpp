@@ -8,6 +8,15 @@
 #include "intake/Intake.h"
 #include "win/Controls.h"
 
+using rules::Refusal;
+using rules::RenameEntry;
+using disk::NumberDuplicates;
+using disk::RenameRows;
+using disk::RunReport;
+using intake::IntakeOptions;
+using intake::Skip;
+using intake::kSkipReasons;
+
 // The work on the rows: the preview and its count, the intake and the rename run, each of the
 // last two stopping cleanly, and saying so, when something inside it fails.
 
@@ -39,7 +48,7 @@ void TfrmRen::CheckRows() {
       if (row.refusal != Refusal::None) row.refusal = Refusal::None;
     }
   } else {
-    ::CheckRows(list_, disk_);
+    disk::CheckRows(list_, disk_);
   }
   // Rows judged anew are a change: what the label said of the last run goes.
   done_.clear();
@@ -134,7 +143,7 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   // A failure stops the intake with the rows taken so far (and the list's batch closed).
   Attempt("ファイルの追加", [&] {
     LongWork work(hwnd(), lblCount, false);
-    ::AddFiles(
+    intake::AddFiles(
         list_, paths, options, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &disk_,
         &skipped_);
   });

@@ -16,6 +16,11 @@
 #include "win/Controls.h"
 #include "win/InputQuery.h"
 
+using settings::ReadSettings;
+using settings::Settings;
+using settings::WriteFailure;
+using settings::WriteSettings;
+
 namespace {
 
 // Client area of the 400 x 400 window at 96 DPI that the layout is drawn for.

@@ -43,7 +43,7 @@ class TfrmRen : public win::Window, private PageHost {
     // Apply the settings file's values at creation (or `settings` when there is no file);
     // off, the controls keep their own initial states.
     bool applySettings = true;
-    Settings settings;
+    settings::Settings settings;
     // Run Timer1 from the message loop; tests call Timer1Timer themselves instead.
     bool runTimer = true;
   };
@@ -63,7 +63,7 @@ class TfrmRen : public win::Window, private PageHost {
   bool closed() const { return closed_; }
 
   // The model and pipeline state.
-  RenameList& list() { return list_; }
+  rules::RenameList& list() { return list_; }
   int PreviewCountdown = 0;
   int previewRuns = 0;  // how often UpdatePreview ran, for the window's own checks
   // The refused names and extensions, each entry followed by ";".
@@ -73,8 +73,8 @@ class TfrmRen : public win::Window, private PageHost {
   Page& ActivePage() const;
 
   // Applies settings to the window and its pages, and stores their current state.
-  void ApplySettings(const Settings& s);
-  Settings CurrentSettings() const;
+  void ApplySettings(const settings::Settings& s);
+  settings::Settings CurrentSettings() const;
 
   // Operations and handlers.
   void ChangeItem() override { RestartPreview(); }
@@ -176,15 +176,15 @@ class TfrmRen : public win::Window, private PageHost {
   void TakeBack(bool redo);
 
   Options options_;
-  RenameList list_;
-  DiskState disk_;  // the folders of the rows, as listed
-  IntakeSkips skipped_;  // what the last intake left out, for the count label
+  rules::RenameList list_;
+  disk::DiskState disk_;  // the folders of the rows, as listed
+  intake::IntakeSkips skipped_;  // what the last intake left out, for the count label
   std::string done_;     // what the last run did, for the count label (SayDone)
   bool startMaximized_ = false;
-  Journal journal_{options_.journalFile};
+  disk::Journal journal_{options_.journalFile};
   // What the window held once it had read the settings file (and after each save): the close
   // writes only the keys changed since, so another window's changes to other keys survive.
-  std::optional<Settings> saved_;
+  std::optional<settings::Settings> saved_;
   RenameListView listView_{list_};
   win::ControlSet controls_;
   std::array<std::unique_ptr<Page>, kPageCount> pages_;

@@ -6,6 +6,11 @@
 #include "disk/SafeRename.h"
 #include "text/sjis.h"
 
+using rules::RenameEntry;
+using rules::RenameList;
+
+namespace disk {
+
 void ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress, Journal* journal) {
   ForgetFolderPaths();
   list.ClearFailures();
@@ -39,3 +44,5 @@ void ChangeExtensions(RenameList& list, std::string_view extension, const Progre
   }
   gate.Finish(i, list.size());
 }
+
+}  // namespace disk

@@ -7,6 +7,11 @@
 #include "disk/RenamePlan.h"
 #include "text/sjis.h"
 
+using rules::FoldName;
+using rules::NameTable;
+
+namespace disk {
+
 bool FolderState::List(const std::string& folder) {
   *this = FolderState();
   bool listed = false;
@@ -74,3 +79,5 @@ bool DiskState::IsLink(std::string_view path) const {
   FoldName(path, key);
   return links_.count(key) != 0;
 }
+
+}  // namespace disk

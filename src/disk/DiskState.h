@@ -16,6 +16,8 @@
 #include "disk/FileSystem.h"
 #include "rules/NameTable.h"
 
+namespace disk {
+
 // One folder's entries ("." and ".." left out), by folded name.
 class FolderState {
  public:
@@ -32,7 +34,7 @@ class FolderState {
   void Add(const fs::Entry& entry);
   void Add(std::string_view name, std::uint32_t attributes);
   // The index of the folded name, or NameTable::npos.
-  std::uint32_t Find(std::string_view folded) const { return names_.Find(folded, NameTable::Hash(folded)); }
+  std::uint32_t Find(std::string_view folded) const { return names_.Find(folded, rules::NameTable::Hash(folded)); }
   // A name's count goes up (a file moved in) or down (moved away).
   void Arrive(std::string_view folded, std::uint32_t attributes);
   void Leave(std::uint32_t index) {
@@ -48,7 +50,7 @@ class FolderState {
   friend class DiskState;
   bool readable_ = true;
   fs::NameLimit limit_;
-  NameTable names_;
+  rules::NameTable names_;
   std::vector<Info> info_;
   std::string scratch_;
 };
@@ -84,3 +86,5 @@ class DiskState {
   std::unique_ptr<PlanMemory> planMemory_;
   std::string key_;
 };
+
+}  // namespace disk

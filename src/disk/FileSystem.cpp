@@ -10,6 +10,8 @@
 #include "os/OwnFile.h"
 #include "text/sjis.h"
 
+using rules::RefusedInName;
+
 namespace fs {
 
 MoveFaultHook moveFaultForTests = nullptr;

@@ -19,7 +19,7 @@ namespace fs {
 constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
 // The naming rule, where the boundary asks it.
-using ::RefusedInName;
+using rules::RefusedInName;
 
 struct Entry {
   std::string name;  // CP932

@@ -8,6 +8,8 @@
 #include "os/OwnFile.h"
 #include "text/sjis.h"
 
+namespace disk {
+
 using namespace journal_lines;
 
 namespace {
@@ -458,3 +460,5 @@ void Journal::Redone(const std::vector<Move>& left, const std::vector<Move>& don
   CutOldest(runs_);
   Rewrite();
 }
+
+}  // namespace disk

@@ -26,6 +26,8 @@
 #include "disk/FileSystem.h"
 #include "win/Handle.h"
 
+namespace disk {
+
 struct Move {
   std::string from, to;  // full CP932 paths
   fs::FileId id;         // the file that landed at `to`; not valid when the line had none
@@ -151,3 +153,5 @@ class Journal {
   std::wstring problem_;
   bool told_ = false;
 };
+
+}  // namespace disk

@@ -5,6 +5,8 @@
 
 #include "text/sjis.h"
 
+namespace disk {
+
 namespace journal_lines {
 
 // A full path the platform reads as exactly itself: a drive or a share, no "." or ".." parts,
@@ -223,3 +225,5 @@ std::vector<Move> Journal::Parse(std::string_view text, bool* complete) {
   }
   return {};
 }
+
+}  // namespace disk

@@ -7,6 +7,8 @@
 
 #include "disk/Journal.h"
 
+namespace disk {
+
 namespace journal_lines {
 
 inline constexpr std::string_view kHeader = "Kinoha リネーム記録 ";
@@ -28,3 +30,5 @@ void Check(JournalRun& run);
 void CutOldest(std::vector<JournalRun>& runs);
 
 }  // namespace journal_lines
+
+}  // namespace disk

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace disk {
+
 // Reports how far long work is; returning false asks it to stop before the next item.
 using Progress = std::function<bool(std::size_t done, std::size_t total)>;
 
@@ -46,3 +48,5 @@ class ProgressGate {
   std::uint64_t last_ = 0;
   bool stopped_ = false;
 };
+
+}  // namespace disk

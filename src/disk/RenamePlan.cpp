@@ -6,6 +6,18 @@
 
 #include "text/sjis.h"
 
+using rules::BadNewName;
+using rules::FoldName;
+using rules::NameSize;
+using rules::NameTable;
+using rules::Refusal;
+using rules::RenameEntry;
+using rules::RenameList;
+using rules::RuleMark;
+using rules::SizeOfName;
+
+namespace disk {
+
 namespace {
 
 // The old volume-label bit: no ordinary file bears it.
@@ -271,3 +283,5 @@ std::size_t NumberDuplicates(RenameList& list, DiskState& disk) {
   }
   return numbered;
 }
+
+}  // namespace disk

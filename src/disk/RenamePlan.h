@@ -17,15 +17,17 @@
 #include "rules/NewName.h"
 #include "rules/RenameList.h"
 
+namespace disk {
+
 inline constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
 
 // One row as the plan sees it.
 struct PlanRow {
-  Refusal refusal = Refusal::None;
+  rules::Refusal refusal = rules::Refusal::None;
   bool moves = false;         // its new name differs from its name
   bool waitedInVain = false;
   std::uint32_t folder = kNoRow;  // the plan's index of its folder
-  std::uint32_t own = NameTable::npos, target = NameTable::npos;  // entries of its folder
+  std::uint32_t own = rules::NameTable::npos, target = rules::NameTable::npos;  // entries of its folder
   std::uint32_t blocker = kNoRow;  // the row that moves the file bearing its new name away
   std::uint32_t waiter = kNoRow;   // the row waiting for this one
 };
@@ -33,17 +35,17 @@ struct PlanRow {
 // What the plan keeps from one check to the next (in DiskState).
 struct PlanMemory {
   std::vector<PlanRow> rows;
-  HashIndex newNames;  // rows by the hash of their folder and folded new name
+  rules::HashIndex newNames;  // rows by the hash of their folder and folded new name
 };
 
 class RenamePlan {
  public:
   // Judges every row against the folders as `disk` lists them (listed now where not known).
-  RenamePlan(const RenameList& list, DiskState& disk);
+  RenamePlan(const rules::RenameList& list, DiskState& disk);
 
-  Refusal refusal(std::size_t i) const { return rows_[i].refusal; }
+  rules::Refusal refusal(std::size_t i) const { return rows_[i].refusal; }
   // Whether the run gives row i's file a new name: judged None, and a name that differs.
-  bool Moves(std::size_t i) const { return rows_[i].moves && rows_[i].refusal == Refusal::None; }
+  bool Moves(std::size_t i) const { return rows_[i].moves && rows_[i].refusal == rules::Refusal::None; }
   // Refused only because the file whose name it wants stays: a row it waited for was refused.
   bool WaitedInVain(std::size_t i) const { return rows_[i].waitedInVain; }
 
@@ -63,8 +65,8 @@ class RenamePlan {
     std::vector<std::uint32_t> holder;  // per entry: the last row that claimed it
   };
 
-  Refusal JudgeAlone(std::size_t i);
-  Refusal AttributesRefusal(std::uint32_t attributes) const;
+  rules::Refusal JudgeAlone(std::size_t i);
+  rules::Refusal AttributesRefusal(std::uint32_t attributes) const;
   std::uint32_t FolderIndex(const std::string& folder);
   // Claims of one row per file and one row per new name; false refuses the row.
   bool ClaimFile(std::size_t i);
@@ -73,7 +75,7 @@ class RenamePlan {
   void FindBlocker(std::size_t i);
   void RefuseWaitersOfRefused();
 
-  const RenameList& list_;
+  const rules::RenameList& list_;
   DiskState& disk_;
   std::vector<PlanRow>& rows_;
   std::vector<Folder> folders_;
@@ -81,15 +83,17 @@ class RenamePlan {
   std::unordered_map<std::string, std::uint32_t> byPath_;  // folders by the rows' spelling
   const std::string* lastFolderPath_ = nullptr;
   std::uint32_t lastFolder_ = kNone;
-  HashIndex& newNames_;
+  rules::HashIndex& newNames_;
   std::string newFile_, key_, newKey_;
 };
 
 // Marks every row with what the next run would do to it; the number of rows it would refuse.
-std::size_t CheckRows(RenameList& list, DiskState& disk);
+std::size_t CheckRows(rules::RenameList& list, DiskState& disk);
 
 // Gives rows whose new names collide, with each other or with a file that stays, "_2", "_3",
 // ... before the extension: the smallest number free in the folder and among the run's new
 // names, in list order; the first row in list order keeps the plain name where it is free.
 // The number of rows numbered.
-std::size_t NumberDuplicates(RenameList& list, DiskState& disk);
+std::size_t NumberDuplicates(rules::RenameList& list, DiskState& disk);
+
+}  // namespace disk

@@ -15,6 +15,13 @@
 #include "disk/RenamePlan.h"
 #include "text/sjis.h"
 
+using rules::BadNewName;
+using rules::FoldName;
+using rules::RenameEntry;
+using rules::RenameList;
+
+namespace disk {
+
 namespace {
 
 constexpr std::string_view kTempPrefix = "~kinoha-";
@@ -444,3 +451,5 @@ bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, Dis
   disk->Clear();
   return done == total;
 }
+
+}  // namespace disk

@@ -10,9 +10,14 @@
 #include "disk/FileSystem.h"
 #include "disk/Progress.h"
 
+namespace rules {
+class RenameList;
+}  // namespace rules
+
+namespace disk {
+
 class DiskState;
 class Journal;
-class RenameList;
 
 // What a move that didn't happen met.
 struct MoveReport {
@@ -70,5 +75,7 @@ bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* jou
 struct RunReport {
   std::size_t renamed = 0, failed = 0;
 };
-bool RenameRows(RenameList& list, bool clearItems, const Progress& progress = {}, DiskState* disk = nullptr,
+bool RenameRows(rules::RenameList& list, bool clearItems, const Progress& progress = {}, DiskState* disk = nullptr,
                 Journal* journal = nullptr, RunReport* report = nullptr, const Mover& mover = {});
+
+}  // namespace disk

@@ -11,6 +11,12 @@
 #include "disk/SafeRename.h"
 #include "text/sjis.h"
 
+using rules::FoldName;
+using rules::NameTable;
+using rules::RenameList;
+
+namespace disk {
+
 namespace {
 
 struct Outcome {
@@ -158,3 +164,5 @@ std::vector<Move> UndoResult::Done(const std::vector<Move>& moves) const {
   }
   return done;
 }
+
+}  // namespace disk

@@ -8,7 +8,11 @@
 #include "disk/Journal.h"
 #include "disk/Progress.h"
 
+namespace rules {
 class RenameList;
+}  // namespace rules
+
+namespace disk {
 
 // Why a move could not be taken back.
 enum class UndoFailure : std::uint8_t {
@@ -50,8 +54,10 @@ struct UndoResult {
 // taken back already, and is skipped without a word. Rows of the list at a path that moves back
 // take their old file names; sorting is off meanwhile. The two moves of a change of letter
 // case are never parted by a stop.
-UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress = {});
+UndoResult UndoMoves(const std::vector<Move>& moves, rules::RenameList& list, const Progress& progress = {});
 // The moves of a run taken back, made again in their order with the same guards (the file at
 // `from` moves to `to` only when it is the very file the move recorded); a move whose file is
 // at `to` already and none at `from` is skipped without a word.
-UndoResult RedoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress = {});
+UndoResult RedoMoves(const std::vector<Move>& moves, rules::RenameList& list, const Progress& progress = {});
+
+}  // namespace disk

@@ -13,6 +13,21 @@
 #include "os/Handle.h"
 #include "text/sjis.h"
 
+using rules::DateSources;
+using rules::DateTime;
+using rules::EncodeDateTime;
+using rules::ExifBytes;
+using rules::FileTimeKind;
+using rules::ShotDateFrom;
+using rules::ftCreation;
+using rules::ftLastAccess;
+using rules::ftLastWrite;
+using rules::kExifJpegSearch;
+using rules::kExifMaxRead;
+using os::NowDateTime;
+
+namespace disk {
+
 DateTime GetFileDate(std::string_view path, FileTimeKind kind) {
   fs::Entry entry;
   if (!fs::FindEntry(path, entry)) return 0;
@@ -142,3 +157,5 @@ ShotDateCache& TheShotDateCache() {
 bool GetShotDate(std::string_view path, DateTime& out) { return TheShotDateCache().Get(path, out); }
 
 DateSources DiskDateSources() { return DateSources{NowDateTime, GetFileDate, GetShotDate}; }
+
+}  // namespace disk

@@ -10,9 +10,11 @@
 #include "rules/DatePattern.h"
 #include "rules/DateRule.h"
 
+namespace disk {
+
 // The local date and time of the file time of the first directory entry matching the path
 // (a folder's own time too), at DOS resolution: an even second, 0 ms. 0 when nothing is found.
-DateTime GetFileDate(std::string_view path, FileTimeKind kind);
+rules::DateTime GetFileDate(std::string_view path, rules::FileTimeKind kind);
 
 // ---- The date of shooting ------------------------------------------------------------------
 
@@ -21,14 +23,14 @@ DateTime GetFileDate(std::string_view path, FileTimeKind kind);
 // read and, for a TIFF whose IFDs lie further on, the few bytes they need (Exif.h bounds
 // them). A folder, a link or any other reparse point, a file that can't be opened and a
 // file without a valid date give false. Nothing is followed: neither a link nor an IFD chain.
-bool ReadShotDate(std::string_view path, DateTime& out);
+bool ReadShotDate(std::string_view path, rules::DateTime& out);
 
 // Dates of shooting kept per path with the file's last-write time and size, so that a
 // preview of 10,000 photos reads each file once and a file changed since is read again.
 // Each lookup costs one GetFileAttributesEx.
 class ShotDateCache {
  public:
-  bool Get(std::string_view path, DateTime& out);
+  bool Get(std::string_view path, rules::DateTime& out);
   void Clear();
   std::size_t size() const { return entries_.size(); }
   // Files read (opened) so far, for tests and benchmarks.
@@ -45,7 +47,7 @@ class ShotDateCache {
   struct Entry {
     Stamp stamp;
     bool has = false;
-    DateTime date = 0;
+    rules::DateTime date = 0;
   };
   std::unordered_map<std::string, Entry> entries_;
   std::size_t fileReads_ = 0;
@@ -54,7 +56,9 @@ class ShotDateCache {
 // The program's one cache (one thread uses it).
 ShotDateCache& TheShotDateCache();
 // TheShotDateCache().Get: the date rule's source for 撮影日.
-bool GetShotDate(std::string_view path, DateTime& out);
+bool GetShotDate(std::string_view path, rules::DateTime& out);
 
 // The date rule's sources on this machine: the clock, the files' times, the shot-date cache.
-DateSources DiskDateSources();
+rules::DateSources DiskDateSources();
+
+}  // namespace disk

@@ -16,6 +16,24 @@
 #include "disk/SafeRename.h"
 #include "text/sjis.h"
 
+using rules::AddressableName;
+using rules::AutoCleanName;
+using rules::CleanUpOptions;
+using rules::HashIndex;
+using rules::MatchesFilter;
+using rules::NameTable;
+using rules::RenameList;
+using disk::DiskState;
+using disk::FolderState;
+using disk::ForgetFolderPaths;
+using disk::Journal;
+using disk::Progress;
+using disk::ProgressGate;
+using disk::RunKind;
+using disk::SafeRename;
+
+namespace intake {
+
 namespace {
 
 // Any entry, file or folder: a move onto a folder's name fails as surely as onto a file's.
@@ -469,3 +487,5 @@ bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
   intake.Finish();
   return whole;
 }
+
+}  // namespace intake

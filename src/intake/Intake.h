@@ -12,17 +12,23 @@
 #include "rules/CleanUp.h"
 #include "disk/Progress.h"
 
+namespace rules {
+class RenameList;
+}  // namespace rules
+namespace disk {
 class DiskState;
 class Journal;
-class RenameList;
+}  // namespace disk
+
+namespace intake {
 
 struct IntakeOptions {
   bool dropDir = false;  // expand folders also in a drop that holds files
-  CleanUpOptions cleanUp;
+  rules::CleanUpOptions cleanUp;
   // Refused names and extensions, each entry followed by ";" (extensions with their ".").
   std::string filterNames, filterExts;
   // Where AddFiles records the clean-up's renames, as one run, so that they can be undone.
-  Journal* journal = nullptr;
+  disk::Journal* journal = nullptr;
 };
 
 // Why the intake left a given path, or an entry of a folder it expanded, out of the list.
@@ -63,7 +69,7 @@ bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir);
 // the cleaned name is taken by a file or folder; skipped when filtered; else listed. A file the clean-up
 // can't rename (read-only, hidden, system, or the move refused) is treated as uncleaned.
 // Unlike AddFiles it doesn't look for a row the file has already.
-void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options);
+void AddFile(rules::RenameList& list, const std::string& path, const IntakeOptions& options);
 
 // Every path in order, each made a full path with "\" delimiters first (relative paths
 // from the current folder; a path with a part that ends in "." or a blank is skipped, since
@@ -87,5 +93,7 @@ void AddFile(RenameList& list, const std::string& path, const IntakeOptions& opt
 // keeps the rows taken. True when every path was taken in.
 // With a disk state, the listing of each folder taken in is kept there (for the preview's
 // check), and a folder in which the clean-up renamed a file is forgotten, to be listed again.
-bool AddFiles(RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options,
-              const Progress& progress = {}, DiskState* disk = nullptr, IntakeSkips* skipped = nullptr);
+bool AddFiles(rules::RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options,
+              const disk::Progress& progress = {}, disk::DiskState* disk = nullptr, IntakeSkips* skipped = nullptr);
+
+}  // namespace intake

@@ -10,6 +10,14 @@
 #include "os/Handle.h"
 #include "text/sjis.h"
 
+using rules::DateEra;
+using rules::DateLocale;
+using rules::DateTime;
+using rules::EncodeDateTime;
+using rules::RenderDatePattern;
+
+namespace os {
+
 namespace {
 
 constexpr LCID kJapanese = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT);
@@ -104,3 +112,5 @@ DateTime NowDateTime() {
 std::string RenderDatePatternNow(std::string_view pattern) {
   return RenderDatePattern(pattern, NowDateTime(), CurrentDateLocale());
 }
+
+}  // namespace os

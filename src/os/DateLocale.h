@@ -7,9 +7,13 @@
 
 #include "rules/DatePattern.h"
 
+namespace os {
+
 // The current regional names and formats (the built-in Japanese ones where the system has none).
-DateLocale CurrentDateLocale();
+rules::DateLocale CurrentDateLocale();
 // The local date and time now.
-DateTime NowDateTime();
+rules::DateTime NowDateTime();
 // The pattern rendered with the local date and time now and the current regional settings.
 std::string RenderDatePatternNow(std::string_view pattern);
+
+}  // namespace os

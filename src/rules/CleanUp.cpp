@@ -3,6 +3,8 @@
 #include "text/StringEx.h"
 #include "text/sjis.h"
 
+namespace rules {
+
 namespace {
 
 // The fixed texts as CP932 bytes, spelled out: "～" has look-alikes in other code pages.
@@ -65,3 +67,5 @@ std::string AutoCleanName(std::string_view path, const CleanUpOptions& options) 
   }
   return result;
 }
+
+}  // namespace rules

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace rules {
+
 // One flag per check box of the clean-up group.
 struct CleanUpOptions {
   bool removeShortcut = false;       // "へのショートカット" in .lnk names
@@ -26,3 +28,5 @@ std::string RemoveAll(std::string_view text, std::string_view pattern);
 // to the original when cleaning empties it), the extension changed only by jpegToJpg. With
 // every option off the path comes back byte for byte.
 std::string AutoCleanName(std::string_view path, const CleanUpOptions& options);
+
+}  // namespace rules

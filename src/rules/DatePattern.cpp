@@ -5,6 +5,8 @@
 
 #include "text/sjis.h"
 
+namespace rules {
+
 namespace {
 
 constexpr std::size_t kMaxRendering = 256;
@@ -361,3 +363,5 @@ std::string RenderDatePattern(std::string_view pattern, DateTime value, const Da
   CutToWholeCharacters(out);
   return out;
 }
+
+}  // namespace rules

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace rules {
+
 // Days since 30 December 1899, the time of day as the fraction.
 using DateTime = double;
 
@@ -38,3 +40,5 @@ DateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute =
 
 // The pattern rendered with the value: at most 256 bytes, cut after the last whole character.
 std::string RenderDatePattern(std::string_view pattern, DateTime value, const DateLocale& locale);
+
+}  // namespace rules

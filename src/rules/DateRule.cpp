@@ -1,5 +1,7 @@
 #include "rules/DateRule.h"
 
+namespace rules {
+
 void PreviewDate(RenameList& list, const DateInputs& in, const DateLocale& locale, const DateSources& sources) {
   list.ClearMarks();
   if (!in.head && !in.tail) return;  // every row keeps its new name
@@ -33,3 +35,5 @@ void PreviewDate(RenameList& list, const DateInputs& in, const DateLocale& local
     row.newName = std::move(name);
   }
 }
+
+}  // namespace rules

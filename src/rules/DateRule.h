@@ -7,6 +7,8 @@
 #include "rules/DatePattern.h"
 #include "rules/RenameList.h"
 
+namespace rules {
+
 // Shot: the Exif date of shooting (Exif.h); without one, the last-write date, and the row is
 // marked RuleMark::NoShotDate.
 // Which of a file's times.
@@ -35,3 +37,5 @@ struct DateSources {
 // Clears the list's marks first, then marks the rows whose date of shooting was stood in for.
 void PreviewDate(RenameList& list, const DateInputs& in, const DateLocale& locale,
                  const DateSources& sources);
+
+}  // namespace rules

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace rules {
+
 namespace {
 
 constexpr std::uint16_t kTagDateTime = 0x0132, kTagExifIfd = 0x8769;
@@ -187,3 +189,5 @@ bool ShotDateFromBytes(const unsigned char* data, std::size_t size, DateTime& ou
   MemoryBytes bytes(data, size);
   return ShotDateFrom(bytes, out);
 }
+
+}  // namespace rules

@@ -12,6 +12,8 @@
 
 #include "rules/DatePattern.h"
 
+namespace rules {
+
 // Random access to the bytes of a file or of a buffer. Read gives exactly n bytes at the
 // offset, or fails (past the end, or the source gives up).
 class ExifBytes {
@@ -36,3 +38,5 @@ bool ShotDateFromBytes(const unsigned char* data, std::size_t size, DateTime& ou
 // "YYYY:MM:DD HH:MM:SS" with the fields in range (year 1 to 9999, a real day of its month,
 // 00:00:00 to 23:59:59); "0000:00:00 00:00:00" and blanks are no date.
 bool ParseExifDate(std::string_view text, DateTime& out);
+
+}  // namespace rules

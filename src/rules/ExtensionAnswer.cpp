@@ -2,6 +2,8 @@
 
 #include "text/sjis.h"
 
+namespace rules {
+
 namespace {
 
 bool RefusedByte(unsigned char c) {
@@ -22,3 +24,5 @@ std::string ExtensionFromAnswer(std::string_view answer) {
   if (ext.back() == '.' || ext.back() == ' ') return {};
   return ext;
 }
+
+}  // namespace rules

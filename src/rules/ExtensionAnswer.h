@@ -4,9 +4,13 @@
 #include <string>
 #include <string_view>
 
+namespace rules {
+
 // The extension an answer gives, with "." put in front when missing; empty when the answer
 // can't be one: empty or only ".", holding "\", "/" or ":" (which would reach out of the
 // folder or into a stream), a character no name holds ("*", "?", '"', "<", ">", "|" or a
 // control character), or ending in "." or a blank, which Windows strips, so the row would no
 // longer name its file.
 std::string ExtensionFromAnswer(std::string_view answer);
+
+}  // namespace rules

@@ -4,6 +4,8 @@
 
 #include "text/sjis.h"
 
+namespace rules {
+
 namespace {
 
 bool HasEntry(std::string_view list, std::string_view item) {
@@ -16,3 +18,5 @@ bool MatchesFilter(std::string_view path, std::string_view filterNames, std::str
   std::string_view name = sjis::FileName(path);
   return HasEntry(filterNames, name) || HasEntry(filterExts, sjis::Extension(name));
 }
+
+}  // namespace rules

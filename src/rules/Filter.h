@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+namespace rules {
+
 // True when the file's name (with extension) equals an entry of filterNames, or its extension
 // (with its ".") equals an entry of filterExts, the letter case of single-byte "A"-"Z" not
 // counting on either side (double-byte characters compare exactly). Entries are separated by ";"; text after the last ";" is an
@@ -23,3 +25,5 @@ bool ForEachFilterEntry(std::string_view list, Visit&& visit) {
   }
   return false;
 }
+
+}  // namespace rules

@@ -4,6 +4,8 @@
 
 #include "text/sjis.h"
 
+namespace rules {
+
 std::uint32_t NameTable::Hash(std::string_view key) {
   // FNV-1a.
   std::uint32_t h = 2166136261u;
@@ -76,3 +78,5 @@ void FoldName(std::string_view name, std::string& out) {
   out.clear();
   sjis::AppendUpper(name, out);
 }
+
+}  // namespace rules

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+namespace rules {
+
 // A set of byte strings with an index each (0, 1, 2... in the order of insertion), the keys
 // kept in one buffer: a folder of 100,000 names costs no allocation per name.
 class NameTable {
@@ -87,3 +89,5 @@ bool HashIndex::Any(std::uint32_t hash, Match&& match) const {
 
 // The name as the file system compares it: upper case, as the code page's case pairs go.
 void FoldName(std::string_view name, std::string& out);
+
+}  // namespace rules

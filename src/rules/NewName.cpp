@@ -2,6 +2,8 @@
 
 #include "text/sjis.h"
 
+namespace rules {
+
 bool DeviceName(std::string_view name) {
   // Bytes are compared: "." and " " are never trail bytes, and no device name begins with a
   // lead byte. Most names end here, at their first byte.
@@ -51,3 +53,5 @@ NameSize SizeOfName(std::string_view name) {
   }
   return size;
 }
+
+}  // namespace rules

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace rules {
+
 // A single-byte character no Windows file name holds: "\", "/" and ":" (delimiters), "*",
 // "?", '"', "<" and ">" (which a search reads as wildcards), "|", and control characters.
 constexpr bool RefusedInName(unsigned char c) {
@@ -33,3 +35,5 @@ struct NameSize {
   std::uint32_t units = 0, utf8 = 0;
 };
 NameSize SizeOfName(std::string_view name);
+
+}  // namespace rules

@@ -9,6 +9,8 @@
 #include "text/StringEx.h"
 #include "text/sjis.h"
 
+namespace rules {
+
 namespace {
 
 // The matcher backtracks (an expression such as "(a*)*b" takes exponential time) and
@@ -339,3 +341,5 @@ bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clo
   }
   return true;
 }
+
+}  // namespace rules

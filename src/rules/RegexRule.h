@@ -8,6 +8,8 @@
 
 #include "rules/RenameList.h"
 
+namespace rules {
+
 struct RegexInputs {
   std::string search, replacement;
   bool trim = false;  // trim the results' blanks (full-width ones too)
@@ -49,3 +51,5 @@ const char* RegexErrorText(RegexError error);
 using RegexClock = std::uint64_t (*)();
 bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clock = nullptr,
                          RegexError* why = nullptr);
+
+}  // namespace rules

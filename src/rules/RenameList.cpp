@@ -7,6 +7,8 @@
 #include "os/Collate.h"
 #include "text/sjis.h"
 
+namespace rules {
+
 std::string_view RenameEntry::BaseName() const { return sjis::BaseName(fileName); }
 std::string_view RenameEntry::Extension() const { return sjis::Extension(fileName); }
 
@@ -144,3 +146,5 @@ void RenameList::ClearFailures() {
   for (RenameEntry& row : rows_) row.failure = 0;
   failures_ = 0;
 }
+
+}  // namespace rules

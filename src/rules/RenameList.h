@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace rules {
+
 // Why the next run would leave a row's file as it is (None: it would be renamed, or its new
 // name is its name already).
 enum class Refusal : std::uint8_t {
@@ -134,3 +136,5 @@ class RenameList {
   bool sorting_ = true;
   int batch_ = 0;
 };
+
+}  // namespace rules

@@ -5,6 +5,8 @@
 
 #include "text/sjis.h"
 
+namespace rules {
+
 namespace {
 
 int DecimalLength(long long number) { return static_cast<int>(std::to_string(number).size()); }
@@ -168,3 +170,5 @@ void PreviewWidth(RenameList& list, WidthFlags flags, bool kana) {
   const WidthConverter converter(flags, kana);
   for (RenameEntry& row : list) converter.Convert(row.BaseName(), row.newName);
 }
+
+}  // namespace rules

@@ -9,6 +9,8 @@
 #include "rules/RenameList.h"
 #include "text/StringEx.h"
 
+namespace rules {
+
 // Numbering: base text, optional "_", zero-padded sequence number in list order.
 // The start and step boxes reach what the settings file's 16-bit values hold.
 inline constexpr int kMaxStart = 32767;
@@ -68,3 +70,5 @@ struct WidthGroups {
 };
 WidthFlags WidthFlagsFromGroups(const WidthGroups& groups);
 void PreviewWidth(RenameList& list, WidthFlags flags, bool kana);
+
+}  // namespace rules

@@ -2,6 +2,8 @@
 
 #include "text/sjis.h"
 
+namespace settings {
+
 namespace {
 
 // No trail byte of CP932 is below 0x40, so these byte tests never match half a character.
@@ -92,3 +94,5 @@ std::string WriteCommaList(const std::vector<std::string>& items) {
 }
 
 std::string JoinPresets(const std::vector<std::string>& presets) { return WriteCommaList(presets); }
+
+}  // namespace settings

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace settings {
+
 // Splits a value into items. Leading blanks (bytes 1 to 32) are skipped; a double-quoted item
 // runs to its closing quote ("" stands for one quote; a quote never closed runs to the end);
 // any other item runs to the next blank or ","; blanks, then one "," and the blanks after it,
@@ -21,3 +23,5 @@ std::string WriteCommaList(const std::vector<std::string>& items);
 // The date presets in the same form, so a preset with a blank, a comma, a leading quote or
 // no text at all comes back as it was; presets that need no quotes are joined as they stand.
 std::string JoinPresets(const std::vector<std::string>& presets);
+
+}  // namespace settings

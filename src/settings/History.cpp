@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace settings {
+
 namespace {
 
 bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= 32; }
@@ -29,3 +31,5 @@ bool MoveToFront(std::vector<std::string>& entries, int p) {
   std::rotate(entries.begin(), entries.begin() + p, entries.begin() + p + 1);
   return true;
 }
+
+}  // namespace settings

@@ -4,6 +4,8 @@
 
 #include "text/sjis.h"
 
+namespace settings {
+
 namespace {
 
 std::string_view TrimLeft(std::string_view s) {
@@ -169,3 +171,5 @@ void IniText::Insert(std::size_t at, std::string text) {
   if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = newline_;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), {}, newline_, true});
 }
+
+}  // namespace settings

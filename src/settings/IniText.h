@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace settings {
+
 // What the platform's profile reader trims around names and values. No CP932 trail byte is
 // below 0x40, so byte-wise trimming never cuts a character.
 bool IsIniBlank(char c);
@@ -56,3 +58,5 @@ class IniText {
   std::string_view newline_ = "\r\n";
   Encoding encoding_ = Encoding::ShiftJis;
 };
+
+}  // namespace settings

@@ -5,6 +5,8 @@
 
 #include "settings/SettingsFile.h"
 
+namespace settings {
+
 std::uint64_t (*settingsRoomForTests)(const std::wstring& path) = nullptr;
 
 namespace ownfile {
@@ -168,3 +170,5 @@ bool WriteInPlace(const std::wstring& path, const Opened& file, const std::strin
 }
 
 }  // namespace ownfile
+
+}  // namespace settings

@@ -10,6 +10,8 @@
 #include "os/Handle.h"
 #include "os/OwnFile.h"
 
+namespace settings {
+
 namespace ownfile {
 
 // The settings file as it stands: missing, a plain file, reached through a link, or no file
@@ -36,3 +38,5 @@ bool WriteInPlace(const std::wstring& path, const Opened& file, const std::strin
                   DWORD& error, bool& damaged);
 
 }  // namespace ownfile
+
+}  // namespace settings

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace settings {
+
 // The history length's range, and the most date presets kept.
 constexpr int kMinHistory = 1, kMaxHistory = 10;
 constexpr std::size_t kMaxPresets = 1000;
@@ -68,3 +70,5 @@ struct Settings {
 
   bool operator==(const Settings&) const = default;
 };
+
+}  // namespace settings

@@ -14,6 +14,8 @@
 #include "settings/OwnFile.h"
 #include "text/sjis.h"
 
+namespace settings {
+
 namespace {
 
 // ---- The keys -------------------------------------------------------------------------------
@@ -285,3 +287,5 @@ bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* wh
   failure.notAFile = file.found == Found::Missing && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
   return false;
 }
+
+}  // namespace settings

@@ -9,6 +9,8 @@
 
 #include "settings/Settings.h"
 
+namespace settings {
+
 // The executable's full path with its extension replaced by ".ini", as UTF-16, so a folder
 // with no Shift_JIS form still works.
 std::wstring SettingsPath();
@@ -42,3 +44,5 @@ extern std::uint64_t (*settingsRoomForTests)(const std::wstring& path);
 // decimal digits, or at most eight hex digits after "$", "x", "X" or (in a value of more than
 // two characters) "0x"/"0X". Nothing when the value isn't an integer in full.
 std::optional<int> ReadInteger(std::string_view value);
+
+}  // namespace settings

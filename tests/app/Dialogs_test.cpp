@@ -6,6 +6,9 @@
 #include "rules/DatePattern.h"
 #include "settings/Settings.h"
 
+using settings::Settings;
+using os::RenderDatePatternNow;
+
 namespace {
 
 class PresetEditorTest : public WindowTest {

@@ -1,5 +1,7 @@
 #include "app/WindowFixture.h"
 
+using settings::Settings;
+
 namespace {
 
 class WindowSettingsTest : public WindowTest {

@@ -84,7 +84,7 @@ class Guarded {
 };
 
 // Bytes for the parser that count what a parse asks for.
-class CountingBytes final : public ExifBytes {
+class CountingBytes final : public rules::ExifBytes {
  public:
   CountingBytes(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
   std::uint64_t size() const override { return size_; }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using rules::ExtensionFromAnswer;
+
 TEST(ExtensionFromAnswer, PutsTheDotInFrontAndRefusesWhatCantBeAnExtension) {
   struct Case {
     const char* answer;

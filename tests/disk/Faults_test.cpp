@@ -21,6 +21,20 @@
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
+using rules::Refusal;
+using rules::RenameEntry;
+using rules::RenameList;
+using disk::CheckRows;
+using disk::DiskState;
+using disk::IsTemporaryName;
+using disk::Journal;
+using disk::Move;
+using disk::Mover;
+using disk::Progress;
+using disk::RenameRows;
+using disk::UndoMoves;
+using disk::UndoResult;
+
 namespace {
 
 using Names = std::vector<std::string>;

@@ -13,6 +13,16 @@
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
+using rules::Refusal;
+using rules::RenameEntry;
+using rules::RenameList;
+using disk::CheckRows;
+using disk::DiskState;
+using disk::NumberDuplicates;
+using disk::RenameRows;
+using intake::AddFiles;
+using intake::IntakeOptions;
+
 namespace {
 
 // 300 characters: more than any volume holds, in UTF-16 units or in UTF-8 bytes.

@@ -15,6 +15,12 @@
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
+using rules::RenameEntry;
+using rules::RenameList;
+using disk::RenameRows;
+using disk::RunReport;
+using disk::SafeRename;
+
 namespace {
 
 using Names = std::vector<std::string>;

@@ -16,6 +16,23 @@
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
+using rules::RenameEntry;
+using rules::RenameList;
+using disk::ChangeExtensions;
+using disk::DiskState;
+using disk::Journal;
+using disk::JournalRun;
+using disk::Move;
+using disk::RedoMoves;
+using disk::RenameRows;
+using disk::RunKind;
+using disk::UndoFailure;
+using disk::UndoMoves;
+using disk::UndoProblem;
+using disk::UndoResult;
+using intake::AddFiles;
+using intake::IntakeOptions;
+
 namespace {
 
 using Names = std::vector<std::string>;

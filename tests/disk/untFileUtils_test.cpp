@@ -7,6 +7,12 @@
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
+using rules::EncodeDateTime;
+using rules::ftCreation;
+using rules::ftLastAccess;
+using rules::ftLastWrite;
+using disk::GetFileDate;
+
 namespace {
 
 FILETIME UtcOfLocal(int year, int month, int day, int hour, int minute, int second) {

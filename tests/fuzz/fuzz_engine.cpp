@@ -21,6 +21,44 @@
 #include "text/StringEx.h"
 #include "text/sjis.h"
 
+using rules::AddInputs;
+using rules::AnalysisColumn;
+using rules::AnalyzeName;
+using rules::AutoCleanName;
+using rules::BadNewName;
+using rules::CleanUpOptions;
+using rules::DateEra;
+using rules::DateInputs;
+using rules::DateKind;
+using rules::DateLocale;
+using rules::DateSources;
+using rules::DateTime;
+using rules::EncodeDateTime;
+using rules::FileTimeKind;
+using rules::LetterCase;
+using rules::MatchesFilter;
+using rules::NameAnalysis;
+using rules::NumberingInputs;
+using rules::PreviewAdd;
+using rules::PreviewCase;
+using rules::PreviewDate;
+using rules::PreviewNumber;
+using rules::PreviewReplace;
+using rules::PreviewWidth;
+using rules::Refusal;
+using rules::RenameEntry;
+using rules::RenameList;
+using rules::RenderDatePattern;
+using rules::ReplaceAll;
+using rules::ReplaceInputs;
+using rules::WidthChoice;
+using rules::WidthFlagsFromGroups;
+using rules::WidthGroups;
+using rules::kMaxStart;
+using rules::kMaxStep;
+using disk::DiskState;
+using disk::RenamePlan;
+
 namespace fuzz {
 namespace {
 

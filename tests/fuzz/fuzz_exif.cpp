@@ -11,6 +11,12 @@
 #include "Fuzz.h"
 #include "rules/Exif.h"
 
+using rules::DateTime;
+using rules::EncodeDateTime;
+using rules::ShotDateFrom;
+using rules::ShotDateFromBytes;
+using rules::kExifMaxRead;
+
 namespace fuzz {
 
 namespace {

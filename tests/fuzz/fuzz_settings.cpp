@@ -11,6 +11,15 @@
 #include "settings/SettingsFile.h"
 #include "text/sjis.h"
 
+using settings::ReadCommaList;
+using settings::ReadSettings;
+using settings::Settings;
+using settings::WriteCommaList;
+using settings::WriteSettings;
+using settings::kMaxHistory;
+using settings::kMaxPresets;
+using settings::kMinHistory;
+
 namespace fuzz {
 namespace {
 

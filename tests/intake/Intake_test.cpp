@@ -15,6 +15,17 @@
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
+using rules::RenameEntry;
+using rules::RenameList;
+using disk::RenameRows;
+using intake::ActualFileName;
+using intake::AddFile;
+using intake::AddFiles;
+using intake::IntakeOptions;
+using intake::IntakeSkips;
+using intake::Skip;
+using intake::kSkipReasons;
+
 namespace {
 
 using Names = std::vector<std::string>;

@@ -16,6 +16,15 @@
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
+using rules::Refusal;
+using rules::RenameEntry;
+using rules::RenameList;
+using disk::CheckRows;
+using disk::DiskState;
+using disk::RenameRows;
+using intake::AddFiles;
+using intake::IntakeOptions;
+
 namespace {
 
 using Names = std::vector<std::string>;

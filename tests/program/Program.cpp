@@ -10,6 +10,7 @@
 
 #include "text/sjis.h"
 
+
 namespace {
 
 // The built program lies one folder above the test programs.

@@ -12,6 +12,7 @@
 #include "program/Program.h"
 #include "text/sjis.h"
 
+
 namespace {
 
 // Sets a file's last-write time to a local date at noon.

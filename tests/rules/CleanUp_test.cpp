@@ -6,6 +6,9 @@
 
 #include "text/TextTestUtil.h"
 
+using rules::AutoCleanName;
+using rules::CleanUpOptions;
+
 namespace {
 
 // Options from letters: S shortcut, B [n], P (n), C copy, T trim, J jpeg.

@@ -11,6 +11,12 @@
 #include "os/DateLocale.h"
 #include "text/sjis.h"
 
+using rules::DateLocale;
+using rules::DateTime;
+using rules::EncodeDateTime;
+using rules::RenderDatePattern;
+using os::CurrentDateLocale;
+
 namespace {
 
 struct Case {

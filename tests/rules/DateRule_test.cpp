@@ -5,6 +5,18 @@
 
 #include <gtest/gtest.h>
 
+using rules::DateInputs;
+using rules::DateKind;
+using rules::DateLocale;
+using rules::DateSources;
+using rules::DateTime;
+using rules::EncodeDateTime;
+using rules::FileTimeKind;
+using rules::PreviewDate;
+using rules::RenameList;
+using rules::ftCreation;
+using rules::ftLastWrite;
+
 namespace {
 
 const DateTime kCreated = EncodeDateTime(2003, 5, 7, 10, 15, 36);

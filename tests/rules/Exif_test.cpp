@@ -14,6 +14,15 @@
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
+using rules::DateTime;
+using rules::EncodeDateTime;
+using rules::ParseExifDate;
+using rules::ShotDateFrom;
+using rules::ShotDateFromBytes;
+using rules::kExifMaxRead;
+using disk::ReadShotDate;
+using disk::ShotDateCache;
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;

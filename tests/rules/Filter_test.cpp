@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using rules::MatchesFilter;
+
 namespace {
 
 TEST(MatchesFilter, RefusesOnlyWholeEntries) {

@@ -7,6 +7,15 @@
 
 #include <gtest/gtest.h>
 
+using rules::PreviewRegexReplace;
+using rules::RegexClock;
+using rules::RegexError;
+using rules::RegexErrorText;
+using rules::RenameEntry;
+using rules::RenameList;
+using rules::RuleMark;
+using rules::kMaxRegexLength;
+
 namespace {
 
 struct RegexCase {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using rules::RenameList;
+
 namespace {
 
 std::vector<std::string> Names(const RenameList& list) {

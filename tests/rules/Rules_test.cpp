@@ -6,6 +6,25 @@
 
 #include <gtest/gtest.h>
 
+using rules::AddInputs;
+using rules::AnalysisColumn;
+using rules::AnalyzeName;
+using rules::LetterCase;
+using rules::NameAnalysis;
+using rules::NumberingInputs;
+using rules::PreviewAdd;
+using rules::PreviewCase;
+using rules::PreviewNumber;
+using rules::PreviewReplace;
+using rules::PreviewWidth;
+using rules::RenameEntry;
+using rules::RenameList;
+using rules::ReplaceInputs;
+using rules::WidthChoice;
+using rules::WidthFlagsFromGroups;
+using rules::WidthGroups;
+using rules::ZeroPad;
+
 namespace {
 
 RenameList MakeList(const std::vector<std::string>& fileNames) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+using settings::MoveToFront;
+using settings::PushHistory;
+
 using Entries = std::vector<std::string>;
 
 TEST(History, PushCases) {

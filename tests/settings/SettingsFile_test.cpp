@@ -13,6 +13,16 @@
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
+using settings::ReadCommaList;
+using settings::settingsRoomForTests;
+using settings::ReadInteger;
+using settings::ReadSettings;
+using settings::Settings;
+using settings::SettingsPath;
+using settings::WriteCommaList;
+using settings::WriteFailure;
+using settings::WriteSettings;
+
 namespace {
 
 using Items = std::vector<std::string>;

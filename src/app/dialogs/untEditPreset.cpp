@@ -5,6 +5,10 @@
 #include "os/DateLocale.h"
 #include "win/Controls.h"
 
+using rules::RenderDatePattern;
+using os::CurrentDateLocale;
+using os::NowDateTime;
+
 namespace {
 constexpr int kHelpContext = 17;
 // Its width at the start and at its smallest: the default presets and their previews side by

@@ -40,5 +40,5 @@ class TfrmEditPreset : public TfrmDialog {
   int chosen_;
   std::optional<std::string> chosenPattern_;  // the pattern in use when the dialog was made
   // The regional settings, read once when the dialog is made.
-  DateLocale locale_;
+  rules::DateLocale locale_;
 };

@@ -6,6 +6,8 @@
 #include "text/sjis.h"
 #include "win/Controls.h"
 
+using rules::ForEachFilterEntry;
+
 namespace {
 constexpr int kHelpContext = 14;
 }

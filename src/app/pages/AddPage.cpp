@@ -5,6 +5,11 @@
 #include "rules/Rules.h"
 #include "win/Controls.h"
 
+using rules::AddInputs;
+using rules::PreviewAdd;
+using rules::RenameList;
+using settings::Settings;
+
 namespace {
 enum : int { IDC_BTNHEAD = 100, IDC_BTNTAIL, IDC_CMBADDVALUE, IDC_CHKDIV2 };
 }

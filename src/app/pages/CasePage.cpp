@@ -2,6 +2,11 @@
 
 #include "rules/Rules.h"
 
+using rules::LetterCase;
+using rules::PreviewCase;
+using rules::RenameList;
+using settings::Settings;
+
 namespace {
 constexpr int IDC_RDGLETTER = 100;
 }

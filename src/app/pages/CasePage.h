@@ -8,9 +8,9 @@ class CasePage : public Page {
  public:
   using Page::Page;
   bool Build(HWND frame) override;
-  void MakePreview(RenameList& list) override;
-  void Load(const Settings& s) override;
-  void Store(Settings& s) const override;
+  void MakePreview(rules::RenameList& list) override;
+  void Load(const settings::Settings& s) override;
+  void Store(settings::Settings& s) const override;
 
   win::RadioGroup rdgLetter;
 

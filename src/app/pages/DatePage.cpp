@@ -11,6 +11,18 @@
 #include "settings/History.h"
 #include "win/Controls.h"
 
+using rules::DateInputs;
+using rules::DateKind;
+using rules::DateLocale;
+using rules::PreviewDate;
+using rules::RenameList;
+using rules::RenderDatePattern;
+using disk::DiskDateSources;
+using settings::MoveToFront;
+using settings::Settings;
+using os::CurrentDateLocale;
+using os::NowDateTime;
+
 namespace {
 enum : int { IDC_CMBDATEADD = 100, IDC_BTNHEAD2, IDC_BTNTAIL2, IDC_CMBDATEFORMAT, IDC_RDGDATETYPE = 110 };
 }

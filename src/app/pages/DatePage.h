@@ -13,14 +13,14 @@ class DatePage : public Page {
  public:
   using Page::Page;
   bool Build(HWND frame) override;
-  void MakePreview(RenameList& list) override;
+  void MakePreview(rules::RenameList& list) override;
   void AfterRename() override;
-  void AfterIntake(const RenameList& list) override;
+  void AfterIntake(const rules::RenameList& list) override;
   HWND MainInput() const override { return cmbDateFormat; }
   HWND InputTarget() const override { return cmbDateAdd; }
   void ClearHistory() override;
-  void Load(const Settings& s) override;
-  void Store(Settings& s) const override;
+  void Load(const settings::Settings& s) override;
+  void Store(settings::Settings& s) const override;
 
   // Rebuilds the drop-down from DateFormats, with nothing selected.
   void RefreshDateFormats();

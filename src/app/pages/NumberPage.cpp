@@ -5,6 +5,16 @@
 #include "rules/Rules.h"
 #include "win/Controls.h"
 
+using rules::AnalysisColumn;
+using rules::AnalyzeName;
+using rules::NameAnalysis;
+using rules::NumberingInputs;
+using rules::PreviewNumber;
+using rules::RenameList;
+using rules::kMaxStart;
+using rules::kMaxStep;
+using settings::Settings;
+
 namespace {
 enum : int { IDC_CMBBASNAME = 100, IDC_EDTSTART = 110, IDC_EDTSTEP = 120, IDC_EDTCOLUMN = 130, IDC_CHKDIVIDER = 140 };
 }

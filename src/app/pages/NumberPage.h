@@ -11,15 +11,15 @@ class NumberPage : public Page {
  public:
   using Page::Page;
   bool Build(HWND frame) override;
-  void MakePreview(RenameList& list) override;
+  void MakePreview(rules::RenameList& list) override;
   void AfterRename() override;
-  void AfterIntake(const RenameList& list) override;
+  void AfterIntake(const rules::RenameList& list) override;
   HWND MainInput() const override { return cmbBasName; }
   HWND InputTarget() const override { return cmbBasName; }
   void TrimHistory(int length) override;
   void ClearHistory() override;
-  void Load(const Settings& s) override;
-  void Store(Settings& s) const override;
+  void Load(const settings::Settings& s) override;
+  void Store(settings::Settings& s) const override;
 
   // The name analysis: base text, divider, start and digit count from a base name.
   void Analyze(std::string_view baseName);

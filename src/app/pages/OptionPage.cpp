@@ -7,6 +7,11 @@
 #include "app/resource.h"
 #include "win/Controls.h"
 
+using rules::CleanUpOptions;
+using settings::Settings;
+using settings::kMaxHistory;
+using settings::kMinHistory;
+
 namespace {
 enum : int { IDC_IMAGE1 = 100, IDC_CHKCLEARITEMS, IDC_CHKENTERTOEXEC, IDC_CHKESCTOEXIT, IDC_EDTHISTORY,
              IDC_UNDHISTORY, IDC_BTNCLEARHISTORY, IDC_BTNFILTER, IDC_CHKDROPDIR, IDC_CHKREMSCUT, IDC_CHKDELCOPY,

@@ -14,14 +14,14 @@ class OptionPage : public Page {
  public:
   using Page::Page;
   bool Build(HWND frame) override;
-  void Load(const Settings& s) override;
-  void Store(Settings& s) const override;
+  void Load(const settings::Settings& s) override;
+  void Store(settings::Settings& s) const override;
   void Showing(bool shown) override;
   void SetDpi(UINT dpi) override;
 
   bool ClearItems() const;
   // The clean-up the intake applies, as the check boxes say now.
-  CleanUpOptions CleanUp() const;
+  rules::CleanUpOptions CleanUp() const;
   bool DropDir() const;
   bool Trim() const;
   bool EnterToExec() const;
@@ -45,7 +45,7 @@ class OptionPage : public Page {
   LRESULT OnNotify(NMHDR* nm) override;
 
  private:
-  std::vector<std::pair<HWND, bool Settings::*>> CheckBoxes() const;
+  std::vector<std::pair<HWND, bool settings::Settings::*>> CheckBoxes() const;
   win::Panel config_;
   win::unique_hfont titleFont_;
 };

@@ -48,7 +48,7 @@ class Page : public win::Panel {
   // Creates the page's panel, hidden, over the frame, and its controls.
   virtual bool Build(HWND frame) = 0;
   // Writes every row's new name; the settings page has no rule and leaves the names.
-  virtual void MakePreview(RenameList&) {}
+  virtual void MakePreview(rules::RenameList&) {}
   // What the count label adds when the last preview's rule could not be applied at all (its
   // rows keep their names and the run renames nothing), such as "正規表現エラー"; null for none.
   virtual const char* RuleError() const { return nullptr; }
@@ -57,15 +57,15 @@ class Page : public win::Panel {
   // After a rename run on this page: histories, the preset order.
   virtual void AfterRename() {}
   // After an intake: empty inputs take the first row's base name.
-  virtual void AfterIntake(const RenameList&) {}
+  virtual void AfterIntake(const rules::RenameList&) {}
   // The input that takes the focus when the page is chosen, and the one that the list's
   // copy commands write to; null for none.
   virtual HWND MainInput() const { return nullptr; }
   virtual HWND InputTarget() const { return nullptr; }
   virtual void TrimHistory(int) {}
   virtual void ClearHistory() {}
-  virtual void Load(const Settings& s) = 0;
-  virtual void Store(Settings& s) const = 0;
+  virtual void Load(const settings::Settings& s) = 0;
+  virtual void Store(settings::Settings& s) const = 0;
   // The page was shown or hidden.
   virtual void Showing(bool) {}
   virtual void SetDpi(UINT) {}

@@ -6,6 +6,12 @@
 #include "rules/Rules.h"
 #include "win/Controls.h"
 
+using rules::PreviewRegexReplace;
+using rules::PreviewReplace;
+using rules::RegexError;
+using rules::RenameList;
+using settings::Settings;
+
 namespace {
 enum : int { IDC_CMBOLDVALUE = 100, IDC_CMBNEWVALUE, IDC_CHKREGEXP };
 // Posted to the page as a command of the replacement box: select the text copied into it.

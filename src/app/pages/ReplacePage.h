@@ -9,17 +9,17 @@ class ReplacePage : public Page {
  public:
   using Page::Page;
   bool Build(HWND frame) override;
-  void MakePreview(RenameList& list) override;
-  const char* RuleError() const override { return regexError_ != RegexError::None ? "正規表現エラー" : nullptr; }
-  const char* RuleErrorDetail() const override { return RegexErrorText(regexError_); }
+  void MakePreview(rules::RenameList& list) override;
+  const char* RuleError() const override { return regexError_ != rules::RegexError::None ? "正規表現エラー" : nullptr; }
+  const char* RuleErrorDetail() const override { return rules::RegexErrorText(regexError_); }
   void AfterRename() override;
-  void AfterIntake(const RenameList& list) override;
+  void AfterIntake(const rules::RenameList& list) override;
   HWND MainInput() const override { return cmbOldValue; }
   HWND InputTarget() const override { return cmbNewValue; }
   void TrimHistory(int length) override;
   void ClearHistory() override;
-  void Load(const Settings& s) override;
-  void Store(Settings& s) const override;
+  void Load(const settings::Settings& s) override;
+  void Store(settings::Settings& s) const override;
 
   // The user's own entry into an empty replacement box (a click or Tab) fills it with the
   // search text, selected with the caret at its end, so typing replaces it and the arrow keys
@@ -33,5 +33,5 @@ class ReplacePage : public Page {
 
  private:
   // Why the last preview's expression could not be applied; None when it was (or no expression).
-  RegexError regexError_ = RegexError::None;
+  rules::RegexError regexError_ = rules::RegexError::None;
 };

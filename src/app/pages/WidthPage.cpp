@@ -4,6 +4,13 @@
 #include "rules/Rules.h"
 #include "win/Controls.h"
 
+using rules::PreviewWidth;
+using rules::RenameList;
+using rules::WidthChoice;
+using rules::WidthFlagsFromGroups;
+using rules::WidthGroups;
+using settings::Settings;
+
 namespace {
 enum : int { IDC_BTNKANA = 100, IDC_BTNIGNORE, IDC_BTNNARROW, IDC_BTNWIDE, IDC_RGWORD = 110, IDC_RGNUM = 120,
              IDC_RGKAKKO = 130, IDC_RGSPACE = 140, IDC_RGSYMBOL = 150 };

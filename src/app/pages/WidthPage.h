@@ -10,9 +10,9 @@ class WidthPage : public Page {
  public:
   using Page::Page;
   bool Build(HWND frame) override;
-  void MakePreview(RenameList& list) override;
-  void Load(const Settings& s) override;
-  void Store(Settings& s) const override;
+  void MakePreview(rules::RenameList& list) override;
+  void Load(const settings::Settings& s) override;
+  void Store(settings::Settings& s) const override;
 
   // The three buttons that set every group to their item (無視 0, 半角 1, 全角 2); only the
   // groups that change raise their click.
