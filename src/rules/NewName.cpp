@@ -44,9 +44,8 @@ NameSize SizeOfName(std::string_view name) {
   const std::uint8_t* utf8 = sjis::Utf8Lengths();
   NameSize size;
   for (std::size_t i = 0; i < name.size();) {
-    const std::size_t next = sjis::NextChar(name, i);
-    unsigned index = static_cast<unsigned char>(name[i]);
-    if (next - i == 2) index = index << 8 | static_cast<unsigned char>(name[i + 1]);
+    std::size_t next;
+    const unsigned index = sjis::CodeAt(name.data(), name.size(), i, next);
     ++size.units;  // every Shift_JIS character is one UTF-16 unit
     size.utf8 += utf8[index];
     i = next;
