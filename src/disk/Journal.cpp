@@ -24,14 +24,14 @@ std::wstring LastErrorText() { return os::ErrorText(GetLastError()); }
 // Opens the journal's entry for `access` without following a reparse point, only where it is
 // a plain file: a link, a folder, or an empty entry (a pipe's open would wait for a writer; no
 // journal of ours is empty) is never opened for real.
-win::unique_file OpenPlain(const std::wstring& path, DWORD access) {
+os::unique_file OpenPlain(const std::wstring& path, DWORD access) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
   if ((data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) ||
       (data.nFileSizeLow == 0 && data.nFileSizeHigh == 0)) {
     return {};
   }
-  win::unique_file h(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  os::unique_file h(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (h && !os::IsPlainFileAt(h.get(), path)) return {};
   return h;
@@ -98,7 +98,7 @@ void Journal::Load() {
   cleanEnd_ = 0;
   fileBlocks_ = fileMarks_ = 0;
   std::string text;
-  if (win::unique_file h = OpenPlain(file_, GENERIC_READ)) {
+  if (os::unique_file h = OpenPlain(file_, GENERIC_READ)) {
     LARGE_INTEGER size{};
     if (GetFileSizeEx(h.get(), &size) && size.QuadPart <= kMaxFile) {
       text.resize(static_cast<std::size_t>(size.QuadPart));
@@ -177,7 +177,7 @@ std::size_t Journal::Mark() const { return armed_ ? Current().moves.size() : 0; 
 bool Journal::OpenAppend() {
   if (stale_ || !loaded_ || !known_.exists || cleanEnd_ != known_.size || fileBlocks_ >= kRuns) return false;
   if (fileMarks_ >= kMaxMarks || !(StampOf(file_) == known_)) return false;
-  win::unique_file h = OpenPlain(file_, GENERIC_WRITE);
+  os::unique_file h = OpenPlain(file_, GENERIC_WRITE);
   BY_HANDLE_FILE_INFORMATION info{};
   // A second name of the file would be written through as well.
   if (!h || !GetFileInformationByHandle(h.get(), &info) || info.nNumberOfLinks != 1) return false;
@@ -383,7 +383,7 @@ void Journal::Rewrite() {
   if (file_.empty()) return;
   if (runs_.empty()) {
     // Nothing left: the journal goes, and only a plain file of ours is deleted.
-    if (win::unique_file h = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES)) os::DeleteByHandle(h.get());
+    if (os::unique_file h = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES)) os::DeleteByHandle(h.get());
     stale_ = false;
     Written();
     fileBlocks_ = fileMarks_ = 0;

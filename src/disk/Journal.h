@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "disk/FileSystem.h"
-#include "win/Handle.h"
+#include "os/Handle.h"
 
 namespace disk {
 
@@ -143,7 +143,7 @@ class Journal {
   std::size_t fileBlocks_ = 0, fileMarks_ = 0;
 
   // The run under way.
-  win::unique_file handle_;  // where its lines go, while they are written
+  os::unique_file handle_;  // where its lines go, while they are written
   bool appending_ = false, published_ = false;
   bool armed_ = false, landed_ = false, fileFailed_ = false;
   JournalRun run_;

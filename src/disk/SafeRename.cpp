@@ -78,9 +78,8 @@ std::string CutName(std::string_view path) {
   std::uint32_t units = 0, bytes = 0;
   std::size_t end = 0;
   for (std::size_t i = 0; i < name.size();) {
-    std::size_t next = sjis::NextChar(name, i);
-    unsigned index = static_cast<unsigned char>(name[i]);
-    if (next - i == 2) index = index << 8 | static_cast<unsigned char>(name[i + 1]);
+    std::size_t next;
+    const unsigned index = sjis::CodeAt(name.data(), name.size(), i, next);
     if (!limit.Holds(units + 1, bytes + utf8[index])) break;
     ++units;
     bytes += utf8[index];
@@ -272,14 +271,14 @@ namespace {
 // them again and again) and sorting comes back on; the journal gets its end line.
 class RunScope {
  public:
-  RunScope(RenameList& list, Journal* journal) : list_(list), journal_(journal), cleared_(list.size(), false) {
-    list_.SetSorting(false);
+  RunScope(RenameList& list, Journal* journal)
+      : sorting_(list), list_(list), journal_(journal), cleared_(list.size(), false) {
     if (journal_) journal_->BeginRun();
   }
+  // Sorting comes back on after the body, as sorting_ goes.
   ~RunScope() {
     if (journal_) journal_->EndRun();
     if (any_) list_.RemoveRows(cleared_);
-    list_.SetSorting(true);
   }
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
@@ -287,6 +286,7 @@ class RunScope {
   void Clear(std::size_t i) { cleared_[i] = any_ = true; }
 
  private:
+  RenameList::SortingPaused sorting_;
   RenameList& list_;
   Journal* journal_;
   std::vector<bool> cleared_;
