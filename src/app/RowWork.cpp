@@ -174,7 +174,7 @@ void TfrmRen::btnRenameClick() {
     LongWork work(hwnd(), lblCount, true);
     stopped = !RenameRows(
         list_, tabOption->ClearItems(), [&](std::size_t done, std::size_t total) { return work.Report(done, total); },
-        &disk_, &journal_, &report);
+        &disk_, &journal_, &report, mover_);
   });
   SyncList();
   // The marks now tell what a second run would leave: the rows the disk refused.

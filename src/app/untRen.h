@@ -24,6 +24,7 @@
 #include "app/pages/WidthPage.h"
 #include "disk/DiskState.h"
 #include "disk/Journal.h"
+#include "disk/SafeRename.h"
 #include "rules/RenameList.h"
 #include "intake/Intake.h"
 #include "settings/Settings.h"
@@ -124,6 +125,9 @@ class TfrmRen : public win::Window, private PageHost {
   // The message box and the one-line input dialog; tests answer them instead.
   std::function<int(const std::wstring& text, UINT type)> messageBox;
   std::function<bool(std::string_view caption, std::string_view prompt, std::string& value)> inputQuery;
+  // How the rename run moves a file; tests hand one that fails where the platform can't be
+  // made to. Empty (the default): the file's own move.
+  void SetMover(disk::Mover mover) { mover_ = std::move(mover); }
   // Writes the settings file; with ask, a failure is reported and the user may quit anyway.
   // True when the window may close.
   bool SaveSettings(bool ask);
@@ -182,6 +186,7 @@ class TfrmRen : public win::Window, private PageHost {
   std::string done_;     // what the last run did, for the count label (SayDone)
   bool startMaximized_ = false;
   disk::Journal journal_{options_.journalFile};
+  disk::Mover mover_;
   // What the window held once it had read the settings file (and after each save): the close
   // writes only the keys changed since, so another window's changes to other keys survive.
   std::optional<settings::Settings> saved_;

@@ -10,22 +10,9 @@
 #include "os/OwnFile.h"
 #include "text/sjis.h"
 
-using rules::RefusedInName;
-
 namespace fs {
 
-MoveFaultHook moveFaultForTests = nullptr;
-
 namespace {
-
-// The test hook's verdict on a move: true when it fails the move (last error set).
-bool FaultInjected(std::string_view from, std::string_view to) {
-  if (!moveFaultForTests) return false;
-  const DWORD error = moveFaultForTests(from, to);
-  if (error == 0) return false;
-  SetLastError(error);
-  return true;
-}
 
 // Plain paths this long are cut by Win32 (a folder's at this length, which leaves room for an
 // 8.3 name); they reach the file system in the "\\?\" form.
@@ -302,7 +289,6 @@ DWORD OpenFile::RenameTo(std::string_view to) {
   // refused, as MoveFile refuses it: an NT path would make a file no Win32 path can reach.
   std::wstring full;
   if (!FullUtf16(wTo, full) || full != wTo) return ERROR_INVALID_NAME;
-  if (FaultInjected(from_, to)) return GetLastError();
   return os::RenameHandle(handle_.get(), wTo, false);
 }
 

@@ -104,11 +104,6 @@ class OpenFile {
   DWORD error_ = 0;
 };
 
-// Test hook, null in the program: asked before every OpenFile::RenameTo; a nonzero
-// answer fails that move with this error code (as GetLastError gives it), touching nothing.
-// For faults the platform can't be made to show, such as a full disk.
-using MoveFaultHook = DWORD (*)(std::string_view from, std::string_view to);
-extern MoveFaultHook moveFaultForTests;
 // Whether the entry is a file on a disk, not a pipe, a device or a socket (Wine lists those
 // as plain empty files). An entry whose attributes can be read is one: Wine reads them of
 // files and folders only. Else its handle is asked, opened for attributes only, which never

@@ -93,17 +93,6 @@ TEST_F(WindowTest, UndoGivesRowsTheirNamesBackAndRecomputesThePreview) {
   EXPECT_EQ(win::GetText(form->lblCount), "2個の項目（2件を元に戻しました）");
 }
 
-namespace {
-DWORD ThrowOnSecondMove(std::string_view, std::string_view) {
-  static int moves = 0;
-  if (++moves == 2) {
-    moves = 0;
-    throw std::runtime_error("broken");
-  }
-  return 0;
-}
-}  // namespace
-
 // A failure in the middle of a run stops it cleanly: what was renamed stays renamed (and in
 // the journal), the rest keep their names and rows, and the user is told both.
 TEST_F(WindowTest, ARunThatFailsStopsAndSaysWhatWasRenamed) {
@@ -116,9 +105,12 @@ TEST_F(WindowTest, ARunThatFailsStopsAndSaysWhatWasRenamed) {
     return IDYES;  // an OK, and yes to the undo's question
   };
   Type(form->tabNumber->cmbBasName, "n");
-  fs::moveFaultForTests = ThrowOnSecondMove;
+  int moves = 0;
+  form->SetMover([&](fs::OpenFile& file, std::string_view to) -> std::uint32_t {
+    if (++moves == 2) throw std::runtime_error("broken");
+    return file.RenameTo(to);
+  });
   Click(form->btnRename);
-  fs::moveFaultForTests = nullptr;
   EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "n03.txt"}));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], win::Utf16("リネームを途中で中止しました（broken）。\n1個のファイルの名前を変更し、残りの2個は変更していません。"
