@@ -1,4 +1,4 @@
-#include "disk/ChangeExtension.h"
+#include "rules/ExtensionAnswer.h"
 
 #include <gtest/gtest.h>
 
