@@ -13,6 +13,7 @@
 using rules::ExtensionFromAnswer;
 using rules::RenameList;
 using disk::ChangeExtensions;
+using disk::FilesMoved;
 using disk::Move;
 using disk::Progress;
 using disk::RedoMoves;
@@ -128,7 +129,7 @@ std::string UndoQuestion(const std::vector<Move>& moves, bool redo) {
     if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
     if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
   }
-  std::string text = std::to_string(moves.size()) + (redo ? "件の名前の変更をやり直します（フォルダ: " : "件の名前を元に戻します（フォルダ: ");
+  std::string text = std::to_string(FilesMoved(moves)) + (redo ? "件の名前の変更をやり直します（フォルダ: " : "件の名前を元に戻します（フォルダ: ");
   if (!folders.empty()) text += folders.front();
   if (folders.size() > 1) text += " ほか " + std::to_string(folders.size() - 1) + " フォルダ";
   return text + "）。よろしいですか？";

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "disk/DiskState.h"
 #include "rules/RenameList.h"
@@ -72,10 +74,11 @@ class UndoRun {
     return Outcome{Outcome::Restored};
   }
 
-  static void Count(const Outcome& outcome, std::size_t k, UndoResult& result) {
+  void Count(const Move& m, const Outcome& outcome, std::size_t k, UndoResult& result) {
     switch (outcome.kind) {
       case Outcome::Restored:
-        ++result.restored;
+        // Files, not moves: a file of a cycle or of a change of case moves twice.
+        if (files_.insert({m.id.volume, m.id.index}).second) ++result.restored;
         result.moved[k] = true;
         break;
       case Outcome::Failed:
@@ -91,6 +94,7 @@ class UndoRun {
   DiskState disk_;
   std::unordered_map<std::string, std::size_t> rows_;  // current path -> row
   std::string toKey_, fromKey_;
+  std::set<std::pair<std::uint32_t, std::uint64_t>> files_;  // the identities moved
 };
 
 }  // namespace
@@ -106,7 +110,7 @@ UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Pro
   std::size_t done = 0;
   for (std::size_t k = total; k-- > 0;) {
     const Move& m = moves[k];
-    run.Count(run.Transfer(m, m.to, m.from), k, result);
+    run.Count(m, run.Transfer(m, m.to, m.from), k, result);
     ++done;
     // The file now bears a temporary name: its first move is taken back before any stop.
     if (IsTemporaryName(sjis::FileName(m.from)) && k > 0) continue;
@@ -130,7 +134,7 @@ UndoResult RedoMoves(const std::vector<Move>& moves, RenameList& list, const Pro
   const std::size_t total = moves.size();
   for (std::size_t k = 0; k < total; ++k) {
     const Move& m = moves[k];
-    run.Count(run.Transfer(m, m.from, m.to), k, result);
+    run.Count(m, run.Transfer(m, m.from, m.to), k, result);
     // The file bears a temporary name: its second move is made before any stop.
     if (IsTemporaryName(sjis::FileName(m.to)) && k + 1 < total) continue;
     if (!gate.Step(k + 1, total)) {
@@ -141,6 +145,16 @@ UndoResult RedoMoves(const std::vector<Move>& moves, RenameList& list, const Pro
   }
   gate.Finish(total, total);
   return result;
+}
+
+std::size_t FilesMoved(const std::vector<Move>& moves) {
+  std::set<std::pair<std::uint32_t, std::uint64_t>> files;
+  std::size_t anonymous = 0;
+  for (const Move& m : moves) {
+    if (!m.id.valid()) ++anonymous;
+    else files.insert({m.id.volume, m.id.index});
+  }
+  return files.size() + anonymous;
 }
 
 std::vector<Move> UndoResult::Left(const std::vector<Move>& moves) const {

@@ -31,7 +31,7 @@ struct UndoProblem {
 };
 
 struct UndoResult {
-  std::size_t restored = 0;   // files moved (back to their old names, or again to the new)
+  std::size_t restored = 0;   // files moved (back to their old names, or again to the new), each once
   std::size_t failed = 0;     // moves that could not be taken back (or made again)
   // The moves not reached when progress asked to stop: the first ones of an undo, the last
   // ones of a redo.
@@ -45,6 +45,10 @@ struct UndoResult {
   // The moves whose files were moved, in the order they were made.
   std::vector<Move> Done(const std::vector<Move>& moves) const;
 };
+
+// How many files the moves move: a file of a cycle or of a change of case moves twice, and a
+// move with no identity counts as a file of its own.
+std::size_t FilesMoved(const std::vector<Move>& moves);
 
 // Each move (from, to), last first: the file at `to` goes back to `from` through GuardedMove,
 // link check included, and only when it is the very file the move recorded (its identity). Each

@@ -71,16 +71,16 @@ struct UndoTest : testing::Test {
   }
 };
 
-TEST_F(UndoTest, ShiftAndCaseChangeComeBack) {
-  Rows({{"a.jpg", "b"}, {"b.jpg", "c"}, {"readme.txt", "README"}});
+TEST_F(UndoTest, ShiftSwapAndCaseChangeComeBackAndCountFiles) {
+  Rows({{"a.jpg", "b"}, {"b.jpg", "c"}, {"readme.txt", "README"}, {"x.txt", "y"}, {"y.txt", "x"}});
   Journal journal;
   RenameRows(list, false, {}, nullptr, &journal);
-  ASSERT_EQ(FolderListing(dir.path()), (Names{"README.txt", "b.jpg", "c.jpg"}));
+  ASSERT_EQ(FolderListing(dir.path()), (Names{"README.txt", "b.jpg", "c.jpg", "x.txt", "y.txt"}));
   UndoResult r = UndoMoves(journal.Moves(), list);
-  EXPECT_EQ(r.restored, 4u) << "two moves for the change of case";
+  EXPECT_EQ(r.restored, 5u) << "files, not moves: the case change and the swap take two and three";
   EXPECT_EQ(r.failed, 0u);
-  ExpectFilesBack({"a.jpg", "b.jpg", "readme.txt"});
-  EXPECT_EQ(FileNames(list), (Names{"a.jpg", "b.jpg", "readme.txt"}));
+  ExpectFilesBack({"a.jpg", "b.jpg", "readme.txt", "x.txt", "y.txt"});
+  EXPECT_EQ(FileNames(list), (Names{"a.jpg", "b.jpg", "readme.txt", "x.txt", "y.txt"}));
 }
 
 TEST_F(UndoTest, FilesGoneOrWhoseOldNameIsTakenAreReportedAndTheRestComeBack) {
