@@ -18,7 +18,7 @@
 #include "rules/Exif.h"
 #include "rules/RenameList.h"
 #include "disk/untFileUtils.h"
-#include "os/DateLocale.h"
+#include "disk/DateLocale.h"
 #include "text/sjis.h"
 
 #include "BenchClock.h"
@@ -35,7 +35,7 @@ using rules::RuleMark;
 using rules::kExifJpegSearch;
 using disk::DiskDateSources;
 using disk::ShotDateCache;
-using os::CurrentDateLocale;
+using disk::CurrentDateLocale;
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "rules/Exif.h"
 #include "disk/FileSystem.h"
-#include "os/DateLocale.h"
+#include "disk/DateLocale.h"
 #include "os/Handle.h"
 #include "text/sjis.h"
 
@@ -24,7 +24,7 @@ using rules::ftLastAccess;
 using rules::ftLastWrite;
 using rules::kExifJpegSearch;
 using rules::kExifMaxRead;
-using os::NowDateTime;
+using disk::NowDateTime;
 
 namespace disk {
 

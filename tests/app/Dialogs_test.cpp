@@ -2,12 +2,12 @@
 
 #include "app/dialogs/untEditPreset.h"
 #include "app/dialogs/untFilter.h"
-#include "os/DateLocale.h"
+#include "disk/DateLocale.h"
 #include "rules/DatePattern.h"
 #include "settings/Settings.h"
 
 using settings::Settings;
-using os::RenderDatePatternNow;
+using disk::RenderDatePatternNow;
 
 namespace {
 

@@ -8,14 +8,14 @@
 
 #include <gtest/gtest.h>
 
-#include "os/DateLocale.h"
+#include "disk/DateLocale.h"
 #include "text/sjis.h"
 
 using rules::DateLocale;
 using rules::DateTime;
 using rules::EncodeDateTime;
 using rules::RenderDatePattern;
-using os::CurrentDateLocale;
+using disk::CurrentDateLocale;
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "os/DateLocale.h"
+#include "disk/DateLocale.h"
 #include "win/Controls.h"
 
 using rules::RenderDatePattern;
-using os::CurrentDateLocale;
-using os::NowDateTime;
+using disk::CurrentDateLocale;
+using disk::NowDateTime;
 
 namespace {
 constexpr int kHelpContext = 17;

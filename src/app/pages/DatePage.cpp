@@ -5,7 +5,7 @@
 #include "app/dialogs/untEditPreset.h"
 #include "app/pages/PageStyles.h"
 #include "disk/untFileUtils.h"
-#include "os/DateLocale.h"
+#include "disk/DateLocale.h"
 #include "rules/DatePattern.h"
 #include "rules/DateRule.h"
 #include "settings/History.h"
@@ -20,8 +20,8 @@ using rules::RenderDatePattern;
 using disk::DiskDateSources;
 using settings::MoveToFront;
 using settings::Settings;
-using os::CurrentDateLocale;
-using os::NowDateTime;
+using disk::CurrentDateLocale;
+using disk::NowDateTime;
 
 namespace {
 enum : int { IDC_CMBDATEADD = 100, IDC_BTNHEAD2, IDC_BTNTAIL2, IDC_CMBDATEFORMAT, IDC_RDGDATETYPE = 110 };

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <string>
 
-#include "os/DateLocale.h"
+#include "disk/DateLocale.h"
 #include "os/Handle.h"
 #include "text/sjis.h"
 
@@ -16,7 +16,7 @@ using rules::DateTime;
 using rules::EncodeDateTime;
 using rules::RenderDatePattern;
 
-namespace os {
+namespace disk {
 
 namespace {
 
@@ -113,4 +113,4 @@ std::string RenderDatePatternNow(std::string_view pattern) {
   return RenderDatePattern(pattern, NowDateTime(), CurrentDateLocale());
 }
 
-}  // namespace os
+}  // namespace disk

@@ -7,7 +7,7 @@
 
 #include "rules/DatePattern.h"
 
-namespace os {
+namespace disk {
 
 // The current regional names and formats (the built-in Japanese ones where the system has none).
 rules::DateLocale CurrentDateLocale();
@@ -16,4 +16,4 @@ rules::DateTime NowDateTime();
 // The pattern rendered with the local date and time now and the current regional settings.
 std::string RenderDatePatternNow(std::string_view pattern);
 
-}  // namespace os
+}  // namespace disk
