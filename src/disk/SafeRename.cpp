@@ -46,15 +46,26 @@ bool CaseOnly(std::string_view from, std::string_view to) {
   return a == b;
 }
 
-// A name of the folder that nothing bears yet.
+// A temporary name of the folder, new to this process. Nothing is probed: a move never
+// replaces, so a name some entry bears already fails its move, and the next name is tried.
 std::string TemporaryPath(std::string_view folder) {
   static unsigned counter = 0;
-  for (int tries = 0; tries < 1000; ++tries) {
-    char name[48];
-    std::snprintf(name, sizeof name, "%.*s%lx-%u.tmp", static_cast<int>(kTempPrefix.size()), kTempPrefix.data(),
-                  GetCurrentProcessId(), ++counter);
-    std::string path = std::string(folder) + name;
-    if (fs::Attributes(path) == fs::kInvalidAttributes) return path;
+  char name[48];
+  std::snprintf(name, sizeof name, "%.*s%lx-%u.tmp", static_cast<int>(kTempPrefix.size()), kTempPrefix.data(),
+                GetCurrentProcessId(), ++counter);
+  return std::string(folder) + name;
+}
+
+// Moves a file to a temporary name of its folder through `move(temp)`, trying further names
+// while one is taken; the name it bears then, or empty (the report says why).
+template <typename Move>
+std::string Park(std::string_view folder, MoveReport& report, Move move) {
+  constexpr int kTries = 100;
+  for (int tries = 0; tries < kTries; ++tries) {
+    std::string temp = TemporaryPath(folder);
+    report = MoveReport{};
+    if (move(temp)) return temp;
+    if (report.error != ERROR_ALREADY_EXISTS && report.error != ERROR_FILE_EXISTS) return std::string();
   }
   return std::string();
 }
@@ -176,12 +187,10 @@ bool PlainMove(std::string_view from, std::string_view to, Journal* journal, boo
 bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
                   const fs::FileId* expect, const Mover& mover) {
   const std::size_t mark = journal ? journal->Mark() : 0;
-  std::string temp = TemporaryPath(sjis::FolderPart(from));
-  if (temp.empty()) {
-    report.error = ERROR_FILE_EXISTS;
-    return false;
-  }
-  if (!MoveOnce(from, temp, journal, ask, report, mover, expect)) return false;
+  const std::string temp = Park(sjis::FolderPart(from), report, [&](const std::string& t) {
+    return MoveOnce(from, t, journal, ask, report, mover, expect);
+  });
+  if (temp.empty()) return false;
   auto landed = [&] {
     fs::Entry entry;
     return fs::FindEntry(to, entry) && entry.name == sjis::FileName(to);
@@ -321,10 +330,12 @@ class Run {
     const RenameEntry& first = list_[rows[0]];
     const std::string from = first.CurrentPath();
     const std::uint32_t attributes = fs::Attributes(from);
-    const std::string temp = TemporaryPath(first.folder);
-    if (!OrdinaryFile(attributes) || temp.empty()) return false;
+    if (!OrdinaryFile(attributes)) return false;
     MoveReport parked;
-    if (!GuardedMove(from, temp, journal_, attributes, &parked, nullptr, mover_)) {
+    const std::string temp = Park(first.folder, parked, [&](const std::string& t) {
+      return GuardedMove(from, t, journal_, attributes, &parked, nullptr, mover_);
+    });
+    if (temp.empty()) {
       Failed(rows[0], parked);
       return false;
     }
