@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ using rules::RenameList;
 using disk::ChangeExtensions;
 using disk::DiskState;
 using disk::Journal;
+using disk::IsTemporaryName;
 using disk::JournalRun;
 using disk::Move;
 using disk::RedoMoves;
@@ -164,6 +166,31 @@ TEST_F(UndoTest, JournalCutInTheMiddleOfALine) {
   reopened.Undone(r.Left(moves), r.Done(moves));
   EXPECT_FALSE(reopened.Available());
   EXPECT_TRUE(Journal(file).CanRedo()) << "the cut run can be made again after a restart";
+}
+
+// The program dies in a swap after parking one file under a temporary name, with the next
+// move written down but not made (the mover throws where a killed process would stop): after a
+// restart the undo brings both files back and leaves no temporary name.
+TEST_F(UndoTest, ASwapCutOffByACrashComesBackAfterARestart) {
+  Rows({{"a.txt", "b"}, {"b.txt", "a"}});
+  TempDir home;
+  const std::wstring file = home.wpath() + L"\\j.undo";
+  {
+    Journal journal(file);
+    int moves = 0;
+    disk::Mover dies = [&](fs::OpenFile& f, std::string_view to) -> std::uint32_t {
+      if (++moves == 2) throw std::runtime_error("killed");
+      return f.RenameTo(to);
+    };
+    EXPECT_THROW(RenameRows(list, false, {}, nullptr, &journal, nullptr, dies), std::runtime_error);
+  }
+  const Names cut = FolderListing(dir.path());
+  ASSERT_TRUE(cut.size() == 2 && IsTemporaryName(cut[1])) << "b.txt and a.txt parked";
+  Journal restarted(file);
+  ASSERT_TRUE(restarted.Available());
+  RenameList none;
+  UndoMoves(restarted.Moves(), none);
+  ExpectFilesBack({"a.txt", "b.txt"});
 }
 
 TEST_F(UndoTest, AJournalFileThatCantBeWrittenLeavesTheSessionsJournalInMemory) {
