@@ -26,14 +26,26 @@ std::string RenameEntry::NewPath() const {
   return path;
 }
 
-void RenameList::Add(std::string fileName, std::string folder) {
+void RenameList::Add(std::string fileName, std::string folder) { Add(std::move(fileName), std::move(folder), 0, 0, 0); }
+
+void RenameList::Add(std::string fileName, std::string folder, std::uint64_t size, std::uint64_t lastWrite,
+                     std::uint64_t creation) {
   RenameEntry e;
   e.sortKey_ = os::SortKey(fileName);
   e.fileName = std::move(fileName);
   e.extensionStart_ = ExtensionStartOf(e.fileName);
   e.folder = std::move(folder);
-  if (batch_ > 0 || !sorting_) {
+  e.size = size;
+  e.lastWrite = lastWrite;
+  e.creation = creation;
+  if (batch_ > 0 || !sorting_ || order_ == SortBy::Manual) {
     rows_.push_back(std::move(e));
+    return;
+  }
+  if (order_ != SortBy::Name || descending_) {
+    // The other keys need helpers and keys made per sort: one sort places the row.
+    rows_.push_back(std::move(e));
+    Sort();
     return;
   }
   auto at = std::upper_bound(rows_.begin(), rows_.end(), e.sortKey_,
@@ -86,14 +98,92 @@ void RenameList::SetSorting(bool on) {
   }
 }
 
+namespace {
+int Compare3(auto a, auto b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+// The extension without its dot, ASCII letters folded: ".JPG" and ".jpg" sort together.
+int CompareExtensions(std::string_view a, std::string_view b) {
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(fold(a[i])), y = static_cast<unsigned char>(fold(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return Compare3(a.size(), b.size());
+}
+}  // namespace
+
+double RenameList::ShotKey(std::size_t i) {
+  RenameEntry& row = rows_[i];
+  if (!row.hasShotKey_ && helpers_.shot) {
+    row.shotKey_ = helpers_.shot(row);
+    row.hasShotKey_ = true;
+  }
+  return row.shotKey_;
+}
+
+void RenameList::SetOrder(SortBy key, bool descending) {
+  order_ = key;
+  descending_ = descending;
+  if (sorting_ && batch_ == 0) Sort();
+}
+
+bool RenameList::MoveSelected(int delta) {
+  bool moved = false;
+  const std::size_t n = rows_.size();
+  // Each selected block steps over the unselected row next to it; one at the edge stays.
+  if (delta < 0) {
+    for (std::size_t i = 1; i < n; ++i) {
+      if (rows_[i].selected && !rows_[i - 1].selected) std::swap(rows_[i], rows_[i - 1]), moved = true;
+    }
+  } else {
+    for (std::size_t i = n; i-- > 1;) {
+      if (rows_[i - 1].selected && !rows_[i].selected) std::swap(rows_[i], rows_[i - 1]), moved = true;
+    }
+  }
+  if (moved) order_ = SortBy::Manual;
+  return moved;
+}
+
 void RenameList::Sort() {
-  // Stable: rows with equal names keep their order, so a new row stays after its equals.
+  if (order_ == SortBy::Manual) return;
+  // Stable: rows with equal keys keep their order, so a new row stays after its equals.
   // Positions are sorted and the rows then moved along their cycles in place: sorting the
   // rows themselves would hold a second copy of them (10 MB at 100,000 rows) meanwhile.
   std::vector<std::size_t> from(rows_.size());
   std::iota(from.begin(), from.end(), std::size_t{0});
-  std::stable_sort(from.begin(), from.end(),
-                   [this](std::size_t a, std::size_t b) { return rows_[a].sortKey_ < rows_[b].sortKey_; });
+  const int sign = descending_ ? -1 : 1;
+  auto sortBy = [&](auto compare) {
+    std::stable_sort(from.begin(), from.end(), [&](std::size_t a, std::size_t b) {
+      if (const int c = compare(rows_[a], rows_[b], a, b) * sign; c != 0) return c < 0;
+      return rows_[a].sortKey_ < rows_[b].sortKey_;  // ties in name order
+    });
+  };
+  using E = const RenameEntry&;
+  using I = std::size_t;
+  SortBy key = order_;
+  if (key == SortBy::Logical && !helpers_.logical) key = SortBy::Name;
+  if (key == SortBy::Shot && !helpers_.shot) key = SortBy::LastWrite;
+  switch (key) {
+    case SortBy::Logical: {
+      // Each name's UTF-16 form made once per sort, not once per comparison.
+      std::vector<std::wstring> wide(rows_.size());
+      for (std::size_t i = 0; i < rows_.size(); ++i) wide[i] = sjis::ToUtf16Lenient(rows_[i].fileName);
+      sortBy([&](E, E, I a, I b) { return Compare3(helpers_.logical(wide[a].c_str(), wide[b].c_str()), 0); });
+      break;
+    }
+    case SortBy::Extension:
+      sortBy([](E a, E b, I, I) { return CompareExtensions(a.Extension(), b.Extension()); });
+      break;
+    case SortBy::Size: sortBy([](E a, E b, I, I) { return Compare3(a.size, b.size); }); break;
+    case SortBy::LastWrite: sortBy([](E a, E b, I, I) { return Compare3(a.lastWrite, b.lastWrite); }); break;
+    case SortBy::Creation: sortBy([](E a, E b, I, I) { return Compare3(a.creation, b.creation); }); break;
+    case SortBy::Shot:
+      for (std::size_t i = 0; i < rows_.size(); ++i) ShotKey(i);
+      sortBy([](E a, E b, I, I) { return Compare3(a.shotKey_, b.shotKey_); });
+      break;
+    default: sortBy([](E a, E b, I, I) { return Compare3(a.sortKey_, b.sortKey_); }); break;
+  }
   // from[k] is the position whose row goes to k.
   for (std::size_t start = 0; start < from.size(); ++start) {
     if (from[start] == start) continue;
