@@ -180,7 +180,7 @@ int main() {
   const double shotFirst = sortTime(rules::SortBy::Shot);
   double shotAgain = 1e9;
   for (int k = 0; k < 3; ++k) shotAgain = std::min(shotAgain, sortTime(rules::SortBy::Shot));
-  std::printf("sort %zu rows: by name %.1f ms, by 名前（数字順） %.1f ms (%.2fx), by 撮影日 first %.1f ms (%.2fx the bare"
+  std::printf("sort %zu rows: by name %.1f ms, by number-aware name %.1f ms (%.2fx), by shot date first %.1f ms (%.2fx the bare"
               " open-read-close loop of %.1f ms), again %.1f ms (%.2fx by name)\n",
               form.list().size(), byName, byNumber, byNumber / byName, shotFirst, shotFirst / bare, bare, shotAgain,
               shotAgain / byName);

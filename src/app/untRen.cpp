@@ -83,6 +83,7 @@ bool TfrmRen::CreateControls() {
   if (!listView_.Create(controls_, self, kListRect, win::kAll, IDC_LSTMAIN)) return false;
   lstMain = listView_.hwnd();
   list_.SetSortHelpers({os::LogicalCompare, disk::ShotOrderKey});
+  listView_.ShowOrder();
   pupMain = listView_.menu();
   // As wide as the window: the count may say what the intake left out beside its marks.
   lblCount = controls_.Add({self, WC_STATICW, "", SS_RIGHT | SS_NOTIFY, 0, {4, 313, 376, 14},

@@ -91,10 +91,11 @@ rules::SortHelpers PlatformHelpers() {
 }  // namespace
 
 TEST(RenameList, EachKeyOrdersAsItsComparisonAscendingAndDescending) {
-  // Size 7 for three rows: ties, which keep name order in both directions.
+  // Size 7 for three rows: ties, which keep name order in both directions. A number past 32
+  // bits, which some platforms read otherwise, still sorts as the platform compares it.
   const std::vector<std::pair<std::string, std::uint64_t>> rows = {
       {"img10.jpg", 7}, {"img2.jpg", 3}, {"img02.jpg", 9}, {"IMG3.png", 7}, {"img１１.jpg", 1},
-      {"写真1.txt", 5}, {"しゃしん2.txt", 7}, {"b.Txt", 2}, {"a", 4}};
+      {"写真1.txt", 5}, {"しゃしん2.txt", 7}, {"b.Txt", 2}, {"a", 4}, {"x4294967297", 6}, {"x2", 8}};
   auto wide = [](const std::string& s) { return sjis::ToUtf16Lenient(s); };
   auto byName = [](const rules::RenameEntry& a, const rules::RenameEntry& b) {
     return CompareStringA(LOCALE_USER_DEFAULT, 0, a.fileName.c_str(), -1, b.fileName.c_str(), -1) - CSTR_EQUAL;
