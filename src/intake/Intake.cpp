@@ -237,13 +237,18 @@ class RowIndex {
     return false;
   }
 
-  // Whether a row names the file of this exact name in this folder.
-  bool Holds(std::uint32_t folder, const std::string& name) {
+  // The row that names the file of this exact name in this folder, or kNoRow.
+  static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
+  std::uint32_t Find(std::uint32_t folder, const std::string& name) {
     CatchUp();
+    std::uint32_t found = kNoRow;
     // Folders first: a name often recurs in other folders, whose rows are then never read.
-    return byName_.Any(NameTable::Hash(name), [&](std::uint32_t row) {
-      return SameFolder(rowFolders_[row], folder) && list_[row].fileName == name;
+    byName_.Any(NameTable::Hash(name), [&](std::uint32_t row) {
+      if (!SameFolder(rowFolders_[row], folder) || list_[row].fileName != name) return false;
+      found = row;
+      return true;
     });
+    return found;
   }
 
   // The row just appended is of the folder numbered `folder`.
@@ -415,7 +420,9 @@ class Intake {
   }
 
   void Take(std::uint32_t number, std::string folder, std::string name, const Facts& facts, bool check) {
-    if (check && rows_.Holds(number, name)) {
+    if (const std::uint32_t row = check ? rows_.Find(number, name) : RowIndex::kNoRow; row != RowIndex::kNoRow) {
+      // Listed again: the row takes what the listing tells now.
+      list_.SetFacts(row, facts.size, facts.lastWrite, facts.creation);
       ++skipped_[Skip::Duplicate];
       return;
     }

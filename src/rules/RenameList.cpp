@@ -66,6 +66,14 @@ void RenameList::SetFileName(std::size_t i, std::string fileName) {
   if (sorting_ && batch_ == 0) Sort();
 }
 
+void RenameList::SetFacts(std::size_t i, std::uint64_t size, std::uint64_t lastWrite, std::uint64_t creation) {
+  RenameEntry& row = rows_[i];
+  if (row.size != size || row.lastWrite != lastWrite) row.hasShotKey_ = false;
+  row.size = size;
+  row.lastWrite = lastWrite;
+  row.creation = creation;
+}
+
 void RenameList::Remove(std::size_t i) {
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
 }

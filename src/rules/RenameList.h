@@ -103,6 +103,8 @@ class RenameList {
   void BeginBatch();
   void EndBatch();
 
+  // What a new listing told of a row's file; a changed file's 撮影日 is asked again.
+  void SetFacts(std::size_t i, std::uint64_t size, std::uint64_t lastWrite, std::uint64_t creation);
   // Replaces a row's file name; with sorting on the list is re-sorted.
   void SetFileName(std::size_t i, std::string fileName);
   void Remove(std::size_t i);
