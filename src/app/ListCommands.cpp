@@ -44,6 +44,25 @@ void TfrmRen::mnuDeleteClick() {
   UpdateCount();
 }
 
+void TfrmRen::ChooseOrder(rules::SortBy key, bool descending) {
+  chosenKey_ = key;
+  chosenDescending_ = descending;
+  list_.SetOrder(key, descending);
+  SyncList();
+  listView_.ShowOrder();
+  // Numbering and the date rule follow the rows' new places.
+  RestartPreview();
+}
+
+void TfrmRen::MoveRows(int delta) {
+  if (!list_.MoveSelected(delta)) return;
+  SyncList();
+  listView_.ShowOrder();
+  const std::size_t first = list_.FirstSelected();
+  if (first != RenameList::npos) ListView_EnsureVisible(lstMain, static_cast<int>(first), FALSE);
+  RestartPreview();
+}
+
 void TfrmRen::btnClearClick() {
   list_.Clear();
   disk_.Clear();

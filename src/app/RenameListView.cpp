@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "disk/FileSystem.h"
+#include "disk/untFileUtils.h"
+#include "rules/DatePattern.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
 
@@ -14,6 +16,9 @@ using rules::RuleMark;
 namespace {
 
 const char* const kColumns[] = {"ファイル名", "パス名", "新しい名前"};
+// The keys in the order of rules::SortBy.
+const char* const kSortKeyNames[rules::kSortKeys] = {"名前", "名前（数字順）", "拡張子", "サイズ", "更新日時",
+                                                     "作成日時", "撮影日"};
 const char* const kEmptyHint = "ここにファイルやフォルダをドロップ";
 // The new names of rows the run would leave as they are.
 constexpr COLORREF kRefusedColor = RGB(204, 0, 0);
@@ -78,6 +83,24 @@ bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect,
   menu_.Append(kSelectAll, "すべて選択\tCtrl+A");
   menu_.AppendSeparator();
   menu_.Append(kChangeExt, "拡張子変更");
+  menu_.AppendSeparator();
+  sortMenu_ = CreatePopupMenu();
+  if (!sortMenu_) return false;
+  for (int k = 0; k < rules::kSortKeys; ++k) {
+    AppendMenuW(sortMenu_, MF_STRING, kSortFirst + k, win::Utf16(kSortKeyNames[k]).c_str());
+  }
+  AppendMenuW(sortMenu_, MF_STRING, kManual, win::Utf16("手動").c_str());
+  AppendMenuW(sortMenu_, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(sortMenu_, MF_STRING, kAscending, win::Utf16("昇順").c_str());
+  AppendMenuW(sortMenu_, MF_STRING, kDescending, win::Utf16("降順").c_str());
+  // Appended, the submenu belongs to the menu and goes with it.
+  if (!AppendMenuW(menu_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(sortMenu_), win::Utf16("並べ替え").c_str())) {
+    DestroyMenu(sortMenu_);
+    sortMenu_ = nullptr;
+    return false;
+  }
+  menu_.Append(kMoveUp, "上へ\tAlt+↑");
+  menu_.Append(kMoveDown, "下へ\tAlt+↓");
   menu_.AppendSeparator();
   // 元に戻す stays the last item, where the menu key's Up reaches it first.
   menu_.Append(kRedo, "やり直し\tCtrl+Y");
@@ -226,6 +249,7 @@ LRESULT RenameListView::OnNotify(NMHDR* nm) {
       if ((di->item.mask & LVIF_TEXT) && i < list_.size()) {
         const RenameEntry& row = list_[i];
         if (di->item.iSubItem == 2) cell_ = NewNameCell(row);
+        if (di->item.iSubItem == 3) cell_ = KeyCell(i);
         const std::string& text = di->item.iSubItem == 0   ? row.fileName
                                   : di->item.iSubItem == 1 ? row.folder
                                                            : cell_;
@@ -292,6 +316,54 @@ void RenameListView::PrepareMenu(bool numberingPage, bool canUndo, bool canRedo)
   menu_.Enable(kAnalyze, numberingPage);
   menu_.Enable(kUndo, canUndo);
   menu_.Enable(kRedo, canRedo);
+  const int order = static_cast<int>(list_.order());
+  CheckMenuRadioItem(sortMenu_, kSortFirst, kManual, kSortFirst + order, MF_BYCOMMAND);
+  const bool manual = list_.order() == rules::SortBy::Manual;
+  CheckMenuItem(sortMenu_, kAscending, MF_BYCOMMAND | (!manual && !list_.descending() ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(sortMenu_, kDescending, MF_BYCOMMAND | (!manual && list_.descending() ? MF_CHECKED : MF_UNCHECKED));
+  const bool any = list_.FirstSelected() != rules::RenameList::npos;
+  menu_.Enable(kMoveUp, any);
+  menu_.Enable(kMoveDown, any);
+}
+
+void RenameListView::ShowOrder() {
+  using rules::SortBy;
+  const SortBy order = list_.order();
+  // A manual order keeps the column of the key it came from.
+  const SortBy shown = order == SortBy::Manual ? keyColumn_ : order == SortBy::Logical ? SortBy::Name : order;
+  if (shown != keyColumn_) {
+    if (keyColumn_ != SortBy::Name) ListView_DeleteColumn(lv_, 3);
+    if (shown != SortBy::Name) {
+      win::AddListColumn(lv_, 3, kSortKeyNames[static_cast<int>(shown)], win::Scale(130, dpi_));
+    }
+    keyColumn_ = shown;
+  }
+  HWND header = ListView_GetHeader(lv_);
+  const int arrowAt = order == SortBy::Manual ? -1 : keyColumn_ == SortBy::Name ? 0 : 3;
+  for (int c = 0, n = header ? Header_GetItemCount(header) : 0; c < n; ++c) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    if (!Header_GetItem(header, c, &item)) continue;
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (c == arrowAt) item.fmt |= list_.descending() ? HDF_SORTDOWN : HDF_SORTUP;
+    Header_SetItem(header, c, &item);
+  }
+  InvalidateRect(lv_, nullptr, FALSE);
+}
+
+std::string RenameListView::KeyCell(std::size_t i) {
+  using rules::SortBy;
+  const RenameEntry& row = list_[i];
+  // Dates as the sort saw them, in one shape for every key.
+  auto shown = [](rules::DateTime value) { return rules::RenderDatePattern("yyyy/mm/dd hh:nn:ss", value, rules::DateLocale{}); };
+  switch (keyColumn_) {
+    case SortBy::Extension: return std::string(row.Extension());
+    case SortBy::Size: return std::to_string(row.size);
+    case SortBy::LastWrite: return row.lastWrite ? shown(disk::FileTimeDate(row.lastWrite)) : std::string();
+    case SortBy::Creation: return row.creation ? shown(disk::FileTimeDate(row.creation)) : std::string();
+    case SortBy::Shot: return shown(list_.ShotKey(i));
+    default: return {};
+  }
 }
 
 LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {

@@ -20,7 +20,11 @@ std::string FailureText(std::uint32_t error);
 class RenameListView {
  public:
   // The context menu's commands.
-  enum Command : int { kCopy = 300, kAnalyze, kFolder, kDelete, kSelectAll, kChangeExt, kUndo, kRedo };
+  enum Command : int {
+    kCopy = 300, kAnalyze, kFolder, kDelete, kSelectAll, kChangeExt, kUndo, kRedo,
+    kMoveUp, kMoveDown, kAscending, kDescending, kManual,
+    kSortFirst = 320,  // kSortFirst + the key (rules::SortBy), Name to Shot
+  };
 
   explicit RenameListView(rules::RenameList& list) : list_(list) {}
 
@@ -47,7 +51,13 @@ class RenameListView {
 
   // Enables the menu's items: the analysis only on the numbering page, 元に戻す only with a
   // run to take back, やり直し only with one taken back.
+  // The 並べ替え submenu checks the list's order.
   void PrepareMenu(bool numberingPage, bool canUndo, bool canRedo);
+  // After a change of the list's order: the sort arrow, and the key column shown for a key
+  // other than the name (removed otherwise).
+  void ShowOrder();
+  // The key column's cell of a row: its size, date and time, or 撮影日.
+  std::string KeyCell(std::size_t i);
   // The new-name cell: the new name, and for a row the run would refuse, why.
   static std::string NewNameCell(const rules::RenameEntry& row);
   // Shows the menu at a screen point (-1, -1: at the list's corner); the chosen command or 0.
@@ -71,4 +81,6 @@ class RenameListView {
   // Per column: the width the user set (0: none), and the width last set here.
   std::array<int, 3> userWidths_{}, setWidths_{};
   int fittedName_ = 0;  // the first column's width fitted to the names
+  HMENU sortMenu_ = nullptr;  // the 並べ替え submenu, the menu's own
+  rules::SortBy keyColumn_ = rules::SortBy::Name;  // the key the fourth column shows (Name: none)
 };

@@ -10,7 +10,9 @@
 #include "app/LongWork.h"
 #include "app/dialogs/untFilter.h"
 #include "app/resource.h"
+#include "disk/untFileUtils.h"
 #include "intake/Intake.h"
+#include "os/Collate.h"
 #include "os/OwnFile.h"
 #include "settings/SettingsFile.h"
 #include "win/Controls.h"
@@ -80,6 +82,8 @@ bool TfrmRen::CreateControls() {
                                win::kLeft | win::kTop | win::kRight, IDC_PAGECONTROL});
   if (!listView_.Create(controls_, self, kListRect, win::kAll, IDC_LSTMAIN)) return false;
   lstMain = listView_.hwnd();
+  list_.SetSortHelpers({os::LogicalCompare, disk::ShotOrderKey});
+  listView_.ShowOrder();
   pupMain = listView_.menu();
   // As wide as the window: the count may say what the intake left out beside its marks.
   lblCount = controls_.Add({self, WC_STATICW, "", SS_RIGHT | SS_NOTIFY, 0, {4, 313, 376, 14},
@@ -156,6 +160,8 @@ void TfrmRen::ApplySettings(const Settings& s) {
   win::MoveOntoMonitor(hwnd());
   startMaximized_ = s.maximized;
   listView_.SetUserWidths({s.nameWidth, s.pathWidth, s.newNameWidth});
+  ChooseOrder(s.sort >= 0 && s.sort < rules::kSortKeys ? static_cast<rules::SortBy>(s.sort) : rules::SortBy::Name,
+              s.sortDesc);
   // The page is chosen without the tab change's focus and countdown; an index outside the
   // pages leaves none active.
   int tab = s.tab >= 0 && s.tab < kPageCount ? s.tab : -1;
@@ -183,6 +189,8 @@ Settings TfrmRen::CurrentSettings() const {
   s.nameWidth = widths[0];
   s.pathWidth = widths[1];
   s.newNameWidth = widths[2];
+  s.sort = static_cast<int>(chosenKey_);
+  s.sortDesc = chosenDescending_;
   for (const auto& page : pages_) page->Store(s);
   s.filter = FilterNames;
   s.filterExt = FilterExts;
@@ -292,7 +300,19 @@ void TfrmRen::OnListCommand(int command) {
     case RenameListView::kChangeExt: mnuChangeExtClick(); return;
     case RenameListView::kUndo: mnuUndoClick(); return;
     case RenameListView::kRedo: mnuRedoClick(); return;
-    default: return;
+    case RenameListView::kMoveUp: MoveRows(-1); return;
+    case RenameListView::kMoveDown: MoveRows(1); return;
+    case RenameListView::kAscending: ChooseOrder(chosenKey_, false); return;
+    case RenameListView::kDescending: ChooseOrder(chosenKey_, true); return;
+    case RenameListView::kManual:
+      list_.SetOrder(rules::SortBy::Manual, false);
+      listView_.ShowOrder();
+      return;
+    default:
+      if (command >= RenameListView::kSortFirst && command < RenameListView::kSortFirst + rules::kSortKeys) {
+        ChooseOrder(static_cast<rules::SortBy>(command - RenameListView::kSortFirst), chosenDescending_);
+      }
+      return;
   }
 }
 
@@ -303,6 +323,12 @@ LRESULT TfrmRen::OnNotify(NMHDR* nm) {
     return 0;
   }
   if (nm->hwndFrom != lstMain) return 0;
+  if (nm->code == LVN_COLUMNCLICK && reinterpret_cast<NMLISTVIEW*>(nm)->iSubItem == 0) {
+    // The name's header: by name, and again the other way.
+    const bool byName = list_.order() == rules::SortBy::Name;
+    ChooseOrder(rules::SortBy::Name, byName && !list_.descending());
+    return 0;
+  }
   if (nm->code == LVN_KEYDOWN) {
     WORD key = reinterpret_cast<NMLVKEYDOWN*>(nm)->wVKey;
     if (key == VK_DELETE) {
@@ -342,6 +368,11 @@ bool TfrmRen::PreTranslate(MSG& msg) {
   if ((msg.message == WM_KEYDOWN && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) ||
       (msg.message == WM_CHAR && msg.wParam == 1)) {
     mnuSelectAllClick();
+    return true;
+  }
+  // Alt+Up and Alt+Down move the selected rows.
+  if (msg.message == WM_SYSKEYDOWN && msg.hwnd == lstMain && (msg.wParam == VK_UP || msg.wParam == VK_DOWN)) {
+    MoveRows(msg.wParam == VK_UP ? -1 : 1);
     return true;
   }
   if (msg.message == WM_KEYDOWN) {

@@ -111,6 +111,9 @@ class TfrmRen : public win::Window, private PageHost {
   // やり直し and Ctrl+Y: the run taken back last is made again.
   void mnuUndoClick();
   void mnuRedoClick();
+  // The list's order: a key chosen (also from the header or the settings), rows moved by hand.
+  void ChooseOrder(rules::SortBy key, bool descending);
+  void MoveRows(int delta);
   bool CanUndo() { return journal_.Available(); }
   bool CanRedo() { return journal_.CanRedo(); }
   void SendToInput(const std::string& text);
@@ -185,6 +188,9 @@ class TfrmRen : public win::Window, private PageHost {
   intake::IntakeSkips skipped_;  // what the last intake left out, for the count label
   std::string done_;     // what the last run did, for the count label (SayDone)
   bool startMaximized_ = false;
+  // The key last chosen, stored in the settings (a manual order is not).
+  rules::SortBy chosenKey_ = rules::SortBy::Name;
+  bool chosenDescending_ = false;
   disk::Journal journal_{options_.journalFile};
   disk::Mover mover_;
   // What the window held once it had read the settings file (and after each save): the close

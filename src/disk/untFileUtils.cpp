@@ -38,9 +38,14 @@ DateTime GetFileDate(std::string_view path, FileTimeKind kind) {
     case ftLastAccess: utc = &entry.lastAccess; break;
     default: return 0;
   }
+  return FileTimeDate(std::uint64_t{utc->dwHighDateTime} << 32 | utc->dwLowDateTime);
+}
+
+DateTime FileTimeDate(std::uint64_t ticks) {
+  FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   FILETIME local;
   SYSTEMTIME st;
-  if (!FileTimeToLocalFileTime(utc, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
   // The year is checked first: past 2107 FileTimeToDosDateTime succeeds under Wine with the
   // year wrapped round.
   WORD dosDate = 0, dosTime = 0;
@@ -156,6 +161,18 @@ ShotDateCache& TheShotDateCache() {
 
 bool GetShotDate(std::string_view path, DateTime& out) { return TheShotDateCache().Get(path, out); }
 
-DateSources DiskDateSources() { return DateSources{NowDateTime, GetFileDate, GetShotDate}; }
+DateTime RowFileDate(const rules::RenameEntry& row, FileTimeKind kind) {
+  // The listing's times; a row taken in without them asks the disk.
+  const std::uint64_t ticks = kind == ftLastWrite ? row.lastWrite : kind == ftCreation ? row.creation : 0;
+  return ticks != 0 ? FileTimeDate(ticks) : GetFileDate(row.CurrentPath(), kind);
+}
+
+double ShotOrderKey(const rules::RenameEntry& row) {
+  DateTime value = 0;
+  if (GetShotDate(row.CurrentPath(), value)) return value;
+  return RowFileDate(row, ftLastWrite);
+}
+
+DateSources DiskDateSources() { return DateSources{NowDateTime, RowFileDate, GetShotDate}; }
 
 }  // namespace disk

@@ -15,6 +15,10 @@ namespace disk {
 // The local date and time of the file time of the first directory entry matching the path
 // (a folder's own time too), at DOS resolution: an even second, 0 ms. 0 when nothing is found.
 rules::DateTime GetFileDate(std::string_view path, rules::FileTimeKind kind);
+// The same of a UTC file time in 100 ns units.
+rules::DateTime FileTimeDate(std::uint64_t ticks);
+// The row's time as its listing told it (GetFileDate for a row taken in without its times).
+rules::DateTime RowFileDate(const rules::RenameEntry& row, rules::FileTimeKind kind);
 
 // ---- The date of shooting ------------------------------------------------------------------
 
@@ -57,6 +61,9 @@ class ShotDateCache {
 ShotDateCache& TheShotDateCache();
 // TheShotDateCache().Get: the date rule's source for 撮影日.
 bool GetShotDate(std::string_view path, rules::DateTime& out);
+
+// The 撮影日 order's key of a row: its date of shooting, else its last-write date.
+double ShotOrderKey(const rules::RenameEntry& row);
 
 // The date rule's sources on this machine: the clock, the files' times, the shot-date cache.
 rules::DateSources DiskDateSources();

@@ -81,11 +81,19 @@ class Batch {
 
 enum class TakenIn { Listed, Cleaned, Filtered };
 
+// What the listing told of a file, kept in its row.
+struct Facts {
+  std::uint64_t size = 0, lastWrite = 0, creation = 0;
+};
+std::uint64_t Ticks(const FILETIME& t) { return std::uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime; }
+Facts FactsOf(const fs::Entry& e) { return Facts{e.size, Ticks(e.lastWrite), Ticks(e.creation)}; }
+
 // A file that exists as `name` in `folder` (which ends in "\"), its name spelled as on disk:
 // renamed at once when the clean-up changes its name, else listed unless filtered. Cleaned:
 // no entry bears that name any more. `folder` and `name` are moved into the row when listed,
 // else left as they were.
-TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const IntakeOptions& options) {
+TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const Facts& facts,
+               const IntakeOptions& options) {
   // With every option off the clean-up gives each path back as it is, and empty filter lists
   // refuse nothing; asking them anyway would cost more than the rest of taking a file in.
   const bool filters = !options.filterNames.empty() || !options.filterExts.empty();
@@ -99,13 +107,13 @@ TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const I
     }
     if (MatchesFilter(actual, options.filterNames, options.filterExts)) return TakenIn::Filtered;
   }
-  list.Add(std::move(name), std::move(folder));
+  list.Add(std::move(name), std::move(folder), facts.size, facts.lastWrite, facts.creation);
   return TakenIn::Listed;
 }
 
 // The look-up of one path: its folder as given and its name as the disk spells it; false
 // (with the reason) when the path names no file the program can take.
-bool LookUp(const std::string& path, std::string& folder, std::string& name, Skip& why) {
+bool LookUp(const std::string& path, std::string& folder, std::string& name, Facts& facts, Skip& why) {
   // One attribute query and one search per file: the search alone gives the on-disk
   // spelling, so the existence test isn't repeated for it.
   std::uint32_t attributes = fs::Attributes(path);
@@ -124,6 +132,7 @@ bool LookUp(const std::string& path, std::string& folder, std::string& name, Ski
   why = Skip::Folder;
   if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   folder = sjis::FolderPart(path);
+  facts = FactsOf(entry);
   name = std::move(entry.name);
   return true;
 }
@@ -157,6 +166,7 @@ class FolderIndex {
   struct Found {
     std::uint32_t attributes = fs::kInvalidAttributes;
     bool empty = false;
+    Facts facts;
   };
 
   void Want(std::string_view name) { wanted_.emplace(std::string(name), Found{}); }
@@ -192,7 +202,7 @@ class FolderIndex {
         return;
       }
       auto it = wanted_.find(e.name);
-      if (it != wanted_.end()) it->second = Found{e.attributes, e.size == 0};
+      if (it != wanted_.end()) it->second = Found{e.attributes, e.size == 0, FactsOf(e)};
     }
   }
 
@@ -227,13 +237,18 @@ class RowIndex {
     return false;
   }
 
-  // Whether a row names the file of this exact name in this folder.
-  bool Holds(std::uint32_t folder, const std::string& name) {
+  // The row that names the file of this exact name in this folder, or kNoRow.
+  static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
+  std::uint32_t Find(std::uint32_t folder, const std::string& name) {
     CatchUp();
+    std::uint32_t found = kNoRow;
     // Folders first: a name often recurs in other folders, whose rows are then never read.
-    return byName_.Any(NameTable::Hash(name), [&](std::uint32_t row) {
-      return SameFolder(rowFolders_[row], folder) && list_[row].fileName == name;
+    byName_.Any(NameTable::Hash(name), [&](std::uint32_t row) {
+      if (!SameFolder(rowFolders_[row], folder) || list_[row].fileName != name) return false;
+      found = row;
+      return true;
     });
+    return found;
   }
 
   // The row just appended is of the folder numbered `folder`.
@@ -331,8 +346,9 @@ class Intake {
       // Not known from a listing: the look-ups of its own, as always.
       if (expand && fs::IsFolder(path)) return Folder(path);
       Skip why = Skip::Missing;
-      if (LookUp(path, folder, name, why)) {
-        Take(std::move(folder), std::move(name));
+      Facts facts;
+      if (LookUp(path, folder, name, facts, why)) {
+        Take(std::move(folder), std::move(name), facts);
       } else {
         ++skipped_[why];
       }
@@ -342,7 +358,7 @@ class Intake {
     } else if (found.empty && !fs::IsDiskFile(path)) {
       ++skipped_[Skip::NotAFile];
     } else {
-      Take(std::move(folder), std::move(name));
+      Take(std::move(folder), std::move(name), found.facts);
     }
     return Step();
   }
@@ -353,6 +369,7 @@ class Intake {
     // open could hand back the renamed file as a new entry.
     std::vector<std::string> names;
     std::vector<bool> empty;  // may be no file at all: a pipe or a device is listed so
+    std::vector<Facts> facts;
     FolderState state;
     bool listed = false;
     {
@@ -364,6 +381,7 @@ class Intake {
         if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
           names.push_back(std::move(e.name));
           empty.push_back(e.size == 0);
+          facts.push_back(FactsOf(e));
         }
       }
       listed = !search.failed();
@@ -386,7 +404,7 @@ class Intake {
       } else if (empty[i] && !fs::IsDiskFile(folder + names[i])) {
         ++skipped_[Skip::NotAFile];
       } else {
-        Take(number, folder, std::move(names[i]), check);
+        Take(number, folder, std::move(names[i]), facts[i], check);
       }
       if (!Step()) return false;
     }
@@ -396,17 +414,19 @@ class Intake {
   void Finish() { gate_.Finish(done_, total_); }
 
  private:
-  void Take(std::string folder, std::string name) {
+  void Take(std::string folder, std::string name, const Facts& facts) {
     const std::uint32_t number = rows_.FolderNumber(folder);
-    Take(number, std::move(folder), std::move(name), true);
+    Take(number, std::move(folder), std::move(name), facts, true);
   }
 
-  void Take(std::uint32_t number, std::string folder, std::string name, bool check) {
-    if (check && rows_.Holds(number, name)) {
+  void Take(std::uint32_t number, std::string folder, std::string name, const Facts& facts, bool check) {
+    if (const std::uint32_t row = check ? rows_.Find(number, name) : RowIndex::kNoRow; row != RowIndex::kNoRow) {
+      // Listed again: the row takes what the listing tells now.
+      list_.SetFacts(row, facts.size, facts.lastWrite, facts.creation);
       ++skipped_[Skip::Duplicate];
       return;
     }
-    switch (TakeIn(list_, folder, name, options_)) {
+    switch (TakeIn(list_, folder, name, facts, options_)) {
       case TakenIn::Listed: rows_.Added(number); return;
       case TakenIn::Filtered: ++skipped_[Skip::Filtered]; return;
       case TakenIn::Cleaned: break;
@@ -446,7 +466,8 @@ bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir) {
 void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options) {
   std::string folder, name;
   Skip why = Skip::Missing;
-  if (LookUp(path, folder, name, why)) TakeIn(list, folder, name, options);
+  Facts facts;
+  if (LookUp(path, folder, name, facts, why)) TakeIn(list, folder, name, facts, options);
 }
 
 bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, const IntakeOptions& options,

@@ -1,6 +1,7 @@
 #include "os/Collate.h"
 
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <iterator>
 
@@ -44,5 +45,7 @@ std::string SortKey(std::string_view name) {
   while (!key.empty() && key.back() == '\0') key.pop_back();  // the key ends in a NUL byte
   return key;
 }
+
+int LogicalCompare(const wchar_t* a, const wchar_t* b) { return StrCmpLogicalW(a, b); }
 
 }  // namespace os

@@ -10,4 +10,7 @@ namespace os {
 // same order (LCMapString sort key of the user default locale).
 std::string SortKey(std::string_view name);
 
+// Names as Explorer orders them (StrCmpLogicalW): runs of digits compare as numbers. <0, 0, >0.
+int LogicalCompare(const wchar_t* a, const wchar_t* b);
+
 }  // namespace os

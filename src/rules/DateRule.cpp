@@ -11,12 +11,11 @@ void PreviewDate(RenameList& list, const DateInputs& in, const DateLocale& local
     if (in.hasDate) {
       DateTime value;
       switch (in.kind) {
-        case DateKind::Created: value = sources.fileDate(row.CurrentPath(), ftCreation); break;
-        case DateKind::Modified: value = sources.fileDate(row.CurrentPath(), ftLastWrite); break;
+        case DateKind::Created: value = sources.fileDate(row, ftCreation); break;
+        case DateKind::Modified: value = sources.fileDate(row, ftLastWrite); break;
         case DateKind::Shot: {
-          const std::string path = row.CurrentPath();
-          if (!sources.shotDate(path, value)) {
-            value = sources.fileDate(path, ftLastWrite);
+          if (!sources.shotDate(row.CurrentPath(), value)) {
+            value = sources.fileDate(row, ftLastWrite);
             list.SetMark(i, RuleMark::NoShotDate);
           }
           break;

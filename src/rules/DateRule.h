@@ -30,7 +30,8 @@ struct DateInputs {
 // disk's own: DiskDateSources); the rule itself asks nothing.
 struct DateSources {
   std::function<DateTime()> now;
-  std::function<DateTime(std::string_view path, FileTimeKind kind)> fileDate;
+  // The row's time as its listing told it (no file-system call per row in a preview).
+  std::function<DateTime(const RenameEntry& row, FileTimeKind kind)> fileDate;
   std::function<bool(std::string_view path, DateTime& out)> shotDate;
 };
 

@@ -26,14 +26,26 @@ std::string RenameEntry::NewPath() const {
   return path;
 }
 
-void RenameList::Add(std::string fileName, std::string folder) {
+void RenameList::Add(std::string fileName, std::string folder) { Add(std::move(fileName), std::move(folder), 0, 0, 0); }
+
+void RenameList::Add(std::string fileName, std::string folder, std::uint64_t size, std::uint64_t lastWrite,
+                     std::uint64_t creation) {
   RenameEntry e;
   e.sortKey_ = os::SortKey(fileName);
   e.fileName = std::move(fileName);
   e.extensionStart_ = ExtensionStartOf(e.fileName);
   e.folder = std::move(folder);
-  if (batch_ > 0 || !sorting_) {
+  e.size = size;
+  e.lastWrite = lastWrite;
+  e.creation = creation;
+  if (batch_ > 0 || !sorting_ || order_ == SortBy::Manual) {
     rows_.push_back(std::move(e));
+    return;
+  }
+  if (order_ != SortBy::Name || descending_) {
+    // The other keys need helpers and keys made per sort: one sort places the row.
+    rows_.push_back(std::move(e));
+    Sort();
     return;
   }
   auto at = std::upper_bound(rows_.begin(), rows_.end(), e.sortKey_,
@@ -52,6 +64,14 @@ void RenameList::SetFileName(std::size_t i, std::string fileName) {
   rows_[i].fileName = std::move(fileName);
   rows_[i].extensionStart_ = ExtensionStartOf(rows_[i].fileName);
   if (sorting_ && batch_ == 0) Sort();
+}
+
+void RenameList::SetFacts(std::size_t i, std::uint64_t size, std::uint64_t lastWrite, std::uint64_t creation) {
+  RenameEntry& row = rows_[i];
+  if (row.size != size || row.lastWrite != lastWrite) row.hasShotKey_ = false;
+  row.size = size;
+  row.lastWrite = lastWrite;
+  row.creation = creation;
 }
 
 void RenameList::Remove(std::size_t i) {
@@ -86,14 +106,156 @@ void RenameList::SetSorting(bool on) {
   }
 }
 
+namespace {
+int Compare3(auto a, auto b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+// The extension without its dot, ASCII letters folded: ".JPG" and ".jpg" sort together.
+int CompareExtensions(std::string_view a, std::string_view b) {
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(fold(a[i])), y = static_cast<unsigned char>(fold(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return Compare3(a.size(), b.size());
+}
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Each UTF-16 unit met in the names (but the digits) ranked by the comparison of the
+// one-character strings; equal ones share a rank.
+std::vector<std::uint32_t> CharacterRanks(const std::vector<std::wstring>& names,
+                                          const std::function<int(const wchar_t*, const wchar_t*)>& compare) {
+  std::vector<std::uint32_t> rank(0x10000, 0);
+  std::vector<bool> met(0x10000, false);
+  std::vector<wchar_t> units;
+  for (const std::wstring& name : names) {
+    for (wchar_t c : name) {
+      if (!met[c] && !IsDigit(c)) met[c] = true, units.push_back(c);
+    }
+  }
+  auto cmp = [&](wchar_t a, wchar_t b) {
+    const wchar_t x[2] = {a, 0}, y[2] = {b, 0};
+    return compare(x, y);
+  };
+  std::stable_sort(units.begin(), units.end(), [&](wchar_t a, wchar_t b) { return cmp(a, b) < 0; });
+  std::uint32_t r = 1;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (i > 0 && cmp(units[i - 1], units[i]) != 0) ++r;
+    rank[units[i]] = r;
+  }
+  return rank;
+}
+
+// Characters by rank, runs of ASCII digits by their numbers (leading zeros aside).
+int CompareByRanks(const std::wstring& a, const std::wstring& b, const std::vector<std::uint32_t>& rank) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (IsDigit(a[i]) && IsDigit(b[j])) {
+      std::size_t ie = i, je = j;
+      while (ie < a.size() && IsDigit(a[ie])) ++ie;
+      while (je < b.size() && IsDigit(b[je])) ++je;
+      while (i + 1 < ie && a[i] == L'0') ++i;
+      while (j + 1 < je && b[j] == L'0') ++j;
+      if (ie - i != je - j) return ie - i < je - j ? -1 : 1;
+      for (; i < ie; ++i, ++j) {
+        if (a[i] != b[j]) return a[i] < b[j] ? -1 : 1;
+      }
+      continue;
+    }
+    if (IsDigit(a[i]) != IsDigit(b[j])) return IsDigit(a[i]) ? -1 : 1;
+    if (rank[a[i]] != rank[b[j]]) return rank[a[i]] < rank[b[j]] ? -1 : 1;
+    ++i, ++j;
+  }
+  return Compare3(a.size() - i, b.size() - j);
+}
+}  // namespace
+
+double RenameList::ShotKey(std::size_t i) {
+  RenameEntry& row = rows_[i];
+  if (!row.hasShotKey_ && helpers_.shot) {
+    row.shotKey_ = helpers_.shot(row);
+    row.hasShotKey_ = true;
+  }
+  return row.shotKey_;
+}
+
+void RenameList::SetOrder(SortBy key, bool descending) {
+  order_ = key;
+  descending_ = descending;
+  if (sorting_ && batch_ == 0) Sort();
+}
+
+bool RenameList::MoveSelected(int delta) {
+  bool moved = false;
+  const std::size_t n = rows_.size();
+  // Each selected block steps over the unselected row next to it; one at the edge stays.
+  if (delta < 0) {
+    for (std::size_t i = 1; i < n; ++i) {
+      if (rows_[i].selected && !rows_[i - 1].selected) std::swap(rows_[i], rows_[i - 1]), moved = true;
+    }
+  } else {
+    for (std::size_t i = n; i-- > 1;) {
+      if (rows_[i - 1].selected && !rows_[i].selected) std::swap(rows_[i], rows_[i - 1]), moved = true;
+    }
+  }
+  if (moved) order_ = SortBy::Manual;
+  return moved;
+}
+
 void RenameList::Sort() {
-  // Stable: rows with equal names keep their order, so a new row stays after its equals.
+  if (order_ == SortBy::Manual) return;
+  // Stable: rows with equal keys keep their order, so a new row stays after its equals.
   // Positions are sorted and the rows then moved along their cycles in place: sorting the
   // rows themselves would hold a second copy of them (10 MB at 100,000 rows) meanwhile.
   std::vector<std::size_t> from(rows_.size());
   std::iota(from.begin(), from.end(), std::size_t{0});
-  std::stable_sort(from.begin(), from.end(),
-                   [this](std::size_t a, std::size_t b) { return rows_[a].sortKey_ < rows_[b].sortKey_; });
+  const int sign = descending_ ? -1 : 1;
+  auto sortBy = [&](auto compare) {
+    std::stable_sort(from.begin(), from.end(), [&](std::size_t a, std::size_t b) {
+      if (const int c = compare(rows_[a], rows_[b], a, b) * sign; c != 0) return c < 0;
+      return rows_[a].sortKey_ < rows_[b].sortKey_;  // ties in name order
+    });
+  };
+  using E = const RenameEntry&;
+  using I = std::size_t;
+  SortBy key = order_;
+  if (key == SortBy::Logical && !helpers_.logical) key = SortBy::Name;
+  if (key == SortBy::Shot && !helpers_.shot) key = SortBy::LastWrite;
+  switch (key) {
+    case SortBy::Logical: {
+      // Each name's UTF-16 form made once per sort, not once per comparison.
+      std::vector<std::wstring> wide(rows_.size());
+      for (std::size_t i = 0; i < rows_.size(); ++i) wide[i] = sjis::ToUtf16Lenient(rows_[i].fileName);
+      auto platform = [&](I a, I b) { return Compare3(helpers_.logical(wide[a].c_str(), wide[b].c_str()), 0); };
+      // The platform's comparison is slow (a locale call per character under Wine): the rows
+      // are first sorted by its order of the characters met and digit runs as numbers, then
+      // each neighbour pair is confirmed by it. Where it disagrees once, it sorts them itself.
+      const std::vector<std::uint32_t> ranks = CharacterRanks(wide, helpers_.logical);
+      sortBy([&](E, E, I a, I b) { return CompareByRanks(wide[a], wide[b], ranks); });
+      bool confirmed = true;
+      for (std::size_t k = 1; k < from.size() && confirmed; ++k) {
+        const int c = platform(from[k - 1], from[k]) * sign;
+        confirmed = c < 0 || (c == 0 && !(rows_[from[k]].sortKey_ < rows_[from[k - 1]].sortKey_));
+      }
+      if (!confirmed) {
+        std::iota(from.begin(), from.end(), std::size_t{0});
+        sortBy([&](E, E, I a, I b) { return platform(a, b); });
+      }
+      break;
+    }
+    case SortBy::Extension:
+      sortBy([](E a, E b, I, I) { return CompareExtensions(a.Extension(), b.Extension()); });
+      break;
+    case SortBy::Size: sortBy([](E a, E b, I, I) { return Compare3(a.size, b.size); }); break;
+    case SortBy::LastWrite: sortBy([](E a, E b, I, I) { return Compare3(a.lastWrite, b.lastWrite); }); break;
+    case SortBy::Creation: sortBy([](E a, E b, I, I) { return Compare3(a.creation, b.creation); }); break;
+    case SortBy::Shot:
+      for (std::size_t i = 0; i < rows_.size(); ++i) ShotKey(i);
+      sortBy([](E a, E b, I, I) { return Compare3(a.shotKey_, b.shotKey_); });
+      break;
+    default: sortBy([](E a, E b, I, I) { return Compare3(a.sortKey_, b.sortKey_); }); break;
+  }
   // from[k] is the position whose row goes to k.
   for (std::size_t start = 0; start < from.size(); ++start) {
     if (from[start] == start) continue;

@@ -1,10 +1,11 @@
-// The rename list: one row per file, kept sorted by file name with the locale's
-// case-sensitive comparison (what lstrcmpA does), selection kept here rather than in the
+// The rename list: one row per file, kept sorted in the user's chosen order (by default the
+// file name with the locale's case-sensitive comparison, what lstrcmpA does), selection kept here rather than in the
 // list view so that selecting 100,000 rows is a loop over flags.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,9 @@ struct RenameEntry {
   Refusal refusal = Refusal::None;  // what the last check of the rows found
   // The platform's error code when the last run could not move the file; 0 otherwise.
   std::uint32_t failure = 0;
+  // What the folder's listing told of the file when it was last read: its size and its
+  // last-write and creation times (UTC file times in 100 ns units; 0 when not known).
+  std::uint64_t size = 0, lastWrite = 0, creation = 0;
   RuleMark mark() const { return mark_; }
   // Where the extension starts (the name's size when it has none).
   std::size_t extensionStart() const { return extensionStart_; }
@@ -60,9 +64,22 @@ struct RenameEntry {
  private:
   friend class RenameList;
   std::string sortKey_;
+  double shotKey_ = 0;  // the 撮影日 order's key, asked once per row
+  bool hasShotKey_ = false;
   // Where the extension starts (the name's size when it has none), made with the name.
   std::uint32_t extensionStart_ = 0;
   RuleMark mark_ = RuleMark::None;
+};
+
+// The orders the list can keep; Manual is the user's own, left as it stands by every sort.
+enum class SortBy : std::uint8_t { Name, Logical, Extension, Size, LastWrite, Creation, Shot, Manual };
+constexpr int kSortKeys = 7;  // the stored ones, Name to Shot
+
+// What the list can't work out itself: the platform's number-aware comparison of two UTF-16
+// names (<0, 0, >0), and a row's 撮影日 as a date value (the last-write date without one).
+struct SortHelpers {
+  std::function<int(const wchar_t*, const wchar_t*)> logical;
+  std::function<double(const RenameEntry&)> shot;
 };
 
 class RenameList {
@@ -76,12 +93,18 @@ class RenameList {
   auto begin() const { return rows_.begin(); }
   auto end() const { return rows_.end(); }
 
-  // Adds a row with an empty new name. With sorting on it lands after the rows whose names
-  // compare equal; inside a Begin/EndBatch bracket the rows are appended and sorted once.
+  // Adds a row with an empty new name. With sorting on it lands after the rows whose keys
+  // compare equal (at the end in a manual order); inside a Begin/EndBatch bracket the rows are
+  // appended and sorted once.
   void Add(std::string fileName, std::string folder);
+  // The same with what the listing told of the file.
+  void Add(std::string fileName, std::string folder, std::uint64_t size, std::uint64_t lastWrite,
+           std::uint64_t creation);
   void BeginBatch();
   void EndBatch();
 
+  // What a new listing told of a row's file; a changed file's 撮影日 is asked again.
+  void SetFacts(std::size_t i, std::uint64_t size, std::uint64_t lastWrite, std::uint64_t creation);
   // Replaces a row's file name; with sorting on the list is re-sorted.
   void SetFileName(std::size_t i, std::string fileName);
   void Remove(std::size_t i);
@@ -118,6 +141,18 @@ class RenameList {
     RenameList& list_;
   };
 
+  // The order: a key and its direction (ties in name order), re-sorted at once; Manual keeps
+  // the rows where they are.
+  void SetOrder(SortBy key, bool descending);
+  SortBy order() const { return order_; }
+  bool descending() const { return descending_; }
+  void SetSortHelpers(SortHelpers helpers) { helpers_ = std::move(helpers); }
+  // Moves each selected row one place up (delta -1) or down (+1), past the next unselected
+  // row; a block at the list's edge stays. The order becomes Manual. False when nothing moved.
+  bool MoveSelected(int delta);
+  // The row's 撮影日 order key (asked of the helpers once per row).
+  double ShotKey(std::size_t i);
+
   // Selection.
   void SelectAll(bool selected = true);
   std::size_t SelectedCount() const;
@@ -135,6 +170,9 @@ class RenameList {
   std::size_t failures_ = 0;  // rows given a failure since the last ClearFailures (at most)
   bool sorting_ = true;
   int batch_ = 0;
+  SortBy order_ = SortBy::Name;
+  bool descending_ = false;
+  SortHelpers helpers_;
 };
 
 }  // namespace rules

@@ -28,6 +28,10 @@ struct Settings {
   int pathWidth = 0;
   int newNameWidth = 0;
   bool maximized = false;
+  // The list's order: 0 名前, 1 名前（数字順）, 2 拡張子, 3 サイズ, 4 更新日時, 5 作成日時, 6 撮影日
+  // (anything else reads as 0), and whether it runs downwards.
+  int sort = 0;
+  bool sortDesc = false;
 
   // [Job]
   int start = 1;      // 16-bit up-down positions

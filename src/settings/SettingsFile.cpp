@@ -78,8 +78,10 @@ constexpr Key kKeys[] = {
     {"Window", "PathWidth", Type::Integer, &Settings::pathWidth},
     {"Window", "NewNameWidth", Type::Integer, &Settings::newNameWidth},
     {"Window", "Maximized", Type::Boolean, &Settings::maximized},
+    {"Window", "Sort", Type::Integer, &Settings::sort},
+    {"Window", "SortDesc", Type::Boolean, &Settings::sortDesc},
 };
-static_assert(std::size(kKeys) == 44);
+static_assert(std::size(kKeys) == 46);
 
 constexpr std::size_t MemberIndex(Type t) {
   switch (t) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "rules/DateRule.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
@@ -55,6 +56,23 @@ TEST(GetFileDate, OutsideTheDosRangeKeepsTheRealTime) {
   SetTimes(file, UtcOfLocal(1975, 3, 4, 5, 6, 7), UtcOfLocal(2150, 8, 9, 10, 11, 13));
   EXPECT_EQ(GetFileDate(file, ftLastWrite), EncodeDateTime(1975, 3, 4, 5, 6, 6));
   EXPECT_EQ(GetFileDate(file, ftLastAccess), EncodeDateTime(2150, 8, 9, 10, 11, 12));
+}
+
+// The date rule's 更新日 and 作成日 come from the row (what the listing told), not the disk:
+// here the file isn't there at all.
+TEST(GetFileDate, TheDateRuleReadsTheRowsTimes) {
+  rules::RenameList list;
+  auto ticks = [](const FILETIME& t) { return std::uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime; };
+  list.Add("gone.jpg", "C:\\nowhere\\", 1, ticks(UtcOfLocal(2003, 5, 7, 10, 15, 37)), ticks(UtcOfLocal(1999, 1, 2, 0, 0, 0)));
+  rules::DateInputs in;
+  in.hasDate = true;
+  in.pattern = "yyyymmddhhnnss";
+  for (auto [kind, expected] : {std::pair{rules::DateKind::Modified, "gone_20030507101536"},
+                                std::pair{rules::DateKind::Created, "gone_19990102000000"}}) {
+    in.kind = kind;
+    rules::PreviewDate(list, in, rules::DateLocale{}, disk::DiskDateSources());
+    EXPECT_EQ(list[0].newName, expected);
+  }
 }
 
 }  // namespace

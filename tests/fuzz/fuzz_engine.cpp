@@ -419,7 +419,7 @@ void DateRuleTarget(Case& c) {
   valid = valid && localeValid && Valid(in.text) && Valid(in.pattern);
   DateSources sources;
   sources.now = [now] { return now; };
-  sources.fileDate = [file](std::string_view, FileTimeKind) { return file; };
+  sources.fileDate = [file](const RenameEntry&, FileTimeKind) { return file; };
   for (RenameEntry& row : list) row.newName = "before";
   PreviewDate(list, in, locale, sources);
   for (const RenameEntry& row : list) {

@@ -9,6 +9,7 @@ using rules::DateInputs;
 using rules::DateKind;
 using rules::DateLocale;
 using rules::DateSources;
+using rules::RenameEntry;
 using rules::DateTime;
 using rules::EncodeDateTime;
 using rules::FileTimeKind;
@@ -27,8 +28,8 @@ const char* kPattern = "yy\"年\"mm\"月\"dd\"日\"";
 DateSources FakeFiles() {
   DateSources sources;
   sources.now = [] { return DateTime(-1); };
-  sources.fileDate = [](std::string_view path, FileTimeKind kind) {
-    EXPECT_EQ(path, "C:\\Photos\\photo.jpg");
+  sources.fileDate = [](const RenameEntry& row, FileTimeKind kind) {
+    EXPECT_EQ(row.CurrentPath(), "C:\\Photos\\photo.jpg");
     return kind == ftCreation ? kCreated : kind == ftLastWrite ? kModified : DateTime(-2);
   };
   return sources;
@@ -73,7 +74,7 @@ TEST(PreviewDate, TodayIsReadAnewForEachRow) {
   int reads = 0;
   DateSources sources;
   sources.now = [&] { return EncodeDateTime(2003, 5, 7, 10, 0, ++reads); };
-  sources.fileDate = [](std::string_view, FileTimeKind) -> DateTime {
+  sources.fileDate = [](const RenameEntry&, FileTimeKind) -> DateTime {
     ADD_FAILURE() << "no file date for today";
     return 0;
   };

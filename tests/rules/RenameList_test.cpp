@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "os/Collate.h"
+#include "text/sjis.h"
+
 using rules::RenameList;
 
 namespace {
@@ -76,4 +81,60 @@ TEST(RenameList, DerivedPathsAndSelection) {
   list[1].selected = true;  // b.txt; the katakana name after it is still selected
   list.RemoveSelected();
   EXPECT_EQ(Names(list), (std::vector<std::string>{"a.txt"}));
+}
+
+namespace {
+rules::SortHelpers PlatformHelpers() {
+  // The 撮影日 key stands in as the size's negative, so that order runs opposite to sizes.
+  return {os::LogicalCompare, [](const rules::RenameEntry& r) { return -static_cast<double>(r.size); }};
+}
+}  // namespace
+
+TEST(RenameList, EachKeyOrdersAsItsComparisonAscendingAndDescending) {
+  // Size 7 for three rows: ties, which keep name order in both directions. A number past 32
+  // bits, which some platforms read otherwise, still sorts as the platform compares it.
+  const std::vector<std::pair<std::string, std::uint64_t>> rows = {
+      {"img10.jpg", 7}, {"img2.jpg", 3}, {"img02.jpg", 9}, {"IMG3.png", 7}, {"img１１.jpg", 1},
+      {"写真1.txt", 5}, {"しゃしん2.txt", 7}, {"b.Txt", 2}, {"a", 4}, {"x4294967297", 6}, {"x2", 8}};
+  auto wide = [](const std::string& s) { return sjis::ToUtf16Lenient(s); };
+  auto byName = [](const rules::RenameEntry& a, const rules::RenameEntry& b) {
+    return CompareStringA(LOCALE_USER_DEFAULT, 0, a.fileName.c_str(), -1, b.fileName.c_str(), -1) - CSTR_EQUAL;
+  };
+  using Cmp = std::function<int(const rules::RenameEntry&, const rules::RenameEntry&)>;
+  const std::pair<rules::SortBy, Cmp> keys[] = {
+      {rules::SortBy::Name, byName},
+      {rules::SortBy::Logical, [&](auto& a, auto& b) { return os::LogicalCompare(wide(a.fileName).c_str(), wide(b.fileName).c_str()); }},
+      {rules::SortBy::Size, [](auto& a, auto& b) { return (a.size > b.size) - (a.size < b.size); }},
+      {rules::SortBy::Shot, [](auto& a, auto& b) { return (a.size < b.size) - (a.size > b.size); }},
+  };
+  for (const auto& [key, compare] : keys) {
+    for (bool down : {false, true}) {
+      RenameList list;
+      list.SetSortHelpers(PlatformHelpers());
+      list.SetOrder(key, down);
+      for (const auto& [name, size] : rows) list.Add(name, "C:\\", size, 0, 0);
+      for (std::size_t i = 1; i < list.size(); ++i) {
+        int c = compare(list[i - 1], list[i]) * (down ? -1 : 1);
+        if (c == 0) c = byName(list[i - 1], list[i]);
+        EXPECT_LT(c, 0) << static_cast<int>(key) << down << ": " << list[i - 1].fileName << " before " << list[i].fileName;
+      }
+    }
+  }
+}
+
+TEST(RenameList, AManualOrderLastsUntilAKeyIsChosen) {
+  RenameList list;
+  for (const char* n : {"a", "b", "c", "d"}) list.Add(n, "C:\\");
+  list[2].selected = list[3].selected = true;
+  EXPECT_TRUE(list.MoveSelected(-1));
+  EXPECT_TRUE(list.MoveSelected(-1));
+  EXPECT_FALSE(list.MoveSelected(-1));  // the block is at the top
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"c", "d", "a", "b"}));
+  EXPECT_EQ(list.order(), rules::SortBy::Manual);
+  // Renames (as a run or a preview's rows) and new rows leave the manual places as they are.
+  list.SetFileName(0, "z");
+  list.Add("0", "C:\\");
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"z", "d", "a", "b", "0"}));
+  list.SetOrder(rules::SortBy::Name, false);
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"0", "a", "b", "d", "z"}));
 }

@@ -50,7 +50,7 @@ TEST(SettingsFile, NoFileGivesFirstStartValues) {
 
 TEST(SettingsFile, EveryKeySurvivesARoundTrip) {
   Settings s;
-  s.width = 812, s.height = 613, s.left = -1920, s.top = 44, s.tab = 7;
+  s.width = 812, s.height = 613, s.left = -1920, s.top = 44, s.tab = 7, s.sort = 6, s.sortDesc = true;
   s.start = 70000, s.step = -3, s.column = 9;
   s.divide = true, s.div2 = true, s.headOrTail = false, s.time = 2, s.headTail2 = true;
   s.upLoCase = -1, s.wnWord = 1, s.wnNum = 2, s.wnKakko = 3, s.wnSpace = 4, s.wnSymbol = 5, s.wideKana = true;
@@ -80,7 +80,7 @@ TEST(SettingsFile, FirstStartValuesAreWrittenExactly) {
   ASSERT_TRUE(WriteSettings(path, Settings{}));
   const std::string expected = std::string() +
       "[Window]\r\nWidth=400\r\nHeight=400\r\nLeft=0\r\nTop=0\r\nTab=0\r\n"
-      "NameWidth=0\r\nPathWidth=0\r\nNewNameWidth=0\r\nMaximized=0\r\n\r\n"
+      "NameWidth=0\r\nPathWidth=0\r\nNewNameWidth=0\r\nMaximized=0\r\nSort=0\r\nSortDesc=0\r\n\r\n"
       "[Job]\r\nStart=1\r\nStep=1\r\nColumn=2\r\nDivide=0\r\nDiv2=0\r\nHeadOrTail=1\r\nTime=0\r\n"
       "HeadTail2=0\r\nUpLoCase=0\r\nWNWord=0\r\nWNNum=0\r\nWNKakko=0\r\nWNSpace=0\r\nWNSymbol=0\r\n"
       "WideKana=0\r\nRegExp=0\r\n\r\n"
