@@ -63,6 +63,15 @@ void TfrmRen::MoveRows(int delta) {
   RestartPreview();
 }
 
+void TfrmRen::EndRowDrag(bool drop) {
+  const std::size_t at = listView_.EndDrag(drop);
+  if (GetCapture() == hwnd()) ReleaseCapture();
+  if (at == RenameList::npos || !list_.MoveSelectedBefore(at)) return;
+  SyncList();
+  listView_.ShowOrder();
+  RestartPreview();
+}
+
 void TfrmRen::btnClearClick() {
   list_.Clear();
   disk_.Clear();

@@ -366,6 +366,42 @@ std::string RenameListView::KeyCell(std::size_t i) {
   }
 }
 
+void RenameListView::BeginDrag() {
+  dragging_ = list_.FirstSelected() != rules::RenameList::npos;
+  dropAt_ = rules::RenameList::npos;
+}
+
+void RenameListView::DragOver(POINT client) {
+  std::size_t at = rules::RenameList::npos;
+  RECT r{};
+  GetClientRect(lv_, &r);
+  if (PtInRect(&r, client)) {
+    LVHITTESTINFO hit{};
+    hit.pt = client;
+    const int row = static_cast<int>(SendMessageW(lv_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row >= 0 && static_cast<std::size_t>(row) < list_.size()) {
+      at = static_cast<std::size_t>(row);
+    } else if (!(hit.flags & (LVHT_ABOVE | LVHT_TOLEFT | LVHT_TORIGHT))) {
+      // Below the last row: to the end. The header's strip above the rows lands nowhere.
+      RECT header{};
+      if (HWND h = ListView_GetHeader(lv_)) GetWindowRect(h, &header);
+      if (client.y >= header.bottom - header.top) at = list_.size();
+    }
+  }
+  if (at != dropAt_) {
+    dropAt_ = at;
+    InvalidateRect(lv_, nullptr, FALSE);
+  }
+}
+
+std::size_t RenameListView::EndDrag(bool drop) {
+  const std::size_t at = drop && dragging_ ? dropAt_ : rules::RenameList::npos;
+  dragging_ = false;
+  dropAt_ = rules::RenameList::npos;
+  InvalidateRect(lv_, nullptr, FALSE);
+  return at;
+}
+
 LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
   switch (cd.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -387,8 +423,24 @@ LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
       SelectObject(cd.nmcd.hdc, old);
       return CDRF_DODEFAULT;
     }
-    case CDDS_ITEMPREPAINT:
-      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+      // Where dragged rows would land: a line above that row, or below the last one.
+      const auto i = static_cast<std::size_t>(cd.nmcd.dwItemSpec);
+      const bool mark = dragging_ && dropAt_ != rules::RenameList::npos &&
+                        (i == dropAt_ || (dropAt_ == list_.size() && i + 1 == list_.size()));
+      return CDRF_NOTIFYSUBITEMDRAW | (mark ? CDRF_NOTIFYPOSTPAINT : 0);
+    }
+    case CDDS_ITEMPOSTPAINT: {
+      const auto i = static_cast<std::size_t>(cd.nmcd.dwItemSpec);
+      RECT r{};
+      r.left = LVIR_BOUNDS;
+      if (!SendMessageW(lv_, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r))) return CDRF_DODEFAULT;
+      const int thick = win::Scale(2, dpi_);
+      if (i == dropAt_) r.bottom = r.top + thick;
+      else r.top = r.bottom - thick;
+      FillRect(cd.nmcd.hdc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+      return CDRF_DODEFAULT;
+    }
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       auto i = static_cast<std::size_t>(cd.nmcd.dwItemSpec);
       const bool marked = cd.iSubItem == 2 && i < list_.size() && !(cd.nmcd.uItemState & CDIS_SELECTED);

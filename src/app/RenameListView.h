@@ -60,6 +60,14 @@ class RenameListView {
   std::string KeyCell(std::size_t i);
   // The new-name cell: the new name, and for a row the run would refuse, why.
   static std::string NewNameCell(const rules::RenameEntry& row);
+  // Dragging rows: begun by the view's LVN_BEGINDRAG, it follows the mouse at a point of the
+  // list's client area, showing where the rows will land (a line above that row).
+  bool dragging() const { return dragging_; }
+  void BeginDrag();
+  void DragOver(POINT client);
+  // Ends the drag; the row the selected rows go before (size(): the end), or npos when it was
+  // cancelled or dropped outside the list.
+  std::size_t EndDrag(bool drop);
   // Shows the menu at a screen point (-1, -1: at the list's corner); the chosen command or 0.
   int TrackMenu(HWND owner, int x, int y);
 
@@ -82,5 +90,7 @@ class RenameListView {
   std::array<int, 3> userWidths_{}, setWidths_{};
   int fittedName_ = 0;  // the first column's width fitted to the names
   HMENU sortMenu_ = nullptr;  // the 並べ替え submenu, the menu's own
-  rules::SortBy keyColumn_ = rules::SortBy::Name;  // the key the fourth column shows (Name: none)
+  rules::SortBy keyColumn_ = rules::SortBy::Name;
+  bool dragging_ = false;
+  std::size_t dropAt_ = rules::RenameList::npos;  // where the dragged rows would land  // the key the fourth column shows (Name: none)
 };

@@ -243,6 +243,20 @@ LRESULT TfrmRen::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      if (listView_.dragging()) {
+        POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        MapWindowPoints(hwnd(), lstMain, &pt, 1);
+        listView_.DragOver(pt);
+        if (msg == WM_LBUTTONUP) EndRowDrag(true);
+        return 0;
+      }
+      break;
+    case WM_CAPTURECHANGED:
+      // Capture taken away (another window, a box): the drag ends where it began.
+      if (listView_.dragging() && reinterpret_cast<HWND>(lp) != hwnd()) EndRowDrag(false);
+      return 0;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wp));
       return 0;
@@ -329,6 +343,12 @@ LRESULT TfrmRen::OnNotify(NMHDR* nm) {
     ChooseOrder(rules::SortBy::Name, byName && !list_.descending());
     return 0;
   }
+  if (nm->code == LVN_BEGINDRAG) {
+    // Rows dragged within the list only: no file drop of our own starts.
+    listView_.BeginDrag();
+    if (listView_.dragging()) SetCapture(hwnd());
+    return 0;
+  }
   if (nm->code == LVN_KEYDOWN) {
     WORD key = reinterpret_cast<NMLVKEYDOWN*>(nm)->wVKey;
     if (key == VK_DELETE) {
@@ -368,6 +388,11 @@ bool TfrmRen::PreTranslate(MSG& msg) {
   if ((msg.message == WM_KEYDOWN && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) ||
       (msg.message == WM_CHAR && msg.wParam == 1)) {
     mnuSelectAllClick();
+    return true;
+  }
+  // Esc during a drag cancels the drag only.
+  if (listView_.dragging() && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+    EndRowDrag(false);
     return true;
   }
   // Alt+Up and Alt+Down move the selected rows.

@@ -114,6 +114,8 @@ class TfrmRen : public win::Window, private PageHost {
   // The list's order: a key chosen (also from the header or the settings), rows moved by hand.
   void ChooseOrder(rules::SortBy key, bool descending);
   void MoveRows(int delta);
+  // Ends a drag of rows: dropped, the selected rows move before the row under the mouse.
+  void EndRowDrag(bool drop);
   bool CanUndo() { return journal_.Available(); }
   bool CanRedo() { return journal_.CanRedo(); }
   void SendToInput(const std::string& text);

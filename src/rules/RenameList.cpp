@@ -203,6 +203,20 @@ bool RenameList::MoveSelected(int delta) {
   return moved;
 }
 
+bool RenameList::MoveSelectedBefore(std::size_t k) {
+  k = std::min(k, rows_.size());
+  const auto at = rows_.begin() + static_cast<std::ptrdiff_t>(k);
+  auto selected = [](const RenameEntry& r) { return r.selected; };
+  auto unselected = [](const RenameEntry& r) { return !r.selected; };
+  // Above k the selected rows sink to k, below it they rise to it; the rest keep their order.
+  if (std::is_partitioned(rows_.begin(), at, unselected) && std::is_partitioned(at, rows_.end(), selected))
+    return false;
+  std::stable_partition(rows_.begin(), at, unselected);
+  std::stable_partition(at, rows_.end(), selected);
+  order_ = SortBy::Manual;
+  return true;
+}
+
 void RenameList::Sort() {
   if (order_ == SortBy::Manual) return;
   // Stable: rows with equal keys keep their order, so a new row stays after its equals.

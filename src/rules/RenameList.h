@@ -150,6 +150,9 @@ class RenameList {
   // Moves each selected row one place up (delta -1) or down (+1), past the next unselected
   // row; a block at the list's edge stays. The order becomes Manual. False when nothing moved.
   bool MoveSelected(int delta);
+  // Moves the selected rows, in their order, to stand before row k (k == size(): at the end);
+  // a selected row k stands with them. The order becomes Manual. False when nothing moved.
+  bool MoveSelectedBefore(std::size_t k);
   // The row's 撮影日 order key (asked of the helpers once per row).
   double ShotKey(std::size_t i);
 

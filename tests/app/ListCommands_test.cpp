@@ -74,3 +74,33 @@ TEST_F(WindowTest, FileNameCopyPutsTheFirstSelectedBaseNameIntoTheInput) {
   EXPECT_EQ(GetFocus(), GetWindow(form->tabReplace->cmbNewValue, GW_CHILD));
   EXPECT_EQ(form->PreviewCountdown, TfrmRen::kPreviewTicks);
 }
+
+TEST_F(WindowTest, DraggedRowsLandBeforeTheRowUnderTheMouse) {
+  Open();
+  for (const char* n : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}) form->list().Add(n, "C:\\x\\");
+  for (auto& row : form->list()) row.selected = row.fileName == "b.jpg" || row.fileName == "d.jpg";
+  form->SyncList();
+  auto drag = [&](POINT inList, bool escape) {
+    NMLISTVIEW nm{};
+    nm.hdr = {form->lstMain, static_cast<UINT_PTR>(GetDlgCtrlID(form->lstMain)), LVN_BEGINDRAG};
+    SendMessageW(form->hwnd(), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+    MapWindowPoints(form->lstMain, form->hwnd(), &inList, 1);
+    const LPARAM at = MAKELPARAM(inList.x, inList.y);
+    SendMessageW(form->hwnd(), WM_MOUSEMOVE, MK_LBUTTON, at);
+    if (escape) Key(form->lstMain, WM_KEYDOWN, VK_ESCAPE);
+    SendMessageW(form->hwnd(), WM_LBUTTONUP, 0, at);
+  };
+  RECT first{};
+  first.left = LVIR_BOUNDS;
+  SendMessageW(form->lstMain, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+  const POINT onFirst{first.left + 4, (first.top + first.bottom) / 2};
+  const std::vector<std::string> byName = FileNames();
+  drag(onFirst, true);
+  drag(POINT{-20, -20}, false);
+  EXPECT_EQ(FileNames(), byName) << "Esc and a drop outside the list move nothing";
+  EXPECT_EQ(form->list().order(), rules::SortBy::Name);
+  drag(onFirst, false);
+  EXPECT_EQ(FileNames(), (std::vector<std::string>{"b.jpg", "d.jpg", "a.jpg", "c.jpg", "e.jpg"}));
+  EXPECT_EQ(form->list().order(), rules::SortBy::Manual);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
