@@ -50,6 +50,8 @@ void TfrmRen::CheckRows() {
   } else {
     disk::CheckRows(list_, disk_);
   }
+  // A folder listed again for the check tells its rows' sizes and times anew.
+  disk_.RefreshRows(list_);
   // Rows judged anew are a change: what the label said of the last run goes.
   done_.clear();
   listView_.AutoSizeColumns();

@@ -27,7 +27,20 @@ bool FolderState::List(const std::string& folder) {
   return listed;
 }
 
-void FolderState::Add(const fs::Entry& entry) { Add(entry.name, entry.attributes); }
+namespace {
+std::uint64_t Ticks(const FILETIME& t) { return std::uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime; }
+}  // namespace
+
+void FolderState::Add(const fs::Entry& entry) {
+  if (entry.name == "." || entry.name == "..") return;
+  FoldName(entry.name, scratch_);
+  Info& info = info_[Arrive(scratch_, entry.attributes)];
+  // Of several entries of one folded name none is told for certain.
+  if (info.count != 1) return;
+  info.size = entry.size;
+  info.lastWrite = Ticks(entry.lastWrite);
+  info.creation = Ticks(entry.creation);
+}
 
 void FolderState::Add(std::string_view name, std::uint32_t attributes) {
   if (name == "." || name == "..") return;
@@ -35,13 +48,15 @@ void FolderState::Add(std::string_view name, std::uint32_t attributes) {
   Arrive(scratch_, attributes);
 }
 
-void FolderState::Arrive(std::string_view folded, std::uint32_t attributes) {
+std::uint32_t FolderState::Arrive(std::string_view folded, std::uint32_t attributes) {
   std::uint32_t i = names_.Insert(folded, NameTable::Hash(folded));
   if (i == info_.size()) info_.push_back(Info{});
   Info& info = info_[i];
   // Of several entries of one folded name, a folder among them decides: nothing moves onto it.
   if (info.count == 0 || (attributes & FILE_ATTRIBUTE_DIRECTORY)) info.attributes = attributes;
+  info.lastWrite = 0;  // another file now, or one of several: its facts are not known
   ++info.count;
+  return i;
 }
 
 DiskState::DiskState() : planMemory_(std::make_unique<PlanMemory>()) {}
@@ -54,18 +69,45 @@ FolderState& DiskState::Folder(const std::string& folder) {
   FolderState& state = folders_[key_];
   state.List(folder);
   state.limit_ = fs::NameLimitOf(folder);
+  fresh_.insert(key_);
   return state;
+}
+
+void DiskState::RefreshRows(rules::RenameList& list) {
+  if (fresh_.empty()) return;
+  const std::string* lastFolder = nullptr;
+  const FolderState* state = nullptr;
+  std::string name;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const rules::RenameEntry& row = list[i];
+    // Rows of one folder mostly come in runs: the folder is looked up once per run.
+    if (!lastFolder || *lastFolder != row.folder) {
+      lastFolder = &row.folder;
+      FoldName(row.folder, key_);
+      auto it = fresh_.count(key_) ? folders_.find(key_) : folders_.end();
+      state = it != folders_.end() && it->second.readable() ? &it->second : nullptr;
+    }
+    if (!state) continue;
+    FoldName(row.fileName, name);
+    const std::uint32_t at = state->Find(name);
+    if (at == NameTable::npos) continue;
+    const FolderState::Info& info = (*state)[at];
+    if (info.count == 1 && info.lastWrite != 0) list.SetFacts(i, info.size, info.lastWrite, info.creation);
+  }
+  fresh_.clear();
 }
 
 void DiskState::Store(const std::string& folder, FolderState state) {
   FoldName(folder, key_);
   state.limit_ = fs::NameLimitOf(folder);
   folders_[key_] = std::move(state);
+  fresh_.erase(key_);  // the intake gave its rows what it read
 }
 
 void DiskState::Forget(std::string_view folder) {
   FoldName(folder, key_);
   folders_.erase(key_);
+  fresh_.erase(key_);
 }
 
 void DiskState::NoteLink(std::string_view path) {

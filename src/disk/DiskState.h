@@ -15,6 +15,7 @@
 
 #include "disk/FileSystem.h"
 #include "rules/NameTable.h"
+#include "rules/RenameList.h"
 
 namespace disk {
 
@@ -24,6 +25,9 @@ class FolderState {
   struct Info {
     std::uint32_t attributes = 0;
     std::uint32_t count = 0;  // entries of this folded name (a case-sensitive disk has several)
+    // What the listing told of the entry (UTC file times in 100 ns units); lastWrite 0: not
+    // known (an entry the program moved in).
+    std::uint64_t size = 0, lastWrite = 0, creation = 0;
   };
 
   // Reads the folder's listing; false (and empty, and not readable) when it can't be listed.
@@ -35,8 +39,8 @@ class FolderState {
   void Add(std::string_view name, std::uint32_t attributes);
   // The index of the folded name, or NameTable::npos.
   std::uint32_t Find(std::string_view folded) const { return names_.Find(folded, rules::NameTable::Hash(folded)); }
-  // A name's count goes up (a file moved in) or down (moved away).
-  void Arrive(std::string_view folded, std::uint32_t attributes);
+  // A name's count goes up (a file moved in) or down (moved away); Arrive gives its index.
+  std::uint32_t Arrive(std::string_view folded, std::uint32_t attributes);
   void Leave(std::uint32_t index) {
     if (info_[index].count > 0) --info_[index].count;
   }
@@ -74,7 +78,13 @@ class DiskState {
   void Store(const std::string& folder, FolderState state);
   // Listed again when next asked: after the program's own moves, or to catch up with the disk.
   void Forget(std::string_view folder);
-  void Clear() { folders_.clear(); }
+  void Clear() {
+    folders_.clear();
+    fresh_.clear();
+  }
+  // The rows of the folders listed since the last call take what the listing told of their
+  // files (size and times): no file-system call, only the listings read anyway.
+  void RefreshRows(rules::RenameList& list);
   // Files found to be links to another folder: the checks refuse them from now on.
   void NoteLink(std::string_view path);
   bool HasLinks() const { return !links_.empty(); }
@@ -83,6 +93,7 @@ class DiskState {
  private:
   std::unordered_map<std::string, FolderState> folders_;
   std::unordered_set<std::string> links_;  // folded paths
+  std::unordered_set<std::string> fresh_;  // folded folders listed since the last RefreshRows
   std::unique_ptr<PlanMemory> planMemory_;
   std::string key_;
 };

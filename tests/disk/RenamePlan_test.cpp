@@ -212,3 +212,25 @@ TEST(NumberDuplicates, FirstRowKeepsTheNameTheOthersTakeFreeNumbers) {
   EXPECT_EQ(numbered, (std::vector<std::string>{"z", "Z_3", "z_4", "k_2", "e", "g", "k_3"}));
   EXPECT_EQ(CheckRows(list, disk), 0u);
 }
+
+TEST(DiskStateTest, AFolderListedAgainRefreshesItsRowsSizeAndTimes) {
+  TempDir dir;
+  dir.Touch("a.txt", "12");
+  RenameList list;
+  list.Add("a.txt", dir.path());  // told nothing yet
+  list.Add("gone.txt", dir.path(), 7, 1, 1);
+  DiskState disk;
+  list[0].newName = list[1].newName = "b";
+  CheckRows(list, disk);
+  disk.RefreshRows(list);
+  EXPECT_EQ(list[0].size, 2u);
+  EXPECT_NE(list[0].lastWrite, 0u);
+  EXPECT_EQ(list[1].size, 7u) << "a file the listing lacks keeps what was told";
+  dir.Touch("a.txt", "12345");
+  disk.RefreshRows(list);
+  EXPECT_EQ(list[0].size, 2u) << "no listing read, nothing asked";
+  disk.Clear();
+  CheckRows(list, disk);
+  disk.RefreshRows(list);
+  EXPECT_EQ(list[0].size, 5u);
+}
