@@ -12,13 +12,23 @@ using rules::NameTable;
 
 namespace disk {
 
+namespace {
+std::uint64_t Ticks(const FILETIME& t) { return std::uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime; }
+}  // namespace
+
 bool FolderState::List(const std::string& folder) {
   *this = FolderState();
   bool listed = false;
   if (fs::IsFolder(folder)) {
     fs::FolderSearch search(folder);
     fs::Entry e;
-    while (search.Next(e)) Add(e);
+    while (search.Next(e)) {
+      if (e.name == "." || e.name == "..") continue;
+      FoldName(e.name, scratch_);
+      const std::uint32_t i = Arrive(scratch_, e.attributes);
+      if (facts_.size() <= i) facts_.resize(i + 1);
+      if (info_[i].count == 1) facts_[i] = Facts{e.size, Ticks(e.lastWrite), Ticks(e.creation)};
+    }
     listed = !search.failed();
   }
   // A listing cut short is no listing: none of its entries is known for certain.
@@ -27,20 +37,7 @@ bool FolderState::List(const std::string& folder) {
   return listed;
 }
 
-namespace {
-std::uint64_t Ticks(const FILETIME& t) { return std::uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime; }
-}  // namespace
-
-void FolderState::Add(const fs::Entry& entry) {
-  if (entry.name == "." || entry.name == "..") return;
-  FoldName(entry.name, scratch_);
-  Info& info = info_[Arrive(scratch_, entry.attributes)];
-  // Of several entries of one folded name none is told for certain.
-  if (info.count != 1) return;
-  info.size = entry.size;
-  info.lastWrite = Ticks(entry.lastWrite);
-  info.creation = Ticks(entry.creation);
-}
+void FolderState::Add(const fs::Entry& entry) { Add(entry.name, entry.attributes); }
 
 void FolderState::Add(std::string_view name, std::uint32_t attributes) {
   if (name == "." || name == "..") return;
@@ -54,7 +51,8 @@ std::uint32_t FolderState::Arrive(std::string_view folded, std::uint32_t attribu
   Info& info = info_[i];
   // Of several entries of one folded name, a folder among them decides: nothing moves onto it.
   if (info.count == 0 || (attributes & FILE_ATTRIBUTE_DIRECTORY)) info.attributes = attributes;
-  info.lastWrite = 0;  // another file now, or one of several: its facts are not known
+  // Another file now, or one of several: what the listing told is not known of it.
+  if (i < facts_.size()) facts_[i] = Facts{};
   ++info.count;
   return i;
 }
@@ -91,8 +89,8 @@ void DiskState::RefreshRows(rules::RenameList& list) {
     FoldName(row.fileName, name);
     const std::uint32_t at = state->Find(name);
     if (at == NameTable::npos) continue;
-    const FolderState::Info& info = (*state)[at];
-    if (info.count == 1 && info.lastWrite != 0) list.SetFacts(i, info.size, info.lastWrite, info.creation);
+    if (const FolderState::Facts* f = state->facts(at); f && (*state)[at].count == 1)
+      list.SetFacts(i, f->size, f->lastWrite, f->creation);
   }
   fresh_.clear();
 }

@@ -25,8 +25,9 @@ class FolderState {
   struct Info {
     std::uint32_t attributes = 0;
     std::uint32_t count = 0;  // entries of this folded name (a case-sensitive disk has several)
-    // What the listing told of the entry (UTC file times in 100 ns units); lastWrite 0: not
-    // known (an entry the program moved in).
+  };
+  // What the folder's own listing told of an entry (UTC file times in 100 ns units).
+  struct Facts {
     std::uint64_t size = 0, lastWrite = 0, creation = 0;
   };
 
@@ -44,6 +45,11 @@ class FolderState {
   void Leave(std::uint32_t index) {
     if (info_[index].count > 0) --info_[index].count;
   }
+  // What List read of the entry at index; null when not known (a listing the intake made, an
+  // entry the program moved in, or one of several of its folded name).
+  const Facts* facts(std::uint32_t index) const {
+    return index < facts_.size() && facts_[index].lastWrite != 0 ? &facts_[index] : nullptr;
+  }
   Info& operator[](std::uint32_t index) { return info_[index]; }
   const Info& operator[](std::uint32_t index) const { return info_[index]; }
   std::size_t size() const { return info_.size(); }
@@ -56,6 +62,7 @@ class FolderState {
   fs::NameLimit limit_;
   rules::NameTable names_;
   std::vector<Info> info_;
+  std::vector<Facts> facts_;  // by index, from List only: the intake's listings go without
   std::string scratch_;
 };
 
