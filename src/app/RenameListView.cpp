@@ -358,7 +358,12 @@ std::string RenameListView::KeyCell(std::size_t i) {
   auto shown = [](rules::DateTime value) { return rules::RenderDatePattern("yyyy/mm/dd hh:nn:ss", value, rules::DateLocale{}); };
   switch (keyColumn_) {
     case SortBy::Extension: return std::string(row.Extension());
-    case SortBy::Size: return std::to_string(row.size);
+    case SortBy::Size: {
+      // Bytes in groups of three, as the file's properties show them: 1,234,567.
+      std::string digits = std::to_string(row.size);
+      for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
+      return digits;
+    }
     case SortBy::LastWrite: return row.lastWrite ? shown(disk::FileTimeDate(row.lastWrite)) : std::string();
     case SortBy::Creation: return row.creation ? shown(disk::FileTimeDate(row.creation)) : std::string();
     case SortBy::Shot: return shown(list_.ShotKey(i));
