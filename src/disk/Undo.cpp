@@ -99,52 +99,44 @@ class UndoRun {
 
 }  // namespace
 
-UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress) {
-  UndoResult result;
-  result.moved.assign(moves.size(), false);
-  ForgetFolderPaths();
-  RenameList::SortingPaused sorting(list);
-  UndoRun run(list);
-  ProgressGate gate(progress);
-  const std::size_t total = moves.size();
-  std::size_t done = 0;
-  for (std::size_t k = total; k-- > 0;) {
-    const Move& m = moves[k];
-    run.Count(m, run.Transfer(m, m.to, m.from), k, result);
-    ++done;
-    // The file now bears a temporary name: its first move is taken back before any stop.
-    if (IsTemporaryName(sjis::FileName(m.from)) && k > 0) continue;
-    if (!gate.Step(done, total)) {
-      result.remaining = k;
-      break;
-    }
-  }
-  gate.Finish(done, total);
-  return result;
-}
+namespace {
 
-UndoResult RedoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress) {
+// The moves made again (forward, oldest first) or taken back (newest first), each through the
+// guarded move, which moves only the file the run moved.
+UndoResult Replay(const std::vector<Move>& moves, RenameList& list, const Progress& progress, bool forward) {
   UndoResult result;
-  result.forward = true;
+  result.forward = forward;
   result.moved.assign(moves.size(), false);
   ForgetFolderPaths();
   RenameList::SortingPaused sorting(list);
   UndoRun run(list);
   ProgressGate gate(progress);
   const std::size_t total = moves.size();
-  for (std::size_t k = 0; k < total; ++k) {
+  for (std::size_t done = 0; done < total; ++done) {
+    const std::size_t k = forward ? done : total - 1 - done;
     const Move& m = moves[k];
-    run.Count(m, run.Transfer(m, m.from, m.to), k, result);
-    // The file bears a temporary name: its second move is made before any stop.
-    if (IsTemporaryName(sjis::FileName(m.to)) && k + 1 < total) continue;
-    if (!gate.Step(k + 1, total)) {
-      result.remaining = total - k - 1;
-      gate.Finish(k + 1, total);
+    const std::string& to = forward ? m.to : m.from;
+    run.Count(m, run.Transfer(m, forward ? m.from : m.to, to), k, result);
+    // The file now bears a temporary name: its next move is made before any stop.
+    if (IsTemporaryName(sjis::FileName(to)) && done + 1 < total) continue;
+    if (!gate.Step(done + 1, total)) {
+      result.remaining = total - done - 1;
+      gate.Finish(done + 1, total);
       return result;
     }
   }
   gate.Finish(total, total);
   return result;
+}
+
+}  // namespace
+
+UndoResult UndoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress) {
+  return Replay(moves, list, progress, false);
+}
+
+UndoResult RedoMoves(const std::vector<Move>& moves, RenameList& list, const Progress& progress) {
+  return Replay(moves, list, progress, true);
 }
 
 std::size_t FilesMoved(const std::vector<Move>& moves) {
