@@ -419,44 +419,34 @@ void Journal::AppendLine(std::string_view line) {
 }
 
 void Journal::Undone(const std::vector<Move>& left, const std::vector<Move>& done) {
-  const std::ptrdiff_t i = UndoIndex();
-  if (i < 0 || armed_) return;
-  JournalRun& run = runs_[i];
-  Check(run);
-  if (left.empty() && done.size() == run.moves.size()) {
-    run.undone = true;
-    AppendLine(std::string(kUndone) + std::to_string(run.number));
-    return;
-  }
-  // Split: what is left stays to be taken back, what came back can be made again.
-  JournalRun back = run;
-  back.moves = done;
-  back.undone = true;
-  back.number = nextNumber_++;
-  run.moves = left;
-  if (!done.empty()) runs_.insert(runs_.begin() + i + 1, std::move(back));
-  if (left.empty()) runs_.erase(runs_.begin() + i);
-  CutOldest(runs_);
-  Rewrite();
+  Settle(UndoIndex(), true, left, done);
 }
 
 void Journal::Redone(const std::vector<Move>& left, const std::vector<Move>& done) {
-  const std::ptrdiff_t i = RedoIndex();
+  Settle(RedoIndex(), false, left, done);
+}
+
+void Journal::Settle(std::ptrdiff_t i, bool undone, const std::vector<Move>& left, const std::vector<Move>& done) {
   if (i < 0 || armed_) return;
   JournalRun& run = runs_[i];
   Check(run);
   if (left.empty() && done.size() == run.moves.size()) {
-    run.undone = false;
-    AppendLine(std::string(kRedone) + std::to_string(run.number));
+    run.undone = undone;
+    AppendLine(std::string(undone ? kUndone : kRedone) + std::to_string(run.number));
     return;
   }
-  JournalRun again = run;
-  again.moves = done;
-  again.undone = false;
-  again.number = nextNumber_++;
+  // Split: what is left keeps its state, what moved takes the new one. Taken back, it goes
+  // after the run (the next to make again); made again, before it (the next to take back).
+  JournalRun moved = run;
+  moved.moves = done;
+  moved.undone = undone;
+  moved.number = nextNumber_++;
   run.moves = left;
-  if (!done.empty()) runs_.insert(runs_.begin() + i, std::move(again));
-  if (left.empty()) runs_.erase(runs_.begin() + i + (done.empty() ? 0 : 1));
+  if (!done.empty()) {
+    runs_.insert(runs_.begin() + (undone ? i + 1 : i), std::move(moved));
+    if (!undone) ++i;
+  }
+  if (left.empty()) runs_.erase(runs_.begin() + i);
   CutOldest(runs_);
   Rewrite();
 }

@@ -128,6 +128,8 @@ class Journal {
   void Trouble(const std::wstring& why);
   void AddRun(JournalRun run);
   std::string Compact(bool withUndone) const;
+  // Run i was taken back (undone) or made again, wholly or in part (then split in two).
+  void Settle(std::ptrdiff_t i, bool undone, const std::vector<Move>& left, const std::vector<Move>& done);
   std::ptrdiff_t UndoIndex() const;
   std::ptrdiff_t RedoIndex() const;
   JournalRun& Current() { return landed_ ? runs_.back() : run_; }
