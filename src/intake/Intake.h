@@ -24,6 +24,9 @@ namespace intake {
 
 struct IntakeOptions {
   bool dropDir = false;  // expand folders also in a drop that holds files
+  bool subFolders = false;   // an expanded folder gives the files of its whole tree
+  bool folderItems = false;  // the folders inside an expanded folder are rows themselves
+  bool skipHidden = false;   // entries with the hidden or system attribute are left out
   rules::CleanUpOptions cleanUp;
   // Refused names and extensions, each entry followed by ";" (extensions with their ".").
   std::string filterNames, filterExts;
@@ -48,6 +51,9 @@ constexpr std::size_t kSkipReasons = 8;
 // (the intake never enters them), nor files the clean-up renamed.
 struct IntakeSkips {
   std::array<std::size_t, kSkipReasons> counts{};
+  // Hidden and system entries left out by choice (skipHidden): not in counts, since nothing
+  // went wrong with them.
+  std::size_t hidden = 0;
   std::size_t& operator[](Skip s) { return counts[static_cast<std::size_t>(s)]; }
   std::size_t operator[](Skip s) const { return counts[static_cast<std::size_t>(s)]; }
   std::size_t total() const {

@@ -9,12 +9,13 @@
 
 namespace rules {
 
-std::string_view RenameEntry::BaseName() const { return sjis::BaseName(fileName); }
-std::string_view RenameEntry::Extension() const { return sjis::Extension(fileName); }
+std::string_view RenameEntry::BaseName() const { return std::string_view(fileName).substr(0, extensionStart_); }
+std::string_view RenameEntry::Extension() const { return std::string_view(fileName).substr(extensionStart_); }
 
 namespace {
-std::uint32_t ExtensionStartOf(std::string_view fileName) {
-  std::size_t dot = sjis::ExtensionStart(fileName);
+// A folder's name is all base name: "2024.04" stays whole.
+std::uint32_t ExtensionStartOf(std::string_view fileName, bool isFolder) {
+  std::size_t dot = isFolder ? sjis::npos : sjis::ExtensionStart(fileName);
   return static_cast<std::uint32_t>(dot == sjis::npos ? fileName.size() : dot);
 }
 }  // namespace
@@ -29,11 +30,13 @@ std::string RenameEntry::NewPath() const {
 void RenameList::Add(std::string fileName, std::string folder) { Add(std::move(fileName), std::move(folder), 0, 0, 0); }
 
 void RenameList::Add(std::string fileName, std::string folder, std::uint64_t size, std::uint64_t lastWrite,
-                     std::uint64_t creation) {
+                     std::uint64_t creation, bool isFolder, std::uint32_t root) {
   RenameEntry e;
   e.sortKey_ = os::SortKey(fileName);
   e.fileName = std::move(fileName);
-  e.extensionStart_ = ExtensionStartOf(e.fileName);
+  e.isFolder_ = isFolder;
+  e.root_ = root <= folder.size() ? root : 0;
+  e.extensionStart_ = ExtensionStartOf(e.fileName, isFolder);
   e.folder = std::move(folder);
   e.size = size;
   e.lastWrite = lastWrite;
@@ -62,7 +65,7 @@ void RenameList::EndBatch() {
 void RenameList::SetFileName(std::size_t i, std::string fileName) {
   rows_[i].sortKey_ = os::SortKey(fileName);
   rows_[i].fileName = std::move(fileName);
-  rows_[i].extensionStart_ = ExtensionStartOf(rows_[i].fileName);
+  rows_[i].extensionStart_ = ExtensionStartOf(rows_[i].fileName, rows_[i].isFolder_);
   if (sorting_ && batch_ == 0) Sort();
 }
 

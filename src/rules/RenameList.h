@@ -52,6 +52,12 @@ struct RenameEntry {
   // last-write and creation times (UTC file times in 100 ns units; 0 when not known).
   std::uint64_t size = 0, lastWrite = 0, creation = 0;
   RuleMark mark() const { return mark_; }
+  // A folder's row: its whole name is its base name (no extension), and the run renames it
+  // after every row inside it.
+  bool isFolder() const { return isFolder_; }
+  // How much of `folder` the フォルダ column leaves out: the folder above the one the user
+  // gave, so that the column starts with the given folder's own name.
+  std::uint32_t root() const { return root_; }
   // Where the extension starts (the name's size when it has none).
   std::size_t extensionStart() const { return extensionStart_; }
 
@@ -68,7 +74,9 @@ struct RenameEntry {
   bool hasShotKey_ = false;
   // Where the extension starts (the name's size when it has none), made with the name.
   std::uint32_t extensionStart_ = 0;
+  std::uint32_t root_ = 0;
   RuleMark mark_ = RuleMark::None;
+  bool isFolder_ = false;
 };
 
 // The orders the list can keep; Manual is the user's own, left as it stands by every sort.
@@ -97,9 +105,10 @@ class RenameList {
   // compare equal (at the end in a manual order); inside a Begin/EndBatch bracket the rows are
   // appended and sorted once.
   void Add(std::string fileName, std::string folder);
-  // The same with what the listing told of the file.
+  // The same with what the listing told of the file, whether it is a folder, and the root
+  // (RenameEntry::root; 0 shows the whole folder).
   void Add(std::string fileName, std::string folder, std::uint64_t size, std::uint64_t lastWrite,
-           std::uint64_t creation);
+           std::uint64_t creation, bool isFolder = false, std::uint32_t root = 0);
   void BeginBatch();
   void EndBatch();
 

@@ -63,6 +63,9 @@ struct Settings {
   bool enterToExec = false;
   bool dropDir = false;
   bool dedupe = false;  // rows whose new names collide are numbered
+  bool subFolders = false;   // expanded folders give their whole trees
+  bool folderItems = false;  // folders inside expanded folders are rows
+  bool skipHidden = false;   // hidden and system entries are not taken in
   int history = 5;          // kMinHistory to kMaxHistory
   std::string filter;     // FilterNames
   std::string filterExt;  // FilterExts

@@ -66,6 +66,9 @@ constexpr Key kKeys[] = {
     {"Option", "EnterToExec", Type::Boolean, &Settings::enterToExec},
     {"Option", "DropDir", Type::Boolean, &Settings::dropDir},
     {"Option", "Dedupe", Type::Boolean, &Settings::dedupe},
+    {"Option", "SubFolders", Type::Boolean, &Settings::subFolders},
+    {"Option", "FolderItems", Type::Boolean, &Settings::folderItems},
+    {"Option", "SkipHidden", Type::Boolean, &Settings::skipHidden},
     {"Option", "History", Type::ShortInteger, &Settings::history},
     {"Option", "Filter", Type::String, &Settings::filter},
     {"Option", "FilterExt", Type::String, &Settings::filterExt},
@@ -81,7 +84,7 @@ constexpr Key kKeys[] = {
     {"Window", "Sort", Type::Integer, &Settings::sort},
     {"Window", "SortDesc", Type::Boolean, &Settings::sortDesc},
 };
-static_assert(std::size(kKeys) == 46);
+static_assert(std::size(kKeys) == 49);
 
 constexpr std::size_t MemberIndex(Type t) {
   switch (t) {
