@@ -85,7 +85,7 @@ TEST(SettingsFile, FirstStartValuesAreWrittenExactly) {
       "HeadTail2=0\r\nUpLoCase=0\r\nWNWord=0\r\nWNNum=0\r\nWNKakko=0\r\nWNSpace=0\r\nWNSymbol=0\r\n"
       "WideKana=0\r\nRegExp=0\r\n\r\n"
       "[Option]\r\nRemSCut=0\r\nRemCopy=0\r\nRem[1]=0\r\nRem(1)=0\r\nTrim=0\r\nJpeg-Jpg=0\r\n"
-      "ClearItems=0\r\nEscToExit=0\r\nEnterToExec=0\r\nDropDir=0\r\nDedupe=0\r\nHistory=5\r\nFilter=\r\n"
+      "ClearItems=0\r\nEscToExit=0\r\nEnterToExec=0\r\nDropDir=0\r\nDedupe=0\r\nSubFolders=0\r\nFolderItems=0\r\nSkipHidden=0\r\nHistory=5\r\nFilter=\r\n"
       "FilterExt=\r\n\r\n"
       "[Combo]\r\nBasVal=\r\nOldVal=\r\nNewVal=\r\nAddVal=\r\nDateFormat=" + kDefaultPresets + "\r\n";
   EXPECT_EQ(FileBytes(path), expected);
