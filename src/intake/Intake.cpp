@@ -14,14 +14,14 @@
 #include "rules/RenameList.h"
 #include "disk/RenamePlan.h"
 #include "disk/SafeRename.h"
+#include "intake/RowIndex.h"
+#include "intake/Tree.h"
 #include "text/sjis.h"
 
 using rules::AddressableName;
 using rules::AutoCleanName;
 using rules::CleanUpOptions;
-using rules::HashIndex;
 using rules::MatchesFilter;
-using rules::NameTable;
 using rules::RenameList;
 using disk::DiskState;
 using disk::FolderState;
@@ -91,13 +91,15 @@ Facts FactsOf(const fs::Entry& e) { return Facts{e.size, Ticks(e.lastWrite), Tic
 // A file that exists as `name` in `folder` (which ends in "\"), its name spelled as on disk:
 // renamed at once when the clean-up changes its name, else listed unless filtered. Cleaned:
 // no entry bears that name any more. `folder` and `name` are moved into the row when listed,
-// else left as they were.
+// else left as they were. A folder row is never cleaned (its rows' paths would change under
+// them) and only the name list filters it: a folder has no extension.
 TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const Facts& facts,
-               const IntakeOptions& options) {
+               const IntakeOptions& options, bool isFolder = false, std::uint32_t root = 0) {
   // With every option off the clean-up gives each path back as it is, and empty filter lists
   // refuse nothing; asking them anyway would cost more than the rest of taking a file in.
-  const bool filters = !options.filterNames.empty() || !options.filterExts.empty();
-  if (CleansAnything(options.cleanUp) || filters) {
+  if (isFolder) {
+    if (!options.filterNames.empty() && MatchesFilter(folder + name, options.filterNames, {})) return TakenIn::Filtered;
+  } else if (CleansAnything(options.cleanUp) || !options.filterNames.empty() || !options.filterExts.empty()) {
     std::string actual = folder + name;
     std::string cleaned = AutoCleanName(actual, options.cleanUp);
     if (cleaned != actual) {
@@ -107,7 +109,8 @@ TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const F
     }
     if (MatchesFilter(actual, options.filterNames, options.filterExts)) return TakenIn::Filtered;
   }
-  list.Add(std::move(name), std::move(folder), facts.size, facts.lastWrite, facts.creation);
+  list.Add(std::move(name), std::move(folder), isFolder ? 0 : facts.size, facts.lastWrite, facts.creation, isFolder,
+           root);
   return TakenIn::Listed;
 }
 
@@ -210,112 +213,6 @@ class FolderIndex {
   bool listed_ = false;
 };
 
-// The list's rows by their files, so that no file gets a second row. A row's file is its
-// exact on-disk name in its folder; two spellings of one folder ("p\" and "P\", an 8.3
-// alias, a link) are told the same by the folder's final path, asked only where it decides.
-// The rows are indexed by name when first asked about, so a drop of folders onto an empty
-// list, whose listings can't repeat a name, costs one final path per folder and no index.
-// Row numbers hold while the intake only appends.
-class RowIndex {
- public:
-  explicit RowIndex(const RenameList& list) : list_(list), before_(list.size()) {}
-
-  // A number for each spelling of a folder.
-  std::uint32_t FolderNumber(const std::string& folder) {
-    auto [it, added] = numbers_.try_emplace(folder, static_cast<std::uint32_t>(folders_.size()));
-    if (added) folders_.push_back(Folder{folder, kUnknown, false});
-    return it->second;
-  }
-
-  // Whether any row may be of this folder: where the list had rows before the intake or rows
-  // of many folders came in, else where a folder with rows is this one.
-  bool MayHold(std::uint32_t folder) {
-    if (before_ > 0 || folders_[folder].rows || withRows_.size() > kFewFolders) return true;
-    for (std::uint32_t other : withRows_) {
-      if (Resolved(other) == Resolved(folder)) return true;
-    }
-    return false;
-  }
-
-  // The row that names the file of this exact name in this folder, or kNoRow.
-  static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
-  std::uint32_t Find(std::uint32_t folder, const std::string& name) {
-    CatchUp();
-    std::uint32_t found = kNoRow;
-    // Folders first: a name often recurs in other folders, whose rows are then never read.
-    byName_.Any(NameTable::Hash(name), [&](std::uint32_t row) {
-      if (!SameFolder(rowFolders_[row], folder) || list_[row].fileName != name) return false;
-      found = row;
-      return true;
-    });
-    return found;
-  }
-
-  // The row just appended is of the folder numbered `folder`.
-  void Added(std::uint32_t folder) {
-    const auto row = static_cast<std::uint32_t>(list_.size() - 1);
-    if (runs_.empty() || runs_.back().second != folder) runs_.emplace_back(row, folder);
-    if (!folders_[folder].rows) {
-      folders_[folder].rows = true;
-      withRows_.push_back(folder);
-    }
-  }
-
- private:
-  static constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
-  static constexpr std::size_t kFewFolders = 64;
-
-  // Indexes the rows not indexed yet: the list's own, then those appended since.
-  void CatchUp() {
-    for (std::size_t i = rowFolders_.size(); i < before_; ++i) {
-      const bool same = i > 0 && list_[i].folder == list_[i - 1].folder;
-      Index(i, same ? rowFolders_.back() : FolderNumber(list_[i].folder));
-    }
-    // The last run may grow yet, so it stays the one to go on from.
-    for (; run_ < runs_.size(); ++run_) {
-      const bool last = run_ + 1 == runs_.size();
-      const std::size_t end = last ? list_.size() : runs_[run_ + 1].first;
-      for (std::size_t i = std::max<std::size_t>(runs_[run_].first, rowFolders_.size()); i < end; ++i) {
-        Index(i, runs_[run_].second);
-      }
-      if (last) break;
-    }
-  }
-
-  void Index(std::size_t row, std::uint32_t folder) {
-    rowFolders_.push_back(folder);
-    byName_.Insert(NameTable::Hash(list_[row].fileName), static_cast<std::uint32_t>(row));
-  }
-
-  bool SameFolder(std::uint32_t a, std::uint32_t b) { return a == b || Resolved(a) == Resolved(b); }
-
-  // The number of the first spelling met that resolves to the same folder (its own where the
-  // final path can't be told).
-  std::uint32_t Resolved(std::uint32_t number) {
-    Folder& f = folders_[number];
-    if (f.resolved == kUnknown) {
-      std::string path = fs::FinalPath(f.spelling);
-      f.resolved = path.empty() ? number : finalPaths_.try_emplace(std::move(path), number).first->second;
-    }
-    return f.resolved;
-  }
-
-  struct Folder {
-    std::string spelling;
-    std::uint32_t resolved;
-    bool rows;  // rows of it came in
-  };
-  const RenameList& list_;
-  const std::size_t before_;  // rows the list had before
-  HashIndex byName_;          // indexed rows by the hash of their file name
-  std::vector<std::uint32_t> rowFolders_;  // per indexed row: its folder's number
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> runs_;  // appended rows: first row, folder
-  std::size_t run_ = 0;                  // the run indexing goes on in
-  std::vector<std::uint32_t> withRows_;  // folders with rows appended
-  std::unordered_map<std::string, std::uint32_t> numbers_, finalPaths_;
-  std::vector<Folder> folders_;  // by number
-};
-
 // One intake: the rows, the indexes of folders with many given files, and the progress.
 class Intake {
  public:
@@ -363,50 +260,24 @@ class Intake {
     return Step();
   }
 
-  // Every file directly inside the folder, as the listing spells it.
+  // A folder given to expand: the files directly inside it, as the listing spells them, and
+  // with the options the folders inside it as rows and the files and folders of its whole tree.
   bool Folder(const std::string& path) {
-    // The listing is finished before any file is taken in: a clean-up rename while it is
-    // open could hand back the renamed file as a new entry.
-    std::vector<std::string> names;
-    std::vector<bool> empty;  // may be no file at all: a pipe or a device is listed so
-    std::vector<Facts> facts;
-    FolderState state;
-    bool listed = false;
-    {
-      fs::FolderSearch search(path);
-      fs::Entry e;
-      while (search.Next(e)) {
-        if (disk_) state.Add(e);
-        // ".", ".." and sub-folders are no files.
-        if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-          names.push_back(std::move(e.name));
-          empty.push_back(e.size == 0);
-          facts.push_back(FactsOf(e));
-        }
-      }
-      listed = !search.failed();
-      skipped_[Skip::NotShiftJis] += search.foreignFiles();
+    const std::string top = sjis::JoinPath(path, "");
+    // A given folder met again in a walk (given twice, or inside a tree given before) is
+    // walked once; without the walk it is listed again, its files counted as met again.
+    if (options_.subFolders && !entered_.Enter(top)) {
+      ++skipped_[Skip::Duplicate];
+      return Step();
     }
-    total_ = total_ - 1 + names.size();  // the folder stands for its files from now on
-    const std::string folder = sjis::JoinPath(path, "");
-    // The listing stands for the folder until the clean-up changes it; one cut short is left
-    // for the preview's check to find unreadable.
-    if (!listed) ++skipped_[Skip::Unreadable];
-    if (disk_ && listed) disk_->Store(folder, std::move(state));
-    // A listing names each entry once: only rows from elsewhere can be of these files.
-    const std::uint32_t number = rows_.FolderNumber(folder);
-    const bool check = rows_.MayHold(number);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      // A name no path can address as this very entry is never taken in: looked up again it
-      // could name another file, even one in another folder.
-      if (!AddressableName(names[i])) {
-        ++skipped_[Skip::BadName];
-      } else if (empty[i] && !fs::IsDiskFile(folder + names[i])) {
-        ++skipped_[Skip::NotAFile];
-      } else {
-        Take(number, folder, std::move(names[i]), facts[i], check);
-      }
-      if (!Step()) return false;
+    --total_;  // the folder stands for its entries from now on
+    std::vector<std::string> pending{top};
+    const std::uint32_t root = ParentLength(top);
+    while (!pending.empty()) {
+      std::string folder = std::move(pending.back());
+      pending.pop_back();
+      // Asked also between listings, for a tree of folders with few files.
+      if (!Listing(folder, root, pending) || !Step(false)) return false;
     }
     return true;
   }
@@ -414,19 +285,88 @@ class Intake {
   void Finish() { gate_.Finish(done_, total_); }
 
  private:
-  void Take(std::string folder, std::string name, const Facts& facts) {
+  // What a listing told of one entry that may be taken in.
+  struct Item {
+    std::string name;
+    Facts facts;
+    bool empty, folder;  // empty: may be no file at all, a pipe or a device is listed so
+  };
+
+  // One folder of a walk: its files (and folder rows) taken in, its sub-folders to enter
+  // added to `pending`. False once the progress asked to stop.
+  bool Listing(const std::string& folder, std::uint32_t root, std::vector<std::string>& pending) {
+    const bool folders = options_.subFolders || options_.folderItems;
+    // The listing is finished before any file is taken in: a clean-up rename while it is
+    // open could hand back the renamed file as a new entry.
+    std::vector<Item> items;
+    FolderState state;
+    bool listed = false;
+    {
+      fs::FolderSearch search(folder);
+      fs::Entry e;
+      while (search.Next(e)) {
+        if (disk_) state.Add(e);
+        const bool isFolder = e.attributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (isFolder && (!folders || e.name == "." || e.name == "..")) continue;
+        // A link or junction to a folder (Wine flags a Linux link to a folder so) is never
+        // entered nor a row: it would reach outside the tree, or into it twice.
+        if (isFolder && (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if (options_.skipHidden && (e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
+          ++skipped_.hidden;
+          continue;
+        }
+        items.push_back(Item{std::move(e.name), FactsOf(e), e.size == 0, isFolder});
+      }
+      listed = !search.failed();
+      skipped_[Skip::NotShiftJis] += search.foreignFiles();
+    }
+    total_ += items.size();
+    // The listing stands for the folder until the clean-up changes it; one cut short is left
+    // for the preview's check to find unreadable.
+    if (!listed) ++skipped_[Skip::Unreadable];
+    if (disk_ && listed) disk_->Store(folder, std::move(state));
+    // A listing names each entry once: only rows from elsewhere can be of these files.
     const std::uint32_t number = rows_.FolderNumber(folder);
-    Take(number, std::move(folder), std::move(name), facts, true);
+    const bool check = rows_.MayHold(number);
+    const std::size_t firstSub = pending.size();
+    for (Item& item : items) {
+      // A name no path can address as this very entry is never taken in: looked up again it
+      // could name another file, even one in another folder.
+      if (!AddressableName(item.name)) {
+        ++skipped_[Skip::BadName];
+      } else if (item.folder) {
+        if (options_.subFolders) {
+          std::string sub = folder + item.name + "\\";
+          if (entered_.Enter(sub)) pending.push_back(std::move(sub));
+        }
+        if (options_.folderItems) Take(number, folder, std::move(item.name), item.facts, check, true, root);
+      } else if (item.empty && !fs::IsDiskFile(folder + item.name)) {
+        ++skipped_[Skip::NotAFile];
+      } else {
+        Take(number, folder, std::move(item.name), item.facts, check, false, root);
+      }
+      if (!Step()) return false;
+    }
+    // Entered in the order listed.
+    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstSub), pending.end());
+    return true;
   }
 
-  void Take(std::uint32_t number, std::string folder, std::string name, const Facts& facts, bool check) {
+  void Take(std::string folder, std::string name, const Facts& facts) {
+    const std::uint32_t number = rows_.FolderNumber(folder);
+    const std::uint32_t root = ParentLength(folder);
+    Take(number, std::move(folder), std::move(name), facts, true, false, root);
+  }
+
+  void Take(std::uint32_t number, std::string folder, std::string name, const Facts& facts, bool check, bool isFolder,
+            std::uint32_t root) {
     if (const std::uint32_t row = check ? rows_.Find(number, name) : RowIndex::kNoRow; row != RowIndex::kNoRow) {
       // Listed again: the row takes what the listing tells now.
-      list_.SetFacts(row, facts.size, facts.lastWrite, facts.creation);
+      list_.SetFacts(row, isFolder ? 0 : facts.size, facts.lastWrite, facts.creation);
       ++skipped_[Skip::Duplicate];
       return;
     }
-    switch (TakeIn(list_, folder, name, facts, options_)) {
+    switch (TakeIn(list_, folder, name, facts, options_, isFolder, root)) {
       case TakenIn::Listed: rows_.Added(number); return;
       case TakenIn::Filtered: ++skipped_[Skip::Filtered]; return;
       case TakenIn::Cleaned: break;
@@ -436,7 +376,8 @@ class Intake {
     if (disk_) disk_->Forget(folder);
   }
 
-  bool Step() { return gate_.Step(++done_, total_); }
+  // After an item; with `counts` false only the stop is asked.
+  bool Step(bool counts = true) { return gate_.Step(counts ? ++done_ : done_, total_); }
 
   RenameList& list_;
   const IntakeOptions& options_;
@@ -446,6 +387,7 @@ class Intake {
   DiskState* disk_;
   IntakeSkips& skipped_;
   RowIndex rows_;
+  EnteredFolders entered_;
 };
 
 }  // namespace

@@ -1,0 +1,29 @@
+// What the walk of a folder tree needs of the disk beyond its listings: where a row's
+// フォルダ column starts, and which folders were entered already.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+namespace intake {
+
+// The length of the folder above `folder` ("C:\x\" of "C:\x\photos\", with or without its
+// trailing "\"), with its "\"; 0 for a drive's or a share's root, which has none.
+std::uint32_t ParentLength(std::string_view folder);
+
+// The folders one intake entered, by identity (volume and file index): a folder reached
+// again under another path, a bind mount of a folder above it, is not entered twice, so
+// every walk ends.
+class EnteredFolders {
+ public:
+  // False when the folder was entered before, or can't be opened to tell which it is (so
+  // it can't be listed either).
+  bool Enter(const std::string& folder);
+
+ private:
+  std::unordered_set<std::string> ids_;
+};
+
+}  // namespace intake
