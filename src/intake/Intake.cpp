@@ -219,7 +219,7 @@ class Intake {
   Intake(RenameList& list, const IntakeOptions& options, const Progress& progress, std::size_t items,
          DiskState* disk, IntakeSkips& skipped)
       : list_(list), options_(options), gate_(progress), total_(items), disk_(disk), skipped_(skipped),
-        rows_(list) {}
+        rows_(list), emptyBefore_(list.empty()) {}
 
   // Groups the given paths by folder, for the folders with enough of them.
   void IndexFolders(const std::vector<std::string>& paths) {
@@ -277,7 +277,7 @@ class Intake {
       std::string folder = std::move(pending.back());
       pending.pop_back();
       // Asked also between listings, for a tree of folders with few files.
-      if (!Listing(folder, root, pending) || !Step(false)) return false;
+      if (!Listing(folder, root, options_.subFolders, pending) || !Step(false)) return false;
     }
     return true;
   }
@@ -293,8 +293,9 @@ class Intake {
   };
 
   // One folder of a walk: its files (and folder rows) taken in, its sub-folders to enter
-  // added to `pending`. False once the progress asked to stop.
-  bool Listing(const std::string& folder, std::uint32_t root, std::vector<std::string>& pending) {
+  // added to `pending`. Entered: first entered in this intake, by identity. False once the
+  // progress asked to stop.
+  bool Listing(const std::string& folder, std::uint32_t root, bool entered, std::vector<std::string>& pending) {
     const bool folders = options_.subFolders || options_.folderItems;
     // The listing is finished before any file is taken in: a clean-up rename while it is
     // open could hand back the renamed file as a new entry.
@@ -325,9 +326,10 @@ class Intake {
     // for the preview's check to find unreadable.
     if (!listed) ++skipped_[Skip::Unreadable];
     if (disk_ && listed) disk_->Store(folder, std::move(state));
-    // A listing names each entry once: only rows from elsewhere can be of these files.
+    // A listing names each entry once: only rows from elsewhere can be of these files, and
+    // none can be of a folder entered first now, where every folder goes through the walk.
     const std::uint32_t number = rows_.FolderNumber(folder);
-    const bool check = rows_.MayHold(number);
+    const bool check = !(entered && emptyBefore_ && !givenRows_) && rows_.MayHold(number);
     const std::size_t firstSub = pending.size();
     for (Item& item : items) {
       // A name no path can address as this very entry is never taken in: looked up again it
@@ -355,6 +357,7 @@ class Intake {
   void Take(std::string folder, std::string name, const Facts& facts) {
     const std::uint32_t number = rows_.FolderNumber(folder);
     const std::uint32_t root = ParentLength(folder);
+    givenRows_ = true;
     Take(number, std::move(folder), std::move(name), facts, true, false, root);
   }
 
@@ -388,6 +391,8 @@ class Intake {
   IntakeSkips& skipped_;
   RowIndex rows_;
   EnteredFolders entered_;
+  const bool emptyBefore_;  // the list had no rows before the intake
+  bool givenRows_ = false;  // rows of given files, which no walk entered
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace intake {
@@ -23,7 +24,8 @@ class EnteredFolders {
   bool Enter(const std::string& folder);
 
  private:
-  std::unordered_set<std::string> ids_;
+  std::unordered_map<std::uint64_t, std::string> byIndex_;  // the folder first met with an index
+  std::unordered_set<std::string> whole_;                    // volume and index, where asked
 };
 
 }  // namespace intake
