@@ -266,9 +266,11 @@ class Intake {
     const std::string top = sjis::JoinPath(path, "");
     // A given folder met again in a walk (given twice, or inside a tree given before) is
     // walked once; without the walk it is listed again, its files counted as met again.
-    if (options_.subFolders && !entered_.Enter(top)) {
-      ++skipped_[Skip::Duplicate];
-      return Step();
+    if (options_.subFolders) {
+      if (const auto met = entered_.Enter(top); met != EnteredFolders::Met::First) {
+        ++skipped_[met == EnteredFolders::Met::Again ? Skip::Duplicate : Skip::Unreadable];
+        return Step();
+      }
     }
     --total_;  // the folder stands for its entries from now on
     std::vector<std::string> pending{top};
@@ -339,7 +341,11 @@ class Intake {
       } else if (item.folder) {
         if (options_.subFolders) {
           std::string sub = folder + item.name + "\\";
-          if (entered_.Enter(sub)) pending.push_back(std::move(sub));
+          switch (entered_.Enter(sub)) {
+            case EnteredFolders::Met::First: pending.push_back(std::move(sub)); break;
+            case EnteredFolders::Met::Again: break;
+            case EnteredFolders::Met::Unknown: ++skipped_[Skip::Unreadable]; break;
+          }
         }
         if (options_.folderItems) Take(number, folder, std::move(item.name), item.facts, check, true, root);
       } else if (item.empty && !fs::IsDiskFile(folder + item.name)) {

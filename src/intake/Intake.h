@@ -1,5 +1,6 @@
-// Taking dropped and command-line paths into the rename list: folders are expanded one
-// level, each file is spelled as on disk, cleaned up at once or filtered out, or listed.
+// Taking dropped and command-line paths into the rename list: folders are expanded (one
+// level, or their whole tree), each file is spelled as on disk, cleaned up at once or
+// filtered out, or listed.
 // The window brackets this with its redraw and does the follow-up (count, inputs, preview).
 #pragma once
 
@@ -47,8 +48,8 @@ enum class Skip : std::uint8_t {
 };
 constexpr std::size_t kSkipReasons = 8;
 
-// What one intake left out, by reason; sub-folders of an expanded folder are not counted
-// (the intake never enters them), nor files the clean-up renamed.
+// What one intake left out, by reason; sub-folders of an expanded folder that are not walked,
+// links to folders, and files the clean-up renamed are not counted.
 struct IntakeSkips {
   std::array<std::size_t, kSkipReasons> counts{};
   // Hidden and system entries left out by choice (skipHidden): not in counts, since nothing
@@ -79,13 +80,19 @@ void AddFile(rules::RenameList& list, const std::string& path, const IntakeOptio
 
 // Every path in order, each made a full path with "\" delimiters first (relative paths
 // from the current folder; a path with a part that ends in "." or a blank is skipped, since
-// the platform would make it name another entry), folders expanded one level when
-// ExpandFolders says so (every entry directly inside, hidden and system files included;
-// sub-folders never entered; the entries are read before any is taken in, so a file the
+// the platform would make it name another entry), folders expanded when ExpandFolders says
+// so: every file directly inside, hidden and system files included unless skipHidden; with
+// subFolders the files of the whole tree, with folderItems the folders inside as rows (the
+// folder given is not one). A link or junction to a folder is never entered nor a row, and
+// with subFolders no folder is entered twice (by identity; a given folder met again counts
+// once as Duplicate). With skipHidden the hidden and system entries inside (a folder with its
+// contents) are left out and counted in IntakeSkips::hidden; a path given is taken as given.
+// Each listing is read before any of its entries is taken in, so a file the
 // clean-up renames isn't met again; an entry whose name no path can address as exactly that
 // entry, such as "a\b", "x:y", "a." or "nul.txt" on a disk that isn't Windows' own, is never
 // taken in; nor is a path of the device namespace, "\\.\C:\a.txt", nor a pipe, a device or a
-// socket, which Wine lists as empty files). The rows are appended and sorted once.
+// socket, which Wine lists as empty files. The rows are appended and sorted once; each row's
+// root is the length of the folder above the folder given (for a file given, above its folder).
 // One file is one row: a file that has a row already, or is met again (a file and its
 // folder, two spellings of one path, an 8.3 alias), is taken in once. Rows are the same file
 // when their exact on-disk names match and their folders do, as spelled or as the platform

@@ -71,20 +71,18 @@ std::string WholeId(HANDLE h) {
 
 }  // namespace
 
-bool EnteredFolders::Enter(const std::string& folder) {
+EnteredFolders::Met EnteredFolders::Enter(const std::string& folder) {
   const os::unique_file h = OpenFolder(folder);
-  if (!h) return false;
+  if (!h) return Met::Unknown;
+  auto inserted = [this](const std::string& id) {
+    return id.empty() ? Met::Unknown : whole_.insert(id).second ? Met::First : Met::Again;
+  };
   // Folders are told apart by their index first; only where two share one (the same folder,
   // or two volumes' folders) are their volumes asked.
   std::uint64_t index = 0;
-  if (!FileIndex(h.get(), index)) {
-    const std::string id = WholeId(h.get());
-    return !id.empty() && whole_.insert(id).second;
-  }
+  if (!FileIndex(h.get(), index)) return inserted(WholeId(h.get()));
   auto [it, fresh] = byIndex_.try_emplace(index, folder);
-  if (fresh) return true;
-  const std::string id = WholeId(h.get());
-  if (id.empty()) return false;
+  if (fresh) return Met::First;
   if (!it->second.empty()) {
     // The first folder of this index is asked now.
     const os::unique_file first = OpenFolder(it->second);
@@ -92,7 +90,7 @@ bool EnteredFolders::Enter(const std::string& folder) {
     if (!firstId.empty()) whole_.insert(firstId);
     it->second.clear();
   }
-  return whole_.insert(id).second;
+  return inserted(WholeId(h.get()));
 }
 
 }  // namespace intake

@@ -19,9 +19,9 @@ std::uint32_t ParentLength(std::string_view folder);
 // every walk ends.
 class EnteredFolders {
  public:
-  // False when the folder was entered before, or can't be opened to tell which it is (so
-  // it can't be listed either).
-  bool Enter(const std::string& folder);
+  enum class Met { First, Again, Unknown };
+  // Unknown: the folder can't be opened to tell which it is (so it can't be listed either).
+  Met Enter(const std::string& folder);
 
  private:
   std::unordered_map<std::uint64_t, std::string> byIndex_;  // the folder first met with an index
