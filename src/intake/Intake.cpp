@@ -323,7 +323,8 @@ class Intake {
       listed = !search.failed();
       skipped_[Skip::NotShiftJis] += search.foreignFiles();
     }
-    total_ += items.size();
+    // Progress counts what may become rows: a folder only where folders are rows.
+    for (const Item& item : items) total_ += !item.folder || options_.folderItems;
     // The listing stands for the folder until the clean-up changes it; one cut short is left
     // for the preview's check to find unreadable.
     if (!listed) ++skipped_[Skip::Unreadable];
@@ -353,7 +354,7 @@ class Intake {
       } else {
         Take(number, folder, std::move(item.name), item.facts, check, false, root);
       }
-      if (!Step()) return false;
+      if (!Step(!item.folder || options_.folderItems)) return false;
     }
     // Entered in the order listed.
     std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstSub), pending.end());

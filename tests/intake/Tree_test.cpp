@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -52,8 +53,10 @@ TEST(Tree, GivesFilesOfEveryDepthWithTheColumnFromTheGivenFolder) {
     IntakeOptions options;
     options.subFolders = c.subFolders;
     options.dropDir = true;
-    AddFiles(list, c.paths, options);
+    std::pair<std::size_t, std::size_t> last;  // the progress ends on the files, all known
+    AddFiles(list, c.paths, options, [&](std::size_t done, std::size_t total) { return last = {done, total}, true; });
     EXPECT_EQ(Column(list), c.rows) << c.subFolders << " " << c.paths[0];
+    EXPECT_EQ(last, std::make_pair(list.size(), list.size()));
   }
   // The column starts past "C:\x\", and shows all of a drive's or share's root.
   EXPECT_EQ(intake::ParentLength("C:\\x\\photos\\"), 5u);
