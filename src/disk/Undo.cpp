@@ -34,7 +34,7 @@ Outcome Failed(UndoFailure why, std::uint32_t error = 0) { return Outcome{Outcom
 class UndoRun {
  public:
   explicit UndoRun(RenameList& list) : list_(list) {
-    for (std::size_t i = 0; i < list_.size(); ++i) rows_.emplace(list_[i].CurrentPath(), i);
+    for (std::size_t i = 0; i < list_.size(); ++i) rows_.emplace(Key(list_[i].folder, list_[i].fileName), i);
   }
   // The rows inside folders that moved follow them once, however the replay ends.
   ~UndoRun() { folders_.ApplyTo(list_); }
@@ -70,12 +70,12 @@ class UndoRun {
     // The rows are found where they stood at the start; those inside a folder that moved
     // follow it once the replay is over.
     const std::string startFolder = folders_.Before(std::string(folder));
-    auto row = rows_.find(startFolder + std::string(sjis::FileName(source)));
+    auto row = rows_.find(Key(startFolder, sjis::FileName(source)));
     if (row != rows_.end()) {
       std::size_t i = row->second;
       rows_.erase(row);
       list_.SetFileName(i, std::string(sjis::FileName(dest)));
-      rows_.emplace(startFolder + std::string(sjis::FileName(dest)), i);
+      rows_.emplace(Key(startFolder, sjis::FileName(dest)), i);
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       folders_.Add(source, dest);
@@ -102,10 +102,22 @@ class UndoRun {
 
 
  private:
+  // A row by its folder, however its letters are spelled (a folder moved back takes the
+  // journal's spelling), and its file name as it is.
+  const std::string& Key(const std::string& folder, std::string_view name) {
+    if (folder != lastFolder_) {
+      lastFolder_ = folder;
+      FoldName(folder, foldedFolder_);
+    }
+    key_.assign(foldedFolder_).append(name);
+    return key_;
+  }
+
   RenameList& list_;
+  std::string lastFolder_, foldedFolder_, key_;
   FolderMoves folders_;
   DiskState disk_;
-  std::unordered_map<std::string, std::size_t> rows_;  // current path -> row
+  std::unordered_map<std::string, std::size_t> rows_;  // Key of its folder at the start and its name -> row
   std::string toKey_, fromKey_;
   std::set<std::pair<std::uint32_t, std::uint64_t>> files_;  // the identities moved
 };
