@@ -278,7 +278,9 @@ bool MovableFolder(std::uint32_t attributes) {
   constexpr std::uint32_t kNotOurs = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8;
   return attributes != fs::kInvalidAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & kNotOurs);
 }
-bool Movable(std::uint32_t attributes, bool folder) { return folder ? MovableFolder(attributes) : OrdinaryFile(attributes); }
+bool Movable(std::uint32_t attributes, bool folder) {
+  return folder ? MovableFolder(attributes) : OrdinaryFile(attributes);
+}
 
 Outcome Rename(std::string_view oldPath, std::string_view newPath, Journal* journal, MoveReport& report,
                const Mover& mover = {}, bool folder = false) {

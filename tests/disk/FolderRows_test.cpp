@@ -48,6 +48,8 @@ TEST(FolderRows, ATreeIsRenamedUndoneAndRedone) {
       {"", "d2", false, "dup", Refusal::None, ""},
       {"", "t", true, "stay", Refusal::Taken, ""},
       {"", "gone", true, "g2", Refusal::Missing, ""},  // a file now
+      {"", "cs", true, "CS", Refusal::None, ""},  // letter case only
+      {"cs\\", "in.txt", false, "in2", Refusal::None, "CS\\"},
   };
   TempDir dir;
   dir.Touch("old\\in.txt", "in");
@@ -59,7 +61,8 @@ TEST(FolderRows, ATreeIsRenamedUndoneAndRedone) {
     else dir.Touch(relative, relative);
     // c.txt's folder z was given itself: its column starts at z.
     const std::string root = r.name == std::string("c.txt") ? "x\\y\\" : "";
-    list.Add(r.name, dir.path() + r.folder, 0, 0, 0, r.isFolder, static_cast<std::uint32_t>((dir.path() + root).size()));
+    const auto rootSize = static_cast<std::uint32_t>((dir.path() + root).size());
+    list.Add(r.name, dir.path() + r.folder, 0, 0, 0, r.isFolder, rootSize);
   }
   for (rules::RenameEntry& e : list) {
     for (const TreeRow& r : rows) {
@@ -79,7 +82,8 @@ TEST(FolderRows, ATreeIsRenamedUndoneAndRedone) {
       const rules::RenameEntry& e = rowOf(r);
       const bool moved = renamed && r.expected == Refusal::None;
       // A folder moved back is spelled as the disk spells it.
-      EXPECT_EQ(sjis::Upper(e.folder), sjis::Upper(dir.path() + (renamed ? r.landsIn : r.folder))) << when << " " << r.name;
+      const std::string folder = dir.path() + (renamed ? r.landsIn : r.folder);
+      EXPECT_EQ(sjis::Upper(e.folder), sjis::Upper(folder)) << when << " " << r.name;
       EXPECT_EQ(e.fileName, moved ? r.newName + std::string(sjis::Extension(r.name)) : r.name) << when;
       if (!r.isFolder) EXPECT_EQ(FileContent(e.CurrentPath()), std::string(r.folder) + r.name) << when;
       else if (r.expected != Refusal::Missing) EXPECT_TRUE(fs::IsFolder(e.CurrentPath())) << when << " " << r.name;
@@ -121,7 +125,8 @@ TEST(FolderRows, AFolderLinkIsRefusedAndNotMoved) {
   disk::CheckRows(list, disk);
   EXPECT_EQ(list[0].refusal, Refusal::Link);
   disk::MoveReport report;
-  EXPECT_FALSE(disk::GuardedMove(dir.path() + "F", dir.path() + "F2", nullptr, fs::Attributes(dir.path() + "F"), &report));
+  const std::string link = dir.path() + "F";
+  EXPECT_FALSE(disk::GuardedMove(link, dir.path() + "F2", nullptr, fs::Attributes(link), &report));
   EXPECT_TRUE(report.elsewhere);
   EXPECT_EQ(FolderListing(dir.path()), (std::vector<std::string>{"F", "G"}));
   EXPECT_EQ(FileContent(dir.path() + "G\\x.txt"), "x");
