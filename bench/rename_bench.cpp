@@ -8,7 +8,8 @@
 // ("rename_bench N journal" for runs of N). "rename_bench N" measures N files alone; "rename_bench N
 // one-folder" puts all N in one folder, where Wine's every move is slower (about 1 ms per
 // file at 2,000 and 8 ms at 20,000) and the ratio shows whether the run adds to that cost.
-// "rename_bench N chains" measures a run of chains and cycles (RunChains) alone.
+// "rename_bench N chains" measures a run of chains and cycles (RunChains) alone. "rename_bench N
+// tree" measures a run over N files in 100 folders that are renamed too (RunTree) alone.
 #include <windows.h>
 
 #include <algorithm>
@@ -385,6 +386,129 @@ void RunChains(int n, int rounds) {
               rounds, Median(ratios), complete ? "" : " INCOMPLETE");
 }
 
+// A tree: `folders` folders of files, every file and every folder renamed in one run (the
+// files first, each folder after what lies in it), against a bare loop of the same moves in
+// the same order. Forth every name gets "_r", back it loses it; the run and the bare loop
+// alternate as in Run.
+class Tree {
+ public:
+  Tree(const std::wstring& root, int files, int folders) : root_(root) {
+    CreateDirectoryW(root_.c_str(), nullptr);
+    for (int k = 0; k < folders; ++k) {
+      folders_.push_back("写真 t" + std::to_string(k * 7919 % 1000));
+      CreateDirectoryW(Wide(folders_.back(), false).c_str(), nullptr);
+    }
+    for (int i = 0; i < files; ++i) {
+      const int k = i % folders;
+      files_.emplace_back(k, "IMG_" + std::to_string(i * 7919 % 100000));
+      const std::wstring path = Wide(folders_[k], false) + L"\\" + sjis::ToUtf16Lenient(files_.back().second + ".jpg");
+      HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+  }
+  ~Tree() {
+    for (const auto& [k, stem] : files_) {
+      for (const char* suffix : {"", "_r"}) {
+        const std::wstring name = L"\\" + sjis::ToUtf16Lenient(stem + suffix + ".jpg");
+        for (bool renamed : {false, true}) DeleteFileW((Wide(folders_[k], renamed) + name).c_str());
+      }
+    }
+    for (const std::string& f : folders_) {
+      RemoveDirectoryW(Wide(f, false).c_str());
+      RemoveDirectoryW(Wide(f, true).c_str());
+    }
+    RemoveDirectoryW(root_.c_str());
+  }
+  std::size_t rows() const { return files_.size() + folders_.size(); }
+
+  // The rows as they stand (renamed: with "_r"), each to get the other name.
+  RenameList List(bool renamed) const {
+    const std::string root = sjis::FromUtf16Lenient(root_) + "\\";
+    const std::string suffix = renamed ? "_r" : "";
+    RenameList list;
+    list.BeginBatch();
+    for (const auto& [k, stem] : files_) list.Add(stem + suffix + ".jpg", root + folders_[k] + suffix + "\\");
+    for (const std::string& f : folders_) list.Add(f + suffix, root, 0, 0, 0, true);
+    list.EndBatch();
+    for (RenameEntry& row : list) {
+      std::string_view base = row.BaseName();
+      row.newName = renamed ? std::string(base.substr(0, base.size() - 2)) : std::string(base) + "_r";
+    }
+    return list;
+  }
+
+  double TimeRun(bool renamed, std::size_t& done) const {
+    RenameList list = List(renamed);
+    Journal journal(JournalFile());
+    DiskState disk;
+    CheckRows(list, disk);
+    double t0 = Now();
+    RunReport report;
+    RenameRows(list, false, {}, &disk, &journal, &report);
+    double t = Now() - t0;
+    done = report.renamed;
+    DeleteFileW(JournalFile().c_str());
+    return t;
+  }
+
+  // The run's order: the files, last row first, then the folders, last row first.
+  double TimeBare(bool renamed, std::size_t& moved) const {
+    const RenameList list = List(renamed);
+    std::vector<std::pair<std::wstring, std::wstring>> moves;
+    for (bool folders : {false, true}) {
+      for (std::size_t i = list.size(); i-- > 0;) {
+        if (list[i].isFolder() == folders)
+          moves.emplace_back(sjis::ToUtf16Lenient(list[i].CurrentPath()), sjis::ToUtf16Lenient(list[i].NewPath()));
+      }
+    }
+    double t0 = Now();
+    moved = 0;
+    for (const auto& [from, to] : moves) moved += MoveFileW(from.c_str(), to.c_str()) ? 1 : 0;
+    return Now() - t0;
+  }
+
+ private:
+  std::wstring Wide(const std::string& folder, bool renamed) const {
+    return root_ + L"\\" + sjis::ToUtf16Lenient(folder + (renamed ? "_r" : ""));
+  }
+  std::wstring root_;
+  std::vector<std::string> folders_;
+  std::vector<std::pair<int, std::string>> files_;  // folder, stem
+};
+
+void RunTree(int n, int folders, int rounds) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  Tree tree(std::wstring(temp) + L"kinoha_tree_bench_" + std::to_wstring(GetCurrentProcessId()), n, folders);
+  double totalRun = 0, totalBare = 0;
+  std::vector<double> ratios;
+  bool complete = true;
+  // Wine's first moves in folders just made cost several times the later ones, whoever makes
+  // them: one round forth and back, untimed, first.
+  std::size_t warm = 0;
+  tree.TimeRun(false, warm);
+  tree.TimeBare(true, warm);
+  for (int round = 0; round < rounds; ++round) {
+    std::size_t renamed = 0, moved = 0;
+    double run, bare;
+    if (round % 2 == 0) {
+      run = tree.TimeRun(false, renamed);
+      bare = tree.TimeBare(true, moved);
+    } else {
+      bare = tree.TimeBare(false, moved);
+      run = tree.TimeRun(true, renamed);
+    }
+    complete = complete && renamed == tree.rows() && moved == tree.rows();
+    totalRun += run;
+    totalBare += bare;
+    ratios.push_back(run / bare);
+  }
+  std::printf("tree of %6d files in %d folders, folders renamed too: RenameRows %8.0f ms (%.0f us/row), bare MoveFileW"
+              " %8.0f ms, ratio %.2f (median of %d rounds %.2f)%s\n",
+              n, folders, totalRun / rounds, totalRun * 1000 / rounds / tree.rows(), totalBare / rounds,
+              totalRun / totalBare, rounds, Median(ratios), complete ? "" : " INCOMPLETE");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -397,6 +521,8 @@ int main(int argc, char** argv) {
       RunJournalRead(n);
     } else if (argc > 2 && std::string(argv[2]) == "chains") {
       RunChains(n, 4);
+    } else if (argc > 2 && std::string(argv[2]) == "tree") {
+      RunTree(n, 100, 4);
     } else if (argc > 2 && std::string(argv[2]) == "one-folder") {
       Run(n, n >= 10000 ? 2 : 4, n);
     } else {
@@ -410,5 +536,6 @@ int main(int argc, char** argv) {
   RunUndo(10000, 6);
   RunJournalRead(100000);
   RunChains(10000, 4);
+  RunTree(10000, 100, 4);
   return 0;
 }

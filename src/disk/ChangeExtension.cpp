@@ -27,7 +27,9 @@ void ChangeExtensions(RenameList& list, std::string_view extension, const Progre
   std::size_t i = 0;
   for (; i < list.size(); ++i) {
     const RenameEntry& row = list[i];
-    const std::uint32_t attributes = row.selected ? fs::Attributes(row.CurrentPath()) : fs::kInvalidAttributes;
+    // A folder has no extension to change, whatever its name holds.
+    const bool asked = row.selected && !row.isFolder();
+    const std::uint32_t attributes = asked ? fs::Attributes(row.CurrentPath()) : fs::kInvalidAttributes;
     if (attributes != fs::kInvalidAttributes && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       std::string name = std::string(sjis::StripExtension(row.fileName)).append(extension);
       MoveReport report;

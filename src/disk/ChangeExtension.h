@@ -15,8 +15,8 @@ namespace disk {
 
 class Journal;
 
-// Gives every selected row's file, where it still exists, the extension (a name without one
-// gets it appended) with GuardedMove, which never replaces a file and carries out a change
+// Gives every selected row's file (folder rows are left alone), where it still exists, the
+// extension (a name without one gets it appended) with GuardedMove, which never replaces a file and carries out a change
 // of letter case; a renamed row takes the new name. Rows keep their places while it runs; the
 // list re-sorts once at the end, also when progress asks it to stop between two files. The
 // moves go to the journal, if any, as one run.

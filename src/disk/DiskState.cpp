@@ -108,6 +108,33 @@ void DiskState::Forget(std::string_view folder) {
   fresh_.erase(key_);
 }
 
+void DiskState::ForgetTree(std::string_view folder) {
+  FoldName(folder, key_);
+  if (key_.empty() || key_.back() != '\\') key_ += '\\';
+  std::erase_if(folders_, [&](const auto& f) { return f.first.starts_with(key_); });
+  std::erase_if(fresh_, [&](const std::string& f) { return f.starts_with(key_); });
+  key_.pop_back();
+  std::erase_if(folderLinks_, [&](const auto& f) { return f.first.starts_with(key_); });
+}
+
+bool DiskState::IsFolderLink(const std::string& path) {
+  FoldName(path, key_);
+  auto it = folderLinks_.find(key_);
+  if (it != folderLinks_.end()) return it->second;
+  // A folder that is itself is reached at its parent's final path and its own name.
+  std::string parent(sjis::FolderPart(path));
+  if (parent.size() > 3 && parent.back() == '\\') parent.pop_back();  // "C:\" stays a root
+  std::string expected = fs::FinalPath(parent), reached = fs::FinalPath(path), a, b;
+  if (!expected.empty() && expected.back() != '\\') expected += '\\';
+  expected += sjis::FileName(path);
+  FoldName(reached, a);
+  FoldName(expected, b);
+  // What can't be asked is no folder of ours to move.
+  const bool link = reached.empty() || a != b;
+  folderLinks_.emplace(key_, link);
+  return link;
+}
+
 void DiskState::NoteLink(std::string_view path) {
   std::string key;
   FoldName(path, key);

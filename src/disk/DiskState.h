@@ -85,9 +85,12 @@ class DiskState {
   void Store(const std::string& folder, FolderState state);
   // Listed again when next asked: after the program's own moves, or to catch up with the disk.
   void Forget(std::string_view folder);
+  // The folder and every folder inside it: after the folder was renamed.
+  void ForgetTree(std::string_view folder);
   void Clear() {
     folders_.clear();
     fresh_.clear();
+    folderLinks_.clear();
   }
   // The rows of the folders listed since the last call take what the listing told of their
   // files (size and times): no file-system call, only the listings read anyway.
@@ -96,11 +99,15 @@ class DiskState {
   void NoteLink(std::string_view path);
   bool HasLinks() const { return !links_.empty(); }
   bool IsLink(std::string_view path) const;
+  // Whether the folder at path (no trailing "\") reaches another place than itself: a link
+  // or junction, or under Wine a Linux link to a folder. Asked once per path until Clear.
+  bool IsFolderLink(const std::string& path);
 
  private:
   std::unordered_map<std::string, FolderState> folders_;
   std::unordered_set<std::string> links_;  // folded paths
   std::unordered_set<std::string> fresh_;  // folded folders listed since the last RefreshRows
+  std::unordered_map<std::string, bool> folderLinks_;  // by folded path
   std::unique_ptr<PlanMemory> planMemory_;
   std::string key_;
 };

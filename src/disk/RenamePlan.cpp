@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "text/sjis.h"
@@ -73,9 +74,11 @@ std::uint32_t RenamePlan::FolderIndex(const std::string& folder) {
   return lastFolder_ = it->second;
 }
 
-Refusal RenamePlan::AttributesRefusal(std::uint32_t attributes) const {
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Refusal::Missing;  // a folder is no file of ours
-  if (attributes & FILE_ATTRIBUTE_READONLY) return Refusal::ReadOnly;
+Refusal RenamePlan::AttributesRefusal(std::uint32_t attributes, bool folder) const {
+  // A folder where a file was listed, or a file where a folder was, is not the thing listed.
+  if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) return Refusal::Missing;
+  // Windows marks folders read-only to customise them, not to protect them.
+  if ((attributes & FILE_ATTRIBUTE_READONLY) && !folder) return Refusal::ReadOnly;
   if (attributes & FILE_ATTRIBUTE_HIDDEN) return Refusal::Hidden;
   if (attributes & kSystemAttributes) return Refusal::System;
   return Refusal::None;
@@ -102,8 +105,14 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
   FoldName(e.fileName, key_);
   row.own = f.Find(key_);
   if (row.own == NameTable::npos || f[row.own].count == 0) return Refusal::Missing;
-  if (const Refusal r = AttributesRefusal(f[row.own].attributes); r != Refusal::None) return r;
+  const std::uint32_t attributes = f[row.own].attributes;
+  if (const Refusal r = AttributesRefusal(attributes, e.isFolder()); r != Refusal::None) return r;
   if (disk_.HasLinks() && disk_.IsLink(e.CurrentPath())) return Refusal::Link;
+  // A folder link or junction would move (or take along) another place than the one listed.
+  if (e.isFolder() && ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+                       (fs::UnderWine() && disk_.IsFolderLink(e.CurrentPath())))) {
+    return Refusal::Link;
+  }
   // The key of the new name among the run's: its folder, then the name folded.
   newKey_.assign(reinterpret_cast<const char*>(&row.folder), sizeof row.folder);
   sjis::AppendUpper(newFile_, newKey_);
@@ -151,11 +160,9 @@ void RenamePlan::FindBlocker(std::size_t i) {
   // A change of letter case only: the row's own file doesn't stand in its way.
   const std::uint32_t others = there.count - (row.target == row.own ? 1 : 0);
   if (others == 0) return;
-  if (there.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    row.refusal = Refusal::TakenByFolder;
-  } else if (row.target == row.own || there.count > 1 || f.holder[row.target] == kNone) {
-    // Several files of that name are no chain: each would need its own row.
-    row.refusal = Refusal::Taken;
+  if (row.target == row.own || there.count > 1 || f.holder[row.target] == kNone) {
+    // Several entries of that name are no chain: each would need its own row.
+    row.refusal = there.attributes & FILE_ATTRIBUTE_DIRECTORY ? Refusal::TakenByFolder : Refusal::Taken;
   } else {
     row.blocker = f.holder[row.target];
     rows_[row.blocker].waiter = static_cast<std::uint32_t>(i);
@@ -168,7 +175,9 @@ void RenamePlan::RefuseWaitersOfRefused() {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     if (rows_[i].refusal == Refusal::None) continue;
     for (std::uint32_t w = rows_[i].waiter; w != kNone && rows_[w].refusal == Refusal::None; w = rows_[w].waiter) {
-      rows_[w].refusal = Refusal::Taken;
+      const PlanRow& waiting = rows_[w];
+      const bool folder = (*folders_[waiting.folder].state)[waiting.target].attributes & FILE_ATTRIBUTE_DIRECTORY;
+      rows_[w].refusal = folder ? Refusal::TakenByFolder : Refusal::Taken;
       rows_[w].waitedInVain = true;
     }
   }
@@ -193,6 +202,21 @@ std::vector<RenamePlan::Group> RenamePlan::Groups() const {
   for (std::size_t i = rows_.size(); i-- > 0;) {
     if (Moves(i) && !placed[i]) follow(static_cast<std::uint32_t>(i), true);
   }
+  // Deepest folders first: every row inside a folder moves before the folder does, so no
+  // row's path changes under it. A group's rows share one folder (as the plan tells folders
+  // apart, whatever their letter case), and groups of one depth keep their order.
+  std::vector<std::uint32_t> depth(folders_.size(), 0);
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (Moves(i)) {
+      const std::string& folder = list_[i].folder;
+      std::uint32_t n = 0;
+      for (std::size_t at = 0; at < folder.size(); at = sjis::NextChar(folder, at)) n += folder[at] == '\\';
+      depth[rows_[i].folder] = n;
+    }
+  }
+  std::stable_sort(groups.begin(), groups.end(), [&](const Group& a, const Group& b) {
+    return depth[rows_[a.rows[0]].folder] > depth[rows_[b.rows[0]].folder];
+  });
   return groups;
 }
 

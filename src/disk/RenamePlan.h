@@ -66,7 +66,7 @@ class RenamePlan {
   };
 
   rules::Refusal JudgeAlone(std::size_t i);
-  rules::Refusal AttributesRefusal(std::uint32_t attributes) const;
+  rules::Refusal AttributesRefusal(std::uint32_t attributes, bool folder) const;
   std::uint32_t FolderIndex(const std::string& folder);
   // Claims of one row per file and one row per new name; false refuses the row.
   bool ClaimFile(std::size_t i);

@@ -10,6 +10,7 @@
 
 #include "disk/DiskState.h"
 #include "disk/FileSystem.h"
+#include "disk/FolderMoves.h"
 #include "disk/Journal.h"
 #include "rules/RenameList.h"
 #include "disk/RenamePlan.h"
@@ -103,6 +104,11 @@ std::string CutName(std::string_view path) {
 // a folder can become a link, or stop being one, between two runs.
 std::unordered_map<std::string, std::string> folderPaths;
 
+// What a move asks of the handle before it moves: nothing, that it lies in the folder of the
+// path, or that it is the entry at the path itself (a folder: Wine follows a Linux link to a
+// folder of the same parent as well).
+enum class Ask : std::uint8_t { Nothing, ItsFolder, Itself };
+
 // Whether a file reached at `reached` (its final path) lies in the folder of `path`.
 bool ReachesItsFolder(std::string_view reached, std::string_view path) {
   if (reached.empty()) return false;  // what can't be asked isn't moved
@@ -121,6 +127,15 @@ bool ReachesItsFolder(std::string_view reached, std::string_view path) {
   return !b.empty() && a == b;
 }
 
+bool Reaches(std::string_view reached, std::string_view path, Ask ask) {
+  if (!ReachesItsFolder(reached, path)) return false;
+  if (ask != Ask::Itself) return true;
+  std::string a, b;
+  FoldName(sjis::FileName(reached), a);
+  FoldName(sjis::FileName(path), b);
+  return a == b;
+}
+
 // Windows renames a link itself and lists links as reparse points; Wine renames the file a
 // Linux link points to and lists the link as a plain file, so there every file is asked.
 bool NeedsAsking(std::uint32_t attributes) {
@@ -131,14 +146,14 @@ bool NeedsAsking(std::uint32_t attributes) {
 // `ask`) and which file it is (against `expect`, where given), recorded with its identity,
 // and renamed through the same handle, never replacing an entry. A failed move leaves the
 // record as it was.
-bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
+bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, Ask ask, MoveReport& report,
               const Mover& mover, const fs::FileId* expect = nullptr) {
   fs::OpenFile file(from);
   if (!file.ok()) {
     report.error = file.error();
     return false;
   }
-  if (ask && !ReachesItsFolder(file.FinalPath(), from)) {
+  if (ask != Ask::Nothing && !Reaches(file.FinalPath(), from, ask)) {
     report.elsewhere = true;
     return false;
   }
@@ -162,7 +177,7 @@ bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, bool
 // A move on its own; a platform that cuts a name too long for the volume reports success
 // (Wine keeps 255 bytes of UTF-8 and finds the file by the long name as well), so a long name
 // is read back from the folder; when the file landed under another name it goes back.
-bool PlainMove(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
+bool PlainMove(std::string_view from, std::string_view to, Journal* journal, Ask ask, MoveReport& report,
                const fs::FileId* expect, const Mover& mover) {
   const std::size_t mark = journal ? journal->Mark() : 0;
   if (!MoveOnce(from, to, journal, ask, report, mover, expect)) return false;
@@ -176,7 +191,7 @@ bool PlainMove(std::string_view from, std::string_view to, Journal* journal, boo
   MoveReport back;
   if (cut.size() < to.size() && fs::FindEntry(cut, landed) && landed.name == sjis::FileName(cut)) {
     // Back where it was: the record keeps neither move.
-    if (MoveOnce(cut, from, journal, false, back, mover) && journal) journal->Rollback(mark);
+    if (MoveOnce(cut, from, journal, Ask::Nothing, back, mover) && journal) journal->Rollback(mark);
   }
   report.error = ERROR_FILENAME_EXCED_RANGE;
   return false;
@@ -184,7 +199,7 @@ bool PlainMove(std::string_view from, std::string_view to, Journal* journal, boo
 
 // Old name to a temporary one, then to the new spelling, read back; if the second step
 // fails, back to the old name, and the record keeps neither move.
-bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
+bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal, Ask ask, MoveReport& report,
                   const fs::FileId* expect, const Mover& mover) {
   const std::size_t mark = journal ? journal->Mark() : 0;
   const std::string temp = Park(sjis::FolderPart(from), report, [&](const std::string& t) {
@@ -195,17 +210,17 @@ bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal, 
     fs::Entry entry;
     return fs::FindEntry(to, entry) && entry.name == sjis::FileName(to);
   };
-  if (MoveOnce(temp, to, journal, false, report, mover)) return landed();
+  if (MoveOnce(temp, to, journal, Ask::Nothing, report, mover)) return landed();
   auto back = [&] {
     MoveReport ignored;
-    const bool ok = MoveOnce(temp, from, journal, false, ignored, mover);
+    const bool ok = MoveOnce(temp, from, journal, Ask::Nothing, ignored, mover);
     if (ok && journal) journal->Rollback(mark);
     return ok;
   };
   if (back()) return false;
   // Neither name could be had: both once more rather than leave the temporary name. The
   // file may end under its new name after all, and its row must say so.
-  if (MoveOnce(temp, to, journal, false, report, mover)) return landed();
+  if (MoveOnce(temp, to, journal, Ask::Nothing, report, mover)) return landed();
   back();
   return false;
 }
@@ -224,7 +239,13 @@ bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, s
     r.error = ERROR_INVALID_NAME;
     return false;
   }
-  const bool ask = NeedsAsking(attributes);
+  const bool folder = attributes != fs::kInvalidAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  // A junction or a folder link is never moved: what lies in it is another folder's.
+  if (folder && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    r.elsewhere = true;
+    return false;
+  }
+  const Ask ask = !NeedsAsking(attributes) ? Ask::Nothing : folder ? Ask::Itself : Ask::ItsFolder;
   bool moved;
   // Where the new spelling opens the file itself, the file system ignores letter case and a
   // plain move would keep the old spelling. Where it opens another file (a disk that tells
@@ -251,16 +272,25 @@ enum class Outcome { Renamed, Refused, Link, Failed };
 constexpr std::uint32_t kNotOrdinary = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 |
                                        FILE_ATTRIBUTE_DIRECTORY;
 bool OrdinaryFile(std::uint32_t attributes) { return (attributes & kNotOrdinary) == 0; }
+// A folder row's folder: still a folder, neither hidden nor system (read-only only customises
+// a folder); a link to one is found by the move itself.
+bool MovableFolder(std::uint32_t attributes) {
+  constexpr std::uint32_t kNotOurs = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8;
+  return attributes != fs::kInvalidAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & kNotOurs);
+}
+bool Movable(std::uint32_t attributes, bool folder) {
+  return folder ? MovableFolder(attributes) : OrdinaryFile(attributes);
+}
 
 Outcome Rename(std::string_view oldPath, std::string_view newPath, Journal* journal, MoveReport& report,
-               const Mover& mover = {}) {
+               const Mover& mover = {}, bool folder = false) {
   // A case-only change differs byte for byte and is carried out.
   if (newPath == oldPath) return Outcome::Refused;
   if (sjis::FolderPart(newPath) != sjis::FolderPart(oldPath) || BadNewName(sjis::FileName(newPath))) {
     return Outcome::Refused;
   }
   const std::uint32_t attributes = fs::Attributes(oldPath);
-  if (!OrdinaryFile(attributes)) return Outcome::Refused;
+  if (!Movable(attributes, folder)) return Outcome::Refused;
   if (GuardedMove(oldPath, newPath, journal, attributes, &report, nullptr, mover)) return Outcome::Renamed;
   if (report.elsewhere) return Outcome::Link;
   return report.error ? Outcome::Failed : Outcome::Refused;
@@ -287,12 +317,16 @@ class RunScope {
   // Sorting comes back on after the body, as sorting_ goes.
   ~RunScope() {
     if (journal_) journal_->EndRun();
+    // The rows inside renamed folders follow them, before positions change.
+    folderMoves_.ApplyTo(list_);
     if (any_) list_.RemoveRows(cleared_);
   }
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
   // Rows are cleared from the last one down, so positions stay valid until the end.
   void Clear(std::size_t i) { cleared_[i] = any_ = true; }
+  // A folder now bears a new name (each step of a cycle, each step taken back).
+  void FolderMoved(const std::string& from, const std::string& to) { folderMoves_.Add(from, to); }
 
  private:
   RenameList::SortingPaused sorting_;
@@ -300,6 +334,7 @@ class RunScope {
   Journal* journal_;
   std::vector<bool> cleared_;
   bool any_ = false;
+  FolderMoves folderMoves_;
 };
 
 }  // namespace
@@ -328,17 +363,20 @@ class Run {
   // when the cycle stays as it was.
   bool MoveCycle(const std::vector<std::uint32_t>& rows) {
     const RenameEntry& first = list_[rows[0]];
+    const bool folder = first.isFolder();
     const std::string from = first.CurrentPath();
     const std::uint32_t attributes = fs::Attributes(from);
-    if (!OrdinaryFile(attributes)) return false;
+    if (!Movable(attributes, folder)) return false;
     MoveReport parked;
     const std::string temp = Park(first.folder, parked, [&](const std::string& t) {
       return GuardedMove(from, t, journal_, attributes, &parked, nullptr, mover_);
     });
     if (temp.empty()) {
+      if (parked.elsewhere) disk_.NoteLink(from);
       Failed(rows[0], parked);
       return false;
     }
+    if (folder) scope_.FolderMoved(from, temp);
     std::vector<fs::FileId> ids;  // of rows[1], rows[2], ... as they landed
     for (std::size_t k = 1; k < rows.size(); ++k) {
       MoveReport moved;
@@ -350,6 +388,7 @@ class Run {
       Failed(rows[0], last);
       return TakeBack(rows, ids, temp, from, parked.id);
     }
+    if (folder) scope_.FolderMoved(temp, NewPath(rows[0]));
     for (std::uint32_t r : rows) Landed(r);
     return true;
   }
@@ -362,10 +401,12 @@ class Run {
 
   bool MoveRowOnly(std::uint32_t i, MoveReport& moved) {
     const RenameEntry& row = list_[i];
-    const Outcome outcome = Rename(row.CurrentPath(), NewPath(i), journal_, moved, mover_);
+    const std::string to = NewPath(i);
+    const Outcome outcome = Rename(row.CurrentPath(), to, journal_, moved, mover_, row.isFolder());
     // The checks of the rows see it from now on.
     if (outcome == Outcome::Link) disk_.NoteLink(row.CurrentPath());
     if (outcome == Outcome::Failed) Failed(i, moved);
+    if (outcome == Outcome::Renamed && row.isFolder()) scope_.FolderMoved(row.CurrentPath(), to);
     return outcome == Outcome::Renamed;
   }
 
@@ -399,11 +440,15 @@ class Run {
       MoveReport back;
       if (!GuardedMove(at, list_[r].CurrentPath(), journal_, fs::Attributes(at), &back, &ids[k - 1], mover_)) {
         Landed(r);
+      } else if (list_[r].isFolder()) {
+        scope_.FolderMoved(at, list_[r].CurrentPath());
       }
     }
     MoveReport back;
     if (!GuardedMove(temp, from, journal_, fs::Attributes(temp), &back, &parked, mover_)) {
       list_.SetFileName(rows[0], std::string(sjis::FileName(temp)));
+    } else if (list_[rows[0]].isFolder()) {
+      scope_.FolderMoved(temp, from);
     }
     return false;
   }

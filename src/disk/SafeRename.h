@@ -41,7 +41,10 @@ using Mover = std::function<std::uint32_t(fs::OpenFile& file, std::string_view t
 // are reparse points, the only files asked there); with `expect`, only the file of that
 // identity moves. A change of letter case alone goes through a temporary name of the folder
 // (a plain move reports success and keeps the old spelling) and is read back from the
-// folder; when it can't be finished the file gets its old name back. With a journal, each
+// folder; when it can't be finished the file gets its old name back. A folder (attributes with
+// the folder bit) moves the same way; a folder that is a reparse point (a link or junction) is
+// never moved, and where it is asked (under Wine, every time) it must be reached at its own
+// path, not merely in its parent. With a journal, each
 // move is recorded with the file's identity before it is made, a move that failed or was
 // taken back leaves the record again, and a move that landed tells the journal so. A move
 // that landed leaves the file's identity in the report.
@@ -62,8 +65,11 @@ bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* jou
 // The rename run over the whole list: each row's file gets its new name plus its current
 // extension, where RenamePlan (over `disk`, the listings the preview's check used; a state of
 // its own when none is given) says the run renames it, in the plan's order: chains from their
-// free ends, and each cycle of rows trading names through one temporary name of the folder.
-// The listings are read again when next needed. A renamed row leaves the list when clearItems
+// free ends, and each cycle of rows trading names through one temporary name of the folder;
+// rows of deeper folders go first, so every row inside a folder moves before the folder does.
+// A folder row's folder moves as a whole, and at the end of the run every row whose folder
+// lies inside a renamed one (in the run or not, refused or not) takes its new path, its root
+// kept on the same folder. The listings are read again when next needed. A renamed row leaves the list when clearItems
 // is set, else it takes its new file name; a refused or failed row stays as it was, and so do
 // the rows that waited for it. Sorting is off during the run and re-sorts once at its end,
 // also when the run stops early or throws. The run's moves go to the journal, if any.

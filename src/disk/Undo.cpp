@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "disk/DiskState.h"
+#include "disk/FolderMoves.h"
 #include "rules/RenameList.h"
 #include "disk/SafeRename.h"
 #include "text/sjis.h"
@@ -33,8 +34,12 @@ Outcome Failed(UndoFailure why, std::uint32_t error = 0) { return Outcome{Outcom
 class UndoRun {
  public:
   explicit UndoRun(RenameList& list) : list_(list) {
-    for (std::size_t i = 0; i < list_.size(); ++i) rows_.emplace(list_[i].CurrentPath(), i);
+    for (std::size_t i = 0; i < list_.size(); ++i) rows_.emplace(Key(list_[i].folder, list_[i].fileName), i);
   }
+  // The rows inside folders that moved follow them once, however the replay ends.
+  ~UndoRun() { folders_.ApplyTo(list_); }
+  UndoRun(const UndoRun&) = delete;
+  UndoRun& operator=(const UndoRun&) = delete;
 
   // The file the move recorded goes from `source` to `dest` (to `from` for an undo, to `to` for
   // a redo).
@@ -46,13 +51,11 @@ class UndoRun {
     FoldName(sjis::FileName(source), toKey_);
     FoldName(sjis::FileName(dest), fromKey_);
     const std::uint32_t at = state.Find(toKey_), old = state.Find(fromKey_);
-    const bool atTo = at != NameTable::npos && state[at].count > 0 && !(state[at].attributes & FILE_ATTRIBUTE_DIRECTORY);
+    // A file or a folder: the identity tells whether it is the one the move recorded.
+    const bool atTo = at != NameTable::npos && state[at].count > 0;
     std::uint32_t oldCount = old != NameTable::npos ? state[old].count : 0;
     if (old == at && atTo) --oldCount;  // letter case only: the file itself is no obstacle
-    if (!atTo) {
-      const bool atFrom = oldCount > 0 && !(state[old].attributes & FILE_ATTRIBUTE_DIRECTORY);
-      return atFrom ? Outcome{Outcome::Skipped} : Failed(UndoFailure::Gone);
-    }
+    if (!atTo) return oldCount > 0 ? Outcome{Outcome::Skipped} : Failed(UndoFailure::Gone);
     if (oldCount > 0) return Failed(UndoFailure::Taken);
     MoveReport report;
     if (!GuardedMove(source, dest, nullptr, state[at].attributes, &report, &m.id)) {
@@ -64,12 +67,20 @@ class UndoRun {
     const std::uint32_t attributes = state[at].attributes;
     state.Leave(at);
     state.Arrive(fromKey_, attributes);
-    auto row = rows_.find(source);
+    // The rows are found where they stood at the start; those inside a folder that moved
+    // follow it once the replay is over.
+    const std::string startFolder = folders_.Before(std::string(folder));
+    auto row = rows_.find(Key(startFolder, sjis::FileName(source)));
     if (row != rows_.end()) {
       std::size_t i = row->second;
       rows_.erase(row);
       list_.SetFileName(i, std::string(sjis::FileName(dest)));
-      rows_.emplace(dest, i);
+      rows_.emplace(Key(startFolder, sjis::FileName(dest)), i);
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      folders_.Add(source, dest);
+      disk_.ForgetTree(source);
+      disk_.ForgetTree(dest);
     }
     return Outcome{Outcome::Restored};
   }
@@ -89,10 +100,24 @@ class UndoRun {
     }
   }
 
+
  private:
+  // A row by its folder, however its letters are spelled (a folder moved back takes the
+  // journal's spelling), and its file name as it is.
+  const std::string& Key(const std::string& folder, std::string_view name) {
+    if (folder != lastFolder_) {
+      lastFolder_ = folder;
+      FoldName(folder, foldedFolder_);
+    }
+    key_.assign(foldedFolder_).append(name);
+    return key_;
+  }
+
   RenameList& list_;
+  std::string lastFolder_, foldedFolder_, key_;
+  FolderMoves folders_;
   DiskState disk_;
-  std::unordered_map<std::string, std::size_t> rows_;  // current path -> row
+  std::unordered_map<std::string, std::size_t> rows_;  // Key of its folder at the start and its name -> row
   std::string toKey_, fromKey_;
   std::set<std::pair<std::uint32_t, std::uint64_t>> files_;  // the identities moved
 };

@@ -51,8 +51,10 @@ struct UndoResult {
 std::size_t FilesMoved(const std::vector<Move>& moves);
 
 // Each move (from, to), last first: the file at `to` goes back to `from` through GuardedMove,
-// link check included, and only when it is the very file the move recorded (its identity). Each
-// folder is listed once: a move whose file is no longer at `to` (or is a folder now), or whose
+// link check included, and only when it is the very file the move recorded (its identity); a
+// folder moves the same way, before the files inside it that moved before it, and the rows
+// inside a folder that moved follow it at the end. Each
+// folder is listed once: a move whose file is no longer at `to`, or whose
 // old name is taken, is left alone and counted as failed, except where a file is at `from` and
 // none at `to`: that move never happened (a run killed before it, a move that failed) or was
 // taken back already, and is skipped without a word. Rows of the list at a path that moves back

@@ -69,6 +69,12 @@ void RenameList::SetFileName(std::size_t i, std::string fileName) {
   if (sorting_ && batch_ == 0) Sort();
 }
 
+void RenameList::SetFolder(std::size_t i, std::string folder, std::uint32_t root) {
+  RenameEntry& row = rows_[i];
+  row.root_ = root <= folder.size() ? root : 0;
+  row.folder = std::move(folder);
+}
+
 void RenameList::SetFacts(std::size_t i, std::uint64_t size, std::uint64_t lastWrite, std::uint64_t creation) {
   RenameEntry& row = rows_[i];
   if (row.size != size || row.lastWrite != lastWrite) row.hasShotKey_ = false;

@@ -116,6 +116,9 @@ class RenameList {
   void SetFacts(std::size_t i, std::uint64_t size, std::uint64_t lastWrite, std::uint64_t creation);
   // Replaces a row's file name; with sorting on the list is re-sorted.
   void SetFileName(std::size_t i, std::string fileName);
+  // Replaces a row's folder (one above it was renamed) and its root (RenameEntry::root),
+  // which must point into the new folder; the order doesn't depend on it.
+  void SetFolder(std::size_t i, std::string folder, std::uint32_t root);
   void Remove(std::size_t i);
   // Removes every row i for which remove[i] is set, in one pass.
   void RemoveRows(const std::vector<bool>& remove);
