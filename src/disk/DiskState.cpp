@@ -95,9 +95,9 @@ void DiskState::RefreshRows(rules::RenameList& list) {
   fresh_.clear();
 }
 
-void DiskState::Store(const std::string& folder, FolderState state) {
+void DiskState::Store(const std::string& folder, FolderState state, const fs::NameLimit* limit) {
   FoldName(folder, key_);
-  state.limit_ = fs::NameLimitOf(folder);
+  state.limit_ = limit ? *limit : fs::NameLimitOf(folder);
   folders_[key_] = std::move(state);
   fresh_.erase(key_);  // the intake gave its rows what it read
 }

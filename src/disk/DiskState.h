@@ -81,8 +81,10 @@ class DiskState {
   PlanMemory& planMemory() { return *planMemory_; }
   // The folder's state, listed now when it isn't known. folder ends in "\".
   FolderState& Folder(const std::string& folder);
-  // A listing the intake read anyway; it replaces what was known.
-  void Store(const std::string& folder, FolderState state);
+  // A listing the intake read anyway; it replaces what was known. With the limit of its
+  // volume where the caller knows it (a walk that never crosses a link or a mount point stays
+  // on the volume it started on), else asked.
+  void Store(const std::string& folder, FolderState state, const fs::NameLimit* limit = nullptr);
   // Listed again when next asked: after the program's own moves, or to catch up with the disk.
   void Forget(std::string_view folder);
   // The folder and every folder inside it: after the folder was renamed.

@@ -275,11 +275,13 @@ class Intake {
     --total_;  // the folder stands for its entries from now on
     std::vector<std::string> pending{top};
     const std::uint32_t root = ParentLength(top);
+    // The walk enters no link nor mount point, so its folders share the volume of the first.
+    const fs::NameLimit limit = disk_ ? fs::NameLimitOf(top) : fs::NameLimit{};
     while (!pending.empty()) {
       std::string folder = std::move(pending.back());
       pending.pop_back();
       // Asked also between listings, for a tree of folders with few files.
-      if (!Listing(folder, root, options_.subFolders, pending) || !Step(false)) return false;
+      if (!Listing(folder, root, limit, options_.subFolders, pending) || !Step(false)) return false;
     }
     return true;
   }
@@ -297,7 +299,8 @@ class Intake {
   // One folder of a walk: its files (and folder rows) taken in, its sub-folders to enter
   // added to `pending`. Entered: first entered in this intake, by identity. False once the
   // progress asked to stop.
-  bool Listing(const std::string& folder, std::uint32_t root, bool entered, std::vector<std::string>& pending) {
+  bool Listing(const std::string& folder, std::uint32_t root, const fs::NameLimit& limit, bool entered,
+               std::vector<std::string>& pending) {
     const bool folders = options_.subFolders || options_.folderItems;
     // The listing is finished before any file is taken in: a clean-up rename while it is
     // open could hand back the renamed file as a new entry.
@@ -328,7 +331,7 @@ class Intake {
     // The listing stands for the folder until the clean-up changes it; one cut short is left
     // for the preview's check to find unreadable.
     if (!listed) ++skipped_[Skip::Unreadable];
-    if (disk_ && listed) disk_->Store(folder, std::move(state));
+    if (disk_ && listed) disk_->Store(folder, std::move(state), &limit);
     // A listing names each entry once: only rows from elsewhere can be of these files, and
     // none can be of a folder entered first now, where every folder goes through the walk.
     const std::uint32_t number = rows_.FolderNumber(folder);

@@ -178,6 +178,23 @@ int CompareByRanks(const std::wstring& a, const std::wstring& b, const std::vect
   }
   return Compare3(a.size() - i, b.size() - j);
 }
+
+// A name key's first 16 bytes as two numbers that compare as the bytes do (zero after its
+// end): most comparisons of a sort by name end there, in one array, without reaching the
+// rows' own keys, which lie all over memory. Where two prefixes are equal the keys decide.
+struct KeyPrefix {
+  std::uint64_t high = 0, low = 0;
+  std::uint32_t row = 0;
+};
+KeyPrefix PrefixOf(std::string_view key, std::uint32_t row) {
+  KeyPrefix p;
+  p.row = row;
+  for (std::size_t i = 0; i < 16; ++i) {
+    const std::uint64_t byte = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
+    (i < 8 ? p.high : p.low) |= byte << (8 * (7 - i % 8));
+  }
+  return p;
+}
 }  // namespace
 
 double RenameList::ShotKey(std::size_t i) {
@@ -277,7 +294,29 @@ void RenameList::Sort() {
       for (std::size_t i = 0; i < rows_.size(); ++i) ShotKey(i);
       sortBy([](E a, E b, I, I) { return Compare3(a.shotKey_, b.shotKey_); });
       break;
-    default: sortBy([](E a, E b, I, I) { return Compare3(a.sortKey_, b.sortKey_); }); break;
+    default: {
+      std::vector<KeyPrefix> keys(rows_.size());
+      for (std::size_t i = 0; i < rows_.size(); ++i) keys[i] = PrefixOf(rows_[i].sortKey_, static_cast<std::uint32_t>(i));
+      // Equal keys keep their rows' order, as the stable sort of the other keys does.
+      std::sort(keys.begin(), keys.end(), [&](const KeyPrefix& a, const KeyPrefix& b) {
+        const int c = a.high != b.high ? Compare3(a.high, b.high) : Compare3(a.low, b.low);
+        return c != 0 ? c * sign < 0 : a.row < b.row;
+      });
+      // Rows of one prefix: mostly one name met in many folders, told equal in one pass.
+      for (std::size_t i = 0, j = 0; i < keys.size(); i = j) {
+        for (j = i + 1; j < keys.size() && keys[j].high == keys[i].high && keys[j].low == keys[i].low;) ++j;
+        const std::string& first = rows_[keys[i].row].sortKey_;
+        bool same = true;
+        for (std::size_t k = i + 1; k < j && same; ++k) same = rows_[keys[k].row].sortKey_ == first;
+        if (same) continue;
+        std::stable_sort(keys.begin() + static_cast<std::ptrdiff_t>(i), keys.begin() + static_cast<std::ptrdiff_t>(j),
+                         [&](const KeyPrefix& a, const KeyPrefix& b) {
+                           return Compare3(rows_[a.row].sortKey_, rows_[b.row].sortKey_) * sign < 0;
+                         });
+      }
+      for (std::size_t k = 0; k < keys.size(); ++k) from[k] = keys[k].row;
+      break;
+    }
   }
   // from[k] is the position whose row goes to k.
   for (std::size_t start = 0; start < from.size(); ++start) {
