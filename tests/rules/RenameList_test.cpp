@@ -23,9 +23,13 @@ std::vector<std::string> Names(const RenameList& list) {
 
 TEST(RenameList, OrderMatchesTheLocaleComparison) {
   const std::vector<std::string> names = {"b.txt", "B.txt", "a.txt", "A.txt", "写真.jpg", "しゃしん.jpg",
-                                          "ソ.txt", "10.txt", "9.txt", "_x.txt", "ｱ.txt", "ア.txt"};
+                                          "ソ.txt", "10.txt", "9.txt", "_x.txt", "ｱ.txt", "ア.txt",
+                                          // alike in their first eight characters
+                                          "holiday photo 2.jpg", "holiday photo 10.jpg", "holiday photo 1.jpg"};
   RenameList list;
+  list.BeginBatch();  // sorted at once, as an intake sorts
   for (const auto& n : names) list.Add(n, "C:\\");
+  list.EndBatch();
   ASSERT_EQ(list.size(), names.size());
   for (std::size_t i = 1; i < list.size(); ++i) {
     EXPECT_LE(CompareStringA(LOCALE_USER_DEFAULT, 0, list[i - 1].fileName.c_str(), -1, list[i].fileName.c_str(), -1),
