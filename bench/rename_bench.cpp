@@ -419,7 +419,9 @@ class Tree {
     }
     RemoveDirectoryW(root_.c_str());
   }
-  std::size_t rows() const { return files_.size() + folders_.size(); }
+  std::size_t rows() const { return files_.size() + (folderRows_ ? folders_.size() : 0); }
+  // Whether the folders are rows too: without them the same files show what the folders add.
+  void SetFolderRows(bool on) { folderRows_ = on; }
 
   // The rows as they stand (renamed: with "_r"), each to get the other name.
   RenameList List(bool renamed) const {
@@ -427,8 +429,11 @@ class Tree {
     const std::string suffix = renamed ? "_r" : "";
     RenameList list;
     list.BeginBatch();
-    for (const auto& [k, stem] : files_) list.Add(stem + suffix + ".jpg", root + folders_[k] + suffix + "\\");
-    for (const std::string& f : folders_) list.Add(f + suffix, root, 0, 0, 0, true);
+    const std::string folderSuffix = folderRows_ ? suffix : "";
+    for (const auto& [k, stem] : files_) list.Add(stem + suffix + ".jpg", root + folders_[k] + folderSuffix + "\\");
+    if (folderRows_) {
+      for (const std::string& f : folders_) list.Add(f + suffix, root, 0, 0, 0, true);
+    }
     list.EndBatch();
     for (RenameEntry& row : list) {
       std::string_view base = row.BaseName();
@@ -474,39 +479,44 @@ class Tree {
   std::wstring root_;
   std::vector<std::string> folders_;
   std::vector<std::pair<int, std::string>> files_;  // folder, stem
+  bool folderRows_ = true;
 };
 
 void RunTree(int n, int folders, int rounds) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   Tree tree(std::wstring(temp) + L"kinoha_tree_bench_" + std::to_wstring(GetCurrentProcessId()), n, folders);
-  double totalRun = 0, totalBare = 0;
-  std::vector<double> ratios;
-  bool complete = true;
-  // Wine's first moves in folders just made cost several times the later ones, whoever makes
-  // them: one round forth and back, untimed, first.
-  std::size_t warm = 0;
-  tree.TimeRun(false, warm);
-  tree.TimeBare(true, warm);
-  for (int round = 0; round < rounds; ++round) {
-    std::size_t renamed = 0, moved = 0;
-    double run, bare;
-    if (round % 2 == 0) {
-      run = tree.TimeRun(false, renamed);
-      bare = tree.TimeBare(true, moved);
-    } else {
-      bare = tree.TimeBare(false, moved);
-      run = tree.TimeRun(true, renamed);
+  for (bool folderRows : {true, false}) {
+    tree.SetFolderRows(folderRows);
+    double totalRun = 0, totalBare = 0;
+    std::vector<double> ratios;
+    bool complete = true;
+    // Wine's first moves in folders just made cost several times the later ones, whoever makes
+    // them: one round forth and back, untimed, first.
+    std::size_t warm = 0;
+    tree.TimeRun(false, warm);
+    tree.TimeBare(true, warm);
+    for (int round = 0; round < rounds; ++round) {
+      std::size_t renamed = 0, moved = 0;
+      double run, bare;
+      if (round % 2 == 0) {
+        run = tree.TimeRun(false, renamed);
+        bare = tree.TimeBare(true, moved);
+      } else {
+        bare = tree.TimeBare(false, moved);
+        run = tree.TimeRun(true, renamed);
+      }
+      complete = complete && renamed == tree.rows() && moved == tree.rows();
+      totalRun += run;
+      totalBare += bare;
+      ratios.push_back(run / bare);
     }
-    complete = complete && renamed == tree.rows() && moved == tree.rows();
-    totalRun += run;
-    totalBare += bare;
-    ratios.push_back(run / bare);
+    std::printf("tree of %6d files in %d folders, %s: RenameRows %8.0f ms (%.0f us/row), bare MoveFileW"
+                " %8.0f ms, ratio %.2f (median of %d rounds %.2f)%s\n",
+                n, folders, folderRows ? "folders renamed too" : "folders left alone ", totalRun / rounds,
+                totalRun * 1000 / rounds / tree.rows(), totalBare / rounds, totalRun / totalBare, rounds,
+                Median(ratios), complete ? "" : " INCOMPLETE");
   }
-  std::printf("tree of %6d files in %d folders, folders renamed too: RenameRows %8.0f ms (%.0f us/row), bare MoveFileW"
-              " %8.0f ms, ratio %.2f (median of %d rounds %.2f)%s\n",
-              n, folders, totalRun / rounds, totalRun * 1000 / rounds / tree.rows(), totalBare / rounds,
-              totalRun / totalBare, rounds, Median(ratios), complete ? "" : " INCOMPLETE");
 }
 
 }  // namespace
