@@ -1,6 +1,7 @@
 #include "rules/RenameList.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <numeric>
 
@@ -179,21 +180,39 @@ int CompareByRanks(const std::wstring& a, const std::wstring& b, const std::vect
   return Compare3(a.size() - i, b.size() - j);
 }
 
-// A name key's first 16 bytes as two numbers that compare as the bytes do (zero after its
-// end): most comparisons of a sort by name end there, in one array, without reaching the
-// rows' own keys, which lie all over memory. Where two prefixes are equal the keys decide.
-struct KeyPrefix {
-  std::uint64_t high = 0, low = 0;
-  std::uint32_t row = 0;
+// Eight bytes of a row's name key from some depth on, as two numbers that compare as the
+// bytes do (zero after the key's end, which orders a key before the keys it begins). A sort
+// by name compares these in one array and reads the rows' own keys, which lie all over
+// memory, once per eight bytes that rows share, never in a comparison.
+struct KeyChunk {
+  std::uint32_t high = 0, low = 0;
+  std::size_t row = 0;
 };
-KeyPrefix PrefixOf(std::string_view key, std::uint32_t row) {
-  KeyPrefix p;
-  p.row = row;
-  for (std::size_t i = 0; i < 16; ++i) {
-    const std::uint64_t byte = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
-    (i < 8 ? p.high : p.low) |= byte << (8 * (7 - i % 8));
+void Load(KeyChunk& c, std::string_view key, std::size_t depth) {
+  c.high = c.low = 0;
+  for (std::size_t i = 0; i < 8 && depth + i < key.size(); ++i) {
+    (i < 4 ? c.high : c.low) |= std::uint32_t{static_cast<unsigned char>(key[depth + i])} << (8 * (3 - i % 4));
   }
-  return p;
+}
+
+// Moves the rows along the cycles of a permutation in place, at(k) being the position whose
+// row goes to k: sorting the rows themselves would hold a second copy of them (10 MB at
+// 100,000 rows) meanwhile.
+template <typename Rows, typename At>
+void Permute(Rows& rows, At at) {
+  for (std::size_t start = 0; start < rows.size(); ++start) {
+    if (at(start) == start) continue;
+    auto held = std::move(rows[start]);
+    std::size_t k = start;
+    while (at(k) != start) {
+      const std::size_t next = at(k);
+      rows[k] = std::move(rows[next]);
+      at(k) = k;
+      k = next;
+    }
+    rows[k] = std::move(held);
+    at(k) = k;
+  }
 }
 }  // namespace
 
@@ -243,14 +262,64 @@ bool RenameList::MoveSelectedBefore(std::size_t k) {
   return true;
 }
 
+void RenameList::SortByName(int sign) {
+  std::vector<KeyChunk> chunks(rows_.size());
+  bool zeros = false;
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const std::string& key = rows_[i].sortKey_;
+    chunks[i].row = i;
+    Load(chunks[i], key, 0);
+    zeros = zeros || std::memchr(key.data(), 0, key.size()) != nullptr;
+  }
+  auto before = [sign](const KeyChunk& a, const KeyChunk& b) {
+    const int c = a.high != b.high ? Compare3(a.high, b.high) : Compare3(a.low, b.low);
+    return c != 0 ? c * sign < 0 : a.row < b.row;  // equal keys keep their rows' order
+  };
+  if (zeros) {
+    // A zero byte inside a key would read as the end of a shorter one: whole keys decide.
+    std::stable_sort(chunks.begin(), chunks.end(), [&](const KeyChunk& a, const KeyChunk& b) {
+      return Compare3(rows_[a.row].sortKey_, rows_[b.row].sortKey_) * sign < 0;
+    });
+  } else {
+    // Ranges of rows whose keys agree up to `depth`, their chunks loaded from there.
+    struct Range {
+      std::size_t begin, end, depth;
+    };
+    std::vector<Range> ranges{{0, chunks.size(), 0}};
+    while (!ranges.empty()) {
+      const Range r = ranges.back();
+      ranges.pop_back();
+      const auto first = chunks.begin();
+      std::sort(first + static_cast<std::ptrdiff_t>(r.begin), first + static_cast<std::ptrdiff_t>(r.end), before);
+      for (std::size_t i = r.begin, j = r.begin; i < r.end; i = j) {
+        for (j = i + 1; j < r.end && chunks[j].high == chunks[i].high && chunks[j].low == chunks[i].low;) ++j;
+        // Mostly one name met in many folders: told equal in one pass.
+        const std::string& key = rows_[chunks[i].row].sortKey_;
+        bool same = true;
+        for (std::size_t k = i + 1; k < j && same; ++k) same = rows_[chunks[k].row].sortKey_ == key;
+        if (same) continue;
+        for (std::size_t k = i; k < j; ++k) Load(chunks[k], rows_[chunks[k].row].sortKey_, r.depth + 8);
+        ranges.push_back({i, j, r.depth + 8});
+      }
+    }
+  }
+  Permute(rows_, [&](std::size_t k) -> std::size_t& { return chunks[k].row; });
+}
+
 void RenameList::Sort() {
   if (order_ == SortBy::Manual) return;
+  const int sign = descending_ ? -1 : 1;
+  SortBy key = order_;
+  if (key == SortBy::Logical && !helpers_.logical) key = SortBy::Name;
+  if (key == SortBy::Shot && !helpers_.shot) key = SortBy::LastWrite;
+  if (key == SortBy::Name) {
+    SortByName(sign);
+    return;
+  }
   // Stable: rows with equal keys keep their order, so a new row stays after its equals.
-  // Positions are sorted and the rows then moved along their cycles in place: sorting the
-  // rows themselves would hold a second copy of them (10 MB at 100,000 rows) meanwhile.
+  // Positions are sorted and the rows then moved to them.
   std::vector<std::size_t> from(rows_.size());
   std::iota(from.begin(), from.end(), std::size_t{0});
-  const int sign = descending_ ? -1 : 1;
   auto sortBy = [&](auto compare) {
     std::stable_sort(from.begin(), from.end(), [&](std::size_t a, std::size_t b) {
       if (const int c = compare(rows_[a], rows_[b], a, b) * sign; c != 0) return c < 0;
@@ -259,9 +328,6 @@ void RenameList::Sort() {
   };
   using E = const RenameEntry&;
   using I = std::size_t;
-  SortBy key = order_;
-  if (key == SortBy::Logical && !helpers_.logical) key = SortBy::Name;
-  if (key == SortBy::Shot && !helpers_.shot) key = SortBy::LastWrite;
   switch (key) {
     case SortBy::Logical: {
       // Each name's UTF-16 form made once per sort, not once per comparison.
@@ -294,44 +360,9 @@ void RenameList::Sort() {
       for (std::size_t i = 0; i < rows_.size(); ++i) ShotKey(i);
       sortBy([](E a, E b, I, I) { return Compare3(a.shotKey_, b.shotKey_); });
       break;
-    default: {
-      std::vector<KeyPrefix> keys(rows_.size());
-      for (std::size_t i = 0; i < rows_.size(); ++i) keys[i] = PrefixOf(rows_[i].sortKey_, static_cast<std::uint32_t>(i));
-      // Equal keys keep their rows' order, as the stable sort of the other keys does.
-      std::sort(keys.begin(), keys.end(), [&](const KeyPrefix& a, const KeyPrefix& b) {
-        const int c = a.high != b.high ? Compare3(a.high, b.high) : Compare3(a.low, b.low);
-        return c != 0 ? c * sign < 0 : a.row < b.row;
-      });
-      // Rows of one prefix: mostly one name met in many folders, told equal in one pass.
-      for (std::size_t i = 0, j = 0; i < keys.size(); i = j) {
-        for (j = i + 1; j < keys.size() && keys[j].high == keys[i].high && keys[j].low == keys[i].low;) ++j;
-        const std::string& first = rows_[keys[i].row].sortKey_;
-        bool same = true;
-        for (std::size_t k = i + 1; k < j && same; ++k) same = rows_[keys[k].row].sortKey_ == first;
-        if (same) continue;
-        std::stable_sort(keys.begin() + static_cast<std::ptrdiff_t>(i), keys.begin() + static_cast<std::ptrdiff_t>(j),
-                         [&](const KeyPrefix& a, const KeyPrefix& b) {
-                           return Compare3(rows_[a.row].sortKey_, rows_[b.row].sortKey_) * sign < 0;
-                         });
-      }
-      for (std::size_t k = 0; k < keys.size(); ++k) from[k] = keys[k].row;
-      break;
-    }
+    default: break;
   }
-  // from[k] is the position whose row goes to k.
-  for (std::size_t start = 0; start < from.size(); ++start) {
-    if (from[start] == start) continue;
-    RenameEntry held = std::move(rows_[start]);
-    std::size_t k = start;
-    while (from[k] != start) {
-      std::size_t next = from[k];
-      rows_[k] = std::move(rows_[next]);
-      from[k] = k;
-      k = next;
-    }
-    rows_[k] = std::move(held);
-    from[k] = k;
-  }
+  Permute(rows_, [&](std::size_t k) -> std::size_t& { return from[k]; });
 }
 
 void RenameList::SelectAll(bool selected) {

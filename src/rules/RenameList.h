@@ -177,6 +177,7 @@ class RenameList {
 
  private:
   void Sort();
+  void SortByName(int sign);
   // The one-pass removal both removals share: remove(i, row) says whether row i goes.
   template <typename Pred>
   void RemoveWhere(Pred remove);
