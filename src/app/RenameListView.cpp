@@ -271,16 +271,18 @@ void RenameListView::AutoSizeColumns() {
     auto textOf = [&](std::size_t i) {
       return column == 0 ? list_[i].fileName : column == 1 ? std::string(FolderCell(list_[i])) : NewNameCell(list_[i]);
     };
-    std::vector<std::size_t> longest;
+    // The eight longest (size, row): each row is sized once, the shortest kept is replaced.
+    std::vector<std::pair<std::size_t, std::size_t>> longest;
+    std::size_t shortest = 0;
     for (std::size_t i = 0; i < list_.size(); ++i) {
-      longest.push_back(i);
-      if (longest.size() > 8) {
-        longest.erase(std::min_element(longest.begin(), longest.end(),
-                                       [&](std::size_t a, std::size_t b) { return sizeOf(a) < sizeOf(b); }));
-      }
+      const std::size_t size = sizeOf(i);
+      if (longest.size() == 8 && size <= longest[shortest].first) continue;
+      if (longest.size() == 8) longest[shortest] = {size, i};
+      else longest.emplace_back(size, i);
+      shortest = static_cast<std::size_t>(std::min_element(longest.begin(), longest.end()) - longest.begin());
     }
     int width = win::TextWidth(dc, kColumns[column]);
-    for (std::size_t i : longest) width = std::max(width, win::TextWidth(dc, textOf(i)));
+    for (const auto& kept : longest) width = std::max(width, win::TextWidth(dc, textOf(kept.second)));
     if (column == 0 && folderRows_ && folderIcon_) width += MarkRoom();
     width = std::max(width + win::Scale(16, dpi_), win::Scale(50, dpi_));
     if (column == 0) fittedName_ = width;
