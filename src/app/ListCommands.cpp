@@ -108,7 +108,7 @@ void TfrmRen::mnuFolderClick() {
 }
 
 void TfrmRen::mnuChangeExtClick() {
-  if (LongWork::Running() || list_.FirstSelected() == RenameList::npos) return;
+  if (LongWork::Running() || !AnyFileSelected(list_)) return;
   std::string answer, extension;
   for (;;) {
     if (!inputQuery("拡張子変更", "新しい拡張子を入力してください", answer)) return;

@@ -1,5 +1,7 @@
 #include "app/RenameListView.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -15,7 +17,7 @@ using rules::RuleMark;
 
 namespace {
 
-const char* const kColumns[] = {"ファイル名", "パス名", "新しい名前"};
+const char* const kColumns[] = {"ファイル名", "フォルダ", "新しい名前"};
 // The keys in the order of rules::SortBy.
 const char* const kSortKeyNames[rules::kSortKeys] = {"名前", "名前（数字順）", "拡張子", "サイズ", "更新日時",
                                                      "作成日時", "撮影日"};
@@ -47,6 +49,10 @@ const char* RefusalText(Refusal r) {
 
 }  // namespace
 
+bool AnyFileSelected(const rules::RenameList& list) {
+  return std::any_of(list.begin(), list.end(), [](const RenameEntry& row) { return row.selected && !row.isFolder(); });
+}
+
 std::string FailureText(std::uint32_t error) {
   switch (error) {
     case ERROR_SHARING_VIOLATION:
@@ -64,11 +70,26 @@ std::string RenameListView::NewNameCell(const RenameEntry& row) {
   return row.newName;
 }
 
+std::string_view RenameListView::FolderCell(const RenameEntry& row) {
+  std::string_view folder = row.folder;
+  // The part below the folder above the given one, where the row's root marks one.
+  if (row.root() > 0 && row.root() < folder.size() && folder[row.root() - 1] == '\\') folder.remove_prefix(row.root());
+  // Without the delimiter at its end, but a drive's root ("C:\\") keeps it.
+  if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
+  return folder;
+}
+
 bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect, unsigned anchors, int id) {
   lv_ = set.Add({parent, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
                  WS_EX_CLIENTEDGE, rect, anchors, id});
   if (!lv_ || !menu_.Create()) return false;
   dpi_ = set.dpi();
+  // The shell's own mark for a folder; without it folder rows go unmarked.
+  SHFILEINFOW info{};
+  if (SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                     SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES)) {
+    folderIcon_.reset(info.hIcon);
+  }
   ListView_SetExtendedListViewStyle(lv_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   for (int i = 0; i < 3; ++i) {
     setWidths_[i] = i == 1 ? 0 : win::Scale(50, dpi_);
@@ -123,9 +144,20 @@ void RenameListView::SetFont(HFONT font, UINT dpi) {
   GetTextMetricsW(dc, &tm);
   SelectObject(dc, old);
   ReleaseDC(lv_, dc);
-  int height = tm.tmHeight + tm.tmExternalLeading + win::Scale(4, dpi);
+  // As tall as the folder mark too, so that rows keep their height when one comes.
+  rowHeight_ = std::max<int>(tm.tmHeight + tm.tmExternalLeading + win::Scale(4, dpi), win::Scale(16, dpi));
+  SetImageList();
+}
+
+int RenameListView::MarkRoom() const { return win::Scale(18, dpi_); }
+
+void RenameListView::SetImageList() {
+  if (rowHeight_ == 0) return;  // before the font: SetFont makes it
+  // Blank: the folder mark is drawn over its room (OnCustomDraw), so that its edges blend
+  // with any background. Every row has the room, so the names line up.
+  const int width = folderRows_ && folderIcon_ ? MarkRoom() : 1;
   // The view owns the list it holds and destroys it with itself; one it gives back is ours.
-  HIMAGELIST previous = ListView_SetImageList(lv_, ImageList_Create(1, height, ILC_COLOR, 0, 1), LVSIL_SMALL);
+  HIMAGELIST previous = ListView_SetImageList(lv_, ImageList_Create(width, rowHeight_, ILC_COLOR, 0, 1), LVSIL_SMALL);
   if (previous) ImageList_Destroy(previous);
 }
 
@@ -207,11 +239,24 @@ void RenameListView::SetUserWidths(const std::array<int, 3>& widths) {
 
 void RenameListView::AutoSizeColumns() {
   NoteUserWidths();
-  if (userWidths_[1] > 0) SetWidth(1, userWidths_[1]);
+  // One pass, here rather than per paint: rows of a folder share their folder's spelling.
+  bool many = false, folders = false;
+  for (const RenameEntry& row : list_) {
+    many = many || row.folder != list_[0].folder;
+    folders = folders || row.isFolder();
+    if (many && folders) break;
+  }
+  manyFolders_ = many;
+  if (folders != folderRows_) {
+    folderRows_ = folders;
+    SetImageList();
+  }
+  if (!manyFolders_) SetWidth(1, 0);
   // Measuring only the longest few texts keeps this cheap on 100,000 rows.
   HDC dc = GetDC(lv_);
   HGDIOBJ old = SelectObject(dc, font_);
-  for (int column : {0, 2}) {
+  for (int column : {0, 1, 2}) {
+    if (column == 1 && !manyFolders_) continue;
     if (userWidths_[column] > 0) {
       SetWidth(column, userWidths_[column]);
       continue;
@@ -219,20 +264,26 @@ void RenameListView::AutoSizeColumns() {
     // A refused row's cell also says why.
     auto sizeOf = [&](std::size_t i) {
       const RenameEntry& row = list_[i];
-      return column == 0 ? row.fileName.size()
-                         : row.newName.size() + (row.refusal != Refusal::None || row.mark() != RuleMark::None ? 24 : 0);
+      return column == 0   ? row.fileName.size()
+             : column == 1 ? FolderCell(row).size()
+                           : row.newName.size() + (row.refusal != Refusal::None || row.mark() != RuleMark::None ? 24 : 0);
     };
-    auto textOf = [&](std::size_t i) { return column == 0 ? list_[i].fileName : NewNameCell(list_[i]); };
-    std::vector<std::size_t> longest;
+    auto textOf = [&](std::size_t i) {
+      return column == 0 ? list_[i].fileName : column == 1 ? std::string(FolderCell(list_[i])) : NewNameCell(list_[i]);
+    };
+    // The eight longest (size, row): each row is sized once, the shortest kept is replaced.
+    std::vector<std::pair<std::size_t, std::size_t>> longest;
+    std::size_t shortest = 0;
     for (std::size_t i = 0; i < list_.size(); ++i) {
-      longest.push_back(i);
-      if (longest.size() > 8) {
-        longest.erase(std::min_element(longest.begin(), longest.end(),
-                                       [&](std::size_t a, std::size_t b) { return sizeOf(a) < sizeOf(b); }));
-      }
+      const std::size_t size = sizeOf(i);
+      if (longest.size() == 8 && size <= longest[shortest].first) continue;
+      if (longest.size() == 8) longest[shortest] = {size, i};
+      else longest.emplace_back(size, i);
+      shortest = static_cast<std::size_t>(std::min_element(longest.begin(), longest.end()) - longest.begin());
     }
     int width = win::TextWidth(dc, kColumns[column]);
-    for (std::size_t i : longest) width = std::max(width, win::TextWidth(dc, textOf(i)));
+    for (const auto& kept : longest) width = std::max(width, win::TextWidth(dc, textOf(kept.second)));
+    if (column == 0 && folderRows_ && folderIcon_) width += MarkRoom();
     width = std::max(width + win::Scale(16, dpi_), win::Scale(50, dpi_));
     if (column == 0) fittedName_ = width;
     SetWidth(column, width);
@@ -250,9 +301,9 @@ LRESULT RenameListView::OnNotify(NMHDR* nm) {
         const RenameEntry& row = list_[i];
         if (di->item.iSubItem == 2) cell_ = NewNameCell(row);
         if (di->item.iSubItem == 3) cell_ = KeyCell(i);
-        const std::string& text = di->item.iSubItem == 0   ? row.fileName
-                                  : di->item.iSubItem == 1 ? row.folder
-                                                           : cell_;
+        const std::string_view text = di->item.iSubItem == 0   ? std::string_view(row.fileName)
+                                      : di->item.iSubItem == 1 ? FolderCell(row)
+                                                               : std::string_view(cell_);
         win::CopyToBuffer(text, di->item.pszText, di->item.cchTextMax);
       }
       return 0;
@@ -322,6 +373,8 @@ void RenameListView::PrepareMenu(bool numberingPage, bool canUndo, bool canRedo)
   CheckMenuItem(sortMenu_, kAscending, MF_BYCOMMAND | (!manual && !list_.descending() ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(sortMenu_, kDescending, MF_BYCOMMAND | (!manual && list_.descending() ? MF_CHECKED : MF_UNCHECKED));
   const bool any = list_.FirstSelected() != rules::RenameList::npos;
+  // A folder has no extension to change.
+  menu_.Enable(kChangeExt, AnyFileSelected(list_));
   menu_.Enable(kMoveUp, any);
   menu_.Enable(kMoveDown, any);
 }
@@ -359,6 +412,7 @@ std::string RenameListView::KeyCell(std::size_t i) {
   switch (keyColumn_) {
     case SortBy::Extension: return std::string(row.Extension());
     case SortBy::Size: {
+      if (row.isFolder()) return {};  // a folder's listing tells no size of its contents
       // Bytes in groups of three, as the file's properties show them: 1,234,567.
       std::string digits = std::to_string(row.size);
       for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
@@ -407,6 +461,31 @@ std::size_t RenameListView::EndDrag(bool drop) {
   return at;
 }
 
+bool RenameListView::DropLineAt(std::size_t i) const {
+  return dragging_ && dropAt_ != rules::RenameList::npos &&
+         (i == dropAt_ || (dropAt_ == list_.size() && i + 1 == list_.size()));
+}
+
+void RenameListView::DrawFolderMark(HDC dc, std::size_t i) const {
+  RECT icon{}, bounds{};
+  icon.left = LVIR_ICON;
+  bounds.left = LVIR_BOUNDS;
+  if (!SendMessageW(lv_, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&icon)) ||
+      !SendMessageW(lv_, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&bounds))) {
+    return;
+  }
+  // Within its room and the first column, however narrow that was made.
+  const int size = win::Scale(16, dpi_);
+  const int left = icon.left + (MarkRoom() - size) / 2;
+  const int right = std::min<int>(left + size, bounds.left + static_cast<int>(SendMessageW(lv_, LVM_GETCOLUMNWIDTH, 0, 0)));
+  if (right <= left) return;
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, left, icon.top, right, icon.bottom);
+  DrawIconEx(dc, left, icon.top + (icon.bottom - icon.top - size) / 2, folderIcon_.get(), size, size, 0, nullptr,
+             DI_NORMAL);
+  RestoreDC(dc, saved);
+}
+
 LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
   switch (cd.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -431,12 +510,13 @@ LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
     case CDDS_ITEMPREPAINT: {
       // Where dragged rows would land: a line above that row, or below the last one.
       const auto i = static_cast<std::size_t>(cd.nmcd.dwItemSpec);
-      const bool mark = dragging_ && dropAt_ != rules::RenameList::npos &&
-                        (i == dropAt_ || (dropAt_ == list_.size() && i + 1 == list_.size()));
-      return CDRF_NOTIFYSUBITEMDRAW | (mark ? CDRF_NOTIFYPOSTPAINT : 0);
+      const bool folder = folderRows_ && folderIcon_ && i < list_.size() && list_[i].isFolder();
+      return CDRF_NOTIFYSUBITEMDRAW | (DropLineAt(i) || folder ? CDRF_NOTIFYPOSTPAINT : 0);
     }
     case CDDS_ITEMPOSTPAINT: {
       const auto i = static_cast<std::size_t>(cd.nmcd.dwItemSpec);
+      if (folderRows_ && folderIcon_ && i < list_.size() && list_[i].isFolder()) DrawFolderMark(cd.nmcd.hdc, i);
+      if (!DropLineAt(i)) return CDRF_DODEFAULT;
       RECT r{};
       r.left = LVIR_BOUNDS;
       if (!SendMessageW(lv_, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r))) return CDRF_DODEFAULT;

@@ -12,10 +12,14 @@
 
 #include "rules/RenameList.h"
 #include "win/ControlSet.h"
+#include "win/Handle.h"
 
 // Why the platform refused a move, as a row or a message says it: 使用中, 読み取り専用, or the
 // system's own words.
 std::string FailureText(std::uint32_t error);
+
+// Whether a selected row is a file (拡張子変更 has something to change).
+bool AnyFileSelected(const rules::RenameList& list);
 
 class RenameListView {
  public:
@@ -39,7 +43,9 @@ class RenameListView {
   // Selects every row.
   void SelectAll();
   // Sizes the name columns to their widest texts, at least 50 pixels; a column whose width
-  // the user set keeps it. The first column is never wider than half the list.
+  // the user set keeps it. The first column is never wider than half the list. The フォルダ
+  // column is shown only while the rows come from more than one folder, and the folder mark's
+  // room only while a row is a folder.
   void AutoSizeColumns();
   // Keeps the first column within half the list, after the list was resized.
   void FitFirstColumn();
@@ -49,8 +55,8 @@ class RenameListView {
   // The view's notifications: texts, type-ahead find, selection and focus changes.
   LRESULT OnNotify(NMHDR* nm);
 
-  // Enables the menu's items: the analysis only on the numbering page, 元に戻す only with a
-  // run to take back, やり直し only with one taken back.
+  // Enables the menu's items: the analysis only on the numbering page, 拡張子変更 only with a
+  // file selected, 元に戻す only with a run to take back, やり直し only with one taken back.
   // The 並べ替え submenu checks the list's order.
   void PrepareMenu(bool numberingPage, bool canUndo, bool canRedo);
   // After a change of the list's order: the sort arrow, and the key column shown for a key
@@ -60,6 +66,9 @@ class RenameListView {
   std::string KeyCell(std::size_t i);
   // The new-name cell: the new name, and for a row the run would refuse, why.
   static std::string NewNameCell(const rules::RenameEntry& row);
+  // The フォルダ cell: the row's folder from the folder the user gave on ("photos\2024"), or
+  // the whole folder where the row knows none.
+  static std::string_view FolderCell(const rules::RenameEntry& row);
   // Dragging rows: begun by the view's LVN_BEGINDRAG, it follows the mouse at a point of the
   // list's client area, showing where the rows will land (a line above that row).
   bool dragging() const { return dragging_; }
@@ -74,10 +83,18 @@ class RenameListView {
  private:
   void OnItemChanged(const NMLISTVIEW& lv);
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW& cd) const;
+  // Whether row i shows the line where dragged rows would land; the folder mark of row i.
+  bool DropLineAt(std::size_t i) const;
+  void DrawFolderMark(HDC dc, std::size_t i) const;
   int FindRow(const wchar_t* prefix, int start) const;
   // Takes a width that differs from the one last set as the user's own.
   void NoteUserWidths();
   void SetWidth(int column, int width);
+  // The small image list, which sets the rows' height and, while a row is a folder, leaves
+  // room for the folder mark before every name.
+  void SetImageList();
+  // The width of the folder mark's room before every name.
+  int MarkRoom() const;
 
   rules::RenameList& list_;
   HWND lv_ = nullptr;
@@ -90,7 +107,12 @@ class RenameListView {
   std::array<int, 3> userWidths_{}, setWidths_{};
   int fittedName_ = 0;  // the first column's width fitted to the names
   HMENU sortMenu_ = nullptr;  // the 並べ替え submenu, the menu's own
-  rules::SortBy keyColumn_ = rules::SortBy::Name;
+  rules::SortBy keyColumn_ = rules::SortBy::Name;  // the key the fourth column shows (Name: none)
   bool dragging_ = false;
-  std::size_t dropAt_ = rules::RenameList::npos;  // where the dragged rows would land  // the key the fourth column shows (Name: none)
+  std::size_t dropAt_ = rules::RenameList::npos;  // where the dragged rows would land
+  int rowHeight_ = 0;
+  // Whether the rows come from more than one folder, and whether one is a folder, as the last
+  // AutoSizeColumns found them: the paint asks these, never the whole list.
+  bool manyFolders_ = false, folderRows_ = false;
+  win::unique_hicon folderIcon_;  // the shell's small folder icon, the folder rows' mark
 };

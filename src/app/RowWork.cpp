@@ -1,6 +1,7 @@
 #include "app/untRen.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "app/LongWork.h"
 #include "disk/RenamePlan.h"
@@ -82,13 +83,16 @@ void TfrmRen::UpdateCount() {
   } else if (refused > 0) {
     text += "（" + std::to_string(refused) + "件は変更不可）";
   }
+  // What the last intake left out, and why where the label has room: each reason, with its
+  // count when there are several. Hidden entries left out by choice are told apart, and go last.
+  std::vector<std::string> choices;  // the fullest first: the label shows the first that fits
+  std::string hidden;
+  if (skipped_.hidden > 0) hidden = "（隠しファイル " + std::to_string(skipped_.hidden) + "件を除外）";
   if (const std::size_t left = skipped_.total()) {
-    // What the last intake left out, and why where the label has room: each reason, with its
-    // count when there are several.
-    const std::string head = text + "（" + std::to_string(left) + "件は取り込めません";
+    const std::string head = "（" + std::to_string(left) + "件は取り込めません";
     std::string full;
     if (skipped_[Skip::NotShiftJis] == left) {
-      full = text + "（" + std::to_string(left) + "件はShift_JISで表せない名前のため読み込みません）";
+      full = "（" + std::to_string(left) + "件はShift_JISで表せない名前のため読み込みません）";
     } else {
       std::string reasons;
       for (std::size_t i = 0; i < kSkipReasons; ++i) {
@@ -99,17 +103,21 @@ void TfrmRen::UpdateCount() {
       }
       full = head + ": " + reasons + "）";
     }
+    choices.push_back(text + full + hidden);
+    choices.push_back(text + head + "）" + hidden);
+  }
+  if (!hidden.empty()) choices.push_back(text + hidden);
+  if (!choices.empty()) {
     RECT r{};
     GetClientRect(lblCount, &r);
     HDC dc = GetDC(lblCount);
     HGDIOBJ old = SelectObject(dc, font_.get());
-    // The label never clips: the reasons go first, then the note of the intake altogether.
+    // The label never clips: the reasons go first, then the note of the faults altogether,
+    // then the hidden entries' note.
     const int room = r.right - r.left;
-    if (win::TextWidth(dc, full) <= room) {
-      text = full;
-    } else if (win::TextWidth(dc, head + "）") <= room) {
-      text = head + "）";
-    }
+    const auto fits = std::find_if(choices.begin(), choices.end(),
+                                   [&](const std::string& c) { return win::TextWidth(dc, c) <= room; });
+    if (fits != choices.end()) text = *fits;
     SelectObject(dc, old);
     ReleaseDC(lblCount, dc);
   }
@@ -137,6 +145,9 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   if (LongWork::Running()) return;
   IntakeOptions options;
   options.dropDir = tabOption->DropDir();
+  options.subFolders = tabOption->SubFolders();
+  options.folderItems = tabOption->FolderItems();
+  options.skipHidden = tabOption->SkipHidden();
   options.cleanUp = tabOption->CleanUp();
   options.filterNames = FilterNames;
   options.filterExts = FilterExts;

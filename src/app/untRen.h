@@ -65,6 +65,8 @@ class TfrmRen : public win::Window, private PageHost {
 
   // The model and pipeline state.
   rules::RenameList& list() { return list_; }
+  // What the last intake left out, which the count label tells.
+  intake::IntakeSkips& skipped() { return skipped_; }
   int PreviewCountdown = 0;
   int previewRuns = 0;  // how often UpdatePreview ran, for the window's own checks
   // The refused names and extensions, each entry followed by ";".

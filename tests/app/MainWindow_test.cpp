@@ -194,3 +194,41 @@ TEST_F(WindowTest, TheVersionIsTheProjectsVersion) {
   Open();
   EXPECT_EQ(win::GetText(form->tabOption->lblVersion), "Ver. " + version);
 }
+
+TEST_F(WindowTest, TheFolderColumnShowsWhileTheRowsComeFromMoreThanOneFolder) {
+  Open();
+  rules::RenameList& list = form->list();
+  auto width = [&] { return SendMessageW(form->lstMain, LVM_GETCOLUMNWIDTH, 1, 0); };
+  list.Add("a.txt", "C:\\x\\photos\\", 1, 0, 0, false, 5);
+  list.Add("2024", "C:\\x\\photos\\", 0, 0, 0, true, 5);
+  form->SyncList();
+  EXPECT_EQ(width(), 0);
+  list.Add("b.txt", "C:\\x\\photos\\2024\\", 1, 0, 0, false, 5);
+  list.Add("c.txt", "D:\\", 1, 0, 0);
+  form->SyncList();
+  win::ListView view(form->lstMain);
+  // Rows in name order: 2024, a.txt, b.txt, c.txt.
+  EXPECT_EQ(view.Text(2, 1), "photos\\2024");
+  EXPECT_EQ(view.Text(3, 1), "D:\\");
+  EXPECT_GT(width(), win::CaptionWidth(form->lstMain, 1));
+  for (std::size_t i = 2; i < 4; ++i) list[i].selected = true;
+  form->mnuDeleteClick();
+  EXPECT_EQ(width(), 0);
+}
+
+TEST_F(WindowTest, TheHiddenEntriesNoteIsTheLastOfTheIntakesNotesToGiveWay) {
+  Open();
+  form->skipped()[intake::Skip::Missing] = 2;
+  form->skipped().hidden = 3;
+  form->UpdateCount();
+  EXPECT_EQ(win::GetText(form->lblCount), "0個の項目（2件は取り込めません: ファイルなし）（隠しファイル 3件を除外）");
+  // Just room for the hidden entries' note.
+  HDC dc = GetDC(form->lblCount);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form->lblCount, WM_GETFONT, 0, 0)));
+  const int room = win::TextWidth(dc, "0個の項目（隠しファイル 3件を除外）");
+  SelectObject(dc, old);
+  ReleaseDC(form->lblCount, dc);
+  SetWindowPos(form->lblCount, nullptr, 0, 0, room + 2, 20, SWP_NOMOVE | SWP_NOZORDER);
+  form->UpdateCount();
+  EXPECT_EQ(win::GetText(form->lblCount), "0個の項目（隠しファイル 3件を除外）");
+}

@@ -37,6 +37,7 @@ TEST_F(WindowSettingsTest, EveryKeyComesBackAsItWasApplied) {
   s.wnWord = 1, s.wnNum = 2, s.wnKakko = 1, s.wnSpace = 2, s.wnSymbol = -1, s.wideKana = true;
   s.remSCut = s.remCopy = s.remBracket1 = s.remParen1 = s.trim = s.jpegJpg = true;
   s.clearItems = s.escToExit = s.enterToExec = s.dropDir = true;
+  s.subFolders = s.folderItems = s.skipHidden = true;
   s.history = 7, s.filter = "Thumbs.db;", s.filterExt = ".tmp;.bak;";
   s.basVal = {"写真", "IMG"}, s.oldVal = {"a"}, s.newVal = {"b", ""}, s.addVal = {"2024"};
   s.dateFormat = {"yyyy", "", "mm\"月\""};

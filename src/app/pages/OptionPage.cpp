@@ -15,7 +15,8 @@ using settings::kMinHistory;
 namespace {
 enum : int { IDC_IMAGE1 = 100, IDC_CHKCLEARITEMS, IDC_CHKENTERTOEXEC, IDC_CHKESCTOEXIT, IDC_EDTHISTORY,
              IDC_UNDHISTORY, IDC_BTNCLEARHISTORY, IDC_BTNFILTER, IDC_CHKDROPDIR, IDC_CHKREMSCUT, IDC_CHKDELCOPY,
-             IDC_CHKTRIM, IDC_CHKDEL1, IDC_CHKDEL2, IDC_CHKJPEG, IDC_CHKDEDUPE };
+             IDC_CHKTRIM, IDC_CHKDEL1, IDC_CHKDEL2, IDC_CHKJPEG, IDC_CHKDEDUPE, IDC_CHKSUBFOLDERS,
+             IDC_CHKFOLDERITEMS, IDC_CHKSKIPHIDDEN };
 }
 
 bool OptionPage::Build(HWND frame) {
@@ -39,35 +40,43 @@ bool OptionPage::Build(HWND frame) {
   auto check = [&](const char* caption, win::Rect96 r, int id, const char* hint) {
     return set.Add({p, WC_BUTTONW, caption, kCheck, 0, r, win::kTopLeft, id, hint});
   };
-  chkClearItems = check("リネーム完了時にリストクリア", {6, 4, 232, 18}, IDC_CHKCLEARITEMS,
+  // Rows 17 pixels apart, so that the intake's options fit above the clean-up group in the
+  // smallest window.
+  chkClearItems = check("リネーム完了時にリストクリア", {6, 3, 232, 17}, IDC_CHKCLEARITEMS,
                         "リネーム完了時にリストのアイテムをクリアします。ただし、リネームに失敗したファイルはそのまま残ります");
-  chkEnterToExec = check("Enterキーで実行", {6, 22, 232, 18}, IDC_CHKENTERTOEXEC,
+  chkEnterToExec = check("Enterキーで実行", {6, 20, 232, 17}, IDC_CHKENTERTOEXEC,
                          "Enterキーを押したときにリネームを実行します。チェックした場合、注意して操作を行ってください");
-  chkEscToExit = check("Escキーで終了", {6, 40, 232, 18}, IDC_CHKESCTOEXIT, "Escキーを押したときに、プログラムを終了します");
-  chkDropDir = check("フォルダドロップ受け付け", {6, 58, 232, 18}, IDC_CHKDROPDIR,
-                     "フォルダがドロップされたときに、フォルダ内のファイルを展開します");
-  win::SetCheck(chkDropDir, true);
+  chkEscToExit = check("Escキーで終了", {6, 37, 232, 17}, IDC_CHKESCTOEXIT, "Escキーを押したときに、プログラムを終了します");
   set.Add({p, WC_STATICW, "履歴個数", kLabel, 0, {244, 7, 54, 14}});
   History.Create(set, p, {300, 4, 40, 21}, kMinHistory, kMaxHistory, 1, IDC_EDTHISTORY, "ドロップダウンの履歴の個数を決めます");
-  btnClearHistory = set.Add({p, WC_BUTTONW, "クリア", kPush, 0, {244, 30, 64, 22}, win::kTopLeft, IDC_BTNCLEARHISTORY,
+  btnClearHistory = set.Add({p, WC_BUTTONW, "クリア", kPush, 0, {244, 28, 64, 22}, win::kTopLeft, IDC_BTNCLEARHISTORY,
                              "コンボボックスの履歴を削除します"});
-  btnFilter = set.Add({p, WC_BUTTONW, "フィルタ", kPush, 0, {312, 30, 64, 22}, win::kTopLeft, IDC_BTNFILTER,
+  btnFilter = set.Add({p, WC_BUTTONW, "フィルタ", kPush, 0, {312, 28, 64, 22}, win::kTopLeft, IDC_BTNFILTER,
                        "フィルタの設定を行います"});
-  GroupBox1 = set.Add({p, WC_BUTTONW, "自動リネーム", BS_GROUPBOX, 0, {6, 80, 372, 74}, win::kTopLeft, -1,
+  chkDropDir = check("フォルダドロップ受け付け", {6, 54, 204, 17}, IDC_CHKDROPDIR,
+                     "フォルダがドロップされたときに、フォルダ内のファイルを展開します");
+  win::SetCheck(chkDropDir, true);
+  chkSubFolders = check("サブフォルダも展開", {216, 54, 162, 17}, IDC_CHKSUBFOLDERS,
+                        "フォルダを展開するときに、サブフォルダの中のファイルもすべて追加します");
+  chkFolderItems = check("フォルダも対象", {6, 71, 204, 17}, IDC_CHKFOLDERITEMS,
+                         "フォルダを展開するときに、中のフォルダも一覧に追加して名前を変更できるようにします");
+  chkSkipHidden = check("隠しファイルを読み込まない", {216, 71, 162, 17}, IDC_CHKSKIPHIDDEN,
+                        "隠し属性やシステム属性のファイルとフォルダを一覧に追加しません");
+  GroupBox1 = set.Add({p, WC_BUTTONW, "自動リネーム", BS_GROUPBOX, 0, {6, 92, 372, 69}, win::kTopLeft, -1,
                        "リスト追加時に自動でリネームします。また、この場合リストに追加されません"});
-  chkRemSCut = check("\"～へのショートカット\"の除去", {14, 96, 198, 18}, IDC_CHKREMSCUT,
+  chkRemSCut = check("\"～へのショートカット\"の除去", {14, 107, 198, 17}, IDC_CHKREMSCUT,
                      "ショートカットから「～へのショートカット」という文字を取り除きます。リストにも追加されません");
-  chkDelCopy = check("\"コピー ～\"の除去", {216, 96, 158, 18}, IDC_CHKDELCOPY,
+  chkDelCopy = check("\"コピー ～\"の除去", {216, 107, 158, 17}, IDC_CHKDELCOPY,
                      "「コピー ～」という文字を取り除きます。リストにも追加されません");
-  chkTrim = check("前後のスペースの除去", {14, 114, 198, 18}, IDC_CHKTRIM,
+  chkTrim = check("前後のスペースの除去", {14, 124, 198, 17}, IDC_CHKTRIM,
                   "ファイル名の前後のスペースを除去します。リストにも追加されません");
-  chkDel1 = check("\"[1]\"の除去", {216, 114, 158, 18}, IDC_CHKDEL1,
+  chkDel1 = check("\"[1]\"の除去", {216, 124, 158, 17}, IDC_CHKDEL1,
                   "「[1]」～「[9]」という文字を取り除きます。リストにも追加されません");
-  chkDel2 = check("\"(1)\"の除去", {14, 132, 198, 18}, IDC_CHKDEL2,
+  chkDel2 = check("\"(1)\"の除去", {14, 141, 198, 17}, IDC_CHKDEL2,
                   "「(1)」～「(9)」という文字を取り除きます。リストにも追加されません");
-  chkJpeg = check(".jpeg -> .jpg", {216, 132, 158, 18}, IDC_CHKJPEG,
+  chkJpeg = check(".jpeg -> .jpg", {216, 141, 158, 17}, IDC_CHKJPEG,
                   "拡張子が「.jpeg」のファイルを「.jpg」にリネームます。リストにも追加されません");
-  chkDedupe = check("重複した名前に番号を付ける", {6, 160, 372, 18}, IDC_CHKDEDUPE,
+  chkDedupe = check("重複した名前に番号を付ける", {6, 166, 372, 17}, IDC_CHKDEDUPE,
                     "新しい名前がほかのファイルと重なるとき、拡張子の前に「_2」「_3」…を付けて重ならない名前にします");
   SetDpi(set.dpi());
   return !set.failed();
@@ -97,6 +106,9 @@ bool OptionPage::Trim() const { return win::IsChecked(chkTrim); }
 bool OptionPage::EnterToExec() const { return win::IsChecked(chkEnterToExec); }
 bool OptionPage::EscToExit() const { return win::IsChecked(chkEscToExit); }
 bool OptionPage::Dedupe() const { return win::IsChecked(chkDedupe); }
+bool OptionPage::SubFolders() const { return win::IsChecked(chkSubFolders); }
+bool OptionPage::FolderItems() const { return win::IsChecked(chkFolderItems); }
+bool OptionPage::SkipHidden() const { return win::IsChecked(chkSkipHidden); }
 
 // Each option check box and the settings member it keeps.
 std::vector<std::pair<HWND, bool Settings::*>> OptionPage::CheckBoxes() const {
@@ -105,7 +117,8 @@ std::vector<std::pair<HWND, bool Settings::*>> OptionPage::CheckBoxes() const {
           {chkTrim, &Settings::trim},           {chkJpeg, &Settings::jpegJpg},
           {chkClearItems, &Settings::clearItems}, {chkEscToExit, &Settings::escToExit},
           {chkEnterToExec, &Settings::enterToExec}, {chkDropDir, &Settings::dropDir},
-          {chkDedupe, &Settings::dedupe}};
+          {chkDedupe, &Settings::dedupe},       {chkSubFolders, &Settings::subFolders},
+          {chkFolderItems, &Settings::folderItems}, {chkSkipHidden, &Settings::skipHidden}};
 }
 
 void OptionPage::Load(const Settings& s) {

@@ -27,6 +27,10 @@ class OptionPage : public Page {
   bool EnterToExec() const;
   bool EscToExit() const;
   bool Dedupe() const;
+  // What an intake takes in: trees, folder rows, hidden and system entries.
+  bool SubFolders() const;
+  bool FolderItems() const;
+  bool SkipHidden() const;
   int HistoryLength() const { return History.pos(); }
 
   void btnClearHistoryClick() { host_.ClearHistories(); }
@@ -35,6 +39,7 @@ class OptionPage : public Page {
   HWND pnlConfig = nullptr;
   HWND chkClearItems = nullptr, chkEnterToExec = nullptr, chkEscToExit = nullptr, btnClearHistory = nullptr,
        btnFilter = nullptr, chkDropDir = nullptr, chkDedupe = nullptr, GroupBox1 = nullptr;
+  HWND chkSubFolders = nullptr, chkFolderItems = nullptr, chkSkipHidden = nullptr;
   HWND chkRemSCut = nullptr, chkDelCopy = nullptr, chkTrim = nullptr, chkDel1 = nullptr, chkDel2 = nullptr,
        chkJpeg = nullptr;
   win::NumberBox History;
