@@ -84,7 +84,8 @@ void TfrmRen::UpdateCount() {
     text += "（" + std::to_string(refused) + "件は変更不可）";
   }
   // What the last intake left out, and why where the label has room: each reason, with its
-  // count when there are several. Hidden entries left out by choice are told apart, and go last.
+  // count when there are several. Hidden entries left out by choice are told apart, and are
+  // the first note to give way: the faults matter more.
   std::vector<std::string> choices;  // the fullest first: the label shows the first that fits
   std::string hidden;
   if (skipped_.hidden > 0) hidden = "（隠しファイル " + std::to_string(skipped_.hidden) + "件を除外）";
@@ -103,17 +104,19 @@ void TfrmRen::UpdateCount() {
       }
       full = head + ": " + reasons + "）";
     }
-    choices.push_back(text + full + hidden);
-    choices.push_back(text + head + "）" + hidden);
+    if (!hidden.empty()) choices.push_back(text + full + hidden);
+    choices.push_back(text + full);
+    choices.push_back(text + head + "）");
+  } else if (!hidden.empty()) {
+    choices.push_back(text + hidden);
   }
-  if (!hidden.empty()) choices.push_back(text + hidden);
   if (!choices.empty()) {
     RECT r{};
     GetClientRect(lblCount, &r);
     HDC dc = GetDC(lblCount);
     HGDIOBJ old = SelectObject(dc, font_.get());
-    // The label never clips: the reasons go first, then the note of the faults altogether,
-    // then the hidden entries' note.
+    // The label never clips: the hidden entries' note goes first, then the reasons, then the
+    // note of the faults altogether.
     const int room = r.right - r.left;
     const auto fits = std::find_if(choices.begin(), choices.end(),
                                    [&](const std::string& c) { return win::TextWidth(dc, c) <= room; });

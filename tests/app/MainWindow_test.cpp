@@ -216,19 +216,19 @@ TEST_F(WindowTest, TheFolderColumnShowsWhileTheRowsComeFromMoreThanOneFolder) {
   EXPECT_EQ(width(), 0);
 }
 
-TEST_F(WindowTest, TheHiddenEntriesNoteIsTheLastOfTheIntakesNotesToGiveWay) {
+TEST_F(WindowTest, TheHiddenEntriesNoteIsTheFirstOfTheIntakesNotesToGiveWay) {
   Open();
   form->skipped()[intake::Skip::Missing] = 2;
   form->skipped().hidden = 3;
   form->UpdateCount();
   EXPECT_EQ(win::GetText(form->lblCount), "0個の項目（2件は取り込めません: ファイルなし）（隠しファイル 3件を除外）");
-  // Just room for the hidden entries' note.
+  // Just room for the faults' note.
   HDC dc = GetDC(form->lblCount);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form->lblCount, WM_GETFONT, 0, 0)));
-  const int room = win::TextWidth(dc, "0個の項目（隠しファイル 3件を除外）");
+  const int room = win::TextWidth(dc, "0個の項目（2件は取り込めません: ファイルなし）");
   SelectObject(dc, old);
   ReleaseDC(form->lblCount, dc);
   SetWindowPos(form->lblCount, nullptr, 0, 0, room + 2, 20, SWP_NOMOVE | SWP_NOZORDER);
   form->UpdateCount();
-  EXPECT_EQ(win::GetText(form->lblCount), "0個の項目（隠しファイル 3件を除外）");
+  EXPECT_EQ(win::GetText(form->lblCount), "0個の項目（2件は取り込めません: ファイルなし）");
 }

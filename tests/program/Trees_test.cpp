@@ -1,0 +1,98 @@
+// Trees in the real program: a folder's whole tree numbered in place, folders renamed with
+// what is inside them and brought back by one undo, hidden entries left out and counted.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "program/Program.h"
+#include "text/sjis.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// The folder as the user drops it: without the trailing "\".
+std::string Given(const TempDir& dir) { return dir.path().substr(0, dir.path().size() - 1); }
+
+void Rename(const Program& program, const std::string& count) {
+  program.Click(program.Button("リネーム", true));
+  ASSERT_TRUE(program.AwaitCount(count));
+}
+
+void Quit(Program& program) {
+  program.Click(program.Button("終了"));
+  EXPECT_TRUE(program.WaitForExit()) << "the program did not end";
+}
+
+}  // namespace
+
+// Files at three depths each take their number in their own folder; a link back up to the
+// dropped folder is neither entered nor renamed.
+TEST(ProgramTrees, ATreeIsNumberedInPlaceAndALinkBackUpIsNeverEntered) {
+  if (!UnderWine()) GTEST_SKIP() << "links are made through Wine's Linux side";
+  TempDir home, files;
+  Program program{home};
+  program.WriteSettings("[Option]\r\nSubFolders=1\r\n");
+  files.Touch("a.txt", "a");
+  files.Touch("sub\\b.txt", "b");
+  files.Touch("sub\\deep\\c.txt", "c");
+  ASSERT_TRUE(files.LinkUnix("loop", "..", "sub"));
+  ASSERT_TRUE(program.Start({Given(files)}));
+  program.TypeInto(program.InputAfter("基本名"), "n");
+  program.TypeInto(program.InputAfter("桁数"), "2");
+  ASSERT_TRUE(program.AwaitPreview({"n01", "n02", "n03"}));
+  Rename(program, "3個の項目（3件を変更しました）");
+  Quit(program);
+  EXPECT_EQ(FolderListing(files.path()), (Names{"n01.txt", "sub"}));
+  EXPECT_EQ(FolderListing(files.path() + "sub\\"), (Names{"deep", "loop", "n02.txt"}));
+  EXPECT_EQ(FileContent(files.path() + "sub\\deep\\n03.txt"), "c");
+}
+
+// Folders and the files inside them renamed in one press, all brought back by one undo.
+TEST(ProgramTrees, FoldersAreRenamedWithTheirFilesAndUndoneTogether) {
+  TempDir home, files;
+  Program program{home};
+  program.WriteSettings("[Option]\r\nSubFolders=1\r\nFolderItems=1\r\n");
+  files.Touch("2024.04\\2024a.txt", "a");
+  files.Touch("2024.04\\2024b\\2024c.txt", "c");
+  ASSERT_TRUE(program.Start({Given(files)}));
+  program.ClickTab("置換");
+  program.TypeInto(program.InputAfter("検索文字列"), "2024");
+  program.TypeInto(program.InputAfter("置換文字列"), "2025");
+  Rename(program, "4個の項目（4件を変更しました）");
+  EXPECT_EQ(FolderListing(files.path()), (Names{"2025.04"}));
+  EXPECT_EQ(FolderListing(files.path() + "2025.04\\"), (Names{"2025a.txt", "2025b"}));
+  EXPECT_EQ(FileContent(files.path() + "2025.04\\2025b\\2025c.txt"), "c");
+
+  program.ChooseUndo();
+  AnswerMessageBox(program, IDYES);
+  ASSERT_TRUE(program.AwaitCount("4個の項目（4件を元に戻しました）"));
+  Quit(program);
+  EXPECT_EQ(FolderListing(files.path()), (Names{"2024.04"}));
+  EXPECT_EQ(FolderListing(files.path() + "2024.04\\"), (Names{"2024a.txt", "2024b"}));
+  EXPECT_EQ(FileContent(files.path() + "2024.04\\2024b\\2024c.txt"), "c");
+}
+
+// Hidden and system entries, a hidden folder's files among them, are not taken in; the label
+// counts what was left out.
+TEST(ProgramTrees, HiddenAndSystemEntriesAreLeftOutAndCounted) {
+  TempDir home, files;
+  Program program{home};
+  program.WriteSettings("[Option]\r\nSubFolders=1\r\nSkipHidden=1\r\n");
+  files.Touch("shown.txt");
+  files.Touch("inner\\shown too.txt");
+  files.Touch("hidden.txt");
+  files.Touch("system.txt");
+  files.Touch("secret\\inside.txt");
+  for (const auto& [name, attribute] : {std::pair{"hidden.txt", FILE_ATTRIBUTE_HIDDEN},
+                                        std::pair{"system.txt", FILE_ATTRIBUTE_SYSTEM},
+                                        std::pair{"secret", FILE_ATTRIBUTE_HIDDEN}}) {
+    const std::wstring path = sjis::ToUtf16Lenient(files.path() + name);
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), attribute)) << name;
+    ASSERT_NE(GetFileAttributesW(path.c_str()) & attribute, 0u) << name << " keeps no attribute here";
+  }
+  ASSERT_TRUE(program.Start({Given(files)}));
+  ASSERT_TRUE(program.AwaitCount("2個の項目（隠しファイル 3件を除外）"));
+  EXPECT_EQ(program.RowsText().find("inside"), std::string::npos) << program.RowsText();
+  Quit(program);
+}
