@@ -234,8 +234,6 @@ OpenFile::OpenFile(std::string_view path) : from_(path) {
 
 std::string OpenFile::FinalPath() const { return ok() ? FinalPathOf(handle_.get()) : std::string(); }
 
-namespace {
-
 // The file's index alone (FileInternalInformation): under Wine GetFileInformationByHandle costs
 // about 100 us, most of it the volume's serial, which a folder's files share.
 bool FileIndex(HANDLE h, std::uint64_t& index) {
@@ -256,8 +254,6 @@ bool FileIndex(HANDLE h, std::uint64_t& index) {
   index = static_cast<std::uint64_t>(value.QuadPart);
   return true;
 }
-
-}  // namespace
 
 bool OpenFile::Id(FileId& out) const {
   if (!ok()) return false;

@@ -32,26 +32,6 @@ os::unique_file OpenFolder(const std::string& folder) {
                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-// The file index alone (FileInternalInformation): under Wine a tenth of what the volume's
-// serial with it costs, which matters at a folder each.
-bool FileIndex(HANDLE h, std::uint64_t& index) {
-  using Query = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, ULONG);
-  static const Query query = [] {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll ? reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
-                 : nullptr;
-  }();
-  struct {
-    void* status;
-    ULONG_PTR information;
-  } io{};
-  LARGE_INTEGER value{};
-  constexpr ULONG kFileInternalInformation = 6;
-  if (!query || query(h, &io, &value, sizeof value, kFileInternalInformation) != 0) return false;
-  index = static_cast<std::uint64_t>(value.QuadPart);
-  return true;
-}
-
 // The volume and the index: the 128-bit id where the platform has it (Windows 8 on, Wine),
 // else the 64-bit one. Empty when it can't be told.
 std::string WholeId(HANDLE h) {
@@ -80,7 +60,7 @@ EnteredFolders::Met EnteredFolders::Enter(const std::string& folder) {
   // Folders are told apart by their index first; only where two share one (the same folder,
   // or two volumes' folders) are their volumes asked.
   std::uint64_t index = 0;
-  if (!FileIndex(h.get(), index)) return inserted(WholeId(h.get()));
+  if (!fs::FileIndex(h.get(), index)) return inserted(WholeId(h.get()));
   auto [it, fresh] = byIndex_.try_emplace(index, folder);
   if (fresh) return Met::First;
   if (!it->second.empty()) {

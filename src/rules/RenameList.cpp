@@ -10,8 +10,9 @@
 
 namespace rules {
 
-std::string_view RenameEntry::BaseName() const { return std::string_view(fileName).substr(0, extensionStart_); }
-std::string_view RenameEntry::Extension() const { return std::string_view(fileName).substr(extensionStart_); }
+// A folder's name is all base name.
+std::string_view RenameEntry::BaseName() const { return isFolder_ ? std::string_view(fileName) : sjis::BaseName(fileName); }
+std::string_view RenameEntry::Extension() const { return isFolder_ ? std::string_view() : sjis::Extension(fileName); }
 
 namespace {
 // A folder's name is all base name: "2024.04" stays whole.
