@@ -104,10 +104,9 @@ std::string CutName(std::string_view path) {
 // a folder can become a link, or stop being one, between two runs.
 std::unordered_map<std::string, std::string> folderPaths;
 
-// What a move asks of the handle before it moves: nothing, that it lies in the folder of the
-// path, or that it is the entry at the path itself (a folder: Wine follows a Linux link to a
-// folder of the same parent as well).
-enum class Ask : std::uint8_t { Nothing, ItsFolder, Itself };
+// What a move asks of the handle before it moves: nothing, or that it is the entry at the
+// path itself.
+enum class Ask : std::uint8_t { Nothing, Itself };
 
 // Whether a file reached at `reached` (its final path) lies in the folder of `path`.
 bool ReachesItsFolder(std::string_view reached, std::string_view path) {
@@ -129,7 +128,7 @@ bool ReachesItsFolder(std::string_view reached, std::string_view path) {
 
 bool Reaches(std::string_view reached, std::string_view path, Ask ask) {
   if (!ReachesItsFolder(reached, path)) return false;
-  if (ask != Ask::Itself) return true;
+  if (ask == Ask::Nothing) return true;
   std::string a, b;
   FoldName(sjis::FileName(reached), a);
   FoldName(sjis::FileName(path), b);
@@ -245,7 +244,9 @@ bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, s
     r.elsewhere = true;
     return false;
   }
-  const Ask ask = !NeedsAsking(attributes) ? Ask::Nothing : folder ? Ask::Itself : Ask::ItsFolder;
+  // Asked, an entry must be reached at its own path: Wine follows a Linux link to another
+  // entry, of another folder or of the same one, and would rename that.
+  const Ask ask = NeedsAsking(attributes) ? Ask::Itself : Ask::Nothing;
   bool moved;
   // Where the new spelling opens the file itself, the file system ignores letter case and a
   // plain move would keep the old spelling. Where it opens another file (a disk that tells

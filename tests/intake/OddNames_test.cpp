@@ -112,23 +112,29 @@ TEST(OddNames, AGivenPathWhosePartEndsInADotOrBlankIsSkipped) {
   EXPECT_EQ(FileNames(list), Names{"f.txt"});
 }
 
-// Wine renames the file a Linux link points to: the run would move it here from its folder.
-TEST(OddNames, ALinkToAFileOfAnotherFolderStaysAndIsMarked) {
+// Wine renames the file a Linux link points to: the run would move it here from its folder,
+// or give a file of the same folder, one the user never listed, the link's new name.
+TEST(OddNames, ALinkToAnotherFileStaysAndIsMarked) {
   TempDir dir;
   dir.Touch("other\\target.txt", "target");
   dir.Touch("p\\own.txt", "own");
-  if (!dir.LinkUnix("link.txt", "../other/target.txt", "p")) GTEST_SKIP() << "links are made through Wine's Linux side";
+  dir.Touch("p\\kept.txt", "kept");
+  if (!dir.LinkUnix("link.txt", "../other/target.txt", "p") || !dir.LinkUnix("near.txt", "kept.txt", "p"))
+    GTEST_SKIP() << "links are made through Wine's Linux side";
   RenameList list;
   DiskState disk;
-  AddFiles(list, {dir.path() + "p"}, IntakeOptions{}, {}, &disk);
-  ASSERT_EQ(FileNames(list), (Names{"link.txt", "own.txt"}));
+  const std::string p = dir.path() + "p\\";
+  AddFiles(list, {p + "link.txt", p + "near.txt", p + "own.txt"}, IntakeOptions{}, {}, &disk);
+  ASSERT_EQ(FileNames(list), (Names{"link.txt", "near.txt", "own.txt"}));
   for (RenameEntry& r : list) r.newName = std::string("z").append(r.fileName, 0, 1);
   RenameRows(list, false, {}, &disk);
   EXPECT_EQ(FolderListing(dir.path() + "other"), Names{"target.txt"});
-  EXPECT_EQ(FolderListing(dir.path() + "p"), (Names{"link.txt", "zo.txt"}));
-  EXPECT_EQ(FileNames(list), (Names{"link.txt", "zo.txt"}));
+  EXPECT_EQ(FolderListing(p), (Names{"kept.txt", "link.txt", "near.txt", "zo.txt"}));
+  EXPECT_EQ(FileContent(p + "kept.txt"), "kept");
+  EXPECT_EQ(FileNames(list), (Names{"link.txt", "near.txt", "zo.txt"}));
   CheckRows(list, disk);
   EXPECT_EQ(list[0].refusal, Refusal::Link);
+  EXPECT_EQ(list[1].refusal, Refusal::Link);
 }
 
 }  // namespace
