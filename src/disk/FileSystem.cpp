@@ -345,7 +345,11 @@ bool FolderSearch::Next(Entry& out) {
     }
     // Names with no exact CP932 form never enter the program.
     if (ExactName(data_.cFileName, narrow)) break;
-    if (!(data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++foreignFiles_;
+    if (!(data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      ++foreignFiles_;
+    } else if (!(data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      ++foreignFolders_;
+    }
   }
   Fill(data_, std::move(narrow), out);
   return true;

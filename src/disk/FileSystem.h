@@ -132,12 +132,14 @@ class FolderSearch {
   // rather than ended; and how many files Next skipped for names with no exact CP932 form.
   bool failed() const { return failed_; }
   std::size_t foreignFiles() const { return foreignFiles_; }
+  // The same for folders (never reparse points: a link is never entered anyway).
+  std::size_t foreignFolders() const { return foreignFolders_; }
 
  private:
   os::unique_find handle_;
   bool first_ = true;
   bool failed_ = false;
-  std::size_t foreignFiles_ = 0;
+  std::size_t foreignFiles_ = 0, foreignFolders_ = 0;
   WIN32_FIND_DATAW data_{};
 };
 

@@ -325,6 +325,8 @@ class Intake {
       }
       listed = !search.failed();
       skipped_[Skip::NotShiftJis] += search.foreignFiles();
+      // A folder whose name has no Shift_JIS form is never entered: said, not silently.
+      if (folders) skipped_[Skip::NotShiftJis] += search.foreignFolders();
     }
     // Progress counts what may become rows: a folder only where folders are rows.
     for (const Item& item : items) total_ += !item.folder || options_.folderItems;

@@ -114,6 +114,9 @@ TEST(Tree, HiddenAndSystemEntriesInsideAreLeftOutAndCounted) {
   dir.Touch("f\\hid\\inner.txt");  // a hidden folder counts one, its contents never looked at
   SetAttributes(f + "\\hid", FILE_ATTRIBUTE_HIDDEN);
   SetAttributes(dir.Touch("f\\sub\\deep.txt"), FILE_ATTRIBUTE_SYSTEM);
+  // A folder no Shift_JIS name can reach: not entered, and said.
+  ASSERT_TRUE(CreateDirectoryW((dir.wpath() + L"\\f\\\u2603").c_str(), nullptr));
+  dir.TouchW(L"f\\\u2603\\x.txt");
   rules::RenameList list;
   IntakeOptions options;
   options.subFolders = options.folderItems = options.skipHidden = options.dropDir = true;
@@ -121,7 +124,8 @@ TEST(Tree, HiddenAndSystemEntriesInsideAreLeftOutAndCounted) {
   AddFiles(list, {f, hidden}, options, {}, nullptr, &skipped);  // a path given is taken as given
   EXPECT_EQ(Column(list), (Names{"f\\|hidden.txt", "f\\|plain.txt", "f\\|sub/"}));
   EXPECT_EQ(skipped.hidden, 4u);
-  EXPECT_EQ(skipped.total(), 0u);
+  EXPECT_EQ(skipped.total(), 1u);
+  EXPECT_EQ(skipped[intake::Skip::NotShiftJis], 1u);
 }
 
 }  // namespace
