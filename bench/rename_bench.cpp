@@ -114,6 +114,20 @@ std::wstring JournalFile() {
   return std::wstring(temp) + L"kinoha_rename_bench_" + std::to_wstring(GetCurrentProcessId()) + L".undo";
 }
 
+// The rows' run as the window makes it (checked first, its moves in a journal), timed alone.
+double TimedRun(RenameList& list, std::size_t& renamed) {
+  Journal journal(JournalFile());
+  DiskState disk;
+  CheckRows(list, disk);
+  double t0 = Now();
+  RunReport report;
+  RenameRows(list, false, {}, &disk, &journal, &report);
+  double t = Now() - t0;
+  renamed = report.renamed;
+  DeleteFileW(JournalFile().c_str());
+  return t;
+}
+
 // The run alone is timed: making the rows is the intake's work, not the run's.
 double TimeRun(const std::vector<File>& files, bool toRenamed, std::size_t& renamed, Journal* journal = nullptr) {
   RenameList list = MakeList(files, toRenamed);
@@ -319,15 +333,7 @@ class Chains {
         if (from == slot) row.newName = "c" + std::to_string(std::atoi(row.fileName.c_str() + 1) - slot + to);
       }
     }
-    Journal journal(JournalFile());
-    DiskState disk;
-    CheckRows(list, disk);
-    double t0 = Now();
-    RunReport report;
-    RenameRows(list, false, {}, &disk, &journal, &report);
-    double t = Now() - t0;
-    renamed = report.renamed;
-    return t;
+    return TimedRun(list, renamed);
   }
 
   double TimeBare(bool forth, std::size_t& moved) const {
@@ -356,30 +362,44 @@ class Chains {
   int groups_;
 };
 
+// Rounds of a case's run and its bare loop, the run going forth and the bare loop back, then
+// the other way round (forthFirst: which way the first round's run goes).
+struct Rounds {
+  double run = 0, bare = 0;
+  std::vector<double> ratios;
+  bool complete = true;
+};
+template <typename Case>
+Rounds Alternate(const Case& c, int rounds, std::size_t rows, bool forthFirst) {
+  Rounds r;
+  for (int round = 0; round < rounds; ++round) {
+    const bool forth = (round % 2 == 0) == forthFirst;
+    std::size_t renamed = 0, moved = 0;
+    double run, bare;
+    if (round % 2 == 0) {
+      run = c.TimeRun(forth, renamed);
+      bare = c.TimeBare(!forth, moved);
+    } else {
+      bare = c.TimeBare(!forth, moved);
+      run = c.TimeRun(forth, renamed);
+    }
+    r.complete = r.complete && renamed == rows && moved == rows;
+    r.run += run;
+    r.bare += bare;
+    r.ratios.push_back(run / bare);
+  }
+  return r;
+}
+
 void RunChains(int n, int rounds) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   Chains chains(std::wstring(temp) + L"kinoha_chain_bench_" + std::to_wstring(GetCurrentProcessId()), n / 4);
-  double totalRun = 0, totalBare = 0;
-  std::vector<double> ratios;
-  bool complete = true;
   const std::size_t files = static_cast<std::size_t>(chains.files());
-  for (int round = 0; round < rounds; ++round) {
-    std::size_t renamed = 0, moved = 0;
-    double run, bare;
-    // The run goes forth and the bare loop back, or the other way round, alternately.
-    if (round % 2 == 0) {
-      run = chains.TimeRun(true, renamed);
-      bare = chains.TimeBare(false, moved);
-    } else {
-      bare = chains.TimeBare(true, moved);
-      run = chains.TimeRun(false, renamed);
-    }
-    complete = complete && renamed == files && moved == files;
-    totalRun += run;
-    totalBare += bare;
-    ratios.push_back(run / bare);
-  }
+  const Rounds r = Alternate(chains, rounds, files, true);
+  const double totalRun = r.run, totalBare = r.bare;
+  const std::vector<double>& ratios = r.ratios;
+  const bool complete = r.complete;
   std::printf("chains and cycles of %6zu files: RenameRows %8.0f ms (%.0f us/file), bare MoveFileW %8.0f ms"
               " (the cycles' extra moves included), ratio %.2f (median of %d rounds %.2f)%s\n",
               files, totalRun / rounds, totalRun * 1000 / rounds / files, totalBare / rounds, totalRun / totalBare,
@@ -444,16 +464,7 @@ class Tree {
 
   double TimeRun(bool renamed, std::size_t& done) const {
     RenameList list = List(renamed);
-    Journal journal(JournalFile());
-    DiskState disk;
-    CheckRows(list, disk);
-    double t0 = Now();
-    RunReport report;
-    RenameRows(list, false, {}, &disk, &journal, &report);
-    double t = Now() - t0;
-    done = report.renamed;
-    DeleteFileW(JournalFile().c_str());
-    return t;
+    return TimedRun(list, done);
   }
 
   // The run's order: the files, last row first, then the folders, last row first.
@@ -488,29 +499,15 @@ void RunTree(int n, int folders, int rounds) {
   Tree tree(std::wstring(temp) + L"kinoha_tree_bench_" + std::to_wstring(GetCurrentProcessId()), n, folders);
   for (bool folderRows : {true, false}) {
     tree.SetFolderRows(folderRows);
-    double totalRun = 0, totalBare = 0;
-    std::vector<double> ratios;
-    bool complete = true;
     // Wine's first moves in folders just made cost several times the later ones, whoever makes
     // them: one round forth and back, untimed, first.
     std::size_t warm = 0;
     tree.TimeRun(false, warm);
     tree.TimeBare(true, warm);
-    for (int round = 0; round < rounds; ++round) {
-      std::size_t renamed = 0, moved = 0;
-      double run, bare;
-      if (round % 2 == 0) {
-        run = tree.TimeRun(false, renamed);
-        bare = tree.TimeBare(true, moved);
-      } else {
-        bare = tree.TimeBare(false, moved);
-        run = tree.TimeRun(true, renamed);
-      }
-      complete = complete && renamed == tree.rows() && moved == tree.rows();
-      totalRun += run;
-      totalBare += bare;
-      ratios.push_back(run / bare);
-    }
+    const Rounds r = Alternate(tree, rounds, tree.rows(), false);
+    const double totalRun = r.run, totalBare = r.bare;
+    const std::vector<double>& ratios = r.ratios;
+    const bool complete = r.complete;
     std::printf("tree of %6d files in %d folders, %s: RenameRows %8.0f ms (%.0f us/row), bare MoveFileW"
                 " %8.0f ms, ratio %.2f (median of %d rounds %.2f)%s\n",
                 n, folders, folderRows ? "folders renamed too" : "folders left alone ", totalRun / rounds,
