@@ -122,15 +122,7 @@ bool DiskState::IsFolderLink(const std::string& path) {
   auto it = folderLinks_.find(key_);
   if (it != folderLinks_.end()) return it->second;
   // A folder that is itself is reached at its parent's final path and its own name.
-  std::string parent(sjis::FolderPart(path));
-  if (parent.size() > 3 && parent.back() == '\\') parent.pop_back();  // "C:\" stays a root
-  std::string expected = fs::FinalPath(parent), reached = fs::FinalPath(path), a, b;
-  if (!expected.empty() && expected.back() != '\\') expected += '\\';
-  expected += sjis::FileName(path);
-  FoldName(reached, a);
-  FoldName(expected, b);
-  // What can't be asked is no folder of ours to move.
-  const bool link = reached.empty() || a != b;
+  const bool link = !fs::ReachedItself(fs::FinalPath(path), fs::FinalFolderPath(sjis::FolderPart(path)), path);
   folderLinks_.emplace(key_, link);
   return link;
 }

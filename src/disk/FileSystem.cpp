@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "os/OwnFile.h"
+#include "rules/NameTable.h"
 #include "text/sjis.h"
 
 namespace fs {
@@ -253,6 +254,25 @@ bool FileIndex(HANDLE h, std::uint64_t& index) {
   if (query(h, &io, &value, sizeof value, kFileInternalInformation) != 0) return false;
   index = static_cast<std::uint64_t>(value.QuadPart);
   return true;
+}
+
+std::string FinalFolderPath(std::string_view folder) {
+  std::string bare(folder);
+  if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
+  std::string final = FinalPath(bare);
+  if (!final.empty() && final.back() != '\\') final += '\\';
+  return final;
+}
+
+bool ReachedItself(std::string_view reached, std::string_view finalFolder, std::string_view path) {
+  if (reached.empty() || finalFolder.empty()) return false;  // what can't be asked isn't ours
+  std::string a, b;
+  rules::FoldName(sjis::FolderPart(reached), a);
+  rules::FoldName(finalFolder, b);
+  if (a != b) return false;
+  rules::FoldName(sjis::FileName(reached), a);
+  rules::FoldName(sjis::FileName(path), b);
+  return a == b;
 }
 
 bool OpenFile::Id(FileId& out) const {

@@ -69,6 +69,12 @@ inline bool UnderWine() { return os::UnderWine(); }
 // from a handle opened without following a reparse point where the platform can; empty when
 // it can't be opened. Wine follows a Linux link all the same, and so tells where it points.
 std::string FinalPath(std::string_view path);
+// A folder's final path with its trailing "\" ("C:\" stays a root); empty when not told.
+std::string FinalFolderPath(std::string_view folder);
+// Whether an entry reached at `reached` (its final path) is the entry at `path` itself: in the
+// folder whose final path is `finalFolder`, under its own name (letter case aside). False when
+// either can't be told. Wine follows a Linux link all the same: this tells it.
+bool ReachedItself(std::string_view reached, std::string_view finalFolder, std::string_view path);
 // Which file a handle reaches: its volume's serial and its index there. The same file keeps
 // them across renames; another file (or the target of a link) has others.
 struct FileId {

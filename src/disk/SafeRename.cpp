@@ -104,35 +104,13 @@ std::string CutName(std::string_view path) {
 // a folder can become a link, or stop being one, between two runs.
 std::unordered_map<std::string, std::string> folderPaths;
 
-// What a move asks of the handle before it moves: nothing, or that it is the entry at the
-// path itself.
-enum class Ask : std::uint8_t { Nothing, Itself };
-
-// Whether a file reached at `reached` (its final path) lies in the folder of `path`.
-bool ReachesItsFolder(std::string_view reached, std::string_view path) {
-  if (reached.empty()) return false;  // what can't be asked isn't moved
+// Whether a file reached at `reached` (its final path) is the entry at `path` itself, each
+// folder's own final path asked once per run.
+bool Reaches(std::string_view reached, std::string_view path) {
   std::string folder(sjis::FolderPart(path));
   auto it = folderPaths.find(folder);
-  if (it == folderPaths.end()) {
-    std::string bare = folder;
-    if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
-    std::string final = fs::FinalPath(bare);
-    if (!final.empty() && final.back() != '\\') final += '\\';
-    it = folderPaths.emplace(folder, final).first;
-  }
-  std::string a, b;
-  FoldName(sjis::FolderPart(reached), a);
-  FoldName(it->second, b);
-  return !b.empty() && a == b;
-}
-
-bool Reaches(std::string_view reached, std::string_view path, Ask ask) {
-  if (!ReachesItsFolder(reached, path)) return false;
-  if (ask == Ask::Nothing) return true;
-  std::string a, b;
-  FoldName(sjis::FileName(reached), a);
-  FoldName(sjis::FileName(path), b);
-  return a == b;
+  if (it == folderPaths.end()) it = folderPaths.emplace(folder, fs::FinalFolderPath(folder)).first;
+  return fs::ReachedItself(reached, it->second, path);
 }
 
 // Windows renames a link itself and lists links as reparse points; Wine renames the file a
@@ -145,14 +123,14 @@ bool NeedsAsking(std::uint32_t attributes) {
 // `ask`) and which file it is (against `expect`, where given), recorded with its identity,
 // and renamed through the same handle, never replacing an entry. A failed move leaves the
 // record as it was.
-bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, Ask ask, MoveReport& report,
+bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
               const Mover& mover, const fs::FileId* expect = nullptr) {
   fs::OpenFile file(from);
   if (!file.ok()) {
     report.error = file.error();
     return false;
   }
-  if (ask != Ask::Nothing && !Reaches(file.FinalPath(), from, ask)) {
+  if (ask && !Reaches(file.FinalPath(), from)) {
     report.elsewhere = true;
     return false;
   }
@@ -176,7 +154,7 @@ bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, Ask 
 // A move on its own; a platform that cuts a name too long for the volume reports success
 // (Wine keeps 255 bytes of UTF-8 and finds the file by the long name as well), so a long name
 // is read back from the folder; when the file landed under another name it goes back.
-bool PlainMove(std::string_view from, std::string_view to, Journal* journal, Ask ask, MoveReport& report,
+bool PlainMove(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
                const fs::FileId* expect, const Mover& mover) {
   const std::size_t mark = journal ? journal->Mark() : 0;
   if (!MoveOnce(from, to, journal, ask, report, mover, expect)) return false;
@@ -190,7 +168,7 @@ bool PlainMove(std::string_view from, std::string_view to, Journal* journal, Ask
   MoveReport back;
   if (cut.size() < to.size() && fs::FindEntry(cut, landed) && landed.name == sjis::FileName(cut)) {
     // Back where it was: the record keeps neither move.
-    if (MoveOnce(cut, from, journal, Ask::Nothing, back, mover) && journal) journal->Rollback(mark);
+    if (MoveOnce(cut, from, journal, false, back, mover) && journal) journal->Rollback(mark);
   }
   report.error = ERROR_FILENAME_EXCED_RANGE;
   return false;
@@ -198,7 +176,7 @@ bool PlainMove(std::string_view from, std::string_view to, Journal* journal, Ask
 
 // Old name to a temporary one, then to the new spelling, read back; if the second step
 // fails, back to the old name, and the record keeps neither move.
-bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal, Ask ask, MoveReport& report,
+bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal, bool ask, MoveReport& report,
                   const fs::FileId* expect, const Mover& mover) {
   const std::size_t mark = journal ? journal->Mark() : 0;
   const std::string temp = Park(sjis::FolderPart(from), report, [&](const std::string& t) {
@@ -209,17 +187,17 @@ bool CaseOnlyMove(std::string_view from, std::string_view to, Journal* journal, 
     fs::Entry entry;
     return fs::FindEntry(to, entry) && entry.name == sjis::FileName(to);
   };
-  if (MoveOnce(temp, to, journal, Ask::Nothing, report, mover)) return landed();
+  if (MoveOnce(temp, to, journal, false, report, mover)) return landed();
   auto back = [&] {
     MoveReport ignored;
-    const bool ok = MoveOnce(temp, from, journal, Ask::Nothing, ignored, mover);
+    const bool ok = MoveOnce(temp, from, journal, false, ignored, mover);
     if (ok && journal) journal->Rollback(mark);
     return ok;
   };
   if (back()) return false;
   // Neither name could be had: both once more rather than leave the temporary name. The
   // file may end under its new name after all, and its row must say so.
-  if (MoveOnce(temp, to, journal, Ask::Nothing, report, mover)) return landed();
+  if (MoveOnce(temp, to, journal, false, report, mover)) return landed();
   back();
   return false;
 }
@@ -246,7 +224,7 @@ bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, s
   }
   // Asked, an entry must be reached at its own path: Wine follows a Linux link to another
   // entry, of another folder or of the same one, and would rename that.
-  const Ask ask = NeedsAsking(attributes) ? Ask::Itself : Ask::Nothing;
+  const bool ask = NeedsAsking(attributes);
   bool moved;
   // Where the new spelling opens the file itself, the file system ignores letter case and a
   // plain move would keep the old spelling. Where it opens another file (a disk that tells

@@ -100,7 +100,6 @@ class UndoRun {
     }
   }
 
-
  private:
   // A row by its folder, however its letters are spelled (a folder moved back takes the
   // journal's spelling), and its file name as it is.
