@@ -207,7 +207,8 @@ std::vector<RenamePlan::Group> RenamePlan::Groups() const {
   // apart, whatever their letter case), and groups of one depth keep their order.
   std::vector<std::uint32_t> depth(folders_.size(), 0);
   for (std::size_t i = 0; i < rows_.size(); ++i) {
-    if (Moves(i)) {
+    // Counted once per folder: a path holds at least one "\".
+    if (Moves(i) && depth[rows_[i].folder] == 0) {
       const std::string& folder = list_[i].folder;
       std::uint32_t n = 0;
       for (std::size_t at = 0; at < folder.size(); at = sjis::NextChar(folder, at)) n += folder[at] == '\\';
