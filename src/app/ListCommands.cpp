@@ -119,6 +119,8 @@ void TfrmRen::mnuChangeExtClick() {
                          "含むもの、「.」や空白で終わるものは使えません。"),
                MB_OK | MB_ICONWARNING);
   }
+  const auto hold = HoldJournal();
+  if (!hold) return;
   Attempt("拡張子変更", [&] {
     LongWork work(hwnd(), lblCount, true);
     ChangeExtensions(
@@ -179,6 +181,15 @@ void TfrmRen::TakeBack(bool redo) {
   // The journal may be another window's run, on files not in this list: the user is told what
   // will move, and where, before anything does.
   if (messageBox(win::Utf16(UndoQuestion(moves, redo)), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  // Held, the journal is read again: another window may have taken the run back meanwhile.
+  const auto hold = HoldJournal();
+  if (!hold) return;
+  const std::vector<Move> now = redo ? journal_.RedoMoves() : journal_.Moves();
+  const auto same = [](const Move& a, const Move& b) { return a.from == b.from && a.to == b.to && a.id == b.id; };
+  if (!std::equal(moves.begin(), moves.end(), now.begin(), now.end(), same)) {
+    messageBox(win::Utf16("別のウィンドウが記録を変えました。もう一度お試しください。"), MB_OK | MB_ICONINFORMATION);
+    return;
+  }
   const char* what = redo ? "やり直し" : "元に戻す";
   UndoResult result;
   const bool whole = Attempt(what, [&] {

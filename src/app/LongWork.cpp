@@ -46,6 +46,13 @@ bool LongWork::Report(std::size_t done, std::size_t total) {
   return !cancelled_;
 }
 
+bool LongWork::Say(const std::string& text) {
+  win::SetText(label_, text);
+  UpdateWindow(label_);
+  Pump();
+  return !cancelled_;
+}
+
 void LongWork::Pump() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -19,6 +19,8 @@ class LongWork {
   // The work's progress report (the work calls it every few dozen milliseconds); false when
   // the user asked it to stop.
   bool Report(std::size_t done, std::size_t total);
+  // A wait's word in the label instead of a count; false when the user asked to stop.
+  bool Say(const std::string& text);
   bool cancelled() const { return cancelled_; }
   // Whether some long work is running on this thread now.
   static bool Running();

@@ -139,6 +139,10 @@ void TfrmRen::SayDone(std::string note) {
 void TfrmRen::FormShow() {
   if (shown_) return;
   shown_ = true;
+  // A run that a crash cut short left its record beside the journal: taken in now, for 元に戻す,
+  // unless another window holds the journal (it takes it in itself).
+  if (journal_.Take()) journal_.Release();
+  TellJournalProblem();
   if (options_.args.empty()) return;
   AddFiles(options_.args);
   if (list_.empty()) SendMessageW(hwnd(), WM_CLOSE, 0, 0);
@@ -155,6 +159,9 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   options.filterNames = FilterNames;
   options.filterExts = FilterExts;
   options.journal = &journal_;
+  // The clean-up moves files: through the journal, one window at a time.
+  std::unique_ptr<disk::Journal::Hold> hold;
+  if (!(options.cleanUp == rules::CleanUpOptions{}) && !(hold = HoldJournal())) return;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
   // A failure stops the intake with the rows taken so far (and the list's batch closed).
   Attempt("ファイルの追加", [&] {
@@ -182,6 +189,8 @@ void TfrmRen::btnRenameClick() {
     UpdatePreview();
     PreviewCountdown = 0;
   }
+  const auto hold = HoldJournal();
+  if (!hold) return;
   RunReport report;
   const std::size_t rows = list_.size();
   bool stopped = false;
@@ -229,7 +238,30 @@ void TfrmRen::HandlerFailed(const char* what) {
   messageBox(win::Utf16("処理を中止しました（" + std::string(what ? what : "不明なエラー") + "）。"), MB_OK | MB_ICONERROR);
 }
 
+std::unique_ptr<disk::Journal::Hold> TfrmRen::HoldJournal() {
+  std::unique_ptr<disk::Journal::Hold> hold;
+  {
+    LongWork work(hwnd(), lblCount, true);
+    hold = std::make_unique<disk::Journal::Hold>(journal_, [&] {
+      return work.Say("別のウィンドウがファイル名を変更中です。終わるまで待っています（Escで中止）");
+    });
+  }
+  if (hold->ok()) {
+    TellJournalProblem();
+    return hold;
+  }
+  UpdateCount();
+  SayDone("別のウィンドウの処理を待たずに中止しました");
+  return nullptr;
+}
+
 void TfrmRen::TellJournalProblem() {
+  const std::wstring aside = journal_.TakeSetAside();
+  if (!aside.empty()) {
+    messageBox(win::Utf16("元に戻すための記録 ") + options_.journalFile + win::Utf16(" は読めない内容だったため ") + aside +
+                   win::Utf16(" に移しました。新しい記録を始めます。"),
+               MB_OK | MB_ICONWARNING);
+  }
   const std::wstring why = journal_.TakeProblem();
   if (why.empty()) return;
   messageBox(win::Utf16("元に戻すための記録を ") + options_.journalFile + win::Utf16(" に書けません（") + why +

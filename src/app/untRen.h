@@ -141,8 +141,11 @@ class TfrmRen : public win::Window, private PageHost {
   // Runs long work; a failure inside it stops it, says so (what: the work's name; null says
   // nothing, for a caller that says more) and gives false.
   bool Attempt(const char* what, const std::function<void()>& work);
-  // The journal's trouble, once a session.
+  // The journal's trouble, once a session; a damaged journal kept aside, once.
   void TellJournalProblem();
+  // Holds the journal for this window's moves; while another window holds it the label says
+  // so and Esc gives up, which the label then says. Null when not had.
+  std::unique_ptr<disk::Journal::Hold> HoldJournal();
   std::string failure_;  // what stopped the last Attempt
 
   // Controls of the frame, and the pages, named as the program's documentation names them.

@@ -117,6 +117,22 @@ void DiskState::ForgetTree(std::string_view folder) {
   std::erase_if(folderLinks_, [&](const auto& f) { return f.first.starts_with(key_); });
 }
 
+void DiskState::TakeIn(const std::string& folder) {
+  FoldName(folder, key_);
+  if (takenIn_.count(key_)) return;
+  TakenFolder taken;
+  taken.finalPath = fs::FinalFolderPath(folder);
+  if (taken.finalPath.empty() || !fs::EntryId(folder, taken.id)) return;
+  takenIn_.emplace(key_, std::move(taken));
+}
+
+const DiskState::TakenFolder* DiskState::TakenIn(std::string_view folder) const {
+  std::string key;
+  FoldName(folder, key);
+  auto it = takenIn_.find(key);
+  return it == takenIn_.end() ? nullptr : &it->second;
+}
+
 bool DiskState::IsFolderLink(const std::string& path) {
   FoldName(path, key_);
   auto it = folderLinks_.find(key_);

@@ -94,6 +94,18 @@ class DiskState {
     fresh_.clear();
     folderLinks_.clear();
   }
+  // A folder as the intake found it: its final path (with its "\") and its identity. Every
+  // move of a row checks that the folder is still that one: a folder on the way swapped for a
+  // link, or for another folder, between the intake and the run, is not the folder listed.
+  struct TakenFolder {
+    std::string finalPath;
+    fs::FileId id;
+  };
+  // Recorded once per folder (ends in "\"), until ForgetTakenIn.
+  void TakeIn(const std::string& folder);
+  const TakenFolder* TakenIn(std::string_view folder) const;
+  // The list was cleared: its folders are no longer known.
+  void ForgetTakenIn() { takenIn_.clear(); }
   // The rows of the folders listed since the last call take what the listing told of their
   // files (size and times): no file-system call, only the listings read anyway.
   void RefreshRows(rules::RenameList& list);
@@ -110,6 +122,7 @@ class DiskState {
   std::unordered_set<std::string> links_;  // folded paths
   std::unordered_set<std::string> fresh_;  // folded folders listed since the last RefreshRows
   std::unordered_map<std::string, bool> folderLinks_;  // by folded path
+  std::unordered_map<std::string, TakenFolder> takenIn_;  // by folded path
   std::unique_ptr<PlanMemory> planMemory_;
   std::string key_;
 };

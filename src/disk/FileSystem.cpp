@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "os/OwnFile.h"
+#include "os/UnixEntry.h"
 #include "rules/NameTable.h"
 #include "text/sjis.h"
 
@@ -233,7 +234,63 @@ OpenFile::OpenFile(std::string_view path) : from_(path) {
   if (!handle_) error_ = GetLastError();
 }
 
-std::string OpenFile::FinalPath() const { return ok() ? FinalPathOf(handle_.get()) : std::string(); }
+const std::string& OpenFile::FinalPath() const {
+  if (!finalAsked_ && ok()) final_ = FinalPathOf(handle_.get());
+  finalAsked_ = true;
+  return final_;
+}
+
+namespace {
+
+// Under Wine: each folder's Linux path, asked of Wine once (it costs a walk of the path).
+std::unordered_map<std::wstring, std::string> unixFolders;
+
+// The Linux path of an entry of a full UTF-16 path: its folder's, asked once, and its name.
+std::string UnixPath(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L'\\');
+  if (slash == std::wstring::npos || slash + 1 >= path.size()) return {};
+  std::wstring folder = path.substr(0, slash);
+  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+  auto it = unixFolders.find(folder);
+  if (it == unixFolders.end()) {
+    if (unixFolders.size() > 4096) unixFolders.clear();
+    std::string unix = os::UnixPathOf(folder);
+    if (!unix.empty() && unix.back() != '/') unix += '/';
+    it = unixFolders.emplace(folder, std::move(unix)).first;
+  }
+  if (it->second.empty()) return {};
+  const wchar_t* name = path.c_str() + slash + 1;
+  const int length = static_cast<int>(path.size() - slash - 1);
+  const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, length, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out = it->second;
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(n));
+  WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, length, out.data() + at, n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+void ForgetUnixFolders() { unixFolders.clear(); }
+
+bool EntryId(std::string_view path, FileId& out) {
+  std::string bare(path);
+  if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!FileInfo(bare, info)) return false;
+  out = FileId{info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, 0};
+  return out.valid();
+}
+
+bool NameHeld(std::string_view path) {
+  if (!os::UnderWine()) return false;
+  std::wstring w;
+  if (!Utf16Path(path, w)) return false;
+  if (w.starts_with(L"\\\\?\\")) w.erase(0, 4);
+  os::UnixEntry entry;
+  return os::StatUnix(UnixPath(w), entry);
+}
 
 // The file's index alone (FileInternalInformation): under Wine GetFileInformationByHandle costs
 // about 100 us, most of it the volume's serial, which a folder's files share.
@@ -293,6 +350,21 @@ bool OpenFile::Id(FileId& out) const {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(handle_.get(), &info)) return false;
     out.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  }
+  out.birth = 0;
+  if (os::UnderWine()) {
+    // Wine's creation time moves with every edit; the Linux file system keeps the birth. It is
+    // the handle's file only where the inode is the index Wine gave.
+    std::wstring final;
+    os::UnixEntry entry;
+    if (sjis::ToUtf16(FinalPath(), final) && os::StatUnix(UnixPath(final), entry) && entry.inode == out.index) {
+      out.birth = entry.birth;
+    }
+  } else {
+    FILE_BASIC_INFO basic{};
+    if (GetFileInformationByHandleEx(handle_.get(), FileBasicInfo, &basic, sizeof basic)) {
+      out.birth = static_cast<std::uint64_t>(basic.CreationTime.QuadPart);
+    }
   }
   return out.valid();
 }

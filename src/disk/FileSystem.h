@@ -75,14 +75,32 @@ std::string FinalFolderPath(std::string_view folder);
 // folder whose final path is `finalFolder`, under its own name (letter case aside). False when
 // either can't be told. Wine follows a Linux link all the same: this tells it.
 bool ReachedItself(std::string_view reached, std::string_view finalFolder, std::string_view path);
-// Which file a handle reaches: its volume's serial and its index there. The same file keeps
-// them across renames; another file (or the target of a link) has others.
+// Which file a handle reaches: its volume's serial and its index there, and its birth (its
+// creation time; under Wine the Linux file system's own). The same file keeps them across
+// renames and edits; another file has others. Some disks hand a deleted file's index to the
+// next new file at once: the birth tells them apart.
 struct FileId {
   std::uint32_t volume = 0;
   std::uint64_t index = 0;
+  std::uint64_t birth = 0;  // 100 ns units since 1601; 0 where it isn't known
   bool valid() const { return volume != 0 || index != 0; }
   friend bool operator==(const FileId&, const FileId&) = default;
+  // Whether a file found now is the one recorded: an old record without a birth goes by the
+  // index alone; a recorded birth must be met.
+  bool IsRecorded(const FileId& recorded) const {
+    return volume == recorded.volume && index == recorded.index && (recorded.birth == 0 || birth == recorded.birth);
+  }
 };
+
+// The volume and index of the entry at the path (a folder's: "C:\\dir\\" or without the "\\"), not
+// following a reparse point where the platform can; false when it can't be opened.
+bool EntryId(std::string_view path, FileId& out);
+// Whether anything at all bears the name, a link that points nowhere included: Windows lists
+// such a link and never moves onto it, but Wine neither lists nor sees one and its move
+// replaces it, so there the Linux file system is asked.
+bool NameHeld(std::string_view path);
+// Forgets the folders' Linux paths asked for NameHeld and births (a run starts afresh).
+void ForgetUnixFolders();
 
 // The index of the file a handle reaches (FileInternalInformation), without the volume's
 // serial: under Wine a tenth of what GetFileInformationByHandle costs. False when not told.
@@ -100,7 +118,8 @@ class OpenFile {
   // Why it could not be opened (GetLastError), 0 when it was.
   DWORD error() const { return error_; }
   // The path the platform reaches (as fs::FinalPath gives it); empty when it can't be told.
-  std::string FinalPath() const;
+  // Asked once.
+  const std::string& FinalPath() const;
   // False when it can't be told.
   bool Id(FileId& out) const;
   // Renames it to `to` (a full path), never replacing an entry; 0 when done, else the error.
@@ -112,6 +131,8 @@ class OpenFile {
   os::unique_file handle_;
   std::string from_;
   DWORD error_ = 0;
+  mutable std::string final_;
+  mutable bool finalAsked_ = false;
 };
 
 // Whether the entry is a file on a disk, not a pipe, a device or a socket (Wine lists those

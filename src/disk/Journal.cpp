@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <utility>
 
 #include "disk/JournalLines.h"
@@ -97,15 +98,19 @@ void Journal::Load() {
   runs_.clear();
   cleanEnd_ = 0;
   fileBlocks_ = fileMarks_ = 0;
+  damaged_ = false;
   std::string text;
   if (os::unique_file h = OpenPlain(file_, GENERIC_READ)) {
     LARGE_INTEGER size{};
+    DWORD got = 0;
     if (GetFileSizeEx(h.get(), &size) && size.QuadPart <= kMaxFile) {
       text.resize(static_cast<std::size_t>(size.QuadPart));
-      DWORD got = 0;
       if (!ReadFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr)) got = 0;
-      text.resize(got);
     }
+    // Too big, unreadable, or not one of ours: kept aside under the hold, never written over.
+    damaged_ = got == 0 || got != size.QuadPart || !std::string_view(text).starts_with(kHeader.substr(0, got));
+    text.resize(got);
+    if (damaged_) text.clear();
   }
   std::size_t end = 0;
   runs_ = ParseRuns(text, &end, true, &fileBlocks_, &fileMarks_);
@@ -256,7 +261,12 @@ void Journal::DropRunFile() {
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(runStart_);
     if (!SetFilePointerEx(handle_.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.get())) stale_ = true;
-  } else if (!published_ || landed_) {
+  } else if (published_ && !landed_) {
+    // The journal was written anew for a move that didn't land: written again as it was.
+    handle_.reset();
+    Rewrite();
+    return;
+  } else {
     // Its own file, or the journal that no longer follows the moves.
     os::DeleteByHandle(handle_.get());
   }
@@ -265,6 +275,9 @@ void Journal::DropRunFile() {
 }
 
 bool Journal::Publish() {
+  // A file that is no journal of ours is kept aside first, never written over.
+  if (damaged_) SetAside();
+  if (damaged_) return false;
   // The entry the journal replaces must be a plain file (or nothing): never a link, a
   // folder or anything else that a replace would go through or destroy.
   if (Exists(file_) && !OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES)) {
@@ -305,13 +318,21 @@ void Journal::Record(std::string_view from, std::string_view to, const fs::FileI
   lineStarts_.push_back(written_);
   std::string line;
   AppendMove(line, run.moves.back());
-  if (handle_) Write(line);
+  if (handle_ && Write(line) && !appending_ && !published_) {
+    // The journal written anew is in place, on the disk, before the move it records.
+    FlushFileBuffers(handle_.get());
+    if (Publish()) {
+      stale_ = false;
+    } else {
+      DropRunFile();
+    }
+  }
 }
 
 void Journal::Landed() {
   if (!armed_ || landed_ || run_.moves.empty()) return;
   // From now on this run is the newest, in memory and, where it can be, in the file.
-  if (handle_ && !appending_) {
+  if (handle_ && !appending_ && !published_) {
     if (Publish()) stale_ = false;
     else DropRunFile();
   }
@@ -361,6 +382,127 @@ void Journal::Rollback(std::size_t mark) {
   }
   run.moves.resize(mark);
   lineStarts_.resize(mark);
+}
+
+// ---------------------------------------------------------------------------------------------
+// One window at a time
+
+namespace {
+
+// One name per journal, whatever the spelling of its path: its full path upper-cased, hashed.
+std::wstring MutexName(const std::wstring& file, bool global) {
+  wchar_t full[4096];
+  const DWORD n = GetFullPathNameW(file.c_str(), 4096, full, nullptr);
+  std::wstring path = n > 0 && n < 4096 ? std::wstring(full, n) : file;
+  CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+  std::uint64_t hash = 14695981039346656037ull;
+  for (wchar_t c : path) hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
+  wchar_t name[64];
+  std::swprintf(name, 64, L"%ls\\Kinoha-journal-%016llX", global ? L"Global" : L"Local",
+                static_cast<unsigned long long>(hash));
+  return name;
+}
+
+}  // namespace
+
+bool Journal::Take(const std::function<bool()>& wait) {
+  if (file_.empty()) return true;
+  if (holds_ > 0) {
+    ++holds_;
+    return true;
+  }
+  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, MutexName(file_, true).c_str()));
+  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, MutexName(file_, false).c_str()));
+  if (mutex_) {
+    for (DWORD timeout = 0;; timeout = 100) {
+      const DWORD r = WaitForSingleObject(mutex_.get(), timeout);
+      // A holder that died let it go: what it wrote was written before each of its moves.
+      if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) break;
+      if (r != WAIT_TIMEOUT) {
+        mutex_.reset();
+        break;
+      }
+      if (!wait || !wait()) return false;
+    }
+  }
+  holds_ = 1;
+  // Another window may have written it since this one read it; runs only memory holds stay.
+  if (!stale_ && !armed_) Load();
+  if (damaged_) SetAside();
+  AdoptLeftovers();
+  return true;
+}
+
+void Journal::Release() {
+  if (holds_ == 0 || --holds_ > 0) return;
+  if (mutex_) ReleaseMutex(mutex_.get());
+}
+
+std::wstring Journal::TakeSetAside() { return std::exchange(setAside_, std::wstring()); }
+
+void Journal::SetAside() {
+  os::unique_file h = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES);
+  if (!h) return;
+  // Never over an older one: the first free of .bad, .bad2, .bad3, ...
+  for (int n = 1; n < 100; ++n) {
+    std::wstring aside = file_ + L".bad" + (n > 1 ? std::to_wstring(n) : std::wstring());
+    const DWORD error = os::RenameHandle(h.get(), aside, false);
+    if (error == 0) {
+      setAside_ = aside;
+      damaged_ = false;
+      h.reset();
+      Load();
+      return;
+    }
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+  }
+  // It stays where it is, unread and unwritten: the runs of this session stay in memory.
+  Trouble(L"記録が壊れています");
+}
+
+void Journal::AdoptLeftovers() {
+  if (stale_ || armed_) return;
+  WIN32_FIND_DATAW data;
+  std::vector<std::wstring> names;
+  {
+    os::unique_find find(FindFirstFileW((file_ + L".*.tmp").c_str(), &data));
+    if (!find) return;
+    do {
+      if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        names.push_back(data.cFileName);
+      }
+    } while (FindNextFileW(find.get(), &data));
+  }
+  const std::wstring folder = file_.substr(0, file_.find_last_of(L"\\/") + 1);
+  bool adopted = false;
+  for (const std::wstring& name : names) {
+    // Nobody else writes one while this window holds the journal: each is a leftover.
+    const std::wstring path = folder + name;
+    os::unique_file h = OpenPlain(path, GENERIC_READ | DELETE);
+    if (!h) continue;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(h.get(), &size) || size.QuadPart > kMaxFile) continue;
+    std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!ReadFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr) || got != text.size()) continue;
+    if (!std::string_view(text).starts_with(kHeader)) continue;  // not one of ours
+    std::vector<JournalRun> runs = ParseRuns(text);
+    // Its last run is the one it was made for; those before it came from the journal.
+    if (!runs.empty() && !runs.back().undone) {
+      JournalRun& run = runs.back();
+      Check(run);
+      const bool known = std::any_of(runs_.begin(), runs_.end(), [&](const JournalRun& r) {
+        return r.number == run.number && r.time == run.time && r.kind == run.kind;
+      });
+      if (!known && !run.moves.empty()) {
+        run.number = nextNumber_++;
+        AddRun(std::move(run));
+        adopted = true;
+      }
+    }
+    os::DeleteByHandle(h.get());
+  }
+  if (adopted) Rewrite();
 }
 
 // ---------------------------------------------------------------------------------------------

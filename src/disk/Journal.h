@@ -10,15 +10,22 @@
 // The file is appended to while it is a plain file of ours that the session read; otherwise
 // (none yet, more than kRuns blocks, a run split by an undo that only partly succeeded) the
 // runs are written compactly to a file of their own, made new beside the journal, which
-// replaces it: a run's at its first landed move, so a run that moves nothing leaves the
-// journal as it was. The journal is never written, replaced or deleted through anything but a
-// plain file: where it can't be one (a link, a folder, a full disk, a read-only folder) the
-// session's runs stay in memory and TakeProblem() says why, once.
+// replaces it: a run's with its first move line, flushed, before that move is made, so a
+// crash at any point finds the move in the journal; a run that moves nothing writes the
+// journal back as it was. The journal is never written, replaced or deleted through anything
+// but a plain file: where it can't be one (a link, a folder, a full disk, a read-only folder)
+// the session's runs stay in memory and TakeProblem() says why, once.
+//
+// One window at a time writes the journal or moves files through it: Take() holds it (a named
+// mutex of the journal's path, let go by the system when a holder dies) for a run, an undo, a
+// redo or a clean-up, reads the file again, adopts a run that a crash left in a file of its
+// own beside it, and keeps a damaged journal aside as "<journal>.bad".
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +68,30 @@ class Journal {
   ~Journal();
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
+
+  // Holds the journal for this window; while another holds it, `wait` is called about every
+  // 100 ms, and false from it gives up (false). Held, the file is read again. A journal kept in
+  // memory only is always had.
+  bool Take(const std::function<bool()>& wait = {});
+  void Release();
+  // Take() and Release() for one scope; ok() says whether it was had.
+  class Hold {
+   public:
+    Hold(Journal& journal, const std::function<bool()>& wait = {}) : journal_(journal), ok_(journal.Take(wait)) {}
+    ~Hold() {
+      if (ok_) journal_.Release();
+    }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+    bool ok() const { return ok_; }
+
+   private:
+    Journal& journal_;
+    bool ok_;
+  };
+  // Where a damaged journal was put aside; empty when none was, or once it was taken: the
+  // user is told once.
+  std::wstring TakeSetAside();
 
   // A run begins.
   void BeginRun(RunKind kind = RunKind::Rename);
@@ -113,6 +144,9 @@ class Journal {
  private:
   void Refresh();
   void Load();
+  // Under the hold: a damaged journal goes aside, and runs a crash left beside it come in.
+  void SetAside();
+  void AdoptLeftovers();
   bool OpenRunFile();
   bool OpenAppend();
   bool OpenNew();
@@ -154,6 +188,11 @@ class Journal {
 
   std::wstring problem_;
   bool told_ = false;
+
+  os::unique_handle mutex_;
+  int holds_ = 0;
+  bool damaged_ = false;  // the file read is no journal of ours
+  std::wstring setAside_;
 };
 
 }  // namespace disk

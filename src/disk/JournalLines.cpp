@@ -24,28 +24,38 @@ bool PlausibleMove(std::string_view from, std::string_view to) {
          !sjis::FileName(from).empty() && !sjis::FileName(to).empty();
 }
 
+// "VVVVVVVV:IIIIIIIIIIIIIIII", and ":BBBBBBBBBBBBBBBB" where the file's birth is known (lines
+// written before births were recorded have none, and go by the index alone).
 std::string IdText(const fs::FileId& id) {
-  char text[32];
+  char text[48];
   std::snprintf(text, sizeof text, "%08lX:%016llX", static_cast<unsigned long>(id.volume),
                 static_cast<unsigned long long>(id.index));
-  return text;
+  std::string out(text);
+  if (id.birth != 0) {
+    std::snprintf(text, sizeof text, ":%016llX", static_cast<unsigned long long>(id.birth));
+    out += text;
+  }
+  return out;
 }
 
 bool ParseId(std::string_view text, fs::FileId& id) {
-  if (text.size() != 25 || text[8] != ':') return false;
-  std::uint64_t parts[2] = {0, 0};
+  if ((text.size() != 25 && text.size() != 42) || text[8] != ':' || (text.size() == 42 && text[25] != ':')) {
+    return false;
+  }
+  std::uint64_t parts[3] = {0, 0, 0};
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (i == 8) continue;
+    if (i == 8 || i == 25) continue;
     const char c = text[i];
     unsigned d;
     if (c >= '0' && c <= '9') d = c - '0';
     else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
     else return false;
-    std::uint64_t& part = parts[i < 8 ? 0 : 1];
+    std::uint64_t& part = parts[i < 8 ? 0 : i < 25 ? 1 : 2];
     part = part << 4 | d;
   }
   id.volume = static_cast<std::uint32_t>(parts[0]);
   id.index = parts[1];
+  id.birth = parts[2];
   return id.valid();
 }
 

@@ -103,13 +103,29 @@ std::string CutName(std::string_view path) {
 // Each folder's own final path (it may be reached through a link too), asked once per run:
 // a folder can become a link, or stop being one, between two runs.
 std::unordered_map<std::string, std::string> folderPaths;
+// The folders as the intake found them, for this run.
+const DiskState* takenIn = nullptr;
+
+// The final path a folder's entries must be reached under: the one the intake recorded, while
+// the folder is still that very folder (empty, which reaches nothing, once it was swapped for a
+// link or another folder); else its final path now.
+std::string FolderPathToReach(const std::string& folder) {
+  const DiskState::TakenFolder* taken = takenIn ? takenIn->TakenIn(folder) : nullptr;
+  std::string now = fs::FinalFolderPath(folder);
+  if (!taken) return now;
+  std::string a, b;
+  FoldName(now, a);
+  FoldName(taken->finalPath, b);
+  fs::FileId id;
+  return a == b && fs::EntryId(folder, id) && id == taken->id ? taken->finalPath : std::string();
+}
 
 // Whether a file reached at `reached` (its final path) is the entry at `path` itself, each
 // folder's own final path asked once per run.
 bool Reaches(std::string_view reached, std::string_view path) {
   std::string folder(sjis::FolderPart(path));
   auto it = folderPaths.find(folder);
-  if (it == folderPaths.end()) it = folderPaths.emplace(folder, fs::FinalFolderPath(folder)).first;
+  if (it == folderPaths.end()) it = folderPaths.emplace(folder, FolderPathToReach(folder)).first;
   return fs::ReachedItself(reached, it->second, path);
 }
 
@@ -136,8 +152,13 @@ bool MoveOnce(std::string_view from, std::string_view to, Journal* journal, bool
   }
   fs::FileId id;
   const bool known = file.Id(id);
-  if (expect && (!known || !(id == *expect))) {
+  if (expect && (!known || !id.IsRecorded(*expect))) {
     report.otherFile = true;
+    return false;
+  }
+  // A name held by anything, a link that points nowhere included, is taken.
+  if (fs::NameHeld(to)) {
+    report.error = ERROR_ALREADY_EXISTS;
     return false;
   }
   const std::size_t mark = journal ? journal->Mark() : 0;
@@ -318,7 +339,11 @@ class RunScope {
 
 }  // namespace
 
-void ForgetFolderPaths() { folderPaths.clear(); }
+void ForgetFolderPaths(const DiskState* disk) {
+  folderPaths.clear();
+  fs::ForgetUnixFolders();
+  takenIn = disk;
+}
 
 namespace {
 
@@ -445,13 +470,17 @@ class Run {
 
 bool RenameRows(RenameList& list, bool clearItems, const Progress& progress, DiskState* disk, Journal* journal,
                 RunReport* report, const Mover& mover) {
-  ForgetFolderPaths();
   RunReport counts;
   RunReport& out = report ? *report : counts;
   out = RunReport{};
   list.ClearFailures();
   DiskState own;
   if (!disk) disk = &own;
+  ForgetFolderPaths(disk);
+  // The disk state is the run's: no later move goes by it.
+  struct Forget {
+    ~Forget() { takenIn = nullptr; }
+  } forget;
   // The same decision on the same listings as the preview's marks; where the disk changed
   // since, the move itself still never replaces a file.
   const RenamePlan plan(list, *disk);

@@ -52,8 +52,10 @@ bool GuardedMove(std::string_view from, std::string_view to, Journal* journal, s
                  MoveReport* report = nullptr, const fs::FileId* expect = nullptr, const Mover& mover = {});
 // GuardedMove asks each folder's own final path once and keeps it; a run (of renames, of a
 // change of extension, of the intake's clean-up) starts by forgetting them, since a folder
-// may have become a link, or stopped being one, since the last.
-void ForgetFolderPaths();
+// may have become a link, or stopped being one, since the last. With the list's disk state,
+// a folder the intake recorded must still be that folder (DiskState::TakeIn) for its files
+// to move.
+void ForgetFolderPaths(const DiskState* disk = nullptr);
 // Whether a file name is one of GuardedMove's temporary names.
 bool IsTemporaryName(std::string_view fileName);
 

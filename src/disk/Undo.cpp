@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -23,27 +24,49 @@ namespace disk {
 namespace {
 
 struct Outcome {
-  enum Kind { Restored, Failed, Skipped } kind;
+  enum Kind { Restored, Failed, Done } kind;
   UndoFailure why = UndoFailure::Failed;
   std::uint32_t error = 0;
 };
 
 Outcome Failed(UndoFailure why, std::uint32_t error = 0) { return Outcome{Outcome::Failed, why, error}; }
 
+// Whether the file at the path is the one recorded.
+bool RecordedFileAt(const std::string& path, const fs::FileId& id) {
+  fs::OpenFile file(path);
+  fs::FileId now;
+  return file.ok() && file.Id(now) && now.IsRecorded(id);
+}
+
 // Where the folder's entries are: from one listing, then from the moves made since.
 class UndoRun {
  public:
-  explicit UndoRun(RenameList& list) : list_(list) {
+  UndoRun(RenameList& list, const std::vector<Move>& moves, bool forward)
+      : list_(list), moves_(moves), forward_(forward), nextOfFile_(moves.size(), kNone) {
     for (std::size_t i = 0; i < list_.size(); ++i) rows_.emplace(Key(list_[i].folder, list_[i].fileName), i);
+    // Each move's next move of the same file, in the order made (a cycle's file moves twice).
+    std::map<std::pair<std::uint32_t, std::uint64_t>, std::size_t> last;
+    for (std::size_t k = 0; k < moves.size(); ++k) {
+      if (!moves[k].id.valid()) continue;
+      auto [it, added] = last.try_emplace({moves[k].id.volume, moves[k].id.index}, k);
+      if (!added) {
+        nextOfFile_[it->second] = k;
+        it->second = k;
+      }
+    }
+    previousOfFile_.assign(moves.size(), kNone);
+    for (std::size_t k = 0; k < moves.size(); ++k) {
+      if (nextOfFile_[k] != kNone) previousOfFile_[nextOfFile_[k]] = k;
+    }
   }
   // The rows inside folders that moved follow them once, however the replay ends.
   ~UndoRun() { folders_.ApplyTo(list_); }
   UndoRun(const UndoRun&) = delete;
   UndoRun& operator=(const UndoRun&) = delete;
 
-  // The file the move recorded goes from `source` to `dest` (to `from` for an undo, to `to` for
-  // a redo).
-  Outcome Transfer(const Move& m, const std::string& source, const std::string& dest) {
+  // Move k's file goes from `source` to `dest` (to `from` for an undo, to `to` for a redo).
+  Outcome Transfer(std::size_t k, const std::string& source, const std::string& dest) {
+    const Move& m = moves_[k];
     // A line that can't be a move of ours is refused: the journal is a record, not commands.
     if (!m.plausible || !m.id.valid()) return Failed(UndoFailure::NotOurs);
     std::string_view folder = sjis::FolderPart(source);
@@ -55,13 +78,17 @@ class UndoRun {
     const bool atTo = at != NameTable::npos && state[at].count > 0;
     std::uint32_t oldCount = old != NameTable::npos ? state[old].count : 0;
     if (old == at && atTo) --oldCount;  // letter case only: the file itself is no obstacle
-    if (!atTo) return oldCount > 0 ? Outcome{Outcome::Skipped} : Failed(UndoFailure::Gone);
-    if (oldCount > 0) return Failed(UndoFailure::Taken);
+    // The file already where this move takes it (an undo or redo cut short before, or a run
+    // killed before the move): done, not a failure.
+    if (!atTo) return AlreadyDone(k) ? Outcome{Outcome::Done} : Failed(UndoFailure::Gone);
+    if (oldCount > 0 && !HeldApart(dest)) return AlreadyDone(k) ? Outcome{Outcome::Done} : Failed(UndoFailure::Taken);
     MoveReport report;
     if (!GuardedMove(source, dest, nullptr, state[at].attributes, &report, &m.id)) {
       if (report.elsewhere) return Failed(UndoFailure::Link);
+      if (AlreadyDone(k)) return Outcome{Outcome::Done};
       if (report.otherFile) return Failed(UndoFailure::OtherFile);
       if (report.error == ERROR_FILE_NOT_FOUND || report.error == ERROR_PATH_NOT_FOUND) return Failed(UndoFailure::Gone);
+      if (report.error == ERROR_ALREADY_EXISTS || report.error == ERROR_FILE_EXISTS) return Failed(UndoFailure::Taken);
       return Failed(UndoFailure::Failed, report.error);
     }
     const std::uint32_t attributes = state[at].attributes;
@@ -85,9 +112,11 @@ class UndoRun {
     return Outcome{Outcome::Restored};
   }
 
-  void Count(const Move& m, const Outcome& outcome, std::size_t k, UndoResult& result) {
+  void Count(std::size_t k, const Outcome& outcome, UndoResult& result) {
+    const Move& m = moves_[k];
     switch (outcome.kind) {
       case Outcome::Restored:
+      case Outcome::Done:
         // Files, not moves: a file of a cycle or of a change of case moves twice.
         if (files_.insert({m.id.volume, m.id.index}).second) ++result.restored;
         result.moved[k] = true;
@@ -96,11 +125,29 @@ class UndoRun {
         ++result.failed;
         result.problems.push_back(UndoProblem{k, outcome.why, outcome.error});
         break;
-      case Outcome::Skipped: break;
     }
   }
 
  private:
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+  // Whether move k's file already stands where this replay takes it: for an undo at the name
+  // it had before the move, or before an earlier move of the run; for a redo at the name it
+  // got, or a later one.
+  bool AlreadyDone(std::size_t k) const {
+    for (std::size_t j = k; j != kNone; j = forward_ ? nextOfFile_[j] : previousOfFile_[j]) {
+      if (RecordedFileAt(forward_ ? moves_[j].to : moves_[j].from, moves_[k].id)) return true;
+    }
+    return false;
+  }
+
+  // Whether a name the folder's listing shows taken, in another letter case, is free after
+  // all: the disk tells the two spellings apart (nothing opens under the name as written).
+  static bool HeldApart(const std::string& name) {
+    fs::Entry entry;
+    return fs::FindEntry(name, entry) && entry.name != sjis::FileName(name) && !fs::Opens(name);
+  }
+
   // A row by its folder, however its letters are spelled (a folder moved back takes the
   // journal's spelling), and its file name as it is.
   const std::string& Key(const std::string& folder, std::string_view name) {
@@ -113,6 +160,9 @@ class UndoRun {
   }
 
   RenameList& list_;
+  const std::vector<Move>& moves_;
+  const bool forward_;
+  std::vector<std::size_t> nextOfFile_, previousOfFile_;
   std::string lastFolder_, foldedFolder_, key_;
   FolderMoves folders_;
   DiskState disk_;
@@ -133,16 +183,24 @@ UndoResult Replay(const std::vector<Move>& moves, RenameList& list, const Progre
   result.moved.assign(moves.size(), false);
   ForgetFolderPaths();
   RenameList::SortingPaused sorting(list);
-  UndoRun run(list);
+  UndoRun run(list, moves, forward);
   ProgressGate gate(progress);
+  // Files under a temporary name now: no stop until each has left it.
+  std::set<std::pair<std::uint32_t, std::uint64_t>> parked;
   const std::size_t total = moves.size();
   for (std::size_t done = 0; done < total; ++done) {
     const std::size_t k = forward ? done : total - 1 - done;
     const Move& m = moves[k];
-    const std::string& to = forward ? m.to : m.from;
-    run.Count(m, run.Transfer(m, forward ? m.from : m.to, to), k, result);
-    // The file now bears a temporary name: its next move is made before any stop.
-    if (IsTemporaryName(sjis::FileName(to)) && done + 1 < total) continue;
+    const std::string& source = forward ? m.from : m.to;
+    const std::string& dest = forward ? m.to : m.from;
+    const Outcome outcome = run.Transfer(k, source, dest);
+    run.Count(k, outcome, result);
+    if (outcome.kind == Outcome::Restored) {
+      const std::pair<std::uint32_t, std::uint64_t> file{m.id.volume, m.id.index};
+      if (IsTemporaryName(sjis::FileName(dest))) parked.insert(file);
+      if (IsTemporaryName(sjis::FileName(source))) parked.erase(file);
+    }
+    if (!parked.empty() && done + 1 < total) continue;
     if (!gate.Step(done + 1, total)) {
       result.remaining = total - done - 1;
       gate.Finish(done + 1, total);
@@ -176,9 +234,11 @@ std::size_t FilesMoved(const std::vector<Move>& moves) {
 std::vector<Move> UndoResult::Left(const std::vector<Move>& moves) const {
   std::vector<bool> keep(moves.size(), false);
   for (std::size_t i = 0; i < remaining && i < moves.size(); ++i) keep[forward ? moves.size() - 1 - i : i] = true;
-  // A line that is no move of ours never will be: it goes.
+  // Only what a second try may still do is kept: a name taken now, or the platform's refusal.
+  // A line that is no move of ours, a file gone or replaced, is reported once and settled, so
+  // that the next undo goes on to the run before.
   for (const UndoProblem& p : problems) {
-    if (p.move < moves.size()) keep[p.move] = p.why != UndoFailure::NotOurs;
+    if (p.move < moves.size()) keep[p.move] = p.why == UndoFailure::Taken || p.why == UndoFailure::Failed;
   }
   std::vector<Move> left;
   for (std::size_t i = 0; i < moves.size(); ++i) {

@@ -382,7 +382,14 @@ class Intake {
       return;
     }
     switch (TakeIn(list_, folder, name, facts, options_, isFolder, root)) {
-      case TakenIn::Listed: rows_.Added(number); return;
+      case TakenIn::Listed:
+        rows_.Added(number);
+        // The folder as found now: a move checks it is still the one.
+        if (disk_ && number != takenFolder_) {
+          takenFolder_ = number;
+          disk_->TakeIn(folder);
+        }
+        return;
       case TakenIn::Filtered: ++skipped_[Skip::Filtered]; return;
       case TakenIn::Cleaned: break;
     }
@@ -405,6 +412,7 @@ class Intake {
   EnteredFolders entered_;
   const bool emptyBefore_;  // the list had no rows before the intake
   bool givenRows_ = false;  // rows of given files, which no walk entered
+  std::uint32_t takenFolder_ = 0xFFFFFFFFu;  // the folder whose identity was recorded last
 };
 
 }  // namespace

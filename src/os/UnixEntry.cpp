@@ -1,0 +1,71 @@
+#include "os/UnixEntry.h"
+
+#include <cstring>
+
+#include "os/OwnFile.h"
+
+namespace os {
+
+namespace {
+
+// struct statx as the kernel fills it: the fields read here and their offsets.
+constexpr unsigned kStatxIno = 0x100, kStatxBtime = 0x800;
+constexpr int kAtFdCwd = -100, kAtSymlinkNoFollow = 0x100;
+constexpr std::size_t kInoAt = 32, kBtimeAt = 80;
+// Seconds from 1601 to 1970.
+constexpr std::uint64_t kEpochDelta = 11644473600ull;
+
+long Statx(const char* path, unsigned mask, unsigned char* buf) {
+  long r = -1;
+#if defined(__i386__)
+  asm volatile("int $0x80"
+               : "=a"(r)
+               : "a"(383), "b"(kAtFdCwd), "c"(path), "d"(kAtSymlinkNoFollow), "S"(mask), "D"(buf)
+               : "memory");
+#elif defined(__x86_64__)
+  register long r10 asm("r10") = mask;
+  register long r8 asm("r8") = reinterpret_cast<long>(buf);
+  asm volatile("syscall"
+               : "=a"(r)
+               : "a"(332), "D"(kAtFdCwd), "S"(path), "d"(kAtSymlinkNoFollow), "r"(r10), "r"(r8)
+               : "rcx", "r11", "memory");
+#else
+  (void)path, (void)mask, (void)buf;
+#endif
+  return r;
+}
+
+}  // namespace
+
+std::string UnixPathOf(const std::wstring& path) {
+  if (!UnderWine()) return {};
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  static const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return {};
+  char* unix = toUnix(path.c_str());
+  if (!unix) return {};
+  std::string out(unix);
+  HeapFree(GetProcessHeap(), 0, unix);
+  return out;
+}
+
+bool StatUnix(const std::string& path, UnixEntry& out) {
+  if (!UnderWine() || path.empty()) return false;
+  alignas(8) unsigned char buf[256] = {};
+  if (Statx(path.c_str(), kStatxIno | kStatxBtime, buf) != 0) return false;
+  unsigned mask = 0;
+  std::memcpy(&mask, buf, sizeof mask);
+  out = UnixEntry{};
+  std::memcpy(&out.inode, buf + kInoAt, sizeof out.inode);
+  if (mask & kStatxBtime) {
+    std::int64_t seconds = 0;
+    std::uint32_t nanos = 0;
+    std::memcpy(&seconds, buf + kBtimeAt, sizeof seconds);
+    std::memcpy(&nanos, buf + kBtimeAt + 8, sizeof nanos);
+    if (seconds > 0) out.birth = (static_cast<std::uint64_t>(seconds) + kEpochDelta) * 10000000ull + nanos / 100;
+  }
+  return true;
+}
+
+}  // namespace os
