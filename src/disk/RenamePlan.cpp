@@ -227,7 +227,12 @@ std::size_t CheckRows(RenameList& list, DiskState& disk) {
   for (std::size_t i = 0; i < list.size(); ++i) {
     Refusal r = plan.refusal(i);
     // A move the platform refused in the last run stays said until the next preview.
-    if (r == Refusal::None && list[i].failure != 0) r = Refusal::Failed;
+    if (r == Refusal::None && list[i].failure != 0) {
+      // A name the move found taken (under Wine by a link that points nowhere, which no
+      // listing shows) reads as taken.
+      const bool taken = list[i].failure == ERROR_ALREADY_EXISTS || list[i].failure == ERROR_FILE_EXISTS;
+      r = taken ? Refusal::Taken : Refusal::Failed;
+    }
     // Written only when it changes: the rows stay clean in the cache.
     if (list[i].refusal != r) list[i].refusal = r;
     if (r != Refusal::None) ++refused;

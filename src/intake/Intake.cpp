@@ -381,15 +381,13 @@ class Intake {
       ++skipped_[Skip::Duplicate];
       return;
     }
+    // The folder as found now (its path goes into the row): a move checks it is still the one.
+    if (disk_ && number != takenFolder_) {
+      takenFolder_ = number;
+      disk_->TakeIn(folder);
+    }
     switch (TakeIn(list_, folder, name, facts, options_, isFolder, root)) {
-      case TakenIn::Listed:
-        rows_.Added(number);
-        // The folder as found now: a move checks it is still the one.
-        if (disk_ && number != takenFolder_) {
-          takenFolder_ = number;
-          disk_->TakeIn(folder);
-        }
-        return;
+      case TakenIn::Listed: rows_.Added(number); return;
       case TakenIn::Filtered: ++skipped_[Skip::Filtered]; return;
       case TakenIn::Cleaned: break;
     }

@@ -1,0 +1,292 @@
+// The seams between runs, windows and sessions: the journal is on disk before each move, one
+// window at a time holds it, a file is the one recorded only with its birth, a name held by a
+// link that points nowhere is taken, a folder swapped for a link is not entered, and an undo
+// cut short goes on where it stopped.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "disk/DiskState.h"
+#include "disk/Journal.h"
+#include "disk/SafeRename.h"
+#include "disk/Undo.h"
+#include "intake/Intake.h"
+#include "rules/RenameList.h"
+#include "support/TempDir.h"
+#include "text/sjis.h"
+
+using disk::DiskState;
+using disk::Journal;
+using disk::Move;
+using disk::UndoFailure;
+using disk::UndoMoves;
+using disk::UndoResult;
+using rules::RenameEntry;
+using rules::RenameList;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+fs::FileId IdOf(const std::string& path) {
+  fs::OpenFile file(path);
+  fs::FileId id;
+  file.Id(id);
+  return id;
+}
+
+// A file's bytes, read while another handle writes it.
+std::string Bytes(const std::string& path) {
+  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  std::string out(GetFileSize(h, nullptr), '\0');
+  DWORD got = 0;
+  ReadFile(h, out.data(), static_cast<DWORD>(out.size()), &got, nullptr);
+  CloseHandle(h);
+  return out;
+}
+
+// "name=content" for each file of the folder, sorted.
+Names FilesWithContents(const std::string& folder) {
+  Names out;
+  for (const std::string& n : FolderListing(folder)) out.push_back(n + "=" + FileContent(folder + n));
+  return out;
+}
+
+struct Seams : testing::Test {
+  TempDir dir, home;
+  std::string journalPath = home.path() + "Kinoha.undo";
+  std::wstring journalFile = sjis::ToUtf16Lenient(journalPath);
+  RenameList list;
+  DiskState disk;
+
+  // Files whose content is their own name, each listed with its new base name.
+  void Rows(const std::vector<std::pair<std::string, std::string>>& rows) {
+    list.Clear();
+    for (const auto& [file, newName] : rows) {
+      if (!dir.Exists(file)) dir.Touch(file, file);
+      list.Add(file, dir.path());
+    }
+    for (RenameEntry& r : list) {
+      for (const auto& [file, newName] : rows) {
+        if (r.fileName == file) r.newName = newName;
+      }
+    }
+    disk.Clear();
+  }
+  // Runs the rows through a journal read from the file, as a window holds it.
+  void Run() {
+    Journal journal(journalFile);
+    Journal::Hold hold(journal);
+    disk::RenameRows(list, false, {}, &disk, &journal);
+  }
+  UndoResult Undo(const std::vector<Move>& moves) {
+    RenameList none;
+    return UndoMoves(moves, none);
+  }
+  bool NoTemporaryName() const {
+    for (const std::string& n : FolderListing(dir.path())) {
+      if (disk::IsTemporaryName(n)) return false;
+    }
+    return true;
+  }
+};
+
+// A mover that reads the journal file first: each move, the cycles' temporary moves included,
+// must find its own line there, also in the run that writes the journal anew (the first run,
+// and the one after ten).
+TEST_F(Seams, EveryMoveIsInTheJournalFileBeforeItIsMade) {
+  for (const int before : {0, 3, 10}) {
+    SCOPED_TRACE(before);
+    DeleteFileW(journalFile.c_str());
+    for (int i = 0; i < before; ++i) {
+      Rows({{"seed.txt", "seed2"}});
+      Run();
+      Rows({{"seed2.txt", "seed"}});
+      Run();
+    }
+    Rows({{"0_A.txt", "A_0"}, {"A_0.txt", "0_A"}, {"1_A.txt", "x" + std::to_string(before)}});
+    std::vector<bool> seen;
+    disk::Mover reads = [&](fs::OpenFile& f, std::string_view to) -> std::uint32_t {
+      seen.push_back(Bytes(journalPath).find("\t" + std::string(to) + "\t") != std::string::npos);
+      return f.RenameTo(to);
+    };
+    Journal journal(journalFile);
+    disk::RunReport report;
+    disk::RenameRows(list, false, {}, &disk, &journal, &report, reads);
+    EXPECT_EQ(report.renamed, 3u);
+    EXPECT_EQ(seen, std::vector<bool>(4, true));
+  }
+}
+
+// A run that an earlier version (or a crash before the journal was put in place) left in a
+// file of its own beside the journal is taken in when the journal is next held.
+TEST_F(Seams, ARunLeftBesideTheJournalIsTakenIn) {
+  dir.Touch("b.txt", "a");
+  const fs::FileId id = IdOf(dir.path() + "b.txt");
+  char idText[64];
+  std::snprintf(idText, sizeof idText, "%08lX:%016llX", static_cast<unsigned long>(id.volume),
+                static_cast<unsigned long long>(id.index));
+  home.Touch("Kinoha.undo.1f2e-3.tmp", "Kinoha リネーム記録 2026/12/01 10:00:00\tリネーム\t#7\r\n" + dir.path() +
+                                           "a.txt\t" + dir.path() + "b.txt\t" + idText + "\r\n");
+  Journal journal(journalFile);
+  ASSERT_TRUE(journal.Take());
+  journal.Release();
+  EXPECT_FALSE(home.Exists("Kinoha.undo.1f2e-3.tmp"));
+  EXPECT_EQ(Undo(Journal(journalFile).Moves()).restored, 1u);
+  EXPECT_EQ(FolderListing(dir.path()), Names{"a.txt"});
+}
+
+// While one window holds the journal another waits, and gives up when told to; once it has the
+// journal it reads what the first one wrote.
+TEST_F(Seams, OneWindowAtATimeAndTheNextReadsTheJournalAgain) {
+  Journal first(journalFile), second(journalFile);
+  EXPECT_FALSE(second.Available());
+  ASSERT_TRUE(first.Take());
+  Rows({{"a.txt", "b"}});
+  disk::RenameRows(list, false, {}, &disk, &first);
+  int waits = 0;
+  bool had = true;
+  std::thread other([&] { had = second.Take([&] { return ++waits < 3; }); });
+  other.join();
+  EXPECT_FALSE(had);
+  EXPECT_EQ(waits, 3);
+  first.Release();
+  std::thread again([&] {
+    had = second.Take();
+    if (had) second.Release();
+  });
+  again.join();
+  EXPECT_TRUE(had);
+  ASSERT_EQ(second.Moves().size(), 1u);
+  EXPECT_EQ(second.Moves()[0].to, dir.path() + "b.txt");
+}
+
+// The undo takes back the file the run moved though it was edited since, but never a later
+// file that got the same index (as a disk that hands a deleted file's index out again does).
+TEST_F(Seams, AFileIsTheOneRecordedByItsBirthNotItsIndexAlone) {
+  Rows({{"a.txt", "b"}, {"c.txt", "d"}});
+  Run();
+  std::vector<Move> moves = Journal(journalFile).Moves();
+  ASSERT_EQ(moves.size(), 2u);
+  if (UnderWine()) EXPECT_NE(moves[0].id.birth, 0u) << "the Linux file system keeps births";
+  dir.Touch("b.txt", "edited");
+  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "d.txt").c_str()));
+  dir.Touch("d.txt", "stranger");
+  for (Move& m : moves) {
+    if (m.to == dir.path() + "d.txt") m.id.index = IdOf(m.to).index;  // the index handed out again
+  }
+  const UndoResult r = Undo(moves);
+  EXPECT_EQ(r.restored, 1u);
+  ASSERT_EQ(r.problems.size(), 1u);
+  EXPECT_EQ(r.problems[0].why, UndoFailure::OtherFile);
+  EXPECT_EQ(FilesWithContents(dir.path()), (Names{"a.txt=edited", "d.txt=stranger"}));
+}
+
+// A name held by a link that points nowhere is taken: Wine neither lists nor sees one, and its
+// move would replace it.
+TEST_F(Seams, ADanglingLinkIsNeverReplaced) {
+  if (!UnderWine()) GTEST_SKIP();
+  ASSERT_TRUE(dir.LinkUnix("b.txt", "nowhere"));
+  Rows({{"a.txt", "b"}});
+  disk::RunReport report;
+  disk::RenameRows(list, false, {}, &disk, nullptr, &report);
+  EXPECT_EQ(report.renamed, 0u);
+  EXPECT_EQ(list[0].fileName, "a.txt");
+  EXPECT_TRUE(dir.UnlinkUnix("b.txt")) << "the link is still there";
+}
+
+// After the intake, a folder of the tree becomes a link to a folder outside: nothing in it is
+// renamed, neither the file that now shows through it nor anything else.
+TEST_F(Seams, AFolderSwappedForALinkAfterTheIntakeIsNotEntered) {
+  if (!UnderWine()) GTEST_SKIP();
+  dir.Touch("root\\sub\\a.txt", "ours");
+  dir.Touch("outside\\a.txt", "not ours");
+  intake::IntakeOptions options;
+  options.subFolders = true;
+  intake::AddFiles(list, {dir.path() + "root"}, options, {}, &disk);
+  ASSERT_EQ(list.size(), 1u);
+  ASSERT_NE(disk.TakenIn(dir.path() + "root\\sub\\"), nullptr);
+  list[0].newName = "A";
+  ASSERT_TRUE(MoveFileW(sjis::ToUtf16Lenient(dir.path() + "root\\sub").c_str(),
+                        sjis::ToUtf16Lenient(dir.path() + "root\\old").c_str()));
+  ASSERT_TRUE(dir.LinkUnix("sub", "../outside", "root"));
+  disk::RunReport report;
+  disk::RenameRows(list, false, {}, &disk, nullptr, &report);
+  EXPECT_EQ(report.renamed, 0u);
+  EXPECT_EQ(FilesWithContents(dir.path() + "outside\\"), Names{"a.txt=not ours"});
+  EXPECT_EQ(FilesWithContents(dir.path() + "root\\old\\"), Names{"a.txt=ours"});
+}
+
+// An undo of swaps killed halfway (the journal not told) is taken again whole: what it had done
+// counts as done, nothing as a failure, and the run is settled. Esc never leaves a file under
+// a temporary name.
+TEST_F(Seams, AnUndoCutShortGoesOnAndEscWaitsForTheParkedFile) {
+  Rows({{"a.txt", "b"}, {"b.txt", "a"}, {"c.txt", "d"}, {"d.txt", "c"}});
+  Run();
+  Journal journal(journalFile);
+  const std::vector<Move> moves = journal.Moves();
+  ASSERT_EQ(moves.size(), 6u);
+  // Killed after the last four moves were taken back: one file waits under a temporary name.
+  Undo(std::vector<Move>(moves.begin() + 2, moves.end()));
+  ASSERT_FALSE(NoTemporaryName());
+  const UndoResult again = Undo(moves);
+  EXPECT_EQ(again.failed, 0u);
+  EXPECT_EQ(again.restored, 4u);
+  EXPECT_EQ(FilesWithContents(dir.path()), (Names{"a.txt=a.txt", "b.txt=b.txt", "c.txt=c.txt", "d.txt=d.txt"}));
+  journal.Undone(again.Left(moves), again.Done(moves));
+  EXPECT_FALSE(journal.Available());
+  ASSERT_TRUE(journal.CanRedo());
+  // Made again and taken back with Esc at the first report.
+  RenameList none;
+  disk::RedoMoves(journal.RedoMoves(), none);
+  const UndoResult stopped = UndoMoves(moves, none, [](std::size_t, std::size_t) { return false; });
+  EXPECT_GT(stopped.remaining, 0u);
+  EXPECT_TRUE(NoTemporaryName());
+}
+
+// A file of the newer run deleted by hand is reported once; the next undo goes on to the run
+// before it.
+TEST_F(Seams, AFileGoneIsReportedOnceAndTheRunBeforeIsReached) {
+  Rows({{"a1.txt", "b1"}, {"a2.txt", "b2"}});
+  Run();
+  Rows({{"b1.txt", "c1"}, {"b2.txt", "c2"}});
+  Run();
+  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "c1.txt").c_str()));
+  {
+    Journal journal(journalFile);
+    const std::vector<Move> moves = journal.Moves();
+    const UndoResult r = Undo(moves);
+    ASSERT_EQ(r.problems.size(), 1u);
+    EXPECT_EQ(r.problems[0].why, UndoFailure::Gone);
+    journal.Undone(r.Left(moves), r.Done(moves));
+  }
+  const std::vector<Move> older = Journal(journalFile).Moves();
+  ASSERT_EQ(older.size(), 2u);
+  EXPECT_EQ(Undo(older).restored, 1u);
+  EXPECT_EQ(FolderListing(dir.path()), Names{"a2.txt"});
+}
+
+// A journal that is no journal of ours is kept aside, never over an older one kept aside, and
+// a new one is started.
+TEST_F(Seams, ADamagedJournalIsKeptAsideAndANewOneStarted) {
+  home.Touch("Kinoha.undo.bad", "older");
+  home.Touch("Kinoha.undo", "garbage\r\n");
+  Journal journal(journalFile);
+  ASSERT_TRUE(journal.Take());
+  EXPECT_EQ(journal.TakeSetAside(), journalFile + L".bad2");
+  Rows({{"a.txt", "b"}});
+  disk::RenameRows(list, false, {}, &disk, &journal);
+  journal.Release();
+  EXPECT_EQ(FileContent(journalPath + ".bad2"), "garbage\r\n");
+  EXPECT_EQ(FileContent(journalPath + ".bad"), "older");
+  EXPECT_EQ(Journal(journalFile).Moves().size(), 1u);
+}
+
+}  // namespace

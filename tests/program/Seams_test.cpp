@@ -1,0 +1,125 @@
+// The real program at the seams: a window that finds the journal held by another waits for it,
+// a name held by a link that points nowhere is never taken, a folder swapped for a link after
+// the preview is not entered, and an undo never renames a later file that got the run's index.
+#include <windows.h>
+
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+#include "disk/FileSystem.h"
+#include "disk/Journal.h"
+#include "program/Program.h"
+#include "text/sjis.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::string Folder(const TempDir& dir) {
+  std::string p = dir.path();
+  p.pop_back();
+  return p;
+}
+
+class ProgramSeams : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!UnderWine()) GTEST_SKIP() << "links are made through Wine's Linux side";
+  }
+  // Numbers the list as n01, n02, ... and waits for the preview.
+  void Number(const Names& preview) {
+    program.TypeInto(program.InputAfter("基本名"), "n");
+    ASSERT_TRUE(program.AwaitPreview(preview));
+  }
+  void Rename(const std::string& label) {
+    program.Click(program.Button("リネーム", true));
+    EXPECT_TRUE(program.AwaitCount(label));
+  }
+  void Quit() {
+    program.Click(program.Button("終了"));
+    EXPECT_TRUE(program.WaitForExit()) << "the program did not end";
+  }
+
+  TempDir home, files;
+  Program program{home};
+};
+
+// Another window holds the journal (here the test does): the run waits and says so, and goes
+// on once the journal is free, reading it again.
+TEST_F(ProgramSeams, ARunWaitsWhileAnotherWindowHoldsTheJournal) {
+  disk::Journal other(sjis::ToUtf16Lenient(home.path() + "Kinoha.undo"));
+  ASSERT_TRUE(program.Start({files.Touch("a.txt", "a")}));
+  Number({"n01"});
+  ASSERT_TRUE(other.Take());
+  program.Click(program.Button("リネーム", true));
+  ASSERT_TRUE(program.AwaitCount("別のウィンドウがファイル名を変更中です。終わるまで待っています（Escで中止）"));
+  EXPECT_EQ(FolderListing(files.path()), Names{"a.txt"});
+  other.Release();
+  EXPECT_TRUE(program.AwaitCount("1個の項目（1件を変更しました）"));
+  Quit();
+  EXPECT_EQ(FolderListing(files.path()), Names{"n01.txt"});
+  EXPECT_EQ(disk::Journal(sjis::ToUtf16Lenient(home.path() + "Kinoha.undo")).Moves().size(), 1u);
+}
+
+// The run's file deleted and a new one saved under its name, which (as some disks do) got the
+// deleted file's index: the undo leaves it alone and says why.
+TEST_F(ProgramSeams, UndoLeavesALaterFileThatGotTheRunsIndex) {
+  ASSERT_TRUE(program.Start({files.Touch("a.txt", "a")}));
+  Number({"n01"});
+  Rename("1個の項目（1件を変更しました）");
+  const std::string renamed = files.path() + "n01.txt";
+  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(renamed).c_str()));
+  files.Touch("n01.txt", "stranger");
+  fs::FileId id;
+  ASSERT_TRUE(fs::OpenFile(renamed).Id(id));
+  // The record's index becomes the stranger's; its birth stays the run's file's.
+  std::string journal = FileContent(home.path() + "Kinoha.undo");
+  const std::size_t at = journal.find(renamed + "\t");
+  ASSERT_NE(at, std::string::npos) << journal;
+  char index[24];
+  std::snprintf(index, sizeof index, "%016llX", static_cast<unsigned long long>(id.index));
+  journal.replace(at + renamed.size() + 1 + 9, 16, index);
+  home.Touch("Kinoha.undo", journal);
+  program.ChooseUndo();
+  AnswerMessageBox(program, IDYES);
+  const std::string told = AnswerMessageBox(program, IDOK);
+  EXPECT_NE(told.find("n01.txt → a.txt（別のファイル）"), std::string::npos) << told;
+  Quit();
+  EXPECT_EQ(FolderListing(files.path()), Names{"n01.txt"});
+  EXPECT_EQ(FileContent(renamed), "stranger");
+}
+
+// A link that points nowhere bears the new name: the run leaves the file and the link alone.
+TEST_F(ProgramSeams, ANameHeldByADanglingLinkIsNeverTaken) {
+  ASSERT_TRUE(files.LinkUnix("n01.txt", "nowhere"));
+  ASSERT_TRUE(program.Start({files.Touch("a.txt", "a")}));
+  Number({"n01"});
+  Rename("1個の項目（0件を変更しました、1件は変更不可）");
+  Quit();
+  EXPECT_EQ(FolderListing(files.path()), Names{"a.txt"});
+  EXPECT_TRUE(files.UnlinkUnix("n01.txt")) << "the link is still there";
+}
+
+// After the preview a folder of the tree becomes a link to a folder outside it: the file that
+// now shows through the link is not the one listed, and nothing moves.
+TEST_F(ProgramSeams, AFolderSwappedForALinkAfterThePreviewIsNotEntered) {
+  TempDir outside;
+  outside.Touch("a.txt", "not ours");
+  files.Touch("sub\\a.txt", "ours");
+  program.WriteSettings("[Option]\r\nSubFolders=1\r\n");
+  ASSERT_TRUE(program.Start({Folder(files)}));
+  Number({"n01"});
+  ASSERT_TRUE(MoveFileW(sjis::ToUtf16Lenient(files.path() + "sub").c_str(),
+                        sjis::ToUtf16Lenient(files.path() + "old").c_str()));
+  std::string outsideName = Folder(outside);
+  outsideName = std::string(sjis::FileName(outsideName));
+  ASSERT_TRUE(files.LinkUnix("sub", "../" + outsideName));
+  Rename("1個の項目（0件を変更しました、1件は変更不可）");
+  Quit();
+  EXPECT_EQ(FolderListing(outside.path()), Names{"a.txt"});
+  EXPECT_EQ(FileContent(outside.path() + "a.txt"), "not ours");
+  EXPECT_EQ(FileContent(files.path() + "old\\a.txt"), "ours");
+}
+
+}  // namespace
