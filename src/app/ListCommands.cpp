@@ -119,14 +119,23 @@ void TfrmRen::mnuChangeExtClick() {
                          "含むもの、「.」や空白で終わるものは使えません。"),
                MB_OK | MB_ICONWARNING);
   }
-  Attempt("拡張子変更", [&] {
+  disk::ExtensionReport report;
+  const bool whole = Attempt("拡張子変更", [&] {
     LongWork work(hwnd(), lblCount, true);
-    ChangeExtensions(
+    report = ChangeExtensions(
         list_, extension, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &journal_);
   });
   disk_.Clear();
   SyncList();
   CheckRows();
+  // Files already so named are not told: only what changed, and what the disk refused. Cut
+  // off by a failure inside, it left no count; its message said so.
+  if (whole) {
+    std::string note = std::to_string(report.changed) +
+                       (report.stopped ? "件の拡張子を変更して中止しました" : "件の拡張子を変更しました");
+    if (report.failed > 0) note += "、" + std::to_string(report.failed) + "件は変更不可";
+    SayDone(note);
+  }
   TellJournalProblem();
 }
 
