@@ -1,7 +1,5 @@
 #include "app/untRen.h"
 
-#include <algorithm>
-
 #include "app/LongWork.h"
 #include "app/RenameListView.h"
 
@@ -13,13 +11,13 @@
 using rules::ExtensionFromAnswer;
 using rules::RenameList;
 using disk::ChangeExtensions;
-using disk::FilesMoved;
 using disk::Move;
 using disk::Progress;
 using disk::RedoMoves;
 using disk::UndoFailure;
 using disk::UndoMoves;
 using disk::UndoProblem;
+using disk::UndoQuestion;
 using disk::UndoResult;
 using intake::IntakeSkips;
 
@@ -151,25 +149,6 @@ const char* UndoFailureText(UndoFailure why) {
     case UndoFailure::Failed: break;
   }
   return "";
-}
-
-}  // namespace
-
-namespace {
-
-// "N件の名前を元に戻します（フォルダ: C:\a ほか 2 フォルダ）。よろしいですか？", naming the
-// first move's folder.
-std::string UndoQuestion(const std::vector<Move>& moves, bool redo) {
-  std::vector<std::string_view> folders;
-  for (const Move& m : moves) {
-    std::string_view folder = sjis::FolderPart(m.to);
-    if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
-  }
-  std::string text = std::to_string(FilesMoved(moves)) + (redo ? "件の名前の変更をやり直します（フォルダ: " : "件の名前を元に戻します（フォルダ: ");
-  if (!folders.empty()) text += folders.front();
-  if (folders.size() > 1) text += " ほか " + std::to_string(folders.size() - 1) + " フォルダ";
-  return text + "）。よろしいですか？";
 }
 
 }  // namespace
