@@ -185,7 +185,10 @@ void TfrmRen::TakeBack(bool redo) {
   UpdatePreview();
   PreviewCountdown = 0;
   // What it did stays in the count label until the next change.
-  std::string done = std::to_string(result.restored) + (redo ? "件をやり直しました" : "件を元に戻しました");
+  const bool stopped = result.remaining > 0;
+  std::string done = std::to_string(result.restored) +
+                     (redo ? (stopped ? "件をやり直して中止しました" : "件をやり直しました")
+                           : (stopped ? "件を元に戻して中止しました" : "件を元に戻しました"));
   if (result.failed > 0) done += "、" + std::to_string(result.failed) + "件は変更不可";
   SayDone(done);
   TellJournalProblem();
