@@ -1,7 +1,5 @@
 #include "app/untRen.h"
 
-#include <algorithm>
-
 #include "app/LongWork.h"
 #include "app/RenameListView.h"
 
@@ -13,13 +11,13 @@
 using rules::ExtensionFromAnswer;
 using rules::RenameList;
 using disk::ChangeExtensions;
-using disk::FilesMoved;
 using disk::Move;
 using disk::Progress;
 using disk::RedoMoves;
 using disk::UndoFailure;
 using disk::UndoMoves;
 using disk::UndoProblem;
+using disk::UndoQuestion;
 using disk::UndoResult;
 using intake::IntakeSkips;
 
@@ -121,14 +119,24 @@ void TfrmRen::mnuChangeExtClick() {
   }
   const auto hold = HoldJournal();
   if (!hold) return;
-  Attempt("拡張子変更", [&] {
+  disk::ExtensionReport report;
+  const bool whole = Attempt("拡張子変更", [&] {
     LongWork work(hwnd(), lblCount, true);
-    ChangeExtensions(
-        list_, extension, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &journal_);
+    report = ChangeExtensions(
+        list_, extension, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &journal_,
+        &disk_);
   });
   disk_.Clear();
   SyncList();
   CheckRows();
+  // Files already so named are not told: only what changed, and what the disk refused. Cut
+  // off by a failure inside, it left no count; its message said so.
+  if (whole) {
+    std::string note = std::to_string(report.changed) +
+                       (report.stopped ? "件の拡張子を変更して中止しました" : "件の拡張子を変更しました");
+    if (report.failed > 0) note += "、" + std::to_string(report.failed) + "件は変更不可";
+    SayDone(note);
+  }
   TellJournalProblem();
 }
 
@@ -144,25 +152,6 @@ const char* UndoFailureText(UndoFailure why) {
     case UndoFailure::Failed: break;
   }
   return "";
-}
-
-}  // namespace
-
-namespace {
-
-// "N件の名前を元に戻します（フォルダ: C:\a ほか 2 フォルダ）。よろしいですか？", naming the
-// first move's folder.
-std::string UndoQuestion(const std::vector<Move>& moves, bool redo) {
-  std::vector<std::string_view> folders;
-  for (const Move& m : moves) {
-    std::string_view folder = sjis::FolderPart(m.to);
-    if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
-  }
-  std::string text = std::to_string(FilesMoved(moves)) + (redo ? "件の名前の変更をやり直します（フォルダ: " : "件の名前を元に戻します（フォルダ: ");
-  if (!folders.empty()) text += folders.front();
-  if (folders.size() > 1) text += " ほか " + std::to_string(folders.size() - 1) + " フォルダ";
-  return text + "）。よろしいですか？";
 }
 
 }  // namespace
@@ -208,7 +197,10 @@ void TfrmRen::TakeBack(bool redo) {
   UpdatePreview();
   PreviewCountdown = 0;
   // What it did stays in the count label until the next change.
-  std::string done = std::to_string(result.restored) + (redo ? "件をやり直しました" : "件を元に戻しました");
+  const bool stopped = result.remaining > 0;
+  std::string done = std::to_string(result.restored) +
+                     (redo ? (stopped ? "件をやり直して中止しました" : "件をやり直しました")
+                           : (stopped ? "件を元に戻して中止しました" : "件を元に戻しました"));
   if (result.failed > 0) done += "、" + std::to_string(result.failed) + "件は変更不可";
   SayDone(done);
   TellJournalProblem();

@@ -151,6 +151,23 @@ void RenameListView::SetFont(HFONT font, UINT dpi) {
 
 int RenameListView::MarkRoom() const { return win::Scale(18, dpi_); }
 
+int RenameListView::HeaderWidth(int column) const {
+  HWND header = ListView_GetHeader(lv_);
+  if (!header) return 0;
+  HDC dc = GetDC(header);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(header, WM_GETFONT, 0, 0)));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  const int margin = static_cast<int>(SendMessageW(header, HDM_GETBITMAPMARGIN, 0, 0));
+  int width = win::TextWidth(dc, kColumns[column]) + 2 * margin;
+  // The name column's arrow comes and goes with the order; its room stays, so the column
+  // needn't be fitted again. Drawn beside the caption, it is as wide as the text is high.
+  if (column == 0) width += margin + tm.tmHeight;
+  SelectObject(dc, old);
+  ReleaseDC(header, dc);
+  return width;
+}
+
 void RenameListView::SetImageList() {
   if (rowHeight_ == 0) return;  // before the font: SetFont makes it
   // Blank: the folder mark is drawn over its room (OnCustomDraw), so that its edges blend
@@ -281,10 +298,10 @@ void RenameListView::AutoSizeColumns() {
       else longest.emplace_back(size, i);
       shortest = static_cast<std::size_t>(std::min_element(longest.begin(), longest.end()) - longest.begin());
     }
-    int width = win::TextWidth(dc, kColumns[column]);
+    int width = 0;
     for (const auto& kept : longest) width = std::max(width, win::TextWidth(dc, textOf(kept.second)));
     if (column == 0 && folderRows_ && folderIcon_) width += MarkRoom();
-    width = std::max(width + win::Scale(16, dpi_), win::Scale(50, dpi_));
+    width = std::max({width + win::Scale(16, dpi_), HeaderWidth(column), win::Scale(50, dpi_)});
     if (column == 0) fittedName_ = width;
     SetWidth(column, width);
   }

@@ -42,10 +42,10 @@ class RenameListView {
   void Sync();
   // Selects every row.
   void SelectAll();
-  // Sizes the name columns to their widest texts, at least 50 pixels; a column whose width
-  // the user set keeps it. The first column is never wider than half the list. The フォルダ
-  // column is shown only while the rows come from more than one folder, and the folder mark's
-  // room only while a row is a folder.
+  // Sizes the name columns to their widest texts and their captions, at least 50 pixels; a
+  // column whose width the user set keeps it. The first column is never wider than half the
+  // list. The フォルダ column is shown only while the rows come from more than one folder, and
+  // the folder mark's room only while a row is a folder.
   void AutoSizeColumns();
   // Keeps the first column within half the list, after the list was resized.
   void FitFirstColumn();
@@ -95,6 +95,8 @@ class RenameListView {
   void SetImageList();
   // The width of the folder mark's room before every name.
   int MarkRoom() const;
+  // The width that shows a column's caption whole, with the sort arrow's room.
+  int HeaderWidth(int column) const;
 
   rules::RenameList& list_;
   HWND lv_ = nullptr;

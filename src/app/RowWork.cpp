@@ -1,6 +1,7 @@
 #include "app/untRen.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "app/LongWork.h"
@@ -70,23 +71,42 @@ const char* const kSkipTexts[kSkipReasons] = {"ファイルなし", "使えな�
 
 void TfrmRen::UpdateCount() {
   std::size_t refused = 0;
+  bool duplicates = false;
   // The settings page has no rule: no row is refused there.
   if (RenameMode() != PageId::Option) {
-    for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
+    for (const RenameEntry& row : list_) {
+      refused += row.refusal != Refusal::None ? 1 : 0;
+      duplicates = duplicates || row.refusal == Refusal::Duplicate;
+    }
   }
-  std::string text = std::to_string(list_.size()) + "個の項目";
-  controls_.SetHint(lblCount, ActivePage().RuleErrorDetail());
+  const std::string count = std::to_string(list_.size()) + "個の項目";
+  std::string hint = ActivePage().RuleErrorDetail();
+  // The option that would let such rows through, where it is off.
+  if (hint.empty() && duplicates && !tabOption->Dedupe()) {
+    hint = "重複した名前に番号を付ける（設定）をオンにすると、重複する名前に番号を付けます";
+  }
+  controls_.SetHint(lblCount, hint);
+  // The note of the run or of the rule, the fullest first: why an expression can't be read
+  // gives way to the bare word where the label is narrow.
+  std::vector<std::string> notes;
   if (!done_.empty()) {
-    text += "（" + done_ + "）";
+    notes.push_back("（" + done_ + "）");
   } else if (const char* error = ActivePage().RuleError()) {
-    text += "（" + std::string(error) + "）";
+    const std::string detail = ActivePage().RuleErrorDetail();
+    if (!detail.empty()) notes.push_back("（" + std::string(error) + ": " + detail + "）");
+    notes.push_back("（" + std::string(error) + "）");
   } else if (refused > 0) {
-    text += "（" + std::to_string(refused) + "件は変更不可）";
+    notes.push_back("（" + std::to_string(refused) + "件は変更不可）");
+  } else {
+    notes.emplace_back();
+  }
+  if (skipped_.cleaned > 0) {
+    for (std::string& note : notes) note += "（" + std::to_string(skipped_.cleaned) + "件を自動リネームしました）";
   }
   // What the last intake left out, and why where the label has room: each reason, with its
   // count when there are several. Hidden entries left out by choice are told apart, and are
   // the first note to give way: the faults matter more.
-  std::vector<std::string> choices;  // the fullest first: the label shows the first that fits
+  std::vector<std::string> skips;  // the fullest first, the last always fits
   std::string hidden;
   if (skipped_.hidden > 0) hidden = "（隠しファイル " + std::to_string(skipped_.hidden) + "件を除外）";
   if (const std::size_t left = skipped_.total()) {
@@ -104,19 +124,25 @@ void TfrmRen::UpdateCount() {
       }
       full = head + ": " + reasons + "）";
     }
-    if (!hidden.empty()) choices.push_back(text + full + hidden);
-    choices.push_back(text + full);
-    choices.push_back(text + head + "）");
+    if (!hidden.empty()) skips.push_back(full + hidden);
+    skips.push_back(full);
+    skips.push_back(head + "）");
   } else if (!hidden.empty()) {
-    choices.push_back(text + hidden);
+    skips.push_back(hidden);
   }
-  if (!choices.empty()) {
+  skips.emplace_back();
+  std::vector<std::string> choices;
+  for (const std::string& note : notes) {
+    for (const std::string& skip : skips) choices.push_back(count + note + skip);
+  }
+  std::string text = choices.back();
+  if (choices.size() > 1) {
     RECT r{};
     GetClientRect(lblCount, &r);
     HDC dc = GetDC(lblCount);
     HGDIOBJ old = SelectObject(dc, font_.get());
     // The label never clips: the hidden entries' note goes first, then the reasons, then the
-    // note of the faults altogether.
+    // note of the faults altogether, then the expression's detail.
     const int room = r.right - r.left;
     const auto fits = std::find_if(choices.begin(), choices.end(),
                                    [&](const std::string& c) { return win::TextWidth(dc, c) <= room; });
@@ -125,6 +151,14 @@ void TfrmRen::UpdateCount() {
     ReleaseDC(lblCount, dc);
   }
   win::SetText(lblCount, text);
+}
+
+void TfrmRen::RestartPreview() {
+  PreviewCountdown = kPreviewTicks;
+  if (done_.empty() && skipped_.cleaned == 0) return;
+  done_.clear();
+  skipped_.cleaned = 0;
+  UpdateCount();
 }
 
 void TfrmRen::SayDone(std::string note) {
@@ -173,9 +207,12 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   SyncList();
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(lstMain, nullptr, TRUE);
-  UpdateCount();
   for (auto& page : pages_) page->AfterIntake(list_);
+  // The intake's own change of page is no later change: its clean-up stays told until one.
+  const std::size_t cleaned = std::exchange(skipped_.cleaned, 0);
   PageControlChange();
+  skipped_.cleaned = cleaned;
+  UpdateCount();
   TellJournalProblem();
 }
 
@@ -207,7 +244,7 @@ void TfrmRen::btnRenameClick() {
   ActivePage().AfterRename();
   std::size_t refused = 0;
   for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
-  std::string note = std::to_string(report.renamed) + (stopped || !whole ? "件を変更、中止しました" : "件を変更しました");
+  std::string note = std::to_string(report.renamed) + (stopped || !whole ? "件を変更して中止しました" : "件を変更しました");
   if (refused > 0) note += "、" + std::to_string(refused) + "件は変更不可";
   SayDone(note);
   TellJournalProblem();

@@ -82,11 +82,9 @@ class TfrmRen : public win::Window, private PageHost {
   // Operations and handlers.
   void ChangeItem() override { RestartPreview(); }
   void UpDownClick() override { RestartPreview(); }
-  // Any change of the inputs or of the rows; what the label said of the last run goes.
-  void RestartPreview() {
-    PreviewCountdown = kPreviewTicks;
-    SayDone({});
-  }
+  // Any change of the inputs or of the rows; what the label said of the last run, or of the
+  // last intake's clean-up, goes.
+  void RestartPreview();
   // What the last run, undo or stop did, for the count label until the next change: the
   // text in its brackets, such as "3件を変更しました、1件は変更不可"; empty says nothing.
   void SayDone(std::string note);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -229,6 +230,31 @@ std::size_t FilesMoved(const std::vector<Move>& moves) {
     else files.insert({m.id.volume, m.id.index});
   }
   return files.size() + anonymous;
+}
+
+std::string UndoQuestion(const std::vector<Move>& moves, bool redo) {
+  // Folders with their moves, in the order first met; a stable sort keeps that order among
+  // equals.
+  std::vector<std::pair<std::string_view, std::size_t>> folders;
+  std::unordered_map<std::string_view, std::size_t> at;
+  for (const Move& m : moves) {
+    std::string_view folder = sjis::FolderPart(m.to);
+    // Without its delimiter, but a drive's root ("C:\") keeps it.
+    if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
+    const auto [it, first] = at.emplace(folder, folders.size());
+    if (first) folders.emplace_back(folder, 0);
+    ++folders[it->second].second;
+  }
+  std::stable_sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+  constexpr std::size_t kNamed = 3;
+  std::string text = std::to_string(FilesMoved(moves)) +
+                     (redo ? "件の名前の変更をやり直します（フォルダ: " : "件の名前を元に戻します（フォルダ: ");
+  for (std::size_t i = 0; i < folders.size() && i < kNamed; ++i) {
+    if (i > 0) text += "、";
+    text += folders[i].first;
+  }
+  if (folders.size() > kNamed) text += " ほか " + std::to_string(folders.size() - kNamed) + " フォルダ";
+  return text + "）。よろしいですか？";
 }
 
 std::vector<Move> UndoResult::Left(const std::vector<Move>& moves) const {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "disk/Journal.h"
@@ -49,6 +50,11 @@ struct UndoResult {
 // How many files the moves move: a file of a cycle or of a change of case moves twice, and a
 // move with no identity counts as a file of its own.
 std::size_t FilesMoved(const std::vector<Move>& moves);
+
+// What the undo (redo) asks before it moves anything: how many files, and every folder it
+// touches, the one with the most moves first, up to three, then how many more:
+// "N件の名前を元に戻します（フォルダ: C:\a、C:\b ほか 2 フォルダ）。よろしいですか？"
+std::string UndoQuestion(const std::vector<Move>& moves, bool redo);
 
 // Each move (from, to), last first: the file at `to` goes back to `from` through GuardedMove,
 // link check included, and only when it is the very file the move recorded (its identity); a

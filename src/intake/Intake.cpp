@@ -389,7 +389,7 @@ class Intake {
     switch (TakeIn(list_, folder, name, facts, options_, isFolder, root)) {
       case TakenIn::Listed: rows_.Added(number); return;
       case TakenIn::Filtered: ++skipped_[Skip::Filtered]; return;
-      case TakenIn::Cleaned: break;
+      case TakenIn::Cleaned: ++skipped_.cleaned; break;
     }
     for (auto& index : indexes_) index.second.Forget(name);
     // The clean-up changed the folder: its listing no longer stands for it.

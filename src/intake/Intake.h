@@ -48,13 +48,15 @@ enum class Skip : std::uint8_t {
 };
 constexpr std::size_t kSkipReasons = 8;
 
-// What one intake left out, by reason; sub-folders of an expanded folder that are not walked,
-// links to folders, and files the clean-up renamed are not counted.
+// What one intake left out, by reason; sub-folders of an expanded folder that are not walked
+// and links to folders are not counted.
 struct IntakeSkips {
   std::array<std::size_t, kSkipReasons> counts{};
   // Hidden and system entries left out by choice (skipHidden): not in counts, since nothing
   // went wrong with them.
   std::size_t hidden = 0;
+  // Files the clean-up renamed and so didn't list: not in counts either.
+  std::size_t cleaned = 0;
   std::size_t& operator[](Skip s) { return counts[static_cast<std::size_t>(s)]; }
   std::size_t operator[](Skip s) const { return counts[static_cast<std::size_t>(s)]; }
   std::size_t total() const {

@@ -27,7 +27,7 @@ TEST_F(WindowTest, FolderNameGoesToTheActivePagesInput) {
 
 TEST_F(WindowTest, ChangeExtensionAsksRenamesTheSelectedFilesAndLeavesThePreview) {
   TempDir dir;
-  for (const char* n : {"a.jpg", "a.png", "gone.jpg", "readme", "z.jpg"}) dir.Touch(n);
+  for (const char* n : {"a.jpg", "a.png", "b.txt", "C.TXT", "gone.jpg", "readme", "z.jpg"}) dir.Touch(n);
   Open({dir.path()});
   ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "gone.jpg").c_str()));  // its row is passed over
   Tick(5);
@@ -51,9 +51,14 @@ TEST_F(WindowTest, ChangeExtensionAsksRenamesTheSelectedFilesAndLeavesThePreview
   form->mnuChangeExtClick();
   EXPECT_EQ(asked, (std::vector<std::string>{"拡張子変更|", "拡張子変更|a/b"})) << "the box starts empty";
   EXPECT_EQ(messages, 1);
-  // a.png finds a.txt taken by a.jpg's rename and keeps its name.
-  EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.png", "a.txt", "gone.jpg", "readme.txt", "z.jpg"}));
-  EXPECT_EQ(FolderListing(dir.path()), (std::vector<std::string>{"a.png", "a.txt", "readme.txt", "z.jpg"}));
+  // a.png finds a.txt taken by a.jpg's rename and keeps its name; b.txt, so named already, is
+  // neither moved nor refused, while C.TXT changes its case.
+  EXPECT_EQ(FileNames(),
+            (std::vector<std::string>{"a.png", "a.txt", "b.txt", "C.txt", "gone.jpg", "readme.txt", "z.jpg"}));
+  EXPECT_EQ(FolderListing(dir.path()),
+            (std::vector<std::string>{"C.txt", "a.png", "a.txt", "b.txt", "readme.txt", "z.jpg"}));
+  EXPECT_EQ(form->list()[2].failure, 0u);
+  EXPECT_EQ(win::GetText(form->lblCount), "7個の項目（3件の拡張子を変更しました、1件は変更不可）");
   EXPECT_EQ(form->PreviewCountdown, 0);
   EXPECT_EQ(NewNames().size(), before.size());
 }

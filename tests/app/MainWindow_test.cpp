@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <set>
+
 #include "app/Help.h"
 #include "data/TestData.h"
 #include "win/ListView.h"
@@ -154,11 +156,32 @@ TEST_F(WindowTest, HelpThatCantBeOpenedSaysSoAndNamesTheFile) {
   EXPECT_NE(messages[0].find(app::HelpFilePath()), std::wstring::npos);
 }
 
-TEST_F(WindowTest, AnEmptyListsColumnsAreAsWideAsTheirCaptions) {
+// The header draws each caption, and the name column's sort arrow, as it draws them in a
+// column far wider: nothing is cut short.
+TEST_F(WindowTest, AnEmptyListsColumnsShowTheirCaptionsWhole) {
   Open();
-  for (int column : {0, 2}) {
-    EXPECT_GT(SendMessageW(form->lstMain, LVM_GETCOLUMNWIDTH, column, 0), win::CaptionWidth(form->lstMain, column))
-        << column;
+  HWND header = ListView_GetHeader(form->lstMain);
+  // What the header shows on the screen over a column's first pixels.
+  auto drawn = [&](int column, int width) {
+    RedrawWindow(form->lstMain, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT item{};
+    Header_GetItemRect(header, column, &item);
+    HDC dc = GetDC(header);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < item.bottom; ++y) {
+      for (int x = item.left; x < item.left + width; ++x) pixels.push_back(GetPixel(dc, x, y));
+    }
+    ReleaseDC(header, dc);
+    return pixels;
+  };
+  // The name column last: widened, it pushes the others out of sight.
+  for (int column : {2, 0}) {
+    // Short of the divider at the column's right end.
+    const int width = static_cast<int>(SendMessageW(form->lstMain, LVM_GETCOLUMNWIDTH, column, 0)) - 4;
+    const std::vector<COLORREF> fitted = drawn(column, width);
+    ASSERT_GT(std::set<COLORREF>(fitted.begin(), fitted.end()).size(), 2u) << "the header drew something";
+    SendMessageW(form->lstMain, LVM_SETCOLUMNWIDTH, column, 400);
+    EXPECT_EQ(drawn(column, width), fitted) << column;
   }
 }
 

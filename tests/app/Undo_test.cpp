@@ -86,11 +86,15 @@ TEST_F(WindowTest, UndoGivesRowsTheirNamesBackAndRecomputesThePreview) {
   Click(form->btnRename);
   ASSERT_EQ(FileNames(), (Names{"n01.txt", "n02.txt"}));
   form->messageBox = [](const std::wstring&, UINT) { return IDYES; };
+  // Esc stops it after the first file; the second undo goes on with the rest.
+  PostMessageW(form->lstMain, WM_KEYDOWN, VK_ESCAPE, 0);
+  form->mnuUndoClick();
+  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目（1件を元に戻して中止しました）");
   form->mnuUndoClick();
   EXPECT_EQ(FileNames(), (Names{"a.txt", "b.txt"}));
   EXPECT_EQ(NewNames(), (Names{"n01", "n02"}));
   EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt"}));
-  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目（2件を元に戻しました）");
+  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目（1件を元に戻しました）");
 }
 
 // A failure in the middle of a run stops it cleanly: what was renamed stays renamed (and in

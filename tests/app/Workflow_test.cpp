@@ -202,6 +202,30 @@ TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyOnTheUsersEntry) {
   EXPECT_EQ(sjis::FromUtf16Lenient(tip), "括弧が閉じていません");
 }
 
+// The clean-up's renames are told until the next change; rows refused as duplicates point to
+// the option that would number them, while it is off.
+TEST_F(WindowTest, TheCountLabelTellsTheCleanUpAndTheOptionForDuplicates) {
+  TempDir dir;
+  for (const char* n : {"a.jpeg", "b1.txt", "b2.txt"}) dir.Touch(n);
+  Open();
+  win::SetCheck(form->tabOption->chkJpeg, true);
+  form->AddFiles({dir.path()});
+  Tick(5);
+  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目（1件を自動リネームしました）");
+  form->SelectPage(PageId::Replace);
+  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目");
+  Click(form->tabReplace->chkRegExp);
+  Type(form->tabReplace->cmbOldValue, "\\d");
+  form->ChangeItem();
+  Tick(5);
+  EXPECT_EQ(NewNames(), (std::vector<std::string>{"b", "b"}));
+  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目（1件は変更不可）");
+  EXPECT_NE(form->HintOf(form->lblCount).find(win::GetText(form->tabOption->chkDedupe)), std::string::npos);
+  Click(form->tabOption->chkDedupe);
+  Tick(5);
+  EXPECT_EQ(form->HintOf(form->lblCount), "");
+}
+
 TEST_F(WindowTest, AddPairIsExclusive) {
   Open();
   Click(form->tabAdd->btnTail);

@@ -378,4 +378,31 @@ TEST(JournalParse, LinesThatAreNoMovesOfOursAreKeptToBeRefused) {
   EXPECT_TRUE(Journal::Parse("not a journal\r\nC:\\d\\a\tC:\\d\\b" + id + "\r\n", nullptr).empty());
 }
 
+TEST(UndoQuestion, NamesTheFoldersWithTheMostMovesFirst) {
+  struct Case {
+    std::vector<std::pair<const char*, int>> folders;  // each folder's moves, in the order made
+    bool redo;
+    const char* question;
+  } cases[] = {
+      {{{"C:\\b\\", 5}, {"C:\\root\\", 50}},
+       false,
+       "55件の名前を元に戻します（フォルダ: C:\\root、C:\\b）。よろしいですか？"},
+      {{{"C:\\", 1}}, false, "1件の名前を元に戻します（フォルダ: C:\\）。よろしいですか？"},
+      // Equals keep the order first met.
+      {{{"D:\\p\\", 1}, {"D:\\q\\", 3}, {"D:\\r\\", 2}, {"D:\\s\\", 3}, {"D:\\t\\", 1}},
+       true,
+       "10件の名前の変更をやり直します（フォルダ: D:\\q、D:\\s、D:\\r ほか 2 フォルダ）。よろしいですか？"},
+  };
+  for (const Case& c : cases) {
+    std::vector<Move> moves;
+    for (const auto& [folder, n] : c.folders) {
+      for (int i = 0; i < n; ++i) {
+        const std::string name = folder + std::to_string(i);
+        moves.push_back({name + ".a", name + ".b"});
+      }
+    }
+    EXPECT_EQ(disk::UndoQuestion(moves, c.redo), c.question);
+  }
+}
+
 }  // namespace

@@ -266,7 +266,7 @@ TEST_F(ProgramTest, AStoppedRunLeavesEachFileRenamedWithItsRowOrUntouched) {
   program.Click(program.Button("リネーム", true));
   program.PressKey(VK_ESCAPE);
   AwaitRun({"a.txt", "b.txt", "c.txt", "d_x.txt"});
-  EXPECT_TRUE(program.AwaitCount("4個の項目（1件を変更、中止しました）"));
+  EXPECT_TRUE(program.AwaitCount("4個の項目（1件を変更して中止しました）"));
   EXPECT_EQ(FilesWithContents(files.path()),
             Holding({{"a.txt", "a.txt"}, {"b.txt", "b.txt"}, {"c.txt", "c.txt"}, {"d_x.txt", "d.txt"}}));
   Quit();

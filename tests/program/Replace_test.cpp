@@ -42,10 +42,10 @@ TEST(ProgramReplace, TypingReplacesTheCopiedSearchAndOnlyAnAppliedSearchEntersTh
   program.Await("the typed replacement", [&] { return program.Text(replacement) == "旅行_$1"; },
                 [&] { return program.Text(replacement); });
 
-  // An expression that can't be read leaves every name, says so, and a run on it renames nothing
+  // An expression that can't be read leaves every name, says why, and a run on it renames nothing
   // and keeps it out of the history.
   program.TypeInto(search, "IMG_(\\d+");
-  ASSERT_TRUE(program.AwaitCount("1個の項目（正規表現エラー）"));
+  ASSERT_TRUE(program.AwaitCount("1個の項目（正規表現エラー: 括弧が閉じていません）"));
   ASSERT_TRUE(program.AwaitPreview({"IMG_0042"}));
   HWND rename = program.Button("リネーム", true);
   program.Click(rename);
