@@ -30,6 +30,7 @@ bool FolderState::List(const std::string& folder) {
       if (info_[i].count == 1) facts_[i] = Facts{e.size, Ticks(e.lastWrite), Ticks(e.creation)};
     }
     listed = !search.failed();
+    if (listed) AddUnlistedLinks(folder);
   }
   // A listing cut short is no listing: none of its entries is known for certain.
   if (!listed) *this = FolderState();
@@ -43,6 +44,14 @@ void FolderState::Add(std::string_view name, std::uint32_t attributes) {
   if (name == "." || name == "..") return;
   FoldName(name, scratch_);
   Arrive(scratch_, attributes);
+}
+
+void FolderState::AddUnlistedLinks(const std::string& folder) {
+  for (const std::string& name : fs::LinkNames(folder)) {
+    FoldName(name, scratch_);
+    const std::uint32_t i = Find(scratch_);
+    if (i == rules::NameTable::npos || info_[i].count == 0) Arrive(scratch_, FILE_ATTRIBUTE_REPARSE_POINT);
+  }
 }
 
 std::uint32_t FolderState::Arrive(std::string_view folded, std::uint32_t attributes) {

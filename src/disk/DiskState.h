@@ -38,6 +38,8 @@ class FolderState {
   bool readable() const { return readable_; }
   void Add(const fs::Entry& entry);
   void Add(std::string_view name, std::uint32_t attributes);
+  // Under Wine, the links the listing didn't show (they point nowhere): their names are held.
+  void AddUnlistedLinks(const std::string& folder);
   // The index of the folded name, or NameTable::npos.
   std::uint32_t Find(std::string_view folded) const { return names_.Find(folded, rules::NameTable::Hash(folded)); }
   // A name's count goes up (a file moved in) or down (moved away); Arrive gives its index.

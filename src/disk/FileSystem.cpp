@@ -5,6 +5,7 @@
 #include <vector>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "os/OwnFile.h"
@@ -242,15 +243,10 @@ const std::string& OpenFile::FinalPath() const {
 
 namespace {
 
-// Under Wine: each folder's Linux path, asked of Wine once (it costs a walk of the path).
+// Under Wine: each folder's Linux path, asked of Wine once.
 std::unordered_map<std::wstring, std::string> unixFolders;
 
-// The Linux path of an entry of a full UTF-16 path: its folder's, asked once, and its name.
-std::string UnixPath(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L'\\');
-  if (slash == std::wstring::npos || slash + 1 >= path.size()) return {};
-  std::wstring folder = path.substr(0, slash);
-  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+const std::string& UnixFolder(const std::wstring& folder) {
   auto it = unixFolders.find(folder);
   if (it == unixFolders.end()) {
     if (unixFolders.size() > 4096) unixFolders.clear();
@@ -258,21 +254,64 @@ std::string UnixPath(const std::wstring& path) {
     if (!unix.empty() && unix.back() != '/') unix += '/';
     it = unixFolders.emplace(folder, std::move(unix)).first;
   }
-  if (it->second.empty()) return {};
-  const wchar_t* name = path.c_str() + slash + 1;
-  const int length = static_cast<int>(path.size() - slash - 1);
-  const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, length, nullptr, 0, nullptr, nullptr);
+  return it->second;
+}
+
+// A full UTF-16 path split into its folder ("C:\\" keeps its "\\") and its name.
+bool Split(const std::wstring& path, std::wstring& folder, std::wstring& name) {
+  const std::size_t slash = path.find_last_of(L'\\');
+  if (slash == std::wstring::npos || slash + 1 >= path.size()) return false;
+  folder = path.substr(0, slash);
+  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+  name = path.substr(slash + 1);
+  return true;
+}
+
+// The Linux path of an entry of a full UTF-16 path: its folder's, asked once, and its name.
+std::string UnixPath(const std::wstring& path) {
+  std::wstring folder, name;
+  if (!Split(path, folder, name)) return {};
+  const std::string& unixFolder = UnixFolder(folder);
+  if (unixFolder.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()), nullptr,
+                                    0, nullptr, nullptr);
   if (n <= 0) return {};
-  std::string out = it->second;
+  std::string out = unixFolder;
   const std::size_t at = out.size();
   out.resize(at + static_cast<std::size_t>(n));
-  WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, length, out.data() + at, n, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()), out.data() + at, n,
+                      nullptr, nullptr);
   return out;
 }
 
+std::wstring Upper(std::wstring s) {
+  if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
+  return s;
+}
+
+// Under Wine: each folder's links, upper-cased as Wine matches names, read once per run.
+std::unordered_map<std::wstring, std::unordered_set<std::wstring>> folderLinks;
+
 }  // namespace
 
-void ForgetUnixFolders() { unixFolders.clear(); }
+void ForgetUnixFolders() {
+  unixFolders.clear();
+  folderLinks.clear();
+}
+
+std::vector<std::string> LinkNames(std::string_view folder) {
+  std::vector<std::string> out;
+  std::wstring w;
+  std::vector<std::wstring> links;
+  if (!os::UnderWine() || !Utf16Path(folder, w)) return out;
+  if (w.size() > 3 && w.back() == L'\\') w.pop_back();
+  if (!os::UnixLinkNames(UnixFolder(w), links)) return out;
+  std::string narrow;
+  for (const std::wstring& link : links) {
+    if (sjis::FromUtf16(link, narrow)) out.push_back(narrow);
+  }
+  return out;
+}
 
 bool EntryId(std::string_view path, FileId& out) {
   std::string bare(path);
@@ -285,11 +324,17 @@ bool EntryId(std::string_view path, FileId& out) {
 
 bool NameHeld(std::string_view path) {
   if (!os::UnderWine()) return false;
-  std::wstring w;
-  if (!Utf16Path(path, w)) return false;
-  if (w.starts_with(L"\\\\?\\")) w.erase(0, 4);
-  os::UnixEntry entry;
-  return os::StatUnix(UnixPath(w), entry);
+  std::wstring w, folder, name;
+  if (!Utf16Path(path, w) || !Split(w, folder, name)) return false;
+  auto it = folderLinks.find(folder);
+  if (it == folderLinks.end()) {
+    std::vector<std::wstring> links;
+    os::UnixLinkNames(UnixFolder(folder), links);
+    std::unordered_set<std::wstring> upper;
+    for (std::wstring& link : links) upper.insert(Upper(std::move(link)));
+    it = folderLinks.emplace(folder, std::move(upper)).first;
+  }
+  return it->second.count(Upper(name)) != 0;
 }
 
 // The file's index alone (FileInternalInformation): under Wine GetFileInformationByHandle costs

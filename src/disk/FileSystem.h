@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fs {
 
@@ -95,12 +96,15 @@ struct FileId {
 // The volume and index of the entry at the path (a folder's: "C:\\dir\\" or without the "\\"), not
 // following a reparse point where the platform can; false when it can't be opened.
 bool EntryId(std::string_view path, FileId& out);
-// Whether anything at all bears the name, a link that points nowhere included: Windows lists
-// such a link and never moves onto it, but Wine neither lists nor sees one and its move
-// replaces it, so there the Linux file system is asked.
+// Whether a link bears the name: Windows lists a link that points nowhere and never moves onto
+// it, but Wine neither lists nor sees one and its no-replace move replaces it, so there each
+// folder's links are read from the Linux file system, once per run.
 bool NameHeld(std::string_view path);
-// Forgets the folders' Linux paths asked for NameHeld and births (a run starts afresh).
+// Forgets the folders' Linux paths and links (a run starts afresh).
 void ForgetUnixFolders();
+// Under Wine, the names (CP932) of the links of a folder, for its listing: a link that points
+// nowhere holds its name though Wine doesn't list it. Empty elsewhere.
+std::vector<std::string> LinkNames(std::string_view folder);
 
 // The index of the file a handle reaches (FileInternalInformation), without the volume's
 // serial: under Wine a tenth of what GetFileInformationByHandle costs. False when not told.

@@ -35,7 +35,53 @@ long Statx(const char* path, unsigned mask, unsigned char* buf) {
   return r;
 }
 
+long Call3(long number, long a, long b, long c) {
+  long r = -1;
+#if defined(__i386__)
+  asm volatile("int $0x80" : "=a"(r) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
+#else
+  (void)number, (void)a, (void)b, (void)c;
+#endif
+  return r;
+}
+
 }  // namespace
+
+bool UnixLinkNames(const std::string& folder, std::vector<std::wstring>& out) {
+  out.clear();
+  if (!UnderWine() || folder.empty()) return false;
+  constexpr long kOpen = 5, kClose = 6, kGetdents64 = 220;
+  constexpr long kReadOnlyDirectory = 0200000;  // O_RDONLY | O_DIRECTORY
+  constexpr unsigned char kLink = 10;           // DT_LNK
+  const long fd = Call3(kOpen, reinterpret_cast<long>(folder.c_str()), kReadOnlyDirectory, 0);
+  if (fd < 0) return false;
+  alignas(8) char buf[32768];
+  bool ok = true;
+  for (;;) {
+    const long n = Call3(kGetdents64, fd, reinterpret_cast<long>(buf), sizeof buf);
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    // struct linux_dirent64: ino (8), off (8), reclen (2), type (1), name.
+    for (long at = 0; at < n;) {
+      unsigned short length = 0;
+      std::memcpy(&length, buf + at + 16, sizeof length);
+      if (length == 0) break;
+      if (static_cast<unsigned char>(buf[at + 18]) == kLink) {
+        const char* name = buf + at + 19;
+        const int bytes = static_cast<int>(strnlen(name, static_cast<std::size_t>(length) - 19));
+        const int units = MultiByteToWideChar(CP_UTF8, 0, name, bytes, nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(units), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, name, bytes, wide.data(), units);
+        if (units > 0) out.push_back(std::move(wide));
+      }
+      at += length;
+    }
+  }
+  Call3(kClose, fd, 0, 0);
+  return ok;
+}
 
 std::string UnixPathOf(const std::wstring& path) {
   if (!UnderWine()) return {};

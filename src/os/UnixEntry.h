@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace os {
 
@@ -22,5 +23,9 @@ std::string UnixPathOf(const std::wstring& path);
 // The entry at a Linux path, a link itself rather than what it points to; false when no entry
 // has that name (or the kernel can't be asked).
 bool StatUnix(const std::string& path, UnixEntry& out);
+// The names (UTF-16) of the links in a Linux folder, read in one listing: where one points
+// nowhere, Wine neither lists it nor sees it, but its name is held. False when the folder can't
+// be read.
+bool UnixLinkNames(const std::string& folder, std::vector<std::wstring>& out);
 
 }  // namespace os

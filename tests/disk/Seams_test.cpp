@@ -199,6 +199,8 @@ TEST_F(Seams, ADanglingLinkIsNeverReplaced) {
   disk::RenameRows(list, false, {}, &disk, nullptr, &report);
   EXPECT_EQ(report.renamed, 0u);
   EXPECT_EQ(list[0].fileName, "a.txt");
+  // A move that no listing guards (the clean-up's, 拡張子変更's) meets it too.
+  EXPECT_FALSE(disk::SafeRename(dir.path() + "a.txt", dir.path() + "b.txt"));
   EXPECT_TRUE(dir.UnlinkUnix("b.txt")) << "the link is still there";
 }
 

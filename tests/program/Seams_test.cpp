@@ -90,11 +90,14 @@ TEST_F(ProgramSeams, UndoLeavesALaterFileThatGotTheRunsIndex) {
   EXPECT_EQ(FileContent(renamed), "stranger");
 }
 
-// A link that points nowhere bears the new name: the run leaves the file and the link alone.
+// A link that points nowhere bears the new name: the preview marks the name taken, and the run
+// leaves the file and the link alone.
 TEST_F(ProgramSeams, ANameHeldByADanglingLinkIsNeverTaken) {
   ASSERT_TRUE(files.LinkUnix("n01.txt", "nowhere"));
   ASSERT_TRUE(program.Start({files.Touch("a.txt", "a")}));
-  Number({"n01"});
+  program.TypeInto(program.InputAfter("基本名"), "n");
+  ASSERT_TRUE(program.AwaitCount("1個の項目（1件は変更不可）"));
+  EXPECT_NE(program.RowsText().find("a.txt>n01（同名のファイルあり）"), std::string::npos) << program.RowsText();
   Rename("1個の項目（0件を変更しました、1件は変更不可）");
   Quit();
   EXPECT_EQ(FolderListing(files.path()), Names{"a.txt"});
