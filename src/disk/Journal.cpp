@@ -221,27 +221,34 @@ bool Journal::OpenRunFile() {
   if (!OpenAppend()) {
     if (!OpenNew()) return false;
     // The runs kept go first: those taken back go with this run, and the oldest beyond kRuns.
-    std::vector<JournalRun> kept;
-    for (const JournalRun& r : runs_) {
-      if (!r.undone) kept.push_back(r);
-    }
-    if (kept.size() >= kRuns) kept.erase(kept.begin(), kept.end() - (kRuns - 1));
+    const std::size_t kept = static_cast<std::size_t>(
+        std::count_if(runs_.begin(), runs_.end(), [](const JournalRun& r) { return !r.undone; }));
+    std::size_t skip = kept >= kRuns ? kept - (kRuns - 1) : 0;
     std::string text;
-    for (const JournalRun& r : kept) AppendBlock(text, r);
-    if (!text.empty()) {
-      text.resize(text.size() - 2);
-      if (!Write(text)) return false;
+    for (const JournalRun& r : runs_) {
+      if (r.undone) continue;
+      if (skip > 0) {
+        --skip;
+        continue;
+      }
+      AppendBlock(text, r);
     }
+    // Whole lines, each with its line end: written as they are.
+    if (!text.empty() && !WriteBytes(text)) return false;
     runStart_ = written_;
   }
   return Write(HeaderLine(run_));
 }
 
 bool Journal::Write(std::string_view line) {
-  if (!handle_) return false;
   // One call per line: a crash leaves a line whole or without its line end.
   std::string bytes(line);
   bytes += "\r\n";
+  return WriteBytes(bytes);
+}
+
+bool Journal::WriteBytes(std::string_view bytes) {
+  if (!handle_) return false;
   DWORD written = 0;
   if (!WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size()) {
@@ -532,9 +539,8 @@ void Journal::Rewrite() {
     return;
   }
   stale_ = false;
-  std::string text = Compact(true);
-  text.resize(text.size() - 2);
-  if (!OpenNew() || !Write(text)) return;
+  const std::string text = Compact(true);
+  if (!OpenNew() || !WriteBytes(text)) return;
   if (!Publish()) {
     os::DeleteByHandle(handle_.get());
     handle_.reset();

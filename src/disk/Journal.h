@@ -151,6 +151,7 @@ class Journal {
   bool OpenAppend();
   bool OpenNew();
   bool Write(std::string_view line);
+  bool WriteBytes(std::string_view bytes);
   // This run's lines leave the file: cut off where it was appended, or its own file deleted.
   void DropRunFile();
   // The run's own file becomes the journal; false when the journal's entry is no plain file.
