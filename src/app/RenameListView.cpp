@@ -550,7 +550,7 @@ LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
       cd.clrText = GetSysColor(COLOR_WINDOWTEXT);
       if (marked && list_[i].refusal != Refusal::None) {
         cd.clrText = kRefusedColor;
-      } else if (marked && list_[i].mark() != RuleMark::None) {
+      } else if (marked && list_[i].mark() == RuleMark::NoShotDate) {
         cd.clrText = kNoteColor;
       }
       return CDRF_DODEFAULT;

@@ -36,21 +36,30 @@ void TfrmRen::UpdatePreview() {
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
   list_.ClearMarks();
   list_.ClearFailures();
+  files_.reset();
   ActivePage().MakePreview(list_);
+  // What the rule asked of the files holds until the marks: nothing is listed or moved meanwhile.
+  const disk::RowFiles* files = files_ ? &*files_ : nullptr;
   // Numbered after the rule, before the marks: the list shows the names that will land.
-  if (tabOption->Dedupe() && RenameMode() != PageId::Option) NumberDuplicates(list_, disk_);
+  if (tabOption->Dedupe() && RenameMode() != PageId::Option) NumberDuplicates(list_, disk_, files);
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
-  CheckRows();
+  CheckRows(files);
+  files_.reset();
 }
 
-void TfrmRen::CheckRows() {
+std::vector<bool> TfrmRen::RowsThatStay() {
+  files_ = disk::JudgeFiles(list_, disk_);
+  return files_->Stays();
+}
+
+void TfrmRen::CheckRows(const disk::RowFiles* files) {
   if (RenameMode() == PageId::Option) {
     // No rule, nothing to judge: no row is marked.
     for (RenameEntry& row : list_) {
       if (row.refusal != Refusal::None) row.refusal = Refusal::None;
     }
   } else {
-    disk::CheckRows(list_, disk_);
+    disk::CheckRows(list_, disk_, files);
   }
   // A folder listed again for the check tells its rows' sizes and times anew.
   disk_.RefreshRows(list_);

@@ -24,6 +24,7 @@
 #include "app/pages/WidthPage.h"
 #include "disk/DiskState.h"
 #include "disk/Journal.h"
+#include "disk/RenamePlan.h"
 #include "disk/SafeRename.h"
 #include "rules/RenameList.h"
 #include "intake/Intake.h"
@@ -91,7 +92,8 @@ class TfrmRen : public win::Window, private PageHost {
   void Timer1Timer();
   void UpdatePreview();
   // Marks the rows the next run would leave as they are (the preview's new names kept).
-  void CheckRows();
+  // With `files` judged in this preview, the plan takes them as they stand.
+  void CheckRows(const disk::RowFiles* files = nullptr);
   void UpdateCount();
   void PageControlChange();
   void SelectPage(PageId page);  // what a click on a tab does
@@ -169,6 +171,7 @@ class TfrmRen : public win::Window, private PageHost {
   win::ControlSet& Controls() override { return controls_; }
   int HistoryLength() const override;
   bool TrimResults() const override;
+  std::vector<bool> RowsThatStay() override;
   void TrimHistories() override;
   void ClearHistories() override;
   void KeyOptionsChanged() override;
@@ -190,6 +193,7 @@ class TfrmRen : public win::Window, private PageHost {
   Options options_;
   rules::RenameList list_;
   disk::DiskState disk_;  // the folders of the rows, as listed
+  std::optional<disk::RowFiles> files_;  // the rows' files, while a preview judged them
   intake::IntakeSkips skipped_;  // what the last intake left out, for the count label
   std::string done_;     // what the last run did, for the count label (SayDone)
   bool startMaximized_ = false;

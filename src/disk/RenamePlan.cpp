@@ -28,10 +28,43 @@ constexpr std::uint32_t kSystemAttributes = FILE_ATTRIBUTE_SYSTEM | kVolumeLabel
 // bytes of UTF-8: a byte of Shift_JIS takes at most 3 of UTF-8.
 constexpr std::size_t kAlwaysFits = 85;
 
+Refusal AttributesRefusal(std::uint32_t attributes, bool folder) {
+  // A folder where a file was listed, or a file where a folder was, is not the thing listed.
+  if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) return Refusal::Missing;
+  // Windows marks folders read-only to customise them, not to protect them.
+  if ((attributes & FILE_ATTRIBUTE_READONLY) && !folder) return Refusal::ReadOnly;
+  if (attributes & FILE_ATTRIBUTE_HIDDEN) return Refusal::Hidden;
+  if (attributes & kSystemAttributes) return Refusal::System;
+  return Refusal::None;
+}
+
+// Why the run leaves e's file whatever its new name, as f (its folder) lists it; own becomes
+// the file's entry there.
+Refusal FileRefusal(const RenameEntry& e, const FolderState& f, DiskState& disk, std::string& key,
+                    std::uint32_t& own) {
+  if (!f.readable()) return Refusal::Unreadable;
+  FoldName(e.fileName, key);
+  own = f.Find(key);
+  if (own == NameTable::npos || f[own].count == 0) return Refusal::Missing;
+  const std::uint32_t attributes = f[own].attributes;
+  if (const Refusal r = AttributesRefusal(attributes, e.isFolder()); r != Refusal::None) return r;
+  if (disk.HasLinks() && disk.IsLink(e.CurrentPath())) return Refusal::Link;
+  // A folder link or junction would move (or take along) another place than the one listed.
+  if (e.isFolder() && ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+                       (fs::UnderWine() && disk.IsFolderLink(e.CurrentPath())))) {
+    return Refusal::Link;
+  }
+  return Refusal::None;
+}
+
 }  // namespace
 
-RenamePlan::RenamePlan(const RenameList& list, DiskState& disk)
-    : list_(list), disk_(disk), rows_(disk.planMemory().rows), newNames_(disk.planMemory().newNames) {
+RenamePlan::RenamePlan(const RenameList& list, DiskState& disk, const RowFiles* files)
+    : list_(list),
+      disk_(disk),
+      files_(files && files->refusal.size() == list.size() ? files : nullptr),
+      rows_(disk.planMemory().rows),
+      newNames_(disk.planMemory().newNames) {
   rows_.assign(list.size(), PlanRow{});
   newNames_.Clear();
   // Last row first, as runs always went: of two rows of one file, or of one new name, the
@@ -74,44 +107,34 @@ std::uint32_t RenamePlan::FolderIndex(const std::string& folder) {
   return lastFolder_ = it->second;
 }
 
-Refusal RenamePlan::AttributesRefusal(std::uint32_t attributes, bool folder) const {
-  // A folder where a file was listed, or a file where a folder was, is not the thing listed.
-  if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) return Refusal::Missing;
-  // Windows marks folders read-only to customise them, not to protect them.
-  if ((attributes & FILE_ATTRIBUTE_READONLY) && !folder) return Refusal::ReadOnly;
-  if (attributes & FILE_ATTRIBUTE_HIDDEN) return Refusal::Hidden;
-  if (attributes & kSystemAttributes) return Refusal::System;
-  return Refusal::None;
-}
-
 // What row i meets on its own: its rule's result, its new name, its folder and its file.
 Refusal RenamePlan::JudgeAlone(std::size_t i) {
   const RenameEntry& e = list_[i];
   PlanRow& row = rows_[i];
   if (e.mark() == RuleMark::NotShiftJis) return Refusal::NotShiftJis;
-  // The same name (the extension is the row's own) is no rename and no refusal.
+  // The same name (the extension is the row's own) is no rename and no refusal, unless the
+  // rule kept it because the run leaves its file: then why.
   const std::string_view name = e.fileName;
   const std::size_t dot = e.extensionStart();
-  if (name.substr(0, dot) == e.newName) return Refusal::None;
-  newFile_.assign(e.newName).append(name.substr(dot));
-  if (BadNewName(newFile_)) return Refusal::BadName;
+  const bool same = name.substr(0, dot) == e.newName;
+  if (same && e.mark() != RuleMark::Kept) return Refusal::None;
+  if (!same) {
+    newFile_.assign(e.newName).append(name.substr(dot));
+    if (BadNewName(newFile_)) return Refusal::BadName;
+  }
   row.folder = FolderIndex(e.folder);
   const FolderState& f = *folders_[row.folder].state;
-  if (!f.readable()) return Refusal::Unreadable;
+  Refusal r;
+  if (files_) {
+    r = files_->refusal[i];
+    row.own = files_->own[i];
+  } else {
+    r = FileRefusal(e, f, disk_, key_, row.own);
+  }
+  if (r != Refusal::None || same) return r;
   if (newFile_.size() > kAlwaysFits) {
     const NameSize size = SizeOfName(newFile_);
     if (!f.limit().Holds(size.units, size.utf8)) return Refusal::TooLong;
-  }
-  FoldName(e.fileName, key_);
-  row.own = f.Find(key_);
-  if (row.own == NameTable::npos || f[row.own].count == 0) return Refusal::Missing;
-  const std::uint32_t attributes = f[row.own].attributes;
-  if (const Refusal r = AttributesRefusal(attributes, e.isFolder()); r != Refusal::None) return r;
-  if (disk_.HasLinks() && disk_.IsLink(e.CurrentPath())) return Refusal::Link;
-  // A folder link or junction would move (or take along) another place than the one listed.
-  if (e.isFolder() && ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-                       (fs::UnderWine() && disk_.IsFolderLink(e.CurrentPath())))) {
-    return Refusal::Link;
   }
   // The key of the new name among the run's: its folder, then the name folded.
   newKey_.assign(reinterpret_cast<const char*>(&row.folder), sizeof row.folder);
@@ -221,8 +244,8 @@ std::vector<RenamePlan::Group> RenamePlan::Groups() const {
   return groups;
 }
 
-std::size_t CheckRows(RenameList& list, DiskState& disk) {
-  const RenamePlan plan(list, disk);
+std::size_t CheckRows(RenameList& list, DiskState& disk, const RowFiles* files) {
+  const RenamePlan plan(list, disk, files);
   std::size_t refused = 0;
   for (std::size_t i = 0; i < list.size(); ++i) {
     Refusal r = plan.refusal(i);
@@ -238,6 +261,28 @@ std::size_t CheckRows(RenameList& list, DiskState& disk) {
     if (r != Refusal::None) ++refused;
   }
   return refused;
+}
+
+RowFiles JudgeFiles(const RenameList& list, DiskState& disk) {
+  RowFiles files;
+  files.refusal.resize(list.size());
+  files.own.resize(list.size(), NameTable::npos);
+  // Folders by the rows' spelling: rows sorted by name alternate between a few folders.
+  std::unordered_map<std::string_view, const FolderState*> byPath;
+  const std::string* lastPath = nullptr;
+  const FolderState* f = nullptr;
+  std::string key;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const RenameEntry& e = list[i];
+    if (!lastPath || *lastPath != e.folder) {
+      lastPath = &e.folder;
+      const FolderState*& seen = byPath[e.folder];
+      if (!seen) seen = &disk.Folder(e.folder);
+      f = seen;
+    }
+    files.refusal[i] = FileRefusal(e, *f, disk, key, files.own[i]);
+  }
+  return files;
 }
 
 namespace {
@@ -258,7 +303,7 @@ constexpr int kNumberingRounds = 4;
 
 }  // namespace
 
-std::size_t NumberDuplicates(RenameList& list, DiskState& disk) {
+std::size_t NumberDuplicates(RenameList& list, DiskState& disk, const RowFiles* files) {
   std::size_t numbered = 0;
   std::string key, name, fileKey;
   auto keyOf = [&](const RenameEntry& e, std::string_view base) {
@@ -267,7 +312,7 @@ std::size_t NumberDuplicates(RenameList& list, DiskState& disk) {
     return std::string_view(key);
   };
   for (int round = 0; round < kNumberingRounds; ++round) {
-    const RenamePlan plan(list, disk);
+    const RenamePlan plan(list, disk, files);
     // Each name the run wants, by folder and folded name: the first row wanting it in list
     // order, and whether a file that stays holds it.
     NameTable wanted;

@@ -32,6 +32,19 @@ struct PlanRow {
   std::uint32_t waiter = kNoRow;   // the row waiting for this one
 };
 
+// What the listings tell of each row's file whatever its new name: why the run leaves it
+// (Refusal::None: it may move) and the file's entry in its folder. See JudgeFiles.
+struct RowFiles {
+  std::vector<rules::Refusal> refusal;
+  std::vector<std::uint32_t> own;
+  // The rows whose files stay, whatever their names.
+  std::vector<bool> Stays() const {
+    std::vector<bool> stays(refusal.size());
+    for (std::size_t i = 0; i < stays.size(); ++i) stays[i] = refusal[i] != rules::Refusal::None;
+    return stays;
+  }
+};
+
 // What the plan keeps from one check to the next (in DiskState).
 struct PlanMemory {
   std::vector<PlanRow> rows;
@@ -41,7 +54,8 @@ struct PlanMemory {
 class RenamePlan {
  public:
   // Judges every row against the folders as `disk` lists them (listed now where not known).
-  RenamePlan(const rules::RenameList& list, DiskState& disk);
+  // `files`, where given, is JudgeFiles of the same rows and listings, taken as it stands.
+  RenamePlan(const rules::RenameList& list, DiskState& disk, const RowFiles* files = nullptr);
 
   rules::Refusal refusal(std::size_t i) const { return rows_[i].refusal; }
   // Whether the run gives row i's file a new name: judged None, and a name that differs.
@@ -66,7 +80,6 @@ class RenamePlan {
   };
 
   rules::Refusal JudgeAlone(std::size_t i);
-  rules::Refusal AttributesRefusal(std::uint32_t attributes, bool folder) const;
   std::uint32_t FolderIndex(const std::string& folder);
   // Claims of one row per file and one row per new name; false refuses the row.
   bool ClaimFile(std::size_t i);
@@ -77,6 +90,7 @@ class RenamePlan {
 
   const rules::RenameList& list_;
   DiskState& disk_;
+  const RowFiles* files_;
   std::vector<PlanRow>& rows_;
   std::vector<Folder> folders_;
   std::unordered_map<FolderState*, std::uint32_t> folderIndex_;
@@ -88,12 +102,17 @@ class RenamePlan {
 };
 
 // Marks every row with what the next run would do to it; the number of rows it would refuse.
-std::size_t CheckRows(rules::RenameList& list, DiskState& disk);
+std::size_t CheckRows(rules::RenameList& list, DiskState& disk, const RowFiles* files = nullptr);
+
+// Every row's file judged as the plan judges it, so that a rule can pass over the rows the run
+// leaves whatever their names (a row it then marks RuleMark::Kept is refused with the reason).
+// Handed to the plans of the same preview, it spares them looking each file up again.
+RowFiles JudgeFiles(const rules::RenameList& list, DiskState& disk);
 
 // Gives rows whose new names collide, with each other or with a file that stays, "_2", "_3",
 // ... before the extension: the smallest number free in the folder and among the run's new
 // names, in list order; the first row in list order keeps the plain name where it is free.
 // The number of rows numbered.
-std::size_t NumberDuplicates(rules::RenameList& list, DiskState& disk);
+std::size_t NumberDuplicates(rules::RenameList& list, DiskState& disk, const RowFiles* files = nullptr);
 
 }  // namespace disk

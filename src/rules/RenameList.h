@@ -37,6 +37,7 @@ enum class RuleMark : std::uint8_t {
   None,
   NotShiftJis,  // the result can't be a name here: the row keeps its name, the run leaves it
   NoShotDate,   // no date of shooting in the file: the last-write date stands in
+  Kept,         // the run leaves the file whatever its name: the rule left it its own
 };
 
 struct RenameEntry {

@@ -51,9 +51,10 @@ std::string ZeroPad(int number, int width) {
   return out;
 }
 
-void PreviewNumber(RenameList& list, const NumberingInputs& in) {
-  const std::size_t n = list.size();
-  if (n == 0) return;
+void PreviewNumber(RenameList& list, const NumberingInputs& in, const std::vector<bool>& stays) {
+  auto kept = [&](std::size_t i) { return i < stays.size() && stays[i]; };
+  std::size_t n = list.size();  // the rows that take a number
+  for (std::size_t i = 0; i < std::min(stays.size(), list.size()); ++i) n -= stays[i] ? 1 : 0;
   // The positions come from up-downs limited to these ranges; with them the 64-bit numbers
   // stay far from overflow for any list that fits in memory.
   const long long start = std::clamp(in.start, 0, kMaxStart);
@@ -61,14 +62,20 @@ void PreviewNumber(RenameList& list, const NumberingInputs& in) {
   const int column = std::clamp(in.column, 1, 10);
 
   // One width for the whole run, from the last number, so all numbers have the same length.
-  int width = DecimalLength(static_cast<long long>(n - 1) * step + start);
+  int width = DecimalLength(static_cast<long long>(n > 0 ? n - 1 : 0) * step + start);
   width = std::max(width, column);
   width = std::max(width, static_cast<int>(in.startText.size()));
 
   std::string prefix = in.baseText;
   if (in.divider) prefix += '_';
   long long number = start;
-  for (RenameEntry& row : list) {
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    RenameEntry& row = list[i];
+    if (kept(i)) {
+      row.newName.assign(row.BaseName());
+      list.SetMark(i, RuleMark::Kept);
+      continue;
+    }
     row.newName.assign(prefix);
     AppendZeroPadded(row.newName, number, width);
     number += step;

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "rules/RenameList.h"
 #include "text/StringEx.h"
@@ -26,7 +27,9 @@ struct NumberingInputs {
 
 // Decimal form of number, led by "0"s up to width characters; never cut when longer.
 std::string ZeroPad(int number, int width);
-void PreviewNumber(RenameList& list, const NumberingInputs& in);
+// Rows set in `stays` (those the run leaves whatever their names) keep their names, marked
+// RuleMark::Kept, and take no number: the numbers run on over the other rows.
+void PreviewNumber(RenameList& list, const NumberingInputs& in, const std::vector<bool>& stays = {});
 
 // A base name split into base text, divider and trailing number, so that numbering with
 // these values continues the name's scheme.

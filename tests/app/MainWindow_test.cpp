@@ -10,7 +10,7 @@
 
 TEST_F(WindowTest, QuickEditsGiveOneRecomputationOnTheFifthTick) {
   Open();
-  form->list().Add("a.txt", "C:\\");
+  AddRows({"a.txt"});
   form->PreviewCountdown = 0;
   int before = form->previewRuns;
   for (const char* text : {"x", "xy", "xyz"}) {
@@ -63,7 +63,7 @@ TEST_F(WindowTest, NumberBoxesTakeDigitsOnlyAndKeepTheLastValidPosition) {
 
 TEST_F(WindowTest, SettingsPageRecomputesNothingAndDisablesTheButtons) {
   Open();
-  form->list().Add("a.txt", "C:\\");
+  AddRows({"a.txt"});
   form->SelectPage(PageId::Option);
   EXPECT_FALSE(IsWindowEnabled(form->btnRename));
   EXPECT_FALSE(IsWindowEnabled(form->btnClear));

@@ -25,10 +25,10 @@ TEST_F(WindowTest, RowsTheRunWouldLeaveAreMarkedAndCounted) {
   form->ChangeItem();
   Tick(5);
   EXPECT_EQ(win::GetText(form->lblCount), "3個の項目（1件は変更不可）");
-  EXPECT_EQ(win::ListView(form->lstMain).Text(1, 2), "n02（読み取り専用）");
-  EXPECT_EQ(win::ListView(form->lstMain).Text(2, 2), "n03");
+  EXPECT_EQ(win::ListView(form->lstMain).Text(1, 2), "b（読み取り専用）");
+  EXPECT_EQ(win::ListView(form->lstMain).Text(2, 2), "n02");
   Click(form->btnRename);
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"b.txt", "n01.txt", "n03.txt"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"b.txt", "n01.txt", "n02.txt"}));
   EXPECT_EQ(win::GetText(form->lblCount), "3個の項目（2件を変更しました、1件は変更不可）");
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -105,11 +105,19 @@ class WindowTest : public testing::Test {
     for (const auto& r : form->list()) names.push_back(r.fileName);
     return names;
   }
+  // Rows of files that exist (in a folder of the test's own): the run would leave a missing one.
+  void AddRows(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+      files.Touch(name);
+      form->list().Add(name, files.path());
+    }
+  }
   std::vector<std::string> NewNames() {
     std::vector<std::string> names;
     for (const auto& r : form->list()) names.push_back(r.newName);
     return names;
   }
 
+  TempDir files;
   std::unique_ptr<TfrmRen> form;
 };

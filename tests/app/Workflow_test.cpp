@@ -114,9 +114,7 @@ TEST_F(WindowTest, HistoryLengthArrowsTrimAndClearEmptiesTheLists) {
 
 TEST_F(WindowTest, NameAnalysisFillsTheNumberingInputs) {
   Open();
-  form->list().Add("IMG_1983.jpg", "C:\\");
-  form->list().Add("x.jpg", "C:\\");
-  form->list().Add("y.jpg", "C:\\");
+  AddRows({"IMG_1983.jpg", "x.jpg", "y.jpg"});
   form->SyncList();
   form->PreviewCountdown = 0;
   form->mnuAnalyzeClick();
@@ -250,8 +248,7 @@ TEST_F(WindowTest, AnalysisIsOfferedOnTheNumberingPageOnly) {
 
 TEST_F(WindowTest, AnalysisOfALongNumberRunsFromItsValue) {
   Open();
-  form->list().Add("IMG_0000000042.jpg", "C:\\");
-  form->list().Add("x.jpg", "C:\\");
+  AddRows({"IMG_0000000042.jpg", "x.jpg"});
   form->list()[0].selected = true;
   form->mnuAnalyzeClick();
   EXPECT_EQ(form->tabNumber->Start.pos(), 42);

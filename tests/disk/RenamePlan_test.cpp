@@ -10,6 +10,7 @@
 
 #include "disk/SafeRename.h"
 #include "intake/Intake.h"
+#include "rules/Rules.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
 
@@ -18,6 +19,7 @@ using rules::RenameEntry;
 using rules::RenameList;
 using disk::CheckRows;
 using disk::DiskState;
+using disk::JudgeFiles;
 using disk::NumberDuplicates;
 using disk::RenameRows;
 using intake::AddFiles;
@@ -189,6 +191,31 @@ TEST(CheckRows, RowsOfAFolderThatCantBeListedSaySo) {
   EXPECT_EQ(CheckRows(list, disk), 2u);
   EXPECT_EQ(list[0].refusal, Refusal::Unreadable);
   EXPECT_EQ(list[1].refusal, Refusal::Missing);
+}
+
+// Numbering passes over the rows the run leaves whatever their names: they keep their names
+// and say why, and the others are numbered on without a gap. Names another rule left say nothing.
+TEST(JudgeFiles, RowsThatStayTakeNoNumberAndSayWhy) {
+  TempDir dir;
+  RenameList list;
+  for (const char* name : {".picasa.ini", "P1.jpg", "P2.jpg", "P3.jpg"}) {
+    dir.Touch(name);
+    list.Add(name, dir.path());
+  }
+  list.Add("P2gone.jpg", dir.path());
+  list.Add("P2x.jpg", dir.path() + "gone\\");
+  SetFileAttributesW(sjis::ToUtf16Lenient(dir.path() + ".picasa.ini").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  DiskState disk;
+  const disk::RowFiles files = JudgeFiles(list, disk);
+  rules::PreviewNumber(list, {"hana", 1, 1, 4, "1", true}, files.Stays());
+  EXPECT_EQ(CheckRows(list, disk, &files), 3u);
+  std::vector<std::pair<std::string, Refusal>> rows;
+  for (const RenameEntry& e : list) rows.emplace_back(e.newName, e.refusal);
+  EXPECT_EQ(rows, (decltype(rows){{".picasa", Refusal::Hidden}, {"hana_0001", Refusal::None},
+                                  {"hana_0002", Refusal::None}, {"P2gone", Refusal::Missing},
+                                  {"P2x", Refusal::Unreadable}, {"hana_0003", Refusal::None}}));
+  list.ClearMarks();
+  EXPECT_EQ(CheckRows(list, disk), 0u);
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ void NumberPage::MakePreview(RenameList& list) {
   in.column = Column.pos();
   in.startText = win::GetText(edtStart);
   in.divider = win::IsChecked(chkDivider);
-  PreviewNumber(list, in);
+  // A row the run leaves would take a number and leave a gap on disk.
+  PreviewNumber(list, in, host_.RowsThatStay());
 }
 
 void NumberPage::AfterRename() { app::PushHistory(cmbBasName, host_.HistoryLength()); }

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "rules/RenameList.h"
 #include "settings/Settings.h"
 #include "win/ControlSet.h"
@@ -28,6 +30,8 @@ class PageHost {
   virtual int HistoryLength() const = 0;
   // Whether replace results are trimmed (an option of the settings page).
   virtual bool TrimResults() const = 0;
+  // The rows the next run leaves whatever their new names, as the disk tells now.
+  virtual std::vector<bool> RowsThatStay() = 0;
   // The settings page's commands that reach every page or the frame.
   virtual void TrimHistories() = 0;
   virtual void ClearHistories() = 0;
