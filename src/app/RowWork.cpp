@@ -286,17 +286,20 @@ void TfrmRen::HandlerFailed(const char* what) {
 
 std::unique_ptr<disk::Journal::Hold> TfrmRen::HoldJournal() {
   std::unique_ptr<disk::Journal::Hold> hold;
+  bool waited = false;
   {
     LongWork work(hwnd(), lblCount, true);
     hold = std::make_unique<disk::Journal::Hold>(journal_, [&] {
+      waited = true;
       return work.Say("別のウィンドウがファイル名を変更中です。終わるまで待っています（Escで中止）");
     });
   }
+  // The label said the wait: it says the count again.
+  if (waited) UpdateCount();
   if (hold->ok()) {
     TellJournalProblem();
     return hold;
   }
-  UpdateCount();
   SayDone("別のウィンドウの処理を待たずに中止しました");
   return nullptr;
 }

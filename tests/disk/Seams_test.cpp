@@ -33,24 +33,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-fs::FileId IdOf(const std::string& path) {
-  fs::OpenFile file(path);
-  fs::FileId id;
-  file.Id(id);
-  return id;
-}
-
-// A file's bytes, read while another handle writes it.
-std::string Bytes(const std::string& path) {
-  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return {};
-  std::string out(GetFileSize(h, nullptr), '\0');
-  DWORD got = 0;
-  ReadFile(h, out.data(), static_cast<DWORD>(out.size()), &got, nullptr);
-  CloseHandle(h);
-  return out;
-}
 
 // "name=content" for each file of the folder, sorted.
 Names FilesWithContents(const std::string& folder) {
@@ -114,7 +96,7 @@ TEST_F(Seams, EveryMoveIsInTheJournalFileBeforeItIsMade) {
     Rows({{"0_A.txt", "A_0"}, {"A_0.txt", "0_A"}, {"1_A.txt", "x" + std::to_string(before)}});
     std::vector<bool> seen;
     disk::Mover reads = [&](fs::OpenFile& f, std::string_view to) -> std::uint32_t {
-      seen.push_back(Bytes(journalPath).find("\t" + std::string(to) + "\t") != std::string::npos);
+      seen.push_back(FileContent(journalPath).find("\t" + std::string(to) + "\t") != std::string::npos);
       return f.RenameTo(to);
     };
     Journal journal(journalFile);
@@ -129,7 +111,8 @@ TEST_F(Seams, EveryMoveIsInTheJournalFileBeforeItIsMade) {
 // file of its own beside the journal is taken in when the journal is next held.
 TEST_F(Seams, ARunLeftBesideTheJournalIsTakenIn) {
   dir.Touch("b.txt", "a");
-  const fs::FileId id = IdOf(dir.path() + "b.txt");
+  fs::FileId id;
+  fs::OpenFile(dir.path() + "b.txt").Id(id);
   char idText[64];
   std::snprintf(idText, sizeof idText, "%08lX:%016llX", static_cast<unsigned long>(id.volume),
                 static_cast<unsigned long long>(id.index));
@@ -179,8 +162,10 @@ TEST_F(Seams, AFileIsTheOneRecordedByItsBirthNotItsIndexAlone) {
   dir.Touch("b.txt", "edited");
   ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "d.txt").c_str()));
   dir.Touch("d.txt", "stranger");
+  fs::FileId stranger;
+  fs::OpenFile(dir.path() + "d.txt").Id(stranger);
   for (Move& m : moves) {
-    if (m.to == dir.path() + "d.txt") m.id.index = IdOf(m.to).index;  // the index handed out again
+    if (m.to == dir.path() + "d.txt") m.id.index = stranger.index;  // the index handed out again
   }
   const UndoResult r = Undo(moves);
   EXPECT_EQ(r.restored, 1u);

@@ -211,7 +211,9 @@ bool TempDir::UnlinkUnix(const std::string& name) const {
 }
 
 std::string FileContent(const std::string& path) {
-  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  // Read also while the program writes it (its journal during a run).
+  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing>";
   std::string out;
