@@ -448,7 +448,7 @@ std::string AnswerMessageBox(const Program& program, int id) {
   return text;
 }
 
-void Program::ChooseUndo() const {
+void Program::ChooseFromMenu(int fromBottom) const {
   HWND list = List();
   RECT r;
   GetWindowRect(list, &r);
@@ -460,7 +460,9 @@ void Program::ChooseUndo() const {
     return false;
   };
   Await("the list's menu", menuShown, [&] { return Screen(); });
-  for (UINT vk : {VK_UP, VK_RETURN}) {
+  std::vector<UINT> keys(static_cast<std::size_t>(fromBottom), VK_UP);
+  keys.push_back(VK_RETURN);
+  for (UINT vk : keys) {
     PostMessageW(window_, WM_KEYDOWN, vk, 1);
     PostMessageW(window_, WM_KEYUP, vk, 0xC0000001);
   }

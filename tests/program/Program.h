@@ -85,9 +85,10 @@ class Program {
   // main window), once it is up.
   HWND AwaitDialog() const;
   HWND ChildOf(HWND parent, const std::string& caption) const { return Child(parent, nullptr, caption.c_str()); }
-  // The list's context menu, opened as a right click opens it, and its last item (元に戻す)
-  // chosen with the keys.
-  void ChooseUndo() const;
+  // The list's context menu, opened as a right click opens it, and the item this many up from
+  // its bottom chosen with the keys (1: 元に戻す, 6: 拡張子変更).
+  void ChooseFromMenu(int fromBottom) const;
+  void ChooseUndo() const { ChooseFromMenu(1); }
 
  private:
   static HWND Child(HWND parent, const wchar_t* cls, const char* caption);

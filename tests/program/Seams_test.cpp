@@ -125,4 +125,21 @@ TEST_F(ProgramSeams, AFolderSwappedForALinkAfterThePreviewIsNotEntered) {
   EXPECT_EQ(FileContent(files.path() + "old\\a.txt"), "ours");
 }
 
+// 拡張子変更 to jpg over photos of which one already ends in .jpg: that one is left alone and
+// unmarked, and the label counts what changed.
+TEST_F(ProgramSeams, AChangeOfExtensionLeavesTheFilesThatHaveItAlone) {
+  ASSERT_TRUE(program.Start({files.Touch("a.JPG", "a"), files.Touch("b.jpg", "b"), files.Touch("c.jpeg", "c")}));
+  Number({"n01", "n02", "n03"});
+  program.ChooseFromMenu(7);  // すべて選択
+  program.ChooseFromMenu(6);  // 拡張子変更
+  const HWND dialog = program.AwaitDialog();
+  ASSERT_NE(dialog, nullptr);
+  SendMessageW(FindWindowExW(dialog, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"jpg"));
+  program.Click(program.ChildOf(dialog, "OK"));
+  EXPECT_TRUE(program.AwaitCount("3個の項目（2件の拡張子を変更しました）"));
+  EXPECT_EQ(program.RowsText().find("（"), std::string::npos) << program.RowsText();
+  Quit();
+  EXPECT_EQ(FolderListing(files.path()), (Names{"a.jpg", "b.jpg", "c.jpg"}));
+}
+
 }  // namespace
