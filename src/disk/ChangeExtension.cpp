@@ -12,7 +12,7 @@ using rules::RenameList;
 namespace disk {
 
 ExtensionReport ChangeExtensions(RenameList& list, std::string_view extension, const Progress& progress,
-                                 Journal* journal, const DiskState* disk) {
+                                 Journal* journal, const DiskState* disk, const Mover& mover) {
   ExtensionReport out;
   ForgetFolderPaths(disk);
   list.ClearFailures();
@@ -38,7 +38,7 @@ ExtensionReport ChangeExtensions(RenameList& list, std::string_view extension, c
     const std::uint32_t attributes = asked ? fs::Attributes(row.CurrentPath()) : fs::kInvalidAttributes;
     if (attributes != fs::kInvalidAttributes && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       MoveReport report;
-      if (GuardedMove(row.CurrentPath(), row.folder + name, journal, attributes, &report)) {
+      if (GuardedMove(row.CurrentPath(), row.folder + name, journal, attributes, &report, nullptr, mover)) {
         list.SetFileName(i, std::move(name));
         ++out.changed;
       } else {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "disk/Progress.h"
+#include "disk/SafeRename.h"
 #include "rules/ExtensionAnswer.h"
 
 namespace rules {
@@ -32,6 +33,7 @@ struct ExtensionReport {
 // stop between two files. The moves go to the journal, if any, as one run. With the list's
 // disk state a folder must still be the one the intake found.
 ExtensionReport ChangeExtensions(rules::RenameList& list, std::string_view extension, const Progress& progress = {},
-                                 Journal* journal = nullptr, const DiskState* disk = nullptr);
+                                 Journal* journal = nullptr, const DiskState* disk = nullptr,
+                                 const Mover& mover = {});
 
 }  // namespace disk

@@ -298,9 +298,9 @@ Outcome Rename(std::string_view oldPath, std::string_view newPath, Journal* jour
 
 }  // namespace
 
-bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal) {
+bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal, const Mover& mover) {
   MoveReport report;
-  return Rename(oldPath, newPath, journal, report) == Outcome::Renamed;
+  return Rename(oldPath, newPath, journal, report, mover) == Outcome::Renamed;
 }
 
 namespace {

@@ -62,7 +62,8 @@ bool IsTemporaryName(std::string_view fileName);
 // True when the file at oldPath now bears newPath. Refuses an unchanged path, a new name
 // that BadNewName refuses, folders, read-only, hidden or system files; then moves with
 // GuardedMove, which leaves a link to another folder's file alone.
-bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal = nullptr);
+bool SafeRename(std::string_view oldPath, std::string_view newPath, Journal* journal = nullptr,
+                const Mover& mover = {});
 
 // The rename run over the whole list: each row's file gets its new name plus its current
 // extension, where RenamePlan (over `disk`, the listings the preview's check used; a state of

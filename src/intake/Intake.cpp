@@ -104,7 +104,7 @@ TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const F
     std::string cleaned = AutoCleanName(actual, options.cleanUp);
     if (cleaned != actual) {
       if (Taken(cleaned)) cleaned = FreeName(cleaned);
-      if (SafeRename(actual, cleaned, options.journal)) return TakenIn::Cleaned;
+      if (SafeRename(actual, cleaned, options.journal, options.mover)) return TakenIn::Cleaned;
       // Not renamed: the file is still there under its own name, so it is taken in as such.
     }
     if (MatchesFilter(actual, options.filterNames, options.filterExts)) return TakenIn::Filtered;

@@ -12,6 +12,7 @@
 
 #include "rules/CleanUp.h"
 #include "disk/Progress.h"
+#include "disk/SafeRename.h"
 
 namespace rules {
 class RenameList;
@@ -33,6 +34,8 @@ struct IntakeOptions {
   std::string filterNames, filterExts;
   // Where AddFiles records the clean-up's renames, as one run, so that they can be undone.
   disk::Journal* journal = nullptr;
+  // How the clean-up moves a file; empty: the file's own move (tests hand one that looks first).
+  disk::Mover mover;
 };
 
 // Why the intake left a given path, or an entry of a folder it expanded, out of the list.

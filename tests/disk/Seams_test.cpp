@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "disk/ChangeExtension.h"
 #include "disk/DiskState.h"
 #include "disk/Journal.h"
 #include "disk/SafeRename.h"
@@ -80,10 +81,15 @@ struct Seams : testing::Test {
   }
 };
 
-// A mover that reads the journal file first: each move, the cycles' temporary moves included,
-// must find its own line there, also in the run that writes the journal anew (the first run,
-// and the one after ten).
+// A mover that reads the journal file first: each move must find its own line there, on every
+// path: the run (the cycles' temporary moves too), also when it writes the journal anew (the
+// first run, and the one after ten), 拡張子変更 and the clean-up at intake.
 TEST_F(Seams, EveryMoveIsInTheJournalFileBeforeItIsMade) {
+  std::vector<bool> seen;
+  const disk::Mover reads = [&](fs::OpenFile& f, std::string_view to) -> std::uint32_t {
+    seen.push_back(FileContent(journalPath).find("\t" + std::string(to) + "\t") != std::string::npos);
+    return f.RenameTo(to);
+  };
   for (const int before : {0, 3, 10}) {
     SCOPED_TRACE(before);
     DeleteFileW(journalFile.c_str());
@@ -94,17 +100,27 @@ TEST_F(Seams, EveryMoveIsInTheJournalFileBeforeItIsMade) {
       Run();
     }
     Rows({{"0_A.txt", "A_0"}, {"A_0.txt", "0_A"}, {"1_A.txt", "x" + std::to_string(before)}});
-    std::vector<bool> seen;
-    disk::Mover reads = [&](fs::OpenFile& f, std::string_view to) -> std::uint32_t {
-      seen.push_back(FileContent(journalPath).find("\t" + std::string(to) + "\t") != std::string::npos);
-      return f.RenameTo(to);
-    };
     Journal journal(journalFile);
+    seen.clear();
     disk::RunReport report;
     disk::RenameRows(list, false, {}, &disk, &journal, &report, reads);
     EXPECT_EQ(report.renamed, 3u);
     EXPECT_EQ(seen, std::vector<bool>(4, true));
   }
+  DeleteFileW(journalFile.c_str());
+  Journal journal(journalFile);
+  Rows({{"e.txt", "e"}});
+  list.SelectAll();
+  seen.clear();
+  EXPECT_EQ(disk::ChangeExtensions(list, ".md", {}, &journal, &disk, reads).changed, 1u);
+  DeleteFileW(journalFile.c_str());
+  intake::IntakeOptions options;
+  options.cleanUp.jpegToJpg = true;
+  options.journal = &journal;
+  options.mover = reads;
+  intake::AddFiles(list, {dir.Touch("p.jpeg")}, options);
+  EXPECT_EQ(seen, std::vector<bool>(2, true));
+  EXPECT_TRUE(dir.Exists("p.jpg"));
 }
 
 // A run that an earlier version (or a crash before the journal was put in place) left in a
