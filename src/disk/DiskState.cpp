@@ -30,7 +30,6 @@ bool FolderState::List(const std::string& folder) {
       if (info_[i].count == 1) facts_[i] = Facts{e.size, Ticks(e.lastWrite), Ticks(e.creation)};
     }
     listed = !search.failed();
-    if (listed) AddUnlistedLinks(folder);
   }
   // A listing cut short is no listing: none of its entries is known for certain.
   if (!listed) *this = FolderState();
@@ -47,6 +46,8 @@ void FolderState::Add(std::string_view name, std::uint32_t attributes) {
 }
 
 void FolderState::AddUnlistedLinks(const std::string& folder) {
+  if (linksRead_ || !readable_) return;
+  linksRead_ = true;
   for (const std::string& name : fs::LinkNames(folder)) {
     FoldName(name, scratch_);
     const std::uint32_t i = Find(scratch_);
@@ -130,8 +131,7 @@ void DiskState::TakeIn(const std::string& folder) {
   FoldName(folder, key_);
   if (takenIn_.count(key_)) return;
   TakenFolder taken;
-  taken.finalPath = fs::FinalFolderPath(folder);
-  if (taken.finalPath.empty() || !fs::EntryId(folder, taken.id)) return;
+  if (!fs::EntryId(folder, taken.id, &taken.finalPath)) return;
   takenIn_.emplace(key_, std::move(taken));
 }
 

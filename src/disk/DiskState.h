@@ -39,6 +39,8 @@ class FolderState {
   void Add(const fs::Entry& entry);
   void Add(std::string_view name, std::uint32_t attributes);
   // Under Wine, the links the listing didn't show (they point nowhere): their names are held.
+  // Read once per listing, when a plan first looks at the folder (an intake's listing goes
+  // without: most folders are never renamed in).
   void AddUnlistedLinks(const std::string& folder);
   // The index of the folded name, or NameTable::npos.
   std::uint32_t Find(std::string_view folded) const { return names_.Find(folded, rules::NameTable::Hash(folded)); }
@@ -61,6 +63,7 @@ class FolderState {
  private:
   friend class DiskState;
   bool readable_ = true;
+  bool linksRead_ = false;
   fs::NameLimit limit_;
   rules::NameTable names_;
   std::vector<Info> info_;

@@ -313,12 +313,24 @@ std::vector<std::string> LinkNames(std::string_view folder) {
   return out;
 }
 
-bool EntryId(std::string_view path, FileId& out) {
+bool EntryId(std::string_view path, FileId& out, std::string* finalFolder) {
   std::string bare(path);
   if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!FileInfo(bare, info)) return false;
-  out = FileId{info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, 0};
+  const os::unique_file h = OpenEntry(bare);
+  if (!h) return false;
+  if (finalFolder) {
+    *finalFolder = FinalPathOf(h.get());
+    if (finalFolder->empty()) return false;
+    if (finalFolder->back() != '\\') *finalFolder += '\\';
+  }
+  // The index alone: the volume's serial costs Wine ten times as much, and the caller compares
+  // the final path as well.
+  out = FileId{};
+  if (!FileIndex(h.get(), out.index)) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h.get(), &info)) return false;
+    out.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  }
   return out.valid();
 }
 

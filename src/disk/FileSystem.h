@@ -93,9 +93,10 @@ struct FileId {
   }
 };
 
-// The volume and index of the entry at the path (a folder's: "C:\\dir\\" or without the "\\"), not
-// following a reparse point where the platform can; false when it can't be opened.
-bool EntryId(std::string_view path, FileId& out);
+// The index of the entry at the path (a folder's: "C:\\dir\\" or without the "\\"), its volume
+// left 0, not following a reparse point where the platform can; false when it can't be opened.
+// With `finalFolder`, the final path the same handle reaches, with a trailing "\\".
+bool EntryId(std::string_view path, FileId& out, std::string* finalFolder = nullptr);
 // Whether a link bears the name: Windows lists a link that points nowhere and never moves onto
 // it, but Wine neither lists nor sees one and its no-replace move replaces it, so there each
 // folder's links are read from the Linux file system, once per run.

@@ -97,6 +97,7 @@ std::uint32_t RenamePlan::FolderIndex(const std::string& folder) {
   FolderState& state = disk_.Folder(folder);
   auto [it, added] = folderIndex_.emplace(&state, static_cast<std::uint32_t>(folders_.size()));
   if (added) {
+    state.AddUnlistedLinks(folder);
     Folder f;
     f.state = &state;
     f.claims.assign(state.size(), 0);

@@ -111,13 +111,13 @@ const DiskState* takenIn = nullptr;
 // link or another folder); else its final path now.
 std::string FolderPathToReach(const std::string& folder) {
   const DiskState::TakenFolder* taken = takenIn ? takenIn->TakenIn(folder) : nullptr;
-  std::string now = fs::FinalFolderPath(folder);
-  if (!taken) return now;
-  std::string a, b;
+  if (!taken) return fs::FinalFolderPath(folder);
+  std::string now, a, b;
+  fs::FileId id;
+  if (!fs::EntryId(folder, id, &now) || !(id == taken->id)) return std::string();
   FoldName(now, a);
   FoldName(taken->finalPath, b);
-  fs::FileId id;
-  return a == b && fs::EntryId(folder, id) && id == taken->id ? taken->finalPath : std::string();
+  return a == b ? taken->finalPath : std::string();
 }
 
 // Whether a file reached at `reached` (its final path) is the entry at `path` itself, each

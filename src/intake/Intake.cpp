@@ -324,7 +324,6 @@ class Intake {
         items.push_back(Item{std::move(e.name), FactsOf(e), e.size == 0, isFolder});
       }
       listed = !search.failed();
-      if (listed && disk_) state.AddUnlistedLinks(folder);
       skipped_[Skip::NotShiftJis] += search.foreignFiles();
       // A folder whose name has no Shift_JIS form is never entered: said, not silently.
       if (folders) skipped_[Skip::NotShiftJis] += search.foreignFolders();
