@@ -433,8 +433,9 @@ bool Journal::Take(const std::function<bool()>& wait) {
     }
   }
   holds_ = 1;
-  // Another window may have written it since this one read it; runs only memory holds stay.
-  if (!stale_ && !armed_) Load();
+  // Another window may have written it since this one read it (its length or time tells: a
+  // journal of ten big runs takes a quarter of a second to read); runs only memory holds stay.
+  Refresh();
   if (damaged_) SetAside();
   AdoptLeftovers();
   return true;
