@@ -142,12 +142,10 @@ class UndoRun {
     return false;
   }
 
-  // Whether a name the folder's listing shows taken, in another letter case, is free after
-  // all: the disk tells the two spellings apart (nothing opens under the name as written).
-  static bool HeldApart(const std::string& name) {
-    fs::Entry entry;
-    return fs::FindEntry(name, entry) && entry.name != sjis::FileName(name) && !fs::Opens(name);
-  }
+  // Whether a name the folder's listing shows taken (by a name of another letter case) is free
+  // after all: nothing opens under it as written, on a disk that tells the spellings apart. The
+  // move itself never replaces anything either way.
+  static bool HeldApart(const std::string& name) { return !fs::Opens(name); }
 
   // A row by its folder, however its letters are spelled (a folder moved back takes the
   // journal's spelling), and its file name as it is.
