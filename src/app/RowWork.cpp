@@ -291,7 +291,7 @@ std::unique_ptr<disk::Journal::Hold> TfrmRen::HoldJournal() {
     LongWork work(hwnd(), lblCount, true);
     hold = std::make_unique<disk::Journal::Hold>(journal_, [&] {
       waited = true;
-      return work.Say("別のウィンドウがファイル名を変更中です。終わるまで待っています（Escで中止）");
+      return work.Say("別のウィンドウの処理を待っています（Escで中止）");
     });
   }
   // The label said the wait: it says the count again.

@@ -53,7 +53,7 @@ TEST_F(ProgramSeams, ARunWaitsWhileAnotherWindowHoldsTheJournal) {
   Number({"n01"});
   ASSERT_TRUE(other.Take());
   program.Click(program.Button("リネーム", true));
-  ASSERT_TRUE(program.AwaitCount("別のウィンドウがファイル名を変更中です。終わるまで待っています（Escで中止）"));
+  ASSERT_TRUE(program.AwaitCount("別のウィンドウの処理を待っています（Escで中止）"));
   EXPECT_EQ(FolderListing(files.path()), Names{"a.txt"});
   other.Release();
   EXPECT_TRUE(program.AwaitCount("1個の項目（1件を変更しました）"));
