@@ -182,10 +182,6 @@ void TfrmRen::SayDone(std::string note) {
 void TfrmRen::FormShow() {
   if (shown_) return;
   shown_ = true;
-  // A run that a crash cut short left its record beside the journal: taken in now, for 元に戻す,
-  // unless another window holds the journal (it takes it in itself).
-  if (journal_.Take()) journal_.Release();
-  TellJournalProblem();
   if (options_.args.empty()) return;
   AddFiles(options_.args);
   if (list_.empty()) SendMessageW(hwnd(), WM_CLOSE, 0, 0);

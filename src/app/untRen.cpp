@@ -70,6 +70,11 @@ void TfrmRen::Show(int cmdShow) {
   ShowWindow(hwnd(), cmdShow);
   UpdateWindow(hwnd());
   FocusPageInput();
+  // A run that a crash cut short left its record beside the journal: taken in now, for 元に戻す,
+  // unless another window holds the journal (it takes it in itself); a damaged journal is set
+  // aside and said, over the window.
+  if (journal_.Take()) journal_.Release();
+  TellJournalProblem();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -125,6 +125,30 @@ TEST_F(ProgramSeams, AFolderSwappedForALinkAfterThePreviewIsNotEntered) {
   EXPECT_EQ(FileContent(files.path() + "old\\a.txt"), "ours");
 }
 
+// At start a damaged journal is kept aside and said once, and the run an earlier version's crash
+// left in a file beside the journal is taken in: 元に戻す brings its file back.
+TEST_F(ProgramSeams, AStartKeepsADamagedJournalAsideAndTakesInARunLeftBesideIt) {
+  files.Touch("b.txt", "a");
+  fs::FileId id;
+  ASSERT_TRUE(fs::OpenFile(files.path() + "b.txt").Id(id));
+  char idText[32];
+  std::snprintf(idText, sizeof idText, "%08lX:%016llX", static_cast<unsigned long>(id.volume),
+                static_cast<unsigned long long>(id.index));
+  home.Touch("Kinoha.undo.77-1.tmp", "Kinoha リネーム記録 2026/12/01 10:00:00\tリネーム\t#7\r\n" + files.path() +
+                                         "a.txt\t" + files.path() + "b.txt\t" + idText + "\r\n");
+  home.Touch("Kinoha.undo", "not a journal\r\n");
+  ASSERT_TRUE(program.Start());
+  const std::string told = AnswerMessageBox(program, IDOK);
+  EXPECT_NE(told.find("Kinoha.undo.bad に移しました"), std::string::npos) << told;
+  program.ChooseUndo();
+  AnswerMessageBox(program, IDYES);
+  EXPECT_TRUE(program.AwaitCount("0個の項目（1件を元に戻しました）"));
+  Quit();
+  EXPECT_EQ(FolderListing(files.path()), Names{"a.txt"});
+  EXPECT_EQ(FileContent(home.path() + "Kinoha.undo.bad"), "not a journal\r\n");
+  EXPECT_FALSE(home.Exists("Kinoha.undo.77-1.tmp"));
+}
+
 // 拡張子変更 to jpg over photos of which one already ends in .jpg: that one is left alone and
 // unmarked, and the label counts what changed.
 TEST_F(ProgramSeams, AChangeOfExtensionLeavesTheFilesThatHaveItAlone) {
