@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "disk/JournalFile.h"
 #include "disk/JournalLines.h"
 #include "os/OwnFile.h"
 #include "text/sjis.h"
@@ -13,18 +14,8 @@ namespace disk {
 
 using namespace journal_lines;
 
-namespace {
+namespace journal_file {
 
-// State lines appended before the file is written compactly again.
-constexpr std::size_t kMaxMarks = 40;
-// More than the moves of any run of the program; a bigger file isn't one of ours.
-constexpr DWORD kMaxFile = 256u << 20;
-
-std::wstring LastErrorText() { return os::ErrorText(GetLastError()); }
-
-// Opens the journal's entry for `access` without following a reparse point, only where it is
-// a plain file: a link, a folder, or an empty entry (a pipe's open would wait for a writer; no
-// journal of ours is empty) is never opened for real.
 os::unique_file OpenPlain(const std::wstring& path, DWORD access) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
@@ -37,6 +28,30 @@ os::unique_file OpenPlain(const std::wstring& path, DWORD access) {
   if (h && !os::IsPlainFileAt(h.get(), path)) return {};
   return h;
 }
+
+bool ReadWhole(HANDLE h, std::string& out) {
+  out.clear();
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(h, &size) || size.QuadPart > kMaxFile) return false;
+  out.resize(static_cast<std::size_t>(size.QuadPart));
+  DWORD got = 0;
+  if (!ReadFile(h, out.data(), static_cast<DWORD>(out.size()), &got, nullptr) || got != out.size()) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace journal_file
+
+using namespace journal_file;
+
+namespace {
+
+// State lines appended before the file is written compactly again.
+constexpr std::size_t kMaxMarks = 40;
+
+std::wstring LastErrorText() { return os::ErrorText(GetLastError()); }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -101,15 +116,8 @@ void Journal::Load() {
   damaged_ = false;
   std::string text;
   if (os::unique_file h = OpenPlain(file_, GENERIC_READ)) {
-    LARGE_INTEGER size{};
-    DWORD got = 0;
-    if (GetFileSizeEx(h.get(), &size) && size.QuadPart <= kMaxFile) {
-      text.resize(static_cast<std::size_t>(size.QuadPart));
-      if (!ReadFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr)) got = 0;
-    }
     // Too big, unreadable, or not one of ours: kept aside under the hold, never written over.
-    damaged_ = got == 0 || got != size.QuadPart || !std::string_view(text).starts_with(kHeader.substr(0, got));
-    text.resize(got);
+    damaged_ = !ReadWhole(h.get(), text) || !std::string_view(text).starts_with(kHeader.substr(0, text.size()));
     if (damaged_) text.clear();
   }
   std::size_t end = 0;
@@ -389,128 +397,6 @@ void Journal::Rollback(std::size_t mark) {
   }
   run.moves.resize(mark);
   lineStarts_.resize(mark);
-}
-
-// ---------------------------------------------------------------------------------------------
-// One window at a time
-
-namespace {
-
-// One name per journal, whatever the spelling of its path: its full path upper-cased, hashed.
-std::wstring MutexName(const std::wstring& file, bool global) {
-  wchar_t full[4096];
-  const DWORD n = GetFullPathNameW(file.c_str(), 4096, full, nullptr);
-  std::wstring path = n > 0 && n < 4096 ? std::wstring(full, n) : file;
-  CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
-  std::uint64_t hash = 14695981039346656037ull;
-  for (wchar_t c : path) hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
-  wchar_t name[64];
-  std::swprintf(name, 64, L"%ls\\Kinoha-journal-%016llX", global ? L"Global" : L"Local",
-                static_cast<unsigned long long>(hash));
-  return name;
-}
-
-}  // namespace
-
-bool Journal::Take(const std::function<bool()>& wait) {
-  if (file_.empty()) return true;
-  if (holds_ > 0) {
-    ++holds_;
-    return true;
-  }
-  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, MutexName(file_, true).c_str()));
-  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, MutexName(file_, false).c_str()));
-  if (mutex_) {
-    for (DWORD timeout = 0;; timeout = 100) {
-      const DWORD r = WaitForSingleObject(mutex_.get(), timeout);
-      // A holder that died let it go: what it wrote was written before each of its moves.
-      if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) break;
-      if (r != WAIT_TIMEOUT) {
-        mutex_.reset();
-        break;
-      }
-      if (!wait || !wait()) return false;
-    }
-  }
-  holds_ = 1;
-  // Another window may have written it since this one read it (its length or time tells: a
-  // journal of ten big runs takes a quarter of a second to read); runs only memory holds stay.
-  Refresh();
-  if (damaged_) SetAside();
-  AdoptLeftovers();
-  return true;
-}
-
-void Journal::Release() {
-  if (holds_ == 0 || --holds_ > 0) return;
-  if (mutex_) ReleaseMutex(mutex_.get());
-}
-
-std::wstring Journal::TakeSetAside() { return std::exchange(setAside_, std::wstring()); }
-
-void Journal::SetAside() {
-  os::unique_file h = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES);
-  if (!h) return;
-  // Never over an older one: the first free of .bad, .bad2, .bad3, ...
-  for (int n = 1; n < 100; ++n) {
-    std::wstring aside = file_ + L".bad" + (n > 1 ? std::to_wstring(n) : std::wstring());
-    const DWORD error = os::RenameHandle(h.get(), aside, false);
-    if (error == 0) {
-      setAside_ = aside;
-      damaged_ = false;
-      h.reset();
-      Load();
-      return;
-    }
-    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
-  }
-  // It stays where it is, unread and unwritten: the runs of this session stay in memory.
-  Trouble(L"記録が壊れています");
-}
-
-void Journal::AdoptLeftovers() {
-  if (stale_ || armed_) return;
-  WIN32_FIND_DATAW data;
-  std::vector<std::wstring> names;
-  {
-    os::unique_find find(FindFirstFileW((file_ + L".*.tmp").c_str(), &data));
-    if (!find) return;
-    do {
-      if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
-        names.push_back(data.cFileName);
-      }
-    } while (FindNextFileW(find.get(), &data));
-  }
-  const std::wstring folder = file_.substr(0, file_.find_last_of(L"\\/") + 1);
-  bool adopted = false;
-  for (const std::wstring& name : names) {
-    // Nobody else writes one while this window holds the journal: each is a leftover.
-    const std::wstring path = folder + name;
-    os::unique_file h = OpenPlain(path, GENERIC_READ | DELETE);
-    if (!h) continue;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(h.get(), &size) || size.QuadPart > kMaxFile) continue;
-    std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD got = 0;
-    if (!ReadFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr) || got != text.size()) continue;
-    if (!std::string_view(text).starts_with(kHeader)) continue;  // not one of ours
-    std::vector<JournalRun> runs = ParseRuns(text);
-    // Its last run is the one it was made for; those before it came from the journal.
-    if (!runs.empty() && !runs.back().undone) {
-      JournalRun& run = runs.back();
-      Check(run);
-      const bool known = std::any_of(runs_.begin(), runs_.end(), [&](const JournalRun& r) {
-        return r.number == run.number && r.time == run.time && r.kind == run.kind;
-      });
-      if (!known && !run.moves.empty()) {
-        run.number = nextNumber_++;
-        AddRun(std::move(run));
-        adopted = true;
-      }
-    }
-    os::DeleteByHandle(h.get());
-  }
-  if (adopted) Rewrite();
 }
 
 // ---------------------------------------------------------------------------------------------

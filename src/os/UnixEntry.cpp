@@ -15,50 +15,32 @@ constexpr std::size_t kInoAt = 32, kBtimeAt = 80;
 // Seconds from 1601 to 1970.
 constexpr std::uint64_t kEpochDelta = 11644473600ull;
 
-long Statx(const char* path, unsigned mask, unsigned char* buf) {
+// A Linux system call of up to five arguments (i386: int 0x80).
+long LinuxCall(long number, long a, long b, long c, long d = 0, long e = 0) {
   long r = -1;
 #if defined(__i386__)
-  asm volatile("int $0x80"
-               : "=a"(r)
-               : "a"(383), "b"(kAtFdCwd), "c"(path), "d"(kAtSymlinkNoFollow), "S"(mask), "D"(buf)
-               : "memory");
-#elif defined(__x86_64__)
-  register long r10 asm("r10") = mask;
-  register long r8 asm("r8") = reinterpret_cast<long>(buf);
-  asm volatile("syscall"
-               : "=a"(r)
-               : "a"(332), "D"(kAtFdCwd), "S"(path), "d"(kAtSymlinkNoFollow), "r"(r10), "r"(r8)
-               : "rcx", "r11", "memory");
+  asm volatile("int $0x80" : "=a"(r) : "a"(number), "b"(a), "c"(b), "d"(c), "S"(d), "D"(e) : "memory");
 #else
-  (void)path, (void)mask, (void)buf;
+  (void)number, (void)a, (void)b, (void)c, (void)d, (void)e;
 #endif
   return r;
 }
 
-long Call3(long number, long a, long b, long c) {
-  long r = -1;
-#if defined(__i386__)
-  asm volatile("int $0x80" : "=a"(r) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
-#else
-  (void)number, (void)a, (void)b, (void)c;
-#endif
-  return r;
-}
+constexpr long kOpen = 5, kClose = 6, kGetdents64 = 220, kStatx = 383;
 
 }  // namespace
 
 bool UnixLinkNames(const std::string& folder, std::vector<std::wstring>& out) {
   out.clear();
   if (!UnderWine() || folder.empty()) return false;
-  constexpr long kOpen = 5, kClose = 6, kGetdents64 = 220;
   constexpr long kReadOnlyDirectory = 0200000;  // O_RDONLY | O_DIRECTORY
   constexpr unsigned char kLink = 10;           // DT_LNK
-  const long fd = Call3(kOpen, reinterpret_cast<long>(folder.c_str()), kReadOnlyDirectory, 0);
+  const long fd = LinuxCall(kOpen, reinterpret_cast<long>(folder.c_str()), kReadOnlyDirectory, 0);
   if (fd < 0) return false;
   alignas(8) char buf[32768];
   bool ok = true;
   for (;;) {
-    const long n = Call3(kGetdents64, fd, reinterpret_cast<long>(buf), sizeof buf);
+    const long n = LinuxCall(kGetdents64, fd, reinterpret_cast<long>(buf), sizeof buf);
     if (n <= 0) {
       ok = n == 0;
       break;
@@ -79,7 +61,7 @@ bool UnixLinkNames(const std::string& folder, std::vector<std::wstring>& out) {
       at += length;
     }
   }
-  Call3(kClose, fd, 0, 0);
+  LinuxCall(kClose, fd, 0, 0);
   return ok;
 }
 
@@ -99,7 +81,10 @@ std::string UnixPathOf(const std::wstring& path) {
 bool StatUnix(const std::string& path, UnixEntry& out) {
   if (!UnderWine() || path.empty()) return false;
   alignas(8) unsigned char buf[256] = {};
-  if (Statx(path.c_str(), kStatxIno | kStatxBtime, buf) != 0) return false;
+  if (LinuxCall(kStatx, kAtFdCwd, reinterpret_cast<long>(path.c_str()), kAtSymlinkNoFollow, kStatxIno | kStatxBtime,
+                reinterpret_cast<long>(buf)) != 0) {
+    return false;
+  }
   unsigned mask = 0;
   std::memcpy(&mask, buf, sizeof mask);
   out = UnixEntry{};
