@@ -24,7 +24,7 @@
 #include "disk/Journal.h"
 #include "rules/RenameList.h"
 #include "disk/RenamePlan.h"
-#include "disk/SafeRename.h"
+#include "disk/RenameRun.h"
 #include "disk/Undo.h"
 #include "text/sjis.h"
 

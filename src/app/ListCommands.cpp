@@ -4,6 +4,7 @@
 #include "app/RenameListView.h"
 
 #include "disk/ChangeExtension.h"
+#include "rules/ExtensionAnswer.h"
 #include "disk/Undo.h"
 #include "text/sjis.h"
 #include "win/Controls.h"
@@ -123,18 +124,18 @@ void TfrmRen::mnuChangeExtClick() {
   const bool whole = Attempt("拡張子変更", [&] {
     LongWork work(hwnd(), lblCount, true);
     report = ChangeExtensions(
-        list_, extension, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &journal_,
-        &disk_);
+        list_, extension, disk_, [&](std::size_t done, std::size_t total) { return work.Report(done, total); },
+        &journal_, mover_);
   });
-  disk_.Clear();
   SyncList();
+  // The rows it refused say why until the next preview.
   CheckRows();
   // Files already so named are not told: only what changed, and what the disk refused. Cut
   // off by a failure inside, it left no count; its message said so.
   if (whole) {
-    std::string note = std::to_string(report.changed) +
+    std::string note = std::to_string(report.renamed) +
                        (report.stopped ? "件の拡張子を変更して中止しました" : "件の拡張子を変更しました");
-    if (report.failed > 0) note += "、" + std::to_string(report.failed) + "件は変更不可";
+    if (report.failed + report.refused > 0) note += "、" + std::to_string(report.failed + report.refused) + "件は変更不可";
     SayDone(note);
   }
   TellJournalProblem();

@@ -6,7 +6,7 @@
 
 #include "app/LongWork.h"
 #include "disk/RenamePlan.h"
-#include "disk/SafeRename.h"
+#include "disk/RenameRun.h"
 #include "intake/Intake.h"
 #include "win/Controls.h"
 

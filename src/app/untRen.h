@@ -25,7 +25,7 @@
 #include "disk/DiskState.h"
 #include "disk/Journal.h"
 #include "disk/RenamePlan.h"
-#include "disk/SafeRename.h"
+#include "disk/RenameRun.h"
 #include "rules/RenameList.h"
 #include "intake/Intake.h"
 #include "settings/Settings.h"

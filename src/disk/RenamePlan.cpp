@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "disk/MoveEngine.h"
 #include "text/sjis.h"
 
 using rules::BadNewName;
@@ -21,22 +22,9 @@ namespace disk {
 
 namespace {
 
-// The old volume-label bit: no ordinary file bears it.
-constexpr std::uint32_t kVolumeLabelAttribute = 0x8;
-constexpr std::uint32_t kSystemAttributes = FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute;
 // A name of at most this many bytes fits every volume that holds 255 UTF-16 units or 255
 // bytes of UTF-8: a byte of Shift_JIS takes at most 3 of UTF-8.
-constexpr std::size_t kAlwaysFits = 85;
-
-Refusal AttributesRefusal(std::uint32_t attributes, bool folder) {
-  // A folder where a file was listed, or a file where a folder was, is not the thing listed.
-  if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) return Refusal::Missing;
-  // Windows marks folders read-only to customise them, not to protect them.
-  if ((attributes & FILE_ATTRIBUTE_READONLY) && !folder) return Refusal::ReadOnly;
-  if (attributes & FILE_ATTRIBUTE_HIDDEN) return Refusal::Hidden;
-  if (attributes & kSystemAttributes) return Refusal::System;
-  return Refusal::None;
-}
+constexpr std::size_t kAlwaysFitsBytes = 85;
 
 // Why the run leaves e's file whatever its new name, as f (its folder) lists it; own becomes
 // the file's entry there.
@@ -59,10 +47,11 @@ Refusal FileRefusal(const RenameEntry& e, const FolderState& f, DiskState& disk,
 
 }  // namespace
 
-RenamePlan::RenamePlan(const RenameList& list, DiskState& disk, const RowFiles* files)
+RenamePlan::RenamePlan(const RenameList& list, DiskState& disk, const RowFiles* files, const std::string* extension)
     : list_(list),
       disk_(disk),
       files_(files && files->refusal.size() == list.size() ? files : nullptr),
+      extension_(extension),
       rows_(disk.planMemory().rows),
       newNames_(disk.planMemory().newNames) {
   rows_.assign(list.size(), PlanRow{});
@@ -112,16 +101,25 @@ std::uint32_t RenamePlan::FolderIndex(const std::string& folder) {
 Refusal RenamePlan::JudgeAlone(std::size_t i) {
   const RenameEntry& e = list_[i];
   PlanRow& row = rows_[i];
-  if (e.mark() == RuleMark::NotShiftJis) return Refusal::NotShiftJis;
-  // The same name (the extension is the row's own) is no rename and no refusal, unless the
-  // rule kept it because the run leaves its file: then why.
-  const std::string_view name = e.fileName;
-  const std::size_t dot = e.extensionStart();
-  const bool same = name.substr(0, dot) == e.newName;
-  if (same && e.mark() != RuleMark::Kept) return Refusal::None;
-  if (!same) {
-    newFile_.assign(e.newName).append(name.substr(dot));
+  bool same;
+  if (extension_) {
+    // 拡張子変更 moves the selected files; a file so named already is no change.
+    if (!e.selected || e.isFolder() || !AppendTarget(e, newFile_)) return Refusal::None;
+    if (newFile_ == e.fileName) return Refusal::None;
+    same = false;
     if (BadNewName(newFile_)) return Refusal::BadName;
+  } else {
+    if (e.mark() == RuleMark::NotShiftJis) return Refusal::NotShiftJis;
+    // The same name (the extension is the row's own) is no rename and no refusal, unless the
+    // rule kept it because the run leaves its file: then why.
+    const std::string_view name = e.fileName;
+    const std::size_t dot = e.extensionStart();
+    same = name.substr(0, dot) == e.newName;
+    if (same && e.mark() != RuleMark::Kept) return Refusal::None;
+    if (!same) {
+      AppendTarget(e, newFile_);
+      if (BadNewName(newFile_)) return Refusal::BadName;
+    }
   }
   row.folder = FolderIndex(e.folder);
   const FolderState& f = *folders_[row.folder].state;
@@ -133,7 +131,7 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
     r = FileRefusal(e, f, disk_, key_, row.own);
   }
   if (r != Refusal::None || same) return r;
-  if (newFile_.size() > kAlwaysFits) {
+  if (newFile_.size() > kAlwaysFitsBytes) {
     const NameSize size = SizeOfName(newFile_);
     if (!f.limit().Holds(size.units, size.utf8)) return Refusal::TooLong;
   }
@@ -143,6 +141,22 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
   row.target = f.Find(std::string_view(newKey_).substr(sizeof row.folder));
   row.moves = true;
   return Refusal::None;
+}
+
+bool RenamePlan::AppendTarget(const RenameEntry& e, std::string& out) const {
+  if (extension_) {
+    if (!e.selected || e.isFolder()) return false;
+    out.assign(sjis::StripExtension(e.fileName)).append(*extension_);
+  } else {
+    out.assign(e.newName).append(std::string_view(e.fileName).substr(e.extensionStart()));
+  }
+  return true;
+}
+
+std::string RenamePlan::TargetName(std::size_t i) const {
+  std::string name;
+  AppendTarget(list_[i], name);
+  return name;
 }
 
 bool RenamePlan::ClaimFile(std::size_t i) {
@@ -169,7 +183,7 @@ bool RenamePlan::SameNewName(std::uint32_t other) {
   const RenameEntry& o = list_[other];
   const std::uint32_t folder = rows_[other].folder;
   key_.assign(reinterpret_cast<const char*>(&folder), sizeof folder);
-  newFile_.assign(o.newName).append(std::string_view(o.fileName).substr(o.extensionStart()));
+  AppendTarget(o, newFile_);
   sjis::AppendUpper(newFile_, key_);
   return key_ == newKey_;
 }
@@ -250,7 +264,8 @@ std::size_t CheckRows(RenameList& list, DiskState& disk, const RowFiles* files) 
   std::size_t refused = 0;
   for (std::size_t i = 0; i < list.size(); ++i) {
     Refusal r = plan.refusal(i);
-    // A move the platform refused in the last run stays said until the next preview.
+    // What the last run refused, or the platform refused it, stays said until the next preview.
+    if (r == Refusal::None) r = list[i].refused;
     if (r == Refusal::None && list[i].failure != 0) {
       // A name the move found taken (under Wine by a link that points nowhere, which no
       // listing shows) reads as taken.

@@ -55,8 +55,13 @@ class RenamePlan {
  public:
   // Judges every row against the folders as `disk` lists them (listed now where not known).
   // `files`, where given, is JudgeFiles of the same rows and listings, taken as it stands.
-  RenamePlan(const rules::RenameList& list, DiskState& disk, const RowFiles* files = nullptr);
+  // Each row's file is to bear its new name with its own extension; with `extension` (with
+  // its "."), 拡張子変更's plan: the selected files are to bear their names with that one.
+  RenamePlan(const rules::RenameList& list, DiskState& disk, const RowFiles* files = nullptr,
+             const std::string* extension = nullptr);
 
+  // The file name row i's file is to bear.
+  std::string TargetName(std::size_t i) const;
   rules::Refusal refusal(std::size_t i) const { return rows_[i].refusal; }
   // Whether the run gives row i's file a new name: judged None, and a name that differs.
   bool Moves(std::size_t i) const { return rows_[i].moves && rows_[i].refusal == rules::Refusal::None; }
@@ -80,6 +85,8 @@ class RenamePlan {
   };
 
   rules::Refusal JudgeAlone(std::size_t i);
+  // The file name the row wants into out; false for a row the plan doesn't move at all.
+  bool AppendTarget(const rules::RenameEntry& e, std::string& out) const;
   std::uint32_t FolderIndex(const std::string& folder);
   // Claims of one row per file and one row per new name; false refuses the row.
   bool ClaimFile(std::size_t i);
@@ -91,6 +98,7 @@ class RenamePlan {
   const rules::RenameList& list_;
   DiskState& disk_;
   const RowFiles* files_;
+  const std::string* extension_;
   std::vector<PlanRow>& rows_;
   std::vector<Folder> folders_;
   std::unordered_map<FolderState*, std::uint32_t> folderIndex_;

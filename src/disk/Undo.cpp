@@ -13,7 +13,7 @@
 #include "disk/DiskState.h"
 #include "disk/FolderMoves.h"
 #include "rules/RenameList.h"
-#include "disk/SafeRename.h"
+#include "disk/MoveEngine.h"
 #include "text/sjis.h"
 
 using rules::FoldName;
@@ -83,8 +83,8 @@ class UndoRun {
     // killed before the move): done, not a failure.
     if (!atTo) return AlreadyDone(k) ? Outcome{Outcome::Done} : Failed(UndoFailure::Gone);
     if (oldCount > 0 && !HeldApart(dest)) return AlreadyDone(k) ? Outcome{Outcome::Done} : Failed(UndoFailure::Taken);
-    MoveReport report;
-    if (!GuardedMove(source, dest, nullptr, state[at].attributes, &report, &m.id)) {
+    const MoveReport report = context_.Move(source, dest, state[at].attributes, &m.id);
+    if (!report.moved) {
       if (report.elsewhere) return Failed(UndoFailure::Link);
       if (AlreadyDone(k)) return Outcome{Outcome::Done};
       if (report.otherFile) return Failed(UndoFailure::OtherFile);
@@ -165,6 +165,8 @@ class UndoRun {
   std::string lastFolder_, foldedFolder_, key_;
   FolderMoves folders_;
   DiskState disk_;
+  // The undo records its outcome itself (Journal::Undone, Redone): its moves go unrecorded.
+  MoveContext context_{nullptr, RunKind::Rename};
   std::unordered_map<std::string, std::size_t> rows_;  // Key of its folder at the start and its name -> row
   std::string toKey_, fromKey_;
   std::set<std::pair<std::uint32_t, std::uint64_t>> files_;  // the identities moved
@@ -180,7 +182,6 @@ UndoResult Replay(const std::vector<Move>& moves, RenameList& list, const Progre
   UndoResult result;
   result.forward = forward;
   result.moved.assign(moves.size(), false);
-  ForgetFolderPaths();
   RenameList::SortingPaused sorting(list);
   UndoRun run(list, moves, forward);
   ProgressGate gate(progress);

@@ -56,7 +56,7 @@ std::size_t FilesMoved(const std::vector<Move>& moves);
 // "N件の名前を元に戻します（フォルダ: C:\a、C:\b ほか 2 フォルダ）。よろしいですか？"
 std::string UndoQuestion(const std::vector<Move>& moves, bool redo);
 
-// Each move (from, to), last first: the file at `to` goes back to `from` through GuardedMove,
+// Each move (from, to), last first: the file at `to` goes back to `from` through MoveContext::Move,
 // link check included, and only when it is the very file the move recorded (its identity); a
 // folder moves the same way, before the files inside it that moved before it, and the rows
 // inside a folder that moved follow it at the end. Each

@@ -1,6 +1,7 @@
 #include "intake/Intake.h"
 
 #include <algorithm>
+#include <optional>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -13,7 +14,7 @@
 #include "rules/Filter.h"
 #include "rules/RenameList.h"
 #include "disk/RenamePlan.h"
-#include "disk/SafeRename.h"
+#include "disk/MoveEngine.h"
 #include "intake/RowIndex.h"
 #include "intake/Tree.h"
 #include "text/sjis.h"
@@ -25,12 +26,11 @@ using rules::MatchesFilter;
 using rules::RenameList;
 using disk::DiskState;
 using disk::FolderState;
-using disk::ForgetFolderPaths;
 using disk::Journal;
 using disk::Progress;
 using disk::ProgressGate;
 using disk::RunKind;
-using disk::SafeRename;
+using disk::MoveContext;
 
 namespace intake {
 
@@ -51,22 +51,6 @@ std::string FreeName(const std::string& cleaned) {
 
 // Every option off: compared as a whole, so an option added later counts without a change here.
 bool CleansAnything(const CleanUpOptions& o) { return !(o == CleanUpOptions{}); }
-
-// The clean-up's renames of one intake are one run of the journal, ended also by an exception.
-class CleanUpRun {
- public:
-  CleanUpRun(Journal* journal, bool cleans) : journal_(cleans ? journal : nullptr) {
-    if (journal_) journal_->BeginRun(RunKind::CleanUp);
-  }
-  ~CleanUpRun() {
-    if (journal_) journal_->EndRun();
-  }
-  CleanUpRun(const CleanUpRun&) = delete;
-  CleanUpRun& operator=(const CleanUpRun&) = delete;
-
- private:
-  Journal* journal_;
-};
 
 class Batch {
  public:
@@ -94,7 +78,7 @@ Facts FactsOf(const fs::Entry& e) { return Facts{e.size, Ticks(e.lastWrite), Tic
 // else left as they were. A folder row is never cleaned (its rows' paths would change under
 // them) and only the name list filters it: a folder has no extension.
 TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const Facts& facts,
-               const IntakeOptions& options, bool isFolder = false, std::uint32_t root = 0) {
+               const IntakeOptions& options, MoveContext* cleaning, bool isFolder = false, std::uint32_t root = 0) {
   // With every option off the clean-up gives each path back as it is, and empty filter lists
   // refuse nothing; asking them anyway would cost more than the rest of taking a file in.
   if (isFolder) {
@@ -104,7 +88,7 @@ TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const F
     std::string cleaned = AutoCleanName(actual, options.cleanUp);
     if (cleaned != actual) {
       if (Taken(cleaned)) cleaned = FreeName(cleaned);
-      if (SafeRename(actual, cleaned, options.journal, options.mover)) return TakenIn::Cleaned;
+      if (cleaning && cleaning->Rename(actual, cleaned, false).moved) return TakenIn::Cleaned;
       // Not renamed: the file is still there under its own name, so it is taken in as such.
     }
     if (MatchesFilter(actual, options.filterNames, options.filterExts)) return TakenIn::Filtered;
@@ -217,9 +201,9 @@ class FolderIndex {
 class Intake {
  public:
   Intake(RenameList& list, const IntakeOptions& options, const Progress& progress, std::size_t items,
-         DiskState* disk, IntakeSkips& skipped)
+         DiskState* disk, IntakeSkips& skipped, MoveContext* cleaning)
       : list_(list), options_(options), gate_(progress), total_(items), disk_(disk), skipped_(skipped),
-        rows_(list), emptyBefore_(list.empty()) {}
+        cleaning_(cleaning), rows_(list), emptyBefore_(list.empty()) {}
 
   // Groups the given paths by folder, for the folders with enough of them.
   void IndexFolders(const std::vector<std::string>& paths) {
@@ -386,7 +370,7 @@ class Intake {
       takenFolder_ = number;
       disk_->TakeIn(folder);
     }
-    switch (TakeIn(list_, folder, name, facts, options_, isFolder, root)) {
+    switch (TakeIn(list_, folder, name, facts, options_, cleaning_, isFolder, root)) {
       case TakenIn::Listed: rows_.Added(number); return;
       case TakenIn::Filtered: ++skipped_[Skip::Filtered]; return;
       case TakenIn::Cleaned: ++skipped_.cleaned; break;
@@ -406,6 +390,7 @@ class Intake {
   std::unordered_map<std::string, FolderIndex> indexes_;
   DiskState* disk_;
   IntakeSkips& skipped_;
+  MoveContext* cleaning_;  // the clean-up's moves; null when it cleans nothing
   RowIndex rows_;
   EnteredFolders entered_;
   const bool emptyBefore_;  // the list had no rows before the intake
@@ -432,7 +417,8 @@ void AddFile(RenameList& list, const std::string& path, const IntakeOptions& opt
   std::string folder, name;
   Skip why = Skip::Missing;
   Facts facts;
-  if (LookUp(path, folder, name, facts, why)) TakeIn(list, folder, name, facts, options);
+  MoveContext cleaning(nullptr, RunKind::CleanUp, nullptr, nullptr, options.mover);
+  if (LookUp(path, folder, name, facts, why)) TakeIn(list, folder, name, facts, options, &cleaning);
 }
 
 bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, const IntakeOptions& options,
@@ -442,7 +428,6 @@ bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
   skips = IntakeSkips{};
   // Every path is made full first: a relative path or one written with "/" would otherwise
   // be split at the wrong place, and its row would name some other file.
-  ForgetFolderPaths();
   std::vector<std::string> paths;
   paths.reserve(givenPaths.size());
   for (const std::string& p : givenPaths) {
@@ -460,8 +445,10 @@ bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
   }
   bool expand = ExpandFolders(paths, options.dropDir);
   Batch batch(list);
-  CleanUpRun run(options.journal, CleansAnything(options.cleanUp));
-  Intake intake(list, options, progress, paths.size(), disk, skips);
+  // The clean-up's renames of one intake are one run of the journal.
+  std::optional<MoveContext> cleaning;
+  if (CleansAnything(options.cleanUp)) cleaning.emplace(options.journal, RunKind::CleanUp, nullptr, nullptr, options.mover);
+  Intake intake(list, options, progress, paths.size(), disk, skips, cleaning ? &*cleaning : nullptr);
   intake.IndexFolders(paths);
   bool whole = true;
   for (const std::string& path : paths) {

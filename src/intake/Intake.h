@@ -12,7 +12,7 @@
 
 #include "rules/CleanUp.h"
 #include "disk/Progress.h"
-#include "disk/SafeRename.h"
+#include "disk/MoveEngine.h"
 
 namespace rules {
 class RenameList;

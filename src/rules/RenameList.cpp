@@ -397,9 +397,17 @@ void RenameList::SetFailure(std::size_t i, std::uint32_t error) {
   if (error != 0) ++failures_;
 }
 
+void RenameList::SetRefused(std::size_t i, Refusal why) {
+  rows_[i].refused = why;
+  if (why != Refusal::None) ++failures_;
+}
+
 void RenameList::ClearFailures() {
   if (failures_ == 0) return;
-  for (RenameEntry& row : rows_) row.failure = 0;
+  for (RenameEntry& row : rows_) {
+    row.failure = 0;
+    row.refused = Refusal::None;
+  }
   failures_ = 0;
 }
 

@@ -49,6 +49,8 @@ struct RenameEntry {
   Refusal refusal = Refusal::None;  // what the last check of the rows found
   // The platform's error code when the last run could not move the file; 0 otherwise.
   std::uint32_t failure = 0;
+  // Why the last 拡張子変更 left the file as it was, kept like failure.
+  Refusal refused = Refusal::None;
   // What the folder's listing told of the file when it was last read: its size and its
   // last-write and creation times (UTC file times in 100 ns units; 0 when not known).
   std::uint64_t size = 0, lastWrite = 0, creation = 0;
@@ -136,6 +138,7 @@ class RenameList {
   void ClearMarks();
   // A run's failure on a row, kept until the next preview or run clears them.
   void SetFailure(std::size_t i, std::uint32_t error);
+  void SetRefused(std::size_t i, Refusal why);
   void ClearFailures();
 
   // Sorting is on except during a rename run; switching it on re-sorts once.

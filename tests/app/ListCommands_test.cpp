@@ -51,14 +51,17 @@ TEST_F(WindowTest, ChangeExtensionAsksRenamesTheSelectedFilesAndLeavesThePreview
   form->mnuChangeExtClick();
   EXPECT_EQ(asked, (std::vector<std::string>{"拡張子変更|", "拡張子変更|a/b"})) << "the box starts empty";
   EXPECT_EQ(messages, 1);
-  // a.png finds a.txt taken by a.jpg's rename and keeps its name; b.txt, so named already, is
-  // neither moved nor refused, while C.TXT changes its case.
+  // a.jpg and a.png both want a.txt: as in the run, the later row takes it and the other is
+  // refused, as gone.jpg is; b.txt, so named already, is neither moved nor refused, while
+  // C.TXT changes its case.
   EXPECT_EQ(FileNames(),
-            (std::vector<std::string>{"a.png", "a.txt", "b.txt", "C.txt", "gone.jpg", "readme.txt", "z.jpg"}));
+            (std::vector<std::string>{"a.jpg", "a.txt", "b.txt", "C.txt", "gone.jpg", "readme.txt", "z.jpg"}));
   EXPECT_EQ(FolderListing(dir.path()),
-            (std::vector<std::string>{"C.txt", "a.png", "a.txt", "b.txt", "readme.txt", "z.jpg"}));
-  EXPECT_EQ(form->list()[2].failure, 0u);
-  EXPECT_EQ(win::GetText(form->lblCount), "7個の項目（3件の拡張子を変更しました、1件は変更不可）");
+            (std::vector<std::string>{"C.txt", "a.jpg", "a.txt", "b.txt", "readme.txt", "z.jpg"}));
+  EXPECT_EQ(form->list()[0].refusal, rules::Refusal::Duplicate);
+  EXPECT_EQ(form->list()[2].refusal, rules::Refusal::None);
+  EXPECT_EQ(form->list()[4].refusal, rules::Refusal::Missing);
+  EXPECT_EQ(win::GetText(form->lblCount), "7個の項目（3件の拡張子を変更しました、2件は変更不可）");
   EXPECT_EQ(form->PreviewCountdown, 0);
   EXPECT_EQ(NewNames().size(), before.size());
 }

@@ -16,7 +16,7 @@
 #include "disk/Journal.h"
 #include "rules/RenameList.h"
 #include "disk/RenamePlan.h"
-#include "disk/SafeRename.h"
+#include "disk/RenameRun.h"
 #include "disk/Undo.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"

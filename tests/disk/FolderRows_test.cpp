@@ -9,7 +9,7 @@
 #include "disk/DiskState.h"
 #include "disk/Journal.h"
 #include "disk/RenamePlan.h"
-#include "disk/SafeRename.h"
+#include "disk/RenameRun.h"
 #include "disk/Undo.h"
 #include "rules/RenameList.h"
 #include "support/TempDir.h"
@@ -124,9 +124,10 @@ TEST(FolderRows, AFolderLinkIsRefusedAndNotMoved) {
   DiskState disk;
   disk::CheckRows(list, disk);
   EXPECT_EQ(list[0].refusal, Refusal::Link);
-  disk::MoveReport report;
   const std::string link = dir.path() + "F";
-  EXPECT_FALSE(disk::GuardedMove(link, dir.path() + "F2", nullptr, fs::Attributes(link), &report));
+  disk::MoveContext moves(nullptr, disk::RunKind::Rename);
+  const disk::MoveReport report = moves.Move(link, dir.path() + "F2", fs::Attributes(link));
+  EXPECT_FALSE(report.moved);
   EXPECT_TRUE(report.elsewhere);
   EXPECT_EQ(FolderListing(dir.path()), (std::vector<std::string>{"F", "G"}));
   EXPECT_EQ(FileContent(dir.path() + "G\\x.txt"), "x");

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "disk/SafeRename.h"
+#include "disk/RenameRun.h"
 #include "intake/Intake.h"
 #include "rules/Rules.h"
 #include "support/TempDir.h"

@@ -14,7 +14,7 @@
 #include "disk/ChangeExtension.h"
 #include "disk/DiskState.h"
 #include "disk/Journal.h"
-#include "disk/SafeRename.h"
+#include "disk/RenameRun.h"
 #include "disk/Undo.h"
 #include "intake/Intake.h"
 #include "rules/RenameList.h"
@@ -112,7 +112,7 @@ TEST_F(Seams, EveryMoveIsInTheJournalFileBeforeItIsMade) {
   Rows({{"e.txt", "e"}});
   list.SelectAll();
   seen.clear();
-  EXPECT_EQ(disk::ChangeExtensions(list, ".md", {}, &journal, &disk, reads).changed, 1u);
+  EXPECT_EQ(disk::ChangeExtensions(list, ".md", disk, {}, &journal, reads).renamed, 1u);
   DeleteFileW(journalFile.c_str());
   intake::IntakeOptions options;
   options.cleanUp.jpegToJpg = true;
@@ -201,7 +201,8 @@ TEST_F(Seams, ADanglingLinkIsNeverReplaced) {
   EXPECT_EQ(report.renamed, 0u);
   EXPECT_EQ(list[0].fileName, "a.txt");
   // A move that no listing guards (the clean-up's, 拡張子変更's) meets it too.
-  EXPECT_FALSE(disk::SafeRename(dir.path() + "a.txt", dir.path() + "b.txt"));
+  disk::MoveContext moves(nullptr, disk::RunKind::CleanUp);
+  EXPECT_FALSE(moves.Rename(dir.path() + "a.txt", dir.path() + "b.txt", false).moved);
   EXPECT_TRUE(dir.UnlinkUnix("b.txt")) << "the link is still there";
 }
 

@@ -12,7 +12,7 @@
 #include "disk/Journal.h"
 #include "rules/RenameList.h"
 #include "disk/DiskState.h"
-#include "disk/SafeRename.h"
+#include "disk/RenameRun.h"
 #include "intake/Intake.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
@@ -116,7 +116,8 @@ TEST_F(UndoTest, ChangeOfExtensionCaseLandsAndComesBack) {
   Rows({{"p.jpg", ""}, {"q.jpg", ""}});
   for (RenameEntry& r : list) r.selected = true;
   Journal journal;
-  ChangeExtensions(list, ".JPG", {}, &journal);
+  DiskState state;
+  ChangeExtensions(list, ".JPG", state, {}, &journal);
   EXPECT_EQ(FolderListing(dir.path()), (Names{"p.JPG", "q.JPG"}));
   EXPECT_EQ(FileNames(list), (Names{"p.JPG", "q.JPG"}));
   UndoMoves(journal.Moves(), list);

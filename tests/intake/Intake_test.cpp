@@ -11,7 +11,7 @@
 
 #include "disk/FileSystem.h"
 #include "rules/RenameList.h"
-#include "disk/SafeRename.h"
+#include "disk/RenameRun.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
 

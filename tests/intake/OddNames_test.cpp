@@ -11,7 +11,7 @@
 #include "disk/DiskState.h"
 #include "rules/RenameList.h"
 #include "disk/RenamePlan.h"
-#include "disk/SafeRename.h"
+#include "disk/RenameRun.h"
 #include "intake/Intake.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"

@@ -1,4 +1,5 @@
-#include "disk/SafeRename.h"
+#include "disk/MoveEngine.h"
+#include "disk/RenameRun.h"
 
 #include <windows.h>
 
@@ -10,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include "disk/ChangeExtension.h"
+#include "disk/DiskState.h"
 #include "disk/FileSystem.h"
+#include "disk/RenamePlan.h"
 #include "rules/RenameList.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
@@ -19,11 +23,16 @@ using rules::RenameEntry;
 using rules::RenameList;
 using disk::RenameRows;
 using disk::RunReport;
-using disk::SafeRename;
 
 namespace {
 
 using Names = std::vector<std::string>;
+
+// One file to a new name through a context of its own, with every refusal a move shares.
+bool SafeRename(const std::string& from, const std::string& to) {
+  disk::MoveContext moves(nullptr, disk::RunKind::Rename);
+  return moves.Rename(from, to, false).moved;
+}
 
 void SetAttributes(const std::string& path, DWORD attributes) {
   ASSERT_TRUE(SetFileAttributesW(sjis::ToUtf16Lenient(path).c_str(), attributes));
@@ -116,9 +125,35 @@ TEST_P(SafeRenameOldFile, IsNeverRenamed) {
   if (c.attributes) SetAttributes(oldPath, FILE_ATTRIBUTE_NORMAL);
 }
 
+// 拡張子変更 refuses what the run refuses, and its row says why as the run's would.
+TEST_P(SafeRenameOldFile, TheChangeOfExtensionRefusesItAsTheRunDoes) {
+  const OldCase& c = GetParam();
+  if (!c.attributes) GTEST_SKIP() << "refused by its attributes only";
+  TempDir dir;
+  const std::string path = dir.Touch("a.jpg", "A");
+  SetAttributes(path, c.attributes);
+  RenameList list;
+  list.Add("a.jpg", dir.path());
+  list[0].newName = "b";
+  list[0].selected = true;
+  disk::DiskState disk;
+  disk::CheckRows(list, disk);
+  const rules::Refusal run = list[0].refusal;
+  const disk::RunReport report = disk::ChangeExtensions(list, ".png", disk);
+  EXPECT_EQ(report.refused, 1u);
+  EXPECT_EQ(report.renamed, 0u);
+  list[0].newName = "a";  // a rule that keeps the name: only what 拡張子変更 met is said
+  disk::CheckRows(list, disk);
+  EXPECT_EQ(list[0].refusal, run);
+  EXPECT_NE(run, rules::Refusal::None);
+  EXPECT_EQ(FolderListing(dir.path()), Names{"a.jpg"});
+  SetAttributes(path, FILE_ATTRIBUTE_NORMAL);
+}
+
 INSTANTIATE_TEST_SUITE_P(Refusals, SafeRenameOldFile,
                          testing::Values(OldCase{"ReadOnly", FILE_ATTRIBUTE_READONLY, false, false},
                                          OldCase{"Hidden", FILE_ATTRIBUTE_HIDDEN, false, false},
+                                         OldCase{"System", FILE_ATTRIBUTE_SYSTEM, false, false},
                                          OldCase{"Folder", 0, true, false},
                                          OldCase{"Missing", 0, false, true}),
                          [](const auto& info) { return std::string(info.param.label); });

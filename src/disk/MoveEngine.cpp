@@ -1,0 +1,301 @@
+#include "disk/MoveEngine.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "disk/DiskState.h"
+#include "text/sjis.h"
+
+using rules::BadNewName;
+using rules::FoldName;
+using rules::Refusal;
+
+namespace disk {
+
+namespace {
+
+constexpr std::string_view kTempPrefix = "~kinoha-";
+
+// The old volume-label bit: no ordinary file bears it.
+constexpr std::uint32_t kVolumeLabelAttribute = 0x8;
+constexpr std::uint32_t kSystemAttributes = FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute;
+
+// A name of at most this many characters fits every volume that holds 255 UTF-16 units or
+// 255 bytes of UTF-8: a character takes at most 3 bytes.
+constexpr std::size_t kAlwaysFitsCharacters = 85;
+
+// Both paths name entries of one folder: no other folder, no stream of a file ("C:\a.txt:s"
+// has the folder part "C:\a.txt:"; only a drive ends in ":"), no "/" and no name of dots and
+// blanks alone, which the file system reads as the folder or its parent.
+bool StaysInFolder(std::string_view from, std::string_view to) {
+  std::string_view folder = sjis::FolderPart(from);
+  if (folder.empty() || sjis::FolderPart(to) != folder) return false;
+  if (folder.size() > 2 && folder.back() == ':') return false;
+  for (std::string_view name : {sjis::FileName(from), sjis::FileName(to)}) {
+    if (sjis::Contains(name, "/") || name.find_first_not_of(". ") == std::string_view::npos) return false;
+  }
+  return true;
+}
+
+bool CaseOnly(std::string_view from, std::string_view to) {
+  std::string a, b;
+  FoldName(sjis::FileName(from), a);
+  FoldName(sjis::FileName(to), b);
+  return a == b;
+}
+
+// A temporary name of the folder, new to this process. Nothing is probed: a move never
+// replaces, so a name some entry bears already fails its move, and the next name is tried.
+std::string TemporaryPath(std::string_view folder) {
+  static unsigned counter = 0;
+  char name[48];
+  std::snprintf(name, sizeof name, "%.*s%lx-%u.tmp", static_cast<int>(kTempPrefix.size()), kTempPrefix.data(),
+                GetCurrentProcessId(), ++counter);
+  return std::string(folder) + name;
+}
+
+std::size_t Characters(std::string_view name) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) ++n;
+  return n;
+}
+
+// The name as a volume that cuts names too long for it keeps it: whole characters, as many as
+// its limit holds.
+std::string CutName(std::string_view path) {
+  std::string_view folder = sjis::FolderPart(path), name = sjis::FileName(path);
+  const fs::NameLimit limit = fs::NameLimitOf(folder);
+  const std::uint8_t* utf8 = sjis::Utf8Lengths();
+  std::uint32_t units = 0, bytes = 0;
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < name.size();) {
+    std::size_t next;
+    const unsigned index = sjis::CodeAt(name.data(), name.size(), i, next);
+    if (!limit.Holds(units + 1, bytes + utf8[index])) break;
+    ++units;
+    bytes += utf8[index];
+    end = i = next;
+  }
+  return std::string(folder) + std::string(name.substr(0, end));
+}
+
+// Windows renames a link itself and lists links as reparse points; Wine renames the file a
+// Linux link points to and lists the link as a plain file, so there every file is asked.
+bool NeedsAsking(std::uint32_t attributes) {
+  return fs::UnderWine() || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool Taken(std::uint32_t error) { return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS; }
+
+}  // namespace
+
+Refusal AttributesRefusal(std::uint32_t attributes, bool folder) {
+  // A folder where a file was listed, or a file where a folder was (or nothing, all bits
+  // set), is not the thing listed.
+  if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder || attributes == fs::kInvalidAttributes) {
+    return Refusal::Missing;
+  }
+  // Windows marks folders read-only to customise them, not to protect them.
+  if ((attributes & FILE_ATTRIBUTE_READONLY) && !folder) return Refusal::ReadOnly;
+  if (attributes & FILE_ATTRIBUTE_HIDDEN) return Refusal::Hidden;
+  if (attributes & kSystemAttributes) return Refusal::System;
+  return Refusal::None;
+}
+
+bool IsTemporaryName(std::string_view fileName) {
+  return fileName.starts_with(kTempPrefix) && fileName.ends_with(".tmp");
+}
+
+MoveContext::MoveContext(Journal* journal, RunKind kind, DiskState* listings, const DiskState* takenIn, Mover mover)
+    : journal_(journal), listings_(listings), takenIn_(takenIn), mover_(std::move(mover)) {
+  fs::ForgetUnixFolders();
+  if (journal_) journal_->BeginRun(kind);
+}
+
+MoveContext::~MoveContext() {
+  if (journal_) journal_->EndRun();
+  fs::ForgetUnixFolders();
+  // What moved is listed again when next needed.
+  if (listings_) listings_->Clear();
+}
+
+// The final path a folder's entries must be reached under: the one the intake recorded, while
+// the folder is still that very folder (empty, which reaches nothing, once it was swapped for a
+// link or another folder); else its final path now.
+std::string MoveContext::FolderPathToReach(const std::string& folder) const {
+  const DiskState::TakenFolder* taken = takenIn_ ? takenIn_->TakenIn(folder) : nullptr;
+  if (!taken) return fs::FinalFolderPath(folder);
+  std::string now, a, b;
+  fs::FileId id;
+  if (!fs::EntryId(folder, id, &now) || !(id == taken->id)) return std::string();
+  FoldName(now, a);
+  FoldName(taken->finalPath, b);
+  return a == b ? taken->finalPath : std::string();
+}
+
+// Whether an entry reached at `reached` (its final path) is the entry at `path` itself.
+bool MoveContext::Reaches(std::string_view reached, std::string_view path) {
+  std::string folder(sjis::FolderPart(path));
+  auto it = folderPaths_.find(folder);
+  if (it == folderPaths_.end()) it = folderPaths_.emplace(folder, FolderPathToReach(folder)).first;
+  return fs::ReachedItself(reached, it->second, path);
+}
+
+// One move through one handle: the entry at `from` is opened, asked where it really is (with
+// `ask`) and which file it is (against `expect`, where given), recorded with its identity,
+// and renamed through the same handle, never replacing an entry. A failed move leaves the
+// record as it was.
+bool MoveContext::MoveOnce(std::string_view from, std::string_view to, bool ask, MoveReport& report,
+                           const fs::FileId* expect) {
+  fs::OpenFile file(from);
+  if (!file.ok()) {
+    report.error = file.error();
+    return false;
+  }
+  if (ask && !Reaches(file.FinalPath(), from)) {
+    report.elsewhere = true;
+    return false;
+  }
+  fs::FileId id;
+  const bool known = file.Id(id);
+  if (expect && (!known || !id.IsRecorded(*expect))) {
+    report.otherFile = true;
+    return false;
+  }
+  // A name held by anything, a link that points nowhere included, is taken.
+  if (fs::NameHeld(to)) {
+    report.error = ERROR_ALREADY_EXISTS;
+    return false;
+  }
+  const std::size_t mark = journal_ ? journal_->Mark() : 0;
+  if (journal_) journal_->Record(from, to, id);
+  if (const DWORD error = mover_ ? mover_(file, to) : file.RenameTo(to)) {
+    if (journal_) journal_->Rollback(mark);
+    report.error = error;
+    return false;
+  }
+  report.id = id;
+  return true;
+}
+
+// A move on its own; a platform that cuts a name too long for the volume reports success
+// (Wine keeps 255 bytes of UTF-8 and finds the file by the long name as well), so a long name
+// is read back from the folder; when the file landed under another name it goes back.
+bool MoveContext::PlainMove(std::string_view from, std::string_view to, bool ask, MoveReport& report,
+                            const fs::FileId* expect) {
+  const std::size_t mark = journal_ ? journal_->Mark() : 0;
+  if (!MoveOnce(from, to, ask, report, expect)) return false;
+  std::string_view name = sjis::FileName(to);
+  if (Characters(name) <= kAlwaysFitsCharacters) return true;
+  fs::Entry landed;
+  if (fs::FindEntry(to, landed) && landed.name == name) return true;
+  // Where the platform put it: the name cut to whole characters within the volume's limit. A
+  // file of that name can't have been there before, or the move would have failed.
+  std::string cut = CutName(to);
+  MoveReport back;
+  if (cut.size() < to.size() && fs::FindEntry(cut, landed) && landed.name == sjis::FileName(cut)) {
+    // Back where it was: the record keeps neither move.
+    if (MoveOnce(cut, from, false, back) && journal_) journal_->Rollback(mark);
+  }
+  report.error = ERROR_FILENAME_EXCED_RANGE;
+  return false;
+}
+
+// Moves to a temporary name of the folder through `move(temp)`, trying further names while
+// one is taken.
+template <typename MoveTo>
+std::string MoveContext::ParkWith(std::string_view folder, MoveReport& report, MoveTo move) {
+  constexpr int kTries = 100;
+  for (int tries = 0; tries < kTries; ++tries) {
+    std::string temp = TemporaryPath(folder);
+    report = MoveReport{};
+    if (move(temp)) return temp;
+    if (!Taken(report.error)) return std::string();
+  }
+  return std::string();
+}
+
+// Old name to a temporary one, then to the new spelling, read back; if the second step
+// fails, back to the old name, and the record keeps neither move.
+bool MoveContext::CaseOnlyMove(std::string_view from, std::string_view to, bool ask, MoveReport& report,
+                               const fs::FileId* expect) {
+  const std::size_t mark = journal_ ? journal_->Mark() : 0;
+  const std::string temp = ParkWith(sjis::FolderPart(from), report, [&](const std::string& t) {
+    return MoveOnce(from, t, ask, report, expect);
+  });
+  if (temp.empty()) return false;
+  auto landed = [&] {
+    fs::Entry entry;
+    return fs::FindEntry(to, entry) && entry.name == sjis::FileName(to);
+  };
+  if (MoveOnce(temp, to, false, report)) return landed();
+  auto back = [&] {
+    MoveReport ignored;
+    const bool ok = MoveOnce(temp, from, false, ignored);
+    if (ok && journal_) journal_->Rollback(mark);
+    return ok;
+  };
+  if (back()) return false;
+  // Neither name could be had: both once more rather than leave the temporary name. The
+  // file may end under its new name after all, and its row must say so.
+  if (MoveOnce(temp, to, false, report)) return landed();
+  back();
+  return false;
+}
+
+MoveReport MoveContext::Move(std::string_view from, std::string_view to, std::uint32_t attributes,
+                             const fs::FileId* expect) {
+  MoveReport r;
+  if (from == to || !StaysInFolder(from, to)) {
+    r.error = ERROR_INVALID_NAME;
+    return r;
+  }
+  const bool folder = attributes != fs::kInvalidAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  // A junction or a folder link is never moved: what lies in it is another folder's.
+  if (folder && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    r.elsewhere = true;
+    return r;
+  }
+  // Asked, an entry must be reached at its own path: Wine follows a Linux link to another
+  // entry, of another folder or of the same one, and would rename that.
+  const bool ask = NeedsAsking(attributes);
+  // Where the new spelling opens the file itself, the file system ignores letter case and a
+  // plain move would keep the old spelling. Where it opens another file (a disk that tells
+  // a.txt from A.txt holds both), nothing moves; where it opens nothing, a plain move does.
+  if (CaseOnly(from, to) && fs::Opens(to)) {
+    if (!fs::SameFile(from, to)) {
+      r.error = ERROR_ALREADY_EXISTS;
+      return r;
+    }
+    r.moved = CaseOnlyMove(from, to, ask, r, expect);
+  } else {
+    r.moved = PlainMove(from, to, ask, r, expect);
+  }
+  if (r.moved && journal_) journal_->Landed();
+  return r;
+}
+
+MoveReport MoveContext::Rename(std::string_view from, std::string_view to, bool folder) {
+  MoveReport r;
+  // A case-only change differs byte for byte and is carried out.
+  if (to == from || sjis::FolderPart(to) != sjis::FolderPart(from) || BadNewName(sjis::FileName(to))) {
+    r.refusal = Refusal::BadName;
+    return r;
+  }
+  const std::uint32_t attributes = fs::Attributes(from);
+  r.refusal = AttributesRefusal(attributes, folder);
+  if (r.refusal != Refusal::None) return r;
+  return Move(from, to, attributes);
+}
+
+std::string MoveContext::Park(std::string_view from, std::uint32_t attributes, MoveReport& report) {
+  return ParkWith(sjis::FolderPart(from), report, [&](const std::string& t) {
+    report = Move(from, t, attributes);
+    return report.moved;
+  });
+}
+
+}  // namespace disk
