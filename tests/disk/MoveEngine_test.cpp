@@ -29,7 +29,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 // One file to a new name through a context of its own, with every refusal a move shares.
-bool SafeRename(const std::string& from, const std::string& to) {
+bool RenameAlone(const std::string& from, const std::string& to) {
   disk::MoveContext moves(nullptr, disk::RunKind::Rename);
   return moves.Rename(from, to, false).moved;
 }
@@ -44,15 +44,15 @@ struct NameCase {
   bool renamed;
 };
 
-class SafeRenameNewName : public testing::TestWithParam<NameCase> {};
+class RenameNewName : public testing::TestWithParam<NameCase> {};
 
-TEST_P(SafeRenameNewName, RenamesInPlaceOrLeavesEverythingAsItWas) {
+TEST_P(RenameNewName, RenamesInPlaceOrLeavesEverythingAsItWas) {
   const NameCase& c = GetParam();
   TempDir dir;
   std::string oldPath = dir.Touch("a.jpg", "A");
   dir.Mkdir("x");
   std::string newPath = dir.path() + c.newName;
-  EXPECT_EQ(SafeRename(oldPath, newPath), c.renamed);
+  EXPECT_EQ(RenameAlone(oldPath, newPath), c.renamed);
   if (c.renamed) {
     EXPECT_EQ(FileContent(newPath), "A");
     Names expected{c.newName, "x"};
@@ -66,7 +66,7 @@ TEST_P(SafeRenameNewName, RenamesInPlaceOrLeavesEverythingAsItWas) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Refusals, SafeRenameNewName,
+    Refusals, RenameNewName,
     testing::Values(NameCase{"Identical", "a.jpg", false}, NameCase{"EmptyBase", ".jpg", false},
                     NameCase{"Con", "con.jpg", false}, NameCase{"Prn", "prn.jpg", false},
                     NameCase{"Aux", "aux", false}, NameCase{"IntoSubFolder", "x\\y.jpg", false},
@@ -78,31 +78,31 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"SoKatakana", "\x83\x5C.jpg", true}, NameCase{"Japanese", "写真ソ.txt", true}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST(SafeRename, RefusesAnotherFolderAndLosesNothing) {
+TEST(Rename, RefusesAnotherFolderAndLosesNothing) {
   TempDir dir, other;
   std::string oldPath = dir.Touch("a.jpg", "A");
-  EXPECT_FALSE(SafeRename(oldPath, other.path() + "a.jpg"));
-  EXPECT_FALSE(SafeRename(oldPath, other.path() + "b.jpg"));
+  EXPECT_FALSE(RenameAlone(oldPath, other.path() + "a.jpg"));
+  EXPECT_FALSE(RenameAlone(oldPath, other.path() + "b.jpg"));
   EXPECT_EQ(FolderListing(other.path()), Names{});
   EXPECT_EQ(FileContent(oldPath), "A");
 }
 
-TEST(SafeRename, RefusesStreamsOfTheOldFile) {
+TEST(Rename, RefusesStreamsOfTheOldFile) {
   TempDir dir;
   std::string oldPath = dir.Touch("a.jpg", "A");
-  EXPECT_FALSE(SafeRename(oldPath + ":s", oldPath + ":t"));
-  EXPECT_FALSE(SafeRename(oldPath + ":s", dir.path() + "b.jpg"));
+  EXPECT_FALSE(RenameAlone(oldPath + ":s", oldPath + ":t"));
+  EXPECT_FALSE(RenameAlone(oldPath + ":s", dir.path() + "b.jpg"));
   EXPECT_EQ(FolderListing(dir.path()), Names{"a.jpg"});
   EXPECT_EQ(FileContent(oldPath), "A");
 }
 
-TEST(SafeRename, UpperCaseDeviceNameIsLeftToTheFileSystem) {
-  // Whatever a bare move does with CON.jpg, SafeRename does the same.
+TEST(Rename, UpperCaseDeviceNameIsLeftToTheFileSystem) {
+  // Whatever a bare move does with CON.jpg, the move does the same.
   TempDir bare, safe;
   std::string barePath = bare.Touch("a.jpg", "A");
   std::string safePath = safe.Touch("a.jpg", "A");
   bool moved = MoveFileW(sjis::ToUtf16Lenient(barePath).c_str(), sjis::ToUtf16Lenient(bare.path() + "CON.jpg").c_str()) != 0;
-  EXPECT_EQ(SafeRename(safePath, safe.path() + "CON.jpg"), moved);
+  EXPECT_EQ(RenameAlone(safePath, safe.path() + "CON.jpg"), moved);
   EXPECT_EQ(FolderListing(safe.path()), FolderListing(bare.path()));
 }
 
@@ -112,21 +112,21 @@ struct OldCase {
   bool folder, missing;
 };
 
-class SafeRenameOldFile : public testing::TestWithParam<OldCase> {};
+class RenameOldFile : public testing::TestWithParam<OldCase> {};
 
-TEST_P(SafeRenameOldFile, IsNeverRenamed) {
+TEST_P(RenameOldFile, IsNeverRenamed) {
   const OldCase& c = GetParam();
   TempDir dir;
   std::string oldPath = c.folder ? dir.Mkdir("a.jpg") : c.missing ? dir.path() + "a.jpg" : dir.Touch("a.jpg", "A");
   if (c.attributes) SetAttributes(oldPath, c.attributes);
-  EXPECT_FALSE(SafeRename(oldPath, dir.path() + "b.jpg"));
+  EXPECT_FALSE(RenameAlone(oldPath, dir.path() + "b.jpg"));
   EXPECT_FALSE(dir.Exists("b.jpg"));
   EXPECT_EQ(dir.Exists("a.jpg"), !c.missing);
   if (c.attributes) SetAttributes(oldPath, FILE_ATTRIBUTE_NORMAL);
 }
 
 // 拡張子変更 refuses what the run refuses, and its row says why as the run's would.
-TEST_P(SafeRenameOldFile, TheChangeOfExtensionRefusesItAsTheRunDoes) {
+TEST_P(RenameOldFile, TheChangeOfExtensionRefusesItAsTheRunDoes) {
   const OldCase& c = GetParam();
   if (!c.attributes) GTEST_SKIP() << "refused by its attributes only";
   TempDir dir;
@@ -150,7 +150,7 @@ TEST_P(SafeRenameOldFile, TheChangeOfExtensionRefusesItAsTheRunDoes) {
   SetAttributes(path, FILE_ATTRIBUTE_NORMAL);
 }
 
-INSTANTIATE_TEST_SUITE_P(Refusals, SafeRenameOldFile,
+INSTANTIATE_TEST_SUITE_P(Refusals, RenameOldFile,
                          testing::Values(OldCase{"ReadOnly", FILE_ATTRIBUTE_READONLY, false, false},
                                          OldCase{"Hidden", FILE_ATTRIBUTE_HIDDEN, false, false},
                                          OldCase{"System", FILE_ATTRIBUTE_SYSTEM, false, false},
@@ -158,18 +158,18 @@ INSTANTIATE_TEST_SUITE_P(Refusals, SafeRenameOldFile,
                                          OldCase{"Missing", 0, false, true}),
                          [](const auto& info) { return std::string(info.param.label); });
 
-TEST(SafeRename, NeverReplacesAnExistingFile) {
+TEST(Rename, NeverReplacesAnExistingFile) {
   TempDir dir;
   std::string a = dir.Touch("a.jpg", "A");
   std::string b = dir.Touch("b.jpg", "B");
-  EXPECT_FALSE(SafeRename(a, b));
+  EXPECT_FALSE(RenameAlone(a, b));
   EXPECT_EQ(FileContent(a), "A");
   EXPECT_EQ(FileContent(b), "B");
 }
 
 // A plain move keeps the old spelling when only the letter case changes; the file must bear
 // the new one on disk.
-TEST(SafeRename, CaseOnlyChangeLandsOnDisk) {
+TEST(Rename, CaseOnlyChangeLandsOnDisk) {
   const std::pair<const char*, const char*> cases[] = {
       {"holiday.txt", "HOLIDAY.txt"}, {"README.TXT", "readme.TXT"}, {"写真holiday.jpg", "写真Holiday.jpg"},
       {"ａｂｃ.txt", "ＡＢＣ.txt"}};
@@ -177,32 +177,32 @@ TEST(SafeRename, CaseOnlyChangeLandsOnDisk) {
     SCOPED_TRACE(to);
     TempDir dir;
     std::string oldPath = dir.Touch(from, "R");
-    EXPECT_TRUE(SafeRename(oldPath, dir.path() + to));
+    EXPECT_TRUE(RenameAlone(oldPath, dir.path() + to));
     EXPECT_EQ(FolderListing(dir.path()), Names{to});
     EXPECT_EQ(FileContent(dir.path() + to), "R");
   }
 }
 
-TEST(SafeRename, CaseOnlyChangeOntoAnotherFileKeepsBothAsTheyWere) {
+TEST(Rename, CaseOnlyChangeOntoAnotherFileKeepsBothAsTheyWere) {
   // A case-sensitive disk (Linux under Wine, some shares) can hold a.txt and A.txt at once:
   // the second step then finds its name taken and the file gets its old name back.
   TempDir dir;
   std::string oldPath = dir.Touch("a.txt", "lower");
   if (!dir.TouchUnix("A.txt", "upper")) GTEST_SKIP() << "needs Wine's Linux side to make a second spelling";
-  EXPECT_FALSE(SafeRename(oldPath, dir.path() + "A.txt"));
+  EXPECT_FALSE(RenameAlone(oldPath, dir.path() + "A.txt"));
   EXPECT_EQ(FolderListing(dir.path()), (Names{"A.txt", "a.txt"}));
   EXPECT_EQ(FileContent(oldPath), "lower");
   EXPECT_EQ(FileContent(dir.path() + "A.txt"), "upper");
 }
 
-TEST(SafeRename, ANameTheVolumeCantHoldLeavesTheFileAsItWas) {
+TEST(Rename, ANameTheVolumeCantHoldLeavesTheFileAsItWas) {
   // A platform that cuts the name (Wine keeps 255 bytes of UTF-8) reports success; the file
   // is found under the cut name and moved back.
   TempDir dir;
   std::string oldPath = dir.Touch("s.txt", "S");
   std::string name;
   for (int i = 0; i < 300; ++i) name += "あ";
-  EXPECT_FALSE(SafeRename(oldPath, dir.path() + name + ".txt"));
+  EXPECT_FALSE(RenameAlone(oldPath, dir.path() + name + ".txt"));
   EXPECT_EQ(FolderListing(dir.path()), Names{"s.txt"});
   EXPECT_EQ(FileContent(oldPath), "S");
 }
