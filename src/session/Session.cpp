@@ -52,7 +52,8 @@ IntakeReport Session::TakeIn(const std::vector<std::string>& paths, intake::Inta
                              const disk::Progress& progress) {
   options.journal = &journal_;
   IntakeReport report;
-  report.failure = Attempt([&] { intake::AddFiles(list_, paths, options, progress, &disk_, &skipped_); });
+  report.failure =
+      Attempt([&] { report.stopped = !intake::AddFiles(list_, paths, options, progress, &disk_, &skipped_); });
   return report;
 }
 

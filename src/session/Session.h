@@ -32,7 +32,8 @@ struct Marks {
 };
 
 struct IntakeReport {
-  Failure failure;
+  bool stopped = false;  // asked to stop before every path was taken in
+  Failure failure;       // what is left out is in Session::skipped()
 };
 
 struct RunReport {
