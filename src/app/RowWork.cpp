@@ -174,7 +174,8 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   session::IntakeReport report;
   {
     LongWork work(hwnd(), lblCount, false);
-    report = session_.TakeIn(paths, options, [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+    report = session_.TakeIn(paths, options,
+                             [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
   }
   // A failure stopped the intake with the rows taken so far.
   TellFailure("ファイルの追加", report.failure);

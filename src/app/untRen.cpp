@@ -10,10 +10,6 @@
 #include "app/LongWork.h"
 #include "app/dialogs/untFilter.h"
 #include "app/resource.h"
-#include "disk/untFileUtils.h"
-#include "intake/Intake.h"
-#include "os/Collate.h"
-#include "os/OwnFile.h"
 #include "settings/SettingsFile.h"
 #include "win/Controls.h"
 

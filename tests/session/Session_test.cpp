@@ -25,7 +25,9 @@ struct SessionTest : testing::Test {
     ASSERT_FALSE(session.TakeIn({dir.path()}, {}).failure);
     session.Preview(
         [](RenameList& list) {
-          for (std::size_t i = 0; i < list.size(); ++i) list[i].newName = std::string("n").append(std::to_string(i + 1));
+          for (std::size_t i = 0; i < list.size(); ++i) {
+            list[i].newName = std::string("n").append(std::to_string(i + 1));
+          }
         },
         false);
   }
