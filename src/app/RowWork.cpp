@@ -5,69 +5,46 @@
 #include <vector>
 
 #include "app/LongWork.h"
-#include "disk/RenamePlan.h"
-#include "disk/RenameRun.h"
 #include "intake/Intake.h"
 #include "win/Controls.h"
 
-using rules::Refusal;
-using rules::RenameEntry;
-using disk::NumberDuplicates;
-using disk::RenameRows;
-using disk::RunReport;
 using intake::IntakeOptions;
+using intake::IntakeSkips;
 using intake::Skip;
 using intake::kSkipReasons;
 
-// The work on the rows: the preview and its count, the intake and the rename run, each of the
-// last two stopping cleanly, and saying so, when something inside it fails.
+// The frame's side of the work on the rows: the preview and its count, the intake and the
+// rename run, each of the last two saying how it went, also when something inside it failed.
 
 // ---------------------------------------------------------------------------------------------
 // The preview pipeline
 
 void TfrmRen::Timer1Timer() {
   // Long work pumps messages; the preview waits until it is done.
-  if (PreviewCountdown <= 0 || LongWork::Running()) return;
-  if (--PreviewCountdown == 0) UpdatePreview();
+  if (previewCountdown_ <= 0 || LongWork::Running()) return;
+  if (--previewCountdown_ == 0) UpdatePreview();
 }
 
 void TfrmRen::UpdatePreview() {
-  ++previewRuns;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
-  list_.ClearMarks();
-  list_.ClearFailures();
-  files_.reset();
-  ActivePage().MakePreview(list_);
-  // What the rule asked of the files holds until the marks: nothing is listed or moved meanwhile.
-  const disk::RowFiles* files = files_ ? &*files_ : nullptr;
-  // Numbered after the rule, before the marks: the list shows the names that will land.
-  if (tabOption->Dedupe() && RenameMode() != PageId::Option) NumberDuplicates(list_, disk_, files);
+  std::function<void(rules::RenameList&)> rule;
+  if (RenameMode() != PageId::Option) rule = [this](rules::RenameList& list) { ActivePage().MakePreview(list); };
+  session_.Preview(rule, tabOption->Dedupe());
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
-  CheckRows(files);
-  files_.reset();
+  Checked();
 }
 
-std::vector<bool> TfrmRen::RowsThatStay() {
-  files_ = disk::JudgeFiles(list_, disk_);
-  return files_->Stays();
-}
-
-void TfrmRen::CheckRows(const disk::RowFiles* files) {
-  if (RenameMode() == PageId::Option) {
-    // No rule, nothing to judge: no row is marked.
-    for (RenameEntry& row : list_) {
-      if (row.refusal != Refusal::None) row.refusal = Refusal::None;
-    }
-  } else {
-    disk::CheckRows(list_, disk_, files);
-  }
-  // A folder listed again for the check tells its rows' sizes and times anew.
-  disk_.RefreshRows(list_);
+void TfrmRen::Checked() {
   // Rows judged anew are a change: what the label said of the last run goes.
   done_.clear();
   listView_.AutoSizeColumns();
   InvalidateRect(lstMain, nullptr, FALSE);
   UpdateCount();
+}
+
+session::Marks TfrmRen::Marks() const {
+  // The settings page has no rule: no row is refused there.
+  return RenameMode() == PageId::Option ? session::Marks{} : session_.marks();
 }
 
 namespace {
@@ -79,19 +56,12 @@ const char* const kSkipTexts[kSkipReasons] = {"ファイルなし", "使えな�
 }  // namespace
 
 void TfrmRen::UpdateCount() {
-  std::size_t refused = 0;
-  bool duplicates = false;
-  // The settings page has no rule: no row is refused there.
-  if (RenameMode() != PageId::Option) {
-    for (const RenameEntry& row : list_) {
-      refused += row.refusal != Refusal::None ? 1 : 0;
-      duplicates = duplicates || row.refusal == Refusal::Duplicate;
-    }
-  }
-  const std::string count = std::to_string(list_.size()) + "個の項目";
+  const session::Marks marks = Marks();
+  const IntakeSkips& skipped = session_.skipped();
+  const std::string count = std::to_string(list().size()) + "個の項目";
   std::string hint = ActivePage().RuleErrorDetail();
   // The option that would let such rows through, where it is off.
-  if (hint.empty() && duplicates && !tabOption->Dedupe()) {
+  if (hint.empty() && marks.duplicates > 0 && !tabOption->Dedupe()) {
     hint = "重複した名前に番号を付ける（設定）をオンにすると、重複する名前に番号を付けます";
   }
   controls_.SetHint(lblCount, hint);
@@ -104,32 +74,32 @@ void TfrmRen::UpdateCount() {
     const std::string detail = ActivePage().RuleErrorDetail();
     if (!detail.empty()) notes.push_back("（" + std::string(error) + ": " + detail + "）");
     notes.push_back("（" + std::string(error) + "）");
-  } else if (refused > 0) {
-    notes.push_back("（" + std::to_string(refused) + "件は変更不可）");
+  } else if (marks.refused > 0) {
+    notes.push_back("（" + std::to_string(marks.refused) + "件は変更不可）");
   } else {
     notes.emplace_back();
   }
-  if (skipped_.cleaned > 0) {
-    for (std::string& note : notes) note += "（" + std::to_string(skipped_.cleaned) + "件を自動リネームしました）";
+  if (skipped.cleaned > 0) {
+    for (std::string& note : notes) note += "（" + std::to_string(skipped.cleaned) + "件を自動リネームしました）";
   }
   // What the last intake left out, and why where the label has room: each reason, with its
   // count when there are several. Hidden entries left out by choice are told apart, and are
   // the first note to give way: the faults matter more.
   std::vector<std::string> skips;  // the fullest first, the last always fits
   std::string hidden;
-  if (skipped_.hidden > 0) hidden = "（隠しファイル " + std::to_string(skipped_.hidden) + "件を除外）";
-  if (const std::size_t left = skipped_.total()) {
+  if (skipped.hidden > 0) hidden = "（隠しファイル " + std::to_string(skipped.hidden) + "件を除外）";
+  if (const std::size_t left = skipped.total()) {
     const std::string head = "（" + std::to_string(left) + "件は取り込めません";
     std::string full;
-    if (skipped_[Skip::NotShiftJis] == left) {
+    if (skipped[Skip::NotShiftJis] == left) {
       full = "（" + std::to_string(left) + "件はShift_JISで表せない名前のため読み込みません）";
     } else {
       std::string reasons;
       for (std::size_t i = 0; i < kSkipReasons; ++i) {
-        if (skipped_.counts[i] == 0) continue;
+        if (skipped.counts[i] == 0) continue;
         if (!reasons.empty()) reasons += "・";
         reasons += kSkipTexts[i];
-        if (skipped_.counts[i] != left) reasons += std::to_string(skipped_.counts[i]);
+        if (skipped.counts[i] != left) reasons += std::to_string(skipped.counts[i]);
       }
       full = head + ": " + reasons + "）";
     }
@@ -163,10 +133,10 @@ void TfrmRen::UpdateCount() {
 }
 
 void TfrmRen::RestartPreview() {
-  PreviewCountdown = kPreviewTicks;
-  if (done_.empty() && skipped_.cleaned == 0) return;
+  previewCountdown_ = kPreviewTicks;
+  if (done_.empty() && session_.skipped().cleaned == 0) return;
   done_.clear();
-  skipped_.cleaned = 0;
+  session_.ForgetCleanUp();
   UpdateCount();
 }
 
@@ -184,7 +154,7 @@ void TfrmRen::FormShow() {
   shown_ = true;
   if (options_.args.empty()) return;
   AddFiles(options_.args);
-  if (list_.empty()) SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+  if (list().empty()) SendMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
 void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
@@ -195,28 +165,28 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
   options.folderItems = tabOption->FolderItems();
   options.skipHidden = tabOption->SkipHidden();
   options.cleanUp = tabOption->CleanUp();
-  options.filterNames = FilterNames;
-  options.filterExts = FilterExts;
-  options.journal = &journal_;
+  options.filterNames = filterNames_;
+  options.filterExts = filterExts_;
   // The clean-up moves files: through the journal, one window at a time.
   std::unique_ptr<disk::Journal::Hold> hold;
-  if (!(options.cleanUp == rules::CleanUpOptions{}) && !(hold = HoldJournal())) return;
+  if (session::Session::IntakeMoves(options) && !(hold = HoldJournal())) return;
   SendMessageW(lstMain, WM_SETREDRAW, FALSE, 0);
-  // A failure stops the intake with the rows taken so far (and the list's batch closed).
-  Attempt("ファイルの追加", [&] {
+  session::IntakeReport report;
+  {
     LongWork work(hwnd(), lblCount, false);
-    intake::AddFiles(
-        list_, paths, options, [&](std::size_t done, std::size_t total) { return work.Report(done, total); }, &disk_,
-        &skipped_);
-  });
+    report = session_.TakeIn(paths, options,
+                             [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+  }
+  // A failure stopped the intake with the rows taken so far.
+  TellFailure("ファイルの追加", report.failure);
   SyncList();
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(lstMain, nullptr, TRUE);
-  for (auto& page : pages_) page->AfterIntake(list_);
+  for (auto& page : pages_) page->AfterIntake(list());
   // The intake's own change of page is no later change: its clean-up stays told until one.
-  const std::size_t cleaned = std::exchange(skipped_.cleaned, 0);
-  PageControlChange();
-  skipped_.cleaned = cleaned;
+  FocusPageInput();
+  previewCountdown_ = kPreviewTicks;
+  done_.clear();
   UpdateCount();
   TellJournalProblem();
 }
@@ -227,57 +197,49 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
 void TfrmRen::btnRenameClick() {
   if (LongWork::Running()) return;
   // A pending preview is made now, so the run applies what the inputs say.
-  if (PreviewCountdown > 0) {
+  if (previewCountdown_ > 0) {
     UpdatePreview();
-    PreviewCountdown = 0;
+    previewCountdown_ = 0;
   }
   const auto hold = HoldJournal();
   if (!hold) return;
-  RunReport report;
-  const std::size_t rows = list_.size();
-  bool stopped = false;
-  const bool whole = Attempt(nullptr, [&] {
+  session::RunReport report;
+  {
     // Esc stops the run between two files: what was renamed stays renamed.
     LongWork work(hwnd(), lblCount, true);
-    stopped = !RenameRows(
-        list_, tabOption->ClearItems(), [&](std::size_t done, std::size_t total) { return work.Report(done, total); },
-        &disk_, &journal_, &report, mover_);
-  });
+    report = session_.Rename(tabOption->ClearItems(), RenameMode() != PageId::Option,
+                             [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+  }
   SyncList();
-  // The marks now tell what a second run would leave: the rows the disk refused.
-  CheckRows();
+  Checked();
   ActivePage().AfterRename();
-  std::size_t refused = 0;
-  for (const RenameEntry& row : list_) refused += row.refusal != Refusal::None ? 1 : 0;
-  std::string note = std::to_string(report.renamed) + (stopped || !whole ? "件を変更して中止しました" : "件を変更しました");
-  if (refused > 0) note += "、" + std::to_string(refused) + "件は変更不可";
+  std::string note = std::to_string(report.renamed) +
+                     (report.stopped || report.failure ? "件を変更して中止しました" : "件を変更しました");
+  if (report.marks.refused > 0) note += "、" + std::to_string(report.marks.refused) + "件は変更不可";
   SayDone(note);
   TellJournalProblem();
-  if (!whole) {
+  if (report.failure) {
     // What landed stays (and is in the journal); the rest keep their names and rows.
-    messageBox(win::Utf16("リネームを途中で中止しました（" + failure_ + "）。\n" + std::to_string(report.renamed) +
-                         "個のファイルの名前を変更し、残りの" + std::to_string(rows - report.renamed) +
-                         "個は変更していません。変更した分は「元に戻す」で戻せます。"),
-               MB_OK | MB_ICONERROR);
+    Message(win::Utf16("リネームを途中で中止しました（" + FailureWords(report.failure) + "）。\n" +
+                       std::to_string(report.renamed) + "個のファイルの名前を変更し、残りの" +
+                       std::to_string(report.rows - report.renamed) +
+                       "個は変更していません。変更した分は「元に戻す」で戻せます。"),
+            MB_OK | MB_ICONERROR);
   }
 }
 
-bool TfrmRen::Attempt(const char* what, const std::function<void()>& work) {
-  failure_.clear();
-  try {
-    work();
-    return true;
-  } catch (const std::exception& e) {
-    failure_ = e.what();
-  } catch (...) {
-    failure_ = "不明なエラー";
+std::string TfrmRen::FailureWords(const session::Failure& failure) {
+  return failure && !failure->empty() ? *failure : "不明なエラー";
+}
+
+void TfrmRen::TellFailure(const char* what, const session::Failure& failure) {
+  if (failure) {
+    Message(win::Utf16(std::string(what) + "を途中で中止しました（" + FailureWords(failure) + "）。"), MB_OK | MB_ICONERROR);
   }
-  if (what) messageBox(win::Utf16(std::string(what) + "を途中で中止しました（" + failure_ + "）。"), MB_OK | MB_ICONERROR);
-  return false;
 }
 
 void TfrmRen::HandlerFailed(const char* what) {
-  messageBox(win::Utf16("処理を中止しました（" + std::string(what ? what : "不明なエラー") + "）。"), MB_OK | MB_ICONERROR);
+  Message(win::Utf16("処理を中止しました（" + std::string(what ? what : "不明なエラー") + "）。"), MB_OK | MB_ICONERROR);
 }
 
 std::unique_ptr<disk::Journal::Hold> TfrmRen::HoldJournal() {
@@ -285,14 +247,14 @@ std::unique_ptr<disk::Journal::Hold> TfrmRen::HoldJournal() {
   bool waited = false;
   {
     LongWork work(hwnd(), lblCount, true);
-    hold = std::make_unique<disk::Journal::Hold>(journal_, [&] {
+    hold = session_.Hold([&] {
       waited = true;
       return work.Say("別のウィンドウの処理を待っています（Escで中止）");
     });
   }
   // The label said the wait: it says the count again.
   if (waited) UpdateCount();
-  if (hold->ok()) {
+  if (hold) {
     TellJournalProblem();
     return hold;
   }
@@ -301,15 +263,15 @@ std::unique_ptr<disk::Journal::Hold> TfrmRen::HoldJournal() {
 }
 
 void TfrmRen::TellJournalProblem() {
-  const std::wstring aside = journal_.TakeSetAside();
+  const std::wstring aside = session_.TakeJournalSetAside();
   if (!aside.empty()) {
-    messageBox(win::Utf16("元に戻すための記録 ") + options_.journalFile + win::Utf16(" は読めない内容だったため ") + aside +
+    Message(win::Utf16("元に戻すための記録 ") + options_.journalFile + win::Utf16(" は読めない内容だったため ") + aside +
                    win::Utf16(" に移しました。新しい記録を始めます。"),
                MB_OK | MB_ICONWARNING);
   }
-  const std::wstring why = journal_.TakeProblem();
+  const std::wstring why = session_.TakeJournalProblem();
   if (why.empty()) return;
-  messageBox(win::Utf16("元に戻すための記録を ") + options_.journalFile + win::Utf16(" に書けません（") + why +
+  Message(win::Utf16("元に戻すための記録を ") + options_.journalFile + win::Utf16(" に書けません（") + why +
                  win::Utf16("）。\n記録はプログラムを終了するまでメモリに保持されます。"),
              MB_OK | MB_ICONWARNING);
 }

@@ -10,24 +10,16 @@
 #include "app/LongWork.h"
 #include "app/dialogs/untFilter.h"
 #include "app/resource.h"
-#include "disk/untFileUtils.h"
-#include "intake/Intake.h"
-#include "os/Collate.h"
-#include "os/OwnFile.h"
 #include "settings/SettingsFile.h"
 #include "win/Controls.h"
-#include "win/InputQuery.h"
 
 using settings::ReadSettings;
 using settings::Settings;
-using settings::WriteFailure;
-using settings::WriteSettings;
 
 namespace {
 
 // Client area of the 400 x 400 window at 96 DPI that the layout is drawn for.
 constexpr int kDesignW = 384, kDesignH = 361;
-constexpr int kMinWindow = 400;
 constexpr UINT_PTR kTimerId = 1;
 // The rectangle the list and the options panel share.
 constexpr win::Rect96 kListRect{0, 125, kDesignW, 186};
@@ -38,13 +30,10 @@ const char* const kPageCaptions[kPageCount] = {"連番", "置換", "追加", "�
 
 }  // namespace
 
-TfrmRen::TfrmRen(Options options) : options_(std::move(options)) {
-  runModal = [](TfrmDialog& dialog) { dialog.ShowModal(); };
-  messageBox = [this](const std::wstring& text, UINT type) { return win::ShowMessage(hwnd(), text, app::kTitle, type); };
-  inputQuery = [this](std::string_view caption, std::string_view prompt, std::string& value) {
-    return win::InputQuery(hwnd(), caption, prompt, value);
-  };
-}
+TfrmRen::TfrmRen(Options options)
+    : options_(std::move(options)),
+      prompts_(options_.prompts ? *options_.prompts : SystemPrompts()),
+      session_(options_.journalFile) {}
 
 TfrmRen::~TfrmRen() = default;
 
@@ -73,7 +62,7 @@ void TfrmRen::Show(int cmdShow) {
   // A run that a crash cut short left its record beside the journal: taken in now, for 元に戻す,
   // unless another window holds the journal (it takes it in itself); a damaged journal is set
   // aside and said, over the window.
-  if (journal_.Take()) journal_.Release();
+  session_.AdoptJournal();
   TellJournalProblem();
 }
 
@@ -87,7 +76,6 @@ bool TfrmRen::CreateControls() {
                                win::kLeft | win::kTop | win::kRight, IDC_PAGECONTROL});
   if (!listView_.Create(controls_, self, kListRect, win::kAll, IDC_LSTMAIN)) return false;
   lstMain = listView_.hwnd();
-  list_.SetSortHelpers({os::LogicalCompare, disk::ShotOrderKey});
   listView_.ShowOrder();
   pupMain = listView_.menu();
   // As wide as the window: the count may say what the intake left out beside its marks.
@@ -154,55 +142,6 @@ void TfrmRen::Relayout() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Settings
-
-void TfrmRen::ApplySettings(const Settings& s) {
-  // The minimum size still applies, and a window stored off every monitor (a position saved
-  // by an older version while minimised) comes back onto the nearest one.
-  int least = win::Scale(kMinWindow, dpi_);
-  SetWindowPos(hwnd(), nullptr, s.left, s.top, std::max(s.width, least), std::max(s.height, least),
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  win::MoveOntoMonitor(hwnd());
-  startMaximized_ = s.maximized;
-  listView_.SetUserWidths({s.nameWidth, s.pathWidth, s.newNameWidth});
-  ChooseOrder(s.sort >= 0 && s.sort < rules::kSortKeys ? static_cast<rules::SortBy>(s.sort) : rules::SortBy::Name,
-              s.sortDesc);
-  // The page is chosen without the tab change's focus and countdown; an index outside the
-  // pages leaves none active.
-  int tab = s.tab >= 0 && s.tab < kPageCount ? s.tab : -1;
-  SendMessageW(PageControl, TCM_SETCURSEL, tab, 0);
-  ShowPage(tab);
-  for (auto& page : pages_) page->Load(s);
-  FilterNames = s.filter;
-  FilterExts = s.filterExt;
-  KeyOptionsChanged();
-  UpdateCount();
-  PreviewCountdown = 0;
-}
-
-Settings TfrmRen::CurrentSettings() const {
-  Settings s;
-  // The restored rectangle: a minimised window's own position is off every screen.
-  RECT r = win::RestoredRect(hwnd());
-  s.width = r.right - r.left;
-  s.height = r.bottom - r.top;
-  s.left = r.left;
-  s.top = r.top;
-  s.tab = activePage_;
-  s.maximized = IsWindowVisible(hwnd()) ? IsZoomed(hwnd()) != 0 : startMaximized_;
-  const std::array<int, 3> widths = listView_.UserWidths();
-  s.nameWidth = widths[0];
-  s.pathWidth = widths[1];
-  s.newNameWidth = widths[2];
-  s.sort = static_cast<int>(chosenKey_);
-  s.sortDesc = chosenDescending_;
-  for (const auto& page : pages_) page->Store(s);
-  s.filter = FilterNames;
-  s.filterExt = FilterExts;
-  return s;
-}
-
-// ---------------------------------------------------------------------------------------------
 // Messages
 
 LRESULT TfrmRen::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -217,7 +156,7 @@ LRESULT TfrmRen::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       UpdateCount();
       if (options_.runTimer) SetTimer(hwnd(), kTimerId, 100, nullptr);
-      PreviewCountdown = 0;
+      previewCountdown_ = 0;
       return 0;
     case WM_SIZE:
       Relayout();
@@ -324,7 +263,7 @@ void TfrmRen::OnListCommand(int command) {
     case RenameListView::kAscending: ChooseOrder(chosenKey_, false); return;
     case RenameListView::kDescending: ChooseOrder(chosenKey_, true); return;
     case RenameListView::kManual:
-      list_.SetOrder(rules::SortBy::Manual, false);
+      list().SetOrder(rules::SortBy::Manual, false);
       listView_.ShowOrder();
       return;
     default:
@@ -344,8 +283,8 @@ LRESULT TfrmRen::OnNotify(NMHDR* nm) {
   if (nm->hwndFrom != lstMain) return 0;
   if (nm->code == LVN_COLUMNCLICK && reinterpret_cast<NMLISTVIEW*>(nm)->iSubItem == 0) {
     // The name's header: by name, and again the other way.
-    const bool byName = list_.order() == rules::SortBy::Name;
-    ChooseOrder(rules::SortBy::Name, byName && !list_.descending());
+    const bool byName = list().order() == rules::SortBy::Name;
+    ChooseOrder(rules::SortBy::Name, byName && !list().descending());
     return 0;
   }
   if (nm->code == LVN_BEGINDRAG) {
@@ -445,7 +384,7 @@ bool TfrmRen::PreTranslate(MSG& msg) {
 }
 
 void TfrmRen::OpenHelp(int context) {
-  if (!app::OpenHelpContext(hwnd(), context)) messageBox(app::HelpFailedText(), MB_OK | MB_ICONWARNING);
+  if (!app::OpenHelpContext(hwnd(), context)) Message(app::HelpFailedText(), MB_OK | MB_ICONWARNING);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -509,7 +448,7 @@ void TfrmRen::KeyOptionsChanged() {
 
 void TfrmRen::btnFilterClick() {
   // The dialog goes when this ends, also when it could not be shown.
-  TfrmFilter filter(FilterNames, FilterExts);
+  TfrmFilter filter(filterNames_, filterExts_);
   if (filter.Create(hwnd())) RunModal(filter);
 }
 
@@ -520,34 +459,4 @@ void TfrmRen::btnCloseClick() { SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
 
 void TfrmRen::FormClose() {
   if (SaveSettings(true)) DestroyWindow(hwnd());
-}
-
-namespace {
-
-// Why a save failed and what became of the file, with the system's reason.
-std::wstring FailureText(const WriteFailure& why) {
-  if (why.notAFile) return win::Utf16("\nリンクやフォルダなど、通常のファイルではないため書き込みませんでした。");
-  if (why.error == 0) return {};
-  const bool full = why.error == ERROR_DISK_FULL || why.error == ERROR_HANDLE_DISK_FULL;
-  std::wstring text = win::Utf16(why.damaged ? "\n元の内容に戻せませんでした。ファイルが壊れている可能性があります。"
-                                : full      ? "\nディスクに空きがないため、ファイルは元のまま残しました。"
-                                            : "\nファイルは元のまま残しました。");
-  text += L"\n" + os::ErrorText(why.error);
-  return text;
-}
-
-}  // namespace
-
-bool TfrmRen::SaveSettings(bool ask) {
-  WriteFailure why;
-  if (options_.settingsFile.empty()) return true;
-  const Settings now = CurrentSettings();
-  if (WriteSettings(options_.settingsFile, now, &why, saved_ ? &*saved_ : nullptr)) {
-    if (saved_) saved_ = now;
-    return true;
-  }
-  if (!ask) return false;
-  messageBox(options_.settingsFile + win::Utf16(" に書き込めません.") + FailureText(why), MB_OK | MB_ICONERROR);
-  // A file that can't be written must not keep the program from ending.
-  return messageBox(win::Utf16("設定を保存せずに終了しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }

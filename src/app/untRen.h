@@ -1,7 +1,7 @@
-// TfrmRen: the main window's frame. It holds the tab strip with its pages, the rename list
-// and its view, the count label, the buttons and the preview timer; it takes paths in,
-// orchestrates the rename run and sees every key first. Each page owns its own controls and
-// makes its rule's preview.
+// TfrmRen: the main window's frame. It holds the tab strip with its pages, the list view, the
+// count label, the buttons and the preview timer, and sees every key first. What the user
+// asks of the files goes to the session (session/Session.h); the frame turns its reports into
+// words and marks. Each page owns its own controls and makes its rule's preview.
 #pragma once
 
 #include <windows.h>
@@ -22,12 +22,9 @@
 #include "app/pages/OptionPage.h"
 #include "app/pages/ReplacePage.h"
 #include "app/pages/WidthPage.h"
-#include "disk/DiskState.h"
-#include "disk/Journal.h"
-#include "disk/RenamePlan.h"
-#include "disk/RenameRun.h"
+#include "app/Prompts.h"
 #include "rules/RenameList.h"
-#include "intake/Intake.h"
+#include "session/Session.h"
 #include "settings/Settings.h"
 #include "win/ControlSet.h"
 #include "win/Handle.h"
@@ -48,6 +45,8 @@ class TfrmRen : public win::Window, private PageHost {
     settings::Settings settings;
     // Run Timer1 from the message loop; tests call Timer1Timer themselves instead.
     bool runTimer = true;
+    // The message boxes and dialogs; null: the system's own.
+    Prompts* prompts = nullptr;
   };
 
   // Ticks of the 100 ms timer from the last input change to the preview.
@@ -64,14 +63,9 @@ class TfrmRen : public win::Window, private PageHost {
   bool PreTranslate(MSG& msg);
   bool closed() const { return closed_; }
 
-  // The model and pipeline state.
-  rules::RenameList& list() { return list_; }
-  // What the last intake left out, which the count label tells.
-  intake::IntakeSkips& skipped() { return skipped_; }
-  int PreviewCountdown = 0;
-  int previewRuns = 0;  // how often UpdatePreview ran, for the window's own checks
-  // The refused names and extensions, each entry followed by ";".
-  std::string FilterNames, FilterExts;
+  // The list, its files and the journal.
+  session::Session& session() { return session_; }
+  rules::RenameList& list() { return session_.list(); }
   // The active page; Option also when no page is active.
   PageId RenameMode() const;
   Page& ActivePage() const;
@@ -83,22 +77,11 @@ class TfrmRen : public win::Window, private PageHost {
   // Operations and handlers.
   void ChangeItem() override { RestartPreview(); }
   void UpDownClick() override { RestartPreview(); }
-  // Any change of the inputs or of the rows; what the label said of the last run, or of the
-  // last intake's clean-up, goes.
-  void RestartPreview();
-  // What the last run, undo or stop did, for the count label until the next change: the
-  // text in its brackets, such as "3件を変更しました、1件は変更不可"; empty says nothing.
-  void SayDone(std::string note);
+  // One tick of the 100 ms timer: the preview follows kPreviewTicks after the last change.
   void Timer1Timer();
   void UpdatePreview();
-  // Marks the rows the next run would leave as they are (the preview's new names kept).
-  // With `files` judged in this preview, the plan takes them as they stand.
-  void CheckRows(const disk::RowFiles* files = nullptr);
-  void UpdateCount();
-  void PageControlChange();
   void SelectPage(PageId page);  // what a click on a tab does
   void AddFiles(const std::vector<std::string>& paths);
-  void FormShow();
   void btnRenameClick();
   void btnClearClick();
   void btnCloseClick();
@@ -118,35 +101,16 @@ class TfrmRen : public win::Window, private PageHost {
   void MoveRows(int delta);
   // Ends a drag of rows: dropped, the selected rows move before the row under the mouse.
   void EndRowDrag(bool drop);
-  bool CanUndo() { return journal_.Available(); }
-  bool CanRedo() { return journal_.CanRedo(); }
   void SendToInput(const std::string& text);
   void OpenHelp(int context);
   // Pushes the model's rows and selection to the list view.
   void SyncList() { listView_.Sync(); }
   std::string HintOf(HWND control) const { return controls_.HintOf(control); }
-  // The filter dialog over FilterNames and FilterExts.
+  // The filter dialog over the refused names and extensions.
   void btnFilterClick();
-  // Runs a created dialog modally; tests put in a function that shows and drives it instead.
-  std::function<void(TfrmDialog&)> runModal;
-  // The message box and the one-line input dialog; tests answer them instead.
-  std::function<int(const std::wstring& text, UINT type)> messageBox;
-  std::function<bool(std::string_view caption, std::string_view prompt, std::string& value)> inputQuery;
-  // How the rename run moves a file; tests hand one that fails where the platform can't be
-  // made to. Empty (the default): the file's own move.
-  void SetMover(disk::Mover mover) { mover_ = std::move(mover); }
   // Writes the settings file; with ask, a failure is reported and the user may quit anyway.
   // True when the window may close.
   bool SaveSettings(bool ask);
-  // Runs long work; a failure inside it stops it, says so (what: the work's name; null says
-  // nothing, for a caller that says more) and gives false.
-  bool Attempt(const char* what, const std::function<void()>& work);
-  // The journal's trouble, once a session; a damaged journal kept aside, once.
-  void TellJournalProblem();
-  // Holds the journal for this window's moves; while another window holds it the label says
-  // so and Esc gives up, which the label then says. Null when not had.
-  std::unique_ptr<disk::Journal::Hold> HoldJournal();
-  std::string failure_;  // what stopped the last Attempt
 
   // Controls of the frame, and the pages, named as the program's documentation names them.
   HWND PageControl = nullptr, lstMain = nullptr, lblCount = nullptr;
@@ -167,16 +131,19 @@ class TfrmRen : public win::Window, private PageHost {
   void HandlerFailed(const char* what) override;
 
  private:
+  // The least width and height of the window at 96 DPI.
+  static constexpr int kMinWindow = 400;
+
   // PageHost
   win::ControlSet& Controls() override { return controls_; }
   int HistoryLength() const override;
   bool TrimResults() const override;
-  std::vector<bool> RowsThatStay() override;
+  std::vector<bool> RowsThatStay() override { return session_.RowsThatStay(); }
   void TrimHistories() override;
   void ClearHistories() override;
   void KeyOptionsChanged() override;
   void OpenFilter() override { btnFilterClick(); }
-  void RunModal(TfrmDialog& dialog) override { runModal(dialog); }
+  void RunModal(TfrmDialog& dialog) override { prompts_.RunModal(dialog); }
 
   bool CreateControls();
   void ApplyFonts();
@@ -185,27 +152,49 @@ class TfrmRen : public win::Window, private PageHost {
   void OnListCommand(int command);
   LRESULT OnNotify(NMHDR* nm);
   void OnDropFiles(HDROP drop);
+  void FormShow();
   void FormClose();
   void ShowPage(int index);
   void FocusPageInput();
+  void PageControlChange();
   void TakeBack(bool redo);
+  int Message(const std::wstring& text, UINT type) { return prompts_.Message(hwnd(), text, type); }
+  // What the last preview's check marked, for the count label: none on the settings page.
+  session::Marks Marks() const;
+  // The rows were judged anew: the view and the label follow.
+  void Checked();
+  void UpdateCount();
+  // Any change of the inputs or of the rows; what the label said of the last run, or of the
+  // last intake's clean-up, goes.
+  void RestartPreview();
+  // What the last run, undo or stop did, for the count label until the next change: the
+  // text in its brackets, such as "3件を変更しました、1件は変更不可"; empty says nothing.
+  void SayDone(std::string note);
+  // Why work stopped, for the user: what the failure said.
+  static std::string FailureWords(const session::Failure& failure);
+  // Says that work stopped (what: the work's name) and why.
+  void TellFailure(const char* what, const session::Failure& failure);
+  // The journal's trouble, once a session; a damaged journal kept aside, once.
+  void TellJournalProblem();
+  // Holds the journal for this window's moves; while another window holds it the label says
+  // so and Esc gives up, which the label then says. Null when not had.
+  std::unique_ptr<disk::Journal::Hold> HoldJournal();
 
   Options options_;
-  rules::RenameList list_;
-  disk::DiskState disk_;  // the folders of the rows, as listed
-  std::optional<disk::RowFiles> files_;  // the rows' files, while a preview judged them
-  intake::IntakeSkips skipped_;  // what the last intake left out, for the count label
+  Prompts& prompts_;
+  session::Session session_;
+  int previewCountdown_ = 0;
+  // The refused names and extensions, each entry followed by ";".
+  std::string filterNames_, filterExts_;
   std::string done_;     // what the last run did, for the count label (SayDone)
   bool startMaximized_ = false;
   // The key last chosen, stored in the settings (a manual order is not).
   rules::SortBy chosenKey_ = rules::SortBy::Name;
   bool chosenDescending_ = false;
-  disk::Journal journal_{options_.journalFile};
-  disk::Mover mover_;
   // What the window held once it had read the settings file (and after each save): the close
   // writes only the keys changed since, so another window's changes to other keys survive.
   std::optional<settings::Settings> saved_;
-  RenameListView listView_{list_};
+  RenameListView listView_{session_.list()};
   win::ControlSet controls_;
   std::array<std::unique_ptr<Page>, kPageCount> pages_;
   bool closed_ = false;

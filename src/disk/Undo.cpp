@@ -280,4 +280,25 @@ std::vector<Move> UndoResult::Done(const std::vector<Move>& moves) const {
   return done;
 }
 
+TakeBackReport TakeBack(Journal& journal, RenameList& list, bool redo, const std::vector<Move>& asked,
+                        const Progress& progress) {
+  TakeBackReport report;
+  const std::vector<Move> now = redo ? journal.RedoMoves() : journal.Moves();
+  const auto same = [](const Move& a, const Move& b) { return a.from == b.from && a.to == b.to && a.id == b.id; };
+  if (!std::equal(asked.begin(), asked.end(), now.begin(), now.end(), same)) {
+    report.changed = true;
+    return report;
+  }
+  report.result = redo ? RedoMoves(asked, list, progress) : UndoMoves(asked, list, progress);
+  // A stopped or partly failed undo (redo) keeps the moves it did not take back (make again)
+  // for a second one to go on with.
+  report.left = report.result.Left(asked);
+  if (redo) {
+    journal.Redone(report.left, report.result.Done(asked));
+  } else {
+    journal.Undone(report.left, report.result.Done(asked));
+  }
+  return report;
+}
+
 }  // namespace disk

@@ -72,4 +72,21 @@ UndoResult UndoMoves(const std::vector<Move>& moves, rules::RenameList& list, co
 // at `to` already and none at `from` is skipped without a word.
 UndoResult RedoMoves(const std::vector<Move>& moves, rules::RenameList& list, const Progress& progress = {});
 
+// What a take-back (an undo or a redo of the journal's run) did.
+struct TakeBackReport {
+  // The journal no longer holds the moves the user was asked about (another window took the
+  // run back, or made one, meanwhile): nothing moved.
+  bool changed = false;
+  UndoResult result;
+  std::vector<Move> left;  // what the journal keeps for a second try
+};
+
+// The undo (redo) of the run whose moves the user was asked about, under the caller's hold of
+// the journal: the journal's moves are read again and must be those asked about, then they
+// are taken back (made again) and the journal records what moved and what is left. An
+// exception from inside stops it before the journal records anything: a second one skips
+// what already moved.
+TakeBackReport TakeBack(Journal& journal, rules::RenameList& list, bool redo, const std::vector<Move>& asked,
+                        const Progress& progress = {});
+
 }  // namespace disk

@@ -103,11 +103,12 @@ TEST_F(PresetEditorTest, ShortcutsActFromTheInputBox) {
 // preview as they were.
 TEST_F(WindowTest, PresetEditorLeavesTheDropDownOnThePresetToUse) {
   Open();
+  AddRows({"a.txt"});
   DatePage& page = *form->tabDate;
   form->SelectPage(PageId::Date);
   win::SetComboSelection(page.cmbDateFormat, 1);
-  form->PreviewCountdown = 0;
-  form->runModal = [&page](TfrmDialog& dialog) {
+  Tick(TfrmRen::kPreviewTicks);
+  prompts.modal = [&page](TfrmDialog& dialog) {
     dialog.Show();
     EXPECT_EQ(win::GetText(dialog.edtInput), page.DateFormats[1]);
     win::SetText(dialog.edtInput, "yyyy");
@@ -118,14 +119,16 @@ TEST_F(WindowTest, PresetEditorLeavesTheDropDownOnThePresetToUse) {
   EXPECT_EQ(page.DateFormats.size(), 4u);
   EXPECT_EQ(win::ComboCount(page.cmbDateFormat), 4);
   EXPECT_EQ(win::ComboSelection(page.cmbDateFormat), 1);
-  EXPECT_EQ(form->PreviewCountdown, 0);
+  EXPECT_EQ(TicksToPreview(), 0);
 }
 
 TEST_F(WindowTest, FilterDialogShowsBothListsAndOkSortsRowsByTheirFirstCharacter) {
   Open();
-  form->FilterNames = "thumbs.db;;.x;desktop.ini";  // the last entry lacks its ";"
-  form->FilterExts = ".bak;tmp;";
-  form->runModal = [](TfrmDialog& dialog) {
+  settings::Settings s = form->CurrentSettings();
+  s.filter = "thumbs.db;;.x;desktop.ini";  // the last entry lacks its ";"
+  s.filterExt = ".bak;tmp;";
+  form->ApplySettings(s);
+  prompts.modal = [](TfrmDialog& dialog) {
     dialog.Show();
     std::vector<std::string> rows;
     for (int i = 0; i < dialog.items.Count(); ++i) rows.push_back(dialog.items.Text(i));
@@ -137,11 +140,11 @@ TEST_F(WindowTest, FilterDialogShowsBothListsAndOkSortsRowsByTheirFirstCharacter
   };
   form->SelectPage(PageId::Option);
   Click(form->tabOption->btnFilter);
-  EXPECT_EQ(form->FilterNames, "desktop.ini;tmp;");
-  EXPECT_EQ(form->FilterExts, ".x;.bak;");
-  form->runModal = [](TfrmDialog& dialog) { dialog.actCancelClickExecute(); };
+  EXPECT_EQ(form->CurrentSettings().filter, "desktop.ini;tmp;");
+  EXPECT_EQ(form->CurrentSettings().filterExt, ".x;.bak;");
+  prompts.modal = [](TfrmDialog& dialog) { dialog.actCancelClickExecute(); };
   form->btnFilterClick();
-  EXPECT_EQ(form->FilterNames, "desktop.ini;tmp;") << "Cancel keeps both strings";
+  EXPECT_EQ(form->CurrentSettings().filter, "desktop.ini;tmp;") << "Cancel keeps both strings";
 }
 
 TEST_F(WindowTest, FilesDroppedOnTheFilterDialogAddTheirNamesOnce) {

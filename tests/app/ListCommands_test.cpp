@@ -38,13 +38,13 @@ TEST_F(WindowTest, ChangeExtensionAsksRenamesTheSelectedFilesAndLeavesThePreview
   // answer still in the box.
   std::vector<std::string> asked;
   const char* const answers[] = {"a/b", "txt"};
-  form->inputQuery = [&](std::string_view caption, std::string_view, std::string& value) {
+  prompts.input = [&](std::string_view caption, std::string_view, std::string& value) {
     asked.push_back(std::string(caption) + "|" + value);
     value = answers[asked.size() - 1];
     return true;
   };
   int messages = 0;
-  form->messageBox = [&](const std::wstring&, UINT) {
+  prompts.message = [&](const std::wstring&, UINT) {
     ++messages;
     return IDOK;
   };
@@ -62,7 +62,7 @@ TEST_F(WindowTest, ChangeExtensionAsksRenamesTheSelectedFilesAndLeavesThePreview
   EXPECT_EQ(form->list()[2].refusal, rules::Refusal::None);
   EXPECT_EQ(form->list()[4].refusal, rules::Refusal::Missing);
   EXPECT_EQ(win::GetText(form->lblCount), "7個の項目（3件の拡張子を変更しました、2件は変更不可）");
-  EXPECT_EQ(form->PreviewCountdown, 0);
+  EXPECT_EQ(TicksToPreview(), 0);
   EXPECT_EQ(NewNames().size(), before.size());
 }
 
@@ -73,14 +73,14 @@ TEST_F(WindowTest, FileNameCopyPutsTheFirstSelectedBaseNameIntoTheInput) {
   for (auto& row : form->list()) row.selected = row.fileName != "a.jpg";
   form->SyncList();
   form->SelectPage(PageId::Replace);
-  form->PreviewCountdown = 0;
+  Tick(TfrmRen::kPreviewTicks);
   form->mnuCopyClick();
   EXPECT_EQ(win::GetText(form->tabReplace->cmbNewValue), "z");
   form->list()[1].selected = false;
   form->mnuCopyClick();
   EXPECT_EQ(win::GetText(form->tabReplace->cmbNewValue), "写真.tar") << "the base name keeps all but the last extension";
   EXPECT_EQ(GetFocus(), GetWindow(form->tabReplace->cmbNewValue, GW_CHILD));
-  EXPECT_EQ(form->PreviewCountdown, TfrmRen::kPreviewTicks);
+  EXPECT_EQ(TicksToPreview(), TfrmRen::kPreviewTicks);
 }
 
 TEST_F(WindowTest, DraggedRowsLandBeforeTheRowUnderTheMouse) {

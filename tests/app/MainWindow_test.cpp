@@ -11,8 +11,6 @@
 TEST_F(WindowTest, QuickEditsGiveOneRecomputationOnTheFifthTick) {
   Open();
   AddRows({"a.txt"});
-  form->PreviewCountdown = 0;
-  int before = form->previewRuns;
   for (const char* text : {"x", "xy", "xyz"}) {
     Tick(2);
     Type(form->tabNumber->cmbBasName, text);
@@ -20,30 +18,15 @@ TEST_F(WindowTest, QuickEditsGiveOneRecomputationOnTheFifthTick) {
                  reinterpret_cast<LPARAM>(form->tabNumber->cmbBasName));
   }
   Tick(4);
-  EXPECT_EQ(form->previewRuns, before) << "nothing before the fifth tick after the last change";
+  EXPECT_EQ(NewNames(), std::vector<std::string>{""}) << "nothing before the fifth tick after the last change";
   Tick(1);
-  EXPECT_EQ(form->previewRuns, before + 1);
   EXPECT_EQ(NewNames(), std::vector<std::string>{"xyz01"});
-  Tick(20);
-  EXPECT_EQ(form->previewRuns, before + 1);
-}
-
-TEST_F(WindowTest, UpDownClickRestartsTheCountdown) {
-  Open();
-  Tick(10);
-  NMUPDOWN nm{};
-  nm.hdr.hwndFrom = form->tabNumber->undStep;
-  nm.hdr.idFrom = GetDlgCtrlID(form->tabNumber->undStep);
-  nm.hdr.code = UDN_DELTAPOS;
-  nm.iDelta = 1;
-  SendMessageW(form->tabNumber->hwnd(), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
-  EXPECT_EQ(form->PreviewCountdown, 5);
-  EXPECT_EQ(form->tabNumber->Step.pos(), 2);
-  EXPECT_EQ(win::GetText(form->tabNumber->edtStep), "2");
+  EXPECT_EQ(TicksToPreview(), 0) << "one preview only";
 }
 
 TEST_F(WindowTest, NumberBoxesTakeDigitsOnlyAndKeepTheLastValidPosition) {
   Open();
+  AddRows({"a.txt"});
   SetFocus(form->tabNumber->edtStart);
   Type(form->tabNumber->edtStart, "");
   for (wchar_t c : {L'a', L'4', L' ', L'-', L'2', L'.'}) SendMessageW(form->tabNumber->edtStart, WM_CHAR, c, 0);
@@ -58,7 +41,7 @@ TEST_F(WindowTest, NumberBoxesTakeDigitsOnlyAndKeepTheLastValidPosition) {
   EXPECT_EQ(form->tabNumber->Start.pos(), 42);
   Type(form->tabNumber->edtStart, "");
   EXPECT_EQ(form->tabNumber->Start.pos(), 42);
-  EXPECT_EQ(form->PreviewCountdown, 5) << "typing in a number box restarts the preview";
+  EXPECT_EQ(TicksToPreview(), TfrmRen::kPreviewTicks) << "typing in a number box restarts the preview";
 }
 
 TEST_F(WindowTest, SettingsPageRecomputesNothingAndDisablesTheButtons) {
@@ -147,7 +130,7 @@ TEST_F(WindowTest, HelpThatCantBeOpenedSaysSoAndNamesTheFile) {
   // No Kinoha.html beside the test program: F1 can't open the help.
   Open();
   std::vector<std::wstring> messages;
-  form->messageBox = [&](const std::wstring& text, UINT) {
+  prompts.message = [&](const std::wstring& text, UINT) {
     messages.push_back(text);
     return IDOK;
   };
@@ -240,10 +223,15 @@ TEST_F(WindowTest, TheFolderColumnShowsWhileTheRowsComeFromMoreThanOneFolder) {
 }
 
 TEST_F(WindowTest, TheHiddenEntriesNoteIsTheFirstOfTheIntakesNotesToGiveWay) {
+  TempDir dir;
+  for (const char* n : {"f\\h1.txt", "f\\h2.txt", "f\\h3.txt"}) {
+    SetFileAttributesW(sjis::ToUtf16Lenient(dir.Touch(n)).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  }
   Open();
-  form->skipped()[intake::Skip::Missing] = 2;
-  form->skipped().hidden = 3;
-  form->UpdateCount();
+  win::SetCheck(form->tabOption->chkDropDir, true);
+  win::SetCheck(form->tabOption->chkSkipHidden, true);
+  const std::vector<std::string> paths{dir.path() + "gone1.txt", dir.path() + "gone2.txt", dir.path() + "f"};
+  form->AddFiles(paths);
   EXPECT_EQ(win::GetText(form->lblCount), "0個の項目（2件は取り込めません: ファイルなし）（隠しファイル 3件を除外）");
   // Just room for the faults' note.
   HDC dc = GetDC(form->lblCount);
@@ -252,6 +240,6 @@ TEST_F(WindowTest, TheHiddenEntriesNoteIsTheFirstOfTheIntakesNotesToGiveWay) {
   SelectObject(dc, old);
   ReleaseDC(form->lblCount, dc);
   SetWindowPos(form->lblCount, nullptr, 0, 0, room + 2, 20, SWP_NOMOVE | SWP_NOZORDER);
-  form->UpdateCount();
+  form->AddFiles(paths);
   EXPECT_EQ(win::GetText(form->lblCount), "0個の項目（2件は取り込めません: ファイルなし）");
 }

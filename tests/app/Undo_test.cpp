@@ -49,7 +49,7 @@ TEST_F(WindowTest, UndoAfterARestartRestoresWhatItCanAndKeepsTheRestForASecondUn
 
   Open();
   std::vector<std::wstring> messages;
-  form->messageBox = [&](const std::wstring& text, UINT type) {
+  prompts.message = [&](const std::wstring& text, UINT type) {
     if ((type & MB_TYPEMASK) == MB_YESNO) return IDYES;  // the undo's question
     messages.push_back(text);
     return IDOK;
@@ -85,7 +85,7 @@ TEST_F(WindowTest, UndoGivesRowsTheirNamesBackAndRecomputesThePreview) {
   Type(form->tabNumber->cmbBasName, "n");
   Click(form->btnRename);
   ASSERT_EQ(FileNames(), (Names{"n01.txt", "n02.txt"}));
-  form->messageBox = [](const std::wstring&, UINT) { return IDYES; };
+  prompts.message = [](const std::wstring&, UINT) { return IDYES; };
   // Esc stops it after the first file; the second undo goes on with the rest.
   PostMessageW(form->lstMain, WM_KEYDOWN, VK_ESCAPE, 0);
   form->mnuUndoClick();
@@ -104,13 +104,13 @@ TEST_F(WindowTest, ARunThatFailsStopsAndSaysWhatWasRenamed) {
   for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n, n);
   Open({dir.path()});
   std::vector<std::wstring> messages;
-  form->messageBox = [&](const std::wstring& text, UINT) {
+  prompts.message = [&](const std::wstring& text, UINT) {
     messages.push_back(text);
     return IDYES;  // an OK, and yes to the undo's question
   };
   Type(form->tabNumber->cmbBasName, "n");
   int moves = 0;
-  form->SetMover([&](fs::OpenFile& file, std::string_view to) -> std::uint32_t {
+  form->session().SetMover([&](fs::OpenFile& file, std::string_view to) -> std::uint32_t {
     if (++moves == 2) throw std::runtime_error("broken");
     return file.RenameTo(to);
   });

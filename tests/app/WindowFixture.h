@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,28 @@
 #include "text/sjis.h"
 #include "win/Controls.h"
 
+// Answers the window's message boxes, input dialog and modal dialogs as the test says. One the
+// test doesn't answer fails it at once instead of waiting forever for a user.
+struct TestPrompts : Prompts {
+  std::function<int(const std::wstring& text, UINT type)> message;
+  std::function<bool(std::string_view caption, std::string_view prompt, std::string& value)> input;
+  std::function<void(TfrmDialog&)> modal;
+  int Message(HWND, const std::wstring& text, UINT type) override {
+    if (message) return message(text, type);
+    ADD_FAILURE() << "unexpected message box";
+    return IDNO;
+  }
+  bool Input(HWND, std::string_view caption, std::string_view prompt, std::string& value) override {
+    if (input) return input(caption, prompt, value);
+    ADD_FAILURE() << "unexpected input dialog";
+    return false;
+  }
+  void RunModal(TfrmDialog& dialog) override {
+    if (modal) return modal(dialog);
+    ADD_FAILURE() << "unexpected modal dialog";
+  }
+};
+
 class WindowTest : public testing::Test {
  protected:
   void Open(std::vector<std::string> args = {}, bool startDefaults = true) {
@@ -26,27 +49,14 @@ class WindowTest : public testing::Test {
     options.applySettings = startDefaults;
     options.runTimer = false;
     options.journalFile = journalFile;
+    options.prompts = &prompts;
     form = std::make_unique<TfrmRen>(options);
-    NoModalUi(*form);
     ASSERT_TRUE(form->Create());
     form->Show(SW_SHOWNOACTIVATE);
     Pump();
   }
   // The journal file the next Open uses; none (memory only) when empty.
   std::wstring journalFile;
-  // A test that meets a message box, a modal dialog or the input dialog without answering it
-  // itself fails at once instead of waiting forever for a user.
-  static void NoModalUi(TfrmRen& f) {
-    f.messageBox = [](const std::wstring&, UINT) {
-      ADD_FAILURE() << "unexpected message box";
-      return IDNO;
-    };
-    f.runModal = [](TfrmDialog&) { ADD_FAILURE() << "unexpected modal dialog"; };
-    f.inputQuery = [](std::string_view, std::string_view, std::string&) {
-      ADD_FAILURE() << "unexpected input dialog";
-      return false;
-    };
-  }
   void TearDown() override {
     form.reset();
     Pump();
@@ -62,6 +72,17 @@ class WindowTest : public testing::Test {
   // Runs n ticks of the preview timer.
   void Tick(int n) {
     for (int i = 0; i < n; ++i) form->Timer1Timer();
+  }
+  // The ticks until a preview writes the new names anew, over a mark left in the first row's;
+  // 0 when none comes within twice the countdown.
+  int TicksToPreview() {
+    const std::string mark = "\x01";
+    form->list()[0].newName = mark;
+    for (int i = 1; i <= 2 * TfrmRen::kPreviewTicks; ++i) {
+      form->Timer1Timer();
+      if (form->list()[0].newName != mark) return i;
+    }
+    return 0;
   }
   // Sends a key through the window's pre-translation first, as the message loop does.
   void Key(HWND target, UINT message, WPARAM key) {
@@ -119,5 +140,6 @@ class WindowTest : public testing::Test {
   }
 
   TempDir files;
+  TestPrompts prompts;
   std::unique_ptr<TfrmRen> form;
 };

@@ -21,8 +21,8 @@ class WindowSettingsTest : public WindowTest {
   void Create(TfrmRen::Options options) {
     options.quitOnClose = false;
     options.runTimer = false;
+    options.prompts = &prompts;
     form = std::make_unique<TfrmRen>(options);
-    NoModalUi(*form);
     ASSERT_TRUE(form->Create());
   }
 };
@@ -46,7 +46,8 @@ TEST_F(WindowSettingsTest, EveryKeyComesBackAsItWasApplied) {
   EXPECT_EQ(form->RenameMode(), PageId::Case);
   EXPECT_EQ(form->defaultButton, form->btnRename);
   EXPECT_EQ(form->cancelButton, form->btnClose);
-  EXPECT_EQ(form->PreviewCountdown, 0) << "applying the settings schedules nothing";
+  AddRows({"a.txt"});
+  EXPECT_EQ(TicksToPreview(), 0) << "applying the settings schedules nothing";
   EXPECT_TRUE(form->CurrentSettings() == s);
 }
 
@@ -75,7 +76,7 @@ TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQ
   OpenWithFile(sjis::ToUtf16Lenient(ini));
   std::vector<std::wstring> boxes;
   int answer = IDNO;
-  form->messageBox = [&](const std::wstring& text, UINT) {
+  prompts.message = [&](const std::wstring& text, UINT) {
     boxes.push_back(text);
     return answer;
   };

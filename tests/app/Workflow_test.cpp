@@ -11,14 +11,13 @@ TEST_F(WindowTest, DroppedFolderIsListedSortedCountedAndPreviewed) {
   EXPECT_EQ(FileNames(), (std::vector<std::string>{"a.jpg", "B.jpg", "c.jpg", "写真.jpg"}));
   EXPECT_EQ(win::GetText(form->lblCount), "4個の項目");
   EXPECT_EQ(NewNames(), std::vector<std::string>(4, "")) << "new names come with the preview";
-  EXPECT_EQ(form->PreviewCountdown, 5);
   EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "a");
   EXPECT_EQ(win::GetText(form->tabReplace->cmbOldValue), "a");
   EXPECT_EQ(win::GetText(form->tabAdd->cmbAddValue), "a");
   EXPECT_EQ(win::GetText(form->tabReplace->cmbNewValue), "");
   EXPECT_EQ(win::ComboSelection(form->tabDate->cmbDateFormat), 0);
   EXPECT_EQ(SendMessageW(form->lstMain, LVM_GETITEMCOUNT, 0, 0), 4);
-  Tick(5);
+  EXPECT_EQ(TicksToPreview(), TfrmRen::kPreviewTicks);
   EXPECT_EQ(NewNames(), (std::vector<std::string>{"a01", "a02", "a03", "a04"}));
 }
 
@@ -116,9 +115,9 @@ TEST_F(WindowTest, NameAnalysisFillsTheNumberingInputs) {
   Open();
   AddRows({"IMG_1983.jpg", "x.jpg", "y.jpg"});
   form->SyncList();
-  form->PreviewCountdown = 0;
+  Tick(TfrmRen::kPreviewTicks);
   form->mnuAnalyzeClick();
-  EXPECT_EQ(form->PreviewCountdown, 0) << "no selection: nothing happens";
+  EXPECT_EQ(TicksToPreview(), 0) << "no selection: nothing happens";
   form->list()[0].selected = true;
   form->mnuAnalyzeClick();
   EXPECT_EQ(win::GetText(form->tabNumber->edtStart), "1983");
@@ -126,8 +125,7 @@ TEST_F(WindowTest, NameAnalysisFillsTheNumberingInputs) {
   EXPECT_EQ(form->tabNumber->Column.pos(), 4);
   EXPECT_EQ(win::GetText(form->tabNumber->cmbBasName), "IMG");
   EXPECT_TRUE(win::IsChecked(form->tabNumber->chkDivider));
-  EXPECT_EQ(form->PreviewCountdown, 5);
-  Tick(5);
+  EXPECT_EQ(TicksToPreview(), TfrmRen::kPreviewTicks);
   EXPECT_EQ(NewNames(), (std::vector<std::string>{"IMG_1983", "IMG_1984", "IMG_1985"}));
 }
 
@@ -139,11 +137,10 @@ TEST_F(WindowTest, WidthButtonsRaiseAPreviewOnlyWhenAGroupChanges) {
   Click(form->tabWide->btnNarrow);
   for (win::RadioGroup* g : {&form->tabWide->rgWord, &form->tabWide->rgNum, &form->tabWide->rgKakko, &form->tabWide->rgSpace, &form->tabWide->rgSymbol})
     EXPECT_EQ(g->index(), 1);
-  EXPECT_EQ(form->PreviewCountdown, 5);
-  Tick(5);
+  EXPECT_EQ(TicksToPreview(), TfrmRen::kPreviewTicks);
   EXPECT_EQ(NewNames(), std::vector<std::string>{"ABC1"});
   Click(form->tabWide->btnNarrow);
-  EXPECT_EQ(form->PreviewCountdown, 0) << "nothing changed, so no preview";
+  EXPECT_EQ(TicksToPreview(), 0) << "nothing changed, so no preview";
   Click(form->tabWide->btnKana);
   Click(form->tabWide->btnIgnore);
   EXPECT_TRUE(win::IsChecked(form->tabWide->btnKana)) << "the kana toggle is left alone";
@@ -179,7 +176,7 @@ TEST_F(WindowTest, ReplacementBoxTakesTheSearchTextOnlyOnTheUsersEntry) {
   };
   tabIntoReplacement();
   EXPECT_EQ(win::GetText(page.cmbNewValue), "^DSC");
-  EXPECT_EQ(form->PreviewCountdown, 5);
+  EXPECT_EQ(TicksToPreview(), TfrmRen::kPreviewTicks);
   Type(page.cmbNewValue, "edited");
   tabIntoReplacement();
   EXPECT_EQ(win::GetText(page.cmbNewValue), "edited");
@@ -222,6 +219,23 @@ TEST_F(WindowTest, TheCountLabelTellsTheCleanUpAndTheOptionForDuplicates) {
   Click(form->tabOption->chkDedupe);
   Tick(5);
   EXPECT_EQ(form->HintOf(form->lblCount), "");
+}
+
+// With 重複した名前に番号を付ける on, the second of two rows bound for one name is numbered, and
+// the run renames both.
+TEST_F(WindowTest, DuplicateNewNamesAreNumberedAndBothRenamed) {
+  TempDir dir;
+  for (const char* n : {"b1.txt", "b2.txt"}) dir.Touch(n);
+  Open({dir.path()});
+  Click(form->tabOption->chkDedupe);
+  form->SelectPage(PageId::Replace);
+  Click(form->tabReplace->chkRegExp);
+  Type(form->tabReplace->cmbOldValue, "\\d");
+  form->ChangeItem();
+  Tick(TfrmRen::kPreviewTicks);
+  EXPECT_EQ(NewNames(), (std::vector<std::string>{"b", "b_2"}));
+  Click(form->btnRename);
+  EXPECT_EQ(FolderListing(dir.path()), (std::vector<std::string>{"b.txt", "b_2.txt"}));
 }
 
 TEST_F(WindowTest, AddPairIsExclusive) {

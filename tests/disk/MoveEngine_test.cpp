@@ -226,17 +226,6 @@ struct RenameRowsTest : testing::Test {
   }
 };
 
-TEST_F(RenameRowsTest, UpwardShiftRenamesBoth) {
-  Row("a.jpg", "b");
-  Row("b.jpg", "c");
-  RenameRows(list, false);
-  EXPECT_EQ(Rows(list), (Names{"b.jpg|b", "c.jpg|c"}));
-  EXPECT_EQ(FileContent(dir.path() + "b.jpg"), "a.jpg");
-  EXPECT_EQ(FileContent(dir.path() + "c.jpg"), "b.jpg");
-  EXPECT_FALSE(dir.Exists("a.jpg"));
-  EXPECT_TRUE(list.sorting());
-}
-
 // Chains and swaps land in one run, each folder's names apart from the other's.
 TEST_F(RenameRowsTest, ChainsAndSwapsInTwoFoldersLandInOneRun) {
   // folder, file, new name: a swap in p, a chain in q whose free end comes last in the list.
@@ -269,13 +258,6 @@ TEST_F(RenameRowsTest, KeepsTheExtensionAndResortsOnce) {
   RenameRows(list, false);
   EXPECT_EQ(Rows(list), (Names{"k|k", "m.txt|m", "z.JPG|z"}));
   EXPECT_EQ(FolderListing(dir.path()), (Names{"k", "m.txt", "z.JPG"}));
-}
-
-TEST_F(RenameRowsTest, CaseOnlyRenameUpdatesTheRowAndTheDisk) {
-  Row("readme.txt", "README");
-  RenameRows(list, false);
-  EXPECT_EQ(Rows(list), (Names{"README.txt|README"}));
-  EXPECT_EQ(FolderListing(dir.path()), Names{"README.txt"});
 }
 
 TEST_F(RenameRowsTest, ClearItemsLeavesOnlyTheFailedRow) {
@@ -354,12 +336,6 @@ TEST(RenameRowsStopped, EachFileIsRenamedWithItsRowOrUntouched) {
     EXPECT_TRUE(dir.Exists("xd.txt"));
     EXPECT_EQ(list.size(), clear ? 3u : 4u);
   }
-}
-
-TEST_F(RenameRowsTest, EmptyListOnlyTogglesSorting) {
-  RenameRows(list, true);
-  EXPECT_TRUE(list.empty());
-  EXPECT_TRUE(list.sorting());
 }
 
 }  // namespace

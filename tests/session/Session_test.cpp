@@ -1,0 +1,109 @@
+#include "session/Session.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
+
+using rules::RenameEntry;
+using rules::RenameList;
+using session::Session;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+struct SessionTest : testing::Test {
+  TempDir dir;
+  Session session;
+  // The folder's files, content their own names, taken in and previewed as prefix + number.
+  void TakeIn(const Names& files) {
+    for (const std::string& n : files) dir.Touch(n, n);
+    ASSERT_FALSE(session.TakeIn({dir.path()}, {}).failure);
+    session.Preview(
+        [](RenameList& list) {
+          for (std::size_t i = 0; i < list.size(); ++i) {
+            list[i].newName = std::string("n").append(std::to_string(i + 1));
+          }
+        },
+        false);
+  }
+  Names NewNames() {
+    Names names;
+    for (const RenameEntry& row : session.list()) names.push_back(row.newName);
+    return names;
+  }
+};
+
+// Rows bound for one name: the second is refused as a duplicate, or numbered where asked; a
+// refused row that leaves the list leaves the count.
+TEST_F(SessionTest, ThePreviewCountsTheRowsItRefusesOrNumbersThem) {
+  for (const char* n : {"b1.txt", "b2.txt"}) dir.Touch(n);
+  ASSERT_FALSE(session.TakeIn({dir.path()}, {}).failure);
+  const auto same = [name = std::string("b")](RenameList& list) {
+    for (RenameEntry& row : list) row.newName = name;
+  };
+  const session::Marks numbered = session.Preview(same, true);
+  EXPECT_EQ(NewNames(), (Names{"b", "b_2"}));
+  EXPECT_EQ(numbered.refused + numbered.duplicates, 0u);
+  const session::Marks refused = session.Preview(same, false);
+  EXPECT_EQ(refused.refused, 1u);
+  EXPECT_EQ(refused.duplicates, 1u);
+  EXPECT_EQ(session.Preview({}, false).refused, 0u) << "no rule judges no row";
+  session.Preview(same, false);
+  for (RenameEntry& row : session.list()) row.selected = row.refusal != rules::Refusal::None;
+  EXPECT_TRUE(session.RemoveSelected());
+  EXPECT_EQ(session.marks().refused + session.marks().duplicates, 0u);
+}
+
+// A run cut off by a failure tells it and what it renamed; its undo asks the journal again
+// and refuses moves that are no longer what it holds.
+TEST_F(SessionTest, ARunCutOffIsToldAndItsUndoChecksTheJournalFirst) {
+  TakeIn({"a.txt", "b.txt", "c.txt"});
+  int moves = 0;
+  session.SetMover([&](fs::OpenFile& file, std::string_view to) -> std::uint32_t {
+    if (++moves == 2) throw std::runtime_error("broken");
+    return file.RenameTo(to);
+  });
+  const auto hold = session.Hold();
+  ASSERT_TRUE(hold);
+  const session::RunReport run = session.Rename(false, true);
+  EXPECT_EQ(run.failure, "broken");
+  EXPECT_EQ(run.renamed, 1u);
+  EXPECT_EQ(run.rows, 3u);
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "n3.txt"}));
+
+  std::vector<disk::Move> asked = session.JournalMoves(false);
+  ASSERT_FALSE(asked.empty());
+  std::vector<disk::Move> other = asked;
+  other[0].from = dir.path() + "z.txt";
+  EXPECT_TRUE(session.TakeBack(false, other).moves.changed);
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "n3.txt"}));
+  const session::TakeBackReport undo = session.TakeBack(false, asked);
+  EXPECT_FALSE(undo.failure);
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_FALSE(session.CanUndo());
+  EXPECT_TRUE(session.CanRedo());
+}
+
+// An undo cut off by a failure inside leaves the journal as it was: a second undo takes the
+// whole run back, passing over what already moved.
+TEST_F(SessionTest, AnUndoCutOffLeavesTheJournalForASecondOne) {
+  TakeIn({"a.txt", "b.txt", "c.txt"});
+  const auto hold = session.Hold();
+  ASSERT_EQ(session.Rename(false, true).renamed, 3u);
+  const std::vector<disk::Move> asked = session.JournalMoves(false);
+  const session::TakeBackReport cut =
+      session.TakeBack(false, asked, [](std::size_t, std::size_t) -> bool { throw std::runtime_error("stop"); });
+  EXPECT_EQ(cut.failure, "stop");
+  EXPECT_EQ(cut.moves.result.restored, 0u);
+  ASSERT_EQ(session.JournalMoves(false).size(), asked.size());
+  EXPECT_FALSE(session.TakeBack(false, session.JournalMoves(false)).failure);
+  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_FALSE(session.CanUndo());
+}
+
+}  // namespace
