@@ -12,7 +12,7 @@
 #include "disk/Journal.h"
 #include "rules/Filter.h"
 #include "rules/RenameList.h"
-#include "disk/RenamePlan.h"
+#include "rules/NewName.h"
 #include "disk/SafeRename.h"
 #include "intake/RowIndex.h"
 #include "intake/Tree.h"
