@@ -415,24 +415,11 @@ class Intake {
 
 }  // namespace
 
-std::string ActualFileName(const std::string& path) {
-  fs::Entry entry;
-  if (!fs::ExistsAsFile(path) || !fs::FindEntry(path, entry)) return path;
-  return std::string(sjis::FolderPart(path)) + entry.name;
-}
-
 bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir) {
   for (const std::string& p : paths) {
     if (!fs::IsFolder(p)) return dropDir;
   }
   return true;
-}
-
-void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options) {
-  std::string folder, name;
-  Skip why = Skip::Missing;
-  Facts facts;
-  if (LookUp(path, folder, name, facts, why)) TakeIn(list, folder, name, facts, options);
 }
 
 bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, const IntakeOptions& options,
