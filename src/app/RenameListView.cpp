@@ -74,9 +74,7 @@ std::string_view RenameListView::FolderCell(const RenameEntry& row) {
   std::string_view folder = row.folder;
   // The part below the folder above the given one, where the row's root marks one.
   if (row.root() > 0 && row.root() < folder.size() && folder[row.root() - 1] == '\\') folder.remove_prefix(row.root());
-  // Without the delimiter at its end, but a drive's root ("C:\\") keeps it.
-  if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
-  return folder;
+  return sjis::WithoutFinalDelimiter(folder);
 }
 
 bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect, unsigned anchors, int id) {
