@@ -208,9 +208,8 @@ void TfrmRen::TakeBack(bool redo) {
     const UndoProblem& p = result.problems[i];
     const Move& m = moves[p.move];
     const std::string why = p.why == UndoFailure::Failed ? FailureText(p.error) : UndoFailureText(p.why);
-    text += "\n" + (redo ? m.from + " → " + std::string(sjis::FileName(m.to))
-                          : m.to + " → " + std::string(sjis::FileName(m.from))) +
-            "（" + why + "）";
+    const std::string& path = redo ? m.from : m.to;
+    text += "\n" + path + " → " + std::string(sjis::FileName(redo ? m.to : m.from)) + "（" + why + "）";
   }
   if (result.problems.size() > kNamed) text += "\nほか" + std::to_string(result.problems.size() - kNamed) + "件";
   if (!left.empty() && result.remaining == 0) {
