@@ -90,13 +90,8 @@ void TfrmRen::mnuFolderClick() {
   std::size_t i = list().FirstSelected();
   if (i == RenameList::npos) i = 0;
   if (i >= list().size()) return;
-  std::string_view folder = list()[i].folder;
   // A drive root ("C:\") keeps its delimiter and so has no name of its own.
-  if (sjis::FileName(folder).empty() && folder.size() > 1 && folder.back() == '\\' &&
-      folder[folder.size() - 2] != ':') {
-    folder.remove_suffix(1);
-  }
-  SendToInput(std::string(sjis::FileName(folder)));
+  SendToInput(std::string(sjis::FileName(sjis::WithoutFinalDelimiter(list()[i].folder))));
 }
 
 void TfrmRen::mnuChangeExtClick() {

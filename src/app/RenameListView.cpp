@@ -74,9 +74,7 @@ std::string_view RenameListView::FolderCell(const RenameEntry& row) {
   std::string_view folder = row.folder;
   // The part below the folder above the given one, where the row's root marks one.
   if (row.root() > 0 && row.root() < folder.size() && folder[row.root() - 1] == '\\') folder.remove_prefix(row.root());
-  // Without the delimiter at its end, but a drive's root ("C:\\") keeps it.
-  if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
-  return folder;
+  return sjis::WithoutFinalDelimiter(folder);
 }
 
 bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect, unsigned anchors, int id) {
@@ -138,12 +136,8 @@ void RenameListView::SetFont(HFONT font, UINT dpi) {
   // A report view makes its rows as tall as the font's height, and the grid line then covers
   // the cell's last pixel row, where "_" sits in some Japanese fonts. An image list one
   // pixel wide sets a taller row with room for the whole cell.
-  HDC dc = GetDC(lv_);
-  HGDIOBJ old = SelectObject(dc, font);
   TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(lv_, dc);
+  GetTextMetricsW(win::WindowDC(lv_, font).get(), &tm);
   // As tall as the folder mark too, so that rows keep their height when one comes.
   rowHeight_ = std::max<int>(tm.tmHeight + tm.tmExternalLeading + win::Scale(4, dpi), win::Scale(16, dpi));
   SetImageList();
@@ -154,17 +148,14 @@ int RenameListView::MarkRoom() const { return win::Scale(18, dpi_); }
 int RenameListView::HeaderWidth(int column) const {
   HWND header = ListView_GetHeader(lv_);
   if (!header) return 0;
-  HDC dc = GetDC(header);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(header, WM_GETFONT, 0, 0)));
+  const win::WindowDC dc(header, reinterpret_cast<HFONT>(SendMessageW(header, WM_GETFONT, 0, 0)));
   TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
+  GetTextMetricsW(dc.get(), &tm);
   const int margin = static_cast<int>(SendMessageW(header, HDM_GETBITMAPMARGIN, 0, 0));
-  int width = win::TextWidth(dc, kColumns[column]) + 2 * margin;
+  int width = win::TextWidth(dc.get(), kColumns[column]) + 2 * margin;
   // The name column's arrow comes and goes with the order; its room stays, so the column
   // needn't be fitted again. Drawn beside the caption, it is as wide as the text is high.
   if (column == 0) width += margin + tm.tmHeight;
-  SelectObject(dc, old);
-  ReleaseDC(header, dc);
   return width;
 }
 
@@ -270,8 +261,7 @@ void RenameListView::AutoSizeColumns() {
   }
   if (!manyFolders_) SetWidth(1, 0);
   // Measuring only the longest few texts keeps this cheap on 100,000 rows.
-  HDC dc = GetDC(lv_);
-  HGDIOBJ old = SelectObject(dc, font_);
+  const win::WindowDC dc(lv_, font_);
   for (int column : {0, 1, 2}) {
     if (column == 1 && !manyFolders_) continue;
     if (userWidths_[column] > 0) {
@@ -299,14 +289,12 @@ void RenameListView::AutoSizeColumns() {
       shortest = static_cast<std::size_t>(std::min_element(longest.begin(), longest.end()) - longest.begin());
     }
     int width = 0;
-    for (const auto& kept : longest) width = std::max(width, win::TextWidth(dc, textOf(kept.second)));
+    for (const auto& kept : longest) width = std::max(width, win::TextWidth(dc.get(), textOf(kept.second)));
     if (column == 0 && folderRows_ && folderIcon_) width += MarkRoom();
     width = std::max({width + win::Scale(16, dpi_), HeaderWidth(column), win::Scale(50, dpi_)});
     if (column == 0) fittedName_ = width;
     SetWidth(column, width);
   }
-  SelectObject(dc, old);
-  ReleaseDC(lv_, dc);
 }
 
 LRESULT RenameListView::OnNotify(NMHDR* nm) {
@@ -516,12 +504,11 @@ LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
       if (HWND h = ListView_GetHeader(lv_)) GetWindowRect(h, &header);
       r.top += header.bottom - header.top;
       const std::wstring hint = win::Utf16(kEmptyHint);
-      HGDIOBJ old = SelectObject(cd.nmcd.hdc, font_);
+      const win::SelectedObject font(cd.nmcd.hdc, font_);
       SetBkMode(cd.nmcd.hdc, TRANSPARENT);
       SetTextColor(cd.nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
       DrawTextW(cd.nmcd.hdc, hint.c_str(), static_cast<int>(hint.size()), &r,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-      SelectObject(cd.nmcd.hdc, old);
       return CDRF_DODEFAULT;
     }
     case CDDS_ITEMPREPAINT: {

@@ -118,16 +118,13 @@ void TfrmRen::UpdateCount() {
   if (choices.size() > 1) {
     RECT r{};
     GetClientRect(lblCount, &r);
-    HDC dc = GetDC(lblCount);
-    HGDIOBJ old = SelectObject(dc, font_.get());
+    const win::WindowDC dc(lblCount, font_.get());
     // The label never clips: the hidden entries' note goes first, then the reasons, then the
     // note of the faults altogether, then the expression's detail.
     const int room = r.right - r.left;
     const auto fits = std::find_if(choices.begin(), choices.end(),
-                                   [&](const std::string& c) { return win::TextWidth(dc, c) <= room; });
+                                   [&](const std::string& c) { return win::TextWidth(dc.get(), c) <= room; });
     if (fits != choices.end()) text = *fits;
-    SelectObject(dc, old);
-    ReleaseDC(lblCount, dc);
   }
   win::SetText(lblCount, text);
 }

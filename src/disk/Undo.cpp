@@ -237,9 +237,7 @@ std::string UndoQuestion(const std::vector<Move>& moves, bool redo) {
   std::vector<std::pair<std::string_view, std::size_t>> folders;
   std::unordered_map<std::string_view, std::size_t> at;
   for (const Move& m : moves) {
-    std::string_view folder = sjis::FolderPart(m.to);
-    // Without its delimiter, but a drive's root ("C:\") keeps it.
-    if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
+    std::string_view folder = sjis::WithoutFinalDelimiter(sjis::FolderPart(m.to));
     const auto [it, first] = at.emplace(folder, folders.size());
     if (first) folders.emplace_back(folder, 0);
     ++folders[it->second].second;

@@ -13,7 +13,7 @@
 #include "disk/Journal.h"
 #include "rules/Filter.h"
 #include "rules/RenameList.h"
-#include "disk/RenamePlan.h"
+#include "rules/NewName.h"
 #include "disk/MoveEngine.h"
 #include "intake/RowIndex.h"
 #include "intake/Tree.h"
@@ -400,25 +400,11 @@ class Intake {
 
 }  // namespace
 
-std::string ActualFileName(const std::string& path) {
-  fs::Entry entry;
-  if (!fs::ExistsAsFile(path) || !fs::FindEntry(path, entry)) return path;
-  return std::string(sjis::FolderPart(path)) + entry.name;
-}
-
 bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir) {
   for (const std::string& p : paths) {
     if (!fs::IsFolder(p)) return dropDir;
   }
   return true;
-}
-
-void AddFile(RenameList& list, const std::string& path, const IntakeOptions& options) {
-  std::string folder, name;
-  Skip why = Skip::Missing;
-  Facts facts;
-  MoveContext cleaning(nullptr, RunKind::CleanUp, nullptr, nullptr, options.mover);
-  if (LookUp(path, folder, name, facts, why)) TakeIn(list, folder, name, facts, options, &cleaning);
 }
 
 bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, const IntakeOptions& options,

@@ -69,19 +69,8 @@ struct IntakeSkips {
   }
 };
 
-// The path with its file-name part as the disk stores it (letter case, long name for an 8.3
-// alias); the folder part stays as given. Unchanged when the path is no existing file.
-std::string ActualFileName(const std::string& path);
-
 // Whether folders are expanded: always when every path is a folder, else as dropDir says.
 bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir);
-
-// One path: skipped unless it is an existing file (no pipe or device); renamed at once (and
-// not listed) when the clean-up changes its name, to stem_n.ext with the first free n when
-// the cleaned name is taken by a file or folder; skipped when filtered; else listed. A file the clean-up
-// can't rename (read-only, hidden, system, or the move refused) is treated as uncleaned.
-// Unlike AddFiles it doesn't look for a row the file has already.
-void AddFile(rules::RenameList& list, const std::string& path, const IntakeOptions& options);
 
 // Every path in order, each made a full path with "\" delimiters first (relative paths
 // from the current folder; a path with a part that ends in "." or a blank is skipped, since
@@ -103,9 +92,14 @@ void AddFile(rules::RenameList& list, const std::string& path, const IntakeOptio
 // when their exact on-disk names match and their folders do, as spelled or as the platform
 // resolves them; "a.txt" and "A.txt" of a disk that tells them apart stay two.
 // With `skipped`, what the intake left out is counted there, by reason.
+// Each file is spelled as on disk (letter case, long name for an 8.3 alias); renamed at once
+// (and not listed) when the clean-up changes its name, to stem_n.ext with the first free n
+// when the cleaned name is taken by a file or folder; skipped when filtered; else listed. A
+// file the clean-up can't rename (read-only, hidden, system, or the move refused) is taken
+// in uncleaned.
 // A folder's files are taken as its listing spells them, without a look-up per file; many
 // given files of one folder are looked up in one listing of it. Either way the rows are
-// those AddFile would give, in the same order, less the files met again.
+// those a look-up per file would give, in the same order, less the files met again.
 // Progress counts files (and paths) handled against those known so far, a number that grows
 // as folders are listed; when it asks to stop, the intake ends after the current file and
 // keeps the rows taken. True when every path was taken in.

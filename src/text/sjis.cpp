@@ -70,6 +70,15 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return path;
 }
 
+std::string_view WithoutFinalDelimiter(std::string_view folder) {
+  // A "\" of its own, not the trail byte of a character such as "ソ".
+  if (folder.size() > 1 && folder.back() == '\\' && FileNameStart(folder) == folder.size() &&
+      folder[folder.size() - 2] != ':') {
+    folder.remove_suffix(1);
+  }
+  return folder;
+}
+
 std::string_view BaseName(std::string_view path) {
   const Parts parts = NameParts(path);
   return path.substr(parts.start, (parts.dot == npos ? path.size() : parts.dot) - parts.start);

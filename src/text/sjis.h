@@ -54,6 +54,9 @@ std::string_view BaseName(std::string_view path);
 std::string_view StripExtension(std::string_view path);
 // folder + "\" + name, without doubling a delimiter the folder already ends in ("C:\").
 std::string JoinPath(std::string_view folder, std::string_view name);
+// A folder as shown, without the "\" it ends in ("C:\Photos" of "C:\Photos\"); a drive's root
+// keeps it, since "C:" alone names the drive's current folder.
+std::string_view WithoutFinalDelimiter(std::string_view folder);
 
 // Byte-exact, case-sensitive search that accepts an occurrence only where it begins a
 // character (never at the trail byte of a double-byte character) and ends where one ends (a

@@ -38,11 +38,9 @@ class ControlSet {
   HWND Add(const ControlArgs& args);
   // Places a window made elsewhere (a panel) in its parent's layout.
   void Place(HWND h, HWND parent, Rect96 rect, unsigned anchors);
-  void AddHint(HWND control, std::string_view hint) { tips_.Add(control, hint); }
   void SetHint(HWND control, std::string_view hint) { tips_.SetHint(control, hint); }
   std::string HintOf(HWND control) const { return tips_.HintOf(control); }
   bool failed() const { return failed_; }
-  void Fail() { failed_ = true; }
 
   UINT dpi() const { return dpi_; }
   void SetDpi(UINT dpi) { dpi_ = dpi; }

@@ -199,9 +199,7 @@ UINT DpiOf(HWND h) {
     UINT dpi = fn(h);
     if (dpi) return dpi;
   }
-  HDC dc = GetDC(nullptr);
-  UINT dpi = static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSY));
-  ReleaseDC(nullptr, dc);
+  UINT dpi = static_cast<UINT>(GetDeviceCaps(WindowDC(nullptr).get(), LOGPIXELSY));
   return dpi ? dpi : 96;
 }
 

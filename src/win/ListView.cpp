@@ -41,10 +41,6 @@ void ListView::SetText(int row, int column, std::string_view text) {
 
 void ListView::Delete(int row) { SendMessageW(h_, LVM_DELETEITEM, row, 0); }
 
-bool ListView::IsSelected(int row) const {
-  return SendMessageW(h_, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED;
-}
-
 void ListView::Select(int row, bool selected) {
   LVITEMW item{};
   item.stateMask = LVIS_SELECTED;

@@ -23,7 +23,6 @@ class ListView {
   std::string Text(int row, int column = 0) const;
   void SetText(int row, int column, std::string_view text);
   void Delete(int row);
-  bool IsSelected(int row) const;
   void Select(int row, bool selected);
   // Selected rows, lowest first.
   std::vector<int> Selected() const;

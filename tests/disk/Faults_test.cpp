@@ -316,7 +316,9 @@ TEST_P(FaultInCycle, LeavesEveryFileRestorable) {
   t.Trade(names, {1, 2, 0});
   t.faults = std::make_unique<MoveFaults>(GetParam().failing, ERROR_ACCESS_DENIED);
   t.Run();
-  if (!t.journal.Moves().empty()) EXPECT_EQ(Scene::Pairs(t.JournalFile()), Scene::Pairs(t.journal.Moves()));
+  if (!t.journal.Moves().empty()) {
+    EXPECT_EQ(Scene::Pairs(t.JournalFile()), Scene::Pairs(t.journal.Moves()));
+  }
   if (GetParam().tidy) t.ExpectUnderOldNames(names);
   UndoMoves(t.journal.Moves(), t.list);
   t.ExpectUnderOldNames(names);

@@ -85,8 +85,11 @@ TEST(FolderRows, ATreeIsRenamedUndoneAndRedone) {
       const std::string folder = dir.path() + (renamed ? r.landsIn : r.folder);
       EXPECT_EQ(sjis::Upper(e.folder), sjis::Upper(folder)) << when << " " << r.name;
       EXPECT_EQ(e.fileName, moved ? r.newName + std::string(sjis::Extension(r.name)) : r.name) << when;
-      if (!r.isFolder) EXPECT_EQ(FileContent(e.CurrentPath()), std::string(r.folder) + r.name) << when;
-      else if (r.expected != Refusal::Missing) EXPECT_TRUE(fs::IsFolder(e.CurrentPath())) << when << " " << r.name;
+      if (!r.isFolder) {
+        EXPECT_EQ(FileContent(e.CurrentPath()), std::string(r.folder) + r.name) << when;
+      } else if (r.expected != Refusal::Missing) {
+        EXPECT_TRUE(fs::IsFolder(e.CurrentPath())) << when << " " << r.name;
+      }
     }
     const rules::RenameEntry& c = rowOf(rows[6]);
     EXPECT_EQ(c.folder.substr(c.root()), renamed ? "z2\\" : "z\\") << when;

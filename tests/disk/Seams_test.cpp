@@ -174,7 +174,9 @@ TEST_F(Seams, AFileIsTheOneRecordedByItsBirthNotItsIndexAlone) {
   Run();
   std::vector<Move> moves = Journal(journalFile).Moves();
   ASSERT_EQ(moves.size(), 2u);
-  if (UnderWine()) EXPECT_NE(moves[0].id.birth, 0u) << "the Linux file system keeps births";
+  if (UnderWine()) {
+    EXPECT_NE(moves[0].id.birth, 0u) << "the Linux file system keeps births";
+  }
   dir.Touch("b.txt", "edited");
   ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "d.txt").c_str()));
   dir.Touch("d.txt", "stranger");

@@ -399,7 +399,7 @@ TEST(UndoQuestion, NamesTheFoldersWithTheMostMovesFirst) {
     for (const auto& [folder, n] : c.folders) {
       for (int i = 0; i < n; ++i) {
         const std::string name = folder + std::to_string(i);
-        moves.push_back({name + ".a", name + ".b"});
+        moves.push_back({name + ".a", name + ".b", {}});
       }
     }
     EXPECT_EQ(disk::UndoQuestion(moves, c.redo), c.question);

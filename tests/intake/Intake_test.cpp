@@ -18,8 +18,6 @@
 using rules::RenameEntry;
 using rules::RenameList;
 using disk::RenameRows;
-using intake::ActualFileName;
-using intake::AddFile;
 using intake::AddFiles;
 using intake::IntakeOptions;
 using intake::IntakeSkips;
@@ -34,6 +32,13 @@ using Names = std::vector<std::string>;
 Names Rows(const RenameList& list) {
   Names rows;
   for (const RenameEntry& r : list) rows.push_back(r.folder + "|" + r.fileName);
+  return rows;
+}
+
+// Rows as "folder|file name" in byte order, where the list's own order is beside the point.
+Names SortedRows(const RenameList& list) {
+  Names rows = Rows(list);
+  std::sort(rows.begin(), rows.end());
   return rows;
 }
 
@@ -109,8 +114,11 @@ TEST_F(IntakeTest, MissingPathsAndFoldersGivenWithFilesAddNothing) {
 
 TEST_F(IntakeTest, ListsTheOnDiskSpelling) {
   dir.Touch("Photo.JPG");
-  Take({dir.path() + "photo.jpg"}, false);
-  EXPECT_EQ(Rows(list), (Names{dir.path() + "|Photo.JPG"}));
+  std::string alias = ShortPath(sjis::ToUtf16Lenient(dir.Touch("sub folder\\a long file name.txt")));
+  ASSERT_NE(sjis::FileName(alias), "a long file name.txt");
+  Take({dir.path() + "photo.jpg", alias}, false);
+  EXPECT_EQ(SortedRows(list), (Names{std::string(sjis::FolderPart(alias)) + "|a long file name.txt",
+                                     dir.path() + "|Photo.JPG"}));
 }
 
 TEST_F(IntakeTest, NamesWithoutAShiftJisFormAreNeverTakenIn) {
@@ -134,27 +142,6 @@ TEST_F(IntakeTest, NamesWithoutAShiftJisFormAreNeverTakenIn) {
   EXPECT_TRUE(list.empty());
 }
 
-TEST(ActualFileName, GivesTheOnDiskSpellingAndKeepsTheFolderAsGiven) {
-  TempDir dir;
-  dir.Touch("Photo.JPG");
-  EXPECT_EQ(ActualFileName(dir.path() + "photo.jpg"), dir.path() + "Photo.JPG");
-  EXPECT_EQ(ActualFileName(dir.path() + "Photo.JPG"), dir.path() + "Photo.JPG");
-
-  std::string longPath = dir.Touch("sub folder\\a long file name.txt");
-  std::string alias = ShortPath(sjis::ToUtf16Lenient(longPath));
-  ASSERT_NE(sjis::FileName(alias), "a long file name.txt");
-  EXPECT_EQ(ActualFileName(alias), std::string(sjis::FolderPart(alias)) + "a long file name.txt");
-}
-
-TEST(ActualFileName, LeavesPathsThatNameNoFileAsTheyAre) {
-  TempDir dir;
-  dir.Touch("a.txt");
-  std::string folder = dir.Mkdir("Sub");
-  Names paths = {dir.path() + "missing.txt", dir.path() + "sub", dir.path() + "*.txt", dir.path() + "?.txt",
-                 dir.path() + "\x81", ""};
-  for (const std::string& p : paths) EXPECT_EQ(ActualFileName(p), p);
-}
-
 }  // namespace
 
 TEST_F(IntakeTest, RelativeAndSlashedPathsNameTheFileGiven) {
@@ -175,17 +162,6 @@ TEST_F(IntakeTest, RelativeAndSlashedPathsNameTheFileGiven) {
   EXPECT_TRUE(dir.Exists("sub\\b.txt"));
   EXPECT_TRUE(dir.Exists("a.txt"));
 }
-
-namespace {
-
-// Rows as "folder|file name" in byte order, where the list's own order is beside the point.
-Names SortedRows(const RenameList& list) {
-  Names rows = Rows(list);
-  std::sort(rows.begin(), rows.end());
-  return rows;
-}
-
-}  // namespace
 
 TEST_F(IntakeTest, CleanedFilesTakeTheFirstSuffixNoFileOrFolderBears) {
   dir.Touch("a.txt");
@@ -272,7 +248,7 @@ TEST_F(IntakeTest, AFolderIsTakenAsALookUpPerFileTakesIt) {
     std::string name;
     std::string path = sjis::FromUtf16(fd.cFileName, name) ? folder + "\\" + name
                                                            : ShortPath(dir.wpath() + L"\\f\\" + fd.cFileName);
-    AddFile(each, path, options);
+    if (!fs::IsFolder(path)) AddFiles(each, {path}, options);
   } while (FindNextFileW(h, &fd));
   FindClose(h);
 
@@ -310,16 +286,10 @@ TEST(GivenFiles, ManyOfOneFolderGiveTheRowsOfALookUpPerFile) {
     AddFiles(listed, given(grouped), options);
     for (const std::string& p : given(single)) {
       std::string full = fs::FullPath(p);
-      if (dropDir && fs::IsFolder(full)) {
-        AddFiles(looked, {full}, options);
-      } else {
-        AddFile(looked, full, options);
-      }
+      if (dropDir || !fs::IsFolder(full)) AddFiles(looked, {full}, options);
     }
 
-    Names each = RowsUnder(looked, single);  // less the files given twice: n0.txt, n1.txt
-    each.erase(std::unique(each.begin(), each.end()), each.end());
-    EXPECT_EQ(RowsUnder(listed, grouped), each);
+    EXPECT_EQ(RowsUnder(listed, grouped), RowsUnder(looked, single));
     EXPECT_EQ(FolderListing(grouped.path() + "f"), FolderListing(single.path() + "f"));
     EXPECT_EQ(listed.size(), dropDir ? 13u : 12u);
   }

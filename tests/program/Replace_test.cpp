@@ -9,7 +9,8 @@
 namespace {
 
 void AwaitFocus(const Program& program, HWND on, const std::string& what) {
-  GUITHREADINFO gui{sizeof gui};
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
   const DWORD thread = GetWindowThreadProcessId(program.window(), nullptr);
   program.Await(what, [&] { return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus == on; },
                 [&] { return program.Screen(); });

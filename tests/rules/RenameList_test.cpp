@@ -95,11 +95,18 @@ rules::SortHelpers PlatformHelpers() {
 }  // namespace
 
 TEST(RenameList, EachKeyOrdersAsItsComparisonAscendingAndDescending) {
-  // Size 7 for three rows: ties, which keep name order in both directions. A number past 32
-  // bits, which some platforms read otherwise, still sorts as the platform compares it.
-  const std::vector<std::pair<std::string, std::uint64_t>> rows = {
-      {"img10.jpg", 7}, {"img2.jpg", 3}, {"img02.jpg", 9}, {"IMG3.png", 7}, {"img１１.jpg", 1},
-      {"写真1.txt", 5}, {"しゃしん2.txt", 7}, {"b.Txt", 2}, {"a", 4}, {"x4294967297", 6}, {"x2", 8}};
+  // Each key in its own order, with ties (size 7, extensions that differ in letter case only,
+  // equal times), which keep name order in both directions. A number past 32 bits, which some
+  // platforms read otherwise, still sorts as the platform compares it; so do times past 32 bits.
+  struct Row {
+    std::string name;
+    std::uint64_t size, lastWrite, creation;
+  };
+  constexpr std::uint64_t kHigh = 1ull << 32;
+  const std::vector<Row> rows = {
+      {"img10.jpg", 7, 2, 30},     {"img2.jpg", 3, kHigh + 1, 10}, {"img02.jpg", 9, 2, 20}, {"IMG3.png", 7, 5, 10},
+      {"img１１.jpg", 1, kHigh, 40}, {"写真1.txt", 5, 7, 50},      {"しゃしん2.txt", 7, 1, 10}, {"b.Txt", 2, 9, kHigh},
+      {"c.TXT", 11, 3, 60},        {"a", 4, 8, 5},                {"x4294967297", 6, 4, 70}, {"x2", 8, 6, 25}};
   auto wide = [](const std::string& s) { return sjis::ToUtf16Lenient(s); };
   auto byName = [](const rules::RenameEntry& a, const rules::RenameEntry& b) {
     return CompareStringA(LOCALE_USER_DEFAULT, 0, a.fileName.c_str(), -1, b.fileName.c_str(), -1) - CSTR_EQUAL;
@@ -108,7 +115,11 @@ TEST(RenameList, EachKeyOrdersAsItsComparisonAscendingAndDescending) {
   const std::pair<rules::SortBy, Cmp> keys[] = {
       {rules::SortBy::Name, byName},
       {rules::SortBy::Logical, [&](auto& a, auto& b) { return os::LogicalCompare(wide(a.fileName).c_str(), wide(b.fileName).c_str()); }},
+      {rules::SortBy::Extension,
+       [](auto& a, auto& b) { return sjis::AsciiLower(a.Extension()).compare(sjis::AsciiLower(b.Extension())); }},
       {rules::SortBy::Size, [](auto& a, auto& b) { return (a.size > b.size) - (a.size < b.size); }},
+      {rules::SortBy::LastWrite, [](auto& a, auto& b) { return (a.lastWrite > b.lastWrite) - (a.lastWrite < b.lastWrite); }},
+      {rules::SortBy::Creation, [](auto& a, auto& b) { return (a.creation > b.creation) - (a.creation < b.creation); }},
       {rules::SortBy::Shot, [](auto& a, auto& b) { return (a.size < b.size) - (a.size > b.size); }},
   };
   for (const auto& [key, compare] : keys) {
@@ -116,7 +127,7 @@ TEST(RenameList, EachKeyOrdersAsItsComparisonAscendingAndDescending) {
       RenameList list;
       list.SetSortHelpers(PlatformHelpers());
       list.SetOrder(key, down);
-      for (const auto& [name, size] : rows) list.Add(name, "C:\\", size, 0, 0);
+      for (const Row& r : rows) list.Add(r.name, "C:\\", r.size, r.lastWrite, r.creation);
       for (std::size_t i = 1; i < list.size(); ++i) {
         int c = compare(list[i - 1], list[i]) * (down ? -1 : 1);
         if (c == 0) c = byName(list[i - 1], list[i]);

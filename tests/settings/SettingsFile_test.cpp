@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,7 +30,11 @@ namespace {
 
 using Items = std::vector<std::string>;
 
-std::string FileBytes(const std::wstring& path) { return FileContent(sjis::FromUtf16Lenient(path)); }
+// Read by the UTF-16 path itself: a folder with no Shift_JIS form would be "<missing>" otherwise.
+std::string FileBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
+}
 
 std::wstring IniWithContent(const TempDir& dir, const std::string& content) {
   return sjis::ToUtf16Lenient(dir.Touch("k.ini", content));
@@ -48,14 +55,19 @@ TEST(SettingsFile, NoFileGivesFirstStartValues) {
   EXPECT_TRUE(own.ends_with(L"\\settings_tests.ini")) << sjis::FromUtf16Lenient(own);
 }
 
+// Every member off its default, and the numbers, texts and lists each unlike the others, so
+// that a member no key reads, or two keys that trade members, shows.
 TEST(SettingsFile, EveryKeySurvivesARoundTrip) {
   Settings s;
   s.width = 812, s.height = 613, s.left = -1920, s.top = 44, s.tab = 7, s.sort = 6, s.sortDesc = true;
+  s.nameWidth = 121, s.pathWidth = 232, s.newNameWidth = 343, s.maximized = true;
   s.start = 70000, s.step = -3, s.column = 9;
   s.divide = true, s.div2 = true, s.headOrTail = false, s.time = 2, s.headTail2 = true;
-  s.upLoCase = -1, s.wnWord = 1, s.wnNum = 2, s.wnKakko = 3, s.wnSpace = 4, s.wnSymbol = 5, s.wideKana = true;
+  s.upLoCase = -1, s.wnWord = 1, s.wnNum = 8, s.wnKakko = 3, s.wnSpace = 4, s.wnSymbol = 5, s.wideKana = true;
+  s.regExp = true;
   s.remSCut = s.remCopy = s.remBracket1 = s.remParen1 = s.trim = s.jpegJpg = true;
   s.clearItems = s.escToExit = s.enterToExec = s.dropDir = true;
+  s.dedupe = s.subFolders = s.folderItems = s.skipHidden = true;
   s.history = 10;
   s.filter = " lead.txt;\x83\x5C.txt;";  // ソ.txt; a leading blank would be trimmed unquoted
   s.filterExt = "'.a;'";                  // enclosing quotes would be stripped unquoted
@@ -68,8 +80,19 @@ TEST(SettingsFile, EveryKeySurvivesARoundTrip) {
   std::wstring path = folder + L"\\k.ini";
   ASSERT_TRUE(WriteSettings(path, s));
   EXPECT_EQ(ReadSettings(path), s);
+  // Each value under its own key: two keys that traded members would still read back alike.
+  const std::string first = FileBytes(path);
+  EXPECT_EQ(first, std::string() +
+      "[Window]\r\nWidth=812\r\nHeight=613\r\nLeft=-1920\r\nTop=44\r\nTab=7\r\n"
+      "NameWidth=121\r\nPathWidth=232\r\nNewNameWidth=343\r\nMaximized=1\r\nSort=6\r\nSortDesc=1\r\n\r\n"
+      "[Job]\r\nStart=70000\r\nStep=-3\r\nColumn=9\r\nDivide=1\r\nDiv2=1\r\nHeadOrTail=0\r\nTime=2\r\n"
+      "HeadTail2=1\r\nUpLoCase=-1\r\nWNWord=1\r\nWNNum=8\r\nWNKakko=3\r\nWNSpace=4\r\nWNSymbol=5\r\n"
+      "WideKana=1\r\nRegExp=1\r\n\r\n"
+      "[Option]\r\nRemSCut=1\r\nRemCopy=1\r\nRem[1]=1\r\nRem(1)=1\r\nTrim=1\r\nJpeg-Jpg=1\r\n"
+      "ClearItems=1\r\nEscToExit=1\r\nEnterToExec=1\r\nDropDir=1\r\nDedupe=1\r\nSubFolders=1\r\nFolderItems=1\r\n"
+      "SkipHidden=1\r\nHistory=10\r\nFilter=\" lead.txt;\x83\x5C.txt;\"\r\nFilterExt=\"'.a;'\"\r\n\r\n"
+      "[Combo]\r\nBasVal=\"a b\"\r\nOldVal=x,y\r\nNewVal=\"\"\r\nAddVal=\"\"\"q\"\"\"\r\nDateFormat=yyyy\r\n");
   // Saving again over the file changes nothing.
-  std::string first = FileBytes(path);
   ASSERT_TRUE(WriteSettings(path, ReadSettings(path)));
   EXPECT_EQ(FileBytes(path), first);
 }

@@ -252,16 +252,20 @@ TEST(SjisCase, TablesGiveWhatThePlatformGives) {
   EXPECT_EQ(mismatches, 0);
 }
 
-TEST(Sjis, JoinPathAddsOneDelimiter) {
+TEST(Sjis, JoinPathAddsOneDelimiterAndTheFolderShownDropsIt) {
   struct Case {
     const char* folder;
-    const char* expected;
+    const char* joined;
+    const char* shown;
   };
   const Case cases[] = {
-      {"C:\\Photos", "C:\\Photos\\a.jpg"},
-      {"C:\\Photos\\", "C:\\Photos\\a.jpg"},
-      {"C:\\", "C:\\a.jpg"},
-      {"C:\\\x83\x5C", "C:\\\x83\x5C\\a.jpg"},  // ソ ends in the byte 5C, which is no delimiter
+      {"C:\\Photos", "C:\\Photos\\a.jpg", "C:\\Photos"},
+      {"C:\\Photos\\", "C:\\Photos\\a.jpg", "C:\\Photos"},
+      {"C:\\", "C:\\a.jpg", "C:\\"},
+      {"C:\\\x83\x5C", "C:\\\x83\x5C\\a.jpg", "C:\\\x83\x5C"},  // ソ ends in the byte 5C, which is no delimiter
   };
-  for (const auto& c : cases) EXPECT_EQ(sjis::JoinPath(c.folder, "a.jpg"), c.expected) << c.folder;
+  for (const auto& c : cases) {
+    EXPECT_EQ(sjis::JoinPath(c.folder, "a.jpg"), c.joined) << c.folder;
+    EXPECT_EQ(sjis::WithoutFinalDelimiter(c.folder), c.shown) << c.folder;
+  }
 }
