@@ -10,7 +10,7 @@
 #include "app/LongWork.h"
 #include "app/dialogs/untFilter.h"
 #include "app/resource.h"
-#include "disk/untFileUtils.h"
+#include "disk/ShotDateCache.h"
 #include "intake/Intake.h"
 #include "os/Collate.h"
 #include "os/OwnFile.h"

@@ -1,6 +1,6 @@
 #include "disk/ChangeExtension.h"
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "disk/Journal.h"
 #include "rules/RenameList.h"
 #include "disk/SafeRename.h"

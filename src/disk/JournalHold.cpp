@@ -6,14 +6,12 @@
 #include <vector>
 
 #include "disk/Journal.h"
-#include "disk/JournalFile.h"
 #include "disk/JournalLines.h"
 #include "os/OwnFile.h"
 
 namespace disk {
 
 using namespace journal_lines;
-using namespace journal_file;
 
 namespace {
 
@@ -39,8 +37,8 @@ bool Journal::Take(const std::function<bool()>& wait) {
     ++holds_;
     return true;
   }
-  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, MutexName(file_, true).c_str()));
-  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, MutexName(file_, false).c_str()));
+  if (!mutex_) mutex_ = os::NamedMutex(MutexName(file_, true));
+  if (!mutex_) mutex_ = os::NamedMutex(MutexName(file_, false));
   if (mutex_) {
     for (DWORD timeout = 0;; timeout = 100) {
       const DWORD r = WaitForSingleObject(mutex_.get(), timeout);
@@ -57,7 +55,7 @@ bool Journal::Take(const std::function<bool()>& wait) {
   // Another window may have written it since this one read it (its length or time tells: a
   // journal of ten big runs takes a quarter of a second to read); runs only memory holds stay.
   Refresh();
-  if (damaged_) SetAside();
+  if (state_.damaged) SetAside();
   AdoptLeftovers();
   return true;
 }
@@ -70,7 +68,7 @@ void Journal::Release() {
 std::wstring Journal::TakeSetAside() { return std::exchange(setAside_, std::wstring()); }
 
 void Journal::SetAside() {
-  os::unique_file h = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES);
+  os::unique_file h = os::OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES);
   if (!h) return;
   // Never over an older one: the first free of .bad, .bad2, .bad3, ...
   for (int n = 1; n < 100; ++n) {
@@ -78,7 +76,7 @@ void Journal::SetAside() {
     const DWORD error = os::RenameHandle(h.get(), aside, false);
     if (error == 0) {
       setAside_ = aside;
-      damaged_ = false;
+      state_.damaged = false;
       h.reset();
       Load();
       return;
@@ -90,28 +88,19 @@ void Journal::SetAside() {
 }
 
 void Journal::AdoptLeftovers() {
-  if (stale_ || armed_) return;
-  WIN32_FIND_DATAW data;
-  std::vector<std::wstring> names;
-  {
-    os::unique_find find(FindFirstFileW((file_ + L".*.tmp").c_str(), &data));
-    if (!find) return;
-    do {
-      if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
-        names.push_back(data.cFileName);
-      }
-    } while (FindNextFileW(find.get(), &data));
-  }
+  if (state_.stale || armed()) return;
+  const std::vector<std::wstring> names = os::FilesMatching(file_ + L".*.tmp");
+  if (names.empty()) return;
   const std::wstring folder = file_.substr(0, file_.find_last_of(L"\\/") + 1);
   bool adopted = false;
   for (const std::wstring& name : names) {
     // Nobody else writes one while this window holds the journal: each is a leftover.
     const std::wstring path = folder + name;
-    os::unique_file h = OpenPlain(path, GENERIC_READ | DELETE);
+    os::unique_file h = os::OpenPlain(path, GENERIC_READ | DELETE);
     if (!h) continue;
     std::string text;
-    if (!ReadWhole(h.get(), text) || !std::string_view(text).starts_with(kHeader)) continue;  // not one of ours
-    std::vector<JournalRun> runs = ParseRuns(text);
+    if (!os::ReadWhole(h.get(), text, kMaxFile) || !std::string_view(text).starts_with(kHeader)) continue;  // not one of ours
+    std::vector<JournalRun> runs = ParseRuns(text).runs;
     // Its last run is the one it was made for; those before it came from the journal.
     if (!runs.empty() && !runs.back().undone) {
       JournalRun& run = runs.back();

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "disk/DiskState.h"
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "disk/FolderMoves.h"
 #include "disk/Journal.h"
 #include "rules/RenameList.h"

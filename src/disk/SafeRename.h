@@ -7,7 +7,7 @@
 #include <functional>
 #include <string_view>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "disk/Progress.h"
 
 namespace rules {

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "rules/RenameList.h"
 #include "support/TempDir.h"
 #include "text/sjis.h"
