@@ -41,10 +41,10 @@ bool Journal::Take(const std::function<bool()>& wait) {
   if (!mutex_) mutex_ = os::NamedMutex(MutexName(file_, false));
   if (mutex_) {
     for (DWORD timeout = 0;; timeout = 100) {
-      const DWORD r = WaitForSingleObject(mutex_.get(), timeout);
       // A holder that died let it go: what it wrote was written before each of its moves.
-      if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) break;
-      if (r != WAIT_TIMEOUT) {
+      const os::MutexWait r = os::WaitForMutex(mutex_.get(), timeout);
+      if (r == os::MutexWait::Had) break;
+      if (r == os::MutexWait::Failed) {
         mutex_.reset();
         break;
       }
@@ -62,7 +62,7 @@ bool Journal::Take(const std::function<bool()>& wait) {
 
 void Journal::Release() {
   if (holds_ == 0 || --holds_ > 0) return;
-  if (mutex_) ReleaseMutex(mutex_.get());
+  if (mutex_) os::ReleaseHeldMutex(mutex_.get());
 }
 
 std::wstring Journal::TakeSetAside() { return std::exchange(setAside_, std::wstring()); }

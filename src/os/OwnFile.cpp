@@ -385,4 +385,15 @@ unique_handle NamedMutex(const std::wstring& name) {
   return unique_handle(CreateMutexW(nullptr, FALSE, name.c_str()));
 }
 
+MutexWait WaitForMutex(HANDLE mutex, DWORD ms) {
+  switch (WaitForSingleObject(mutex, ms)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED: return MutexWait::Had;
+    case WAIT_TIMEOUT: return MutexWait::Busy;
+    default: return MutexWait::Failed;
+  }
+}
+
+void ReleaseHeldMutex(HANDLE mutex) { ReleaseMutex(mutex); }
+
 }  // namespace os

@@ -94,5 +94,10 @@ bool CutAt(HANDLE h, std::uint64_t at);
 std::vector<std::wstring> FilesMatching(const std::wstring& pattern);
 // A named mutex, made or opened; null when neither can be done.
 unique_handle NamedMutex(const std::wstring& name);
+// Waits up to `ms` for the mutex: had (also where a holder died and the system let it go),
+// still held by another, or failed.
+enum class MutexWait { Had, Busy, Failed };
+MutexWait WaitForMutex(HANDLE mutex, DWORD ms);
+void ReleaseHeldMutex(HANDLE mutex);
 
 }  // namespace os
