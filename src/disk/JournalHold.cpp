@@ -1,7 +1,6 @@
 // One window at a time: the hold on the journal, and what is set right under it (a damaged
 // journal kept aside, a run a crash left beside the journal taken in).
 #include <algorithm>
-#include <cwchar>
 #include <utility>
 #include <vector>
 
@@ -13,32 +12,13 @@ namespace disk {
 
 using namespace journal_lines;
 
-namespace {
-
-// One name per journal, whatever the spelling of its path: its full path upper-cased, hashed.
-std::wstring MutexName(const std::wstring& file, bool global) {
-  wchar_t full[4096];
-  const DWORD n = GetFullPathNameW(file.c_str(), 4096, full, nullptr);
-  std::wstring path = n > 0 && n < 4096 ? std::wstring(full, n) : file;
-  CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
-  std::uint64_t hash = 14695981039346656037ull;
-  for (wchar_t c : path) hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
-  wchar_t name[64];
-  std::swprintf(name, 64, L"%ls\\Kinoha-journal-%016llX", global ? L"Global" : L"Local",
-                static_cast<unsigned long long>(hash));
-  return name;
-}
-
-}  // namespace
-
 bool Journal::Take(const std::function<bool()>& wait) {
   if (file_.empty()) return true;
   if (holds_ > 0) {
     ++holds_;
     return true;
   }
-  if (!mutex_) mutex_ = os::NamedMutex(MutexName(file_, true));
-  if (!mutex_) mutex_ = os::NamedMutex(MutexName(file_, false));
+  if (!mutex_) mutex_ = os::FileMutex(file_, L"Kinoha-journal");
   if (mutex_) {
     for (DWORD timeout = 0;; timeout = 100) {
       // A holder that died let it go: what it wrote was written before each of its moves.

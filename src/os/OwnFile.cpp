@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <string_view>
 #include <vector>
 
@@ -381,8 +382,21 @@ std::vector<std::wstring> FilesMatching(const std::wstring& pattern) {
   return names;
 }
 
-unique_handle NamedMutex(const std::wstring& name) {
-  return unique_handle(CreateMutexW(nullptr, FALSE, name.c_str()));
+unique_handle FileMutex(const std::wstring& file, const wchar_t* tag) {
+  wchar_t full[4096];
+  const DWORD n = GetFullPathNameW(file.c_str(), 4096, full, nullptr);
+  std::wstring path = n > 0 && n < 4096 ? std::wstring(full, n) : file;
+  CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+  std::uint64_t hash = 14695981039346656037ull;
+  for (wchar_t c : path) hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
+  unique_handle mutex;
+  for (const wchar_t* space : {L"Global", L"Local"}) {
+    wchar_t name[128];
+    std::swprintf(name, 128, L"%ls\\%ls-%016llX", space, tag, static_cast<unsigned long long>(hash));
+    mutex.reset(CreateMutexW(nullptr, FALSE, name));
+    if (mutex) break;
+  }
+  return mutex;
 }
 
 MutexWait WaitForMutex(HANDLE mutex, DWORD ms) {

@@ -92,8 +92,10 @@ bool SeekTo(HANDLE h, std::uint64_t at);
 bool CutAt(HANDLE h, std::uint64_t at);
 // The names of the plain files (no folder, no link) that match a pattern ("C:\d\x.*.tmp").
 std::vector<std::wstring> FilesMatching(const std::wstring& pattern);
-// A named mutex, made or opened; null when neither can be done.
-unique_handle NamedMutex(const std::wstring& name);
+// The named mutex of a file, made or opened: one name whatever the spelling of its path (its
+// full path upper-cased, hashed, after `tag`), in the global namespace where the session may
+// make one there, else in its own. Null when neither can be had.
+unique_handle FileMutex(const std::wstring& file, const wchar_t* tag);
 // Waits up to `ms` for the mutex: had (also where a holder died and the system let it go),
 // still held by another, or failed.
 enum class MutexWait { Had, Busy, Failed };
