@@ -153,7 +153,9 @@ std::size_t Journal::Mark() const { return armed() ? Current().moves.size() : 0;
 
 // The journal itself, opened for appending where it is the plain file this session read.
 bool Journal::OpenAppend() {
-  if (state_.stale || !state_.loaded || !known_.exists || cleanEnd_ != known_.size || fileBlocks_ >= kRuns) return false;
+  if (state_.stale || !state_.loaded || !known_.exists || cleanEnd_ != known_.size || fileBlocks_ >= kRuns) {
+    return false;
+  }
   if (fileMarks_ >= kMaxMarks || !(StampOf(file_) == known_)) return false;
   os::unique_file h = os::OpenPlain(file_, GENERIC_WRITE);
   if (!h || !os::OneName(h.get()) || !os::SeekTo(h.get(), known_.size)) return false;

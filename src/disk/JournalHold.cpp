@@ -79,7 +79,8 @@ void Journal::AdoptLeftovers() {
     os::unique_file h = os::OpenPlain(path, GENERIC_READ | DELETE);
     if (!h) continue;
     std::string text;
-    if (!os::ReadWhole(h.get(), text, kMaxFile) || !std::string_view(text).starts_with(kHeader)) continue;  // not one of ours
+    // Not one of ours: left where it is.
+    if (!os::ReadWhole(h.get(), text, kMaxFile) || !std::string_view(text).starts_with(kHeader)) continue;
     std::vector<JournalRun> runs = ParseRuns(text).runs;
     // Its last run is the one it was made for; those before it came from the journal.
     if (!runs.empty() && !runs.back().undone) {

@@ -246,7 +246,7 @@ ReplaceStep ReplaceThroughTemporary(const std::wstring& path, const OwnFile& fil
       error = ERROR_DISK_FULL;
       return ReplaceStep::NoTemporary;
     }
-    temp.reset(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    temp = CreateNew(name, GENERIC_WRITE | DELETE, 0);
     error = GetLastError();
     if (!temp && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return ReplaceStep::NoTemporary;
   }
@@ -267,7 +267,7 @@ ReplaceStep ReplaceThroughTemporary(const std::wstring& path, const OwnFile& fil
   // dangling link for no file and would let the move replace it, so a file made there (and
   // removed again) first proves the name free.
   if (file.found == Found::Missing) {
-    unique_file probe(CreateFileW(path.c_str(), DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    unique_file probe = CreateNew(path, DELETE, 0);
     if (!probe) {
       error = GetLastError();
       Discard(temp);
@@ -292,7 +292,7 @@ bool WriteInPlace(const std::wstring& path, const OwnFile& file, const std::stri
   using Found = OwnFile::Found;
   unique_file h;
   if (file.found == Found::Missing) {
-    h.reset(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    h = CreateNew(path, GENERIC_WRITE | DELETE, 0);
   } else {
     h = OpenEntry(path, GENERIC_READ | GENERIC_WRITE);
     BY_HANDLE_FILE_INFORMATION now{};
