@@ -13,7 +13,7 @@
 #include "app/untRen.h"
 #include "disk/DiskState.h"
 #include "disk/RenamePlan.h"
-#include "disk/untFileUtils.h"
+#include "disk/ShotDateCache.h"
 #include "os/Handle.h"
 #include "text/sjis.h"
 #include "win/Controls.h"

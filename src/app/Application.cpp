@@ -4,6 +4,9 @@
 #include <shellapi.h>
 
 #include "app/untRen.h"
+#include "os/Collate.h"
+#include "os/Thread.h"
+#include "rules/Platform.h"
 #include "settings/SettingsFile.h"
 #include "win/Controls.h"
 
@@ -21,6 +24,7 @@ std::wstring ExeFolder() {
 }
 
 int Run(HINSTANCE, int show) {
+  rules::SetPlatform({os::SortKey, os::RunWithStack, os::TickMs});
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
   TfrmRen::Options options;

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/Application.h"
+#include "os/OwnFile.h"
 #include "win/Controls.h"
 
 namespace app {
@@ -23,10 +24,8 @@ std::wstring HelpFilePath();
 
 namespace {
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 bool OpenHtml(HWND owner, const std::wstring& anchor) {
-  if (!FileExists(HelpFilePath())) return false;
+  if (!os::Exists(HelpFilePath())) return false;
   // Values up to 32 are errors, such as no program registered for .html.
   return reinterpret_cast<INT_PTR>(
              ShellExecuteW(owner, L"open", HelpHtmlUrl(anchor).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
@@ -35,7 +34,7 @@ bool OpenHtml(HWND owner, const std::wstring& anchor) {
 // WinHelp is resolved at run time: current Windows no longer ships it.
 bool TryWinHelp(HWND owner, UINT command, ULONG_PTR data) {
   std::wstring hlp = ExeFolder() + L"Kinoha.HLP";
-  if (!FileExists(hlp)) return false;
+  if (!os::Exists(hlp)) return false;
   using WinHelpFn = BOOL(WINAPI*)(HWND, LPCWSTR, UINT, ULONG_PTR);
   auto fn = reinterpret_cast<WinHelpFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "WinHelpW")));

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "disk/FileSystem.h"
-#include "disk/untFileUtils.h"
+#include "os/FileSystem.h"
+#include "disk/ShotDateCache.h"
 #include "rules/DatePattern.h"
 #include "text/sjis.h"
 #include "win/Controls.h"

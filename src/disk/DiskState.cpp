@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "disk/RenamePlan.h"
 #include "text/sjis.h"
 

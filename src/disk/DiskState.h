@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "rules/NameTable.h"
 #include "rules/RenameList.h"
 

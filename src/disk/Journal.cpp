@@ -5,7 +5,6 @@
 #include <cwchar>
 #include <utility>
 
-#include "disk/JournalFile.h"
 #include "disk/JournalLines.h"
 #include "os/OwnFile.h"
 #include "text/sjis.h"
@@ -14,38 +13,6 @@ namespace disk {
 
 using namespace journal_lines;
 
-namespace journal_file {
-
-os::unique_file OpenPlain(const std::wstring& path, DWORD access) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
-  if ((data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) ||
-      (data.nFileSizeLow == 0 && data.nFileSizeHigh == 0)) {
-    return {};
-  }
-  os::unique_file h(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (h && !os::IsPlainFileAt(h.get(), path)) return {};
-  return h;
-}
-
-bool ReadWhole(HANDLE h, std::string& out) {
-  out.clear();
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(h, &size) || size.QuadPart > kMaxFile) return false;
-  out.resize(static_cast<std::size_t>(size.QuadPart));
-  DWORD got = 0;
-  if (!ReadFile(h, out.data(), static_cast<DWORD>(out.size()), &got, nullptr) || got != out.size()) {
-    out.clear();
-    return false;
-  }
-  return true;
-}
-
-}  // namespace journal_file
-
-using namespace journal_file;
-
 namespace {
 
 // State lines appended before the file is written compactly again.
@@ -53,17 +20,7 @@ constexpr std::size_t kMaxMarks = 40;
 
 std::wstring LastErrorText() { return os::ErrorText(GetLastError()); }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-Journal::Stamp StampOf(const std::wstring& path) {
-  Journal::Stamp s;
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return s;
-  s.exists = true;
-  s.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-  s.time = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
-  return s;
-}
+using os::StampOf;
 
 std::string Now() {
   SYSTEMTIME t;
@@ -80,12 +37,12 @@ std::string Now() {
 Journal::Journal(std::wstring file) : file_(std::move(file)) {}
 
 Journal::~Journal() {
-  if (armed_) EndRun();
+  if (armed()) EndRun();
 }
 
 void Journal::Trouble(const std::wstring& why) {
-  fileFailed_ = true;
-  stale_ = true;
+  state_.fileFailed = true;
+  state_.stale = true;
   if (problem_.empty()) problem_ = why;
 }
 
@@ -102,29 +59,37 @@ std::wstring Journal::TakeProblem() {
 // The file as another copy of the program may have changed it: read again when it did, but
 // never over runs that only memory holds.
 void Journal::Refresh() {
-  if (file_.empty() || armed_ || stale_) return;
-  if (loaded_ && StampOf(file_) == known_) return;
+  if (file_.empty() || armed() || state_.stale) return;
+  if (state_.loaded && StampOf(file_) == known_) return;
   Load();
 }
 
-void Journal::Load() {
-  loaded_ = true;
-  known_ = StampOf(file_);
-  runs_.clear();
-  cleanEnd_ = 0;
-  fileBlocks_ = fileMarks_ = 0;
-  damaged_ = false;
+Journal::Loaded Journal::Read(const std::wstring& file) {
+  Loaded loaded;
+  loaded.stamp = StampOf(file);
   std::string text;
-  if (os::unique_file h = OpenPlain(file_, GENERIC_READ)) {
+  if (os::unique_file h = os::OpenPlain(file, GENERIC_READ)) {
     // Too big, unreadable, or not one of ours: kept aside under the hold, never written over.
-    damaged_ = !ReadWhole(h.get(), text) || !std::string_view(text).starts_with(kHeader.substr(0, text.size()));
-    if (damaged_) text.clear();
+    loaded.damaged =
+        !os::ReadWhole(h.get(), text, kMaxFile) || !std::string_view(text).starts_with(kHeader.substr(0, text.size()));
+    if (loaded.damaged) text.clear();
   }
-  std::size_t end = 0;
-  runs_ = ParseRuns(text, &end, true, &fileBlocks_, &fileMarks_);
-  cleanEnd_ = end;
+  loaded.parsed = ParseRuns(text, true);
   // Appending goes on only after whole lines of a file just read.
-  if (end != text.size() || text.size() != known_.size) cleanEnd_ = ~std::uint64_t{0};
+  const bool whole = loaded.parsed.end == text.size() && text.size() == loaded.stamp.size;
+  loaded.cleanEnd = whole ? loaded.parsed.end : ~std::uint64_t{0};
+  return loaded;
+}
+
+void Journal::Load() {
+  Loaded loaded = Read(file_);
+  state_.loaded = true;
+  state_.damaged = loaded.damaged;
+  known_ = loaded.stamp;
+  runs_ = std::move(loaded.parsed.runs);
+  cleanEnd_ = loaded.cleanEnd;
+  fileBlocks_ = loaded.parsed.blocks;
+  fileMarks_ = loaded.parsed.marks;
   for (const JournalRun& r : runs_) nextNumber_ = std::max(nextNumber_, r.number + 1);
 }
 
@@ -172,11 +137,11 @@ std::vector<Move> Journal::RedoMoves() {
 // The run's writer
 
 void Journal::BeginRun(RunKind kind) {
-  if (armed_) EndRun();
+  if (armed()) EndRun();
   Refresh();
-  armed_ = true;
-  landed_ = published_ = appending_ = false;
-  fileFailed_ = false;
+  state_.run = State::Run::Recording;
+  state_.lines = State::Lines::OwnFile;
+  state_.fileFailed = false;
   run_ = JournalRun{};
   run_.kind = kind;
   run_.checked = true;  // its lines are the program's own
@@ -184,21 +149,18 @@ void Journal::BeginRun(RunKind kind) {
   runStart_ = written_ = 0;
 }
 
-std::size_t Journal::Mark() const { return armed_ ? Current().moves.size() : 0; }
+std::size_t Journal::Mark() const { return armed() ? Current().moves.size() : 0; }
 
 // The journal itself, opened for appending where it is the plain file this session read.
 bool Journal::OpenAppend() {
-  if (stale_ || !loaded_ || !known_.exists || cleanEnd_ != known_.size || fileBlocks_ >= kRuns) return false;
+  if (state_.stale || !state_.loaded || !known_.exists || cleanEnd_ != known_.size || fileBlocks_ >= kRuns) {
+    return false;
+  }
   if (fileMarks_ >= kMaxMarks || !(StampOf(file_) == known_)) return false;
-  os::unique_file h = OpenPlain(file_, GENERIC_WRITE);
-  BY_HANDLE_FILE_INFORMATION info{};
-  // A second name of the file would be written through as well.
-  if (!h || !GetFileInformationByHandle(h.get(), &info) || info.nNumberOfLinks != 1) return false;
-  LARGE_INTEGER at;
-  at.QuadPart = static_cast<LONGLONG>(known_.size);
-  if (!SetFilePointerEx(h.get(), at, nullptr, FILE_BEGIN)) return false;
+  os::unique_file h = os::OpenPlain(file_, GENERIC_WRITE);
+  if (!h || !os::OneName(h.get()) || !os::SeekTo(h.get(), known_.size)) return false;
   handle_ = std::move(h);
-  appending_ = true;
+  state_.lines = State::Lines::Appended;
   runStart_ = written_ = known_.size;
   return true;
 }
@@ -209,10 +171,9 @@ bool Journal::OpenNew() {
   for (int tries = 0; tries < 100; ++tries) {
     wchar_t suffix[48];
     std::swprintf(suffix, 48, L".%lx-%u.tmp", static_cast<unsigned long>(GetCurrentProcessId()), ++counter);
-    handle_.reset(CreateFileW((file_ + suffix).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    handle_ = os::CreateNew(file_ + suffix, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE);
     if (handle_) {
-      appending_ = published_ = false;
+      state_.lines = State::Lines::OwnFile;
       written_ = 0;
       return true;
     }
@@ -257,26 +218,22 @@ bool Journal::Write(std::string_view line) {
 
 bool Journal::WriteBytes(std::string_view bytes) {
   if (!handle_) return false;
-  DWORD written = 0;
-  if (!WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-      written != bytes.size()) {
+  if (!os::WriteOnce(handle_.get(), bytes)) {
     // The file no longer follows the moves: this run's lines go.
     Trouble(LastErrorText());
     DropRunFile();
     return false;
   }
-  written_ += written;
+  written_ += bytes.size();
   return true;
 }
 
 void Journal::DropRunFile() {
   if (!handle_) return;
-  if (appending_) {
+  if (appending()) {
     // The runs before this one stay as they were.
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(runStart_);
-    if (!SetFilePointerEx(handle_.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.get())) stale_ = true;
-  } else if (published_ && !landed_) {
+    if (!os::CutAt(handle_.get(), runStart_)) state_.stale = true;
+  } else if (published() && !landed()) {
     // The journal was written anew for a move that didn't land: written again as it was.
     handle_.reset();
     Rewrite();
@@ -286,16 +243,16 @@ void Journal::DropRunFile() {
     os::DeleteByHandle(handle_.get());
   }
   handle_.reset();
-  if (!stale_) Written();
+  if (!state_.stale) Written();
 }
 
 bool Journal::Publish() {
   // A file that is no journal of ours is kept aside first, never written over.
-  if (damaged_) SetAside();
-  if (damaged_) return false;
+  if (state_.damaged) SetAside();
+  if (state_.damaged) return false;
   // The entry the journal replaces must be a plain file (or nothing): never a link, a
   // folder or anything else that a replace would go through or destroy.
-  if (Exists(file_) && !OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES)) {
+  if (os::Exists(file_) && !os::OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES)) {
     Trouble(L"普通のファイルではありません");
     return false;
   }
@@ -303,14 +260,14 @@ bool Journal::Publish() {
     Trouble(os::ErrorText(error));
     return false;
   }
-  published_ = true;
+  state_.lines = State::Lines::Published;
   return true;
 }
 
 void Journal::Written() {
   known_ = StampOf(file_);
   cleanEnd_ = known_.size;
-  loaded_ = true;
+  state_.loaded = true;
 }
 
 void Journal::AddRun(JournalRun run) {
@@ -320,9 +277,9 @@ void Journal::AddRun(JournalRun run) {
 }
 
 void Journal::Record(std::string_view from, std::string_view to, const fs::FileId& id) {
-  if (!armed_) return;
-  if (!landed_ && run_.number == 0) {
-    if (!fileFailed_) OpenRunFile();
+  if (!armed()) return;
+  if (!landed() && run_.number == 0) {
+    if (!state_.fileFailed) OpenRunFile();
     if (run_.number == 0) {
       run_.number = nextNumber_++;
       run_.time = Now();
@@ -333,11 +290,11 @@ void Journal::Record(std::string_view from, std::string_view to, const fs::FileI
   lineStarts_.push_back(written_);
   std::string line;
   AppendMove(line, run.moves.back());
-  if (handle_ && Write(line) && !appending_ && !published_) {
+  if (handle_ && Write(line) && state_.lines == State::Lines::OwnFile) {
     // The journal written anew is in place, on the disk, before the move it records.
-    FlushFileBuffers(handle_.get());
+    os::Flush(handle_.get());
     if (Publish()) {
-      stale_ = false;
+      state_.stale = false;
     } else {
       DropRunFile();
     }
@@ -345,50 +302,48 @@ void Journal::Record(std::string_view from, std::string_view to, const fs::FileI
 }
 
 void Journal::Landed() {
-  if (!armed_ || landed_ || run_.moves.empty()) return;
+  if (!armed() || landed() || run_.moves.empty()) return;
   // From now on this run is the newest, in memory and, where it can be, in the file.
-  if (handle_ && !appending_ && !published_) {
-    if (Publish()) stale_ = false;
+  if (handle_ && state_.lines == State::Lines::OwnFile) {
+    if (Publish()) state_.stale = false;
     else DropRunFile();
   }
-  if (!handle_) stale_ = true;
-  if (handle_ && appending_) ++fileBlocks_;
-  if (handle_ && !appending_) {
+  if (!handle_) state_.stale = true;
+  if (handle_ && appending()) ++fileBlocks_;
+  if (handle_ && !appending()) {
     fileBlocks_ = std::min(runs_.size(), kRuns - 1) + 1;
     fileMarks_ = 0;
   }
-  landed_ = true;
+  state_.run = State::Run::Landed;
   if (run_.time.empty()) run_.time = Now();
   AddRun(std::move(run_));
   run_ = JournalRun{};
 }
 
 void Journal::EndRun() {
-  if (!armed_) return;
-  armed_ = false;
-  if (!landed_) {
+  if (!armed()) return;
+  const bool landed = this->landed();
+  state_.run = State::Run::None;
+  if (!landed) {
     // Nothing moved: the journal stays as it was.
     DropRunFile();
     run_ = JournalRun{};
     return;
   }
-  landed_ = false;
   runs_.back().complete = true;
   if (handle_) {
     Write(kEnd);
     handle_.reset();
-    if (!stale_) Written();
+    if (!state_.stale) Written();
   }
 }
 
 void Journal::Rollback(std::size_t mark) {
-  if (!armed_) return;
+  if (!armed()) return;
   JournalRun& run = Current();
   if (mark >= run.moves.size()) return;
   if (handle_) {
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(lineStarts_[mark]);
-    if (!SetFilePointerEx(handle_.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.get())) {
+    if (!os::CutAt(handle_.get(), lineStarts_[mark])) {
       Trouble(LastErrorText());
       DropRunFile();
     } else {
@@ -419,13 +374,13 @@ void Journal::Rewrite() {
   if (file_.empty()) return;
   if (runs_.empty()) {
     // Nothing left: the journal goes, and only a plain file of ours is deleted.
-    if (os::unique_file h = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES)) os::DeleteByHandle(h.get());
-    stale_ = false;
+    if (os::unique_file h = os::OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES)) os::DeleteByHandle(h.get());
+    state_.stale = false;
     Written();
     fileBlocks_ = fileMarks_ = 0;
     return;
   }
-  stale_ = false;
+  state_.stale = false;
   const std::string text = Compact(true);
   if (!OpenNew() || !WriteBytes(text)) return;
   if (!Publish()) {
@@ -462,7 +417,7 @@ void Journal::Redone(const std::vector<Move>& left, const std::vector<Move>& don
 }
 
 void Journal::Settle(std::ptrdiff_t i, bool undone, const std::vector<Move>& left, const std::vector<Move>& done) {
-  if (i < 0 || armed_) return;
+  if (i < 0 || armed()) return;
   JournalRun& run = runs_[i];
   Check(run);
   if (left.empty() && done.size() == run.moves.size()) {

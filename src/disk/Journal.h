@@ -30,8 +30,9 @@
 #include <string_view>
 #include <vector>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "os/Handle.h"
+#include "os/OwnFile.h"
 
 namespace disk {
 
@@ -126,22 +127,26 @@ class Journal {
   // user is told once.
   std::wstring TakeProblem();
 
-  // The runs of a journal file's bytes, oldest first, at most kRuns; `end` gets the length of
-  // its whole lines, `blocks` and `marks` the number of run blocks and state lines in it. With
-  // `lazy` each run's move lines are kept as read, to be parsed when asked.
-  static std::vector<JournalRun> ParseRuns(std::string_view text, std::size_t* end = nullptr, bool lazy = false,
-                                           std::size_t* blocks = nullptr, std::size_t* marks = nullptr);
-  // The moves of the run an undo would take back; exposed for the tests of cut and odd files.
-  static std::vector<Move> Parse(std::string_view text, bool* complete);
-
-  // A file's length and last write, to tell when another copy of the program changed it.
-  struct Stamp {
-    bool exists = false;
-    std::uint64_t size = 0, time = 0;
-    bool operator==(const Stamp&) const = default;
+  // What a journal file's bytes hold: its runs, oldest first, at most kRuns; the length of its
+  // whole lines; the number of run blocks and of state lines in it.
+  struct Parsed {
+    std::vector<JournalRun> runs;
+    std::size_t end = 0, blocks = 0, marks = 0;
   };
+  // With `lazy` each run's move lines are kept as read, to be parsed when asked.
+  static Parsed ParseRuns(std::string_view text, bool lazy = false);
 
  private:
+  // The journal file as read: its stamp, what it holds, the length appending may go on from
+  // (none, all ones, unless the file read ends in a whole line), and whether it is no journal
+  // of ours (too big, unreadable, or another file: read as empty).
+  struct Loaded {
+    os::FileStamp stamp;
+    Parsed parsed;
+    std::uint64_t cleanEnd = 0;
+    bool damaged = false;
+  };
+  static Loaded Read(const std::wstring& file);
   void Refresh();
   void Load();
   // Under the hold: a damaged journal goes aside, and runs a crash left beside it come in.
@@ -167,22 +172,39 @@ class Journal {
   void Settle(std::ptrdiff_t i, bool undone, const std::vector<Move>& left, const std::vector<Move>& done);
   std::ptrdiff_t UndoIndex() const;
   std::ptrdiff_t RedoIndex() const;
-  JournalRun& Current() { return landed_ ? runs_.back() : run_; }
-  const JournalRun& Current() const { return landed_ ? runs_.back() : run_; }
+  JournalRun& Current() { return landed() ? runs_.back() : run_; }
+  const JournalRun& Current() const { return landed() ? runs_.back() : run_; }
+
+  // Where the journal stands, all in one place.
+  struct State {
+    // The run under way: none, its moves recorded while none has landed, or landed (it is then
+    // the newest run, runs_.back()).
+    enum class Run : std::uint8_t { None, Recording, Landed };
+    // Where its lines go while handle_ is open: in a file of their own beside the journal, not
+    // yet moved over it; appended to the journal itself; or in their own file, moved over it.
+    enum class Lines : std::uint8_t { OwnFile, Appended, Published };
+    Run run = Run::None;
+    Lines lines = Lines::OwnFile;
+    bool loaded = false;      // the file was read
+    bool stale = false;       // the file lacks what memory holds: the next write rewrites it whole
+    bool damaged = false;     // the file read is no journal of ours
+    bool fileFailed = false;  // this run's lines could not be written: they stay in memory
+  };
+  bool armed() const { return state_.run != State::Run::None; }
+  bool landed() const { return state_.run == State::Run::Landed; }
+  bool appending() const { return state_.lines == State::Lines::Appended; }
+  bool published() const { return state_.lines == State::Lines::Published; }
 
   std::wstring file_;
   std::vector<JournalRun> runs_;  // oldest first; the ones taken back last
   std::uint32_t nextNumber_ = 1;
-  bool loaded_ = false;
-  bool stale_ = false;  // the file lacks what memory holds: the next write rewrites it whole
-  Stamp known_;         // the file as this session last read or wrote it
+  State state_;
+  os::FileStamp known_;  // the file as this session last read or wrote it
   std::uint64_t cleanEnd_ = 0;     // the length of its whole lines
   std::size_t fileBlocks_ = 0, fileMarks_ = 0;
 
   // The run under way.
   os::unique_file handle_;  // where its lines go, while they are written
-  bool appending_ = false, published_ = false;
-  bool armed_ = false, landed_ = false, fileFailed_ = false;
   JournalRun run_;
   std::uint64_t runStart_ = 0, written_ = 0;
   std::vector<std::uint64_t> lineStarts_;  // the file's length before each of its move lines
@@ -192,7 +214,6 @@ class Journal {
 
   os::unique_handle mutex_;
   int holds_ = 0;
-  bool damaged_ = false;  // the file read is no journal of ours
   std::wstring setAside_;
 };
 

@@ -1,37 +1,16 @@
 // One window at a time: the hold on the journal, and what is set right under it (a damaged
 // journal kept aside, a run a crash left beside the journal taken in).
 #include <algorithm>
-#include <cwchar>
 #include <utility>
 #include <vector>
 
 #include "disk/Journal.h"
-#include "disk/JournalFile.h"
 #include "disk/JournalLines.h"
 #include "os/OwnFile.h"
 
 namespace disk {
 
 using namespace journal_lines;
-using namespace journal_file;
-
-namespace {
-
-// One name per journal, whatever the spelling of its path: its full path upper-cased, hashed.
-std::wstring MutexName(const std::wstring& file, bool global) {
-  wchar_t full[4096];
-  const DWORD n = GetFullPathNameW(file.c_str(), 4096, full, nullptr);
-  std::wstring path = n > 0 && n < 4096 ? std::wstring(full, n) : file;
-  CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
-  std::uint64_t hash = 14695981039346656037ull;
-  for (wchar_t c : path) hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
-  wchar_t name[64];
-  std::swprintf(name, 64, L"%ls\\Kinoha-journal-%016llX", global ? L"Global" : L"Local",
-                static_cast<unsigned long long>(hash));
-  return name;
-}
-
-}  // namespace
 
 bool Journal::Take(const std::function<bool()>& wait) {
   if (file_.empty()) return true;
@@ -39,14 +18,13 @@ bool Journal::Take(const std::function<bool()>& wait) {
     ++holds_;
     return true;
   }
-  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, MutexName(file_, true).c_str()));
-  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, MutexName(file_, false).c_str()));
+  if (!mutex_) mutex_ = os::FileMutex(file_, L"Kinoha-journal");
   if (mutex_) {
     for (DWORD timeout = 0;; timeout = 100) {
-      const DWORD r = WaitForSingleObject(mutex_.get(), timeout);
       // A holder that died let it go: what it wrote was written before each of its moves.
-      if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) break;
-      if (r != WAIT_TIMEOUT) {
+      const os::MutexWait r = os::WaitForMutex(mutex_.get(), timeout);
+      if (r == os::MutexWait::Had) break;
+      if (r == os::MutexWait::Failed) {
         mutex_.reset();
         break;
       }
@@ -57,20 +35,20 @@ bool Journal::Take(const std::function<bool()>& wait) {
   // Another window may have written it since this one read it (its length or time tells: a
   // journal of ten big runs takes a quarter of a second to read); runs only memory holds stay.
   Refresh();
-  if (damaged_) SetAside();
+  if (state_.damaged) SetAside();
   AdoptLeftovers();
   return true;
 }
 
 void Journal::Release() {
   if (holds_ == 0 || --holds_ > 0) return;
-  if (mutex_) ReleaseMutex(mutex_.get());
+  if (mutex_) os::ReleaseHeldMutex(mutex_.get());
 }
 
 std::wstring Journal::TakeSetAside() { return std::exchange(setAside_, std::wstring()); }
 
 void Journal::SetAside() {
-  os::unique_file h = OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES);
+  os::unique_file h = os::OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES);
   if (!h) return;
   // Never over an older one: the first free of .bad, .bad2, .bad3, ...
   for (int n = 1; n < 100; ++n) {
@@ -78,7 +56,7 @@ void Journal::SetAside() {
     const DWORD error = os::RenameHandle(h.get(), aside, false);
     if (error == 0) {
       setAside_ = aside;
-      damaged_ = false;
+      state_.damaged = false;
       h.reset();
       Load();
       return;
@@ -90,28 +68,20 @@ void Journal::SetAside() {
 }
 
 void Journal::AdoptLeftovers() {
-  if (stale_ || armed_) return;
-  WIN32_FIND_DATAW data;
-  std::vector<std::wstring> names;
-  {
-    os::unique_find find(FindFirstFileW((file_ + L".*.tmp").c_str(), &data));
-    if (!find) return;
-    do {
-      if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
-        names.push_back(data.cFileName);
-      }
-    } while (FindNextFileW(find.get(), &data));
-  }
+  if (state_.stale || armed()) return;
+  const std::vector<std::wstring> names = os::FilesMatching(file_ + L".*.tmp");
+  if (names.empty()) return;
   const std::wstring folder = file_.substr(0, file_.find_last_of(L"\\/") + 1);
   bool adopted = false;
   for (const std::wstring& name : names) {
     // Nobody else writes one while this window holds the journal: each is a leftover.
     const std::wstring path = folder + name;
-    os::unique_file h = OpenPlain(path, GENERIC_READ | DELETE);
+    os::unique_file h = os::OpenPlain(path, GENERIC_READ | DELETE);
     if (!h) continue;
     std::string text;
-    if (!ReadWhole(h.get(), text) || !std::string_view(text).starts_with(kHeader)) continue;  // not one of ours
-    std::vector<JournalRun> runs = ParseRuns(text);
+    // Not one of ours: left where it is.
+    if (!os::ReadWhole(h.get(), text, kMaxFile) || !std::string_view(text).starts_with(kHeader)) continue;
+    std::vector<JournalRun> runs = ParseRuns(text).runs;
     // Its last run is the one it was made for; those before it came from the journal.
     if (!runs.empty() && !runs.back().undone) {
       JournalRun& run = runs.back();

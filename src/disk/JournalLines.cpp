@@ -153,10 +153,9 @@ void CutOldest(std::vector<JournalRun>& runs) {
 
 using namespace journal_lines;
 
-std::vector<JournalRun> Journal::ParseRuns(std::string_view text, std::size_t* end, bool lazy, std::size_t* blocks,
-                                           std::size_t* marks) {
-  std::vector<JournalRun> runs;
-  std::size_t blockCount = 0, markCount = 0;
+Journal::Parsed Journal::ParseRuns(std::string_view text, bool lazy) {
+  Parsed parsed;
+  std::vector<JournalRun>& runs = parsed.runs;
   // The current run's move lines, kept as read when lazy.
   std::size_t linesFrom = 0, linesTo = 0;
   auto keepLines = [&] {
@@ -177,7 +176,7 @@ std::vector<JournalRun> Journal::ParseRuns(std::string_view text, std::size_t* e
     JournalRun header;
     if (line.starts_with(kHeader)) keepLines();
     if (ParseHeader(line, header)) {
-      ++blockCount;
+      ++parsed.blocks;
       // A new run drops what could have been made again.
       while (!runs.empty() && runs.back().undone) runs.pop_back();
       if (header.number == 0 || header.number <= highest) header.number = highest + 1;
@@ -192,7 +191,7 @@ std::vector<JournalRun> Journal::ParseRuns(std::string_view text, std::size_t* e
     const bool undone = line.starts_with(kUndone), redone = line.starts_with(kRedone);
     if (undone || redone) {
       keepLines();
-      ++markCount;
+      ++parsed.marks;
       std::uint32_t n = 0;
       if (ParseNumber(line.substr(kUndone.size()), n)) {
         for (JournalRun& r : runs) {
@@ -217,23 +216,9 @@ std::vector<JournalRun> Journal::ParseRuns(std::string_view text, std::size_t* e
     }
   }
   keepLines();
-  if (end) *end = first ? 0 : start;
-  if (blocks) *blocks = blockCount;
-  if (marks) *marks = markCount;
+  parsed.end = first ? 0 : start;
   CutOldest(runs);
-  return runs;
-}
-
-std::vector<Move> Journal::Parse(std::string_view text, bool* complete) {
-  std::vector<JournalRun> runs = ParseRuns(text);
-  if (complete) *complete = false;
-  for (auto r = runs.rbegin(); r != runs.rend(); ++r) {
-    if (r->undone) continue;
-    if (complete) *complete = r->complete;
-    Check(*r);
-    return std::move(r->moves);
-  }
-  return {};
+  return parsed;
 }
 
 }  // namespace disk

@@ -1,6 +1,7 @@
 // The journal file's lines: how a run's block and its moves are written and read back.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,9 @@
 namespace disk {
 
 namespace journal_lines {
+
+// More than the moves of any run of the program; a bigger file isn't one of ours.
+constexpr std::uint64_t kMaxFile = 256u << 20;
 
 inline constexpr std::string_view kHeader = "Kinoha リネーム記録 ";
 inline constexpr std::string_view kEnd = "完了";

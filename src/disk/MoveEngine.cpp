@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "disk/DiskState.h"
+#include "rules/NewName.h"
 #include "text/sjis.h"
 
 using rules::BadNewName;

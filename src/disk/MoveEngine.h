@@ -8,7 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "disk/Journal.h"
 #include "rules/RenameList.h"
 

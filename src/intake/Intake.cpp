@@ -9,7 +9,7 @@
 
 #include "rules/CleanUp.h"
 #include "disk/DiskState.h"
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "disk/Journal.h"
 #include "rules/Filter.h"
 #include "rules/RenameList.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "rules/NameTable.h"
 #include "rules/RenameList.h"
 

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "os/FileSystem.h"
+
 namespace intake {
 
 // The length of the folder above `folder` ("C:\x\" of "C:\x\photos\", with or without its
@@ -25,7 +27,12 @@ class EnteredFolders {
 
  private:
   std::unordered_map<std::uint64_t, std::string> byIndex_;  // the folder first met with an index
-  std::unordered_set<std::string> whole_;                    // volume and index, where asked
+  struct IdHash {
+    std::size_t operator()(const fs::FileId& id) const {
+      return std::hash<std::uint64_t>()(id.index ^ id.indexHigh * 31 ^ std::uint64_t{id.volume} << 32);
+    }
+  };
+  std::unordered_set<fs::FileId, IdHash> whole_;  // volume and index, where asked
 };
 
 }  // namespace intake

@@ -5,7 +5,7 @@
 #include <regex>
 #include <string_view>
 
-#include "os/Thread.h"
+#include "rules/Platform.h"
 #include "text/StringEx.h"
 #include "text/sjis.h"
 
@@ -330,8 +330,10 @@ bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clo
     for (RenameEntry& row : list) row.newName.assign(row.BaseName());
     return true;
   }
-  Job job{list, in, clock ? clock : os::TickMs};
-  const bool thread = os::RunWithStack(kStackBytes, kStackSpare, RunThread, &job);
+  const Platform& platform = GetPlatform();
+  if (!clock) clock = platform.tickMs ? platform.tickMs : [] { return std::uint64_t{0}; };
+  Job job{list, in, clock};
+  const bool thread = platform.runWithStack && platform.runWithStack(kStackBytes, kStackSpare, RunThread, &job);
   if (!thread || !job.ok) {
     // Nothing of a failed expression stays: every row keeps its name.
     list.ClearMarks();

@@ -47,7 +47,8 @@ const char* RegexErrorText(RegexError error);
 // too long: each name has a bound on the matcher's steps, and the whole preview one second,
 // looked at also inside a name's match, since the window waits for it. `why`, when given,
 // gets the reason (None on success).
-// clock: milliseconds from any start (os::TickMs when null); tests pass their own.
+// clock: milliseconds from any start (the program's, rules/Platform.h, when null); tests pass
+// their own. The matcher runs on the program's deep-stack thread.
 using RegexClock = std::uint64_t (*)();
 bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clock = nullptr,
                          RegexError* why = nullptr);

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <numeric>
 
-#include "os/Collate.h"
+#include "rules/Platform.h"
 #include "text/sjis.h"
 
 namespace rules {
@@ -29,12 +29,23 @@ std::string RenameEntry::NewPath() const {
   return path;
 }
 
+std::string RenameList::SortKeyOf(std::string_view fileName) const {
+  auto key = helpers_.sortKey ? helpers_.sortKey : GetPlatform().sortKey;
+  return key ? key(fileName) : std::string(fileName);
+}
+
+void RenameList::SetSortHelpers(SortHelpers helpers) {
+  helpers_ = std::move(helpers);
+  for (RenameEntry& row : rows_) row.sortKey_ = SortKeyOf(row.fileName);
+  if (sorting_ && batch_ == 0) Sort();
+}
+
 void RenameList::Add(std::string fileName, std::string folder) { Add(std::move(fileName), std::move(folder), 0, 0, 0); }
 
 void RenameList::Add(std::string fileName, std::string folder, std::uint64_t size, std::uint64_t lastWrite,
                      std::uint64_t creation, bool isFolder, std::uint32_t root) {
   RenameEntry e;
-  e.sortKey_ = os::SortKey(fileName);
+  e.sortKey_ = SortKeyOf(fileName);
   e.fileName = std::move(fileName);
   e.isFolder_ = isFolder;
   e.root_ = root <= folder.size() ? root : 0;
@@ -65,7 +76,7 @@ void RenameList::EndBatch() {
 }
 
 void RenameList::SetFileName(std::size_t i, std::string fileName) {
-  rows_[i].sortKey_ = os::SortKey(fileName);
+  rows_[i].sortKey_ = SortKeyOf(fileName);
   rows_[i].fileName = std::move(fileName);
   rows_[i].extensionStart_ = ExtensionStartOf(rows_[i].fileName, rows_[i].isFolder_);
   if (sorting_ && batch_ == 0) Sort();

@@ -87,10 +87,13 @@ enum class SortBy : std::uint8_t { Name, Logical, Extension, Size, LastWrite, Cr
 constexpr int kSortKeys = 7;  // the stored ones, Name to Shot
 
 // What the list can't work out itself: the platform's number-aware comparison of two UTF-16
-// names (<0, 0, >0), and a row's 撮影日 as a date value (the last-write date without one).
+// names (<0, 0, >0), a row's 撮影日 as a date value (the last-write date without one), and a
+// name's key in the locale's order (the one the program set at start, rules/Platform.h, when
+// null).
 struct SortHelpers {
   std::function<int(const wchar_t*, const wchar_t*)> logical;
   std::function<double(const RenameEntry&)> shot;
+  std::string (*sortKey)(std::string_view name) = nullptr;
 };
 
 class RenameList {
@@ -162,7 +165,8 @@ class RenameList {
   void SetOrder(SortBy key, bool descending);
   SortBy order() const { return order_; }
   bool descending() const { return descending_; }
-  void SetSortHelpers(SortHelpers helpers) { helpers_ = std::move(helpers); }
+  // New helpers; the rows' name keys are made again with them.
+  void SetSortHelpers(SortHelpers helpers);
   // Moves each selected row one place up (delta -1) or down (+1), past the next unselected
   // row; a block at the list's edge stays. The order becomes Manual. False when nothing moved.
   bool MoveSelected(int delta);
@@ -182,6 +186,7 @@ class RenameList {
  private:
   void Sort();
   void SortByName(int sign);
+  std::string SortKeyOf(std::string_view fileName) const;
   // The one-pass removal both removals share: remove(i, row) says whether row i goes.
   template <typename Pred>
   void RemoveWhere(Pred remove);

@@ -4,7 +4,7 @@
 #include <exception>
 #include <utility>
 
-#include "disk/untFileUtils.h"
+#include "disk/ShotDateCache.h"
 #include "os/Collate.h"
 
 using rules::Refusal;
@@ -31,7 +31,7 @@ Failure Attempt(Work&& work) {
 }  // namespace
 
 Session::Session(std::wstring journalFile) : journal_(std::move(journalFile)) {
-  list_.SetSortHelpers({os::LogicalCompare, disk::ShotOrderKey});
+  list_.SetSortHelpers({os::LogicalCompare, disk::ShotOrderKey, os::SortKey});
 }
 
 std::unique_ptr<disk::Journal::Hold> Session::Hold(const Wait& wait) {

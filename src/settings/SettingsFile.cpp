@@ -11,7 +11,6 @@
 
 #include "settings/CommaList.h"
 #include "settings/IniText.h"
-#include "settings/OwnFile.h"
 #include "text/sjis.h"
 
 namespace settings {
@@ -166,8 +165,6 @@ void ApplyValue(Settings& s, const Key& k, std::string_view raw) {
 
 }  // namespace
 
-using namespace ownfile;
-
 std::optional<int> ReadInteger(std::string_view v) {
   const std::size_t size = v.size();
   while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
@@ -235,11 +232,11 @@ std::wstring SettingsPath() {
 
 Settings ReadSettings(const std::wstring& path) {
   Settings s;
-  Opened file;
-  Open(path, file);
+  const os::OwnFile file = os::OpenOwnFile(path);
+  using Found = os::OwnFile::Found;
   // A link is read (it is only never written through); a folder, a pipe or a device is not.
   std::string bytes;
-  if ((file.found != Found::File && file.found != Found::Link) || !ReadAll(file.handle.get(), bytes)) return s;
+  if ((file.found != Found::File && file.found != Found::Link) || !os::ReadAll(file.handle.get(), bytes)) return s;
   const IniText ini(bytes);
   for (const Key& k : kKeys) {
     if (std::optional<std::string_view> raw = ini.Get(k.section, k.name)) ApplyValue(s, k, *raw);
@@ -247,12 +244,13 @@ Settings ReadSettings(const std::wstring& path) {
   return s;
 }
 
-bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* why, const Settings* since) {
+bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* why, const Settings* since,
+                   os::DiskRoom room) {
   WriteFailure ignored;
   WriteFailure& failure = why ? *why : ignored;
   failure = {};
-  Opened file;
-  Open(path, file);
+  os::OwnFile file = os::OpenOwnFile(path);
+  using Found = os::OwnFile::Found;
   std::string old;
   switch (file.found) {
     case Found::Link:
@@ -263,7 +261,7 @@ bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* wh
       // A move would replace a read-only file that a plain write can't change.
       if (file.info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return false;
       // A file that can't be read is not overwritten: its other contents would be lost.
-      if (!ReadAll(file.handle.get(), old)) {
+      if (!os::ReadAll(file.handle.get(), old)) {
         failure.error = GetLastError();
         return false;
       }
@@ -279,12 +277,12 @@ bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* wh
   const std::string bytes = ini.Bytes();
 
   DWORD error = 0;
-  const Step step = ReplaceThroughTemporary(path, file, bytes, error);
-  if (step == Step::Done) return true;
+  const os::ReplaceStep step = os::ReplaceThroughTemporary(path, file, bytes, error, room);
+  if (step == os::ReplaceStep::Done) return true;
   // The only copy is never cut: on a full disk it is rewritten only where the new content
   // fits in what it holds; anywhere else a failed write puts the old bytes back.
-  if (step == Step::NoTemporary && (!IsDiskFull(error) || bytes.size() <= old.size()) &&
-      WriteInPlace(path, file, old, bytes, error, failure.damaged)) {
+  if (step == os::ReplaceStep::NoTemporary && (!os::IsDiskFull(error) || bytes.size() <= old.size()) &&
+      os::WriteInPlace(path, file, old, bytes, error, failure.damaged, room)) {
     return true;
   }
   failure.error = error;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "os/OwnFile.h"
 #include "settings/Settings.h"
 
 namespace settings {
@@ -31,14 +32,10 @@ struct WriteFailure {
 // WriteFailure). Nothing that is not a plain file is ever written, replaced or deleted.
 // With `since` (what the window held when it read the file), the file is read again and only
 // the keys whose value differs from it are written: another window's changes to other keys,
-// made meanwhile, survive. A key the file lacks is written all the same.
+// made meanwhile, survive. A key the file lacks is written all the same. `room` stands for a
+// disk with less room than it has (os::DiskRoom).
 bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* why = nullptr,
-                   const Settings* since = nullptr);
-
-// Test hook, null in the program: the bytes the file at `path` may hold, as a full disk allows
-// them. A file that may hold none is not made, and a write stops there, failing with
-// ERROR_DISK_FULL.
-extern std::uint64_t (*settingsRoomForTests)(const std::wstring& path);
+                   const Settings* since = nullptr, os::DiskRoom room = nullptr);
 
 // An integer value as the settings file reads it: optional leading blanks and sign, then
 // decimal digits, or at most eight hex digits after "$", "x", "X" or (in a value of more than

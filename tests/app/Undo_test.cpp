@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "app/RenameListView.h"
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "rules/Rules.h"
 #include "win/ListView.h"
 

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "disk/DiskState.h"
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "disk/Journal.h"
 #include "rules/RenameList.h"
 #include "disk/RenamePlan.h"
@@ -129,7 +129,7 @@ struct Scene {
   // What the journal file holds, read as the next session would; complete with its end line.
   std::vector<Move> JournalFile() {
     bool complete = false;
-    std::vector<Move> moves = Journal::Parse(FileContent(journalPath), &complete);
+    std::vector<Move> moves = Journal(sjis::ToUtf16Lenient(journalPath)).Moves(&complete);
     EXPECT_TRUE(complete);
     return moves;
   }

@@ -13,7 +13,7 @@
 
 #include "disk/ChangeExtension.h"
 #include "disk/DiskState.h"
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "disk/RenamePlan.h"
 #include "rules/RenameList.h"
 #include "support/TempDir.h"

@@ -337,7 +337,7 @@ TEST_F(UndoTest, TheNewestTenRunsAndTheCleanUpAreKept) {
     journal.Landed();
     journal.EndRun();
   }
-  std::vector<JournalRun> runs = Journal::ParseRuns(FileContent(sjis::FromUtf16Lenient(file)));
+  std::vector<JournalRun> runs = Journal::ParseRuns(FileContent(sjis::FromUtf16Lenient(file))).runs;
   ASSERT_EQ(runs.size(), 10u);
   EXPECT_EQ(runs.front().moves[0].from, files.path() + "p1");
   files.Touch("x (1).txt", "x");
@@ -347,7 +347,7 @@ TEST_F(UndoTest, TheNewestTenRunsAndTheCleanUpAreKept) {
   RenameList none;
   AddFiles(none, {files.path() + "x (1).txt"}, options);
   ASSERT_EQ(FolderListing(files.path()), Names{"x.txt"});
-  runs = Journal::ParseRuns(FileContent(sjis::FromUtf16Lenient(file)));
+  runs = Journal::ParseRuns(FileContent(sjis::FromUtf16Lenient(file))).runs;
   ASSERT_EQ(runs.size(), 10u);
   EXPECT_EQ(runs.back().kind, RunKind::CleanUp);
   EXPECT_EQ(UndoMoves(Journal(file).Moves(), none).restored, 1u);
@@ -368,15 +368,19 @@ TEST(JournalParse, LinesThatAreNoMovesOfOursAreKeptToBeRefused) {
                      "no tab\r\n"
                      "完了\r\n"
                      "C:\\d\\late\tC:\\d\\after" + id + "\r\n";
+  TempDir dir;
+  auto movesIn = [&](const char* name, const std::string& bytes, bool* complete) {
+    return Journal(sjis::ToUtf16Lenient(dir.Touch(name, bytes))).Moves(complete);
+  };
   bool complete = false;
-  std::vector<Move> moves = Journal::Parse(text, &complete);
+  std::vector<Move> moves = movesIn("a.undo", text, &complete);
   EXPECT_TRUE(complete);
   ASSERT_EQ(moves.size(), 9u);
   std::vector<bool> plausible;
   for (const Move& m : moves) plausible.push_back(m.plausible);
   EXPECT_EQ(plausible, (std::vector<bool>{true, true, false, false, false, false, false, false, false}));
   EXPECT_EQ(moves[0].id, (fs::FileId{0xABCD, 0x42}));
-  EXPECT_TRUE(Journal::Parse("not a journal\r\nC:\\d\\a\tC:\\d\\b" + id + "\r\n", nullptr).empty());
+  EXPECT_TRUE(movesIn("b.undo", "not a journal\r\nC:\\d\\a\tC:\\d\\b" + id + "\r\n", nullptr).empty());
 }
 
 TEST(UndoQuestion, NamesTheFoldersWithTheMostMovesFirst) {

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "rules/RenameList.h"
 #include "disk/RenameRun.h"
 #include "support/TempDir.h"

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "disk/Journal.h"
 #include "program/Program.h"
 #include "text/sjis.h"

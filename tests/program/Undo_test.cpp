@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "program/Program.h"
 #include "text/sjis.h"
 

@@ -153,3 +153,20 @@ TEST(RenameList, AManualOrderLastsUntilAKeyIsChosen) {
   list.SetOrder(rules::SortBy::Name, false);
   EXPECT_EQ(Names(list), (std::vector<std::string>{"0", "a", "b", "d", "z"}));
 }
+
+// The name order is the key the list is handed: rows already there are ordered again by it,
+// and rows added later take their places by it.
+TEST(RenameList, OrdersByTheSortKeyItIsHanded) {
+  RenameList list;
+  for (const char* n : {"a", "c", "b"}) list.Add(n, "C:\\");
+  rules::SortHelpers helpers;
+  helpers.sortKey = [](std::string_view name) {
+    std::string key;
+    for (char c : name) key += static_cast<char>(0xFF - static_cast<unsigned char>(c));
+    return key;
+  };
+  list.SetSortHelpers(std::move(helpers));
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"c", "b", "a"}));
+  list.Add("d", "C:\\");
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"d", "c", "b", "a"}));
+}

@@ -17,7 +17,6 @@
 #include "text/sjis.h"
 
 using settings::ReadCommaList;
-using settings::settingsRoomForTests;
 using settings::ReadInteger;
 using settings::ReadSettings;
 using settings::Settings;
@@ -334,15 +333,14 @@ TEST(SettingsFile, AFullDiskNeverCutsTheFile) {
   static std::uint64_t room;
   const std::string before = FileBytes(ini);
   room = before.size();
-  settingsRoomForTests = [](const std::wstring& path) { return path.ends_with(L"\\k.ini") ? room : 0; };
+  const os::DiskRoom full = [](const std::wstring& path) { return path.ends_with(L"\\k.ini") ? room : 0; };
   s.basVal = {"x"};
   WriteFailure why;
-  EXPECT_FALSE(WriteSettings(ini, s, &why));
+  EXPECT_FALSE(WriteSettings(ini, s, &why, nullptr, full));
   EXPECT_EQ(why.error, static_cast<unsigned long>(ERROR_DISK_FULL));
   EXPECT_EQ(FileBytes(ini), before);
   s.basVal = {}, s.history = 7;
-  EXPECT_TRUE(WriteSettings(ini, s));
-  settingsRoomForTests = nullptr;
+  EXPECT_TRUE(WriteSettings(ini, s, nullptr, nullptr, full));
   EXPECT_EQ(ReadSettings(ini), s);
   EXPECT_EQ(GetFileAttributesW(ini.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
   EXPECT_EQ(FolderListing(dir.path()), (Items{"k.ini"}));

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "text/sjis.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "app/dialogs/untEditPreset.h"
 #include "app/pages/PageStyles.h"
-#include "disk/untFileUtils.h"
+#include "disk/ShotDateCache.h"
 #include "disk/DateLocale.h"
 #include "rules/DatePattern.h"
 #include "rules/DateRule.h"

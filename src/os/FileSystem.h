@@ -8,7 +8,6 @@
 
 #include "os/Handle.h"
 #include "os/OwnFile.h"
-#include "rules/NewName.h"
 
 #include <cstdint>
 #include <string>
@@ -18,9 +17,6 @@
 namespace fs {
 
 constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
-
-// The naming rule, where the boundary asks it.
-using rules::RefusedInName;
 
 struct Entry {
   std::string name;  // CP932
@@ -84,6 +80,7 @@ struct FileId {
   std::uint32_t volume = 0;
   std::uint64_t index = 0;
   std::uint64_t birth = 0;  // 100 ns units since 1601; 0 where it isn't known
+  std::uint64_t indexHigh = 0;  // the upper half of a 128-bit index (WholeId only; ReFS has them)
   bool valid() const { return volume != 0 || index != 0; }
   friend bool operator==(const FileId&, const FileId&) = default;
   // Whether a file found now is the one recorded: an old record without a birth goes by the
@@ -110,6 +107,12 @@ std::vector<std::string> LinkNames(std::string_view folder);
 // The index of the file a handle reaches (FileInternalInformation), without the volume's
 // serial: under Wine a tenth of what GetFileInformationByHandle costs. False when not told.
 bool FileIndex(HANDLE h, std::uint64_t& index);
+// A folder (or file) opened only to tell which it is: for its attributes, which no folder
+// refuses a reader, never through a reparse point. Null when it can't be opened.
+os::unique_file OpenToIdentify(std::string_view path);
+// The handle's volume and its whole index: the 128-bit one where the platform has it (Windows 8
+// on, Wine), else the 64-bit one. No birth. False when it can't be told.
+bool WholeId(HANDLE h, FileId& out);
 
 // One directory entry held open for a move: opened without following a reparse point where
 // the platform can (Wine follows a Linux link all the same, so FinalPath tells where it
@@ -145,6 +148,22 @@ class OpenFile {
 // files and folders only. Else its handle is asked, opened for attributes only, which never
 // waits on a pipe. False when nothing opens.
 bool IsDiskFile(std::string_view path);
+// A plain file's last write (100 ns units since 1601, UTC) and size, in one look
+// (GetFileAttributesEx); false for a folder, a link or another reparse point, nothing there,
+// or a path with no exact UTF-16 form.
+struct FileLook {
+  std::uint64_t lastWrite = 0, size = 0;
+  bool operator==(const FileLook&) const = default;
+};
+bool LookAtFile(std::string_view path, FileLook& out);
+// A file opened for reading, sharing everything (another may be writing it), never through a
+// reparse point (a link that appeared since a look is not followed). Null when it can't be.
+os::unique_file OpenForReading(std::string_view path);
+// At most `n` bytes from the handle's place; `got` tells how many came.
+bool ReadSome(HANDLE h, void* out, std::size_t n, std::size_t& got);
+// Exactly `n` bytes from `offset`; false when fewer came.
+bool ReadAt(HANDLE h, std::uint64_t offset, void* out, std::size_t n);
+
 // FindFirstFile on the path itself (every attribute admitted); false when nothing is found or
 // the entry's name has no exact CP932 form.
 bool FindEntry(std::string_view path, Entry& out);

@@ -1,4 +1,4 @@
-#include "disk/untFileUtils.h"
+#include "disk/ShotDateCache.h"
 
 #include <windows.h>
 
@@ -8,9 +8,8 @@
 #include <string>
 
 #include "rules/Exif.h"
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 #include "disk/DateLocale.h"
-#include "os/Handle.h"
 #include "text/sjis.h"
 
 using rules::DateSources;
@@ -68,11 +67,8 @@ class FileBytes final : public ExifBytes {
  public:
   FileBytes(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
   bool ReadHead() {
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(size_, sizeof head_));
-    if (!ReadFile(file_, head_, want, &got, nullptr)) return false;
-    headSize_ = got;
-    return true;
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(size_, sizeof head_));
+    return fs::ReadSome(file_, head_, want, headSize_);
   }
   std::uint64_t size() const override { return size_; }
   bool Read(std::uint64_t offset, std::size_t n, unsigned char* out) override {
@@ -83,11 +79,7 @@ class FileBytes final : public ExifBytes {
     }
     if (n > kExifMaxRead - extra_) return false;
     extra_ += n;
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(offset);
-    DWORD got = 0;
-    return SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) && ReadFile(file_, out, static_cast<DWORD>(n), &got, nullptr) &&
-           got == n;
+    return fs::ReadAt(file_, offset, out, n);
   }
 
  private:
@@ -97,26 +89,8 @@ class FileBytes final : public ExifBytes {
   unsigned char head_[kExifJpegSearch];
 };
 
-std::uint64_t Join(DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; }
-
-// The file's attributes, last-write time and size; false for anything but a plain file
-// (a folder, a link or another reparse point, nothing there, a path with no exact UTF-16 form).
-bool StatFile(std::string_view path, std::wstring& wide, ShotDateCache::Stamp& stamp) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!fs::Utf16PathOf(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
-    return false;
-  }
-  if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;
-  stamp.lastWrite = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-  stamp.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
-  return true;
-}
-
-bool ReadShotDateOf(const std::wstring& wide, std::uint64_t size, DateTime& out) {
-  // FILE_FLAG_OPEN_REPARSE_POINT: a link that appeared since the look is not followed.
-  const os::unique_file file(CreateFileW(wide.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+bool ReadShotDateOf(std::string_view path, std::uint64_t size, DateTime& out) {
+  const os::unique_file file = fs::OpenForReading(path);
   if (!file) return false;
   // On the heap: 64 KiB is more than a stack frame should hold.
   auto bytes = std::make_unique<FileBytes>(file.get(), size);
@@ -126,15 +100,13 @@ bool ReadShotDateOf(const std::wstring& wide, std::uint64_t size, DateTime& out)
 }  // namespace
 
 bool ReadShotDate(std::string_view path, DateTime& out) {
-  std::wstring wide;
-  ShotDateCache::Stamp stamp;
-  return StatFile(path, wide, stamp) && ReadShotDateOf(wide, stamp.size, out);
+  fs::FileLook look;
+  return fs::LookAtFile(path, look) && ReadShotDateOf(path, look.size, out);
 }
 
 bool ShotDateCache::Get(std::string_view path, DateTime& out) {
-  std::wstring wide;
-  Stamp stamp;
-  if (!StatFile(path, wide, stamp)) return false;
+  fs::FileLook stamp;
+  if (!fs::LookAtFile(path, stamp)) return false;
   const std::string key(path);
   if (auto it = entries_.find(key); it != entries_.end() && it->second.stamp == stamp) {
     if (it->second.has) out = it->second.date;
@@ -144,8 +116,7 @@ bool ShotDateCache::Get(std::string_view path, DateTime& out) {
   // lookup sees the newer one and reads it again.
   Entry entry;
   entry.stamp = stamp;
-  ++fileReads_;
-  entry.has = ReadShotDateOf(wide, stamp.size, entry.date);
+  entry.has = ReadShotDateOf(path, stamp.size, entry.date);
   if (entries_.size() >= kMaxEntries && entries_.find(key) == entries_.end()) entries_.clear();
   entries_[key] = entry;
   if (entry.has) out = entry.date;

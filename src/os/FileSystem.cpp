@@ -1,4 +1,4 @@
-#include "disk/FileSystem.h"
+#include "os/FileSystem.h"
 
 #include <cstring>
 #include <cwchar>
@@ -10,12 +10,20 @@
 
 #include "os/OwnFile.h"
 #include "os/UnixEntry.h"
-#include "rules/NameTable.h"
 #include "text/sjis.h"
 
 namespace fs {
 
 namespace {
+
+// What the platform reads as a pattern or a path's separator in a name, and the rest it keeps
+// out of names: control characters, " * / : < > ? \ |.
+constexpr bool WildOrSeparator(unsigned char c) {
+  constexpr std::uint64_t kLow = 0xFFFFFFFFull | 1ull << '"' | 1ull << '*' | 1ull << '/' | 1ull << ':' |
+                                 1ull << '<' | 1ull << '>' | 1ull << '?';
+  constexpr std::uint64_t kHigh = 1ull << ('\\' - 64) | 1ull << ('|' - 64);
+  return c < 64 ? (kLow >> c) & 1 : c < 128 && ((kHigh >> (c - 64)) & 1);
+}
 
 // Plain paths this long are cut by Win32 (a folder's at this length, which leaves room for an
 // 8.3 name); they reach the file system in the "\\?\" form.
@@ -370,6 +378,37 @@ bool FileIndex(HANDLE h, std::uint64_t& index) {
   return true;
 }
 
+os::unique_file OpenToIdentify(std::string_view path) {
+  std::wstring w;
+  if (!Utf16PathOf(path, w)) return os::unique_file();
+  return os::unique_file(CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+bool WholeId(HANDLE h, FileId& out) {
+  out = FileId{};
+  // FILE_ID_INFO: the volume's 64-bit serial and the 128-bit index. The class is named in the
+  // headers of Windows 8 on; the program builds for Windows 7 too, where the call fails.
+  constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+  struct {
+    std::uint64_t volume;
+    std::uint64_t index[2];
+  } id{};
+  if (GetFileInformationByHandleEx(h, kFileIdInfo, &id, sizeof id)) {
+    // Only the serial's lower half, as GetFileInformationByHandle gives it, is kept.
+    out.volume = static_cast<std::uint32_t>(id.volume);
+    out.index = id.index[0];
+    out.indexHigh = id.index[1];
+    return true;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(h, &info)) return false;
+  out.volume = info.dwVolumeSerialNumber;
+  out.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  return true;
+}
+
 std::string FinalFolderPath(std::string_view folder) {
   std::string bare(folder);
   if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
@@ -381,11 +420,13 @@ std::string FinalFolderPath(std::string_view folder) {
 bool ReachedItself(std::string_view reached, std::string_view finalFolder, std::string_view path) {
   if (reached.empty() || finalFolder.empty()) return false;  // what can't be asked isn't ours
   std::string a, b;
-  rules::FoldName(sjis::FolderPart(reached), a);
-  rules::FoldName(finalFolder, b);
+  sjis::AppendUpper(sjis::FolderPart(reached), a);
+  sjis::AppendUpper(finalFolder, b);
   if (a != b) return false;
-  rules::FoldName(sjis::FileName(reached), a);
-  rules::FoldName(sjis::FileName(path), b);
+  a.clear();
+  b.clear();
+  sjis::AppendUpper(sjis::FileName(reached), a);
+  sjis::AppendUpper(sjis::FileName(path), b);
   return a == b;
 }
 
@@ -451,6 +492,37 @@ bool IsDiskFile(std::string_view path) {
   return h && GetFileType(h.get()) == FILE_TYPE_DISK;
 }
 
+bool LookAtFile(std::string_view path, FileLook& out) {
+  std::wstring wide;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!Utf16Path(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  out.lastWrite = std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime;
+  out.size = std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+  return true;
+}
+
+os::unique_file OpenForReading(std::string_view path) {
+  std::wstring wide;
+  if (!Utf16Path(path, wide)) return os::unique_file();
+  return os::unique_file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+bool ReadSome(HANDLE h, void* out, std::size_t n, std::size_t& got) {
+  DWORD read = 0;
+  const bool ok = ReadFile(h, out, static_cast<DWORD>(n), &read, nullptr) != 0;
+  got = read;
+  return ok;
+}
+
+bool ReadAt(HANDLE h, std::uint64_t offset, void* out, std::size_t n) {
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  std::size_t got = 0;
+  return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && ReadSome(h, out, n, got) && got == n;
+}
+
 bool FindEntry(std::string_view path, Entry& out) {
   // A wildcard would turn the lookup of one entry into a pattern search that reports some
   // other file's name.
@@ -458,7 +530,7 @@ bool FindEntry(std::string_view path, Entry& out) {
   std::string_view name = sjis::FileName(path);
   if (name.empty()) return false;
   for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
-    if (RefusedInName(static_cast<unsigned char>(name[i]))) return false;
+    if (WildOrSeparator(static_cast<unsigned char>(name[i]))) return false;
   }
   std::wstring w;
   if (!Utf16Path(path, w)) return false;

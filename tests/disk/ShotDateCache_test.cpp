@@ -1,4 +1,4 @@
-#include "disk/untFileUtils.h"
+#include "disk/ShotDateCache.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-// File dates as date-time values.
+// File dates as date-time values, and the dates of shooting read from the files and kept.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "os/FileSystem.h"
 #include "rules/DatePattern.h"
 #include "rules/DateRule.h"
 
@@ -31,30 +32,22 @@ bool ReadShotDate(std::string_view path, rules::DateTime& out);
 
 // Dates of shooting kept per path with the file's last-write time and size, so that a
 // preview of 10,000 photos reads each file once and a file changed since is read again.
-// Each lookup costs one GetFileAttributesEx.
+// Each lookup costs one look at the file (fs::LookAtFile).
 class ShotDateCache {
  public:
   bool Get(std::string_view path, rules::DateTime& out);
   void Clear();
   std::size_t size() const { return entries_.size(); }
-  // Files read (opened) so far, for tests and benchmarks.
-  std::size_t fileReads() const { return fileReads_; }
   // Past this many paths the cache starts again empty.
   static constexpr std::size_t kMaxEntries = 200000;
 
-  struct Stamp {
-    std::uint64_t lastWrite = 0, size = 0;
-    bool operator==(const Stamp&) const = default;
-  };
-
  private:
   struct Entry {
-    Stamp stamp;
+    fs::FileLook stamp;
     bool has = false;
     rules::DateTime date = 0;
   };
   std::unordered_map<std::string, Entry> entries_;
-  std::size_t fileReads_ = 0;
 };
 
 // The program's one cache (one thread uses it).

@@ -1,0 +1,12 @@
+# Fails where a source of DIR includes <windows.h>: cmake -DDIR=... -P NoPlatform.cmake
+file(GLOB_RECURSE files ${DIR}/*.h ${DIR}/*.cpp)
+set(found)
+foreach(f ${files})
+  file(STRINGS ${f} hits REGEX "#[ \t]*include[ \t]*[<\"][Ww]indows\\.h[>\"]")
+  if(hits)
+    list(APPEND found ${f})
+  endif()
+endforeach()
+if(found)
+  message(FATAL_ERROR "<windows.h> included in: ${found}")
+endif()
