@@ -112,13 +112,11 @@ bool IsTemporaryName(std::string_view fileName) {
 
 MoveContext::MoveContext(Journal* journal, RunKind kind, DiskState* listings, const DiskState* takenIn, Mover mover)
     : journal_(journal), listings_(listings), takenIn_(takenIn), mover_(std::move(mover)) {
-  fs::ForgetUnixFolders();
   if (journal_) journal_->BeginRun(kind);
 }
 
 MoveContext::~MoveContext() {
   if (journal_) journal_->EndRun();
-  fs::ForgetUnixFolders();
   // What moved is listed again when next needed.
   if (listings_) listings_->Clear();
 }
@@ -161,13 +159,13 @@ bool MoveContext::MoveOnce(std::string_view from, std::string_view to, bool ask,
     return false;
   }
   fs::FileId id;
-  const bool known = file.Id(id);
+  const bool known = file.Id(id, &unix_);
   if (expect && (!known || !id.IsRecorded(*expect))) {
     report.otherFile = true;
     return false;
   }
   // A name held by anything, a link that points nowhere included, is taken.
-  if (fs::NameHeld(to)) {
+  if (unix_.Held(to)) {
     report.error = ERROR_ALREADY_EXISTS;
     return false;
   }

@@ -39,9 +39,9 @@ using Mover = std::function<std::uint32_t(fs::OpenFile& file, std::string_view t
 bool IsTemporaryName(std::string_view fileName);
 
 // One run of moves. It owns the journal's run (begun here, ended however the context goes),
-// each folder's final path asked once for the run (a folder can become a link, or stop being
-// one, between two runs), and what is forgotten afterwards: the listings of `disk`, and the
-// Linux link names read for the run. With `takenIn`, a folder the intake recorded must still
+// each folder's final path, Linux path and links asked once for the run (a folder can become
+// a link, or stop being one, between two runs), and what is forgotten afterwards: the
+// listings of `disk`. With `takenIn`, a folder the intake recorded must still
 // be that folder (DiskState::TakeIn) for its entries to move.
 class MoveContext {
  public:
@@ -94,6 +94,7 @@ class MoveContext {
   const DiskState* takenIn_;
   Mover mover_;
   std::unordered_map<std::string, std::string> folderPaths_;
+  fs::UnixNames unix_;
 };
 
 }  // namespace disk

@@ -251,20 +251,6 @@ const std::string& OpenFile::FinalPath() const {
 
 namespace {
 
-// Under Wine: each folder's Linux path, asked of Wine once.
-std::unordered_map<std::wstring, std::string> unixFolders;
-
-const std::string& UnixFolder(const std::wstring& folder) {
-  auto it = unixFolders.find(folder);
-  if (it == unixFolders.end()) {
-    if (unixFolders.size() > 4096) unixFolders.clear();
-    std::string unix = os::UnixPathOf(folder);
-    if (!unix.empty() && unix.back() != '/') unix += '/';
-    it = unixFolders.emplace(folder, std::move(unix)).first;
-  }
-  return it->second;
-}
-
 // A full UTF-16 path split into its folder ("C:\\" keeps its "\\") and its name.
 bool Split(const std::wstring& path, std::wstring& folder, std::wstring& name) {
   const std::size_t slash = path.find_last_of(L'\\');
@@ -275,11 +261,23 @@ bool Split(const std::wstring& path, std::wstring& folder, std::wstring& name) {
   return true;
 }
 
+}  // namespace
+
+const std::string& UnixNames::Folder(const std::wstring& folder) {
+  auto it = folders_.find(folder);
+  if (it == folders_.end()) {
+    std::string unix = os::UnixPathOf(folder);
+    if (!unix.empty() && unix.back() != '/') unix += '/';
+    it = folders_.emplace(folder, std::move(unix)).first;
+  }
+  return it->second;
+}
+
 // The Linux path of an entry of a full UTF-16 path: its folder's, asked once, and its name.
-std::string UnixPath(const std::wstring& path) {
+std::string UnixNames::Path(const std::wstring& path) {
   std::wstring folder, name;
   if (!Split(path, folder, name)) return {};
-  const std::string& unixFolder = UnixFolder(folder);
+  const std::string& unixFolder = Folder(folder);
   if (unixFolder.empty()) return {};
   const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()), nullptr,
                                     0, nullptr, nullptr);
@@ -292,20 +290,14 @@ std::string UnixPath(const std::wstring& path) {
   return out;
 }
 
+namespace {
+
 std::wstring Upper(std::wstring s) {
   if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
   return s;
 }
 
-// Under Wine: each folder's links, upper-cased as Wine matches names, read once per run.
-std::unordered_map<std::wstring, std::unordered_set<std::wstring>> folderLinks;
-
 }  // namespace
-
-void ForgetUnixFolders() {
-  unixFolders.clear();
-  folderLinks.clear();
-}
 
 std::vector<std::string> LinkNames(std::string_view folder) {
   std::vector<std::string> out;
@@ -313,7 +305,8 @@ std::vector<std::string> LinkNames(std::string_view folder) {
   std::vector<std::wstring> links;
   if (!os::UnderWine() || !Utf16Path(folder, w)) return out;
   if (w.size() > 3 && w.back() == L'\\') w.pop_back();
-  if (!os::UnixLinkNames(UnixFolder(w), links)) return out;
+  UnixNames names;
+  if (!os::UnixLinkNames(names.Folder(w), links)) return out;
   std::string narrow;
   for (const std::wstring& link : links) {
     if (sjis::FromUtf16(link, narrow)) out.push_back(narrow);
@@ -342,17 +335,17 @@ bool EntryId(std::string_view path, FileId& out, std::string* finalFolder) {
   return out.valid();
 }
 
-bool NameHeld(std::string_view path) {
+bool UnixNames::Held(std::string_view path) {
   if (!os::UnderWine()) return false;
   std::wstring w, folder, name;
   if (!Utf16Path(path, w) || !Split(w, folder, name)) return false;
-  auto it = folderLinks.find(folder);
-  if (it == folderLinks.end()) {
+  auto it = links_.find(folder);
+  if (it == links_.end()) {
     std::vector<std::wstring> links;
-    os::UnixLinkNames(UnixFolder(folder), links);
+    os::UnixLinkNames(Folder(folder), links);
     std::unordered_set<std::wstring> upper;
     for (std::wstring& link : links) upper.insert(Upper(std::move(link)));
-    it = folderLinks.emplace(folder, std::move(upper)).first;
+    it = links_.emplace(folder, std::move(upper)).first;
   }
   return it->second.count(Upper(name)) != 0;
 }
@@ -430,7 +423,7 @@ bool ReachedItself(std::string_view reached, std::string_view finalFolder, std::
   return a == b;
 }
 
-bool OpenFile::Id(FileId& out) const {
+bool OpenFile::Id(FileId& out, UnixNames* names) const {
   if (!ok()) return false;
   // The volume's serial, asked once per folder (a run's rows go from folder to folder as
   // their names sort): every file of a folder lies on its volume.
@@ -455,7 +448,9 @@ bool OpenFile::Id(FileId& out) const {
     // the handle's file only where the inode is the index Wine gave.
     std::wstring final;
     os::UnixEntry entry;
-    if (sjis::ToUtf16(FinalPath(), final) && os::StatUnix(UnixPath(final), entry) && entry.inode == out.index) {
+    UnixNames own;
+    UnixNames& unix = names ? *names : own;
+    if (sjis::ToUtf16(FinalPath(), final) && os::StatUnix(unix.Path(final), entry) && entry.inode == out.index) {
       out.birth = entry.birth;
     }
   } else {

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace fs {
@@ -94,12 +96,6 @@ struct FileId {
 // left 0, not following a reparse point where the platform can; false when it can't be opened.
 // With `finalFolder`, the final path the same handle reaches, with a trailing "\\".
 bool EntryId(std::string_view path, FileId& out, std::string* finalFolder = nullptr);
-// Whether a link bears the name: Windows lists a link that points nowhere and never moves onto
-// it, but Wine neither lists nor sees one and its no-replace move replaces it, so there each
-// folder's links are read from the Linux file system, once per run.
-bool NameHeld(std::string_view path);
-// Forgets the folders' Linux paths and links (a run starts afresh).
-void ForgetUnixFolders();
 // Under Wine, the names (CP932) of the links of a folder, for its listing: a link that points
 // nowhere holds its name though Wine doesn't list it. Empty elsewhere.
 std::vector<std::string> LinkNames(std::string_view folder);
@@ -118,6 +114,24 @@ bool WholeId(HANDLE h, FileId& out);
 // the platform can (Wine follows a Linux link all the same, so FinalPath tells where it
 // points), sharing everything, for renaming and reading its attributes. The move happens
 // through this very handle, so what was asked of it is what moves.
+// Under Wine, what one run of moves reads of the Linux side: each folder's Linux path and the
+// links it holds, each read once and dropped with the holder (a folder may be renamed, and a
+// link made, between two runs).
+class UnixNames {
+ public:
+  // Whether a link bears the name: Windows lists a link that points nowhere and never moves
+  // onto it, but Wine neither lists nor sees one and its no-replace move replaces it, so there
+  // each folder's links are read from the Linux file system.
+  bool Held(std::string_view path);
+  // The Linux path of a folder (with its "/"), or of an entry, of a full UTF-16 path.
+  const std::string& Folder(const std::wstring& folder);
+  std::string Path(const std::wstring& path);
+
+ private:
+  std::unordered_map<std::wstring, std::string> folders_;
+  std::unordered_map<std::wstring, std::unordered_set<std::wstring>> links_;  // upper-cased
+};
+
 class OpenFile {
  public:
   explicit OpenFile(std::string_view path);
@@ -128,8 +142,9 @@ class OpenFile {
   // The path the platform reaches (as fs::FinalPath gives it); empty when it can't be told.
   // Asked once.
   const std::string& FinalPath() const;
-  // False when it can't be told.
-  bool Id(FileId& out) const;
+  // False when it can't be told. Under Wine the birth is read through `names` (its folder's
+  // Linux path asked once for a run) or, without, asked now.
+  bool Id(FileId& out, UnixNames* names = nullptr) const;
   // Renames it to `to` (a full path), never replacing an entry; 0 when done, else the error.
   // A path Win32 would read otherwise ("CON.jpg", a trailing dot) is refused as MoveFile
   // refuses it.
