@@ -279,8 +279,9 @@ MoveReport MoveContext::Move(std::string_view from, std::string_view to, std::ui
 
 MoveReport MoveContext::Rename(std::string_view from, std::string_view to, bool folder) {
   MoveReport r;
-  // A case-only change differs byte for byte and is carried out.
-  if (to == from || sjis::FolderPart(to) != sjis::FolderPart(from) || BadNewName(sjis::FileName(to))) {
+  // Nothing to do, and nothing refused. A case-only change differs byte for byte and is made.
+  if (to == from) return r;
+  if (sjis::FolderPart(to) != sjis::FolderPart(from) || BadNewName(sjis::FileName(to))) {
     r.refusal = Refusal::BadName;
     return r;
   }

@@ -69,8 +69,8 @@ class MoveContext {
                   const fs::FileId* expect = nullptr);
 
   // A file (or, with `folder`, a folder) to a new name of its folder, after the refusals
-  // every kind of move shares: an unchanged path, a new name in another folder or one that
-  // BadNewName refuses, and AttributesRefusal of the entry as it is now.
+  // every kind of move shares: a new name in another folder or one that BadNewName refuses,
+  // and AttributesRefusal of the entry as it is now. An unchanged path moves nothing.
   MoveReport Rename(std::string_view from, std::string_view to, bool folder);
 
   // Moves the entry at `from` to a new temporary name of its folder; the name, or empty (the

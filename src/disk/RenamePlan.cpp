@@ -104,7 +104,7 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
   bool same;
   if (extension_) {
     // 拡張子変更 moves the selected files; a file so named already is no change.
-    if (!e.selected || e.isFolder() || !AppendTarget(e, newFile_)) return Refusal::None;
+    if (!AppendTarget(e, newFile_)) return Refusal::None;
     if (newFile_ == e.fileName) return Refusal::None;
     same = false;
     if (BadNewName(newFile_)) return Refusal::BadName;

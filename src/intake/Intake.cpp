@@ -49,9 +49,6 @@ std::string FreeName(const std::string& cleaned) {
   }
 }
 
-// Every option off: compared as a whole, so an option added later counts without a change here.
-bool CleansAnything(const CleanUpOptions& o) { return !(o == CleanUpOptions{}); }
-
 class Batch {
  public:
   explicit Batch(RenameList& list) : list_(list) { list_.BeginBatch(); }
@@ -83,7 +80,7 @@ TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const F
   // refuse nothing; asking them anyway would cost more than the rest of taking a file in.
   if (isFolder) {
     if (!options.filterNames.empty() && MatchesFilter(folder + name, options.filterNames, {})) return TakenIn::Filtered;
-  } else if (CleansAnything(options.cleanUp) || !options.filterNames.empty() || !options.filterExts.empty()) {
+  } else if (options.cleanUp.Any() || !options.filterNames.empty() || !options.filterExts.empty()) {
     std::string actual = folder + name;
     std::string cleaned = AutoCleanName(actual, options.cleanUp);
     if (cleaned != actual) {
@@ -433,7 +430,7 @@ bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
   Batch batch(list);
   // The clean-up's renames of one intake are one run of the journal.
   std::optional<MoveContext> cleaning;
-  if (CleansAnything(options.cleanUp)) cleaning.emplace(options.journal, RunKind::CleanUp, nullptr, nullptr, options.mover);
+  if (options.cleanUp.Any()) cleaning.emplace(options.journal, RunKind::CleanUp, nullptr, nullptr, options.mover);
   Intake intake(list, options, progress, paths.size(), disk, skips, cleaning ? &*cleaning : nullptr);
   intake.IndexFolders(paths);
   bool whole = true;

@@ -16,15 +16,6 @@ namespace fs {
 
 namespace {
 
-// What the platform reads as a pattern or a path's separator in a name, and the rest it keeps
-// out of names: control characters, " * / : < > ? \ |.
-constexpr bool WildOrSeparator(unsigned char c) {
-  constexpr std::uint64_t kLow = 0xFFFFFFFFull | 1ull << '"' | 1ull << '*' | 1ull << '/' | 1ull << ':' |
-                                 1ull << '<' | 1ull << '>' | 1ull << '?';
-  constexpr std::uint64_t kHigh = 1ull << ('\\' - 64) | 1ull << ('|' - 64);
-  return c < 64 ? (kLow >> c) & 1 : c < 128 && ((kHigh >> (c - 64)) & 1);
-}
-
 // Plain paths this long are cut by Win32 (a folder's at this length, which leaves room for an
 // 8.3 name); they reach the file system in the "\\?\" form.
 constexpr std::size_t kLongPath = MAX_PATH - 12;
@@ -179,17 +170,8 @@ bool IsFolder(std::string_view path) {
 
 namespace {
 
-// Attributes only: no sharing is denied to anyone, and a folder opens too.
-os::unique_file OpenEntry(std::string_view path) {
-  std::wstring w;
-  if (!Utf16Path(path, w)) return os::unique_file();
-  return os::unique_file(CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-}
-
 bool FileInfo(std::string_view path, BY_HANDLE_FILE_INFORMATION& info) {
-  const os::unique_file h = OpenEntry(path);
+  const os::unique_file h = OpenToIdentify(path);
   return h && GetFileInformationByHandle(h.get(), &info) != 0;
 }
 
@@ -227,7 +209,7 @@ std::string FinalPathOf(HANDLE h) {
 }  // namespace
 
 std::string FinalPath(std::string_view path) {
-  const os::unique_file h = OpenEntry(path);
+  const os::unique_file h = OpenToIdentify(path);
   return h ? FinalPathOf(h.get()) : std::string();
 }
 
@@ -317,7 +299,7 @@ std::vector<std::string> LinkNames(std::string_view folder) {
 bool EntryId(std::string_view path, FileId& out, std::string* finalFolder) {
   std::string bare(path);
   if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
-  const os::unique_file h = OpenEntry(bare);
+  const os::unique_file h = OpenToIdentify(bare);
   if (!h) return false;
   if (finalFolder) {
     *finalFolder = FinalPathOf(h.get());
@@ -373,7 +355,7 @@ bool FileIndex(HANDLE h, std::uint64_t& index) {
 
 os::unique_file OpenToIdentify(std::string_view path) {
   std::wstring w;
-  if (!Utf16PathOf(path, w)) return os::unique_file();
+  if (!Utf16Path(path, w)) return os::unique_file();
   return os::unique_file(CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -479,11 +461,11 @@ bool SameFile(std::string_view a, std::string_view b) {
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-bool Opens(std::string_view path) { return static_cast<bool>(OpenEntry(path)); }
+bool Opens(std::string_view path) { return static_cast<bool>(OpenToIdentify(path)); }
 
 bool IsDiskFile(std::string_view path) {
   if (Attributes(path) != kInvalidAttributes) return true;
-  const os::unique_file h = OpenEntry(path);
+  const os::unique_file h = OpenToIdentify(path);
   return h && GetFileType(h.get()) == FILE_TYPE_DISK;
 }
 
@@ -525,7 +507,7 @@ bool FindEntry(std::string_view path, Entry& out) {
   std::string_view name = sjis::FileName(path);
   if (name.empty()) return false;
   for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
-    if (WildOrSeparator(static_cast<unsigned char>(name[i]))) return false;
+    if (sjis::RefusedInName(static_cast<unsigned char>(name[i]))) return false;
   }
   std::wstring w;
   if (!Utf16Path(path, w)) return false;

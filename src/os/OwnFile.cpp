@@ -221,15 +221,6 @@ OwnFile OpenOwnFile(const std::wstring& path) {
   return file;
 }
 
-bool ReadAll(HANDLE h, std::string& out) {
-  out.clear();
-  char buf[65536];
-  DWORD got = 0;
-  bool ok = true;
-  while ((ok = ReadFile(h, buf, sizeof buf, &got, nullptr) != 0) && got > 0) out.append(buf, got);
-  return ok;
-}
-
 bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
 
 // A new file beside the file, moved over it, so a crash never leaves half a file. Its name is

@@ -58,8 +58,9 @@ struct OwnFile {
   DWORD error = 0;
 };
 OwnFile OpenOwnFile(const std::wstring& path);
-// Everything from the handle's place to the end.
-bool ReadAll(HANDLE h, std::string& out);
+// The whole file (of a handle just opened), where it is no bigger than `max` and reads
+// whole; else false (and empty).
+bool ReadWhole(HANDLE h, std::string& out, std::uint64_t max = 0xFFFFFFFFu);
 bool IsDiskFull(DWORD error);
 
 enum class ReplaceStep { Done, NoTemporary, Failed };
@@ -77,8 +78,6 @@ bool WriteInPlace(const std::wstring& path, const OwnFile& file, const std::stri
 // file: a link, a folder, or an empty entry (a pipe's open would wait for a writer; no journal
 // of ours is empty) is never opened for real.
 unique_file OpenPlain(const std::wstring& path, DWORD access);
-// The whole file, where it is no bigger than `max` and reads whole; else false (and empty).
-bool ReadWhole(HANDLE h, std::string& out, std::uint64_t max);
 // A file made new, never an entry that exists (null, GetLastError telling why, when not made).
 unique_file CreateNew(const std::wstring& path, DWORD access, DWORD share);
 // The bytes in one write: a crash leaves them whole or cut, never interleaved.

@@ -17,6 +17,8 @@ struct CleanUpOptions {
   bool jpegToJpg = false;            // extension ".jpeg" in any case -> ".jpg"
 
   bool operator==(const CleanUpOptions&) const = default;
+  // Whether any option is on: compared as a whole, so an option added later counts too.
+  bool Any() const { return !(*this == CleanUpOptions{}); }
 };
 
 // The text with every occurrence of the pattern removed; the search restarts from the start

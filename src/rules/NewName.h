@@ -4,16 +4,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "text/sjis.h"
+
 namespace rules {
 
-// A single-byte character no Windows file name holds: "\", "/" and ":" (delimiters), "*",
-// "?", '"', "<" and ">" (which a search reads as wildcards), "|", and control characters.
-constexpr bool RefusedInName(unsigned char c) {
-  constexpr std::uint64_t kLow = 0xFFFFFFFFull | 1ull << '"' | 1ull << '*' | 1ull << '/' | 1ull << ':' |
-                                 1ull << '<' | 1ull << '>' | 1ull << '?';
-  constexpr std::uint64_t kHigh = 1ull << ('\\' - 64) | 1ull << ('|' - 64);
-  return c < 64 ? (kLow >> c) & 1 : c < 128 && ((kHigh >> (c - 64)) & 1);
-}
+using sjis::RefusedInName;
 
 // Whether a path ending in this name addresses exactly the entry of that name, as a listing
 // reports it. Not so for a name that path parsing changes or reads otherwise: trailing dots

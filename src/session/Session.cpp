@@ -45,7 +45,7 @@ void Session::AdoptJournal() {
 }
 
 bool Session::IntakeMoves(const intake::IntakeOptions& options) {
-  return !(options.cleanUp == rules::CleanUpOptions{});
+  return options.cleanUp.Any();
 }
 
 IntakeReport Session::TakeIn(const std::vector<std::string>& paths, intake::IntakeOptions options,

@@ -236,7 +236,7 @@ Settings ReadSettings(const std::wstring& path) {
   using Found = os::OwnFile::Found;
   // A link is read (it is only never written through); a folder, a pipe or a device is not.
   std::string bytes;
-  if ((file.found != Found::File && file.found != Found::Link) || !os::ReadAll(file.handle.get(), bytes)) return s;
+  if ((file.found != Found::File && file.found != Found::Link) || !os::ReadWhole(file.handle.get(), bytes)) return s;
   const IniText ini(bytes);
   for (const Key& k : kKeys) {
     if (std::optional<std::string_view> raw = ini.Get(k.section, k.name)) ApplyValue(s, k, *raw);
@@ -261,7 +261,7 @@ bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* wh
       // A move would replace a read-only file that a plain write can't change.
       if (file.info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return false;
       // A file that can't be read is not overwritten: its other contents would be lost.
-      if (!os::ReadAll(file.handle.get(), old)) {
+      if (!os::ReadWhole(file.handle.get(), old)) {
         failure.error = GetLastError();
         return false;
       }

@@ -18,6 +18,15 @@ constexpr bool IsLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// A single-byte character no Windows file name holds: "\", "/" and ":" (delimiters), "*",
+// "?", '"', "<" and ">" (which a search reads as wildcards), "|", and control characters.
+constexpr bool RefusedInName(unsigned char c) {
+  constexpr std::uint64_t kLow = 0xFFFFFFFFull | 1ull << '"' | 1ull << '*' | 1ull << '/' | 1ull << ':' |
+                                 1ull << '<' | 1ull << '>' | 1ull << '?';
+  constexpr std::uint64_t kHigh = 1ull << ('\\' - 64) | 1ull << ('|' - 64);
+  return c < 64 ? (kLow >> c) & 1 : c < 128 && ((kHigh >> (c - 64)) & 1);
+}
+
 // Index of the character after the one starting at i. A lead byte at the very end counts as
 // one character, so stepping never runs past the end.
 inline std::size_t NextChar(std::string_view s, std::size_t i) {
