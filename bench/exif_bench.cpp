@@ -89,7 +89,6 @@ int main() {
     return 1;
   }
   const std::wstring folder = MakeFolder();
-  const std::string folderA = sjis::FromUtf16Lenient(folder);
   std::vector<std::wstring> paths;
   RenameList list;
   list.BeginBatch();
@@ -100,7 +99,7 @@ int main() {
     DWORD wrote = 0;
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
     CloseHandle(h);
-    list.Add(sjis::FromUtf16Lenient(FileName(i)), folderA);
+    list.Add(FileName(i), folder);
   }
   list.EndBatch();
 
@@ -140,7 +139,7 @@ int main() {
   DateInputs in;
   in.kind = DateKind::Shot;
   in.hasDate = true;
-  in.pattern = "yyyy\"年\"mm\"月\"dd\"日\"";
+  in.pattern = L"yyyy\"年\"mm\"月\"dd\"日\"";
   in.head = true, in.tail = false;
   const DateLocale locale = CurrentDateLocale();
 
@@ -149,17 +148,18 @@ int main() {
   const double first = Best([&] {
     ShotDateCache cache;
     DateSources sources;
-    sources.shotDate = [&](std::string_view p, DateTime& out) { return cache.Get(p, out); };
+    sources.shotDate = [&](std::wstring_view p, DateTime& out) { return cache.Get(p, out); };
     PreviewDate(list, in, locale, sources);
     reads = cache.size();
   });
   for (const RenameEntry& row : list) marked += row.mark() != RuleMark::None;
-  const std::string sample = list[42].newName;
+  // In the console's code page, as the labels around it.
+  const std::string sample = sjis::FromUtf16Lenient(list[42].newName);
 
   // Second preview: the cache of the first.
   ShotDateCache cache;
   DateSources sources;
-  sources.shotDate = [&](std::string_view p, DateTime& out) { return cache.Get(p, out); };
+  sources.shotDate = [&](std::wstring_view p, DateTime& out) { return cache.Get(p, out); };
   PreviewDate(list, in, locale, sources);
   const double second = Best([&] { PreviewDate(list, in, locale, sources); });
 

@@ -25,14 +25,14 @@ namespace {
 constexpr int kRounds = 5;
 
 RenameList MakeList(int rows) {
-  static const char* const stems[] = {"DSC", "IMG_", "写真", "ソース", "my file "};
+  static const wchar_t* const stems[] = {L"DSC", L"IMG_", L"写真", L"ソース", L"my file "};
   RenameList list;
   list.BeginBatch();
   for (int i = 0; i < rows; ++i) {
-    std::string name = stems[i % 5];
-    name += std::to_string(i * 7919 % 100000);
-    name += ".jpg";
-    list.Add(std::move(name), "C:\\ベンチ\\");
+    std::wstring name = stems[i % 5];
+    name += std::to_wstring(i * 7919 % 100000);
+    name += L".jpg";
+    list.Add(std::move(name), L"C:\\ベンチ\\");
   }
   list.EndBatch();
   return list;
@@ -55,11 +55,11 @@ int main() {
   RenameList list = MakeList(100000);
   const struct {
     const char* what;
-    const char *plain, *regex, *replacement;
+    const wchar_t *plain, *regex, *replacement;
   } cases[] = {
-      {"a literal", "DSC", "DSC", "写真_"},
-      {"a group", "DSC", "DSC(\\d+)", "写真_$1"},
-      {"characters", "写真", "写.", "画像"},
+      {"a literal", L"DSC", L"DSC", L"写真_"},
+      {"a group", L"DSC", L"DSC(\\d+)", L"写真_$1"},
+      {"characters", L"写真", L"写.", L"画像"},
   };
   const double copy = Best(list, [](RenameList& l) {
     for (RenameEntry& row : l) row.newName.assign(row.BaseName());
@@ -76,13 +76,15 @@ int main() {
   std::size_t run = 8;
   for (;; ++run) {
     RenameList one;
-    one.Add(std::string(run + 1, 'a') + "b.txt", "C:\\ベンチ\\");
-    if (!PreviewRegexReplace(one, {"(a+)+$", "x", false})) break;
+    one.Add(std::wstring(run + 1, L'a') + L"b.txt", L"C:\\ベンチ\\");
+    if (!PreviewRegexReplace(one, {L"(a+)+$", L"x", false})) break;
   }
   RenameList worst;
-  for (int i = 0; i < 3000; ++i) worst.Add(std::string(run, 'a') + "b" + std::to_string(i) + ".txt", "C:\\ベンチ\\");
+  for (int i = 0; i < 3000; ++i) {
+    worst.Add(std::wstring(run, L'a') + L"b" + std::to_wstring(i) + L".txt", L"C:\\ベンチ\\");
+  }
   double t0 = Now();
-  const bool made = PreviewRegexReplace(worst, {"(a+)+$", "x", false});
+  const bool made = PreviewRegexReplace(worst, {L"(a+)+$", L"x", false});
   std::printf("regex (a+)+$ 3000 rows of %u a: %8.1f ms, %s\n", static_cast<unsigned>(run), Now() - t0,
               made ? "made" : "cut, an error");
 }

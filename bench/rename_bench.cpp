@@ -26,7 +26,6 @@
 #include "disk/RenamePlan.h"
 #include "disk/RenameRun.h"
 #include "disk/Undo.h"
-#include "text/sjis.h"
 
 #include "BenchClock.h"
 
@@ -46,25 +45,25 @@ namespace {
 constexpr int kPerFolder = 500;
 
 struct File {
-  std::string folder;  // CP932, ends in "\"
-  std::string stem, ext;
+  std::wstring folder;  // ends in "\"
+  std::wstring stem, ext;
   std::wstring original, renamed;  // full paths
 };
 
 std::vector<File> CreateFiles(const std::wstring& root, int n, int perFolder = kPerFolder) {
-  static const char* const stems[] = {"写真", "IMG_", "資料 ソ", "ｶﾞｲﾄﾞ", "holiday "};
-  static const char* const exts[] = {".jpg", ".JPG", ".txt", ".ＴＸＴ", ""};
+  static const wchar_t* const stems[] = {L"写真", L"IMG_", L"資料 ソ", L"ｶﾞｲﾄﾞ", L"holiday "};
+  static const wchar_t* const exts[] = {L".jpg", L".JPG", L".txt", L".ＴＸＴ", L""};
   std::vector<File> files;
   CreateDirectoryW(root.c_str(), nullptr);
   for (int i = 0; i < n; ++i) {
     std::wstring folder = root + L"\\d" + std::to_wstring(i / perFolder);
     if (i % perFolder == 0) CreateDirectoryW(folder.c_str(), nullptr);
     File f;
-    f.folder = sjis::FromUtf16Lenient(folder) + "\\";
-    f.stem = stems[i % 5] + std::to_string(i * 7919 % 100000);
+    f.folder = folder + L"\\";
+    f.stem = stems[i % 5] + std::to_wstring(i * 7919 % 100000);
     f.ext = exts[(i / 5) % 5];
-    f.original = folder + L"\\" + sjis::ToUtf16Lenient(f.stem + f.ext);
-    f.renamed = folder + L"\\" + sjis::ToUtf16Lenient(f.stem + "_r" + f.ext);
+    f.original = folder + L"\\" + f.stem + f.ext;
+    f.renamed = folder + L"\\" + f.stem + L"_r" + f.ext;
     HANDLE h = CreateFileW(f.original.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) continue;
     CloseHandle(h);
@@ -88,11 +87,11 @@ void RemoveFiles(const std::wstring& root, const std::vector<File>& files, int p
 RenameList MakeList(const std::vector<File>& files, bool toRenamed) {
   RenameList list;
   list.BeginBatch();
-  for (const File& f : files) list.Add(f.stem + (toRenamed ? "" : "_r") + f.ext, f.folder);
+  for (const File& f : files) list.Add(f.stem + (toRenamed ? L"" : L"_r") + f.ext, f.folder);
   list.EndBatch();
   for (RenameEntry& row : list) {
-    std::string_view base = row.BaseName();
-    row.newName = toRenamed ? std::string(base) + "_r" : std::string(base.substr(0, base.size() - 2));
+    std::wstring_view base = row.BaseName();
+    row.newName = toRenamed ? std::wstring(base) + L"_r" : std::wstring(base.substr(0, base.size() - 2));
   }
   return list;
 }
@@ -139,7 +138,7 @@ double TimeRun(const std::vector<File>& files, bool toRenamed, std::size_t& rena
   RenameRows(list, false, {}, &disk, journal ? journal : &own);
   double t = Now() - t0;
   renamed = 0;
-  for (const RenameEntry& row : list) renamed += row.fileName == row.newName + std::string(row.Extension()) ? 1 : 0;
+  for (const RenameEntry& row : list) renamed += row.fileName == row.newName + std::wstring(row.Extension()) ? 1 : 0;
   return t;
 }
 
@@ -152,7 +151,7 @@ double TimeBare(const std::vector<File>& files, bool toRenamed, std::size_t& mov
 // Puts the files in the order of the list's rows, so the bare loop visits them in the order
 // the run does (the run jumps between folders as the names sort).
 void SortLikeTheList(std::vector<File>& files) {
-  std::map<std::string, std::size_t> index;
+  std::map<std::wstring, std::size_t> index;
   for (std::size_t i = 0; i < files.size(); ++i) index[files[i].folder + files[i].stem + files[i].ext] = i;
   std::vector<File> sorted;
   for (const RenameEntry& row : MakeList(files, true)) sorted.push_back(files[index[row.CurrentPath()]]);
@@ -265,8 +264,9 @@ void RunJournalRead(int moves) {
     for (std::size_t run = 0; run < Journal::kRuns; ++run) {
       journal.BeginRun();
       for (int i = 0; i < moves; ++i) {
-        const std::string folder = "C:\\写真\\2024年\\d" + std::to_string(i / kPerFolder) + "\\";
-        journal.Record(folder + "IMG_" + std::to_string(i) + ".jpg", folder + "北海道_" + std::to_string(i) + ".jpg",
+        const std::wstring folder = L"C:\\写真\\2024年\\d" + std::to_wstring(i / kPerFolder) + L"\\";
+        journal.Record(folder + L"IMG_" + std::to_wstring(i) + L".jpg",
+                       folder + L"北海道_" + std::to_wstring(i) + L".jpg",
                        fs::FileId{0x1234ABCD, static_cast<std::uint64_t>(run) << 32 | static_cast<std::uint32_t>(i)});
         journal.Landed();
       }
@@ -299,9 +299,11 @@ void RunPublish(int moves, int rounds) {
     for (std::size_t run = 0; run < runs; ++run) {
       journal.BeginRun();
       for (int i = 0; i < moves; ++i) {
-        const std::string folder = "C:\\写真\\2024年\\d" + std::to_string(i / kPerFolder) + "\\";
-        journal.Record(folder + "IMG_" + std::to_string(i) + ".jpg", folder + "北海道_" + std::to_string(i) + ".jpg",
-                       fs::FileId{0x1234ABCD, static_cast<std::uint64_t>(run) << 32 | static_cast<std::uint32_t>(i), 1});
+        const std::wstring folder = L"C:\\写真\\2024年\\d" + std::to_wstring(i / kPerFolder) + L"\\";
+        journal.Record(folder + L"IMG_" + std::to_wstring(i) + L".jpg",
+                       folder + L"北海道_" + std::to_wstring(i) + L".jpg",
+                       fs::FileId{0x1234ABCD, static_cast<std::uint64_t>(run) << 32 | static_cast<std::uint32_t>(i),
+                                  1});
         journal.Landed();
       }
       journal.EndRun();
@@ -321,7 +323,7 @@ void RunPublish(int moves, int rounds) {
     journal.Available();
     double t0 = Now();
     journal.BeginRun();
-    journal.Record("C:\\写真\\a.jpg", "C:\\写真\\b.jpg", fs::FileId{0x1234ABCD, 1u << 31, 1});
+    journal.Record(L"C:\\写真\\a.jpg", L"C:\\写真\\b.jpg", fs::FileId{0x1234ABCD, 1u << 31, 1});
     ours += Now() - t0;
     journal.Landed();
     journal.EndRun();
@@ -384,13 +386,14 @@ class Chains {
     RenameList list;
     list.BeginBatch();
     for (int g = 0; g < groups_; ++g) {
-      for (auto [from, to] : Moves(forth)) list.Add(Name(g, from), sjis::FromUtf16Lenient(Folder(g)) + "\\");
+      for (auto [from, to] : Moves(forth)) list.Add(Name(g, from), Folder(g) + L"\\");
     }
     list.EndBatch();
     for (RenameEntry& row : list) {
-      const int slot = std::atoi(row.fileName.c_str() + 1) % 5;
+      const int slot = static_cast<int>(std::wcstol(row.fileName.c_str() + 1, nullptr, 10) % 5);
       for (auto [from, to] : Moves(forth)) {
-        if (from == slot) row.newName = "c" + std::to_string(std::atoi(row.fileName.c_str() + 1) - slot + to);
+        if (from == slot)
+          row.newName = L"c" + std::to_wstring(std::wcstol(row.fileName.c_str() + 1, nullptr, 10) - slot + to);
       }
     }
     return TimedRun(list, renamed);
@@ -415,8 +418,8 @@ class Chains {
  private:
   static constexpr int kGroupsPerFolder = kPerFolder / 5;
   std::wstring Folder(int g) const { return root_ + L"\\d" + std::to_wstring(g / kGroupsPerFolder); }
-  static std::string Name(int g, int k) { return "c" + std::to_string(g * 5 + k) + ".txt"; }
-  std::wstring Path(int g, int k) const { return Folder(g) + L"\\" + sjis::ToUtf16Lenient(Name(g, k)); }
+  static std::wstring Name(int g, int k) { return L"c" + std::to_wstring(g * 5 + k) + L".txt"; }
+  std::wstring Path(int g, int k) const { return Folder(g) + L"\\" + Name(g, k); }
 
   std::wstring root_;
   int groups_;
@@ -475,25 +478,25 @@ class Tree {
   Tree(const std::wstring& root, int files, int folders) : root_(root) {
     CreateDirectoryW(root_.c_str(), nullptr);
     for (int k = 0; k < folders; ++k) {
-      folders_.push_back("写真 t" + std::to_string(k * 7919 % 1000));
+      folders_.push_back(L"写真 t" + std::to_wstring(k * 7919 % 1000));
       CreateDirectoryW(Wide(folders_.back(), false).c_str(), nullptr);
     }
     for (int i = 0; i < files; ++i) {
       const int k = i % folders;
-      files_.emplace_back(k, "IMG_" + std::to_string(i * 7919 % 100000));
-      const std::wstring path = Wide(folders_[k], false) + L"\\" + sjis::ToUtf16Lenient(files_.back().second + ".jpg");
+      files_.emplace_back(k, L"IMG_" + std::to_wstring(i * 7919 % 100000));
+      const std::wstring path = Wide(folders_[k], false) + L"\\" + files_.back().second + L".jpg";
       HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
       if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     }
   }
   ~Tree() {
     for (const auto& [k, stem] : files_) {
-      for (const char* suffix : {"", "_r"}) {
-        const std::wstring name = L"\\" + sjis::ToUtf16Lenient(stem + suffix + ".jpg");
+      for (const wchar_t* suffix : {L"", L"_r"}) {
+        const std::wstring name = L"\\" + stem + suffix + L".jpg";
         for (bool renamed : {false, true}) DeleteFileW((Wide(folders_[k], renamed) + name).c_str());
       }
     }
-    for (const std::string& f : folders_) {
+    for (const std::wstring& f : folders_) {
       RemoveDirectoryW(Wide(f, false).c_str());
       RemoveDirectoryW(Wide(f, true).c_str());
     }
@@ -505,19 +508,19 @@ class Tree {
 
   // The rows as they stand (renamed: with "_r"), each to get the other name.
   RenameList List(bool renamed) const {
-    const std::string root = sjis::FromUtf16Lenient(root_) + "\\";
-    const std::string suffix = renamed ? "_r" : "";
+    const std::wstring root = root_ + L"\\";
+    const std::wstring suffix = renamed ? L"_r" : L"";
     RenameList list;
     list.BeginBatch();
-    const std::string folderSuffix = folderRows_ ? suffix : "";
-    for (const auto& [k, stem] : files_) list.Add(stem + suffix + ".jpg", root + folders_[k] + folderSuffix + "\\");
+    const std::wstring folderSuffix = folderRows_ ? suffix : L"";
+    for (const auto& [k, stem] : files_) list.Add(stem + suffix + L".jpg", root + folders_[k] + folderSuffix + L"\\");
     if (folderRows_) {
-      for (const std::string& f : folders_) list.Add(f + suffix, root, 0, 0, 0, true);
+      for (const std::wstring& f : folders_) list.Add(f + suffix, root, 0, 0, 0, true);
     }
     list.EndBatch();
     for (RenameEntry& row : list) {
-      std::string_view base = row.BaseName();
-      row.newName = renamed ? std::string(base.substr(0, base.size() - 2)) : std::string(base) + "_r";
+      std::wstring_view base = row.BaseName();
+      row.newName = renamed ? std::wstring(base.substr(0, base.size() - 2)) : std::wstring(base) + L"_r";
     }
     return list;
   }
@@ -533,8 +536,7 @@ class Tree {
     std::vector<std::pair<std::wstring, std::wstring>> moves;
     for (bool folders : {false, true}) {
       for (std::size_t i = list.size(); i-- > 0;) {
-        if (list[i].isFolder() == folders)
-          moves.emplace_back(sjis::ToUtf16Lenient(list[i].CurrentPath()), sjis::ToUtf16Lenient(list[i].NewPath()));
+        if (list[i].isFolder() == folders) moves.emplace_back(list[i].CurrentPath(), list[i].NewPath());
       }
     }
     double t0 = Now();
@@ -544,12 +546,12 @@ class Tree {
   }
 
  private:
-  std::wstring Wide(const std::string& folder, bool renamed) const {
-    return root_ + L"\\" + sjis::ToUtf16Lenient(folder + (renamed ? "_r" : ""));
+  std::wstring Wide(const std::wstring& folder, bool renamed) const {
+    return root_ + L"\\" + folder + (renamed ? L"_r" : L"");
   }
   std::wstring root_;
-  std::vector<std::string> folders_;
-  std::vector<std::pair<int, std::string>> files_;  // folder, stem
+  std::vector<std::wstring> folders_;
+  std::vector<std::pair<int, std::wstring>> files_;  // folder, stem
   bool folderRows_ = true;
 };
 

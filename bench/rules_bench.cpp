@@ -13,7 +13,7 @@
 
 #include "rules/RenameList.h"
 #include "rules/Rules.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 #include "BenchClock.h"
 #include "BenchMemory.h"
@@ -36,16 +36,16 @@ namespace {
 constexpr int kRounds = 25;
 
 RenameList MakeList(int rows) {
-  static const char* const stems[] = {"写真",   "IMG_",     "ｶﾞｲﾄﾞ",  "ソース",  "my file ",
-                                      "ＡＢＣ", "holiday_", "２０２４年", "memo",  "ダウンロード"};
-  static const char* const exts[] = {".jpg", ".TXT", ".png", ".ＴＸＴ", ""};
+  static const wchar_t* const stems[] = {L"写真",   L"IMG_",     L"ｶﾞｲﾄﾞ",      L"ソース", L"my file ",
+                                         L"ＡＢＣ", L"holiday_", L"２０２４年", L"memo",   L"ダウンロード"};
+  static const wchar_t* const exts[] = {L".jpg", L".TXT", L".png", L".ＴＸＴ", L""};
   RenameList list;
   list.BeginBatch();
   for (int i = 0; i < rows; ++i) {
-    std::string name = stems[i % 10];
-    name += std::to_string(i * 7919 % 100000);
+    std::wstring name = stems[i % 10];
+    name += std::to_wstring(i * 7919 % 100000);
     name += exts[i % 5];
-    list.Add(std::move(name), "C:\\ベンチ\\");
+    list.Add(std::move(name), L"C:\\ベンチ\\");
   }
   list.EndBatch();
   return list;
@@ -72,7 +72,7 @@ double PerPass(RenameList& list, const Rule& rule, int passes) {
 int main() {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   double t0 = Now();
-  sjis::Upper("a");
+  utf16::Upper(L"a");
   std::printf("case tables made in %.1f ms, once per process (not in the figures below)\n", Now() - t0);
 
   constexpr WidthChoice H = WidthChoice::Half, W = WidthChoice::Wide;
@@ -80,9 +80,9 @@ int main() {
     const char* name;
     Rule run;
   } rules[] = {
-      {"number", [](RenameList& l) { PreviewNumber(l, {"photo", 1, 1, 3, "1", true}); }},
-      {"replace", [](RenameList& l) { PreviewReplace(l, {"_", " ", true}); }},
-      {"add", [](RenameList& l) { PreviewAdd(l, {"2024", true, false, true}); }},
+      {"number", [](RenameList& l) { PreviewNumber(l, {L"photo", 1, 1, 3, L"1", true}); }},
+      {"replace", [](RenameList& l) { PreviewReplace(l, {L"_", L" ", true}); }},
+      {"add", [](RenameList& l) { PreviewAdd(l, {L"2024", true, false, true}); }},
       {"case upper", [](RenameList& l) { PreviewCase(l, LetterCase::Upper); }},
       {"case lower", [](RenameList& l) { PreviewCase(l, LetterCase::Lower); }},
       {"case first", [](RenameList& l) { PreviewCase(l, LetterCase::FirstLetter); }},

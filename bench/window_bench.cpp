@@ -15,7 +15,6 @@
 #include "disk/RenamePlan.h"
 #include "disk/ShotDateCache.h"
 #include "os/Handle.h"
-#include "text/sjis.h"
 #include "win/Controls.h"
 
 #include "BenchClock.h"
@@ -36,14 +35,14 @@ double Repaint(TfrmRen& form) {
   return Now() - t;
 }
 
-const char* const kStems[] = {"写真", "IMG_", "メモ", "report ", "ソース表", "ｶﾀｶﾅ", "Data-", "ファイル"};
+const wchar_t* const kStems[] = {L"写真", L"IMG_", L"メモ", L"report ", L"ソース表", L"ｶﾀｶﾅ", L"Data-", L"ファイル"};
 
-std::string NameOf(int i) { return std::string(kStems[i % 8]) + std::to_string(i * 7919 % 100003) + ".jpg"; }
+std::wstring NameOf(int i) { return kStems[i % 8] + std::to_wstring(i * 7919 % 100003) + L".jpg"; }
 
 void Fill(TfrmRen& form, int rows) {
   form.list().Clear();
   form.list().BeginBatch();
-  for (int i = 0; i < rows; ++i) form.list().Add(NameOf(i), "C:\\photos\\");
+  for (int i = 0; i < rows; ++i) form.list().Add(NameOf(i), L"C:\\photos\\");
   form.list().EndBatch();
   form.SyncList();
   Pump();
@@ -51,25 +50,25 @@ void Fill(TfrmRen& form, int rows) {
 
 constexpr int kPerFolder = 10000;
 
-std::vector<std::string> CreateFolders(const std::string& root, int rows) {
-  std::vector<std::string> folders;
-  CreateDirectoryW(sjis::ToUtf16Lenient(root).c_str(), nullptr);
+std::vector<std::wstring> CreateFolders(const std::wstring& root, int rows) {
+  std::vector<std::wstring> folders;
+  CreateDirectoryW(root.c_str(), nullptr);
   for (int i = 0; i < rows; ++i) {
     if (i % kPerFolder == 0) {
-      folders.push_back(root + "\\d" + std::to_string(i / kPerFolder));
-      CreateDirectoryW(sjis::ToUtf16Lenient(folders.back()).c_str(), nullptr);
+      folders.push_back(root + L"\\d" + std::to_wstring(i / kPerFolder));
+      CreateDirectoryW(folders.back().c_str(), nullptr);
     }
-    HANDLE h = CreateFileW(sjis::ToUtf16Lenient(folders.back() + "\\" + NameOf(i)).c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW((folders.back() + L"\\" + NameOf(i)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
   }
   return folders;
 }
 
-void RemoveFolders(const std::string& root, const std::vector<std::string>& folders, int rows) {
-  for (int i = 0; i < rows; ++i) DeleteFileW(sjis::ToUtf16Lenient(folders[i / kPerFolder] + "\\" + NameOf(i)).c_str());
-  for (const std::string& f : folders) RemoveDirectoryW(sjis::ToUtf16Lenient(f).c_str());
-  RemoveDirectoryW(sjis::ToUtf16Lenient(root).c_str());
+void RemoveFolders(const std::wstring& root, const std::vector<std::wstring>& folders, int rows) {
+  for (int i = 0; i < rows; ++i) DeleteFileW((folders[i / kPerFolder] + L"\\" + NameOf(i)).c_str());
+  for (const std::wstring& f : folders) RemoveDirectoryW(f.c_str());
+  RemoveDirectoryW(root.c_str());
 }
 
 }  // namespace
@@ -95,8 +94,8 @@ int main() {
   constexpr int kRows = 100000;
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  const std::string root = sjis::FromUtf16Lenient(temp) + "kinoha_window_bench_" + std::to_string(GetCurrentProcessId());
-  std::vector<std::string> folders = CreateFolders(root, kRows);
+  const std::wstring root = std::wstring(temp) + L"kinoha_window_bench_" + std::to_wstring(GetCurrentProcessId());
+  std::vector<std::wstring> folders = CreateFolders(root, kRows);
   form.list().Clear();
   t = Now();
   form.AddFiles(folders);
@@ -106,10 +105,10 @@ int main() {
   std::printf("%6zu rows: intake of %zu folders + sort + show %.1f ms, repaint %.2f ms\n", form.list().size(),
               folders.size(), fill, paint);
 
-  win::SetText(form.tabNumber->cmbBasName, "photo");
-  win::SetText(form.tabReplace->cmbOldValue, "IMG_");
-  win::SetText(form.tabReplace->cmbNewValue, "画像_");
-  win::SetText(form.tabAdd->cmbAddValue, "2024");
+  win::SetText(form.tabNumber->cmbBasName, L"photo");
+  win::SetText(form.tabReplace->cmbOldValue, L"IMG_");
+  win::SetText(form.tabReplace->cmbNewValue, L"画像_");
+  win::SetText(form.tabAdd->cmbAddValue, L"2024");
   struct Mode {
     PageId page;
     const char* name;
@@ -170,8 +169,8 @@ int main() {
   std::vector<char> head(65536);
   double t0 = Now();
   for (const auto& row : form.list()) {
-    os::unique_file f(CreateFileW(sjis::ToUtf16Lenient(row.CurrentPath()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+    os::unique_file f(
+        CreateFileW(row.CurrentPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     DWORD got = 0;
     if (f) ReadFile(f.get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr);
   }

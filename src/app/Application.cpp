@@ -14,7 +14,7 @@ using settings::SettingsPath;
 
 namespace app {
 
-const char* const kTitle = "リネームユーティリティ\"Kinoha\"";
+const wchar_t* const kTitle = L"リネームユーティリティ\"Kinoha\"";
 
 std::wstring ExeFolder() {
   wchar_t buf[MAX_PATH * 4];
@@ -28,8 +28,7 @@ int Run(HINSTANCE, int show) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
   TfrmRen::Options options;
-  // Command-line paths; an argument with no exact CP932 form stays as an empty path, which
-  // names nothing, so the start-up still knows that paths were given.
+  // Command-line paths as the platform hands them over.
   options.args = win::CommandLineArguments();
   options.settingsFile = SettingsPath();
   // The journal of the last runs lies beside the settings file: Kinoha.undo.

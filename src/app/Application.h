@@ -8,8 +8,8 @@
 
 namespace app {
 
-// "リネームユーティリティ"Kinoha"" in CP932.
-extern const char* const kTitle;
+// "リネームユーティリティ"Kinoha"".
+extern const wchar_t* const kTitle;
 
 // The folder of the running executable, with its trailing "\".
 std::wstring ExeFolder();

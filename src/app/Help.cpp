@@ -56,7 +56,9 @@ bool OpenHelpTopic(HWND owner, const std::wstring& topic) {
   return OpenHtml(owner, topic);
 }
 
-std::wstring HelpFailedText() { return HelpFilePath() + win::Utf16(" を開けません。.html を開くプログラムが登録されていないか、ファイルがありません。"); }
+std::wstring HelpFailedText() {
+  return HelpFilePath() + L" を開けません。.html を開くプログラムが登録されていないか、ファイルがありません。";
+}
 
 void ShowHelpContext(HWND owner, int context) {
   if (!OpenHelpContext(owner, context)) win::ShowMessage(owner, HelpFailedText(), kTitle, MB_OK | MB_ICONWARNING);

@@ -9,13 +9,13 @@ using rules::RenameList;
 namespace app {
 
 void PushHistory(HWND box, int length) {
-  std::vector<std::string> entries = win::ComboItems(box);
+  std::vector<std::wstring> entries = win::ComboItems(box);
   if (settings::PushHistory(entries, win::GetText(box), length)) win::SetComboItems(box, entries);
   SetFocus(box);
 }
 
 void TrimHistory(HWND box, int length) {
-  std::vector<std::string> entries = win::ComboItems(box);
+  std::vector<std::wstring> entries = win::ComboItems(box);
   std::size_t before = entries.size();
   settings::TrimHistory(entries, length);
   if (entries.size() != before) win::SetComboItems(box, entries);

@@ -5,7 +5,7 @@
 
 #include "disk/Undo.h"
 #include "rules/ExtensionAnswer.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 #include "win/Controls.h"
 
 using rules::ExtensionFromAnswer;
@@ -73,7 +73,7 @@ void TfrmRen::btnClearClick() {
   UpdateCount();
 }
 
-void TfrmRen::SendToInput(const std::string& text) {
+void TfrmRen::SendToInput(const std::wstring& text) {
   HWND target = ActivePage().InputTarget();
   if (!target) return;
   win::SetText(target, text);
@@ -83,7 +83,7 @@ void TfrmRen::SendToInput(const std::string& text) {
 
 void TfrmRen::mnuCopyClick() {
   std::size_t i = list().FirstSelected();
-  if (i != RenameList::npos) SendToInput(std::string(list()[i].BaseName()));
+  if (i != RenameList::npos) SendToInput(std::wstring(list()[i].BaseName()));
 }
 
 void TfrmRen::mnuFolderClick() {
@@ -91,20 +91,21 @@ void TfrmRen::mnuFolderClick() {
   if (i == RenameList::npos) i = 0;
   if (i >= list().size()) return;
   // A drive root ("C:\") keeps its delimiter and so has no name of its own.
-  SendToInput(std::string(sjis::FileName(sjis::WithoutFinalDelimiter(list()[i].folder))));
+  SendToInput(std::wstring(utf16::FileName(utf16::WithoutFinalDelimiter(list()[i].folder))));
 }
 
 void TfrmRen::mnuChangeExtClick() {
   if (LongWork::Running() || !AnyFileSelected(list())) return;
-  std::string answer, extension;
+  std::wstring answer, extension;
   for (;;) {
-    if (!prompts_.Input(hwnd(), "拡張子変更", "新しい拡張子を入力してください", answer)) return;
+    if (!prompts_.Input(hwnd(), L"拡張子変更", L"新しい拡張子を入力してください", answer)) return;
     extension = ExtensionFromAnswer(answer);
     if (!extension.empty()) break;
     // Said why, then asked again with the answer still in the box.
-    Message(win::Utf16("この拡張子は使えません。空のもの、「\\」「/」「:」「*」「?」「\"」「<」「>」「|」や制御文字を"
-                         "含むもの、「.」や空白で終わるものは使えません。"),
-               MB_OK | MB_ICONWARNING);
+    Message(
+        L"この拡張子は使えません。空のもの、「\\」「/」「:」「*」「?」「\"」「<」「>」「|」や制御文字を"
+        L"含むもの、「.」や空白で終わるものは使えません。",
+        MB_OK | MB_ICONWARNING);
   }
   const auto hold = HoldJournal();
   if (!hold) return;
@@ -114,17 +115,17 @@ void TfrmRen::mnuChangeExtClick() {
     report = session_.ChangeExtension(extension, RenameMode() != PageId::Option,
                                       [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
   }
-  TellFailure("拡張子変更", report.failure);
+  TellFailure(L"拡張子変更", report.failure);
   SyncList();
   Checked();
   // Files already so named are not told: only what changed, and what the disk refused. Cut
   // off by a failure inside, it left no count; its message said so.
   if (!report.failure) {
     const disk::ExtensionReport& changes = report.changes;
-    std::string note = std::to_string(changes.renamed) +
-                       (changes.stopped ? "件の拡張子を変更して中止しました" : "件の拡張子を変更しました");
+    std::wstring note = std::to_wstring(changes.renamed) +
+                        (changes.stopped ? L"件の拡張子を変更して中止しました" : L"件の拡張子を変更しました");
     const std::size_t left = changes.failed + changes.refused;
-    if (left > 0) note += "、" + std::to_string(left) + "件は変更不可";
+    if (left > 0) note += L"、" + std::to_wstring(left) + L"件は変更不可";
     SayDone(note);
   }
   TellJournalProblem();
@@ -132,16 +133,16 @@ void TfrmRen::mnuChangeExtClick() {
 
 namespace {
 
-const char* UndoFailureText(UndoFailure why) {
+const wchar_t* UndoFailureText(UndoFailure why) {
   switch (why) {
-    case UndoFailure::NotOurs: return "記録が正しくありません";
-    case UndoFailure::Gone: return "ファイルなし";
-    case UndoFailure::OtherFile: return "別のファイル";
-    case UndoFailure::Taken: return "同名のファイルあり";
-    case UndoFailure::Link: return "フォルダ外へのリンク";
+    case UndoFailure::NotOurs: return L"記録が正しくありません";
+    case UndoFailure::Gone: return L"ファイルなし";
+    case UndoFailure::OtherFile: return L"別のファイル";
+    case UndoFailure::Taken: return L"同名のファイルあり";
+    case UndoFailure::Link: return L"フォルダ外へのリンク";
     case UndoFailure::Failed: break;
   }
-  return "";
+  return L"";
 }
 
 }  // namespace
@@ -154,12 +155,12 @@ void TfrmRen::TakeBack(bool redo) {
   if (LongWork::Running() || !(redo ? session_.CanRedo() : session_.CanUndo())) return;
   std::vector<Move> moves = session_.JournalMoves(redo);
   if (moves.empty()) {
-    Message(win::Utf16("元に戻す記録を読めません。"), MB_OK | MB_ICONWARNING);
+    Message(L"元に戻す記録を読めません。", MB_OK | MB_ICONWARNING);
     return;
   }
   // The journal may be another window's run, on files not in this list: the user is told what
   // will move, and where, before anything does.
-  if (Message(win::Utf16(UndoQuestion(moves, redo)), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  if (Message(UndoQuestion(moves, redo), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   const auto hold = HoldJournal();
   if (!hold) return;
   session::TakeBackReport report;
@@ -170,10 +171,10 @@ void TfrmRen::TakeBack(bool redo) {
   }
   // Held, the journal was read again: another window may have taken the run back meanwhile.
   if (report.moves.changed) {
-    Message(win::Utf16("別のウィンドウが記録を変えました。もう一度お試しください。"), MB_OK | MB_ICONINFORMATION);
+    Message(L"別のウィンドウが記録を変えました。もう一度お試しください。", MB_OK | MB_ICONINFORMATION);
     return;
   }
-  const char* what = redo ? "やり直し" : "元に戻す";
+  const wchar_t* what = redo ? L"やり直し" : L"元に戻す";
   TellFailure(what, report.failure);
   const UndoResult& result = report.moves.result;
   const std::vector<Move>& left = report.moves.left;
@@ -183,28 +184,28 @@ void TfrmRen::TakeBack(bool redo) {
   previewCountdown_ = 0;
   // What it did stays in the count label until the next change.
   const bool stopped = result.remaining > 0;
-  std::string done = std::to_string(result.restored) +
-                     (redo ? (stopped ? "件をやり直して中止しました" : "件をやり直しました")
-                           : (stopped ? "件を元に戻して中止しました" : "件を元に戻しました"));
-  if (result.failed > 0) done += "、" + std::to_string(result.failed) + "件は変更不可";
+  std::wstring done = std::to_wstring(result.restored) +
+                      (redo ? (stopped ? L"件をやり直して中止しました" : L"件をやり直しました")
+                            : (stopped ? L"件を元に戻して中止しました" : L"件を元に戻しました"));
+  if (result.failed > 0) done += L"、" + std::to_wstring(result.failed) + L"件は変更不可";
   SayDone(done);
   TellJournalProblem();
   if (result.failed == 0) return;
   // The first few are named, each with why.
   constexpr std::size_t kNamed = 5;
-  std::string text = std::to_string(result.failed) +
-                     (redo ? "個のファイルの変更をやり直せませんでした。\n" : "個のファイルを元に戻せませんでした。\n");
+  std::wstring text = std::to_wstring(result.failed) + (redo ? L"個のファイルの変更をやり直せませんでした。\n"
+                                                             : L"個のファイルを元に戻せませんでした。\n");
   for (std::size_t i = 0; i < result.problems.size() && i < kNamed; ++i) {
     const UndoProblem& p = result.problems[i];
     const Move& m = moves[p.move];
-    const std::string why = p.why == UndoFailure::Failed ? FailureText(p.error) : UndoFailureText(p.why);
-    const std::string& source = redo ? m.from : m.to;
-    const std::string_view dest = sjis::FileName(redo ? m.to : m.from);
-    text += "\n" + source + " → " + std::string(dest) + "（" + why + "）";
+    const std::wstring why = p.why == UndoFailure::Failed ? FailureText(p.error) : UndoFailureText(p.why);
+    const std::wstring& source = redo ? m.from : m.to;
+    const std::wstring_view dest = utf16::FileName(redo ? m.to : m.from);
+    text += L"\n" + source + L" → " + std::wstring(dest) + L"（" + why + L"）";
   }
-  if (result.problems.size() > kNamed) text += "\nほか" + std::to_string(result.problems.size() - kNamed) + "件";
+  if (result.problems.size() > kNamed) text += L"\nほか" + std::to_wstring(result.problems.size() - kNamed) + L"件";
   if (!left.empty() && result.remaining == 0) {
-    text += std::string("\n\n戻せなかった分は記録に残してあります。もう一度「") + what + "」で再試行できます。";
+    text += std::wstring(L"\n\n戻せなかった分は記録に残してあります。もう一度「") + what + L"」で再試行できます。";
   }
-  Message(win::Utf16(text), MB_OK | MB_ICONWARNING);
+  Message(text, MB_OK | MB_ICONWARNING);
 }

@@ -8,10 +8,10 @@ namespace {
 
 int running = 0;
 
-std::string Grouped(std::size_t n) {
-  std::string digits = std::to_string(n), out;
+std::wstring Grouped(std::size_t n) {
+  std::wstring digits = std::to_wstring(n), out;
   for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += L',';
     out += digits[i];
   }
   return out;
@@ -24,7 +24,7 @@ bool IsInput(UINT msg) {
 
 }  // namespace
 
-std::string ProgressText(std::size_t done, std::size_t total) { return Grouped(done) + " / " + Grouped(total); }
+std::wstring ProgressText(std::size_t done, std::size_t total) { return Grouped(done) + L" / " + Grouped(total); }
 
 LongWork::LongWork(HWND window, HWND label, bool cancellable)
     : window_(window), label_(label), cancellable_(cancellable) {
@@ -46,7 +46,7 @@ bool LongWork::Report(std::size_t done, std::size_t total) {
   return !cancelled_;
 }
 
-bool LongWork::Say(const std::string& text) {
+bool LongWork::Say(const std::wstring& text) {
   win::SetText(label_, text);
   UpdateWindow(label_);
   Pump();

@@ -20,7 +20,7 @@ class LongWork {
   // the user asked it to stop.
   bool Report(std::size_t done, std::size_t total);
   // A wait's word in the label instead of a count; false when the user asked to stop.
-  bool Say(const std::string& text);
+  bool Say(const std::wstring& text);
   bool cancelled() const { return cancelled_; }
   // Whether some long work is running on this thread now.
   static bool Running();
@@ -35,4 +35,4 @@ class LongWork {
 };
 
 // "12,345 / 100,000"
-std::string ProgressText(std::size_t done, std::size_t total);
+std::wstring ProgressText(std::size_t done, std::size_t total);

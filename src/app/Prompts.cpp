@@ -11,7 +11,7 @@ struct SystemPromptsImpl final : Prompts {
   int Message(HWND owner, const std::wstring& text, UINT type) override {
     return win::ShowMessage(owner, text, app::kTitle, type);
   }
-  bool Input(HWND owner, std::string_view caption, std::string_view prompt, std::string& value) override {
+  bool Input(HWND owner, std::wstring_view caption, std::wstring_view prompt, std::wstring& value) override {
     return win::InputQuery(owner, caption, prompt, value);
   }
   void RunModal(TfrmDialog& dialog) override { dialog.ShowModal(); }

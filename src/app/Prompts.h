@@ -14,7 +14,7 @@ struct Prompts {
   // A message box over owner with the program's title; the button pressed.
   virtual int Message(HWND owner, const std::wstring& text, UINT type) = 0;
   // The one-line input dialog; false when cancelled. value is the answer, and what it starts with.
-  virtual bool Input(HWND owner, std::string_view caption, std::string_view prompt, std::string& value) = 0;
+  virtual bool Input(HWND owner, std::wstring_view caption, std::wstring_view prompt, std::wstring& value) = 0;
   // Runs a created dialog modally.
   virtual void RunModal(TfrmDialog& dialog) = 0;
 };

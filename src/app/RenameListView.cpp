@@ -8,7 +8,7 @@
 #include "os/FileSystem.h"
 #include "disk/ShotDateCache.h"
 #include "rules/DatePattern.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 #include "win/Controls.h"
 
 using rules::Refusal;
@@ -17,34 +17,34 @@ using rules::RuleMark;
 
 namespace {
 
-const char* const kColumns[] = {"ファイル名", "フォルダ", "新しい名前"};
+const wchar_t* const kColumns[] = {L"ファイル名", L"フォルダ", L"新しい名前"};
 // The keys in the order of rules::SortBy.
-const char* const kSortKeyNames[rules::kSortKeys] = {"名前", "名前（数字順）", "拡張子", "サイズ", "更新日時",
-                                                     "作成日時", "撮影日"};
-const char* const kEmptyHint = "ここにファイルやフォルダをドロップ";
+const wchar_t* const kSortKeyNames[rules::kSortKeys] = {L"名前",     L"名前（数字順）", L"拡張子", L"サイズ",
+                                                        L"更新日時", L"作成日時",       L"撮影日"};
+const wchar_t* const kEmptyHint = L"ここにファイルやフォルダをドロップ";
 // The new names of rows the run would leave as they are.
 constexpr COLORREF kRefusedColor = RGB(204, 0, 0);
 // A name the run makes, with a remark of its rule (a date that stands in for another).
 constexpr COLORREF kNoteColor = RGB(160, 96, 0);
 
-const char* RefusalText(Refusal r) {
+const wchar_t* RefusalText(Refusal r) {
   switch (r) {
-    case Refusal::BadName: return "使えない名前";
-    case Refusal::TooLong: return "名前が長すぎる";
-    case Refusal::Duplicate: return "名前が重複";
-    case Refusal::Taken: return "同名のファイルあり";
-    case Refusal::TakenByFolder: return "同名のフォルダあり";
-    case Refusal::ReadOnly: return "読み取り専用";
-    case Refusal::Hidden: return "隠しファイル";
-    case Refusal::System: return "システムファイル";
-    case Refusal::Missing: return "ファイルなし";
-    case Refusal::Link: return "フォルダ外へのリンク";
-    case Refusal::NotShiftJis: return "Shift_JISにない文字";
-    case Refusal::Unreadable: return "フォルダを読めません";
+    case Refusal::BadName: return L"使えない名前";
+    case Refusal::TooLong: return L"名前が長すぎる";
+    case Refusal::Duplicate: return L"名前が重複";
+    case Refusal::Taken: return L"同名のファイルあり";
+    case Refusal::TakenByFolder: return L"同名のフォルダあり";
+    case Refusal::ReadOnly: return L"読み取り専用";
+    case Refusal::Hidden: return L"隠しファイル";
+    case Refusal::System: return L"システムファイル";
+    case Refusal::Missing: return L"ファイルなし";
+    case Refusal::Link: return L"フォルダ外へのリンク";
+    case Refusal::Unreadable: return L"フォルダを読めません";
+    case Refusal::NotShiftJis:  // no longer made: every name has its UTF-16 form
     case Refusal::Failed:
     case Refusal::None: break;
   }
-  return "";
+  return L"";
 }
 
 }  // namespace
@@ -53,32 +53,32 @@ bool AnyFileSelected(const rules::RenameList& list) {
   return std::any_of(list.begin(), list.end(), [](const RenameEntry& row) { return row.selected && !row.isFolder(); });
 }
 
-std::string FailureText(std::uint32_t error) {
+std::wstring FailureText(std::uint32_t error) {
   switch (error) {
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return "使用中";
-    case ERROR_WRITE_PROTECT: return "読み取り専用";
-    case ERROR_FILENAME_EXCED_RANGE: return "名前が長すぎる";
-    default: return sjis::FromUtf16Lenient(os::ErrorText(error));
+    case ERROR_LOCK_VIOLATION: return L"使用中";
+    case ERROR_WRITE_PROTECT: return L"読み取り専用";
+    case ERROR_FILENAME_EXCED_RANGE: return L"名前が長すぎる";
+    default: return os::ErrorText(error);
   }
 }
 
-std::string RenameListView::NewNameCell(const RenameEntry& row) {
-  if (row.refusal == Refusal::Failed) return row.newName + "（" + FailureText(row.failure) + "）";
-  if (row.refusal != Refusal::None) return row.newName + "（" + RefusalText(row.refusal) + "）";
-  if (row.mark() == RuleMark::NoShotDate) return row.newName + "（撮影日なし: 更新日）";
+std::wstring RenameListView::NewNameCell(const RenameEntry& row) {
+  if (row.refusal == Refusal::Failed) return row.newName + L"（" + FailureText(row.failure) + L"）";
+  if (row.refusal != Refusal::None) return row.newName + L"（" + RefusalText(row.refusal) + L"）";
+  if (row.mark() == RuleMark::NoShotDate) return row.newName + L"（撮影日なし: 更新日）";
   return row.newName;
 }
 
-std::string_view RenameListView::FolderCell(const RenameEntry& row) {
-  std::string_view folder = row.folder;
+std::wstring_view RenameListView::FolderCell(const RenameEntry& row) {
+  std::wstring_view folder = row.folder;
   // The part below the folder above the given one, where the row's root marks one.
-  if (row.root() > 0 && row.root() < folder.size() && folder[row.root() - 1] == '\\') folder.remove_prefix(row.root());
-  return sjis::WithoutFinalDelimiter(folder);
+  if (row.root() > 0 && row.root() < folder.size() && folder[row.root() - 1] == L'\\') folder.remove_prefix(row.root());
+  return utf16::WithoutFinalDelimiter(folder);
 }
 
 bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect, unsigned anchors, int id) {
-  lv_ = set.Add({parent, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+  lv_ = set.Add({parent, WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
                  WS_EX_CLIENTEDGE, rect, anchors, id});
   if (!lv_ || !menu_.Create()) return false;
   dpi_ = set.dpi();
@@ -94,36 +94,36 @@ bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect,
     win::AddListColumn(lv_, i, kColumns[i], setWidths_[i]);
   }
 
-  menu_.Append(kCopy, "ファイル名コピー");
-  menu_.Append(kAnalyze, "ファイル名解析");
-  menu_.Append(kFolder, "フォルダ名");
+  menu_.Append(kCopy, L"ファイル名コピー");
+  menu_.Append(kAnalyze, L"ファイル名解析");
+  menu_.Append(kFolder, L"フォルダ名");
   menu_.AppendSeparator();
-  menu_.Append(kDelete, "削除\tDel");
-  menu_.Append(kSelectAll, "すべて選択\tCtrl+A");
+  menu_.Append(kDelete, L"削除\tDel");
+  menu_.Append(kSelectAll, L"すべて選択\tCtrl+A");
   menu_.AppendSeparator();
-  menu_.Append(kChangeExt, "拡張子変更");
+  menu_.Append(kChangeExt, L"拡張子変更");
   menu_.AppendSeparator();
   sortMenu_ = CreatePopupMenu();
   if (!sortMenu_) return false;
   for (int k = 0; k < rules::kSortKeys; ++k) {
-    AppendMenuW(sortMenu_, MF_STRING, kSortFirst + k, win::Utf16(kSortKeyNames[k]).c_str());
+    AppendMenuW(sortMenu_, MF_STRING, kSortFirst + k, kSortKeyNames[k]);
   }
-  AppendMenuW(sortMenu_, MF_STRING, kManual, win::Utf16("手動").c_str());
+  AppendMenuW(sortMenu_, MF_STRING, kManual, L"手動");
   AppendMenuW(sortMenu_, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(sortMenu_, MF_STRING, kAscending, win::Utf16("昇順").c_str());
-  AppendMenuW(sortMenu_, MF_STRING, kDescending, win::Utf16("降順").c_str());
+  AppendMenuW(sortMenu_, MF_STRING, kAscending, L"昇順");
+  AppendMenuW(sortMenu_, MF_STRING, kDescending, L"降順");
   // Appended, the submenu belongs to the menu and goes with it.
-  if (!AppendMenuW(menu_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(sortMenu_), win::Utf16("並べ替え").c_str())) {
+  if (!AppendMenuW(menu_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(sortMenu_), L"並べ替え")) {
     DestroyMenu(sortMenu_);
     sortMenu_ = nullptr;
     return false;
   }
-  menu_.Append(kMoveUp, "上へ\tAlt+↑");
-  menu_.Append(kMoveDown, "下へ\tAlt+↓");
+  menu_.Append(kMoveUp, L"上へ\tAlt+↑");
+  menu_.Append(kMoveDown, L"下へ\tAlt+↓");
   menu_.AppendSeparator();
   // 元に戻す stays the last item, where the menu key's Up reaches it first.
-  menu_.Append(kRedo, "やり直し\tCtrl+Y");
-  menu_.Append(kUndo, "元に戻す\tCtrl+Z");
+  menu_.Append(kRedo, L"やり直し\tCtrl+Y");
+  menu_.Append(kUndo, L"元に戻す\tCtrl+Z");
   return true;
 }
 
@@ -271,12 +271,13 @@ void RenameListView::AutoSizeColumns() {
     // A refused row's cell also says why.
     auto sizeOf = [&](std::size_t i) {
       const RenameEntry& row = list_[i];
-      return column == 0   ? row.fileName.size()
-             : column == 1 ? FolderCell(row).size()
-                           : row.newName.size() + (row.refusal != Refusal::None || row.mark() != RuleMark::None ? 24 : 0);
+      return column == 0 ? row.fileName.size()
+             : column == 1
+                 ? FolderCell(row).size()
+                 : row.newName.size() + (row.refusal != Refusal::None || row.mark() != RuleMark::None ? 12 : 0);
     };
     auto textOf = [&](std::size_t i) {
-      return column == 0 ? list_[i].fileName : column == 1 ? std::string(FolderCell(list_[i])) : NewNameCell(list_[i]);
+      return column == 0 ? list_[i].fileName : column == 1 ? std::wstring(FolderCell(list_[i])) : NewNameCell(list_[i]);
     };
     // The eight longest (size, row): each row is sized once, the shortest kept is replaced.
     std::vector<std::pair<std::size_t, std::size_t>> longest;
@@ -306,9 +307,9 @@ LRESULT RenameListView::OnNotify(NMHDR* nm) {
         const RenameEntry& row = list_[i];
         if (di->item.iSubItem == 2) cell_ = NewNameCell(row);
         if (di->item.iSubItem == 3) cell_ = KeyCell(i);
-        const std::string_view text = di->item.iSubItem == 0   ? std::string_view(row.fileName)
-                                      : di->item.iSubItem == 1 ? FolderCell(row)
-                                                               : std::string_view(cell_);
+        const std::wstring_view text = di->item.iSubItem == 0   ? std::wstring_view(row.fileName)
+                                       : di->item.iSubItem == 1 ? FolderCell(row)
+                                                                : std::wstring_view(cell_);
         win::CopyToBuffer(text, di->item.pszText, di->item.cchTextMax);
       }
       return 0;
@@ -409,22 +410,24 @@ void RenameListView::ShowOrder() {
   InvalidateRect(lv_, nullptr, FALSE);
 }
 
-std::string RenameListView::KeyCell(std::size_t i) {
+std::wstring RenameListView::KeyCell(std::size_t i) {
   using rules::SortBy;
   const RenameEntry& row = list_[i];
   // Dates as the sort saw them, in one shape for every key.
-  auto shown = [](rules::DateTime value) { return rules::RenderDatePattern("yyyy/mm/dd hh:nn:ss", value, rules::DateLocale{}); };
+  auto shown = [](rules::DateTime value) {
+    return rules::RenderDatePattern(L"yyyy/mm/dd hh:nn:ss", value, rules::DateLocale{});
+  };
   switch (keyColumn_) {
-    case SortBy::Extension: return std::string(row.Extension());
+    case SortBy::Extension: return std::wstring(row.Extension());
     case SortBy::Size: {
       if (row.isFolder()) return {};  // a folder's listing tells no size of its contents
       // Bytes in groups of three, as the file's properties show them: 1,234,567.
-      std::string digits = std::to_string(row.size);
-      for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
+      std::wstring digits = std::to_wstring(row.size);
+      for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, L',');
       return digits;
     }
-    case SortBy::LastWrite: return row.lastWrite ? shown(disk::FileTimeDate(row.lastWrite)) : std::string();
-    case SortBy::Creation: return row.creation ? shown(disk::FileTimeDate(row.creation)) : std::string();
+    case SortBy::LastWrite: return row.lastWrite ? shown(disk::FileTimeDate(row.lastWrite)) : std::wstring();
+    case SortBy::Creation: return row.creation ? shown(disk::FileTimeDate(row.creation)) : std::wstring();
     case SortBy::Shot: return shown(list_.ShotKey(i));
     default: return {};
   }
@@ -503,7 +506,7 @@ LRESULT RenameListView::OnCustomDraw(NMLVCUSTOMDRAW& cd) const {
       RECT header{};
       if (HWND h = ListView_GetHeader(lv_)) GetWindowRect(h, &header);
       r.top += header.bottom - header.top;
-      const std::wstring hint = win::Utf16(kEmptyHint);
+      const std::wstring hint = kEmptyHint;
       const win::SelectedObject font(cd.nmcd.hdc, font_);
       SetBkMode(cd.nmcd.hdc, TRANSPARENT);
       SetTextColor(cd.nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));

@@ -16,7 +16,7 @@
 
 // Why the platform refused a move, as a row or a message says it: 使用中, 読み取り専用, or the
 // system's own words.
-std::string FailureText(std::uint32_t error);
+std::wstring FailureText(std::uint32_t error);
 
 // Whether a selected row is a file (拡張子変更 has something to change).
 bool AnyFileSelected(const rules::RenameList& list);
@@ -63,12 +63,12 @@ class RenameListView {
   // other than the name (removed otherwise).
   void ShowOrder();
   // The key column's cell of a row: its size, date and time, or 撮影日.
-  std::string KeyCell(std::size_t i);
+  std::wstring KeyCell(std::size_t i);
   // The new-name cell: the new name, and for a row the run would refuse, why.
-  static std::string NewNameCell(const rules::RenameEntry& row);
+  static std::wstring NewNameCell(const rules::RenameEntry& row);
   // The フォルダ cell: the row's folder from the folder the user gave on ("photos\2024"), or
   // the whole folder where the row knows none.
-  static std::string_view FolderCell(const rules::RenameEntry& row);
+  static std::wstring_view FolderCell(const rules::RenameEntry& row);
   // Dragging rows: begun by the view's LVN_BEGINDRAG, it follows the mouse at a point of the
   // list's client area, showing where the rows will land (a line above that row).
   bool dragging() const { return dragging_; }
@@ -104,7 +104,7 @@ class RenameListView {
   UINT dpi_ = 96;
   bool syncing_ = false;
   win::PopupMenu menu_;
-  std::string cell_;
+  std::wstring cell_;
   // Per column: the width the user set (0: none), and the width last set here.
   std::array<int, 3> userWidths_{}, setWidths_{};
   int fittedName_ = 0;  // the first column's width fitted to the names

@@ -6,11 +6,11 @@
 
 #include "app/LongWork.h"
 #include "intake/Intake.h"
+#include "text/sjis.h"
 #include "win/Controls.h"
 
 using intake::IntakeOptions;
 using intake::IntakeSkips;
-using intake::Skip;
 using intake::kSkipReasons;
 
 // The frame's side of the work on the rows: the preview and its count, the intake and the
@@ -49,72 +49,68 @@ session::Marks TfrmRen::Marks() const {
 
 namespace {
 
-// Why the intake left paths out, in the order of Skip.
-const char* const kSkipTexts[kSkipReasons] = {"ファイルなし", "使えない名前", "Shift_JISにない名前", "ファイルでないもの",
-                                              "フィルタ",     "重複",         "フォルダ",            "読めないフォルダ"};
+// Why the intake left paths out, in the order of Skip (every name is taken in now: NotShiftJis
+// is never counted).
+const wchar_t* const kSkipTexts[kSkipReasons] = {L"ファイルなし", L"使えない名前", L"",         L"ファイルでないもの",
+                                                 L"フィルタ",     L"重複",         L"フォルダ", L"読めないフォルダ"};
 
 }  // namespace
 
 void TfrmRen::UpdateCount() {
   const session::Marks marks = Marks();
   const IntakeSkips& skipped = session_.skipped();
-  const std::string count = std::to_string(list().size()) + "個の項目";
-  std::string hint = ActivePage().RuleErrorDetail();
+  const std::wstring count = std::to_wstring(list().size()) + L"個の項目";
+  std::wstring hint = ActivePage().RuleErrorDetail();
   // The option that would let such rows through, where it is off.
   if (hint.empty() && marks.duplicates > 0 && !tabOption->Dedupe()) {
-    hint = "重複した名前に番号を付ける（設定）をオンにすると、重複する名前に番号を付けます";
+    hint = L"重複した名前に番号を付ける（設定）をオンにすると、重複する名前に番号を付けます";
   }
   controls_.SetHint(lblCount, hint);
   // The note of the run or of the rule, the fullest first: why an expression can't be read
   // gives way to the bare word where the label is narrow.
-  std::vector<std::string> notes;
+  std::vector<std::wstring> notes;
   if (!done_.empty()) {
-    notes.push_back("（" + done_ + "）");
-  } else if (const char* error = ActivePage().RuleError()) {
-    const std::string detail = ActivePage().RuleErrorDetail();
-    if (!detail.empty()) notes.push_back("（" + std::string(error) + ": " + detail + "）");
-    notes.push_back("（" + std::string(error) + "）");
+    notes.push_back(L"（" + done_ + L"）");
+  } else if (const wchar_t* error = ActivePage().RuleError()) {
+    const std::wstring detail = ActivePage().RuleErrorDetail();
+    if (!detail.empty()) notes.push_back(L"（" + std::wstring(error) + L": " + detail + L"）");
+    notes.push_back(L"（" + std::wstring(error) + L"）");
   } else if (marks.refused > 0) {
-    notes.push_back("（" + std::to_string(marks.refused) + "件は変更不可）");
+    notes.push_back(L"（" + std::to_wstring(marks.refused) + L"件は変更不可）");
   } else {
     notes.emplace_back();
   }
   if (skipped.cleaned > 0) {
-    for (std::string& note : notes) note += "（" + std::to_string(skipped.cleaned) + "件を自動リネームしました）";
+    for (std::wstring& note : notes) note += L"（" + std::to_wstring(skipped.cleaned) + L"件を自動リネームしました）";
   }
   // What the last intake left out, and why where the label has room: each reason, with its
   // count when there are several. Hidden entries left out by choice are told apart, and are
   // the first note to give way: the faults matter more.
-  std::vector<std::string> skips;  // the fullest first, the last always fits
-  std::string hidden;
-  if (skipped.hidden > 0) hidden = "（隠しファイル " + std::to_string(skipped.hidden) + "件を除外）";
+  std::vector<std::wstring> skips;  // the fullest first, the last always fits
+  std::wstring hidden;
+  if (skipped.hidden > 0) hidden = L"（隠しファイル " + std::to_wstring(skipped.hidden) + L"件を除外）";
   if (const std::size_t left = skipped.total()) {
-    const std::string head = "（" + std::to_string(left) + "件は取り込めません";
-    std::string full;
-    if (skipped[Skip::NotShiftJis] == left) {
-      full = "（" + std::to_string(left) + "件はShift_JISで表せない名前のため読み込みません）";
-    } else {
-      std::string reasons;
-      for (std::size_t i = 0; i < kSkipReasons; ++i) {
-        if (skipped.counts[i] == 0) continue;
-        if (!reasons.empty()) reasons += "・";
-        reasons += kSkipTexts[i];
-        if (skipped.counts[i] != left) reasons += std::to_string(skipped.counts[i]);
-      }
-      full = head + ": " + reasons + "）";
+    const std::wstring head = L"（" + std::to_wstring(left) + L"件は取り込めません";
+    std::wstring reasons;
+    for (std::size_t i = 0; i < kSkipReasons; ++i) {
+      if (skipped.counts[i] == 0) continue;
+      if (!reasons.empty()) reasons += L"・";
+      reasons += kSkipTexts[i];
+      if (skipped.counts[i] != left) reasons += std::to_wstring(skipped.counts[i]);
     }
+    const std::wstring full = head + L": " + reasons + L"）";
     if (!hidden.empty()) skips.push_back(full + hidden);
     skips.push_back(full);
-    skips.push_back(head + "）");
+    skips.push_back(head + L"）");
   } else if (!hidden.empty()) {
     skips.push_back(hidden);
   }
   skips.emplace_back();
-  std::vector<std::string> choices;
-  for (const std::string& note : notes) {
-    for (const std::string& skip : skips) choices.push_back(count + note + skip);
+  std::vector<std::wstring> choices;
+  for (const std::wstring& note : notes) {
+    for (const std::wstring& skip : skips) choices.push_back(count + note + skip);
   }
-  std::string text = choices.back();
+  std::wstring text = choices.back();
   if (choices.size() > 1) {
     RECT r{};
     GetClientRect(lblCount, &r);
@@ -123,7 +119,7 @@ void TfrmRen::UpdateCount() {
     // note of the faults altogether, then the expression's detail.
     const int room = r.right - r.left;
     const auto fits = std::find_if(choices.begin(), choices.end(),
-                                   [&](const std::string& c) { return win::TextWidth(dc.get(), c) <= room; });
+                                   [&](const std::wstring& c) { return win::TextWidth(dc.get(), c) <= room; });
     if (fits != choices.end()) text = *fits;
   }
   win::SetText(lblCount, text);
@@ -137,7 +133,7 @@ void TfrmRen::RestartPreview() {
   UpdateCount();
 }
 
-void TfrmRen::SayDone(std::string note) {
+void TfrmRen::SayDone(std::wstring note) {
   if (note == done_) return;
   done_ = std::move(note);
   UpdateCount();
@@ -154,7 +150,7 @@ void TfrmRen::FormShow() {
   if (list().empty()) SendMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
-void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
+void TfrmRen::AddFiles(const std::vector<std::wstring>& paths) {
   if (LongWork::Running()) return;
   IntakeOptions options;
   options.dropDir = tabOption->DropDir();
@@ -175,7 +171,7 @@ void TfrmRen::AddFiles(const std::vector<std::string>& paths) {
                              [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
   }
   // A failure stopped the intake with the rows taken so far.
-  TellFailure("ファイルの追加", report.failure);
+  TellFailure(L"ファイルの追加", report.failure);
   SyncList();
   SendMessageW(lstMain, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(lstMain, nullptr, TRUE);
@@ -210,33 +206,42 @@ void TfrmRen::btnRenameClick() {
   SyncList();
   Checked();
   ActivePage().AfterRename();
-  std::string note = std::to_string(report.renamed) +
-                     (report.stopped || report.failure ? "件を変更して中止しました" : "件を変更しました");
-  if (report.marks.refused > 0) note += "、" + std::to_string(report.marks.refused) + "件は変更不可";
+  std::wstring note = std::to_wstring(report.renamed) +
+                      (report.stopped || report.failure ? L"件を変更して中止しました" : L"件を変更しました");
+  if (report.marks.refused > 0) note += L"、" + std::to_wstring(report.marks.refused) + L"件は変更不可";
   SayDone(note);
   TellJournalProblem();
   if (report.failure) {
     // What landed stays (and is in the journal); the rest keep their names and rows.
-    Message(win::Utf16("リネームを途中で中止しました（" + FailureWords(report.failure) + "）。\n" +
-                       std::to_string(report.renamed) + "個のファイルの名前を変更し、残りの" +
-                       std::to_string(report.rows - report.renamed) +
-                       "個は変更していません。変更した分は「元に戻す」で戻せます。"),
+    Message(L"リネームを途中で中止しました（" + FailureWords(report.failure) + L"）。\n" +
+                std::to_wstring(report.renamed) + L"個のファイルの名前を変更し、残りの" +
+                std::to_wstring(report.rows - report.renamed) +
+                L"個は変更していません。変更した分は「元に戻す」で戻せます。",
             MB_OK | MB_ICONERROR);
   }
 }
 
-std::string TfrmRen::FailureWords(const session::Failure& failure) {
-  return failure && !failure->empty() ? *failure : "不明なエラー";
+namespace {
+
+// An exception's text is narrow: compiled, as every narrow literal, in Shift_JIS.
+std::wstring ExceptionText(std::string_view what) {
+  return what.empty() ? L"不明なエラー" : sjis::ToUtf16Lenient(what);
 }
 
-void TfrmRen::TellFailure(const char* what, const session::Failure& failure) {
+}  // namespace
+
+std::wstring TfrmRen::FailureWords(const session::Failure& failure) {
+  return ExceptionText(failure ? std::string_view(*failure) : std::string_view());
+}
+
+void TfrmRen::TellFailure(const wchar_t* what, const session::Failure& failure) {
   if (failure) {
-    Message(win::Utf16(std::string(what) + "を途中で中止しました（" + FailureWords(failure) + "）。"), MB_OK | MB_ICONERROR);
+    Message(std::wstring(what) + L"を途中で中止しました（" + FailureWords(failure) + L"）。", MB_OK | MB_ICONERROR);
   }
 }
 
 void TfrmRen::HandlerFailed(const char* what) {
-  Message(win::Utf16("処理を中止しました（" + std::string(what ? what : "不明なエラー") + "）。"), MB_OK | MB_ICONERROR);
+  Message(L"処理を中止しました（" + ExceptionText(what ? what : "") + L"）。", MB_OK | MB_ICONERROR);
 }
 
 std::unique_ptr<disk::Journal::Hold> TfrmRen::HoldJournal() {
@@ -246,7 +251,7 @@ std::unique_ptr<disk::Journal::Hold> TfrmRen::HoldJournal() {
     LongWork work(hwnd(), lblCount, true);
     hold = session_.Hold([&] {
       waited = true;
-      return work.Say("別のウィンドウの処理を待っています（Escで中止）");
+      return work.Say(L"別のウィンドウの処理を待っています（Escで中止）");
     });
   }
   // The label said the wait: it says the count again.
@@ -255,21 +260,21 @@ std::unique_ptr<disk::Journal::Hold> TfrmRen::HoldJournal() {
     TellJournalProblem();
     return hold;
   }
-  SayDone("別のウィンドウの処理を待たずに中止しました");
+  SayDone(L"別のウィンドウの処理を待たずに中止しました");
   return nullptr;
 }
 
 void TfrmRen::TellJournalProblem() {
   const std::wstring aside = session_.TakeJournalSetAside();
   if (!aside.empty()) {
-    Message(win::Utf16("元に戻すための記録 ") + options_.journalFile + win::Utf16(" は読めない内容だったため ") + aside +
-                   win::Utf16(" に移しました。新しい記録を始めます。"),
-               MB_OK | MB_ICONWARNING);
+    Message(L"元に戻すための記録 " + options_.journalFile + L" は読めない内容だったため " + aside +
+                L" に移しました。新しい記録を始めます。",
+            MB_OK | MB_ICONWARNING);
   }
   const std::wstring why = session_.TakeJournalProblem();
   if (why.empty()) return;
-  Message(win::Utf16("元に戻すための記録を ") + options_.journalFile + win::Utf16(" に書けません（") + why +
-                 win::Utf16("）。\n記録はプログラムを終了するまでメモリに保持されます。"),
-             MB_OK | MB_ICONWARNING);
+  Message(L"元に戻すための記録を " + options_.journalFile + L" に書けません（" + why +
+              L"）。\n記録はプログラムを終了するまでメモリに保持されます。",
+          MB_OK | MB_ICONWARNING);
 }
 

@@ -62,12 +62,12 @@ namespace {
 
 // Why a save failed and what became of the file, with the system's reason.
 std::wstring FailureText(const WriteFailure& why) {
-  if (why.notAFile) return win::Utf16("\nリンクやフォルダなど、通常のファイルではないため書き込みませんでした。");
+  if (why.notAFile) return L"\nリンクやフォルダなど、通常のファイルではないため書き込みませんでした。";
   if (why.error == 0) return {};
   const bool full = why.error == ERROR_DISK_FULL || why.error == ERROR_HANDLE_DISK_FULL;
-  std::wstring text = win::Utf16(why.damaged ? "\n元の内容に戻せませんでした。ファイルが壊れている可能性があります。"
-                                : full      ? "\nディスクに空きがないため、ファイルは元のまま残しました。"
-                                            : "\nファイルは元のまま残しました。");
+  std::wstring text = why.damaged ? L"\n元の内容に戻せませんでした。ファイルが壊れている可能性があります。"
+                      : full ? L"\nディスクに空きがないため、ファイルは元のまま残しました。"
+                             : L"\nファイルは元のまま残しました。";
   text += L"\n" + os::ErrorText(why.error);
   return text;
 }
@@ -83,7 +83,7 @@ bool TfrmRen::SaveSettings(bool ask) {
     return true;
   }
   if (!ask) return false;
-  Message(options_.settingsFile + win::Utf16(" に書き込めません.") + FailureText(why), MB_OK | MB_ICONERROR);
+  Message(options_.settingsFile + L" に書き込めません." + FailureText(why), MB_OK | MB_ICONERROR);
   // A file that can't be written must not keep the program from ending.
-  return Message(win::Utf16("設定を保存せずに終了しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  return Message(L"設定を保存せずに終了しますか？", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }

@@ -26,7 +26,7 @@ constexpr win::Rect96 kListRect{0, 125, kDesignW, 186};
 
 enum ControlId : int { IDC_PAGECONTROL = 100, IDC_LSTMAIN, IDC_BTNRENAME, IDC_BTNCLEAR, IDC_BTNCLOSE, IDC_LBLCOUNT };
 
-const char* const kPageCaptions[kPageCount] = {"連番", "置換", "追加", "日付", "大小", "全半", "設定"};
+const wchar_t* const kPageCaptions[kPageCount] = {L"連番", L"置換", L"追加", L"日付", L"大小", L"全半", L"設定"};
 
 }  // namespace
 
@@ -72,21 +72,34 @@ void TfrmRen::Show(int cmdShow) {
 bool TfrmRen::CreateControls() {
   HWND self = hwnd();
   if (!controls_.Create(self, kDesignW, kDesignH, dpi_)) return false;
-  PageControl = controls_.Add({self, WC_TABCONTROLW, "", WS_TABSTOP | WS_CLIPSIBLINGS, 0, {0, 0, kDesignW, 121},
-                               win::kLeft | win::kTop | win::kRight, IDC_PAGECONTROL});
+  PageControl = controls_.Add({self,
+                               WC_TABCONTROLW,
+                               L"",
+                               WS_TABSTOP | WS_CLIPSIBLINGS,
+                               0,
+                               {0, 0, kDesignW, 121},
+                               win::kLeft | win::kTop | win::kRight,
+                               IDC_PAGECONTROL});
   if (!listView_.Create(controls_, self, kListRect, win::kAll, IDC_LSTMAIN)) return false;
   lstMain = listView_.hwnd();
   listView_.ShowOrder();
   pupMain = listView_.menu();
   // As wide as the window: the count may say what the intake left out beside its marks.
-  lblCount = controls_.Add({self, WC_STATICW, "", SS_RIGHT | SS_NOTIFY, 0, {4, 313, 376, 14},
-                            win::kLeft | win::kRight | win::kBottom, IDC_LBLCOUNT});
-  auto button = [&](const char* text, const char* hint, int x, int id, unsigned anchors) {
+  lblCount = controls_.Add({self,
+                            WC_STATICW,
+                            L"",
+                            SS_RIGHT | SS_NOTIFY,
+                            0,
+                            {4, 313, 376, 14},
+                            win::kLeft | win::kRight | win::kBottom,
+                            IDC_LBLCOUNT});
+  auto button = [&](const wchar_t* text, const wchar_t* hint, int x, int id, unsigned anchors) {
     return controls_.Add({self, WC_BUTTONW, text, WS_TABSTOP | BS_PUSHBUTTON, 0, {x, 331, 90, 25}, anchors, id, hint});
   };
-  btnRename = button("リネーム", "リネームの実行", 4, IDC_BTNRENAME, win::kLeft | win::kBottom);
-  btnClear = button("リストクリア", "リストのアイテムを全てクリアします", 196, IDC_BTNCLEAR, win::kRight | win::kBottom);
-  btnClose = button("終了", "プログラムの終了", 290, IDC_BTNCLOSE, win::kRight | win::kBottom);
+  btnRename = button(L"リネーム", L"リネームの実行", 4, IDC_BTNRENAME, win::kLeft | win::kBottom);
+  btnClear = button(L"リストクリア", L"リストのアイテムを全てクリアします", 196, IDC_BTNCLEAR,
+                    win::kRight | win::kBottom);
+  btnClose = button(L"終了", L"プログラムの終了", 290, IDC_BTNCLOSE, win::kRight | win::kBottom);
 
   PageHost& host = *this;
   auto add = [&](PageId id, auto page) {
@@ -116,8 +129,8 @@ bool TfrmRen::CreateControls() {
 }
 
 void TfrmRen::ApplyFonts() {
-  font_ = win::MakeFont(12, "ＭＳ Ｐゴシック", dpi_);
-  listFont_ = win::MakeFont(12, "ＭＳ ゴシック", dpi_);
+  font_ = win::MakeFont(12, L"ＭＳ Ｐゴシック", dpi_);
+  listFont_ = win::MakeFont(12, L"ＭＳ ゴシック", dpi_);
   controls_.SetFont(font_.get());
   listView_.SetFont(listFont_.get(), dpi_);
   // Columns as wide as their captions at least, also before any row is listed.

@@ -33,7 +33,7 @@
 class TfrmRen : public win::Window, private PageHost {
  public:
   struct Options {
-    std::vector<std::string> args;  // command-line paths, CP932
+    std::vector<std::wstring> args;  // command-line paths
     // The settings file read at creation and written at close; none when empty.
     std::wstring settingsFile;
     // The journal of the last runs, for 元に戻す and やり直し; kept in memory only when empty.
@@ -81,7 +81,7 @@ class TfrmRen : public win::Window, private PageHost {
   void Timer1Timer();
   void UpdatePreview();
   void SelectPage(PageId page);  // what a click on a tab does
-  void AddFiles(const std::vector<std::string>& paths);
+  void AddFiles(const std::vector<std::wstring>& paths);
   void btnRenameClick();
   void btnClearClick();
   void btnCloseClick();
@@ -101,11 +101,11 @@ class TfrmRen : public win::Window, private PageHost {
   void MoveRows(int delta);
   // Ends a drag of rows: dropped, the selected rows move before the row under the mouse.
   void EndRowDrag(bool drop);
-  void SendToInput(const std::string& text);
+  void SendToInput(const std::wstring& text);
   void OpenHelp(int context);
   // Pushes the model's rows and selection to the list view.
   void SyncList() { listView_.Sync(); }
-  std::string HintOf(HWND control) const { return controls_.HintOf(control); }
+  std::wstring HintOf(HWND control) const { return controls_.HintOf(control); }
   // The filter dialog over the refused names and extensions.
   void btnFilterClick();
   // Writes the settings file; with ask, a failure is reported and the user may quit anyway.
@@ -169,11 +169,11 @@ class TfrmRen : public win::Window, private PageHost {
   void RestartPreview();
   // What the last run, undo or stop did, for the count label until the next change: the
   // text in its brackets, such as "3件を変更しました、1件は変更不可"; empty says nothing.
-  void SayDone(std::string note);
+  void SayDone(std::wstring note);
   // Why work stopped, for the user: what the failure said.
-  static std::string FailureWords(const session::Failure& failure);
+  static std::wstring FailureWords(const session::Failure& failure);
   // Says that work stopped (what: the work's name) and why.
-  void TellFailure(const char* what, const session::Failure& failure);
+  void TellFailure(const wchar_t* what, const session::Failure& failure);
   // The journal's trouble, once a session; a damaged journal kept aside, once.
   void TellJournalProblem();
   // Holds the journal for this window's moves; while another window holds it the label says
@@ -185,8 +185,8 @@ class TfrmRen : public win::Window, private PageHost {
   session::Session session_;
   int previewCountdown_ = 0;
   // The refused names and extensions, each entry followed by ";".
-  std::string filterNames_, filterExts_;
-  std::string done_;     // what the last run did, for the count label (SayDone)
+  std::wstring filterNames_, filterExts_;
+  std::wstring done_;  // what the last run did, for the count label (SayDone)
   bool startMaximized_ = false;
   // The key last chosen, stored in the settings (a manual order is not).
   rules::SortBy chosenKey_ = rules::SortBy::Name;

@@ -6,7 +6,7 @@
 
 namespace disk {
 
-ExtensionReport ChangeExtensions(rules::RenameList& list, const std::string& extension, DiskState& disk,
+ExtensionReport ChangeExtensions(rules::RenameList& list, const std::wstring& extension, DiskState& disk,
                                  const Progress& progress, Journal* journal, const Mover& mover) {
   ExtensionReport out;
   // The run's own plan and refusals, on the selected files' names with the new extension.

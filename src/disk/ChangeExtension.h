@@ -29,7 +29,7 @@ using ExtensionReport = RunReport;
 // once at the end, also when progress asks it to stop. The moves go to the journal, if any,
 // as one run. `disk` holds the listings the preview used and the folders the intake found;
 // they are read again when next needed.
-ExtensionReport ChangeExtensions(rules::RenameList& list, const std::string& extension, DiskState& disk,
+ExtensionReport ChangeExtensions(rules::RenameList& list, const std::wstring& extension, DiskState& disk,
                                  const Progress& progress = {}, Journal* journal = nullptr, const Mover& mover = {});
 
 }  // namespace disk

@@ -8,7 +8,6 @@
 
 #include "disk/DateLocale.h"
 #include "os/Handle.h"
-#include "text/sjis.h"
 
 using rules::DateEra;
 using rules::DateLocale;
@@ -22,14 +21,12 @@ namespace {
 
 constexpr LCID kJapanese = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT);
 
-// A locale string in CP932; false (target untouched) when the platform has none or it has no
-// exact CP932 form.
-bool ReadLocaleString(LCID lcid, LCTYPE type, std::string& target) {
+// A locale string; false (target untouched) when the platform has none.
+bool ReadLocaleString(LCID lcid, LCTYPE type, std::wstring& target) {
   wchar_t buffer[256];
   const int n = GetLocaleInfoW(lcid, type, buffer, 256);
-  std::string s;
-  if (n <= 0 || !sjis::FromUtf16(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)), s)) return false;
-  target = std::move(s);
+  if (n <= 0) return false;
+  target.assign(buffer, static_cast<std::size_t>(n - 1));
   return true;
 }
 
@@ -60,11 +57,8 @@ void ReadRegistryEras(std::vector<DateEra>& eras) {
     const std::size_t second = text.find(L'_', first + 1);
     DateEra era;
     era.start = y * 10000 + m * 100 + d;
-    if (!sjis::FromUtf16(text.substr(0, first), era.name) ||
-        !sjis::FromUtf16(text.substr(first + 1, second == std::wstring_view::npos ? second : second - first - 1),
-                        era.abbreviation)) {
-      continue;
-    }
+    era.name.assign(text.substr(0, first));
+    era.abbreviation.assign(text.substr(first + 1, second == std::wstring_view::npos ? second : second - first - 1));
     auto same = std::find_if(eras.begin(), eras.end(), [&](const DateEra& e) { return e.start == era.start; });
     if (same != eras.end()) *same = std::move(era);
     else eras.push_back(std::move(era));
@@ -77,7 +71,7 @@ void ReadRegistryEras(std::vector<DateEra>& eras) {
 DateLocale CurrentDateLocale() {
   DateLocale locale;  // built-in values stay wherever the platform gives nothing usable
   // Renderings are Japanese text: on a system with another user locale, the Japanese
-  // locale's data rather than, say, English day names in a Shift_JIS file name.
+  // locale's data rather than, say, English day names in a Japanese file name.
   const LCID lcid =
       PRIMARYLANGID(LANGIDFROMLCID(GetUserDefaultLCID())) == LANG_JAPANESE ? LOCALE_USER_DEFAULT : kJapanese;
   for (int i = 0; i < 7; ++i) {
@@ -97,8 +91,8 @@ DateLocale CurrentDateLocale() {
   ReadLocaleString(lcid, LOCALE_SLONGDATE, locale.longDateFormat);
   ReadLocaleString(lcid, LOCALE_STIMEFORMAT, locale.longTimeFormat);
   ReadLocaleString(lcid, LOCALE_SSHORTTIME, locale.shortTimeFormat);  // Windows 7 on
-  std::string calendar;
-  if (ReadLocaleString(lcid, LOCALE_ICALENDARTYPE, calendar)) locale.eraYears = calendar == "3";  // CAL_JAPAN
+  std::wstring calendar;
+  if (ReadLocaleString(lcid, LOCALE_ICALENDARTYPE, calendar)) locale.eraYears = calendar == L"3";  // CAL_JAPAN
   ReadRegistryEras(locale.eras);
   return locale;
 }
@@ -109,7 +103,7 @@ DateTime NowDateTime() {
   return EncodeDateTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
 }
 
-std::string RenderDatePatternNow(std::string_view pattern) {
+std::wstring RenderDatePatternNow(std::wstring_view pattern) {
   return RenderDatePattern(pattern, NowDateTime(), CurrentDateLocale());
 }
 

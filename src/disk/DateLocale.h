@@ -14,6 +14,6 @@ rules::DateLocale CurrentDateLocale();
 // The local date and time now.
 rules::DateTime NowDateTime();
 // The pattern rendered with the local date and time now and the current regional settings.
-std::string RenderDatePatternNow(std::string_view pattern);
+std::wstring RenderDatePatternNow(std::wstring_view pattern);
 
 }  // namespace disk

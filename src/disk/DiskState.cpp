@@ -5,7 +5,7 @@
 
 #include "os/FileSystem.h"
 #include "disk/RenamePlan.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 using rules::FoldName;
 using rules::NameTable;
@@ -16,14 +16,14 @@ namespace {
 std::uint64_t Ticks(const FILETIME& t) { return std::uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime; }
 }  // namespace
 
-bool FolderState::List(const std::string& folder) {
+bool FolderState::List(const std::wstring& folder) {
   *this = FolderState();
   bool listed = false;
   if (fs::IsFolder(folder)) {
     fs::FolderSearch search(folder);
     fs::Entry e;
     while (search.Next(e)) {
-      if (e.name == "." || e.name == "..") continue;
+      if (e.name == L"." || e.name == L"..") continue;
       FoldName(e.name, scratch_);
       const std::uint32_t i = Arrive(scratch_, e.attributes);
       if (facts_.size() <= i) facts_.resize(i + 1);
@@ -39,23 +39,23 @@ bool FolderState::List(const std::string& folder) {
 
 void FolderState::Add(const fs::Entry& entry) { Add(entry.name, entry.attributes); }
 
-void FolderState::Add(std::string_view name, std::uint32_t attributes) {
-  if (name == "." || name == "..") return;
+void FolderState::Add(std::wstring_view name, std::uint32_t attributes) {
+  if (name == L"." || name == L"..") return;
   FoldName(name, scratch_);
   Arrive(scratch_, attributes);
 }
 
-void FolderState::AddUnlistedLinks(const std::string& folder) {
+void FolderState::AddUnlistedLinks(const std::wstring& folder) {
   if (linksRead_ || !readable_) return;
   linksRead_ = true;
-  for (const std::string& name : fs::LinkNames(folder)) {
+  for (const std::wstring& name : fs::LinkNames(folder)) {
     FoldName(name, scratch_);
     const std::uint32_t i = Find(scratch_);
     if (i == rules::NameTable::npos || info_[i].count == 0) Arrive(scratch_, FILE_ATTRIBUTE_REPARSE_POINT);
   }
 }
 
-std::uint32_t FolderState::Arrive(std::string_view folded, std::uint32_t attributes) {
+std::uint32_t FolderState::Arrive(std::wstring_view folded, std::uint32_t attributes) {
   std::uint32_t i = names_.Insert(folded, NameTable::Hash(folded));
   if (i == info_.size()) info_.push_back(Info{});
   Info& info = info_[i];
@@ -70,7 +70,7 @@ std::uint32_t FolderState::Arrive(std::string_view folded, std::uint32_t attribu
 DiskState::DiskState() : planMemory_(std::make_unique<PlanMemory>()) {}
 DiskState::~DiskState() = default;
 
-FolderState& DiskState::Folder(const std::string& folder) {
+FolderState& DiskState::Folder(const std::wstring& folder) {
   FoldName(folder, key_);
   auto it = folders_.find(key_);
   if (it != folders_.end()) return it->second;
@@ -83,9 +83,9 @@ FolderState& DiskState::Folder(const std::string& folder) {
 
 void DiskState::RefreshRows(rules::RenameList& list) {
   if (fresh_.empty()) return;
-  const std::string* lastFolder = nullptr;
+  const std::wstring* lastFolder = nullptr;
   const FolderState* state = nullptr;
-  std::string name;
+  std::wstring name;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const rules::RenameEntry& row = list[i];
     // Rows of one folder mostly come in runs: the folder is looked up once per run.
@@ -105,29 +105,29 @@ void DiskState::RefreshRows(rules::RenameList& list) {
   fresh_.clear();
 }
 
-void DiskState::Store(const std::string& folder, FolderState state, const fs::NameLimit* limit) {
+void DiskState::Store(const std::wstring& folder, FolderState state, const fs::NameLimit* limit) {
   FoldName(folder, key_);
   state.limit_ = limit ? *limit : fs::NameLimitOf(folder);
   folders_[key_] = std::move(state);
   fresh_.erase(key_);  // the intake gave its rows what it read
 }
 
-void DiskState::Forget(std::string_view folder) {
+void DiskState::Forget(std::wstring_view folder) {
   FoldName(folder, key_);
   folders_.erase(key_);
   fresh_.erase(key_);
 }
 
-void DiskState::ForgetTree(std::string_view folder) {
+void DiskState::ForgetTree(std::wstring_view folder) {
   FoldName(folder, key_);
-  if (key_.empty() || key_.back() != '\\') key_ += '\\';
+  if (key_.empty() || key_.back() != L'\\') key_ += L'\\';
   std::erase_if(folders_, [&](const auto& f) { return f.first.starts_with(key_); });
-  std::erase_if(fresh_, [&](const std::string& f) { return f.starts_with(key_); });
+  std::erase_if(fresh_, [&](const std::wstring& f) { return f.starts_with(key_); });
   key_.pop_back();
   std::erase_if(folderLinks_, [&](const auto& f) { return f.first.starts_with(key_); });
 }
 
-void DiskState::TakeIn(const std::string& folder) {
+void DiskState::TakeIn(const std::wstring& folder) {
   FoldName(folder, key_);
   if (takenIn_.count(key_)) return;
   TakenFolder taken;
@@ -135,31 +135,31 @@ void DiskState::TakeIn(const std::string& folder) {
   takenIn_.emplace(key_, std::move(taken));
 }
 
-const DiskState::TakenFolder* DiskState::TakenIn(std::string_view folder) const {
-  std::string key;
+const DiskState::TakenFolder* DiskState::TakenIn(std::wstring_view folder) const {
+  std::wstring key;
   FoldName(folder, key);
   auto it = takenIn_.find(key);
   return it == takenIn_.end() ? nullptr : &it->second;
 }
 
-bool DiskState::IsFolderLink(const std::string& path) {
+bool DiskState::IsFolderLink(const std::wstring& path) {
   FoldName(path, key_);
   auto it = folderLinks_.find(key_);
   if (it != folderLinks_.end()) return it->second;
   // A folder that is itself is reached at its parent's final path and its own name.
-  const bool link = !fs::ReachedItself(fs::FinalPath(path), fs::FinalFolderPath(sjis::FolderPart(path)), path);
+  const bool link = !fs::ReachedItself(fs::FinalPath(path), fs::FinalFolderPath(utf16::FolderPart(path)), path);
   folderLinks_.emplace(key_, link);
   return link;
 }
 
-void DiskState::NoteLink(std::string_view path) {
-  std::string key;
+void DiskState::NoteLink(std::wstring_view path) {
+  std::wstring key;
   FoldName(path, key);
   links_.insert(std::move(key));
 }
 
-bool DiskState::IsLink(std::string_view path) const {
-  std::string key;
+bool DiskState::IsLink(std::wstring_view path) const {
+  std::wstring key;
   FoldName(path, key);
   return links_.count(key) != 0;
 }

@@ -32,20 +32,20 @@ class FolderState {
   };
 
   // Reads the folder's listing; false (and empty, and not readable) when it can't be listed.
-  bool List(const std::string& folder);
+  bool List(const std::wstring& folder);
   // False when the last listing failed: the folder is gone or can't be read, so what it
   // holds is not known (an empty listing would call every row's file gone).
   bool readable() const { return readable_; }
   void Add(const fs::Entry& entry);
-  void Add(std::string_view name, std::uint32_t attributes);
+  void Add(std::wstring_view name, std::uint32_t attributes);
   // Under Wine, the links the listing didn't show (they point nowhere): their names are held.
   // Read once per listing, when a plan first looks at the folder (an intake's listing goes
   // without: most folders are never renamed in).
-  void AddUnlistedLinks(const std::string& folder);
+  void AddUnlistedLinks(const std::wstring& folder);
   // The index of the folded name, or NameTable::npos.
-  std::uint32_t Find(std::string_view folded) const { return names_.Find(folded, rules::NameTable::Hash(folded)); }
+  std::uint32_t Find(std::wstring_view folded) const { return names_.Find(folded, rules::NameTable::Hash(folded)); }
   // A name's count goes up (a file moved in) or down (moved away); Arrive gives its index.
-  std::uint32_t Arrive(std::string_view folded, std::uint32_t attributes);
+  std::uint32_t Arrive(std::wstring_view folded, std::uint32_t attributes);
   void Leave(std::uint32_t index) {
     if (info_[index].count > 0) --info_[index].count;
   }
@@ -68,7 +68,7 @@ class FolderState {
   rules::NameTable names_;
   std::vector<Info> info_;
   std::vector<Facts> facts_;  // by index, from List only: the intake's listings go without
-  std::string scratch_;
+  std::wstring scratch_;
 };
 
 // The rename plan's per-row state, kept here from one plan to the next: a check of 100,000
@@ -85,15 +85,15 @@ class DiskState {
   // For one plan at a time.
   PlanMemory& planMemory() { return *planMemory_; }
   // The folder's state, listed now when it isn't known. folder ends in "\".
-  FolderState& Folder(const std::string& folder);
+  FolderState& Folder(const std::wstring& folder);
   // A listing the intake read anyway; it replaces what was known. With the limit of its
   // volume where the caller knows it (a walk that never crosses a link or a mount point stays
   // on the volume it started on), else asked.
-  void Store(const std::string& folder, FolderState state, const fs::NameLimit* limit = nullptr);
+  void Store(const std::wstring& folder, FolderState state, const fs::NameLimit* limit = nullptr);
   // Listed again when next asked: after the program's own moves, or to catch up with the disk.
-  void Forget(std::string_view folder);
+  void Forget(std::wstring_view folder);
   // The folder and every folder inside it: after the folder was renamed.
-  void ForgetTree(std::string_view folder);
+  void ForgetTree(std::wstring_view folder);
   void Clear() {
     folders_.clear();
     fresh_.clear();
@@ -103,33 +103,33 @@ class DiskState {
   // move of a row checks that the folder is still that one: a folder on the way swapped for a
   // link, or for another folder, between the intake and the run, is not the folder listed.
   struct TakenFolder {
-    std::string finalPath;
+    std::wstring finalPath;
     fs::FileId id;
   };
   // Recorded once per folder (ends in "\"), until ForgetTakenIn.
-  void TakeIn(const std::string& folder);
-  const TakenFolder* TakenIn(std::string_view folder) const;
+  void TakeIn(const std::wstring& folder);
+  const TakenFolder* TakenIn(std::wstring_view folder) const;
   // The list was cleared: its folders are no longer known.
   void ForgetTakenIn() { takenIn_.clear(); }
   // The rows of the folders listed since the last call take what the listing told of their
   // files (size and times): no file-system call, only the listings read anyway.
   void RefreshRows(rules::RenameList& list);
   // Files found to be links to another folder: the checks refuse them from now on.
-  void NoteLink(std::string_view path);
+  void NoteLink(std::wstring_view path);
   bool HasLinks() const { return !links_.empty(); }
-  bool IsLink(std::string_view path) const;
+  bool IsLink(std::wstring_view path) const;
   // Whether the folder at path (no trailing "\") reaches another place than itself: a link
   // or junction, or under Wine a Linux link to a folder. Asked once per path until Clear.
-  bool IsFolderLink(const std::string& path);
+  bool IsFolderLink(const std::wstring& path);
 
  private:
-  std::unordered_map<std::string, FolderState> folders_;
-  std::unordered_set<std::string> links_;  // folded paths
-  std::unordered_set<std::string> fresh_;  // folded folders listed since the last RefreshRows
-  std::unordered_map<std::string, bool> folderLinks_;  // by folded path
-  std::unordered_map<std::string, TakenFolder> takenIn_;  // by folded path
+  std::unordered_map<std::wstring, FolderState> folders_;
+  std::unordered_set<std::wstring> links_;  // folded paths
+  std::unordered_set<std::wstring> fresh_;  // folded folders listed since the last RefreshRows
+  std::unordered_map<std::wstring, bool> folderLinks_;  // by folded path
+  std::unordered_map<std::wstring, TakenFolder> takenIn_;  // by folded path
   std::unique_ptr<PlanMemory> planMemory_;
-  std::string key_;
+  std::wstring key_;
 };
 
 }  // namespace disk

@@ -7,7 +7,6 @@
 
 #include "disk/JournalLines.h"
 #include "os/OwnFile.h"
-#include "text/sjis.h"
 
 namespace disk {
 
@@ -71,7 +70,7 @@ Journal::Loaded Journal::Read(const std::wstring& file) {
   if (os::unique_file h = os::OpenPlain(file, GENERIC_READ)) {
     // Too big, unreadable, or not one of ours: kept aside under the hold, never written over.
     loaded.damaged =
-        !os::ReadWhole(h.get(), text, kMaxFile) || !std::string_view(text).starts_with(kHeader.substr(0, text.size()));
+        !os::ReadWhole(h.get(), text, kMaxFile) || !StartsJournal(text);
     if (loaded.damaged) text.clear();
   }
   loaded.parsed = ParseRuns(text, true);
@@ -85,6 +84,7 @@ void Journal::Load() {
   Loaded loaded = Read(file_);
   state_.loaded = true;
   state_.damaged = loaded.damaged;
+  state_.legacy = loaded.parsed.legacy;
   known_ = loaded.stamp;
   runs_ = std::move(loaded.parsed.runs);
   cleanEnd_ = loaded.cleanEnd;
@@ -153,7 +153,9 @@ std::size_t Journal::Mark() const { return armed() ? Current().moves.size() : 0;
 
 // The journal itself, opened for appending where it is the plain file this session read.
 bool Journal::OpenAppend() {
-  if (state_.stale || !state_.loaded || !known_.exists || cleanEnd_ != known_.size || fileBlocks_ >= kRuns) {
+  // A Shift_JIS journal of earlier versions is written anew, never appended to.
+  if (state_.stale || !state_.loaded || state_.legacy || !known_.exists || cleanEnd_ != known_.size ||
+      fileBlocks_ >= kRuns) {
     return false;
   }
   if (fileMarks_ >= kMaxMarks || !(StampOf(file_) == known_)) return false;
@@ -261,6 +263,7 @@ bool Journal::Publish() {
     return false;
   }
   state_.lines = State::Lines::Published;
+  state_.legacy = false;
   return true;
 }
 
@@ -276,7 +279,7 @@ void Journal::AddRun(JournalRun run) {
   CutOldest(runs_);
 }
 
-void Journal::Record(std::string_view from, std::string_view to, const fs::FileId& id) {
+void Journal::Record(std::wstring_view from, std::wstring_view to, const fs::FileId& id) {
   if (!armed()) return;
   if (!landed() && run_.number == 0) {
     if (!state_.fileFailed) OpenRunFile();
@@ -286,7 +289,7 @@ void Journal::Record(std::string_view from, std::string_view to, const fs::FileI
     }
   }
   JournalRun& run = Current();
-  run.moves.push_back(Move{std::string(from), std::string(to), id});
+  run.moves.push_back(Move{std::wstring(from), std::wstring(to), id});
   lineStarts_.push_back(written_);
   std::string line;
   AppendMove(line, run.moves.back());
@@ -376,6 +379,7 @@ void Journal::Rewrite() {
     // Nothing left: the journal goes, and only a plain file of ours is deleted.
     if (os::unique_file h = os::OpenPlain(file_, DELETE | FILE_READ_ATTRIBUTES)) os::DeleteByHandle(h.get());
     state_.stale = false;
+    state_.legacy = false;
     Written();
     fileBlocks_ = fileMarks_ = 0;
     return;

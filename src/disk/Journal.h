@@ -1,8 +1,11 @@
 // The record of the last runs' moves, so that they can be taken back and made again, also
-// after a restart or a crash: a Shift_JIS text file of run blocks, oldest first. A block is a
-// header line (time, kind, number), one "old path<TAB>new path<TAB>id" line per move, written
-// before the move, and an end line; "元に戻しました<TAB>#n" and "やり直しました<TAB>#n" lines note
-// that run n was taken back or made again. A new block drops the runs taken back before it
+// after a restart or a crash: a text file of run blocks, oldest first. A block is a header line
+// (time, kind, number), one "old path<TAB>new path<TAB>id" line per move, written before the
+// move, and an end line; "元に戻しました<TAB>#n" and "やり直しました<TAB>#n" lines note that run n
+// was taken back or made again. The file is UTF-8, its names WTF-8 (a lone surrogate, which a
+// name may hold, as its own three bytes), and its header lines say so ("Kinoha 2 ..."); a
+// journal of earlier versions, Shift_JIS throughout, is still read, and written anew in UTF-8
+// the first time anything is written to it. A new block drops the runs taken back before it
 // (what could be made again), as in any editor. The id is the identity of the file that moved
 // (its volume's serial and its index there): the undo and the redo move only that very file,
 // so the journal is a record of the program's own work, never a list of commands.
@@ -37,7 +40,7 @@
 namespace disk {
 
 struct Move {
-  std::string from, to;  // full CP932 paths
+  std::wstring from, to;  // full paths
   fs::FileId id;         // the file that landed at `to`; not valid when the line had none
   // False for a line that can't be a move of ours (not a full path, "." or ".." parts, two
   // folders, no identity): kept, so that the undo refuses it and says so.
@@ -54,8 +57,8 @@ struct JournalRun {
   bool complete = false;  // its end line was written
   bool checked = false;   // its lines' plausibility was judged
   std::vector<Move> moves;
-  // Its move lines as read, while they are not yet needed as moves (a start reads ten runs
-  // and takes back one).
+  // Its move lines as read (UTF-8), while they are not yet needed as moves (a start reads ten
+  // runs and takes back one).
   std::string lines;
 };
 
@@ -97,7 +100,7 @@ class Journal {
   // A run begins.
   void BeginRun(RunKind kind = RunKind::Rename);
   // A move about to be made, with the identity of the file that moves: written before the move.
-  void Record(std::string_view from, std::string_view to, const fs::FileId& id);
+  void Record(std::wstring_view from, std::wstring_view to, const fs::FileId& id);
   // The moves recorded so far landed; the first landing makes the run the newest one.
   void Landed();
   // The run is over, finished or stopped.
@@ -128,12 +131,15 @@ class Journal {
   std::wstring TakeProblem();
 
   // What a journal file's bytes hold: its runs, oldest first, at most kRuns; the length of its
-  // whole lines; the number of run blocks and of state lines in it.
+  // whole lines; the number of run blocks and of state lines in it; whether it is a journal of
+  // earlier versions (Shift_JIS).
   struct Parsed {
     std::vector<JournalRun> runs;
     std::size_t end = 0, blocks = 0, marks = 0;
+    bool legacy = false;
   };
-  // With `lazy` each run's move lines are kept as read, to be parsed when asked.
+  // With `lazy` each run's move lines are kept as read, to be parsed when asked (not those of
+  // a Shift_JIS journal: they are parsed at once).
   static Parsed ParseRuns(std::string_view text, bool lazy = false);
 
  private:
@@ -188,6 +194,7 @@ class Journal {
     bool loaded = false;      // the file was read
     bool stale = false;       // the file lacks what memory holds: the next write rewrites it whole
     bool damaged = false;     // the file read is no journal of ours
+    bool legacy = false;      // the file read is Shift_JIS: never appended to
     bool fileFailed = false;  // this run's lines could not be written: they stay in memory
   };
   bool armed() const { return state_.run != State::Run::None; }

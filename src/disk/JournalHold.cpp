@@ -80,7 +80,9 @@ void Journal::AdoptLeftovers() {
     if (!h) continue;
     std::string text;
     // Not one of ours: left where it is.
-    if (!os::ReadWhole(h.get(), text, kMaxFile) || !std::string_view(text).starts_with(kHeader)) continue;
+    if (!os::ReadWhole(h.get(), text, kMaxFile)) continue;
+    const std::string_view bytes = text;
+    if (!bytes.starts_with(kUtf8Words.header) && !bytes.starts_with(kShiftJisWords.header)) continue;
     std::vector<JournalRun> runs = ParseRuns(text).runs;
     // Its last run is the one it was made for; those before it came from the journal.
     if (!runs.empty() && !runs.back().undone) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace disk {
 
@@ -12,16 +13,112 @@ namespace journal_lines {
 // A full path the platform reads as exactly itself: a drive or a share, no "." or ".." parts,
 // no "/", no trailing dots or blanks, no device name, not the "\\?\" or "\\.\" forms (which
 // skip that reading). A relative path would resolve against whatever folder is current.
-bool CanonicalPath(std::string_view p) {
-  const bool drive = p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) &&
-                     p[1] == ':' && p[2] == '\\';
-  const bool share = p.size() >= 3 && p[0] == '\\' && p[1] == '\\' && p[2] != '?' && p[2] != '.';
+bool CanonicalPath(std::wstring_view p) {
+  const bool drive = p.size() >= 3 && ((p[0] >= L'A' && p[0] <= L'Z') || (p[0] >= L'a' && p[0] <= L'z')) &&
+                     p[1] == L':' && p[2] == L'\\';
+  const bool share = p.size() >= 3 && p[0] == L'\\' && p[1] == L'\\' && p[2] != L'?' && p[2] != L'.';
   return (drive || share) && fs::FullPath(p) == p;
 }
 
-bool PlausibleMove(std::string_view from, std::string_view to) {
-  return CanonicalPath(from) && CanonicalPath(to) && sjis::FolderPart(from) == sjis::FolderPart(to) &&
-         !sjis::FileName(from).empty() && !sjis::FileName(to).empty();
+bool PlausibleMove(std::wstring_view from, std::wstring_view to) {
+  return CanonicalPath(from) && CanonicalPath(to) && utf16::FolderPart(from) == utf16::FolderPart(to) &&
+         !utf16::FileName(from).empty() && !utf16::FileName(to).empty();
+}
+
+namespace {
+
+void AppendCodeBytes(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | c >> 6);
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | c >> 12);
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | c >> 18);
+    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// One code point from `at` on, or false (at untouched) where the bytes aren't WTF-8: no
+// overlong form, nothing past U+10FFFF.
+bool NextCode(std::string_view bytes, std::size_t& at, char32_t& code) {
+  const auto b0 = static_cast<unsigned char>(bytes[at]);
+  std::size_t n;
+  char32_t min;
+  if (b0 < 0x80) {
+    code = b0;
+    ++at;
+    return true;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    n = 2, min = 0x80, code = b0 & 0x1F;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    n = 3, min = 0x800, code = b0 & 0x0F;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    n = 4, min = 0x10000, code = b0 & 0x07;
+  } else {
+    return false;
+  }
+  if (bytes.size() - at < n) return false;
+  for (std::size_t k = 1; k < n; ++k) {
+    const auto b = static_cast<unsigned char>(bytes[at + k]);
+    if ((b & 0xC0) != 0x80) return false;
+    code = code << 6 | (b & 0x3F);
+  }
+  if (code < min || code > 0x10FFFF) return false;
+  at += n;
+  return true;
+}
+
+// WTF-8 to UTF-16; with `lenient`, a byte that begins no code point becomes U+FFFD.
+bool DecodeWtf8(std::string_view bytes, std::wstring& out, bool lenient) {
+  out.clear();
+  out.reserve(bytes.size());
+  for (std::size_t at = 0; at < bytes.size();) {
+    char32_t code;
+    if (!NextCode(bytes, at, code)) {
+      if (!lenient) {
+        out.clear();
+        return false;
+      }
+      out += L'\xFFFD';
+      ++at;
+      continue;
+    }
+    // A high surrogate written alone and then a low one would read back as a pair, which is
+    // written as four bytes: no name of ours gives these.
+    if (utf16::IsLowSurrogate(static_cast<wchar_t>(code)) && code < 0x10000 && !out.empty() &&
+        utf16::IsHighSurrogate(out.back()) && !lenient) {
+      out.clear();
+      return false;
+    }
+    utf16::AppendCode(out, code);
+  }
+  return true;
+}
+
+}  // namespace
+
+void AppendWtf8(std::string& out, std::wstring_view name) {
+  for (std::size_t i = 0; i < name.size();) {
+    std::size_t next;
+    AppendCodeBytes(out, utf16::CodeAt(name, i, next));
+    i = next;
+  }
+}
+
+bool FromWtf8(std::string_view bytes, std::wstring& out) { return DecodeWtf8(bytes, out, false); }
+
+bool StartsJournal(std::string_view text) {
+  for (std::string_view header : {kUtf8Words.header, kShiftJisWords.header}) {
+    if (text.starts_with(header.substr(0, std::min(text.size(), header.size())))) return true;
+  }
+  return false;
 }
 
 // "VVVVVVVV:IIIIIIIIIIIIIIII", and ":BBBBBBBBBBBBBBBB" where the file's birth is known (lines
@@ -60,27 +157,41 @@ bool ParseId(std::string_view text, fs::FileId& id) {
 }
 
 std::string HeaderLine(const JournalRun& run) {
-  return std::string(kHeader) + run.time + "\t" + std::string(kKinds[static_cast<int>(run.kind)]) + "\t#" +
+  return std::string(kHeader) + run.time + "\t" + std::string(kUtf8Words.kinds[static_cast<int>(run.kind)]) + "\t#" +
          std::to_string(run.number);
 }
 
 void AppendMove(std::string& out, const Move& m) {
-  out += m.from;
+  AppendWtf8(out, m.from);
   out += '\t';
-  out += m.to;
+  AppendWtf8(out, m.to);
   out += '\t';
   out += IdText(m.id);
 }
 
+// One path of a move line, Shift_JIS in a journal of earlier versions; false where it doesn't
+// convert (out then holds what could be read, to be shown).
+bool ReadPath(std::string_view bytes, bool legacy, std::wstring& out) {
+  if (legacy) {
+    if (sjis::ToUtf16(bytes, out)) return true;
+    out = sjis::ToUtf16Lenient(bytes);
+    return false;
+  }
+  if (FromWtf8(bytes, out)) return true;
+  DecodeWtf8(bytes, out, true);
+  return false;
+}
+
 // A move line; false for a line that can't be a move of ours (kept, to be refused).
-Move ParseMove(std::string_view line) {
-  // A tab is never part of a CP932 double-byte character, nor of a name the program moves.
+Move ParseMove(std::string_view line, bool legacy) {
+  // A tab is never part of a UTF-8 sequence or a CP932 double-byte character, nor of a name
+  // the program moves.
   Move m;
   const std::size_t tab = line.find('\t');
   const std::size_t tab2 = tab == std::string_view::npos ? tab : line.find('\t', tab + 1);
-  m.from = std::string(line.substr(0, tab));
-  if (tab != std::string_view::npos) m.to = std::string(line.substr(tab + 1, tab2 - tab - 1));
-  m.plausible = tab2 != std::string_view::npos && ParseId(line.substr(tab2 + 1), m.id);
+  bool read = ReadPath(line.substr(0, tab), legacy, m.from);
+  if (tab != std::string_view::npos) read = ReadPath(line.substr(tab + 1, tab2 - tab - 1), legacy, m.to) && read;
+  m.plausible = read && tab2 != std::string_view::npos && ParseId(line.substr(tab2 + 1), m.id);
   return m;
 }
 
@@ -92,7 +203,7 @@ void Materialize(JournalRun& run) {
   for (std::size_t start = 0, eol; (eol = text.find('\n', start)) != std::string_view::npos; start = eol + 1) {
     std::string_view line = text.substr(start, eol - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty()) run.moves.push_back(ParseMove(line));
+    if (!line.empty()) run.moves.push_back(ParseMove(line, false));
   }
   std::string().swap(run.lines);
 }
@@ -120,17 +231,17 @@ bool ParseNumber(std::string_view text, std::uint32_t& n) {
 
 // A header line: its time, and its kind and number where it names them (a journal of one run,
 // as earlier versions wrote, names neither).
-bool ParseHeader(std::string_view line, JournalRun& run) {
-  if (!line.starts_with(kHeader)) return false;
-  line.remove_prefix(kHeader.size());
+bool ParseHeader(std::string_view line, const Words& words, JournalRun& run) {
+  if (!line.starts_with(words.header)) return false;
+  line.remove_prefix(words.header.size());
   const std::size_t tab = line.find('\t');
   run.time = std::string(line.substr(0, tab));
   if (tab == std::string_view::npos) return true;
   std::string_view rest = line.substr(tab + 1);
   const std::size_t tab2 = rest.find('\t');
   const std::string_view kind = rest.substr(0, tab2);
-  for (std::size_t k = 0; k < std::size(kKinds); ++k) {
-    if (kind == kKinds[k]) run.kind = static_cast<RunKind>(k);
+  for (std::size_t k = 0; k < std::size(words.kinds); ++k) {
+    if (kind == words.kinds[k]) run.kind = static_cast<RunKind>(k);
   }
   if (tab2 != std::string_view::npos && rest.substr(tab2 + 1).starts_with("#")) {
     ParseNumber(rest.substr(tab2 + 2), run.number);
@@ -155,6 +266,11 @@ using namespace journal_lines;
 
 Journal::Parsed Journal::ParseRuns(std::string_view text, bool lazy) {
   Parsed parsed;
+  // The first header tells the file's kind; a Shift_JIS journal's lines are read at once, so
+  // that every run in memory is written back as UTF-8.
+  parsed.legacy = text.starts_with(kShiftJisWords.header);
+  const Words& words = parsed.legacy ? kShiftJisWords : kUtf8Words;
+  if (parsed.legacy) lazy = false;
   std::vector<JournalRun>& runs = parsed.runs;
   // The current run's move lines, kept as read when lazy.
   std::size_t linesFrom = 0, linesTo = 0;
@@ -174,8 +290,8 @@ Journal::Parsed Journal::ParseRuns(std::string_view text, bool lazy) {
     start = eol + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     JournalRun header;
-    if (line.starts_with(kHeader)) keepLines();
-    if (ParseHeader(line, header)) {
+    if (line.starts_with(words.header)) keepLines();
+    if (ParseHeader(line, words, header)) {
       ++parsed.blocks;
       // A new run drops what could have been made again.
       while (!runs.empty() && runs.back().undone) runs.pop_back();
@@ -188,12 +304,12 @@ Journal::Parsed Journal::ParseRuns(std::string_view text, bool lazy) {
     }
     if (first) break;  // not a journal of ours
     if (line.empty()) continue;
-    const bool undone = line.starts_with(kUndone), redone = line.starts_with(kRedone);
+    const bool undone = line.starts_with(words.undone), redone = line.starts_with(words.redone);
     if (undone || redone) {
       keepLines();
       ++parsed.marks;
       std::uint32_t n = 0;
-      if (ParseNumber(line.substr(kUndone.size()), n)) {
+      if (ParseNumber(line.substr(undone ? words.undone.size() : words.redone.size()), n)) {
         for (JournalRun& r : runs) {
           if (r.number == n) r.undone = undone;
         }
@@ -202,14 +318,14 @@ Journal::Parsed Journal::ParseRuns(std::string_view text, bool lazy) {
       continue;
     }
     if (!inRun) continue;
-    if (line == kEnd) {
+    if (line == words.end) {
       keepLines();
       runs.back().complete = true;
       inRun = false;
       continue;
     }
     if (!lazy) {
-      runs.back().moves.push_back(ParseMove(line));
+      runs.back().moves.push_back(ParseMove(line, parsed.legacy));
     } else {
       if (linesTo == 0) linesFrom = at;
       linesTo = start;

@@ -8,7 +8,7 @@
 
 #include "disk/DiskState.h"
 #include "rules/NewName.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 using rules::BadNewName;
 using rules::FoldName;
@@ -18,69 +18,67 @@ namespace disk {
 
 namespace {
 
-constexpr std::string_view kTempPrefix = "~kinoha-";
+constexpr std::wstring_view kTempPrefix = L"~kinoha-";
 
 // The old volume-label bit: no ordinary file bears it.
 constexpr std::uint32_t kVolumeLabelAttribute = 0x8;
 constexpr std::uint32_t kSystemAttributes = FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute;
 
-// A name of at most this many characters fits every volume that holds 255 UTF-16 units or
-// 255 bytes of UTF-8: a character takes at most 3 bytes.
-constexpr std::size_t kAlwaysFitsCharacters = 85;
+// A name of at most this many UTF-16 units fits every volume that holds 255 UTF-16 units or
+// 255 bytes of UTF-8: a unit takes at most 3 bytes (a surrogate pair 4 for its two).
+constexpr std::size_t kAlwaysFitsUnits = 85;
 
 // Both paths name entries of one folder: no other folder, no stream of a file ("C:\a.txt:s"
 // has the folder part "C:\a.txt:"; only a drive ends in ":"), no "/" and no name of dots and
 // blanks alone, which the file system reads as the folder or its parent.
-bool StaysInFolder(std::string_view from, std::string_view to) {
-  std::string_view folder = sjis::FolderPart(from);
-  if (folder.empty() || sjis::FolderPart(to) != folder) return false;
-  if (folder.size() > 2 && folder.back() == ':') return false;
-  for (std::string_view name : {sjis::FileName(from), sjis::FileName(to)}) {
-    if (sjis::Contains(name, "/") || name.find_first_not_of(". ") == std::string_view::npos) return false;
+bool StaysInFolder(std::wstring_view from, std::wstring_view to) {
+  std::wstring_view folder = utf16::FolderPart(from);
+  if (folder.empty() || utf16::FolderPart(to) != folder) return false;
+  if (folder.size() > 2 && folder.back() == L':') return false;
+  for (std::wstring_view name : {utf16::FileName(from), utf16::FileName(to)}) {
+    if (name.find(L'/') != std::wstring_view::npos || name.find(L'\0') != std::wstring_view::npos ||
+        name.find_first_not_of(L". ") == std::wstring_view::npos) {
+      return false;
+    }
   }
   return true;
 }
 
-bool CaseOnly(std::string_view from, std::string_view to) {
-  std::string a, b;
-  FoldName(sjis::FileName(from), a);
-  FoldName(sjis::FileName(to), b);
+bool CaseOnly(std::wstring_view from, std::wstring_view to) {
+  std::wstring a, b;
+  FoldName(utf16::FileName(from), a);
+  FoldName(utf16::FileName(to), b);
   return a == b;
 }
 
 // A temporary name of the folder, new to this process. Nothing is probed: a move never
 // replaces, so a name some entry bears already fails its move, and the next name is tried.
-std::string TemporaryPath(std::string_view folder) {
+std::wstring TemporaryPath(std::wstring_view folder) {
   static unsigned counter = 0;
-  char name[48];
-  std::snprintf(name, sizeof name, "%.*s%lx-%u.tmp", static_cast<int>(kTempPrefix.size()), kTempPrefix.data(),
-                GetCurrentProcessId(), ++counter);
-  return std::string(folder) + name;
-}
-
-std::size_t Characters(std::string_view name) {
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) ++n;
-  return n;
+  wchar_t name[48];
+  std::swprintf(name, 48, L"%ls%lx-%u.tmp", std::wstring(kTempPrefix).c_str(),
+                static_cast<unsigned long>(GetCurrentProcessId()), ++counter);
+  return std::wstring(folder) + name;
 }
 
 // The name as a volume that cuts names too long for it keeps it: whole characters, as many as
 // its limit holds.
-std::string CutName(std::string_view path) {
-  std::string_view folder = sjis::FolderPart(path), name = sjis::FileName(path);
+std::wstring CutName(std::wstring_view path) {
+  std::wstring_view folder = utf16::FolderPart(path), name = utf16::FileName(path);
   const fs::NameLimit limit = fs::NameLimitOf(folder);
-  const std::uint8_t* utf8 = sjis::Utf8Lengths();
   std::uint32_t units = 0, bytes = 0;
   std::size_t end = 0;
   for (std::size_t i = 0; i < name.size();) {
     std::size_t next;
-    const unsigned index = sjis::CodeAt(name.data(), name.size(), i, next);
-    if (!limit.Holds(units + 1, bytes + utf8[index])) break;
-    ++units;
-    bytes += utf8[index];
+    const char32_t code = utf16::CodeAt(name, i, next);
+    const std::uint32_t size = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+    const auto width = static_cast<std::uint32_t>(next - i);
+    if (!limit.Holds(units + width, bytes + size)) break;
+    units += width;
+    bytes += size;
     end = i = next;
   }
-  return std::string(folder) + std::string(name.substr(0, end));
+  return std::wstring(folder) + std::wstring(name.substr(0, end));
 }
 
 // Windows renames a link itself and lists links as reparse points; Wine renames the file a
@@ -106,8 +104,8 @@ Refusal AttributesRefusal(std::uint32_t attributes, bool folder) {
   return Refusal::None;
 }
 
-bool IsTemporaryName(std::string_view fileName) {
-  return fileName.starts_with(kTempPrefix) && fileName.ends_with(".tmp");
+bool IsTemporaryName(std::wstring_view fileName) {
+  return fileName.starts_with(kTempPrefix) && fileName.ends_with(L".tmp");
 }
 
 MoveContext::MoveContext(Journal* journal, RunKind kind, DiskState* listings, const DiskState* takenIn, Mover mover)
@@ -124,20 +122,20 @@ MoveContext::~MoveContext() {
 // The final path a folder's entries must be reached under: the one the intake recorded, while
 // the folder is still that very folder (empty, which reaches nothing, once it was swapped for a
 // link or another folder); else its final path now.
-std::string MoveContext::FolderPathToReach(const std::string& folder) const {
+std::wstring MoveContext::FolderPathToReach(const std::wstring& folder) const {
   const DiskState::TakenFolder* taken = takenIn_ ? takenIn_->TakenIn(folder) : nullptr;
   if (!taken) return fs::FinalFolderPath(folder);
-  std::string now, a, b;
+  std::wstring now, a, b;
   fs::FileId id;
-  if (!fs::EntryId(folder, id, &now) || !(id == taken->id)) return std::string();
+  if (!fs::EntryId(folder, id, &now) || !(id == taken->id)) return std::wstring();
   FoldName(now, a);
   FoldName(taken->finalPath, b);
-  return a == b ? taken->finalPath : std::string();
+  return a == b ? taken->finalPath : std::wstring();
 }
 
 // Whether an entry reached at `reached` (its final path) is the entry at `path` itself.
-bool MoveContext::Reaches(std::string_view reached, std::string_view path) {
-  std::string folder(sjis::FolderPart(path));
+bool MoveContext::Reaches(std::wstring_view reached, std::wstring_view path) {
+  std::wstring folder(utf16::FolderPart(path));
   auto it = folderPaths_.find(folder);
   if (it == folderPaths_.end()) it = folderPaths_.emplace(folder, FolderPathToReach(folder)).first;
   return fs::ReachedItself(reached, it->second, path);
@@ -147,7 +145,7 @@ bool MoveContext::Reaches(std::string_view reached, std::string_view path) {
 // `ask`) and which file it is (against `expect`, where given), recorded with its identity,
 // and renamed through the same handle, never replacing an entry. A failed move leaves the
 // record as it was.
-bool MoveContext::MoveOnce(std::string_view from, std::string_view to, bool ask, MoveReport& report,
+bool MoveContext::MoveOnce(std::wstring_view from, std::wstring_view to, bool ask, MoveReport& report,
                            const fs::FileId* expect) {
   fs::OpenFile file(from);
   if (!file.ok()) {
@@ -183,19 +181,19 @@ bool MoveContext::MoveOnce(std::string_view from, std::string_view to, bool ask,
 // A move on its own; a platform that cuts a name too long for the volume reports success
 // (Wine keeps 255 bytes of UTF-8 and finds the file by the long name as well), so a long name
 // is read back from the folder; when the file landed under another name it goes back.
-bool MoveContext::PlainMove(std::string_view from, std::string_view to, bool ask, MoveReport& report,
+bool MoveContext::PlainMove(std::wstring_view from, std::wstring_view to, bool ask, MoveReport& report,
                             const fs::FileId* expect) {
   const std::size_t mark = journal_ ? journal_->Mark() : 0;
   if (!MoveOnce(from, to, ask, report, expect)) return false;
-  std::string_view name = sjis::FileName(to);
-  if (Characters(name) <= kAlwaysFitsCharacters) return true;
+  std::wstring_view name = utf16::FileName(to);
+  if (name.size() <= kAlwaysFitsUnits) return true;
   fs::Entry landed;
   if (fs::FindEntry(to, landed) && landed.name == name) return true;
   // Where the platform put it: the name cut to whole characters within the volume's limit. A
   // file of that name can't have been there before, or the move would have failed.
-  std::string cut = CutName(to);
+  std::wstring cut = CutName(to);
   MoveReport back;
-  if (cut.size() < to.size() && fs::FindEntry(cut, landed) && landed.name == sjis::FileName(cut)) {
+  if (cut.size() < to.size() && fs::FindEntry(cut, landed) && landed.name == utf16::FileName(cut)) {
     // Back where it was: the record keeps neither move.
     if (MoveOnce(cut, from, false, back) && journal_) journal_->Rollback(mark);
   }
@@ -206,29 +204,29 @@ bool MoveContext::PlainMove(std::string_view from, std::string_view to, bool ask
 // Moves to a temporary name of the folder through `move(temp)`, trying further names while
 // one is taken.
 template <typename MoveTo>
-std::string MoveContext::ParkWith(std::string_view folder, MoveReport& report, MoveTo move) {
+std::wstring MoveContext::ParkWith(std::wstring_view folder, MoveReport& report, MoveTo move) {
   constexpr int kTries = 100;
   for (int tries = 0; tries < kTries; ++tries) {
-    std::string temp = TemporaryPath(folder);
+    std::wstring temp = TemporaryPath(folder);
     report = MoveReport{};
     if (move(temp)) return temp;
-    if (!Taken(report.error)) return std::string();
+    if (!Taken(report.error)) return std::wstring();
   }
-  return std::string();
+  return std::wstring();
 }
 
 // Old name to a temporary one, then to the new spelling, read back; if the second step
 // fails, back to the old name, and the record keeps neither move.
-bool MoveContext::CaseOnlyMove(std::string_view from, std::string_view to, bool ask, MoveReport& report,
+bool MoveContext::CaseOnlyMove(std::wstring_view from, std::wstring_view to, bool ask, MoveReport& report,
                                const fs::FileId* expect) {
   const std::size_t mark = journal_ ? journal_->Mark() : 0;
-  const std::string temp = ParkWith(sjis::FolderPart(from), report, [&](const std::string& t) {
+  const std::wstring temp = ParkWith(utf16::FolderPart(from), report, [&](const std::wstring& t) {
     return MoveOnce(from, t, ask, report, expect);
   });
   if (temp.empty()) return false;
   auto landed = [&] {
     fs::Entry entry;
-    return fs::FindEntry(to, entry) && entry.name == sjis::FileName(to);
+    return fs::FindEntry(to, entry) && entry.name == utf16::FileName(to);
   };
   if (MoveOnce(temp, to, false, report)) return landed();
   auto back = [&] {
@@ -245,7 +243,7 @@ bool MoveContext::CaseOnlyMove(std::string_view from, std::string_view to, bool 
   return false;
 }
 
-MoveReport MoveContext::Move(std::string_view from, std::string_view to, std::uint32_t attributes,
+MoveReport MoveContext::Move(std::wstring_view from, std::wstring_view to, std::uint32_t attributes,
                              const fs::FileId* expect) {
   MoveReport r;
   if (from == to || !StaysInFolder(from, to)) {
@@ -277,11 +275,11 @@ MoveReport MoveContext::Move(std::string_view from, std::string_view to, std::ui
   return r;
 }
 
-MoveReport MoveContext::Rename(std::string_view from, std::string_view to, bool folder) {
+MoveReport MoveContext::Rename(std::wstring_view from, std::wstring_view to, bool folder) {
   MoveReport r;
   // Nothing to do, and nothing refused. A case-only change differs byte for byte and is made.
   if (to == from) return r;
-  if (sjis::FolderPart(to) != sjis::FolderPart(from) || BadNewName(sjis::FileName(to))) {
+  if (utf16::FolderPart(to) != utf16::FolderPart(from) || BadNewName(utf16::FileName(to))) {
     r.refusal = Refusal::BadName;
     return r;
   }
@@ -291,8 +289,8 @@ MoveReport MoveContext::Rename(std::string_view from, std::string_view to, bool 
   return Move(from, to, attributes);
 }
 
-std::string MoveContext::Park(std::string_view from, std::uint32_t attributes, MoveReport& report) {
-  return ParkWith(sjis::FolderPart(from), report, [&](const std::string& t) {
+std::wstring MoveContext::Park(std::wstring_view from, std::uint32_t attributes, MoveReport& report) {
+  return ParkWith(utf16::FolderPart(from), report, [&](const std::wstring& t) {
     report = Move(from, t, attributes);
     return report.moved;
   });

@@ -33,10 +33,10 @@ struct MoveReport {
 // How a move is made, once the file is open and asked: renames it to `to` (a full path),
 // never replacing an entry; 0 when done, else the platform's error code. Empty: the file's
 // own RenameTo. A test hands one that fails where the platform can't be made to (a full disk).
-using Mover = std::function<std::uint32_t(fs::OpenFile& file, std::string_view to)>;
+using Mover = std::function<std::uint32_t(fs::OpenFile& file, std::wstring_view to)>;
 
 // Whether a file name is one of the temporary names a move parks a file under.
-bool IsTemporaryName(std::string_view fileName);
+bool IsTemporaryName(std::wstring_view fileName);
 
 // One run of moves. It owns the journal's run (begun here, ended however the context goes),
 // each folder's final path, Linux path and links asked once for the run (a folder can become
@@ -65,35 +65,35 @@ class MoveContext {
   // never moved, and where it is asked (under Wine, every time) it must be reached at its own
   // path. Each move is recorded with the entry's identity before it is made, a move that
   // failed or was taken back leaves the record again, and one that landed tells the journal.
-  MoveReport Move(std::string_view from, std::string_view to, std::uint32_t attributes,
+  MoveReport Move(std::wstring_view from, std::wstring_view to, std::uint32_t attributes,
                   const fs::FileId* expect = nullptr);
 
   // A file (or, with `folder`, a folder) to a new name of its folder, after the refusals
   // every kind of move shares: a new name in another folder or one that BadNewName refuses,
   // and AttributesRefusal of the entry as it is now. An unchanged path moves nothing.
-  MoveReport Rename(std::string_view from, std::string_view to, bool folder);
+  MoveReport Rename(std::wstring_view from, std::wstring_view to, bool folder);
 
   // Moves the entry at `from` to a new temporary name of its folder; the name, or empty (the
   // report says why).
-  std::string Park(std::string_view from, std::uint32_t attributes, MoveReport& report);
+  std::wstring Park(std::wstring_view from, std::uint32_t attributes, MoveReport& report);
 
  private:
-  bool Reaches(std::string_view reached, std::string_view path);
-  std::string FolderPathToReach(const std::string& folder) const;
-  bool MoveOnce(std::string_view from, std::string_view to, bool ask, MoveReport& report,
+  bool Reaches(std::wstring_view reached, std::wstring_view path);
+  std::wstring FolderPathToReach(const std::wstring& folder) const;
+  bool MoveOnce(std::wstring_view from, std::wstring_view to, bool ask, MoveReport& report,
                 const fs::FileId* expect = nullptr);
-  bool PlainMove(std::string_view from, std::string_view to, bool ask, MoveReport& report,
+  bool PlainMove(std::wstring_view from, std::wstring_view to, bool ask, MoveReport& report,
                  const fs::FileId* expect);
-  bool CaseOnlyMove(std::string_view from, std::string_view to, bool ask, MoveReport& report,
+  bool CaseOnlyMove(std::wstring_view from, std::wstring_view to, bool ask, MoveReport& report,
                     const fs::FileId* expect);
   template <typename MoveTo>
-  std::string ParkWith(std::string_view folder, MoveReport& report, MoveTo move);
+  std::wstring ParkWith(std::wstring_view folder, MoveReport& report, MoveTo move);
 
   Journal* journal_;
   DiskState* listings_;
   const DiskState* takenIn_;
   Mover mover_;
-  std::unordered_map<std::string, std::string> folderPaths_;
+  std::unordered_map<std::wstring, std::wstring> folderPaths_;
   fs::UnixNames unix_;
 };
 

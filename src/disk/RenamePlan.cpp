@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "disk/MoveEngine.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 using rules::BadNewName;
 using rules::FoldName;
@@ -22,13 +22,18 @@ namespace disk {
 
 namespace {
 
-// A name of at most this many bytes fits every volume that holds 255 UTF-16 units or 255
-// bytes of UTF-8: a byte of Shift_JIS takes at most 3 of UTF-8.
-constexpr std::size_t kAlwaysFitsBytes = 85;
+// A name of at most this many UTF-16 units fits every volume that holds 255 UTF-16 units or
+// 255 bytes of UTF-8: a unit takes at most 3 bytes of UTF-8 (a surrogate pair 4 for its two).
+constexpr std::size_t kAlwaysFitsUnits = 85;
+
+// The key of a new name among the run's: its folder's index in two units, then the name folded.
+void FolderKey(std::uint32_t folder, std::wstring& key) {
+  key.assign({static_cast<wchar_t>(folder & 0xFFFF), static_cast<wchar_t>(folder >> 16)});
+}
 
 // Why the run leaves e's file whatever its new name, as f (its folder) lists it; own becomes
 // the file's entry there.
-Refusal FileRefusal(const RenameEntry& e, const FolderState& f, DiskState& disk, std::string& key,
+Refusal FileRefusal(const RenameEntry& e, const FolderState& f, DiskState& disk, std::wstring& key,
                     std::uint32_t& own) {
   if (!f.readable()) return Refusal::Unreadable;
   FoldName(e.fileName, key);
@@ -47,7 +52,7 @@ Refusal FileRefusal(const RenameEntry& e, const FolderState& f, DiskState& disk,
 
 }  // namespace
 
-RenamePlan::RenamePlan(const RenameList& list, DiskState& disk, const RowFiles* files, const std::string* extension)
+RenamePlan::RenamePlan(const RenameList& list, DiskState& disk, const RowFiles* files, const std::wstring* extension)
     : list_(list),
       disk_(disk),
       files_(files && files->refusal.size() == list.size() ? files : nullptr),
@@ -77,7 +82,7 @@ RenamePlan::RenamePlan(const RenameList& list, DiskState& disk, const RowFiles* 
   RefuseWaitersOfRefused();
 }
 
-std::uint32_t RenamePlan::FolderIndex(const std::string& folder) {
+std::uint32_t RenamePlan::FolderIndex(const std::wstring& folder) {
   // Rows of one folder mostly come in runs, and rows of several folders sorted by name
   // alternate between a few of them: both are found by the path as the rows spell it.
   if (lastFolderPath_ && *lastFolderPath_ == folder) return lastFolder_;
@@ -109,10 +114,9 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
     same = false;
     if (BadNewName(newFile_)) return Refusal::BadName;
   } else {
-    if (e.mark() == RuleMark::NotShiftJis) return Refusal::NotShiftJis;
     // The same name (the extension is the row's own) is no rename and no refusal, unless the
     // rule kept it because the run leaves its file: then why.
-    const std::string_view name = e.fileName;
+    const std::wstring_view name = e.fileName;
     const std::size_t dot = e.extensionStart();
     same = name.substr(0, dot) == e.newName;
     if (same && e.mark() != RuleMark::Kept) return Refusal::None;
@@ -131,30 +135,31 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
     r = FileRefusal(e, f, disk_, key_, row.own);
   }
   if (r != Refusal::None || same) return r;
-  if (newFile_.size() > kAlwaysFitsBytes) {
+  if (newFile_.size() > kAlwaysFitsUnits) {
     const NameSize size = SizeOfName(newFile_);
     if (!f.limit().Holds(size.units, size.utf8)) return Refusal::TooLong;
   }
   // The key of the new name among the run's: its folder, then the name folded.
-  newKey_.assign(reinterpret_cast<const char*>(&row.folder), sizeof row.folder);
-  sjis::AppendUpper(newFile_, newKey_);
-  row.target = f.Find(std::string_view(newKey_).substr(sizeof row.folder));
+  FolderKey(row.folder, newKey_);
+  FoldName(newFile_, folded_);
+  newKey_ += folded_;
+  row.target = f.Find(folded_);
   row.moves = true;
   return Refusal::None;
 }
 
-bool RenamePlan::AppendTarget(const RenameEntry& e, std::string& out) const {
+bool RenamePlan::AppendTarget(const RenameEntry& e, std::wstring& out) const {
   if (extension_) {
     if (!e.selected || e.isFolder()) return false;
-    out.assign(sjis::StripExtension(e.fileName)).append(*extension_);
+    out.assign(utf16::StripExtension(e.fileName)).append(*extension_);
   } else {
-    out.assign(e.newName).append(std::string_view(e.fileName).substr(e.extensionStart()));
+    out.assign(e.newName).append(std::wstring_view(e.fileName).substr(e.extensionStart()));
   }
   return true;
 }
 
-std::string RenamePlan::TargetName(std::size_t i) const {
-  std::string name;
+std::wstring RenamePlan::TargetName(std::size_t i) const {
+  std::wstring name;
   AppendTarget(list_[i], name);
   return name;
 }
@@ -182,9 +187,10 @@ bool RenamePlan::ClaimName(std::size_t i) {
 bool RenamePlan::SameNewName(std::uint32_t other) {
   const RenameEntry& o = list_[other];
   const std::uint32_t folder = rows_[other].folder;
-  key_.assign(reinterpret_cast<const char*>(&folder), sizeof folder);
+  FolderKey(folder, key_);
   AppendTarget(o, newFile_);
-  sjis::AppendUpper(newFile_, key_);
+  FoldName(newFile_, folded_);
+  key_ += folded_;
   return key_ == newKey_;
 }
 
@@ -247,9 +253,9 @@ std::vector<RenamePlan::Group> RenamePlan::Groups() const {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     // Counted once per folder: a path holds at least one "\".
     if (Moves(i) && depth[rows_[i].folder] == 0) {
-      const std::string& folder = list_[i].folder;
+      const std::wstring& folder = list_[i].folder;
       std::uint32_t n = 0;
-      for (std::size_t at = 0; at < folder.size(); at = sjis::NextChar(folder, at)) n += folder[at] == '\\';
+      for (const wchar_t c : folder) n += c == L'\\';
       depth[rows_[i].folder] = n;
     }
   }
@@ -284,10 +290,10 @@ RowFiles JudgeFiles(const RenameList& list, DiskState& disk) {
   files.refusal.resize(list.size());
   files.own.resize(list.size(), NameTable::npos);
   // Folders by the rows' spelling: rows sorted by name alternate between a few folders.
-  std::unordered_map<std::string_view, const FolderState*> byPath;
-  const std::string* lastPath = nullptr;
+  std::unordered_map<std::wstring_view, const FolderState*> byPath;
+  const std::wstring* lastPath = nullptr;
   const FolderState* f = nullptr;
-  std::string key;
+  std::wstring key;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const RenameEntry& e = list[i];
     if (!lastPath || *lastPath != e.folder) {
@@ -321,11 +327,11 @@ constexpr int kNumberingRounds = 4;
 
 std::size_t NumberDuplicates(RenameList& list, DiskState& disk, const RowFiles* files) {
   std::size_t numbered = 0;
-  std::string key, name, fileKey;
-  auto keyOf = [&](const RenameEntry& e, std::string_view base) {
+  std::wstring key, name, fileKey;
+  auto keyOf = [&](const RenameEntry& e, std::wstring_view base) {
     name.assign(e.folder).append(base).append(e.Extension());
     FoldName(name, key);
-    return std::string_view(key);
+    return std::wstring_view(key);
   };
   for (int round = 0; round < kNumberingRounds; ++round) {
     const RenamePlan plan(list, disk, files);
@@ -336,7 +342,7 @@ std::size_t NumberDuplicates(RenameList& list, DiskState& disk, const RowFiles* 
     std::vector<bool> held;
     for (std::size_t i = 0; i < list.size(); ++i) {
       if (!Wants(plan, i)) continue;
-      const std::string_view k = keyOf(list[i], list[i].newName);
+      const std::wstring_view k = keyOf(list[i], list[i].newName);
       const std::uint32_t index = wanted.Insert(k, NameTable::Hash(k));
       if (index == first.size()) {
         first.push_back(static_cast<std::uint32_t>(i));
@@ -348,19 +354,17 @@ std::size_t NumberDuplicates(RenameList& list, DiskState& disk, const RowFiles* 
     for (std::size_t i = 0; i < list.size(); ++i) {
       if (!Wants(plan, i)) continue;
       RenameEntry& e = list[i];
-      const std::string_view k = keyOf(e, e.newName);
+      const std::wstring_view k = keyOf(e, e.newName);
       const std::uint32_t index = wanted.Find(k, NameTable::Hash(k));
       if (first[index] == i && !held[index]) continue;
       const FolderState& f = disk.Folder(e.folder);
-      std::string numberedName;
+      std::wstring numberedName;
       for (unsigned n = 2;; ++n) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "_%u", n);
-        numberedName.assign(e.newName).append(suffix);
-        std::string_view nk = keyOf(e, numberedName);
+        numberedName.assign(e.newName).append(L"_").append(std::to_wstring(n));
+        std::wstring_view nk = keyOf(e, numberedName);
         if (wanted.Find(nk, NameTable::Hash(nk)) != NameTable::npos) continue;
         // The file name alone, folded, as the folder lists it.
-        FoldName(numberedName + std::string(e.Extension()), fileKey);
+        FoldName(numberedName + std::wstring(e.Extension()), fileKey);
         const std::uint32_t there = f.Find(fileKey);
         if (there != NameTable::npos && f[there].count > 0) continue;
         wanted.Insert(nk, NameTable::Hash(nk));

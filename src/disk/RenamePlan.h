@@ -58,10 +58,10 @@ class RenamePlan {
   // Each row's file is to bear its new name with its own extension; with `extension` (with
   // its "."), 拡張子変更's plan: the selected files are to bear their names with that one.
   RenamePlan(const rules::RenameList& list, DiskState& disk, const RowFiles* files = nullptr,
-             const std::string* extension = nullptr);
+             const std::wstring* extension = nullptr);
 
   // The file name row i's file is to bear.
-  std::string TargetName(std::size_t i) const;
+  std::wstring TargetName(std::size_t i) const;
   rules::Refusal refusal(std::size_t i) const { return rows_[i].refusal; }
   // Whether the run gives row i's file a new name: judged None, and a name that differs.
   bool Moves(std::size_t i) const { return rows_[i].moves && rows_[i].refusal == rules::Refusal::None; }
@@ -86,8 +86,8 @@ class RenamePlan {
 
   rules::Refusal JudgeAlone(std::size_t i);
   // The file name the row wants into out; false for a row the plan doesn't move at all.
-  bool AppendTarget(const rules::RenameEntry& e, std::string& out) const;
-  std::uint32_t FolderIndex(const std::string& folder);
+  bool AppendTarget(const rules::RenameEntry& e, std::wstring& out) const;
+  std::uint32_t FolderIndex(const std::wstring& folder);
   // Claims of one row per file and one row per new name; false refuses the row.
   bool ClaimFile(std::size_t i);
   bool ClaimName(std::size_t i);
@@ -98,15 +98,15 @@ class RenamePlan {
   const rules::RenameList& list_;
   DiskState& disk_;
   const RowFiles* files_;
-  const std::string* extension_;
+  const std::wstring* extension_;
   std::vector<PlanRow>& rows_;
   std::vector<Folder> folders_;
   std::unordered_map<FolderState*, std::uint32_t> folderIndex_;
-  std::unordered_map<std::string, std::uint32_t> byPath_;  // folders by the rows' spelling
-  const std::string* lastFolderPath_ = nullptr;
+  std::unordered_map<std::wstring, std::uint32_t> byPath_;  // folders by the rows' spelling
+  const std::wstring* lastFolderPath_ = nullptr;
   std::uint32_t lastFolder_ = kNone;
   rules::HashIndex& newNames_;
-  std::string newFile_, key_, newKey_;
+  std::wstring newFile_, key_, newKey_, folded_;
 };
 
 // Marks every row with what the next run would do to it; the number of rows it would refuse.

@@ -8,7 +8,7 @@
 #include "disk/FolderMoves.h"
 #include "disk/RenamePlan.h"
 #include "rules/RenameList.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 using rules::Refusal;
 using rules::RenameEntry;
@@ -35,7 +35,7 @@ class RunScope {
   // Rows are cleared from the last one down, so positions stay valid until the end.
   void Clear(std::size_t i) { cleared_[i] = any_ = true; }
   // A folder now bears a new name (each step of a cycle, each step taken back).
-  void FolderMoved(const std::string& from, const std::string& to) { folderMoves_.Add(from, to); }
+  void FolderMoved(const std::wstring& from, const std::wstring& to) { folderMoves_.Add(from, to); }
 
  private:
   RenameList::SortingPaused sorting_;
@@ -66,7 +66,7 @@ class Run {
   bool MoveCycle(const std::vector<std::uint32_t>& rows) {
     const RenameEntry& first = list_[rows[0]];
     const bool folder = first.isFolder();
-    const std::string from = first.CurrentPath();
+    const std::wstring from = first.CurrentPath();
     const std::uint32_t attributes = fs::Attributes(from);
     MoveReport parked;
     parked.refusal = AttributesRefusal(attributes, folder);
@@ -74,7 +74,7 @@ class Run {
       Failed(rows[0], parked);
       return false;
     }
-    const std::string temp = moves_.Park(from, attributes, parked);
+    const std::wstring temp = moves_.Park(from, attributes, parked);
     if (temp.empty()) {
       if (parked.elsewhere) NoteLink(from);
       Failed(rows[0], parked);
@@ -98,15 +98,15 @@ class Run {
   }
 
  private:
-  std::string NewPath(std::uint32_t i) const { return list_[i].folder + plan_.TargetName(i); }
+  std::wstring NewPath(std::uint32_t i) const { return list_[i].folder + plan_.TargetName(i); }
 
-  void NoteLink(const std::string& path) {
+  void NoteLink(const std::wstring& path) {
     if (disk_) disk_->NoteLink(path);
   }
 
   bool MoveRowOnly(std::uint32_t i, MoveReport& moved) {
     const RenameEntry& row = list_[i];
-    const std::string to = NewPath(i);
+    const std::wstring to = NewPath(i);
     moved = moves_.Rename(row.CurrentPath(), to, row.isFolder());
     // The checks of the rows see it from now on.
     if (moved.elsewhere) NoteLink(row.CurrentPath());
@@ -144,11 +144,11 @@ class Run {
   // that the journal holds every move made and no file keeps the temporary name. A move back
   // that fails too leaves its file where the journal says, for the undo, and its row follows
   // it there.
-  bool TakeBack(const std::vector<std::uint32_t>& rows, const std::vector<fs::FileId>& ids, const std::string& temp,
-                const std::string& from, const fs::FileId& parked) {
+  bool TakeBack(const std::vector<std::uint32_t>& rows, const std::vector<fs::FileId>& ids, const std::wstring& temp,
+                const std::wstring& from, const fs::FileId& parked) {
     for (std::size_t k = ids.size(); k > 0; --k) {
       const std::uint32_t r = rows[k];
-      const std::string at = NewPath(r);
+      const std::wstring at = NewPath(r);
       if (!moves_.Move(at, list_[r].CurrentPath(), fs::Attributes(at), &ids[k - 1]).moved) {
         Landed(r);
       } else if (list_[r].isFolder()) {
@@ -156,7 +156,7 @@ class Run {
       }
     }
     if (!moves_.Move(temp, from, fs::Attributes(temp), &parked).moved) {
-      list_.SetFileName(rows[0], std::string(sjis::FileName(temp)));
+      list_.SetFileName(rows[0], std::wstring(utf16::FileName(temp)));
     } else if (list_[rows[0]].isFolder()) {
       scope_.FolderMoved(temp, from);
     }

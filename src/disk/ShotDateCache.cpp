@@ -10,7 +10,6 @@
 #include "rules/Exif.h"
 #include "os/FileSystem.h"
 #include "disk/DateLocale.h"
-#include "text/sjis.h"
 
 using rules::DateSources;
 using rules::DateTime;
@@ -27,7 +26,7 @@ using disk::NowDateTime;
 
 namespace disk {
 
-DateTime GetFileDate(std::string_view path, FileTimeKind kind) {
+DateTime GetFileDate(std::wstring_view path, FileTimeKind kind) {
   fs::Entry entry;
   if (!fs::FindEntry(path, entry)) return 0;
   const FILETIME* utc = nullptr;
@@ -89,7 +88,7 @@ class FileBytes final : public ExifBytes {
   unsigned char head_[kExifJpegSearch];
 };
 
-bool ReadShotDateOf(std::string_view path, std::uint64_t size, DateTime& out) {
+bool ReadShotDateOf(std::wstring_view path, std::uint64_t size, DateTime& out) {
   const os::unique_file file = fs::OpenForReading(path);
   if (!file) return false;
   // On the heap: 64 KiB is more than a stack frame should hold.
@@ -99,15 +98,15 @@ bool ReadShotDateOf(std::string_view path, std::uint64_t size, DateTime& out) {
 
 }  // namespace
 
-bool ReadShotDate(std::string_view path, DateTime& out) {
+bool ReadShotDate(std::wstring_view path, DateTime& out) {
   fs::FileLook look;
   return fs::LookAtFile(path, look) && ReadShotDateOf(path, look.size, out);
 }
 
-bool ShotDateCache::Get(std::string_view path, DateTime& out) {
+bool ShotDateCache::Get(std::wstring_view path, DateTime& out) {
   fs::FileLook stamp;
   if (!fs::LookAtFile(path, stamp)) return false;
-  const std::string key(path);
+  const std::wstring key(path);
   if (auto it = entries_.find(key); it != entries_.end() && it->second.stamp == stamp) {
     if (it->second.has) out = it->second.date;
     return it->second.has;
@@ -130,7 +129,7 @@ ShotDateCache& TheShotDateCache() {
   return cache;
 }
 
-bool GetShotDate(std::string_view path, DateTime& out) { return TheShotDateCache().Get(path, out); }
+bool GetShotDate(std::wstring_view path, DateTime& out) { return TheShotDateCache().Get(path, out); }
 
 DateTime RowFileDate(const rules::RenameEntry& row, FileTimeKind kind) {
   // The listing's times; a row taken in without them asks the disk.

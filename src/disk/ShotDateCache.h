@@ -15,7 +15,7 @@ namespace disk {
 
 // The local date and time of the file time of the first directory entry matching the path
 // (a folder's own time too), at DOS resolution: an even second, 0 ms. 0 when nothing is found.
-rules::DateTime GetFileDate(std::string_view path, rules::FileTimeKind kind);
+rules::DateTime GetFileDate(std::wstring_view path, rules::FileTimeKind kind);
 // The same of a UTC file time in 100 ns units.
 rules::DateTime FileTimeDate(std::uint64_t ticks);
 // The row's time as its listing told it (GetFileDate for a row taken in without its times).
@@ -28,14 +28,14 @@ rules::DateTime RowFileDate(const rules::RenameEntry& row, rules::FileTimeKind k
 // read and, for a TIFF whose IFDs lie further on, the few bytes they need (Exif.h bounds
 // them). A folder, a link or any other reparse point, a file that can't be opened and a
 // file without a valid date give false. Nothing is followed: neither a link nor an IFD chain.
-bool ReadShotDate(std::string_view path, rules::DateTime& out);
+bool ReadShotDate(std::wstring_view path, rules::DateTime& out);
 
 // Dates of shooting kept per path with the file's last-write time and size, so that a
 // preview of 10,000 photos reads each file once and a file changed since is read again.
 // Each lookup costs one look at the file (fs::LookAtFile).
 class ShotDateCache {
  public:
-  bool Get(std::string_view path, rules::DateTime& out);
+  bool Get(std::wstring_view path, rules::DateTime& out);
   void Clear();
   std::size_t size() const { return entries_.size(); }
   // Past this many paths the cache starts again empty.
@@ -47,13 +47,13 @@ class ShotDateCache {
     bool has = false;
     rules::DateTime date = 0;
   };
-  std::unordered_map<std::string, Entry> entries_;
+  std::unordered_map<std::wstring, Entry> entries_;
 };
 
 // The program's one cache (one thread uses it).
 ShotDateCache& TheShotDateCache();
 // TheShotDateCache().Get: the date rule's source for 撮影日.
-bool GetShotDate(std::string_view path, rules::DateTime& out);
+bool GetShotDate(std::wstring_view path, rules::DateTime& out);
 
 // The 撮影日 order's key of a row: its date of shooting, else its last-write date.
 double ShotOrderKey(const rules::RenameEntry& row);

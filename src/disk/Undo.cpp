@@ -14,7 +14,7 @@
 #include "disk/FolderMoves.h"
 #include "rules/RenameList.h"
 #include "disk/MoveEngine.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 using rules::FoldName;
 using rules::NameTable;
@@ -33,7 +33,7 @@ struct Outcome {
 Outcome Failed(UndoFailure why, std::uint32_t error = 0) { return Outcome{Outcome::Failed, why, error}; }
 
 // Whether the file at the path is the one recorded.
-bool RecordedFileAt(const std::string& path, const fs::FileId& id) {
+bool RecordedFileAt(const std::wstring& path, const fs::FileId& id) {
   fs::OpenFile file(path);
   fs::FileId now;
   return file.ok() && file.Id(now) && now.IsRecorded(id);
@@ -66,14 +66,14 @@ class UndoRun {
   UndoRun& operator=(const UndoRun&) = delete;
 
   // Move k's file goes from `source` to `dest` (to `from` for an undo, to `to` for a redo).
-  Outcome Transfer(std::size_t k, const std::string& source, const std::string& dest) {
+  Outcome Transfer(std::size_t k, const std::wstring& source, const std::wstring& dest) {
     const Move& m = moves_[k];
     // A line that can't be a move of ours is refused: the journal is a record, not commands.
     if (!m.plausible || !m.id.valid()) return Failed(UndoFailure::NotOurs);
-    std::string_view folder = sjis::FolderPart(source);
-    FolderState& state = disk_.Folder(std::string(folder));
-    FoldName(sjis::FileName(source), toKey_);
-    FoldName(sjis::FileName(dest), fromKey_);
+    std::wstring_view folder = utf16::FolderPart(source);
+    FolderState& state = disk_.Folder(std::wstring(folder));
+    FoldName(utf16::FileName(source), toKey_);
+    FoldName(utf16::FileName(dest), fromKey_);
     const std::uint32_t at = state.Find(toKey_), old = state.Find(fromKey_);
     // A file or a folder: the identity tells whether it is the one the move recorded.
     const bool atTo = at != NameTable::npos && state[at].count > 0;
@@ -97,13 +97,13 @@ class UndoRun {
     state.Arrive(fromKey_, attributes);
     // The rows are found where they stood at the start; those inside a folder that moved
     // follow it once the replay is over.
-    const std::string startFolder = folders_.Before(std::string(folder));
-    auto row = rows_.find(Key(startFolder, sjis::FileName(source)));
+    const std::wstring startFolder = folders_.Before(std::wstring(folder));
+    auto row = rows_.find(Key(startFolder, utf16::FileName(source)));
     if (row != rows_.end()) {
       std::size_t i = row->second;
       rows_.erase(row);
-      list_.SetFileName(i, std::string(sjis::FileName(dest)));
-      rows_.emplace(Key(startFolder, sjis::FileName(dest)), i);
+      list_.SetFileName(i, std::wstring(utf16::FileName(dest)));
+      rows_.emplace(Key(startFolder, utf16::FileName(dest)), i);
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       folders_.Add(source, dest);
@@ -145,11 +145,11 @@ class UndoRun {
   // Whether a name the folder's listing shows taken (by a name of another letter case) is free
   // after all: nothing opens under it as written, on a disk that tells the spellings apart. The
   // move itself never replaces anything either way.
-  static bool HeldApart(const std::string& name) { return !fs::Opens(name); }
+  static bool HeldApart(const std::wstring& name) { return !fs::Opens(name); }
 
   // A row by its folder, however its letters are spelled (a folder moved back takes the
   // journal's spelling), and its file name as it is.
-  const std::string& Key(const std::string& folder, std::string_view name) {
+  const std::wstring& Key(const std::wstring& folder, std::wstring_view name) {
     if (folder != lastFolder_) {
       lastFolder_ = folder;
       FoldName(folder, foldedFolder_);
@@ -162,13 +162,13 @@ class UndoRun {
   const std::vector<Move>& moves_;
   const bool forward_;
   std::vector<std::size_t> nextOfFile_, previousOfFile_;
-  std::string lastFolder_, foldedFolder_, key_;
+  std::wstring lastFolder_, foldedFolder_, key_;
   FolderMoves folders_;
   DiskState disk_;
   // The undo records its outcome itself (Journal::Undone, Redone): its moves go unrecorded.
   MoveContext context_{nullptr, RunKind::Rename};
-  std::unordered_map<std::string, std::size_t> rows_;  // Key of its folder at the start and its name -> row
-  std::string toKey_, fromKey_;
+  std::unordered_map<std::wstring, std::size_t> rows_;  // Key of its folder at the start and its name -> row
+  std::wstring toKey_, fromKey_;
   std::set<std::pair<std::uint32_t, std::uint64_t>> files_;  // the identities moved
 };
 
@@ -191,14 +191,14 @@ UndoResult Replay(const std::vector<Move>& moves, RenameList& list, const Progre
   for (std::size_t done = 0; done < total; ++done) {
     const std::size_t k = forward ? done : total - 1 - done;
     const Move& m = moves[k];
-    const std::string& source = forward ? m.from : m.to;
-    const std::string& dest = forward ? m.to : m.from;
+    const std::wstring& source = forward ? m.from : m.to;
+    const std::wstring& dest = forward ? m.to : m.from;
     const Outcome outcome = run.Transfer(k, source, dest);
     run.Count(k, outcome, result);
     if (outcome.kind == Outcome::Restored) {
       const std::pair<std::uint32_t, std::uint64_t> file{m.id.volume, m.id.index};
-      if (IsTemporaryName(sjis::FileName(dest))) parked.insert(file);
-      if (IsTemporaryName(sjis::FileName(source))) parked.erase(file);
+      if (IsTemporaryName(utf16::FileName(dest))) parked.insert(file);
+      if (IsTemporaryName(utf16::FileName(source))) parked.erase(file);
     }
     if (!parked.empty() && done + 1 < total) continue;
     if (!gate.Step(done + 1, total)) {
@@ -231,27 +231,27 @@ std::size_t FilesMoved(const std::vector<Move>& moves) {
   return files.size() + anonymous;
 }
 
-std::string UndoQuestion(const std::vector<Move>& moves, bool redo) {
+std::wstring UndoQuestion(const std::vector<Move>& moves, bool redo) {
   // Folders with their moves, in the order first met; a stable sort keeps that order among
   // equals.
-  std::vector<std::pair<std::string_view, std::size_t>> folders;
-  std::unordered_map<std::string_view, std::size_t> at;
+  std::vector<std::pair<std::wstring_view, std::size_t>> folders;
+  std::unordered_map<std::wstring_view, std::size_t> at;
   for (const Move& m : moves) {
-    std::string_view folder = sjis::WithoutFinalDelimiter(sjis::FolderPart(m.to));
+    std::wstring_view folder = utf16::WithoutFinalDelimiter(utf16::FolderPart(m.to));
     const auto [it, first] = at.emplace(folder, folders.size());
     if (first) folders.emplace_back(folder, 0);
     ++folders[it->second].second;
   }
   std::stable_sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
   constexpr std::size_t kNamed = 3;
-  std::string text = std::to_string(FilesMoved(moves)) +
-                     (redo ? "件の名前の変更をやり直します（フォルダ: " : "件の名前を元に戻します（フォルダ: ");
+  std::wstring text = std::to_wstring(FilesMoved(moves)) +
+                      (redo ? L"件の名前の変更をやり直します（フォルダ: " : L"件の名前を元に戻します（フォルダ: ");
   for (std::size_t i = 0; i < folders.size() && i < kNamed; ++i) {
-    if (i > 0) text += "、";
+    if (i > 0) text += L"、";
     text += folders[i].first;
   }
-  if (folders.size() > kNamed) text += " ほか " + std::to_string(folders.size() - kNamed) + " フォルダ";
-  return text + "）。よろしいですか？";
+  if (folders.size() > kNamed) text += L" ほか " + std::to_wstring(folders.size() - kNamed) + L" フォルダ";
+  return text + L"）。よろしいですか？";
 }
 
 std::vector<Move> UndoResult::Left(const std::vector<Move>& moves) const {

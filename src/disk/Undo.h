@@ -54,7 +54,7 @@ std::size_t FilesMoved(const std::vector<Move>& moves);
 // What the undo (redo) asks before it moves anything: how many files, and every folder it
 // touches, the one with the most moves first, up to three, then how many more:
 // "N件の名前を元に戻します（フォルダ: C:\a、C:\b ほか 2 フォルダ）。よろしいですか？"
-std::string UndoQuestion(const std::vector<Move>& moves, bool redo);
+std::wstring UndoQuestion(const std::vector<Move>& moves, bool redo);
 
 // Each move (from, to), last first: the file at `to` goes back to `from` through MoveContext::Move,
 // link check included, and only when it is the very file the move recorded (its identity); a

@@ -17,7 +17,7 @@
 #include "disk/MoveEngine.h"
 #include "intake/RowIndex.h"
 #include "intake/Tree.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 using rules::AddressableName;
 using rules::AutoCleanName;
@@ -37,14 +37,14 @@ namespace intake {
 namespace {
 
 // Any entry, file or folder: a move onto a folder's name fails as surely as onto a file's.
-bool Taken(const std::string& path) { return fs::Attributes(path) != fs::kInvalidAttributes; }
+bool Taken(const std::wstring& path) { return fs::Attributes(path) != fs::kInvalidAttributes; }
 
 // The first stem_n.ext that no entry of the folder bears yet.
-std::string FreeName(const std::string& cleaned) {
-  std::string stem(sjis::StripExtension(cleaned));
-  std::string ext(sjis::Extension(cleaned));
+std::wstring FreeName(const std::wstring& cleaned) {
+  std::wstring stem(utf16::StripExtension(cleaned));
+  std::wstring ext(utf16::Extension(cleaned));
   for (unsigned long n = 1;; ++n) {
-    std::string candidate = stem + "_" + std::to_string(n) + ext;
+    std::wstring candidate = stem + L"_" + std::to_wstring(n) + ext;
     if (!Taken(candidate)) return candidate;
   }
 }
@@ -74,15 +74,15 @@ Facts FactsOf(const fs::Entry& e) { return Facts{e.size, Ticks(e.lastWrite), Tic
 // no entry bears that name any more. `folder` and `name` are moved into the row when listed,
 // else left as they were. A folder row is never cleaned (its rows' paths would change under
 // them) and only the name list filters it: a folder has no extension.
-TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const Facts& facts,
+TakenIn TakeIn(RenameList& list, std::wstring& folder, std::wstring& name, const Facts& facts,
                const IntakeOptions& options, MoveContext* cleaning, bool isFolder = false, std::uint32_t root = 0) {
   // With every option off the clean-up gives each path back as it is, and empty filter lists
   // refuse nothing; asking them anyway would cost more than the rest of taking a file in.
   if (isFolder) {
     if (!options.filterNames.empty() && MatchesFilter(folder + name, options.filterNames, {})) return TakenIn::Filtered;
   } else if (options.cleanUp.Any() || !options.filterNames.empty() || !options.filterExts.empty()) {
-    std::string actual = folder + name;
-    std::string cleaned = AutoCleanName(actual, options.cleanUp);
+    std::wstring actual = folder + name;
+    std::wstring cleaned = AutoCleanName(actual, options.cleanUp);
     if (cleaned != actual) {
       if (Taken(cleaned)) cleaned = FreeName(cleaned);
       if (cleaning && cleaning->Rename(actual, cleaned, false).moved) return TakenIn::Cleaned;
@@ -97,7 +97,7 @@ TakenIn TakeIn(RenameList& list, std::string& folder, std::string& name, const F
 
 // The look-up of one path: its folder as given and its name as the disk spells it; false
 // (with the reason) when the path names no file the program can take.
-bool LookUp(const std::string& path, std::string& folder, std::string& name, Facts& facts, Skip& why) {
+bool LookUp(const std::wstring& path, std::wstring& folder, std::wstring& name, Facts& facts, Skip& why) {
   // One attribute query and one search per file: the search alone gives the on-disk
   // spelling, so the existence test isn't repeated for it.
   std::uint32_t attributes = fs::Attributes(path);
@@ -109,13 +109,12 @@ bool LookUp(const std::string& path, std::string& folder, std::string& name, Fac
   }
   why = Skip::Folder;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-  // A file whose real name has no Shift_JIS form (reached through its 8.3 alias) is not
-  // taken in: the program would list and rename it under a name that isn't its own.
-  why = Skip::NotShiftJis;
+  // Gone between the two looks.
+  why = Skip::Missing;
   if (!fs::FindEntry(path, entry)) return false;
   why = Skip::Folder;
   if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-  folder = sjis::FolderPart(path);
+  folder = utf16::FolderPart(path);
   facts = FactsOf(entry);
   name = std::move(entry.name);
   return true;
@@ -124,14 +123,14 @@ bool LookUp(const std::string& path, std::string& folder, std::string& name, Fac
 // Whether a given path still names what it says once the platform makes it full: a part
 // that ends in "." or a blank loses the ending and names another entry ("a." names "a").
 // "." and ".." stay what they are.
-bool KeepsItsParts(std::string_view path) {
+bool KeepsItsParts(std::wstring_view path) {
   std::size_t start = 0;
-  for (std::size_t i = 0; i <= path.size(); i = i < path.size() ? sjis::NextChar(path, i) : i + 1) {
-    if (i < path.size() && path[i] != '\\' && path[i] != '/') continue;
-    std::string_view part = path.substr(start, i - start);
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != L'\\' && path[i] != L'/') continue;
+    std::wstring_view part = path.substr(start, i - start);
     start = i + 1;
-    if (part.empty() || part == "." || part == "..") continue;
-    if (part.back() == '.' || part.back() == ' ') return false;
+    if (part.empty() || part == L"." || part == L"..") continue;
+    if (part.back() == L'.' || part.back() == L' ') return false;
   }
   return true;
 }
@@ -153,10 +152,10 @@ class FolderIndex {
     Facts facts;
   };
 
-  void Want(std::string_view name) { wanted_.emplace(std::string(name), Found{}); }
+  void Want(std::wstring_view name) { wanted_.emplace(std::wstring(name), Found{}); }
 
   // The entry of exactly this name.
-  Found Find(const std::string& folder, const std::string& name) {
+  Found Find(const std::wstring& folder, const std::wstring& name) {
     if (!listed_) List(folder);
     auto it = wanted_.find(name);
     return it == wanted_.end() ? Found{} : it->second;
@@ -164,7 +163,7 @@ class FolderIndex {
 
   // The clean-up renamed a file of this name (in this folder or in one that may be it under
   // another spelling): it is looked up on its own from now on.
-  void Forget(const std::string& name) {
+  void Forget(const std::wstring& name) {
     auto it = wanted_.find(name);
     if (it != wanted_.end()) it->second = Found{};
   }
@@ -174,7 +173,7 @@ class FolderIndex {
   // files picked from a huge folder are cheaper to look up one by one.
   static constexpr std::size_t kEntriesPerFile = 16;
 
-  void List(const std::string& folder) {
+  void List(const std::wstring& folder) {
     listed_ = true;
     const std::size_t limit = kEntriesPerFile * wanted_.size() + 64;
     std::size_t seen = 0;
@@ -190,7 +189,7 @@ class FolderIndex {
     }
   }
 
-  std::unordered_map<std::string, Found> wanted_;
+  std::unordered_map<std::wstring, Found> wanted_;
   bool listed_ = false;
 };
 
@@ -203,21 +202,21 @@ class Intake {
         cleaning_(cleaning), rows_(list), emptyBefore_(list.empty()) {}
 
   // Groups the given paths by folder, for the folders with enough of them.
-  void IndexFolders(const std::vector<std::string>& paths) {
-    std::unordered_map<std::string_view, std::size_t> counts;
-    for (const std::string& p : paths) ++counts[sjis::FolderPart(p)];
-    for (const std::string& p : paths) {
-      std::string_view folder = sjis::FolderPart(p), name = sjis::FileName(p);
+  void IndexFolders(const std::vector<std::wstring>& paths) {
+    std::unordered_map<std::wstring_view, std::size_t> counts;
+    for (const std::wstring& p : paths) ++counts[utf16::FolderPart(p)];
+    for (const std::wstring& p : paths) {
+      std::wstring_view folder = utf16::FolderPart(p), name = utf16::FileName(p);
       if (folder.empty() || !AddressableName(name) || counts[folder] < FolderIndex::kMinFiles) continue;
-      indexes_[std::string(folder)].Want(name);
+      indexes_[std::wstring(folder)].Want(name);
     }
   }
 
   // One given path. False once the progress asked to stop.
-  bool Path(const std::string& path, bool expand) {
+  bool Path(const std::wstring& path, bool expand) {
     FolderIndex::Found found;
-    std::string folder(sjis::FolderPart(path));
-    std::string name(sjis::FileName(path));
+    std::wstring folder(utf16::FolderPart(path));
+    std::wstring name(utf16::FileName(path));
     auto index = indexes_.find(folder);
     if (index != indexes_.end()) found = index->second.Find(folder, name);
     if (found.attributes == fs::kInvalidAttributes) {
@@ -243,8 +242,8 @@ class Intake {
 
   // A folder given to expand: the files directly inside it, as the listing spells them, and
   // with the options the folders inside it as rows and the files and folders of its whole tree.
-  bool Folder(const std::string& path) {
-    const std::string top = sjis::JoinPath(path, "");
+  bool Folder(const std::wstring& path) {
+    const std::wstring top = utf16::JoinPath(path, L"");
     // A given folder met again in a walk (given twice, or inside a tree given before) is
     // walked once; without the walk it is listed again, its files counted as met again.
     if (options_.subFolders) {
@@ -254,12 +253,12 @@ class Intake {
       }
     }
     --total_;  // the folder stands for its entries from now on
-    std::vector<std::string> pending{top};
+    std::vector<std::wstring> pending{top};
     const std::uint32_t root = ParentLength(top);
     // The walk enters no link nor mount point, so its folders share the volume of the first.
     const fs::NameLimit limit = disk_ ? fs::NameLimitOf(top) : fs::NameLimit{};
     while (!pending.empty()) {
-      std::string folder = std::move(pending.back());
+      std::wstring folder = std::move(pending.back());
       pending.pop_back();
       // Asked also between listings, for a tree of folders with few files.
       if (!Listing(folder, root, limit, options_.subFolders, pending) || !Step(false)) return false;
@@ -272,7 +271,7 @@ class Intake {
  private:
   // What a listing told of one entry that may be taken in.
   struct Item {
-    std::string name;
+    std::wstring name;
     Facts facts;
     bool empty, folder;  // empty: may be no file at all, a pipe or a device is listed so
   };
@@ -280,8 +279,8 @@ class Intake {
   // One folder of a walk: its files (and folder rows) taken in, its sub-folders to enter
   // added to `pending`. Entered: first entered in this intake, by identity. False once the
   // progress asked to stop.
-  bool Listing(const std::string& folder, std::uint32_t root, const fs::NameLimit& limit, bool entered,
-               std::vector<std::string>& pending) {
+  bool Listing(const std::wstring& folder, std::uint32_t root, const fs::NameLimit& limit, bool entered,
+               std::vector<std::wstring>& pending) {
     const bool folders = options_.subFolders || options_.folderItems;
     // The listing is finished before any file is taken in: a clean-up rename while it is
     // open could hand back the renamed file as a new entry.
@@ -294,7 +293,7 @@ class Intake {
       while (search.Next(e)) {
         if (disk_) state.Add(e);
         const bool isFolder = e.attributes & FILE_ATTRIBUTE_DIRECTORY;
-        if (isFolder && (!folders || e.name == "." || e.name == "..")) continue;
+        if (isFolder && (!folders || e.name == L"." || e.name == L"..")) continue;
         // A link or junction to a folder (Wine flags a Linux link to a folder so) is never
         // entered nor a row: it would reach outside the tree, or into it twice.
         if (isFolder && (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
@@ -305,9 +304,6 @@ class Intake {
         items.push_back(Item{std::move(e.name), FactsOf(e), e.size == 0, isFolder});
       }
       listed = !search.failed();
-      skipped_[Skip::NotShiftJis] += search.foreignFiles();
-      // A folder whose name has no Shift_JIS form is never entered: said, not silently.
-      if (folders) skipped_[Skip::NotShiftJis] += search.foreignFolders();
     }
     // Progress counts what may become rows: a folder only where folders are rows.
     for (const Item& item : items) total_ += !item.folder || options_.folderItems;
@@ -327,7 +323,7 @@ class Intake {
         ++skipped_[Skip::BadName];
       } else if (item.folder) {
         if (options_.subFolders) {
-          std::string sub = folder + item.name + "\\";
+          std::wstring sub = folder + item.name + L"\\";
           switch (entered_.Enter(sub)) {
             case EnteredFolders::Met::First: pending.push_back(std::move(sub)); break;
             case EnteredFolders::Met::Again: break;
@@ -347,14 +343,14 @@ class Intake {
     return true;
   }
 
-  void Take(std::string folder, std::string name, const Facts& facts) {
+  void Take(std::wstring folder, std::wstring name, const Facts& facts) {
     const std::uint32_t number = rows_.FolderNumber(folder);
     const std::uint32_t root = ParentLength(folder);
     givenRows_ = true;
     Take(number, std::move(folder), std::move(name), facts, true, false, root);
   }
 
-  void Take(std::uint32_t number, std::string folder, std::string name, const Facts& facts, bool check, bool isFolder,
+  void Take(std::uint32_t number, std::wstring folder, std::wstring name, const Facts& facts, bool check, bool isFolder,
             std::uint32_t root) {
     if (const std::uint32_t row = check ? rows_.Find(number, name) : RowIndex::kNoRow; row != RowIndex::kNoRow) {
       // Listed again: the row takes what the listing tells now.
@@ -384,7 +380,7 @@ class Intake {
   const IntakeOptions& options_;
   ProgressGate gate_;
   std::size_t done_ = 0, total_;
-  std::unordered_map<std::string, FolderIndex> indexes_;
+  std::unordered_map<std::wstring, FolderIndex> indexes_;
   DiskState* disk_;
   IntakeSkips& skipped_;
   MoveContext* cleaning_;  // the clean-up's moves; null when it cleans nothing
@@ -397,29 +393,29 @@ class Intake {
 
 }  // namespace
 
-bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir) {
-  for (const std::string& p : paths) {
+bool ExpandFolders(const std::vector<std::wstring>& paths, bool dropDir) {
+  for (const std::wstring& p : paths) {
     if (!fs::IsFolder(p)) return dropDir;
   }
   return true;
 }
 
-bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, const IntakeOptions& options,
+bool AddFiles(RenameList& list, const std::vector<std::wstring>& givenPaths, const IntakeOptions& options,
               const Progress& progress, DiskState* disk, IntakeSkips* skipped) {
   IntakeSkips own;
   IntakeSkips& skips = skipped ? *skipped : own;
   skips = IntakeSkips{};
   // Every path is made full first: a relative path or one written with "/" would otherwise
   // be split at the wrong place, and its row would name some other file.
-  std::vector<std::string> paths;
+  std::vector<std::wstring> paths;
   paths.reserve(givenPaths.size());
-  for (const std::string& p : givenPaths) {
+  for (const std::wstring& p : givenPaths) {
     if (!KeepsItsParts(p)) {
       ++skips[Skip::BadName];
       continue;
     }
     // The boundary gives no full path for a device ("\\.\C:\a.txt", or "con" made "\\.\con").
-    std::string full = fs::FullPath(p);
+    std::wstring full = fs::FullPath(p);
     if (full.empty() && fs::IsDevicePath(p)) {
       ++skips[Skip::NotAFile];
       continue;
@@ -434,7 +430,7 @@ bool AddFiles(RenameList& list, const std::vector<std::string>& givenPaths, cons
   Intake intake(list, options, progress, paths.size(), disk, skips, cleaning ? &*cleaning : nullptr);
   intake.IndexFolders(paths);
   bool whole = true;
-  for (const std::string& path : paths) {
+  for (const std::wstring& path : paths) {
     if (!intake.Path(path, expand)) {
       whole = false;
       break;

@@ -31,7 +31,7 @@ struct IntakeOptions {
   bool skipHidden = false;   // entries with the hidden or system attribute are left out
   rules::CleanUpOptions cleanUp;
   // Refused names and extensions, each entry followed by ";" (extensions with their ".").
-  std::string filterNames, filterExts;
+  std::wstring filterNames, filterExts;
   // Where AddFiles records the clean-up's renames, as one run, so that they can be undone.
   disk::Journal* journal = nullptr;
   // How the clean-up moves a file; empty: the file's own move (tests hand one that looks first).
@@ -42,7 +42,7 @@ struct IntakeOptions {
 enum class Skip : std::uint8_t {
   Missing,      // names nothing
   BadName,      // no Win32 path addresses it as exactly that entry (see AddFiles)
-  NotShiftJis,  // its name has no exact Shift_JIS form
+  NotShiftJis,  // no longer counted: every name is taken in (kept so the others keep their numbers)
   NotAFile,     // a pipe, a device, a socket, or a path of the device namespace ("\\.\")
   Filtered,     // refused by the filter lists
   Duplicate,    // its file has a row already, or was met before in the same intake
@@ -70,7 +70,7 @@ struct IntakeSkips {
 };
 
 // Whether folders are expanded: always when every path is a folder, else as dropDir says.
-bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir);
+bool ExpandFolders(const std::vector<std::wstring>& paths, bool dropDir);
 
 // Every path in order, each made a full path with "\" delimiters first (relative paths
 // from the current folder; a path with a part that ends in "." or a blank is skipped, since
@@ -93,7 +93,8 @@ bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir);
 // resolves them; "a.txt" and "A.txt" of a disk that tells them apart stay two.
 // With `skipped`, what the intake left out is counted there, by reason.
 // Each file is spelled as on disk (letter case, long name for an 8.3 alias); renamed at once
-// (and not listed) when the clean-up changes its name, to stem_n.ext with the first free n
+// (and not listed) when the clean-up changes its name (with cleanUp.compose, also when it
+// composes a name's split voiced marks), to stem_n.ext with the first free n
 // when the cleaned name is taken by a file or folder; skipped when filtered; else listed. A
 // file the clean-up can't rename (read-only, hidden, system, or the move refused) is taken
 // in uncleaned.
@@ -105,7 +106,7 @@ bool ExpandFolders(const std::vector<std::string>& paths, bool dropDir);
 // keeps the rows taken. True when every path was taken in.
 // With a disk state, the listing of each folder taken in is kept there (for the preview's
 // check), and a folder in which the clean-up renamed a file is forgotten, to be listed again.
-bool AddFiles(rules::RenameList& list, const std::vector<std::string>& paths, const IntakeOptions& options,
+bool AddFiles(rules::RenameList& list, const std::vector<std::wstring>& paths, const IntakeOptions& options,
               const disk::Progress& progress = {}, disk::DiskState* disk = nullptr, IntakeSkips* skipped = nullptr);
 
 }  // namespace intake

@@ -25,7 +25,7 @@ class RowIndex {
   explicit RowIndex(const rules::RenameList& list) : list_(list), before_(list.size()) {}
 
   // A number for each spelling of a folder.
-  std::uint32_t FolderNumber(const std::string& folder) {
+  std::uint32_t FolderNumber(const std::wstring& folder) {
     auto [it, added] = numbers_.try_emplace(folder, static_cast<std::uint32_t>(folders_.size()));
     if (added) folders_.push_back(Folder{folder, kUnknown, false});
     return it->second;
@@ -43,7 +43,7 @@ class RowIndex {
 
   // The row that names the file of this exact name in this folder, or kNoRow.
   static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
-  std::uint32_t Find(std::uint32_t folder, const std::string& name) {
+  std::uint32_t Find(std::uint32_t folder, const std::wstring& name) {
     CatchUp();
     std::uint32_t found = kNoRow;
     // Folders first: a name often recurs in other folders, whose rows are then never read.
@@ -98,14 +98,14 @@ class RowIndex {
   std::uint32_t Resolved(std::uint32_t number) {
     Folder& f = folders_[number];
     if (f.resolved == kUnknown) {
-      std::string path = fs::FinalPath(f.spelling);
+      std::wstring path = fs::FinalPath(f.spelling);
       f.resolved = path.empty() ? number : finalPaths_.try_emplace(std::move(path), number).first->second;
     }
     return f.resolved;
   }
 
   struct Folder {
-    std::string spelling;
+    std::wstring spelling;
     std::uint32_t resolved;
     bool rows;  // rows of it came in
   };
@@ -116,7 +116,7 @@ class RowIndex {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> runs_;  // appended rows: first row, folder
   std::size_t run_ = 0;                  // the run indexing goes on in
   std::vector<std::uint32_t> withRows_;  // folders with rows appended
-  std::unordered_map<std::string, std::uint32_t> numbers_, finalPaths_;
+  std::unordered_map<std::wstring, std::uint32_t> numbers_, finalPaths_;
   std::vector<Folder> folders_;  // by number
 };
 

@@ -4,21 +4,21 @@
 #include <utility>
 
 #include "os/FileSystem.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace intake {
 
-std::uint32_t ParentLength(std::string_view folder) {
-  std::string_view f = folder;
-  if (!f.empty() && f.back() == '\\' && sjis::FileNameStart(f) == f.size()) f.remove_suffix(1);
+std::uint32_t ParentLength(std::wstring_view folder) {
+  std::wstring_view f = folder;
+  if (!f.empty() && f.back() == L'\\' && utf16::FileNameStart(f) == f.size()) f.remove_suffix(1);
   if (f.size() == 2 && f[1] == ':') return 0;  // "C:"
-  const std::string_view parent = sjis::FolderPart(f);
+  const std::wstring_view parent = utf16::FolderPart(f);
   // "\\server\share": its parent part "\\server\" is no folder.
-  if (f.starts_with("\\\\") && sjis::FolderPart(parent.substr(0, parent.size() - 1)).size() <= 2) return 0;
+  if (f.starts_with(L"\\\\") && utf16::FolderPart(parent.substr(0, parent.size() - 1)).size() <= 2) return 0;
   return static_cast<std::uint32_t>(parent.size());
 }
 
-EnteredFolders::Met EnteredFolders::Enter(const std::string& folder) {
+EnteredFolders::Met EnteredFolders::Enter(const std::wstring& folder) {
   const os::unique_file h = fs::OpenToIdentify(folder);
   if (!h) return Met::Unknown;
   auto inserted = [this](HANDLE of) {

@@ -5,22 +5,16 @@
 
 #include <iterator>
 
-#include "text/sjis.h"
-
 namespace {
 
-// SortKey in one call for each step, into buffers on the stack: a key is made for every row
-// taken in, and each call costs more than the rest of taking a listed file in. Empty when a
-// buffer is too small or a call fails; the general way below then decides.
-std::string QuickSortKey(std::string_view name) {
-  wchar_t w[256];
+// The key in one call, into a buffer on the stack: a key is made for every row taken in, and
+// each call costs more than the rest of taking a listed file in. Empty when the buffer is too
+// small or the call fails; the general way below then decides.
+std::string QuickSortKey(std::wstring_view name) {
   char key[1024];
-  if (name.empty() || name.size() > std::size(w)) return std::string();
-  // Each byte gives at most one UTF-16 unit, so the buffer holds what ToUtf16Lenient would give.
-  int n = MultiByteToWideChar(sjis::kCodePage, 0, name.data(), static_cast<int>(name.size()), w,
-                              static_cast<int>(std::size(w)));
-  if (n <= 0) return std::string();
-  int k = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, w, n, reinterpret_cast<LPWSTR>(key), sizeof key);
+  if (name.empty() || name.size() > 256) return std::string();
+  int k = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.data(), static_cast<int>(name.size()),
+                       reinterpret_cast<LPWSTR>(key), sizeof key);
   while (k > 0 && key[k - 1] == '\0') --k;  // the key ends in a NUL byte
   return std::string(key, k > 0 ? static_cast<std::size_t>(k) : 0);
 }
@@ -29,19 +23,21 @@ std::string QuickSortKey(std::string_view name) {
 
 namespace os {
 
-std::string SortKey(std::string_view name) {
-  // lstrcmpA is CompareString with the user default locale and no flags; a sort key of the
+std::string SortKey(std::wstring_view name) {
+  // lstrcmpW is CompareString with the user default locale and no flags; a sort key of the
   // same locale and flags orders the same way, and comparing keys is a memcmp.
   std::string quick = QuickSortKey(name);
-  if (!quick.empty()) return quick;
-  std::wstring w = sjis::ToUtf16Lenient(name);
-  if (w.empty()) return std::string();
-  int n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, w.c_str(), static_cast<int>(w.size()),
-                       nullptr, 0);
-  if (n <= 0) return std::string(name);
+  if (!quick.empty() || name.empty()) return quick;
+  const int size = static_cast<int>(name.size());
+  int n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.data(), size, nullptr, 0);
+  if (n <= 0) {
+    // No key: the units themselves, high byte first, order the name.
+    std::string units;
+    for (const wchar_t c : name) units += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+    return units;
+  }
   std::string key(static_cast<std::size_t>(n), '\0');
-  LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, w.c_str(), static_cast<int>(w.size()),
-               reinterpret_cast<LPWSTR>(key.data()), n);
+  LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.data(), size, reinterpret_cast<LPWSTR>(key.data()), n);
   while (!key.empty() && key.back() == '\0') key.pop_back();  // the key ends in a NUL byte
   return key;
 }

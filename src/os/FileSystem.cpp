@@ -10,7 +10,7 @@
 
 #include "os/OwnFile.h"
 #include "os/UnixEntry.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace fs {
 
@@ -42,11 +42,12 @@ bool Prefixed(std::wstring_view w) {
   return w.starts_with(L"\\\\?\\") || w.starts_with(L"\\\\.\\") || w.starts_with(L"\\??\\");
 }
 
-// A CP932 path that has no exact UTF-16 form names nothing: the caller must not guess. A long
-// path is given in the "\\?\" form, which is read as it stands: only one the platform reads as
-// it stands anyway, so that both forms name the same entry.
-bool Utf16Path(std::string_view path, std::wstring& out) {
-  if (path.empty() || !sjis::ToUtf16(path, out) || Prefixed(out)) return false;
+// A long path is given in the "\\?\" form, which is read as it stands: only one the platform
+// reads as it stands anyway, so that both forms name the same entry. A path with a NUL would be
+// cut short by the platform: it names nothing.
+bool Utf16Path(std::wstring_view path, std::wstring& out) {
+  if (path.empty() || path.find(L'\0') != std::wstring_view::npos || Prefixed(path)) return false;
+  out.assign(path);
   if (out.size() < kLongPath) return true;
   std::wstring full;
   if (!FullUtf16(out, full) || full.size() != out.size()) return false;
@@ -63,27 +64,15 @@ bool Utf16Path(std::string_view path, std::wstring& out) {
   return true;
 }
 
-// The entry's name as CP932, only when converting it back gives the very same name: a name
-// that would come back as a look-alike (another file's name) is no name of ours. The same
-// conversions as sjis::FromUtf16 and sjis::ToUtf16, one call each into buffers that fit any
-// entry's name: this runs for every entry of every listed folder.
-bool ExactName(const wchar_t* wide, std::string& out) {
-  constexpr int kMaxName = MAX_PATH;  // cFileName's size, with its terminating null
-  const int length = static_cast<int>(wcsnlen(wide, kMaxName));
-  if (length == 0 || length >= kMaxName) return false;
-  char narrow[2 * kMaxName];
-  BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(sjis::kCodePage, WC_NO_BEST_FIT_CHARS, wide, length, narrow, sizeof narrow,
-                                    nullptr, &usedDefault);
-  if (n <= 0 || usedDefault) return false;
-  wchar_t back[kMaxName];
-  const int m = MultiByteToWideChar(sjis::kCodePage, MB_ERR_INVALID_CHARS, narrow, n, back, kMaxName);
-  if (m != length || std::wmemcmp(back, wide, static_cast<std::size_t>(length)) != 0) return false;
-  out.assign(narrow, static_cast<std::size_t>(n));
+// The entry's name, where the search gave one (cFileName ends in a NUL).
+bool EntryName(const wchar_t* wide, std::wstring& out) {
+  const std::size_t length = wcsnlen(wide, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  out.assign(wide, length);
   return true;
 }
 
-void Fill(const WIN32_FIND_DATAW& data, std::string name, Entry& out) {
+void Fill(const WIN32_FIND_DATAW& data, std::wstring name, Entry& out) {
   out.name = std::move(name);
   out.attributes = data.dwFileAttributes;
   out.size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
@@ -92,92 +81,83 @@ void Fill(const WIN32_FIND_DATAW& data, std::string name, Entry& out) {
   out.lastAccess = data.ftLastAccessTime;
 }
 
-// FullPath with one call per step into buffers on the stack, for the usual short path: a drop
-// can give thousands. Empty with `done` false when the path is too long for them.
-std::string QuickFullPath(std::string_view path, bool& done) {
-  constexpr int kSize = 1024;
+// FullPath with one call into a buffer on the stack, for the usual short path: a drop can give
+// thousands. Empty with `done` false when the path is too long for it.
+std::wstring QuickFullPath(std::wstring_view path, bool& done) {
+  constexpr DWORD kSize = 1024;
   done = false;
-  if (path.empty() || path.size() >= kSize) return std::string();
+  if (path.empty() || path.size() >= kSize) return std::wstring();
   wchar_t w[kSize], full[kSize];
-  int n = MultiByteToWideChar(sjis::kCodePage, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()), w,
-                              kSize - 1);
+  path.copy(w, path.size());
+  w[path.size()] = L'\0';
   done = true;
-  if (n <= 0) return std::string();
-  w[n] = L'\0';
-  DWORD m = GetFullPathNameW(w, kSize, full, nullptr);
-  if (m == 0) return std::string();
-  if (m >= static_cast<DWORD>(kSize)) {
+  const DWORD m = GetFullPathNameW(w, kSize, full, nullptr);
+  if (m == 0) return std::wstring();
+  if (m >= kSize) {
     done = false;
-    return std::string();
+    return std::wstring();
   }
-  char narrow[2 * kSize];
-  BOOL usedDefault = FALSE;
-  int k = WideCharToMultiByte(sjis::kCodePage, WC_NO_BEST_FIT_CHARS, full, static_cast<int>(m), narrow, sizeof narrow,
-                              nullptr, &usedDefault);
-  if (k <= 0 || usedDefault) return std::string();
-  return std::string(narrow, static_cast<std::size_t>(k));
+  return std::wstring(full, m);
 }
 
 }  // namespace
 
-std::string FullPath(std::string_view path) {
+std::wstring FullPath(std::wstring_view path) {
+  // A NUL would cut the path short: what follows it would be lost.
+  if (path.find(L'\0') != std::wstring_view::npos) return std::wstring();
   bool done = false;
-  std::string out = QuickFullPath(path, done);
-  if (!done) {
-    std::wstring w, full;
-    if (path.empty() || !sjis::ToUtf16(path, w) || !FullUtf16(w, full) || !sjis::FromUtf16(full, out)) {
-      return std::string();
-    }
-  }
-  if (!out.starts_with("\\\\")) return out;
+  std::wstring out = QuickFullPath(path, done);
+  if (!done && (path.empty() || !FullUtf16(std::wstring(path), out))) return std::wstring();
+  if (!out.starts_with(L"\\\\")) return out;
   // A "\\?\" path given is kept plain, where the plain path names the same entry; a device
   // ("\\.\con") is no file.
-  std::string plain;
-  if (out.starts_with("\\\\?\\UNC\\")) {
-    plain = "\\\\" + out.substr(8);
-  } else if (out.starts_with("\\\\?\\") && out.size() >= 7 && out[5] == ':' && out[6] == '\\') {
+  std::wstring plain;
+  if (out.starts_with(L"\\\\?\\UNC\\")) {
+    plain = L"\\\\" + out.substr(8);
+  } else if (out.starts_with(L"\\\\?\\") && out.size() >= 7 && out[5] == L':' && out[6] == L'\\') {
     plain = out.substr(4);
-  } else if (out.starts_with("\\\\?\\") || out.starts_with("\\\\.\\")) {
-    return std::string();
+  } else if (out.starts_with(L"\\\\?\\") || out.starts_with(L"\\\\.\\")) {
+    return std::wstring();
   } else {
     return out;
   }
-  return FullPath(plain) == plain ? plain : std::string();
+  return FullPath(plain) == plain ? plain : std::wstring();
 }
 
-bool IsDevicePath(std::string_view path) {
-  std::wstring w, full;
-  return sjis::ToUtf16(path, w) && FullUtf16(w, full) && (full.starts_with(L"\\\\.\\") || full.starts_with(L"\\??\\"));
+bool IsDevicePath(std::wstring_view path) {
+  std::wstring full;
+  return !path.empty() && path.find(L'\0') == std::wstring_view::npos && FullUtf16(std::wstring(path), full) &&
+         (full.starts_with(L"\\\\.\\") || full.starts_with(L"\\??\\"));
 }
 
-bool Utf16PathOf(std::string_view path, std::wstring& out) { return Utf16Path(path, out); }
+bool Utf16PathOf(std::wstring_view path, std::wstring& out) { return Utf16Path(path, out); }
 
-std::uint32_t Attributes(std::string_view path) {
+std::uint32_t Attributes(std::wstring_view path) {
   std::wstring w;
   if (!Utf16Path(path, w)) return kInvalidAttributes;
   return GetFileAttributesW(w.c_str());
 }
 
-bool ExistsAsFile(std::string_view path) {
+bool ExistsAsFile(std::wstring_view path) {
   std::uint32_t a = Attributes(path);
   return a != kInvalidAttributes && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsFolder(std::string_view path) {
+bool IsFolder(std::wstring_view path) {
   std::uint32_t a = Attributes(path);
   return a != kInvalidAttributes && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 namespace {
 
-bool FileInfo(std::string_view path, BY_HANDLE_FILE_INFORMATION& info) {
+bool FileInfo(std::wstring_view path, BY_HANDLE_FILE_INFORMATION& info) {
   const os::unique_file h = OpenToIdentify(path);
   return h && GetFileInformationByHandle(h.get(), &info) != 0;
 }
 
 }  // namespace
 
-NameLimit NameLimitOf(std::string_view folder) {
+NameLimit NameLimitOf(std::wstring_view folder) {
   NameLimit limit;
   limit.utf8 = os::UnderWine();
   std::wstring w;
@@ -200,20 +180,16 @@ NameLimit NameLimitOf(std::string_view folder) {
 
 namespace {
 
-std::string FinalPathOf(HANDLE h) {
-  std::string narrow;
-  const std::wstring wide = os::FinalPath(h);
-  return !wide.empty() && sjis::FromUtf16(wide, narrow) ? narrow : std::string();
-}
+std::wstring FinalPathOf(HANDLE h) { return os::FinalPath(h); }
 
 }  // namespace
 
-std::string FinalPath(std::string_view path) {
+std::wstring FinalPath(std::wstring_view path) {
   const os::unique_file h = OpenToIdentify(path);
-  return h ? FinalPathOf(h.get()) : std::string();
+  return h ? FinalPathOf(h.get()) : std::wstring();
 }
 
-OpenFile::OpenFile(std::string_view path) : from_(path) {
+OpenFile::OpenFile(std::wstring_view path) : from_(path) {
   std::wstring w;
   if (!Utf16Path(path, w)) {
     error_ = ERROR_INVALID_NAME;
@@ -225,7 +201,7 @@ OpenFile::OpenFile(std::string_view path) : from_(path) {
   if (!handle_) error_ = GetLastError();
 }
 
-const std::string& OpenFile::FinalPath() const {
+const std::wstring& OpenFile::FinalPath() const {
   if (!finalAsked_ && ok()) final_ = FinalPathOf(handle_.get());
   finalAsked_ = true;
   return final_;
@@ -281,30 +257,26 @@ std::wstring Upper(std::wstring s) {
 
 }  // namespace
 
-std::vector<std::string> LinkNames(std::string_view folder) {
-  std::vector<std::string> out;
+std::vector<std::wstring> LinkNames(std::wstring_view folder) {
+  std::vector<std::wstring> out;
   std::wstring w;
   std::vector<std::wstring> links;
   if (!os::UnderWine() || !Utf16Path(folder, w)) return out;
   if (w.size() > 3 && w.back() == L'\\') w.pop_back();
   UnixNames names;
   if (!os::UnixLinkNames(names.Folder(w), links)) return out;
-  std::string narrow;
-  for (const std::wstring& link : links) {
-    if (sjis::FromUtf16(link, narrow)) out.push_back(narrow);
-  }
-  return out;
+  return links;
 }
 
-bool EntryId(std::string_view path, FileId& out, std::string* finalFolder) {
-  std::string bare(path);
-  if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
+bool EntryId(std::wstring_view path, FileId& out, std::wstring* finalFolder) {
+  std::wstring bare(path);
+  if (bare.size() > 3 && bare.back() == L'\\') bare.pop_back();  // "C:\" stays a root
   const os::unique_file h = OpenToIdentify(bare);
   if (!h) return false;
   if (finalFolder) {
     *finalFolder = FinalPathOf(h.get());
     if (finalFolder->empty()) return false;
-    if (finalFolder->back() != '\\') *finalFolder += '\\';
+    if (finalFolder->back() != L'\\') *finalFolder += L'\\';
   }
   // The index alone: the volume's serial costs Wine ten times as much, and the caller compares
   // the final path as well.
@@ -317,7 +289,7 @@ bool EntryId(std::string_view path, FileId& out, std::string* finalFolder) {
   return out.valid();
 }
 
-bool UnixNames::Held(std::string_view path) {
+bool UnixNames::Held(std::wstring_view path) {
   if (!os::UnderWine()) return false;
   std::wstring w, folder, name;
   if (!Utf16Path(path, w) || !Split(w, folder, name)) return false;
@@ -353,7 +325,7 @@ bool FileIndex(HANDLE h, std::uint64_t& index) {
   return true;
 }
 
-os::unique_file OpenToIdentify(std::string_view path) {
+os::unique_file OpenToIdentify(std::wstring_view path) {
   std::wstring w;
   if (!Utf16Path(path, w)) return os::unique_file();
   return os::unique_file(CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES,
@@ -384,24 +356,23 @@ bool WholeId(HANDLE h, FileId& out) {
   return true;
 }
 
-std::string FinalFolderPath(std::string_view folder) {
-  std::string bare(folder);
-  if (bare.size() > 3 && bare.back() == '\\') bare.pop_back();  // "C:\" stays a root
-  std::string final = FinalPath(bare);
-  if (!final.empty() && final.back() != '\\') final += '\\';
+std::wstring FinalFolderPath(std::wstring_view folder) {
+  std::wstring bare(folder);
+  if (bare.size() > 3 && bare.back() == L'\\') bare.pop_back();  // "C:\" stays a root
+  std::wstring final = FinalPath(bare);
+  if (!final.empty() && final.back() != L'\\') final += L'\\';
   return final;
 }
 
-bool ReachedItself(std::string_view reached, std::string_view finalFolder, std::string_view path) {
+bool ReachedItself(std::wstring_view reached, std::wstring_view finalFolder, std::wstring_view path) {
   if (reached.empty() || finalFolder.empty()) return false;  // what can't be asked isn't ours
-  std::string a, b;
-  sjis::AppendUpper(sjis::FolderPart(reached), a);
-  sjis::AppendUpper(finalFolder, b);
+  // Letter case aside, as the file system compares names.
+  std::wstring a, b;
+  utf16::FoldName(utf16::FolderPart(reached), a);
+  utf16::FoldName(finalFolder, b);
   if (a != b) return false;
-  a.clear();
-  b.clear();
-  sjis::AppendUpper(sjis::FileName(reached), a);
-  sjis::AppendUpper(sjis::FileName(path), b);
+  utf16::FoldName(utf16::FileName(reached), a);
+  utf16::FoldName(utf16::FileName(path), b);
   return a == b;
 }
 
@@ -409,8 +380,8 @@ bool OpenFile::Id(FileId& out, UnixNames* names) const {
   if (!ok()) return false;
   // The volume's serial, asked once per folder (a run's rows go from folder to folder as
   // their names sort): every file of a folder lies on its volume.
-  static std::unordered_map<std::string, std::uint32_t> volumes;
-  const std::string folder(sjis::FolderPart(from_));
+  static std::unordered_map<std::wstring, std::uint32_t> volumes;
+  const std::wstring folder(utf16::FolderPart(from_));
   auto known = volumes.find(folder);
   if (known == volumes.end()) {
     BY_HANDLE_FILE_INFORMATION info{};
@@ -428,11 +399,11 @@ bool OpenFile::Id(FileId& out, UnixNames* names) const {
   if (os::UnderWine()) {
     // Wine's creation time moves with every edit; the Linux file system keeps the birth. It is
     // the handle's file only where the inode is the index Wine gave.
-    std::wstring final;
+    const std::wstring& final = FinalPath();
     os::UnixEntry entry;
     UnixNames own;
     UnixNames& unix = names ? *names : own;
-    if (sjis::ToUtf16(FinalPath(), final) && os::StatUnix(unix.Path(final), entry) && entry.inode == out.index) {
+    if (!final.empty() && os::StatUnix(unix.Path(final), entry) && entry.inode == out.index) {
       out.birth = entry.birth;
     }
   } else {
@@ -444,7 +415,7 @@ bool OpenFile::Id(FileId& out, UnixNames* names) const {
   return out.valid();
 }
 
-DWORD OpenFile::RenameTo(std::string_view to) {
+DWORD OpenFile::RenameTo(std::wstring_view to) {
   if (!ok()) return error_ ? error_ : ERROR_INVALID_HANDLE;
   std::wstring wTo;
   if (!Utf16Path(to, wTo)) return ERROR_INVALID_NAME;
@@ -455,21 +426,21 @@ DWORD OpenFile::RenameTo(std::string_view to) {
   return os::RenameHandle(handle_.get(), wTo, false);
 }
 
-bool SameFile(std::string_view a, std::string_view b) {
+bool SameFile(std::wstring_view a, std::wstring_view b) {
   BY_HANDLE_FILE_INFORMATION x{}, y{};
   return FileInfo(a, x) && FileInfo(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-bool Opens(std::string_view path) { return static_cast<bool>(OpenToIdentify(path)); }
+bool Opens(std::wstring_view path) { return static_cast<bool>(OpenToIdentify(path)); }
 
-bool IsDiskFile(std::string_view path) {
+bool IsDiskFile(std::wstring_view path) {
   if (Attributes(path) != kInvalidAttributes) return true;
   const os::unique_file h = OpenToIdentify(path);
   return h && GetFileType(h.get()) == FILE_TYPE_DISK;
 }
 
-bool LookAtFile(std::string_view path, FileLook& out) {
+bool LookAtFile(std::wstring_view path, FileLook& out) {
   std::wstring wide;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!Utf16Path(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return false;
@@ -479,7 +450,7 @@ bool LookAtFile(std::string_view path, FileLook& out) {
   return true;
 }
 
-os::unique_file OpenForReading(std::string_view path) {
+os::unique_file OpenForReading(std::wstring_view path) {
   std::wstring wide;
   if (!Utf16Path(path, wide)) return os::unique_file();
   return os::unique_file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -500,30 +471,30 @@ bool ReadAt(HANDLE h, std::uint64_t offset, void* out, std::size_t n) {
   return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && ReadSome(h, out, n, got) && got == n;
 }
 
-bool FindEntry(std::string_view path, Entry& out) {
+bool FindEntry(std::wstring_view path, Entry& out) {
   // A wildcard would turn the lookup of one entry into a pattern search that reports some
   // other file's name.
   // '"', "<" and ">" are wildcards too; "/" and ":" would reach another entry.
-  std::string_view name = sjis::FileName(path);
+  std::wstring_view name = utf16::FileName(path);
   if (name.empty()) return false;
-  for (std::size_t i = 0; i < name.size(); i = sjis::NextChar(name, i)) {
-    if (sjis::RefusedInName(static_cast<unsigned char>(name[i]))) return false;
+  for (const wchar_t c : name) {
+    if (utf16::RefusedInName(c)) return false;
   }
   std::wstring w;
   if (!Utf16Path(path, w)) return false;
   WIN32_FIND_DATAW data;
   if (!os::unique_find(FindFirstFileW(w.c_str(), &data))) return false;
-  std::string narrow;
-  if (!ExactName(data.cFileName, narrow)) return false;
-  Fill(data, std::move(narrow), out);
+  std::wstring found;
+  if (!EntryName(data.cFileName, found)) return false;
+  Fill(data, std::move(found), out);
   return true;
 }
 
-FolderSearch::FolderSearch(std::string_view folder) {
+FolderSearch::FolderSearch(std::wstring_view folder) {
   failed_ = true;
   if (folder.empty()) return;
   // "*" rather than "*.*": read as it stands (a "\\?\" path), "*.*" would want a dot.
-  std::string pattern = sjis::JoinPath(folder, "*");
+  std::wstring pattern = utf16::JoinPath(folder, L"*");
   std::wstring w;
   if (!Utf16Path(pattern, w)) return;
   handle_.reset(FindFirstFileW(w.c_str(), &data_));
@@ -533,7 +504,7 @@ FolderSearch::FolderSearch(std::string_view folder) {
 
 bool FolderSearch::Next(Entry& out) {
   if (!handle_) return false;
-  std::string narrow;
+  std::wstring name;
   for (;;) {
     if (first_) {
       first_ = false;
@@ -541,15 +512,9 @@ bool FolderSearch::Next(Entry& out) {
       failed_ = GetLastError() != ERROR_NO_MORE_FILES;
       return false;
     }
-    // Names with no exact CP932 form never enter the program.
-    if (ExactName(data_.cFileName, narrow)) break;
-    if (!(data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      ++foreignFiles_;
-    } else if (!(data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      ++foreignFolders_;
-    }
+    if (EntryName(data_.cFileName, name)) break;
   }
-  Fill(data_, std::move(narrow), out);
+  Fill(data_, std::move(name), out);
   return true;
 }
 

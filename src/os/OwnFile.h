@@ -1,6 +1,6 @@
 // The program's own files (its journal, its settings) and the few platform calls on files that
-// the engine shares with them, by UTF-16 path or by handle: an own file may lie in a folder with
-// no CP932 form, and a move through a handle renames exactly what the handle holds.
+// the engine shares with them, by path or by handle: a move through a handle renames exactly
+// what the handle holds.
 #pragma once
 
 #include <windows.h>

@@ -1,67 +1,73 @@
 #include "rules/CleanUp.h"
 
 #include "text/StringEx.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace rules {
 
 namespace {
 
-// The fixed texts as CP932 bytes, spelled out: "～" has look-alikes in other code pages.
-constexpr std::string_view kLnk = ".lnk";
-constexpr std::string_view kShortcutBlank =  // " へのショートカット"
-    " \x82\xD6\x82\xCC\x83\x56\x83\x87\x81\x5B\x83\x67\x83\x4A\x83\x62\x83\x67";
-constexpr std::string_view kShortcut = kShortcutBlank.substr(1);  // "へのショートカット"
-constexpr std::string_view kShortcutHalf =                         // "へのｼｮｰﾄｶｯﾄ"
-    "\x82\xD6\x82\xCC\xBC\xAE\xB0\xC4\xB6\xAF\xC4";
-constexpr std::string_view kCopy = "\x83\x52\x83\x73\x81\x5B \x81\x60 ";  // "コピー ～ "
-constexpr std::string_view kCopyHalf = "\xBA\xCB\xDF\xB0 \x81\x60 ";      // "ｺﾋﾟｰ ～ "
+// The fixed texts by code point: "～" (U+FF5E, the Shift_JIS one) has look-alikes such as "〜".
+constexpr std::wstring_view kLnk = L".lnk";
+constexpr std::wstring_view kShortcutBlank =  // " へのショートカット"
+    L" \u3078\u306E\u30B7\u30E7\u30FC\u30C8\u30AB\u30C3\u30C8";
+constexpr std::wstring_view kShortcut = kShortcutBlank.substr(1);  // "へのショートカット"
+constexpr std::wstring_view kShortcutHalf =                        // "へのｼｮｰﾄｶｯﾄ"
+    L"\u3078\u306E\uFF7C\uFF6E\uFF70\uFF84\uFF76\uFF6F\uFF84";
+constexpr std::wstring_view kCopy = L"\u30B3\u30D4\u30FC \uFF5E ";            // "コピー ～ "
+constexpr std::wstring_view kCopyHalf = L"\uFF7A\uFF8B\uFF9F\uFF70 \uFF5E ";  // "ｺﾋﾟｰ ～ "
 
 // Removes open + n + close for n = 0…99, each n first with a blank in front so that the blank
 // goes with its bracket. Skipped when no open bracket stands in the name at all.
-void RemoveNumbers(std::string& name, char open, char close) {
-  const char bracket[] = {open, '\0'};
-  if (!sjis::Contains(name, bracket)) return;
+void RemoveNumbers(std::wstring& name, wchar_t open, wchar_t close) {
+  if (name.find(open) == std::wstring::npos) return;
   for (int n = 0; n <= 99; ++n) {
-    std::string pattern = std::string(" ") + open + std::to_string(n) + close;
+    std::wstring pattern = std::wstring(L" ") + open + std::to_wstring(n) + close;
     name = RemoveAll(name, pattern);
-    name = RemoveAll(name, std::string_view(pattern).substr(1));
+    name = RemoveAll(name, std::wstring_view(pattern).substr(1));
   }
 }
 
 }  // namespace
 
-std::string RemoveAll(std::string_view text, std::string_view pattern) {
-  std::string out(text);
-  for (std::size_t at; (at = sjis::Find(out, pattern)) != sjis::npos;) out.erase(at, pattern.size());
+std::wstring RemoveAll(std::wstring_view text, std::wstring_view pattern) {
+  std::wstring out(text);
+  for (std::size_t at; (at = utf16::Find(out, pattern)) != utf16::npos;) out.erase(at, pattern.size());
   return out;
 }
 
-std::string AutoCleanName(std::string_view path, const CleanUpOptions& options) {
-  std::string_view folder = sjis::FolderPart(path);
-  std::string_view original = sjis::BaseName(path);
-  std::string_view ext = sjis::Extension(path);
+std::wstring AutoCleanName(std::wstring_view path, const CleanUpOptions& options) {
+  std::wstring_view folder = utf16::FolderPart(path);
+  std::wstring_view original = utf16::BaseName(path);
+  std::wstring_view ext = utf16::Extension(path);
 
-  std::string name(original);
+  std::wstring name(original);
+  // Composed first, so that the texts below are found whichever way the marks came.
+  std::wstring composedExt;
+  if (options.compose) {
+    if (utf16::NeedsCompose(name)) name = utf16::Compose(name);
+    if (utf16::NeedsCompose(ext)) composedExt = utf16::Compose(ext);
+  }
+  if (!composedExt.empty()) ext = composedExt;
   if (options.removeShortcut && ext == kLnk) {
     name = RemoveAll(name, kShortcutBlank);
     name = RemoveAll(name, kShortcut);
     name = RemoveAll(name, kShortcutHalf);
   }
-  if (options.removeBracketNumber) RemoveNumbers(name, '[', ']');
-  if (options.removeParenNumber) RemoveNumbers(name, '(', ')');
+  if (options.removeBracketNumber) RemoveNumbers(name, L'[', L']');
+  if (options.removeParenNumber) RemoveNumbers(name, L'(', L')');
   if (options.removeCopy) {
     name = RemoveAll(name, kCopy);
     name = RemoveAll(name, kCopyHalf);
   }
-  if (options.trim) name = TrimWide(std::string_view(name));
+  if (options.trim) name = TrimWide(std::wstring_view(name));
   // A name cleaned away entirely keeps what it had; only the extension may still change.
   if (name.empty()) name = original;
 
-  std::string result(folder);
+  std::wstring result(folder);
   result += name;
-  if (options.jpegToJpg && sjis::AsciiLower(ext) == ".jpeg") {
-    result += ".jpg";
+  if (options.jpegToJpg && utf16::AsciiLower(ext) == L".jpeg") {
+    result += L".jpg";
   } else {
     result += ext;
   }

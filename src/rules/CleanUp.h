@@ -15,6 +15,7 @@ struct CleanUpOptions {
   bool removeCopy = false;           // "コピー ～ "
   bool trim = false;                 // blanks at both ends (TrimWide)
   bool jpegToJpg = false;            // extension ".jpeg" in any case -> ".jpg"
+  bool compose = false;              // split voiced marks and accents joined (NFC), before the rest
 
   bool operator==(const CleanUpOptions&) const = default;
   // Whether any option is on: compared as a whole, so an option added later counts too.
@@ -23,12 +24,12 @@ struct CleanUpOptions {
 
 // The text with every occurrence of the pattern removed; the search restarts from the start
 // after each removal, so pieces brought together by a removal go too. Occurrences are only
-// taken where they begin a character.
-std::string RemoveAll(std::string_view text, std::string_view pattern);
+// taken at character boundaries.
+std::wstring RemoveAll(std::wstring_view text, std::wstring_view pattern);
 
 // The path the file would have after the clean-up: same folder, the base name cleaned (back
 // to the original when cleaning empties it), the extension changed only by jpegToJpg. With
-// every option off the path comes back byte for byte.
-std::string AutoCleanName(std::string_view path, const CleanUpOptions& options);
+// every option off the path comes back unit for unit.
+std::wstring AutoCleanName(std::wstring_view path, const CleanUpOptions& options);
 
 }  // namespace rules

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace rules {
 
 namespace {
 
-constexpr std::size_t kMaxRendering = 256;
 constexpr long long kMsPerDay = 86400000;
 constexpr long long kSerialOf1970 = 25569;  // 1 January 1970 as a day number
 
@@ -62,13 +61,13 @@ Moment Decode(DateTime value) {
   return t;
 }
 
-void AppendNumber(std::string& out, long long number, int width = 1) {
-  const std::string digits = std::to_string(number);
-  if (digits.size() < static_cast<std::size_t>(width)) out.append(width - digits.size(), '0');
+void AppendNumber(std::wstring& out, long long number, int width = 1) {
+  const std::wstring digits = std::to_wstring(number);
+  if (digits.size() < static_cast<std::size_t>(width)) out.append(width - digits.size(), L'0');
   out += digits;
 }
 
-using sjis::AsciiLowerChar;
+using utf16::AsciiLowerChar;
 
 int Hour12(int hour) { return hour % 12 == 0 ? 12 : hour % 12; }
 
@@ -88,14 +87,14 @@ int EraYear(const Moment& t, const DateLocale& locale) {
   return era ? t.year - era->start / 10000 + 1 : t.year;
 }
 
-std::string_view EraName(const Moment& t, const DateLocale& locale, bool full) {
+std::wstring_view EraName(const Moment& t, const DateLocale& locale, bool full) {
   const DateEra* era = EraOf(t, locale);
   if (!era) return {};
   return full ? era->name : era->abbreviation;
 }
 
-// Length of the run of the byte at i, compared exactly or ignoring ASCII case.
-std::size_t RunLength(std::string_view s, std::size_t i, bool ignoreCase) {
+// Length of the run of the unit at i, compared exactly or ignoring ASCII case.
+std::size_t RunLength(std::wstring_view s, std::size_t i, bool ignoreCase) {
   std::size_t j = i + 1;
   if (ignoreCase) {
     while (j < s.size() && AsciiLowerChar(s[j]) == AsciiLowerChar(s[i])) ++j;
@@ -107,29 +106,29 @@ std::size_t RunLength(std::string_view s, std::size_t i, bool ignoreCase) {
 
 // A regional format picture, as GetDateFormat/GetTimeFormat read it: case-sensitive letters,
 // '...' quoted with '' as a quote, everything else copied.
-void RenderPicture(std::string& out, std::string_view picture, const Moment& t, const DateLocale& locale) {
+void RenderPicture(std::wstring& out, std::wstring_view picture, const Moment& t, const DateLocale& locale) {
   std::size_t i = 0;
   while (i < picture.size()) {
-    const std::size_t next = sjis::NextChar(picture, i);
-    const char c = picture[i];
+    const std::size_t next = utf16::NextChar(picture, i);
+    const wchar_t c = picture[i];
     if (next - i > 1) {
       out.append(picture, i, next - i);
       i = next;
       continue;
     }
-    if (c == '\'') {
+    if (c == L'\'') {
       std::size_t j = i + 1;
       while (j < picture.size()) {
-        if (picture[j] == '\'') {
-          if (j + 1 < picture.size() && picture[j + 1] == '\'') {
-            out += '\'';
+        if (picture[j] == L'\'') {
+          if (j + 1 < picture.size() && picture[j + 1] == L'\'') {
+            out += L'\'';
             j += 2;
             continue;
           }
           ++j;
           break;
         }
-        const std::size_t k = sjis::NextChar(picture, j);
+        const std::size_t k = utf16::NextChar(picture, j);
         out.append(picture, j, k - j);
         j = k;
       }
@@ -139,27 +138,27 @@ void RenderPicture(std::string& out, std::string_view picture, const Moment& t, 
     const std::size_t n = RunLength(picture, i, false);
     const int year = locale.eraYears ? EraYear(t, locale) : t.year;
     switch (c) {
-      case 'd':
+      case L'd':
         if (n <= 2) AppendNumber(out, t.day, static_cast<int>(n));
         else out += (n == 3 ? locale.shortDayNames : locale.dayNames)[t.dayOfWeek];
         break;
-      case 'M':
+      case L'M':
         if (n <= 2) AppendNumber(out, t.month, static_cast<int>(n));
         else out += (n == 3 ? locale.shortMonthNames : locale.monthNames)[t.month - 1];
         break;
-      case 'y':
+      case L'y':
         if (n <= 2) AppendNumber(out, year % 100, static_cast<int>(n));
         else AppendNumber(out, year, locale.eraYears ? 1 : 4);
         break;
-      case 'g': out += EraName(t, locale, true); break;
-      case 'h': AppendNumber(out, Hour12(t.hour), n >= 2 ? 2 : 1); break;
-      case 'H': AppendNumber(out, t.hour, n >= 2 ? 2 : 1); break;
-      case 'm': AppendNumber(out, t.minute, n >= 2 ? 2 : 1); break;
-      case 's': AppendNumber(out, t.second, n >= 2 ? 2 : 1); break;
-      case 't': {
-        const std::string& designator = t.hour < 12 ? locale.am : locale.pm;
+      case L'g': out += EraName(t, locale, true); break;
+      case L'h': AppendNumber(out, Hour12(t.hour), n >= 2 ? 2 : 1); break;
+      case L'H': AppendNumber(out, t.hour, n >= 2 ? 2 : 1); break;
+      case L'm': AppendNumber(out, t.minute, n >= 2 ? 2 : 1); break;
+      case L's': AppendNumber(out, t.second, n >= 2 ? 2 : 1); break;
+      case L't': {
+        const std::wstring& designator = t.hour < 12 ? locale.am : locale.pm;
         if (n >= 2) out += designator;
-        else out.append(designator, 0, sjis::NextChar(designator, 0));
+        else out.append(designator, 0, utf16::NextChar(designator, 0));
         break;
       }
       default: out.append(picture, i, n); break;
@@ -169,49 +168,49 @@ void RenderPicture(std::string& out, std::string_view picture, const Moment& t, 
 }
 
 // The length of an am/pm, ampm or a/p specifier at i, 0 when there is none.
-std::size_t AmPmLength(std::string_view p, std::size_t i) {
-  auto matches = [&](std::string_view word) {
+std::size_t AmPmLength(std::wstring_view p, std::size_t i) {
+  auto matches = [&](std::wstring_view word) {
     if (p.size() - i < word.size()) return false;
     for (std::size_t k = 0; k < word.size(); ++k) {
       if (AsciiLowerChar(p[i + k]) != word[k]) return false;
     }
     return true;
   };
-  if (matches("am/pm")) return 5;
-  if (matches("ampm")) return 4;
-  if (matches("a/p")) return 3;
+  if (matches(L"am/pm")) return 5;
+  if (matches(L"ampm")) return 4;
+  if (matches(L"a/p")) return 3;
   return 0;
 }
 
 // Index of the quote that closes the quoted text starting at i, or the end of the pattern
 // when it is never closed.
-std::size_t ClosingQuote(std::string_view p, std::size_t i) {
+std::size_t ClosingQuote(std::wstring_view p, std::size_t i) {
   std::size_t j = i + 1;
-  while (j < p.size() && p[j] != p[i]) j = sjis::NextChar(p, j);
+  while (j < p.size() && p[j] != p[i]) j = utf16::NextChar(p, j);
   return j;
 }
 
 // An h uses the 12-hour clock when an am/pm specifier follows it before the next h.
-bool TwelveHourClock(std::string_view p, std::size_t i) {
+bool TwelveHourClock(std::wstring_view p, std::size_t i) {
   while (i < p.size()) {
-    const char c = p[i];
-    if (c == '"' || c == '\'') {
+    const wchar_t c = p[i];
+    if (c == L'"' || c == L'\'') {
       i = std::min(ClosingQuote(p, i) + 1, p.size());
-    } else if (AsciiLowerChar(c) == 'h') {
+    } else if (AsciiLowerChar(c) == L'h') {
       return false;
     } else if (AmPmLength(p, i) > 0) {
       return true;
     } else {
-      i = sjis::NextChar(p, i);
+      i = utf16::NextChar(p, i);
     }
   }
   return false;
 }
 
-void RenderWholeDate(std::string& out, const Moment& t, const DateLocale& locale) {
+void RenderWholeDate(std::wstring& out, const Moment& t, const DateLocale& locale) {
   RenderPicture(out, locale.shortDateFormat, t, locale);
   if (t.msOfDay != 0) {
-    out += ' ';
+    out += L' ';
     RenderPicture(out, locale.longTimeFormat, t, locale);
   }
 }
@@ -220,36 +219,36 @@ void RenderWholeDate(std::string& out, const Moment& t, const DateLocale& locale
 // two are equally near: y and yy are two digits, three or more y four; zz is zzz; seven or
 // more d are dddddd; five or more m are mmmm; hh, nn, ss, ee, gg, tt from two letters on.
 // Each c is a whole date of its own.
-void RenderPattern(std::string& out, std::string_view p, const Moment& t, const DateLocale& locale) {
-  char lastSpecifier = 0;  // lower case; decides whether m is a month or a minute
+void RenderPattern(std::wstring& out, std::wstring_view p, const Moment& t, const DateLocale& locale) {
+  wchar_t lastSpecifier = 0;  // lower case; decides whether m is a month or a minute
   std::size_t i = 0;
-  // Once past the limit the rest would be cut anyway; the cut needs one byte beyond it.
-  while (i < p.size() && out.size() <= kMaxRendering) {
-    const std::size_t next = sjis::NextChar(p, i);
-    const char c = p[i];
-    if (next - i > 1) {  // a double-byte character: its trail byte is never a specifier
+  // Once past the bound the rest would be cut anyway; the cut needs one unit beyond it.
+  while (i < p.size() && out.size() <= kMaxDateText) {
+    const std::size_t next = utf16::NextChar(p, i);
+    const wchar_t c = p[i];
+    if (next - i > 1) {  // a surrogate pair: never a specifier
       out.append(p, i, next - i);
       i = next;
       continue;
     }
-    if (c == '"' || c == '\'') {
+    if (c == L'"' || c == L'\'') {
       const std::size_t close = ClosingQuote(p, i);
       out.append(p, i + 1, close - (i + 1));
       i = std::min(close + 1, p.size());
       continue;
     }
-    if (c == '/') {
+    if (c == L'/') {
       out += locale.dateSeparator;
       ++i;
       continue;
     }
-    if (c == ':') {
+    if (c == L':') {
       out += locale.timeSeparator;
       ++i;
       continue;
     }
-    const char letter = AsciiLowerChar(c);
-    if (letter == 'a') {
+    const wchar_t letter = AsciiLowerChar(c);
+    if (letter == L'a') {
       const std::size_t length = AmPmLength(p, i);
       if (length == 0) {
         out += c;
@@ -263,41 +262,41 @@ void RenderPattern(std::string& out, std::string_view p, const Moment& t, const 
         const std::size_t half = length / 2;  // am/pm: 2, a/p: 1
         out.append(p, morning ? i : i + half + 1, half);
       }
-      lastSpecifier = 'a';
+      lastSpecifier = L'a';
       i += length;
       continue;
     }
     const std::size_t n = RunLength(p, i, true);
     std::size_t used = n;
     switch (letter) {
-      case 'c':
+      case L'c':
         RenderWholeDate(out, t, locale);
         used = 1;
         break;
-      case 'd':
+      case L'd':
         if (n <= 2) AppendNumber(out, t.day, static_cast<int>(n));
         else if (n == 3) out += locale.shortDayNames[t.dayOfWeek];
         else if (n == 4) out += locale.dayNames[t.dayOfWeek];
         else RenderPicture(out, n == 5 ? locale.shortDateFormat : locale.longDateFormat, t, locale);
         break;
-      case 'e': AppendNumber(out, EraYear(t, locale), n >= 2 ? 2 : 1); break;
-      case 'g': out += EraName(t, locale, n >= 2); break;
-      case 'm':
-        if (n <= 2 && lastSpecifier == 'h') AppendNumber(out, t.minute, static_cast<int>(n));
+      case L'e': AppendNumber(out, EraYear(t, locale), n >= 2 ? 2 : 1); break;
+      case L'g': out += EraName(t, locale, n >= 2); break;
+      case L'm':
+        if (n <= 2 && lastSpecifier == L'h') AppendNumber(out, t.minute, static_cast<int>(n));
         else if (n <= 2) AppendNumber(out, t.month, static_cast<int>(n));
         else out += (n == 3 ? locale.shortMonthNames : locale.monthNames)[t.month - 1];
         break;
-      case 'y':
+      case L'y':
         if (n <= 2) AppendNumber(out, t.year % 100, 2);
         else AppendNumber(out, t.year, 4);
         break;
-      case 'h':
+      case L'h':
         AppendNumber(out, TwelveHourClock(p, i + n) ? Hour12(t.hour) : t.hour, n >= 2 ? 2 : 1);
         break;
-      case 'n': AppendNumber(out, t.minute, n >= 2 ? 2 : 1); break;
-      case 's': AppendNumber(out, t.second, n >= 2 ? 2 : 1); break;
-      case 'z': AppendNumber(out, t.millisecond, n >= 2 ? 3 : 1); break;
-      case 't':
+      case L'n': AppendNumber(out, t.minute, n >= 2 ? 2 : 1); break;
+      case L's': AppendNumber(out, t.second, n >= 2 ? 2 : 1); break;
+      case L'z': AppendNumber(out, t.millisecond, n >= 2 ? 3 : 1); break;
+      case L't':
         RenderPicture(out, n >= 2 ? locale.longTimeFormat : locale.shortTimeFormat, t, locale);
         break;
       default:
@@ -310,40 +309,35 @@ void RenderPattern(std::string& out, std::string_view p, const Moment& t, const 
   }
 }
 
-// The longest prefix of whole characters within the limit; a lead byte without its trail
-// byte is no whole character, and left alone it would pair with whatever follows ("_").
-void CutToWholeCharacters(std::string& s) {
-  std::size_t end = 0;
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t next = sjis::NextChar(s, i);
-    if (next > kMaxRendering) break;
-    if (next == i + 1 && sjis::IsLeadByte(static_cast<unsigned char>(s[i]))) break;
-    end = i = next;
-  }
+// The longest prefix of whole characters within the bound.
+void CutToWholeCharacters(std::wstring& s) {
+  if (s.size() <= kMaxDateText) return;
+  std::size_t end = kMaxDateText;
+  if (!utf16::AtCharStart(s, end)) --end;
   s.resize(end);
 }
 
 }  // namespace
 
 DateLocale::DateLocale()
-    : dayNames{"日曜日", "月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日"},
-      shortDayNames{"日", "月", "火", "水", "木", "金", "土"},
-      dateSeparator("/"),
-      timeSeparator(":"),
-      am("午前"),
-      pm("午後"),
-      shortDateFormat("yyyy/MM/dd"),
-      longDateFormat("yyyy'年'M'月'd'日'"),
-      shortTimeFormat("H:mm"),
-      longTimeFormat("H:mm:ss"),
+    : dayNames{L"日曜日", L"月曜日", L"火曜日", L"水曜日", L"木曜日", L"金曜日", L"土曜日"},
+      shortDayNames{L"日", L"月", L"火", L"水", L"木", L"金", L"土"},
+      dateSeparator(L"/"),
+      timeSeparator(L":"),
+      am(L"午前"),
+      pm(L"午後"),
+      shortDateFormat(L"yyyy/MM/dd"),
+      longDateFormat(L"yyyy'年'M'月'd'日'"),
+      shortTimeFormat(L"H:mm"),
+      longTimeFormat(L"H:mm:ss"),
       // The year 1868 counts wholly as Meiji 1, as the era's decree set it.
-      eras{{18680101, "明治", "明"},
-           {19120730, "大正", "大"},
-           {19261225, "昭和", "昭"},
-           {19890108, "平成", "平"},
-           {20190501, "令和", "令"}} {
+      eras{{18680101, L"明治", L"明"},
+           {19120730, L"大正", L"大"},
+           {19261225, L"昭和", L"昭"},
+           {19890108, L"平成", L"平"},
+           {20190501, L"令和", L"令"}} {
   for (int i = 0; i < 12; ++i) {
-    monthNames[i] = std::to_string(i + 1) + "月";
+    monthNames[i] = std::to_wstring(i + 1) + L"月";
     shortMonthNames[i] = monthNames[i];
   }
 }
@@ -355,9 +349,9 @@ DateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int 
   return days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
 }
 
-std::string RenderDatePattern(std::string_view pattern, DateTime value, const DateLocale& locale) {
+std::wstring RenderDatePattern(std::wstring_view pattern, DateTime value, const DateLocale& locale) {
   const Moment t = Decode(value);
-  std::string out;
+  std::wstring out;
   if (pattern.empty()) RenderWholeDate(out, t, locale);
   else RenderPattern(out, pattern, t, locale);
   CutToWholeCharacters(out);

@@ -7,7 +7,7 @@ void PreviewDate(RenameList& list, const DateInputs& in, const DateLocale& local
   if (!in.head && !in.tail) return;  // every row keeps its new name
   for (std::size_t i = 0; i < list.size(); ++i) {
     RenameEntry& row = list[i];
-    std::string date;
+    std::wstring date;
     if (in.hasDate) {
       DateTime value;
       switch (in.kind) {
@@ -24,12 +24,12 @@ void PreviewDate(RenameList& list, const DateInputs& in, const DateLocale& local
       }
       date = RenderDatePattern(in.pattern, value, locale);
     }
-    const std::string_view text = in.text.empty() ? row.BaseName() : std::string_view(in.text);
-    std::string name;
+    const std::wstring_view text = in.text.empty() ? row.BaseName() : std::wstring_view(in.text);
+    std::wstring name;
     if (in.head) {
-      name.append(date).append("_").append(text);
+      name.append(date).append(L"_").append(text);
     } else {
-      name.append(text).append("_").append(date);
+      name.append(text).append(L"_").append(date);
     }
     row.newName = std::move(name);
   }

@@ -17,9 +17,9 @@ enum FileTimeKind : unsigned char { ftCreation = 0, ftLastWrite = 1, ftLastAcces
 enum class DateKind { Today, Created, Modified, Shot };
 
 struct DateInputs {
-  std::string text;       // used as it stands; empty: each row's own base name
+  std::wstring text;       // used as it stands; empty: each row's own base name
   bool hasDate = false;   // false: the date text is empty (no preset chosen, or it shows as nothing)
-  std::string pattern;    // the chosen preset
+  std::wstring pattern;    // the chosen preset
   DateKind kind = DateKind::Today;
   bool head = false;      // date + "_" + text
   bool tail = true;       // text + "_" + date; neither down: the row keeps its new name
@@ -32,7 +32,7 @@ struct DateSources {
   std::function<DateTime()> now;
   // The row's time as its listing told it (no file-system call per row in a preview).
   std::function<DateTime(const RenameEntry& row, FileTimeKind kind)> fileDate;
-  std::function<bool(std::string_view path, DateTime& out)> shotDate;
+  std::function<bool(std::wstring_view path, DateTime& out)> shotDate;
 };
 
 // Clears the list's marks first, then marks the rows whose date of shooting was stood in for.

@@ -11,6 +11,6 @@ namespace rules {
 // folder or into a stream), a character no name holds ("*", "?", '"', "<", ">", "|" or a
 // control character), or ending in "." or a blank, which Windows strips, so the row would no
 // longer name its file.
-std::string ExtensionFromAnswer(std::string_view answer);
+std::wstring ExtensionFromAnswer(std::wstring_view answer);
 
 }  // namespace rules

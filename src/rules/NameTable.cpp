@@ -2,21 +2,23 @@
 
 #include <algorithm>
 
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace rules {
 
-std::uint32_t NameTable::Hash(std::string_view key) {
-  // FNV-1a.
+std::uint32_t NameTable::Hash(std::wstring_view key) {
+  // FNV-1a over the units' bytes.
   std::uint32_t h = 2166136261u;
-  for (char c : key) {
-    h ^= static_cast<unsigned char>(c);
+  for (wchar_t c : key) {
+    h ^= static_cast<std::uint32_t>(c) & 0xFF;
+    h *= 16777619u;
+    h ^= static_cast<std::uint32_t>(c) >> 8;
     h *= 16777619u;
   }
   return h;
 }
 
-std::uint32_t NameTable::Insert(std::string_view key, std::uint32_t hash) {
+std::uint32_t NameTable::Insert(std::wstring_view key, std::uint32_t hash) {
   // One probe: room is made first, so the slot the search ends on is where a new key goes.
   if ((count_ + 1) * 2 > slots_.size()) Grow();
   const std::size_t mask = slots_.size() - 1;
@@ -74,9 +76,6 @@ void HashIndex::Grow() {
   }
 }
 
-void FoldName(std::string_view name, std::string& out) {
-  out.clear();
-  sjis::AppendUpper(name, out);
-}
+void FoldName(std::wstring_view name, std::wstring& out) { utf16::FoldName(name, out); }
 
 }  // namespace rules

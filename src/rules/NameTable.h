@@ -1,4 +1,4 @@
-// Tables of names: byte strings by index and hash, and the folded form of a name by which
+// Tables of names: texts by index and hash, and the folded form of a name by which
 // the file system compares names. Pure: nothing here asks the disk.
 #pragma once
 
@@ -11,25 +11,25 @@
 
 namespace rules {
 
-// A set of byte strings with an index each (0, 1, 2... in the order of insertion), the keys
+// A set of texts with an index each (0, 1, 2... in the order of insertion), the keys
 // kept in one buffer: a folder of 100,000 names costs no allocation per name.
 class NameTable {
  public:
   static constexpr std::uint32_t npos = 0xFFFFFFFFu;
 
-  static std::uint32_t Hash(std::string_view key);
-  std::uint32_t Find(std::string_view key, std::uint32_t hash) const {
-    return FindIf(hash, [&](std::string_view stored) { return stored == key; });
+  static std::uint32_t Hash(std::wstring_view key);
+  std::uint32_t Find(std::wstring_view key, std::uint32_t hash) const {
+    return FindIf(hash, [&](std::wstring_view stored) { return stored == key; });
   }
   // The index of the key with this hash for which equal(key) holds, or npos: for a caller
   // that compares without making the key.
   template <typename Equal>
   std::uint32_t FindIf(std::uint32_t hash, Equal&& equal) const;
   // The key's index; a missing key is added with the next index.
-  std::uint32_t Insert(std::string_view key, std::uint32_t hash);
+  std::uint32_t Insert(std::wstring_view key, std::uint32_t hash);
   std::size_t size() const { return count_; }
-  std::string_view Key(std::uint32_t index) const {
-    return std::string_view(keys_).substr(spans_[index].first, spans_[index].second);
+  std::wstring_view Key(std::uint32_t index) const {
+    return std::wstring_view(keys_).substr(spans_[index].first, spans_[index].second);
   }
 
  private:
@@ -38,7 +38,7 @@ class NameTable {
   };
   void Grow();
   std::vector<Slot> slots_;  // a power of two in size, at most half full
-  std::string keys_;
+  std::wstring keys_;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> spans_;  // per index: offset, length
   std::uint32_t count_ = 0;
 };
@@ -87,7 +87,7 @@ bool HashIndex::Any(std::uint32_t hash, Match&& match) const {
   }
 }
 
-// The name as the file system compares it: upper case, as the code page's case pairs go.
-void FoldName(std::string_view name, std::string& out);
+// The name as the file system compares it: each unit upper-cased (utf16::FoldName).
+void FoldName(std::wstring_view name, std::wstring& out);
 
 }  // namespace rules

@@ -12,8 +12,8 @@
 namespace rules {
 
 struct Platform {
-  // A CP932 name as a byte string that compares with memcmp in the locale's order.
-  std::string (*sortKey)(std::string_view name) = nullptr;
+  // A name as a byte string that compares with memcmp in the locale's order.
+  std::string (*sortKey)(std::wstring_view name) = nullptr;
   // Runs work(arg, floor) on a new thread whose stack reserves `bytes` and waits for it; `floor`
   // is the lowest address the work's stack may reach and still have `spare` bytes left. False,
   // with nothing run, when no such thread can be made.

@@ -4,10 +4,12 @@
 #include <iterator>
 #include <regex>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "rules/Platform.h"
 #include "text/StringEx.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace rules {
 
@@ -220,6 +222,99 @@ RegexError ReasonOf(const std::regex_error& e, std::wstring_view search) {
   }
 }
 
+// The matcher reads UTF-16 units, so "." would take half of a surrogate pair. Each character
+// beyond U+FFFF met in the names, the search or the replacement stands in as a private-use
+// unit that none of them holds while the matcher runs, and comes back after it.
+class Placeholders {
+ public:
+  // False when there are more such characters than free private-use units.
+  bool Make(const RenameList& list, std::wstring_view search, std::wstring_view replacement) {
+    std::vector<bool> taken(kLast - kFirst + 1, false);
+    std::vector<char32_t> codes;
+    auto look = [&](std::wstring_view text) {
+      for (std::size_t i = 0; i < text.size();) {
+        std::size_t next;
+        const char32_t c = utf16::CodeAt(text, i, next);
+        if (c > 0xFFFF) {
+          if (to_.emplace(c, L'\0').second) codes.push_back(c);
+        } else if (c >= kFirst && c <= kLast) {
+          taken[c - kFirst] = true;
+        }
+        i = next;
+      }
+    };
+    look(search);
+    look(replacement);
+    for (const RenameEntry& row : list) look(row.BaseName());
+    if (codes.empty()) return true;
+    std::size_t k = 0;
+    for (char32_t c : codes) {
+      while (k < taken.size() && taken[k]) ++k;
+      if (k == taken.size()) return false;
+      const wchar_t unit = static_cast<wchar_t>(kFirst + k++);
+      to_[c] = unit;
+      from_.emplace(unit, c);
+    }
+    return true;
+  }
+  bool empty() const { return to_.empty(); }
+  // The text with each such character as its stand-in; the text itself when there are none.
+  std::wstring_view In(std::wstring_view text, std::wstring& buffer) const {
+    if (to_.empty()) return text;
+    bool any = false;
+    for (wchar_t c : text) any = any || utf16::IsHighSurrogate(c);
+    if (!any) return text;
+    buffer.clear();
+    for (std::size_t i = 0; i < text.size();) {
+      std::size_t next;
+      const char32_t c = utf16::CodeAt(text, i, next);
+      if (c > 0xFFFF) buffer += to_.at(c);
+      else buffer.append(text.data() + i, next - i);
+      i = next;
+    }
+    return buffer;
+  }
+  // Every stand-in back as its character.
+  void Out(std::wstring& text) const {
+    if (from_.empty()) return;
+    std::wstring out;
+    out.reserve(text.size() + 8);
+    for (wchar_t c : text) {
+      const auto found = c >= kFirst && c <= kLast ? from_.find(c) : from_.end();
+      if (found == from_.end()) out += c;
+      else utf16::AppendCode(out, found->second);
+    }
+    text = std::move(out);
+  }
+
+ private:
+  static constexpr char32_t kFirst = 0xE000, kLast = 0xF8FF;
+  std::unordered_map<char32_t, wchar_t> to_;
+  std::unordered_map<wchar_t, char32_t> from_;
+};
+
+// The expression with every unit beyond ASCII written as "\uXXXX": the matcher's reader
+// narrows a character to the locale's code page to tell its specials apart, and there some
+// characters narrow to one ("¦" to "|", "∕" to "/"). An escaped one ("\¦") is the character
+// itself, as ECMAScript reads it.
+std::wstring AsciiOnly(std::wstring_view search) {
+  std::wstring out;
+  bool escaped = false;
+  for (wchar_t c : search) {
+    if (c < 0x80) {
+      escaped = !escaped && c == L'\\';
+      out += c;
+      continue;
+    }
+    if (escaped) out.pop_back();
+    escaped = false;
+    static const wchar_t kHex[] = L"0123456789ABCDEF";
+    out += L"\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 0xF];
+  }
+  return out;
+}
+
 struct Job {
   RenameList& list;
   const RegexInputs& in;
@@ -229,19 +324,21 @@ struct Job {
 };
 
 bool Run(Job& job) {
-  std::wstring search, replacement;
-  if (!sjis::ToUtf16(job.in.search, search) ||
-      (!sjis::ToUtf16(job.in.replacement, replacement) && !job.in.replacement.empty())) {
-    job.error = RegexError::NoShiftJis;
+  Placeholders stand;
+  if (!stand.Make(job.list, job.in.search, job.in.replacement)) {
+    job.error = RegexError::Surrogates;
     return false;
   }
+  std::wstring searchBuffer, replacementBuffer;
+  const std::wstring search(stand.In(job.in.search, searchBuffer));
+  const std::wstring_view replacement = stand.In(job.in.replacement, replacementBuffer);
   if (search.size() > kMaxRegexLength) {
     job.error = RegexError::TooLong;
     return false;
   }
   std::wregex expression;
   try {
-    expression.assign(search, std::regex_constants::ECMAScript);
+    expression.assign(AsciiOnly(search), std::regex_constants::ECMAScript);
   } catch (const std::regex_error& e) {
     job.error = ReasonOf(e, search);
     return false;
@@ -249,16 +346,10 @@ bool Run(Job& job) {
     return false;
   }
   Budget budget(job.clock);
-  std::wstring name, result;
-  std::string narrow;
+  std::wstring nameBuffer, result;
   for (std::size_t i = 0; i < job.list.size(); ++i) {
     RenameEntry& row = job.list[i];
-    const std::string_view base = row.BaseName();
-    // A name read from the disk always converts; one that doesn't is left as it is.
-    if (!sjis::ToUtf16(base, name)) {
-      row.newName.assign(base);
-      continue;
-    }
+    const std::wstring_view name = stand.In(row.BaseName(), nameBuffer);
     result.clear();
     try {
       if (i > 0) budget.NextName();
@@ -278,12 +369,9 @@ bool Run(Job& job) {
     } catch (const std::exception&) {
       return false;
     }
-    if (sjis::FromUtf16(result, narrow)) {
-      row.newName = job.in.trim ? TrimWide(std::string_view(narrow)) : narrow;
-    } else {
-      row.newName.assign(base);
-      job.list.SetMark(i, RuleMark::NotShiftJis);
-    }
+    stand.Out(result);
+    if (job.in.trim) TrimWideInPlace(result);
+    row.newName = result;
   }
   return true;
 }
@@ -316,7 +404,7 @@ const char* RegexErrorText(RegexError error) {
     case RegexError::Complex: return "式が複雑すぎます";
     case RegexError::TooLong: return "式が長すぎます（255文字まで）";
     case RegexError::TooSlow: return "時間がかかりすぎるため中止しました";
-    case RegexError::NoShiftJis: return "Shift_JISで読めない文字があります";
+    case RegexError::Surrogates: return "絵文字などの補助文字の種類が多すぎます";
     case RegexError::Other: break;
   }
   return "式を読めません";

@@ -1,8 +1,9 @@
 // Replace by a regular expression: the search text is an ECMAScript expression matched against
-// each base name as characters (its UTF-16 form: every Shift_JIS character is one unit), and
+// each base name as characters (a surrogate pair is one character: "." takes it whole), and
 // the replacement follows ECMAScript's rules: $$, $&, $`, $', $1…$99.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -11,7 +12,7 @@
 namespace rules {
 
 struct RegexInputs {
-  std::string search, replacement;
+  std::wstring search, replacement;
   bool trim = false;  // trim the results' blanks (full-width ones too)
 };
 
@@ -35,14 +36,13 @@ enum class RegexError {
   Complex,     // the matcher gave up on the expression, or it needs too deep a stack
   TooLong,     // longer than kMaxRegexLength
   TooSlow,     // past the steps or the time the preview may take
-  NoShiftJis,  // the search or the replacement holds bytes with no Shift_JIS reading
+  Surrogates,  // more distinct characters beyond U+FFFF than there are stand-ins for
   Other,
 };
 // The reason in a few Japanese words, for the user; "" for None.
 const char* RegexErrorText(RegexError error);
 
-// Writes every row's new name, every match replaced. A result with no exact Shift_JIS form
-// leaves the row's name and marks it (RuleMark::NotShiftJis). False, with every row keeping
+// Writes every row's new name, every match replaced. False, with every row keeping
 // its name, when the expression is invalid (or longer than kMaxRegexLength) or would take
 // too long: each name has a bound on the matcher's steps, and the whole preview one second,
 // looked at also inside a name's match, since the window waits for it. `why`, when given,

@@ -7,31 +7,44 @@
 
 #include "rules/Platform.h"
 #include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace rules {
 
 // A folder's name is all base name.
-std::string_view RenameEntry::BaseName() const { return isFolder_ ? std::string_view(fileName) : sjis::BaseName(fileName); }
-std::string_view RenameEntry::Extension() const { return isFolder_ ? std::string_view() : sjis::Extension(fileName); }
+std::wstring_view RenameEntry::BaseName() const {
+  return isFolder_ ? std::wstring_view(fileName) : utf16::BaseName(fileName);
+}
+std::wstring_view RenameEntry::Extension() const {
+  return isFolder_ ? std::wstring_view() : utf16::Extension(fileName);
+}
 
 namespace {
 // A folder's name is all base name: "2024.04" stays whole.
-std::uint32_t ExtensionStartOf(std::string_view fileName, bool isFolder) {
-  std::size_t dot = isFolder ? sjis::npos : sjis::ExtensionStart(fileName);
-  return static_cast<std::uint32_t>(dot == sjis::npos ? fileName.size() : dot);
+std::uint32_t ExtensionStartOf(std::wstring_view fileName, bool isFolder) {
+  std::size_t dot = isFolder ? utf16::npos : utf16::ExtensionStart(fileName);
+  return static_cast<std::uint32_t>(dot == utf16::npos ? fileName.size() : dot);
 }
 }  // namespace
 
-std::string RenameEntry::NewPath() const {
-  std::string path = folder;
+std::wstring RenameEntry::NewPath() const {
+  std::wstring path = folder;
   path += newName;
   path += Extension();
   return path;
 }
 
-std::string RenameList::SortKeyOf(std::string_view fileName) const {
+std::string RenameList::SortKeyOf(std::wstring_view fileName) const {
   auto key = helpers_.sortKey ? helpers_.sortKey : GetPlatform().sortKey;
-  return key ? key(fileName) : std::string(fileName);
+  if (key) return key(fileName);
+  // Without the locale: the units, high byte first, so the bytes compare as the units do.
+  std::string bytes;
+  bytes.reserve(2 * fileName.size());
+  for (wchar_t c : fileName) {
+    bytes += static_cast<char>(static_cast<std::uint16_t>(c) >> 8);
+    bytes += static_cast<char>(c & 0xFF);
+  }
+  return bytes;
 }
 
 void RenameList::SetSortHelpers(SortHelpers helpers) {
@@ -40,9 +53,9 @@ void RenameList::SetSortHelpers(SortHelpers helpers) {
   if (sorting_ && batch_ == 0) Sort();
 }
 
-void RenameList::Add(std::string fileName, std::string folder) { Add(std::move(fileName), std::move(folder), 0, 0, 0); }
+void RenameList::Add(std::wstring fileName, std::wstring folder) { Add(std::move(fileName), std::move(folder), 0, 0, 0); }
 
-void RenameList::Add(std::string fileName, std::string folder, std::uint64_t size, std::uint64_t lastWrite,
+void RenameList::Add(std::wstring fileName, std::wstring folder, std::uint64_t size, std::uint64_t lastWrite,
                      std::uint64_t creation, bool isFolder, std::uint32_t root) {
   RenameEntry e;
   e.sortKey_ = SortKeyOf(fileName);
@@ -75,14 +88,14 @@ void RenameList::EndBatch() {
   if (batch_ > 0 && --batch_ == 0 && sorting_) Sort();
 }
 
-void RenameList::SetFileName(std::size_t i, std::string fileName) {
+void RenameList::SetFileName(std::size_t i, std::wstring fileName) {
   rows_[i].sortKey_ = SortKeyOf(fileName);
   rows_[i].fileName = std::move(fileName);
   rows_[i].extensionStart_ = ExtensionStartOf(rows_[i].fileName, rows_[i].isFolder_);
   if (sorting_ && batch_ == 0) Sort();
 }
 
-void RenameList::SetFolder(std::size_t i, std::string folder, std::uint32_t root) {
+void RenameList::SetFolder(std::size_t i, std::wstring folder, std::uint32_t root) {
   RenameEntry& row = rows_[i];
   row.root_ = root <= folder.size() ? root : 0;
   row.folder = std::move(folder);
@@ -131,15 +144,47 @@ void RenameList::SetSorting(bool on) {
 namespace {
 int Compare3(auto a, auto b) { return a < b ? -1 : (b < a ? 1 : 0); }
 
-// The extension without its dot, ASCII letters folded: ".JPG" and ".jpg" sort together.
-int CompareExtensions(std::string_view a, std::string_view b) {
-  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(fold(a[i])), y = static_cast<unsigned char>(fold(b[i]));
-    if (x != y) return x < y ? -1 : 1;
+// Each unit's Shift_JIS bytes (one: the byte; two: lead << 8 | trail), or 0xFFFF0000 | unit for
+// a unit with none: extensions keep the order of their Shift_JIS bytes, as they always had,
+// and the others come after every Shift_JIS character. Made once, on the first such sort.
+const std::vector<std::uint32_t>& ShiftJisOrder() {
+  static const std::vector<std::uint32_t> table = [] {
+    std::vector<std::uint32_t> t(0x10000);
+    std::string bytes;
+    for (unsigned c = 0; c < 0x10000; ++c) {
+      const wchar_t w = static_cast<wchar_t>(c);
+      std::uint32_t code = 0xFFFF0000u | c;
+      const bool surrogate = utf16::IsHighSurrogate(w) || utf16::IsLowSurrogate(w);
+      if (!surrogate && sjis::FromUtf16(std::wstring_view(&w, 1), bytes)) {
+        code = 0;
+        for (char byte : bytes) code = code << 8 | static_cast<unsigned char>(byte);
+      }
+      t[c] = code;
+    }
+    return t;
+  }();
+  return table;
+}
+
+// The extension's sort key: its Shift_JIS bytes with every byte "A"-"Z" folded (trail bytes
+// too, as the order always had it), ".JPG" and ".jpg" together; a unit without a Shift_JIS
+// form as three bytes FF hi lo (FF starts no character).
+std::string ExtensionKey(std::wstring_view ext) {
+  const std::vector<std::uint32_t>& order = ShiftJisOrder();
+  auto fold = [](std::uint32_t b) { return static_cast<char>(b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); };
+  std::string key;
+  for (wchar_t c : ext) {
+    const std::uint32_t code = order[static_cast<std::uint16_t>(c)];
+    if (code >= 0xFFFF0000u) {
+      key += '\xFF';
+      key += static_cast<char>((code >> 8) & 0xFF);
+      key += static_cast<char>(code & 0xFF);
+      continue;
+    }
+    if (code > 0xFF) key += fold(code >> 8);
+    key += fold(code & 0xFF);
   }
-  return Compare3(a.size(), b.size());
+  return key;
 }
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
@@ -342,9 +387,9 @@ void RenameList::Sort() {
   using I = std::size_t;
   switch (key) {
     case SortBy::Logical: {
-      // Each name's UTF-16 form made once per sort, not once per comparison.
+      // The names side by side, as the character ranks take them.
       std::vector<std::wstring> wide(rows_.size());
-      for (std::size_t i = 0; i < rows_.size(); ++i) wide[i] = sjis::ToUtf16Lenient(rows_[i].fileName);
+      for (std::size_t i = 0; i < rows_.size(); ++i) wide[i] = rows_[i].fileName;
       auto platform = [&](I a, I b) { return Compare3(helpers_.logical(wide[a].c_str(), wide[b].c_str()), 0); };
       // The platform's comparison is slow (a locale call per character under Wine): the rows
       // are first sorted by its order of the characters met and digit runs as numbers, then
@@ -362,9 +407,12 @@ void RenameList::Sort() {
       }
       break;
     }
-    case SortBy::Extension:
-      sortBy([](E a, E b, I, I) { return CompareExtensions(a.Extension(), b.Extension()); });
+    case SortBy::Extension: {
+      std::vector<std::string> keys(rows_.size());
+      for (std::size_t i = 0; i < rows_.size(); ++i) keys[i] = ExtensionKey(rows_[i].Extension());
+      sortBy([&](E, E, I a, I b) { return Compare3(keys[a], keys[b]); });
       break;
+    }
     case SortBy::Size: sortBy([](E a, E b, I, I) { return Compare3(a.size, b.size); }); break;
     case SortBy::LastWrite: sortBy([](E a, E b, I, I) { return Compare3(a.lastWrite, b.lastWrite); }); break;
     case SortBy::Creation: sortBy([](E a, E b, I, I) { return Compare3(a.creation, b.creation); }); break;

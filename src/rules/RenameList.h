@@ -1,5 +1,5 @@
 // The rename list: one row per file, kept sorted in the user's chosen order (by default the
-// file name with the locale's case-sensitive comparison, what lstrcmpA does), selection kept here rather than in the
+// file name with the locale's case-sensitive comparison, what lstrcmpW does), selection kept here rather than in the
 // list view so that selecting 100,000 rows is a loop over flags.
 #pragma once
 
@@ -27,7 +27,7 @@ enum class Refusal : std::uint8_t {
   System,
   Missing,        // the file is no longer there
   Link,           // a link to a file of another folder
-  NotShiftJis,    // the rule's result has a character with no Shift_JIS form
+  NotShiftJis,    // no longer given; kept so that the values after it stay
   Unreadable,     // the file's folder can't be listed (gone, or no access), so nothing is known
   Failed,         // the last run's move was refused by the platform (the row's failure says why)
 };
@@ -35,15 +35,15 @@ enum class Refusal : std::uint8_t {
 // What the rule itself says of a row's new name, beside the name.
 enum class RuleMark : std::uint8_t {
   None,
-  NotShiftJis,  // the result can't be a name here: the row keeps its name, the run leaves it
+  NotShiftJis,  // no longer given; kept so that the values after it stay
   NoShotDate,   // no date of shooting in the file: the last-write date stands in
   Kept,         // the run leaves the file whatever its name: the rule left it its own
 };
 
 struct RenameEntry {
-  std::string fileName;  // name with extension, spelled as on disk; changed by SetFileName only
-  std::string folder;    // ends in "\"
-  std::string newName;   // previewed new base name, without extension
+  std::wstring fileName;  // name with extension, spelled as on disk; changed by SetFileName only
+  std::wstring folder;    // ends in "\"
+  std::wstring newName;   // previewed new base name, without extension
   bool selected = false;
   bool focused = false;  // the list's focus row, which follows the row through re-sorts
   Refusal refusal = Refusal::None;  // what the last check of the rows found
@@ -64,11 +64,11 @@ struct RenameEntry {
   // Where the extension starts (the name's size when it has none).
   std::size_t extensionStart() const { return extensionStart_; }
 
-  std::string_view BaseName() const;
-  std::string_view Extension() const;
-  std::string CurrentPath() const { return folder + fileName; }
+  std::wstring_view BaseName() const;
+  std::wstring_view Extension() const;
+  std::wstring CurrentPath() const { return folder + fileName; }
   // folder + new name + the current extension
-  std::string NewPath() const;
+  std::wstring NewPath() const;
 
  private:
   friend class RenameList;
@@ -93,7 +93,7 @@ constexpr int kSortKeys = 7;  // the stored ones, Name to Shot
 struct SortHelpers {
   std::function<int(const wchar_t*, const wchar_t*)> logical;
   std::function<double(const RenameEntry&)> shot;
-  std::string (*sortKey)(std::string_view name) = nullptr;
+  std::string (*sortKey)(std::wstring_view name) = nullptr;
 };
 
 class RenameList {
@@ -110,10 +110,10 @@ class RenameList {
   // Adds a row with an empty new name. With sorting on it lands after the rows whose keys
   // compare equal (at the end in a manual order); inside a Begin/EndBatch bracket the rows are
   // appended and sorted once.
-  void Add(std::string fileName, std::string folder);
+  void Add(std::wstring fileName, std::wstring folder);
   // The same with what the listing told of the file, whether it is a folder, and the root
   // (RenameEntry::root; 0 shows the whole folder).
-  void Add(std::string fileName, std::string folder, std::uint64_t size, std::uint64_t lastWrite,
+  void Add(std::wstring fileName, std::wstring folder, std::uint64_t size, std::uint64_t lastWrite,
            std::uint64_t creation, bool isFolder = false, std::uint32_t root = 0);
   void BeginBatch();
   void EndBatch();
@@ -121,10 +121,10 @@ class RenameList {
   // What a new listing told of a row's file; a changed file's 撮影日 is asked again.
   void SetFacts(std::size_t i, std::uint64_t size, std::uint64_t lastWrite, std::uint64_t creation);
   // Replaces a row's file name; with sorting on the list is re-sorted.
-  void SetFileName(std::size_t i, std::string fileName);
+  void SetFileName(std::size_t i, std::wstring fileName);
   // Replaces a row's folder (one above it was renamed) and its root (RenameEntry::root),
   // which must point into the new folder; the order doesn't depend on it.
-  void SetFolder(std::size_t i, std::string folder, std::uint32_t root);
+  void SetFolder(std::size_t i, std::wstring folder, std::uint32_t root);
   void Remove(std::size_t i);
   // Removes every row i for which remove[i] is set, in one pass.
   void RemoveRows(const std::vector<bool>& remove);
@@ -186,7 +186,7 @@ class RenameList {
  private:
   void Sort();
   void SortByName(int sign);
-  std::string SortKeyOf(std::string_view fileName) const;
+  std::string SortKeyOf(std::wstring_view fileName) const;
   // The one-pass removal both removals share: remove(i, row) says whether row i goes.
   template <typename Pred>
   void RemoveWhere(Pred remove);

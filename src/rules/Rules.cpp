@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace rules {
 
@@ -12,16 +12,16 @@ namespace {
 int DecimalLength(long long number) { return static_cast<int>(std::to_string(number).size()); }
 
 // out += ZeroPad(number, width), without a string in between.
-void AppendZeroPadded(std::string& out, long long number, int width) {
+void AppendZeroPadded(std::wstring& out, long long number, int width) {
   char digits[24];
   const std::size_t n = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
-  if (width > 0 && n < static_cast<std::size_t>(width)) out.append(static_cast<std::size_t>(width) - n, '0');
-  out.append(digits, n);
+  if (width > 0 && n < static_cast<std::size_t>(width)) out.append(static_cast<std::size_t>(width) - n, L'0');
+  out.append(digits, digits + n);
 }
 
 // ReplaceAll into out. Each rule writes into the row's new name, whose buffer the last
 // preview left: a rule runs over every row at each change of its inputs.
-void ReplaceInto(std::string_view text, std::string_view search, std::string_view replacement, std::string& out) {
+void ReplaceInto(std::wstring_view text, std::wstring_view search, std::wstring_view replacement, std::wstring& out) {
   out.clear();
   if (search.empty()) {
     out.append(text);
@@ -30,23 +30,22 @@ void ReplaceInto(std::string_view text, std::string_view search, std::string_vie
   std::size_t copied = 0;  // text before this is already in out
   std::size_t from = 0;    // always a character start of text
   for (;;) {
-    const std::size_t at = sjis::Find(text, search, from);
-    if (at == sjis::npos) break;
+    const std::size_t at = utf16::Find(text, search, from);
+    if (at == utf16::npos) break;
     out.append(text.data() + copied, at - copied);
     out += replacement;
     copied = at + search.size();
-    // Go on from the first character start at or after the occurrence's end, so that a
-    // search text ending in a lone lead byte can't make a trail byte look like a start.
-    from = at;
-    while (from < copied) from = sjis::NextChar(text, from);
+    // Find takes an occurrence only where it ends at a character boundary, so the next one
+    // starts a character.
+    from = copied;
   }
   if (copied < text.size()) out.append(text.data() + copied, text.size() - copied);
 }
 
 }  // namespace
 
-std::string ZeroPad(int number, int width) {
-  std::string out;
+std::wstring ZeroPad(int number, int width) {
+  std::wstring out;
   AppendZeroPadded(out, number, width);
   return out;
 }
@@ -66,8 +65,8 @@ void PreviewNumber(RenameList& list, const NumberingInputs& in, const std::vecto
   width = std::max(width, column);
   width = std::max(width, static_cast<int>(in.startText.size()));
 
-  std::string prefix = in.baseText;
-  if (in.divider) prefix += '_';
+  std::wstring prefix = in.baseText;
+  if (in.divider) prefix += L'_';
   long long number = start;
   for (std::size_t i = 0; i < list.size(); ++i) {
     RenameEntry& row = list[i];
@@ -82,21 +81,18 @@ void PreviewNumber(RenameList& list, const NumberingInputs& in, const std::vecto
   }
 }
 
-NameAnalysis AnalyzeName(std::string_view baseName) {
-  // Digits are single-byte characters and never trail bytes, so the run is whole characters.
-  // An empty base name (".txt") has no byte to look at: it comes out as a name without
-  // trailing digits, i.e. start "0", empty base text, no divider.
+NameAnalysis AnalyzeName(std::wstring_view baseName) {
+  // An empty base name (".txt") comes out as a name without trailing digits, i.e. start "0",
+  // empty base text, no divider.
   std::size_t digitsAt = baseName.size();
-  while (digitsAt > 0 && baseName[digitsAt - 1] >= '0' && baseName[digitsAt - 1] <= '9') --digitsAt;
+  while (digitsAt > 0 && baseName[digitsAt - 1] >= L'0' && baseName[digitsAt - 1] <= L'9') --digitsAt;
 
   NameAnalysis result;
-  result.startText = digitsAt < baseName.size() ? std::string(baseName.substr(digitsAt)) : "0";
-  std::string_view prefix = baseName.substr(0, digitsAt);
-  // A byte test on purpose: when the "_" byte is the trail byte of a character such as ダ
-  // (83 5F), base text + "_" + number still gives back exactly the original bytes.
-  result.divider = !prefix.empty() && prefix.back() == '_';
+  result.startText = digitsAt < baseName.size() ? std::wstring(baseName.substr(digitsAt)) : L"0";
+  std::wstring_view prefix = baseName.substr(0, digitsAt);
+  result.divider = !prefix.empty() && prefix.back() == L'_';
   if (result.divider) prefix.remove_suffix(1);
-  result.baseText = std::string(prefix);
+  result.baseText = std::wstring(prefix);
   return result;
 }
 
@@ -104,8 +100,8 @@ int AnalysisColumn(const NameAnalysis& analysis) {
   return static_cast<int>(std::clamp<std::size_t>(analysis.startText.size(), 1, 10));
 }
 
-std::string ReplaceAll(std::string_view text, std::string_view search, std::string_view replacement) {
-  std::string out;
+std::wstring ReplaceAll(std::wstring_view text, std::wstring_view search, std::wstring_view replacement) {
+  std::wstring out;
   ReplaceInto(text, search, replacement, out);
   return out;
 }
@@ -119,15 +115,15 @@ void PreviewReplace(RenameList& list, const ReplaceInputs& in) {
 
 void PreviewAdd(RenameList& list, const AddInputs& in) {
   for (RenameEntry& row : list) {
-    std::string& name = row.newName;
+    std::wstring& name = row.newName;
     name.clear();
     if (in.head) {
       name += in.text;
-      if (in.divider) name += '_';
+      if (in.divider) name += L'_';
     }
     name += row.BaseName();
     if (in.tail) {
-      if (in.divider) name += '_';
+      if (in.divider) name += L'_';
       name += in.text;
     }
   }
@@ -135,16 +131,16 @@ void PreviewAdd(RenameList& list, const AddInputs& in) {
 
 void PreviewCase(RenameList& list, LetterCase letterCase) {
   for (RenameEntry& row : list) {
-    const std::string_view base = row.BaseName();
-    std::string& name = row.newName;
+    const std::wstring_view base = row.BaseName();
+    std::wstring& name = row.newName;
     switch (letterCase) {
       case LetterCase::Upper:
         name.clear();
-        sjis::AppendUpper(base, name);
+        utf16::AppendUpper(base, name);
         break;
       case LetterCase::Lower:
         name.clear();
-        sjis::AppendLower(base, name);
+        utf16::AppendLower(base, name);
         break;
       case LetterCase::FirstLetter: CapitalizeFirstTo(base, name); break;
       case LetterCase::EachWord: CapitalizeWordsTo(base, name); break;

@@ -17,16 +17,16 @@ namespace rules {
 inline constexpr int kMaxStart = 32767;
 inline constexpr int kMaxStep = 32767;
 struct NumberingInputs {
-  std::string baseText;
+  std::wstring baseText;
   int start = 1;               // up-down position, 0 to kMaxStart
   int step = 1;                // up-down position, 1 to kMaxStep
   int column = 1;              // up-down position (minimum digits), 1 to 10
-  std::string startText = "1"; // raw text of the start box; its length widens the numbers
+  std::wstring startText = L"1"; // raw text of the start box; its length widens the numbers
   bool divider = false;
 };
 
 // Decimal form of number, led by "0"s up to width characters; never cut when longer.
-std::string ZeroPad(int number, int width);
+std::wstring ZeroPad(int number, int width);
 // Rows set in `stays` (those the run leaves whatever their names) keep their names, marked
 // RuleMark::Kept, and take no number: the numbers run on over the other rows.
 void PreviewNumber(RenameList& list, const NumberingInputs& in, const std::vector<bool>& stays = {});
@@ -34,27 +34,28 @@ void PreviewNumber(RenameList& list, const NumberingInputs& in, const std::vecto
 // A base name split into base text, divider and trailing number, so that numbering with
 // these values continues the name's scheme.
 struct NameAnalysis {
-  std::string startText;  // the trailing digits as they stand, or "0" when there are none
-  std::string baseText;
+  std::wstring startText;  // the trailing digits as they stand, or "0" when there are none
+  std::wstring baseText;
   bool divider;
 };
-NameAnalysis AnalyzeName(std::string_view baseName);
+NameAnalysis AnalyzeName(std::wstring_view baseName);
 // The digit count the window sets: the start text's length within the up-down's 1 to 10.
 // The window takes an analysis only when the start text's value is at most kMaxStart.
 int AnalysisColumn(const NameAnalysis& analysis);
 
-// Replace: byte-exact, case-sensitive, left to right, non-overlapping; an occurrence only
-// begins where a character begins; an empty search matches nothing.
-std::string ReplaceAll(std::string_view text, std::string_view search, std::string_view replacement);
+// Replace: exact (UTF-16 units), case-sensitive, left to right, non-overlapping; an occurrence only
+// begins and ends at character boundaries (never half a surrogate pair); an empty search
+// matches nothing.
+std::wstring ReplaceAll(std::wstring_view text, std::wstring_view search, std::wstring_view replacement);
 struct ReplaceInputs {
-  std::string search, replacement;
+  std::wstring search, replacement;
   bool trim = false;  // trim the results' blanks (full-width ones too)
 };
 void PreviewReplace(RenameList& list, const ReplaceInputs& in);
 
 // Add: text before and/or after the base name, optionally joined with "_".
 struct AddInputs {
-  std::string text;
+  std::wstring text;
   bool head = false;
   bool tail = true;
   bool divider = false;

@@ -48,7 +48,7 @@ bool Session::IntakeMoves(const intake::IntakeOptions& options) {
   return options.cleanUp.Any();
 }
 
-IntakeReport Session::TakeIn(const std::vector<std::string>& paths, intake::IntakeOptions options,
+IntakeReport Session::TakeIn(const std::vector<std::wstring>& paths, intake::IntakeOptions options,
                              const disk::Progress& progress) {
   options.journal = &journal_;
   IntakeReport report;
@@ -110,10 +110,11 @@ RunReport Session::Rename(bool clearItems, bool rule, const disk::Progress& prog
   return report;
 }
 
-ExtensionReport Session::ChangeExtension(std::string_view extension, bool rule, const disk::Progress& progress) {
+ExtensionReport Session::ChangeExtension(std::wstring_view extension, bool rule, const disk::Progress& progress) {
   ExtensionReport report;
-  report.failure = Attempt(
-      [&] { report.changes = disk::ChangeExtensions(list_, std::string(extension), disk_, progress, &journal_, mover_); });
+  report.failure = Attempt([&] {
+    report.changes = disk::ChangeExtensions(list_, std::wstring(extension), disk_, progress, &journal_, mover_);
+  });
   if (report.failure) report.changes = {};
   Check(rule);
   return report;

@@ -93,7 +93,7 @@ class Session {
 
   // Takes the paths into the list (folders expanded as the options say); a failure keeps the
   // rows taken so far.
-  IntakeReport TakeIn(const std::vector<std::string>& paths, intake::IntakeOptions options,
+  IntakeReport TakeIn(const std::vector<std::wstring>& paths, intake::IntakeOptions options,
                       const disk::Progress& progress = {});
   // Every row's new name anew: `makeNames` (the active page's rule, none for no rule) writes
   // them, duplicates are numbered where asked, and the rows are checked.
@@ -105,7 +105,7 @@ class Session {
   // The rename run, under the caller's hold of the journal, then the check of what is left.
   RunReport Rename(bool clearItems, bool rule, const disk::Progress& progress = {});
   // The selected files' extension, under the caller's hold, then the check.
-  ExtensionReport ChangeExtension(std::string_view extension, bool rule, const disk::Progress& progress = {});
+  ExtensionReport ChangeExtension(std::wstring_view extension, bool rule, const disk::Progress& progress = {});
   // The undo (redo) of the moves the user was asked about, under the caller's hold.
   TakeBackReport TakeBack(bool redo, std::vector<disk::Move> asked, const disk::Progress& progress = {});
   // The selected rows leave the list; false when none was selected.

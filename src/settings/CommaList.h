@@ -8,20 +8,20 @@
 
 namespace settings {
 
-// Splits a value into items. Leading blanks (bytes 1 to 32) are skipped; a double-quoted item
+// Splits a value into items. Leading blanks (units 1 to 32) are skipped; a double-quoted item
 // runs to its closing quote ("" stands for one quote; a quote never closed runs to the end);
 // any other item runs to the next blank or ","; blanks, then one "," and the blanks after it,
 // separate items. ",," gives an empty item, a trailing "," adds nothing, and text right after
-// a closing quote starts a further item. Double-byte characters are stepped over whole.
+// a closing quote starts a further item.
 // Reading stops after maxItems items: the rest of a huge value is never looked at.
-std::vector<std::string> ReadCommaList(std::string_view value, std::size_t maxItems = static_cast<std::size_t>(-1));
+std::vector<std::wstring> ReadCommaList(std::wstring_view value, std::size_t maxItems = static_cast<std::size_t>(-1));
 
 // Joins items with ",". An item is quoted only when reading would otherwise change it: it holds
-// a byte below "!" or a ",", begins with a double quote, or is an empty last item.
-std::string WriteCommaList(const std::vector<std::string>& items);
+// a unit below "!" or a ",", begins with a double quote, or is an empty last item.
+std::wstring WriteCommaList(const std::vector<std::wstring>& items);
 
 // The date presets in the same form, so a preset with a blank, a comma, a leading quote or
 // no text at all comes back as it was; presets that need no quotes are joined as they stand.
-std::string JoinPresets(const std::vector<std::string>& presets);
+std::wstring JoinPresets(const std::vector<std::wstring>& presets);
 
 }  // namespace settings

@@ -1,26 +1,27 @@
 #include "settings/IniText.h"
 
+#include <windows.h>
+
 #include <utility>
 
 #include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace settings {
 
 namespace {
 
-std::string_view TrimLeft(std::string_view s) {
+std::wstring_view TrimLeft(std::wstring_view s) {
   while (!s.empty() && IsIniBlank(s.front())) s.remove_prefix(1);
   return s;
 }
-std::string_view Trim(std::string_view s) {
+std::wstring_view Trim(std::wstring_view s) {
   s = TrimLeft(s);
   while (!s.empty() && IsIniBlank(s.back())) s.remove_suffix(1);
   return s;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && sjis::AsciiLower(a) == sjis::AsciiLower(b);
-}
+bool SameName(std::wstring_view a, std::wstring_view b) { return utf16::EqualsIgnoringAsciiCase(a, b); }
 
 std::string Utf16Of(std::wstring_view w) {
   std::string out(w.size() * 2, '\0');
@@ -31,11 +32,31 @@ std::string Utf16Of(std::wstring_view w) {
   return out;
 }
 
+// A hand-edited line that isn't UTF-8 throughout is read with U+FFFD for what isn't.
+std::wstring FromUtf8Leniently(std::string_view line) {
+  std::wstring out;
+  if (utf16::FromUtf8(line, out) || line.empty()) return out;
+  const int n = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+  out.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), out.data(), n);
+  return out;
+}
+
+// What UTF-8 can't carry: half of a surrogate pair, which a file name may hold.
+bool HasLoneSurrogate(std::wstring_view s) {
+  for (std::size_t i = 0; i < s.size(); i = utf16::NextChar(s, i)) {
+    if ((utf16::IsHighSurrogate(s[i]) || utf16::IsLowSurrogate(s[i])) && utf16::NextChar(s, i) == i + 1) return true;
+  }
+  return false;
+}
+
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF", kUtf16Mark = "\xFF\xFE";
 
 }  // namespace
 
-bool IsIniBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsIniBlank(wchar_t c) {
+  return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f';
+}
 
 template <typename Char, typename Convert>
 void IniText::Split(std::basic_string_view<Char> text, Convert convert) {
@@ -64,110 +85,128 @@ IniText::IniText(std::string_view bytes) {
       w[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
                                   static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
     }
-    Split<wchar_t>(w, [](std::wstring_view line) { return std::make_pair(sjis::FromUtf16Lenient(line), Utf16Of(line)); });
+    Split<wchar_t>(w, [](std::wstring_view line) { return std::make_pair(std::wstring(line), Utf16Of(line)); });
   } else if (bytes.starts_with(kUtf8Mark)) {
     encoding_ = Encoding::Utf8;
     bytes.remove_prefix(kUtf8Mark.size());
     Split<char>(bytes, [](std::string_view line) {
-      return std::make_pair(sjis::FromUtf8Lenient(line), std::string(line));
+      return std::make_pair(FromUtf8Leniently(line), std::string(line));
     });
   } else {
-    Split<char>(bytes, [](std::string_view line) { return std::make_pair(std::string(line), std::string(line)); });
+    Split<char>(bytes, [](std::string_view line) {
+      return std::make_pair(sjis::ToUtf16Lenient(line), std::string(line));
+    });
   }
   if (!lines_.empty() && !lines_.front().eol.empty()) newline_ = lines_.front().eol;
 }
 
-std::optional<std::string_view> IniText::Get(std::string_view section, std::string_view key) const {
+std::optional<std::wstring_view> IniText::Get(std::wstring_view section, std::wstring_view key) const {
   std::size_t header = FindSection(section);
   if (header == kNone) return std::nullopt;
   for (std::size_t i = header + 1; i < lines_.size(); ++i) {
     if (IsHeader(i)) break;
-    std::string_view name, value;
+    std::wstring_view name, value;
     if (IsKey(i, name, value) && SameName(name, key)) return value;
   }
   return std::nullopt;
 }
 
-void IniText::Set(std::string_view section, std::string_view key, std::string_view value) {
-  std::string line(key);
-  line += '=';
+void IniText::Set(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+  std::wstring line(key);
+  line += L'=';
   line += value;
   std::size_t header = FindSection(section);
   if (header == kNone) {
-    if (!lines_.empty() && !Trim(lines_.back().text).empty()) Insert(lines_.size(), "");
-    std::string header = "[";
+    if (!lines_.empty() && !Trim(lines_.back().text).empty()) Insert(lines_.size(), L"");
+    std::wstring header = L"[";
     header += section;
-    header += ']';
+    header += L']';
     Insert(lines_.size(), std::move(header));
     Insert(lines_.size(), line);
     return;
   }
   std::size_t after = header + 1;
   for (std::size_t i = header + 1; i < lines_.size() && !IsHeader(i); ++i) {
-    std::string_view name, old;
+    std::wstring_view name, old;
     if (IsKey(i, name, old) && SameName(name, key)) {
       // A value that didn't change keeps its line as the file has it, byte for byte.
       if (old == value) return;
       // Keep the name as the file spells it, and anything before the "=".
-      std::string& text = lines_[i].text;
-      text.replace(text.find('=') + 1, std::string::npos, value);
+      std::wstring& text = lines_[i].text;
+      text.replace(text.find(L'=') + 1, std::wstring::npos, value);
       lines_[i].changed = true;
       return;
     }
-    std::string_view body = TrimLeft(Body(i));
-    if (!body.empty() && body.front() != ';') after = i + 1;
+    std::wstring_view body = TrimLeft(Body(i));
+    if (!body.empty() && body.front() != L';') after = i + 1;
   }
   Insert(after, line);
 }
 
-std::string IniText::Bytes() const {
-  std::string out;
-  if (encoding_ == Encoding::Utf8) out += kUtf8Mark;
-  if (encoding_ == Encoding::Utf16) out += kUtf16Mark;
+IniText::Encoding IniText::Written() const {
+  if (encoding_ == Encoding::Utf16) return encoding_;
   for (const Line& l : lines_) {
-    out += l.changed ? Encode(l.text) : l.original;
-    out += Encode(std::string(l.eol));
+    if (!l.changed) continue;
+    if (encoding_ == Encoding::ShiftJis ? !utf16::HasShiftJisForm(l.text) : HasLoneSurrogate(l.text)) {
+      return Encoding::Utf16;
+    }
+  }
+  return encoding_;
+}
+
+std::string IniText::Bytes() const {
+  const Encoding written = Written();
+  // A file that changes encoding is written whole anew; else the lines kept are its own bytes.
+  const bool whole = written != encoding_;
+  std::string out;
+  if (written == Encoding::Utf8) out += kUtf8Mark;
+  if (written == Encoding::Utf16) out += kUtf16Mark;
+  std::wstring eol;
+  for (const Line& l : lines_) {
+    out += l.changed || whole ? Encode(l.text, written) : l.original;
+    eol.assign(l.eol.begin(), l.eol.end());
+    out += Encode(eol, written);
   }
   return out;
 }
 
-std::string IniText::Encode(const std::string& text) const {
-  switch (encoding_) {
-    case Encoding::Utf8: return sjis::ToUtf8Lenient(text);
-    case Encoding::Utf16: return Utf16Of(sjis::ToUtf16Lenient(text));
+std::string IniText::Encode(std::wstring_view text, Encoding encoding) {
+  switch (encoding) {
+    case Encoding::Utf8: return utf16::ToUtf8(text);
+    case Encoding::Utf16: return Utf16Of(text);
     case Encoding::ShiftJis: break;
   }
-  return text;
+  return sjis::FromUtf16Lenient(text);
 }
 
-bool IniText::IsHeader(std::size_t i, std::string_view* name) const {
-  std::string_view t = TrimLeft(Body(i));
-  if (t.empty() || t.front() != '[') return false;
-  std::size_t close = sjis::Find(t, "]", 1);  // a "]" can be the trail byte of a character
-  if (close == sjis::npos) return false;
+bool IniText::IsHeader(std::size_t i, std::wstring_view* name) const {
+  std::wstring_view t = TrimLeft(Body(i));
+  if (t.empty() || t.front() != L'[') return false;
+  std::size_t close = t.find(L']', 1);
+  if (close == std::wstring_view::npos) return false;
   if (name) *name = Trim(t.substr(1, close - 1));
   return true;
 }
 
-bool IniText::IsKey(std::size_t i, std::string_view& name, std::string_view& value) const {
-  std::string_view t = TrimLeft(Body(i));
-  if (t.empty() || t.front() == ';' || IsHeader(i)) return false;
-  std::size_t eq = t.find('=');  // "=" is never a trail byte
-  if (eq == std::string_view::npos) return false;
+bool IniText::IsKey(std::size_t i, std::wstring_view& name, std::wstring_view& value) const {
+  std::wstring_view t = TrimLeft(Body(i));
+  if (t.empty() || t.front() == L';' || IsHeader(i)) return false;
+  std::size_t eq = t.find(L'=');
+  if (eq == std::wstring_view::npos) return false;
   name = Trim(t.substr(0, eq));
   value = Trim(t.substr(eq + 1));
   return !name.empty();
 }
 
-std::size_t IniText::FindSection(std::string_view section) const {
+std::size_t IniText::FindSection(std::wstring_view section) const {
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    std::string_view name;
+    std::wstring_view name;
     if (IsHeader(i, &name) && SameName(name, section)) return i;
   }
   return kNone;
 }
 
-void IniText::Insert(std::size_t at, std::string text) {
+void IniText::Insert(std::size_t at, std::wstring text) {
   if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = newline_;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), {}, newline_, true});
 }

@@ -66,14 +66,15 @@ struct Settings {
   bool subFolders = false;   // expanded folders give their whole trees
   bool folderItems = false;  // folders inside expanded folders are rows
   bool skipHidden = false;   // hidden and system entries are not taken in
+  bool compose = false;      // key "Compose": split voiced marks are composed at intake
   int history = 5;          // kMinHistory to kMaxHistory
-  std::string filter;     // FilterNames
-  std::string filterExt;  // FilterExts
+  std::wstring filter;     // FilterNames
+  std::wstring filterExt;  // FilterExts
 
   // [Combo]
-  std::vector<std::string> basVal, oldVal, newVal, addVal;
-  std::vector<std::string> dateFormat = {"yy\"年\"mm\"月\"dd\"日\"", "mm\"月\"dd\"日\"", "mm\"月\"dd\"日（\"dddd\"）\"",
-                                         "dddddd"};
+  std::vector<std::wstring> basVal, oldVal, newVal, addVal;
+  std::vector<std::wstring> dateFormat = {L"yy\"年\"mm\"月\"dd\"日\"", L"mm\"月\"dd\"日\"",
+                                          L"mm\"月\"dd\"日（\"dddd\"）\"", L"dddddd"};
 
   bool operator==(const Settings&) const = default;
 };

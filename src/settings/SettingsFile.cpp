@@ -11,7 +11,6 @@
 
 #include "settings/CommaList.h"
 #include "settings/IniText.h"
-#include "text/sjis.h"
 
 namespace settings {
 
@@ -21,69 +20,70 @@ namespace {
 
 enum class Type { Integer, ShortInteger, Boolean, String, List };
 
-using Member = std::variant<int Settings::*, bool Settings::*, std::string Settings::*,
-                            std::vector<std::string> Settings::*>;
+using Member = std::variant<int Settings::*, bool Settings::*, std::wstring Settings::*,
+                            std::vector<std::wstring> Settings::*>;
 
 struct Key {
-  const char* section;
-  const char* name;
+  const wchar_t* section;
+  const wchar_t* name;
   Type type;
   Member member;
 };
 
 // Read and written in this order; a new file lists them so.
 constexpr Key kKeys[] = {
-    {"Window", "Width", Type::Integer, &Settings::width},
-    {"Window", "Height", Type::Integer, &Settings::height},
-    {"Window", "Left", Type::Integer, &Settings::left},
-    {"Window", "Top", Type::Integer, &Settings::top},
-    {"Window", "Tab", Type::Integer, &Settings::tab},
-    {"Job", "Start", Type::ShortInteger, &Settings::start},
-    {"Job", "Step", Type::ShortInteger, &Settings::step},
-    {"Job", "Column", Type::ShortInteger, &Settings::column},
-    {"Job", "Divide", Type::Boolean, &Settings::divide},
-    {"Job", "Div2", Type::Boolean, &Settings::div2},
-    {"Job", "HeadOrTail", Type::Boolean, &Settings::headOrTail},
-    {"Job", "Time", Type::Integer, &Settings::time},
-    {"Job", "HeadTail2", Type::Boolean, &Settings::headTail2},
-    {"Job", "UpLoCase", Type::Integer, &Settings::upLoCase},
-    {"Job", "WNWord", Type::Integer, &Settings::wnWord},
-    {"Job", "WNNum", Type::Integer, &Settings::wnNum},
-    {"Job", "WNKakko", Type::Integer, &Settings::wnKakko},
-    {"Job", "WNSpace", Type::Integer, &Settings::wnSpace},
-    {"Job", "WNSymbol", Type::Integer, &Settings::wnSymbol},
-    {"Job", "WideKana", Type::Boolean, &Settings::wideKana},
-    {"Job", "RegExp", Type::Boolean, &Settings::regExp},
-    {"Option", "RemSCut", Type::Boolean, &Settings::remSCut},
-    {"Option", "RemCopy", Type::Boolean, &Settings::remCopy},
-    {"Option", "Rem[1]", Type::Boolean, &Settings::remBracket1},
-    {"Option", "Rem(1)", Type::Boolean, &Settings::remParen1},
-    {"Option", "Trim", Type::Boolean, &Settings::trim},
-    {"Option", "Jpeg-Jpg", Type::Boolean, &Settings::jpegJpg},
-    {"Option", "ClearItems", Type::Boolean, &Settings::clearItems},
-    {"Option", "EscToExit", Type::Boolean, &Settings::escToExit},
-    {"Option", "EnterToExec", Type::Boolean, &Settings::enterToExec},
-    {"Option", "DropDir", Type::Boolean, &Settings::dropDir},
-    {"Option", "Dedupe", Type::Boolean, &Settings::dedupe},
-    {"Option", "SubFolders", Type::Boolean, &Settings::subFolders},
-    {"Option", "FolderItems", Type::Boolean, &Settings::folderItems},
-    {"Option", "SkipHidden", Type::Boolean, &Settings::skipHidden},
-    {"Option", "History", Type::ShortInteger, &Settings::history},
-    {"Option", "Filter", Type::String, &Settings::filter},
-    {"Option", "FilterExt", Type::String, &Settings::filterExt},
-    {"Combo", "BasVal", Type::List, &Settings::basVal},
-    {"Combo", "OldVal", Type::List, &Settings::oldVal},
-    {"Combo", "NewVal", Type::List, &Settings::newVal},
-    {"Combo", "AddVal", Type::List, &Settings::addVal},
-    {"Combo", "DateFormat", Type::List, &Settings::dateFormat},
-    {"Window", "NameWidth", Type::Integer, &Settings::nameWidth},
-    {"Window", "PathWidth", Type::Integer, &Settings::pathWidth},
-    {"Window", "NewNameWidth", Type::Integer, &Settings::newNameWidth},
-    {"Window", "Maximized", Type::Boolean, &Settings::maximized},
-    {"Window", "Sort", Type::Integer, &Settings::sort},
-    {"Window", "SortDesc", Type::Boolean, &Settings::sortDesc},
+    {L"Window", L"Width", Type::Integer, &Settings::width},
+    {L"Window", L"Height", Type::Integer, &Settings::height},
+    {L"Window", L"Left", Type::Integer, &Settings::left},
+    {L"Window", L"Top", Type::Integer, &Settings::top},
+    {L"Window", L"Tab", Type::Integer, &Settings::tab},
+    {L"Job", L"Start", Type::ShortInteger, &Settings::start},
+    {L"Job", L"Step", Type::ShortInteger, &Settings::step},
+    {L"Job", L"Column", Type::ShortInteger, &Settings::column},
+    {L"Job", L"Divide", Type::Boolean, &Settings::divide},
+    {L"Job", L"Div2", Type::Boolean, &Settings::div2},
+    {L"Job", L"HeadOrTail", Type::Boolean, &Settings::headOrTail},
+    {L"Job", L"Time", Type::Integer, &Settings::time},
+    {L"Job", L"HeadTail2", Type::Boolean, &Settings::headTail2},
+    {L"Job", L"UpLoCase", Type::Integer, &Settings::upLoCase},
+    {L"Job", L"WNWord", Type::Integer, &Settings::wnWord},
+    {L"Job", L"WNNum", Type::Integer, &Settings::wnNum},
+    {L"Job", L"WNKakko", Type::Integer, &Settings::wnKakko},
+    {L"Job", L"WNSpace", Type::Integer, &Settings::wnSpace},
+    {L"Job", L"WNSymbol", Type::Integer, &Settings::wnSymbol},
+    {L"Job", L"WideKana", Type::Boolean, &Settings::wideKana},
+    {L"Job", L"RegExp", Type::Boolean, &Settings::regExp},
+    {L"Option", L"RemSCut", Type::Boolean, &Settings::remSCut},
+    {L"Option", L"RemCopy", Type::Boolean, &Settings::remCopy},
+    {L"Option", L"Rem[1]", Type::Boolean, &Settings::remBracket1},
+    {L"Option", L"Rem(1)", Type::Boolean, &Settings::remParen1},
+    {L"Option", L"Trim", Type::Boolean, &Settings::trim},
+    {L"Option", L"Jpeg-Jpg", Type::Boolean, &Settings::jpegJpg},
+    {L"Option", L"ClearItems", Type::Boolean, &Settings::clearItems},
+    {L"Option", L"EscToExit", Type::Boolean, &Settings::escToExit},
+    {L"Option", L"EnterToExec", Type::Boolean, &Settings::enterToExec},
+    {L"Option", L"DropDir", Type::Boolean, &Settings::dropDir},
+    {L"Option", L"Dedupe", Type::Boolean, &Settings::dedupe},
+    {L"Option", L"SubFolders", Type::Boolean, &Settings::subFolders},
+    {L"Option", L"FolderItems", Type::Boolean, &Settings::folderItems},
+    {L"Option", L"SkipHidden", Type::Boolean, &Settings::skipHidden},
+    {L"Option", L"History", Type::ShortInteger, &Settings::history},
+    {L"Option", L"Filter", Type::String, &Settings::filter},
+    {L"Option", L"FilterExt", Type::String, &Settings::filterExt},
+    {L"Combo", L"BasVal", Type::List, &Settings::basVal},
+    {L"Combo", L"OldVal", Type::List, &Settings::oldVal},
+    {L"Combo", L"NewVal", Type::List, &Settings::newVal},
+    {L"Combo", L"AddVal", Type::List, &Settings::addVal},
+    {L"Combo", L"DateFormat", Type::List, &Settings::dateFormat},
+    {L"Window", L"NameWidth", Type::Integer, &Settings::nameWidth},
+    {L"Window", L"PathWidth", Type::Integer, &Settings::pathWidth},
+    {L"Window", L"NewNameWidth", Type::Integer, &Settings::newNameWidth},
+    {L"Window", L"Maximized", Type::Boolean, &Settings::maximized},
+    {L"Window", L"Sort", Type::Integer, &Settings::sort},
+    {L"Window", L"SortDesc", Type::Boolean, &Settings::sortDesc},
+    {L"Option", L"Compose", Type::Boolean, &Settings::compose},
 };
-static_assert(std::size(kKeys) == 49);
+static_assert(std::size(kKeys) == 50);
 
 constexpr std::size_t MemberIndex(Type t) {
   switch (t) {
@@ -115,33 +115,33 @@ const T& Field(const Settings& s, const Key& k) {
 
 // A value in one pair of double or single quotes is read without them (not for lists, whose
 // quotes belong to their items).
-std::string_view Unquote(std::string_view v) {
-  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+std::wstring_view Unquote(std::wstring_view v) {
+  if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front()) {
     return v.substr(1, v.size() - 2);
   }
   return v;
 }
 
 // The inverse for a string value: quoted only when trimming or unquoting would change it.
-std::string QuoteIfNeeded(const std::string& v) {
+std::wstring QuoteIfNeeded(const std::wstring& v) {
   if (v.empty()) return v;
-  bool quotes = v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
-  if (quotes || IsIniBlank(v.front()) || IsIniBlank(v.back())) return "\"" + v + "\"";
+  bool quotes = v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front();
+  if (quotes || IsIniBlank(v.front()) || IsIniBlank(v.back())) return L"\"" + v + L"\"";
   return v;
 }
 
-std::string FormatValue(const Settings& s, const Key& k) {
+std::wstring FormatValue(const Settings& s, const Key& k) {
   switch (k.type) {
     case Type::Integer:
-    case Type::ShortInteger: return std::to_string(Field<int>(s, k));
-    case Type::Boolean: return Field<bool>(s, k) ? "1" : "0";
-    case Type::String: return QuoteIfNeeded(Field<std::string>(s, k));
-    case Type::List: return WriteCommaList(Field<std::vector<std::string>>(s, k));
+    case Type::ShortInteger: return std::to_wstring(Field<int>(s, k));
+    case Type::Boolean: return Field<bool>(s, k) ? L"1" : L"0";
+    case Type::String: return QuoteIfNeeded(Field<std::wstring>(s, k));
+    case Type::List: return WriteCommaList(Field<std::vector<std::wstring>>(s, k));
   }
   return {};
 }
 
-void ApplyValue(Settings& s, const Key& k, std::string_view raw) {
+void ApplyValue(Settings& s, const Key& k, std::wstring_view raw) {
   switch (k.type) {
     case Type::Integer:
     case Type::ShortInteger:
@@ -150,14 +150,14 @@ void ApplyValue(Settings& s, const Key& k, std::string_view raw) {
     case Type::Boolean:
       if (std::optional<int> v = ReadInteger(Unquote(raw))) Field<bool>(s, k) = *v != 0;
       break;
-    case Type::String: Field<std::string>(s, k) = std::string(Unquote(raw)); break;
+    case Type::String: Field<std::wstring>(s, k) = std::wstring(Unquote(raw)); break;
     case Type::List: {
       // A history is never longer than the history length, and a huge value is not read on:
       // nothing in the file makes the start (or the close) slow.
-      const bool presets = &Field<std::vector<std::string>>(s, k) == &s.dateFormat;
+      const bool presets = &Field<std::vector<std::wstring>>(s, k) == &s.dateFormat;
       const std::size_t most =
           presets ? kMaxPresets : static_cast<std::size_t>(std::clamp(s.history, kMinHistory, kMaxHistory));
-      Field<std::vector<std::string>>(s, k) = ReadCommaList(raw, most);
+      Field<std::vector<std::wstring>>(s, k) = ReadCommaList(raw, most);
       break;
     }
   }
@@ -165,19 +165,19 @@ void ApplyValue(Settings& s, const Key& k, std::string_view raw) {
 
 }  // namespace
 
-std::optional<int> ReadInteger(std::string_view v) {
+std::optional<int> ReadInteger(std::wstring_view v) {
   const std::size_t size = v.size();
-  while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+  while (!v.empty() && (v.front() == L' ' || v.front() == L'\t')) v.remove_prefix(1);
   bool negative = false;
-  if (!v.empty() && (v.front() == '+' || v.front() == '-')) {
-    negative = v.front() == '-';
+  if (!v.empty() && (v.front() == L'+' || v.front() == L'-')) {
+    negative = v.front() == L'-';
     v.remove_prefix(1);
   }
   bool hex = false;
-  if (!v.empty() && (v.front() == '$' || v.front() == 'x' || v.front() == 'X')) {
+  if (!v.empty() && (v.front() == L'$' || v.front() == L'x' || v.front() == L'X')) {
     hex = true;
     v.remove_prefix(1);
-  } else if (size > 2 && v.size() >= 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X')) {
+  } else if (size > 2 && v.size() >= 2 && v[0] == L'0' && (v[1] == L'x' || v[1] == L'X')) {
     hex = true;
     v.remove_prefix(2);
   }
@@ -185,11 +185,11 @@ std::optional<int> ReadInteger(std::string_view v) {
   if (hex) {
     if (v.size() > 8) return std::nullopt;
     std::uint32_t u = 0;
-    for (char c : v) {
+    for (wchar_t c : v) {
       unsigned d;
-      if (c >= '0' && c <= '9') d = c - '0';
-      else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-      else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+      if (c >= L'0' && c <= L'9') d = c - L'0';
+      else if (c >= L'a' && c <= L'f') d = c - L'a' + 10;
+      else if (c >= L'A' && c <= L'F') d = c - L'A' + 10;
       else return std::nullopt;
       u = u * 16 + d;
     }
@@ -197,9 +197,9 @@ std::optional<int> ReadInteger(std::string_view v) {
     return static_cast<int>(u);  // eight digits fill 32 bits: $FFFFFFFF is -1
   }
   std::int64_t n = 0;
-  for (char c : v) {
-    if (c < '0' || c > '9') return std::nullopt;
-    n = n * 10 + (c - '0');
+  for (wchar_t c : v) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    n = n * 10 + (c - L'0');
     if (n > 2147483648LL) return std::nullopt;
   }
   if (negative) n = -n;
@@ -239,7 +239,7 @@ Settings ReadSettings(const std::wstring& path) {
   if ((file.found != Found::File && file.found != Found::Link) || !os::ReadWhole(file.handle.get(), bytes)) return s;
   const IniText ini(bytes);
   for (const Key& k : kKeys) {
-    if (std::optional<std::string_view> raw = ini.Get(k.section, k.name)) ApplyValue(s, k, *raw);
+    if (std::optional<std::wstring_view> raw = ini.Get(k.section, k.name)) ApplyValue(s, k, *raw);
   }
   return s;
 }
@@ -270,7 +270,7 @@ bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* wh
   file.handle.reset();  // Windows replaces no file that is open
   IniText ini(old);
   for (const Key& k : kKeys) {
-    std::string value = FormatValue(s, k);
+    std::wstring value = FormatValue(s, k);
     if (since && value == FormatValue(*since, k) && ini.Get(k.section, k.name)) continue;
     ini.Set(k.section, k.name, value);
   }

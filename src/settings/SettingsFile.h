@@ -1,5 +1,6 @@
-// The settings file: an INI file of Shift_JIS bytes beside the executable, read once at start
-// and written once at close. One table of keys drives both directions.
+// The settings file: an INI file beside the executable (Shift_JIS, or UTF-16 once it holds a
+// text Shift_JIS can't), read once at start and written once at close. One table of keys
+// drives both directions.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +13,7 @@
 
 namespace settings {
 
-// The executable's full path with its extension replaced by ".ini", as UTF-16, so a folder
-// with no Shift_JIS form still works.
+// The executable's full path with its extension replaced by ".ini".
 std::wstring SettingsPath();
 
 // Every key in table order; a missing file, section or key, or a value that can't be read,
@@ -40,6 +40,6 @@ bool WriteSettings(const std::wstring& path, const Settings& s, WriteFailure* wh
 // An integer value as the settings file reads it: optional leading blanks and sign, then
 // decimal digits, or at most eight hex digits after "$", "x", "X" or (in a value of more than
 // two characters) "0x"/"0X". Nothing when the value isn't an integer in full.
-std::optional<int> ReadInteger(std::string_view value);
+std::optional<int> ReadInteger(std::wstring_view value);
 
 }  // namespace settings

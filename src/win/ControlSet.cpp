@@ -1,7 +1,5 @@
 #include "win/ControlSet.h"
 
-#include "text/sjis.h"
-
 namespace win {
 
 bool ControlSet::Create(HWND owner, int designW, int designH, UINT dpi) {
@@ -14,7 +12,7 @@ bool ControlSet::Create(HWND owner, int designW, int designH, UINT dpi) {
 }
 
 HWND ControlSet::Add(const ControlArgs& a) {
-  HWND c = CreateWindowExW(a.exStyle, a.cls, sjis::ToUtf16Lenient(a.text).c_str(), WS_CHILD | WS_VISIBLE | a.style, 0, 0, 0,
+  HWND c = CreateWindowExW(a.exStyle, a.cls, std::wstring(a.text).c_str(), WS_CHILD | WS_VISIBLE | a.style, 0, 0, 0,
                            0, a.parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(a.id)),
                            GetModuleHandleW(nullptr), nullptr);
   if (!c) {

@@ -19,13 +19,13 @@ namespace win {
 struct ControlArgs {
   HWND parent = nullptr;
   const wchar_t* cls = nullptr;  // WC_BUTTONW, WC_COMBOBOXW, ...
-  std::string_view text;         // CP932
+  std::wstring_view text;
   DWORD style = 0;               // besides WS_CHILD | WS_VISIBLE
   DWORD exStyle = 0;
   Rect96 rect;
   unsigned anchors = kTopLeft;
   int id = 0;
-  const char* hint = nullptr;  // CP932 tooltip text
+  const wchar_t* hint = nullptr;  // tooltip text
 };
 
 class ControlSet {
@@ -38,8 +38,8 @@ class ControlSet {
   HWND Add(const ControlArgs& args);
   // Places a window made elsewhere (a panel) in its parent's layout.
   void Place(HWND h, HWND parent, Rect96 rect, unsigned anchors);
-  void SetHint(HWND control, std::string_view hint) { tips_.SetHint(control, hint); }
-  std::string HintOf(HWND control) const { return tips_.HintOf(control); }
+  void SetHint(HWND control, std::wstring_view hint) { tips_.SetHint(control, hint); }
+  std::wstring HintOf(HWND control) const { return tips_.HintOf(control); }
   bool failed() const { return failed_; }
 
   UINT dpi() const { return dpi_; }

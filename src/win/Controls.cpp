@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace win {
 
 namespace {
 
-std::wstring Utf16Text(HWND h) {
+std::wstring WindowText(HWND h) {
   int n = GetWindowTextLengthW(h);
   if (n <= 0) return std::wstring();
   std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
@@ -21,11 +21,9 @@ std::wstring Utf16Text(HWND h) {
 
 }  // namespace
 
-std::string GetText(HWND h) { return sjis::FromUtf16Lenient(Utf16Text(h)); }
+std::wstring GetText(HWND h) { return WindowText(h); }
 
-bool GetExactText(HWND h, std::string& out) { return sjis::FromUtf16(Utf16Text(h), out); }
-
-void SetText(HWND h, std::string_view text) { SetWindowTextW(h, sjis::ToUtf16Lenient(text).c_str()); }
+void SetText(HWND h, std::wstring_view text) { SetWindowTextW(h, std::wstring(text).c_str()); }
 
 bool IsChecked(HWND h) { return SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void SetCheck(HWND h, bool on) { SendMessageW(h, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
@@ -41,25 +39,25 @@ bool ClickExclusive(HWND from, int code, HWND left, HWND right) {
   return true;
 }
 
-std::vector<std::string> ComboItems(HWND combo) {
-  std::vector<std::string> items;
+std::vector<std::wstring> ComboItems(HWND combo) {
+  std::vector<std::wstring> items;
   int n = ComboCount(combo);
   for (int i = 0; i < n; ++i) {
     int len = static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0));
     std::wstring w(static_cast<std::size_t>(len > 0 ? len : 0) + 1, L'\0');
     SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(w.data()));
     w.resize(static_cast<std::size_t>(len > 0 ? len : 0));
-    items.push_back(sjis::FromUtf16Lenient(w));
+    items.push_back(std::move(w));
   }
   return items;
 }
 
-void AddComboItem(HWND combo, std::string_view text) {
-  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(sjis::ToUtf16Lenient(text).c_str()));
+void AddComboItem(HWND combo, std::wstring_view text) {
+  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(text).c_str()));
 }
 
-void SetComboItems(HWND combo, const std::vector<std::string>& items) {
-  std::string text = GetText(combo);
+void SetComboItems(HWND combo, const std::vector<std::wstring>& items) {
+  std::wstring text = GetText(combo);
   // CB_RESETCONTENT would also clear the edit text, which belongs to the user.
   while (ComboCount(combo) > 0) SendMessageW(combo, CB_DELETESTRING, 0, 0);
   for (const auto& s : items) AddComboItem(combo, s);
@@ -70,8 +68,8 @@ int ComboSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_
 void SetComboSelection(HWND combo, int index) { SendMessageW(combo, CB_SETCURSEL, index, 0); }
 int ComboCount(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)); }
 
-void AddTab(HWND tabControl, std::string_view caption) {
-  std::wstring text = sjis::ToUtf16Lenient(caption);
+void AddTab(HWND tabControl, std::wstring_view caption) {
+  std::wstring text(caption);
   TCITEMW item{};
   item.mask = TCIF_TEXT;
   item.pszText = text.data();
@@ -79,8 +77,8 @@ void AddTab(HWND tabControl, std::string_view caption) {
   SendMessageW(tabControl, TCM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
 }
 
-void AddListColumn(HWND listView, int index, std::string_view caption, int width) {
-  std::wstring text = sjis::ToUtf16Lenient(caption);
+void AddListColumn(HWND listView, int index, std::wstring_view caption, int width) {
+  std::wstring text(caption);
   LVCOLUMNW col{};
   col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   col.pszText = text.data();
@@ -89,71 +87,65 @@ void AddListColumn(HWND listView, int index, std::string_view caption, int width
   SendMessageW(listView, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&col));
 }
 
-int TextWidth(HDC dc, std::string_view text) {
-  std::wstring w = sjis::ToUtf16Lenient(text);
+int TextWidth(HDC dc, std::wstring_view text) {
   SIZE sz{};
-  GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &sz);
+  GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &sz);
   return sz.cx;
 }
 
-void CopyToBuffer(std::string_view text, wchar_t* buffer, int cch) {
+void CopyToBuffer(std::wstring_view text, wchar_t* buffer, int cch) {
   if (!buffer || cch <= 0) return;
-  int n = text.empty() ? 0
-                       : MultiByteToWideChar(sjis::kCodePage, 0, text.data(), static_cast<int>(text.size()), buffer,
-                                             cch - 1);
-  buffer[n > 0 ? n : 0] = L'\0';
+  std::size_t n = std::min(text.size(), static_cast<std::size_t>(cch - 1));
+  // A cut never leaves half of a surrogate pair at the end.
+  if (n < text.size() && !utf16::AtCharStart(text, n)) --n;
+  text.copy(buffer, n);
+  buffer[n] = L'\0';
 }
 
-bool StartsWithIgnoreCase(std::string_view text, const wchar_t* prefix) {
+bool StartsWithIgnoreCase(std::wstring_view text, const wchar_t* prefix) {
   int len = static_cast<int>(wcslen(prefix));
-  std::wstring w = sjis::ToUtf16Lenient(text);
-  return static_cast<int>(w.size()) >= len &&
-         CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, w.c_str(), len, prefix, len) == CSTR_EQUAL;
+  return static_cast<int>(text.size()) >= len &&
+         CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.data(), len, prefix, len) == CSTR_EQUAL;
 }
 
-unique_hfont MakeFont(int height96, std::string_view face, UINT dpi) {
+unique_hfont MakeFont(int height96, std::wstring_view face, UINT dpi) {
   LOGFONTW lf{};
   lf.lfHeight = -Scale(height96, dpi);
   lf.lfCharSet = SHIFTJIS_CHARSET;
   lf.lfQuality = DEFAULT_QUALITY;
-  wcsncpy(lf.lfFaceName, sjis::ToUtf16Lenient(face).c_str(), LF_FACESIZE - 1);
+  CopyToBuffer(face, lf.lfFaceName, LF_FACESIZE);
   return unique_hfont(CreateFontIndirectW(&lf));
 }
 
-std::vector<std::string> DroppedPaths(HDROP drop) {
-  std::vector<std::string> paths;
+std::vector<std::wstring> DroppedPaths(HDROP drop) {
+  std::vector<std::wstring> paths;
   UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
     UINT len = DragQueryFileW(drop, i, nullptr, 0);
     std::wstring w(len + 1, L'\0');
-    w.resize(DragQueryFileW(drop, i, w.data(), len + 1));
-    std::string path;
-    // A path that a 256-byte buffer would have cut could name some other file: it is
-    // skipped rather than altered, in every drop alike.
-    if (sjis::FromUtf16(w, path) && path.size() <= kMaxDroppedPath) paths.push_back(std::move(path));
+    // Asked for its whole length first, so a long path comes whole, never cut to another.
+    const UINT got = DragQueryFileW(drop, i, w.data(), len + 1);
+    if (got == len && len > 0) {
+      w.resize(got);
+      paths.push_back(std::move(w));
+    }
   }
   DragFinish(drop);
   return paths;
 }
 
-std::vector<std::string> CommandLineArguments() {
-  std::vector<std::string> args;
+std::vector<std::wstring> CommandLineArguments() {
+  std::vector<std::wstring> args;
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!argv) return args;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg;
-    if (!sjis::FromUtf16(argv[i], arg)) arg.clear();
-    args.push_back(std::move(arg));
-  }
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   LocalFree(argv);
   return args;
 }
 
-std::wstring Utf16(std::string_view text) { return sjis::ToUtf16Lenient(text); }
-
-int ShowMessage(HWND owner, const std::wstring& text, std::string_view caption, UINT type) {
-  return MessageBoxW(owner, text.c_str(), sjis::ToUtf16Lenient(caption).c_str(), type);
+int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type) {
+  return MessageBoxW(owner, std::wstring(text).c_str(), std::wstring(caption).c_str(), type);
 }
 
 RECT RestoredRect(HWND h) {
@@ -231,8 +223,8 @@ bool PopupMenu::Create() {
   return static_cast<bool>(menu_);
 }
 
-void PopupMenu::Append(int id, std::string_view text) {
-  AppendMenuW(menu_.get(), MF_STRING, static_cast<UINT_PTR>(id), sjis::ToUtf16Lenient(text).c_str());
+void PopupMenu::Append(int id, std::wstring_view text) {
+  AppendMenuW(menu_.get(), MF_STRING, static_cast<UINT_PTR>(id), std::wstring(text).c_str());
 }
 
 void PopupMenu::AppendSeparator() { AppendMenuW(menu_.get(), MF_SEPARATOR, 0, nullptr); }

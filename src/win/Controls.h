@@ -1,6 +1,5 @@
-// Thin helpers over the standard controls. Texts cross this boundary as CP932 strings and
-// go to Windows as UTF-16 converted with code page 932, so Japanese shows correctly whatever
-// the system code page is. Code above this layer never converts text itself.
+// Thin helpers over the standard controls. Texts are UTF-16 on both sides of this boundary,
+// as the core holds them: nothing is converted.
 #pragma once
 
 #include <windows.h>
@@ -14,10 +13,8 @@
 
 namespace win {
 
-std::string GetText(HWND h);
-// The text only when it has an exact CP932 form (GetText gives a look-alike otherwise).
-bool GetExactText(HWND h, std::string& out);
-void SetText(HWND h, std::string_view text);
+std::wstring GetText(HWND h);
+void SetText(HWND h, std::wstring_view text);
 
 bool IsChecked(HWND h);
 void SetCheck(HWND h, bool on);
@@ -27,39 +24,33 @@ void PressExclusive(HWND pressed, HWND partner);
 // command was such a click.
 bool ClickExclusive(HWND from, int code, HWND left, HWND right);
 
-std::vector<std::string> ComboItems(HWND combo);
+std::vector<std::wstring> ComboItems(HWND combo);
 // Replaces the entries; the edit part keeps the text it showed.
-void SetComboItems(HWND combo, const std::vector<std::string>& items);
-void AddComboItem(HWND combo, std::string_view text);
+void SetComboItems(HWND combo, const std::vector<std::wstring>& items);
+void AddComboItem(HWND combo, std::wstring_view text);
 int ComboSelection(HWND combo);
 void SetComboSelection(HWND combo, int index);
 int ComboCount(HWND combo);
 
-void AddTab(HWND tabControl, std::string_view caption);
-void AddListColumn(HWND listView, int index, std::string_view caption, int width);
+void AddTab(HWND tabControl, std::wstring_view caption);
+void AddListColumn(HWND listView, int index, std::wstring_view caption, int width);
 // Width in pixels of the text in the font selected into dc.
-int TextWidth(HDC dc, std::string_view text);
-// Copies the text into a buffer of cch characters, cut to fit and always terminated.
-void CopyToBuffer(std::string_view text, wchar_t* buffer, int cch);
+int TextWidth(HDC dc, std::wstring_view text);
+// Copies the text into a buffer of cch units, cut to fit (never inside a surrogate pair) and
+// always terminated.
+void CopyToBuffer(std::wstring_view text, wchar_t* buffer, int cch);
 // Whether the text begins with prefix, ignoring case as the user's locale does.
-bool StartsWithIgnoreCase(std::string_view text, const wchar_t* prefix);
+bool StartsWithIgnoreCase(std::wstring_view text, const wchar_t* prefix);
 
-// A font of the given 96-DPI pixel height and CP932 face name, with the Shift_JIS charset.
-unique_hfont MakeFont(int height96, std::string_view face, UINT dpi);
+// A font of the given 96-DPI pixel height and face name, with the Shift_JIS charset.
+unique_hfont MakeFont(int height96, std::wstring_view face, UINT dpi);
 
-// The paths of a shell drop, in order; a path with no exact CP932 form is left out, since
-// any CP932 spelling of it would name some other file. Ends the drop.
-// The longest path a drop hands over in full; a longer one is left out.
-constexpr std::size_t kMaxDroppedPath = 255;
-std::vector<std::string> DroppedPaths(HDROP drop);
-// Command-line arguments 1 to n; an argument with no exact CP932 form becomes an empty
-// string, which names nothing, so the caller still knows that an argument was given.
-std::vector<std::string> CommandLineArguments();
+// The paths of a shell drop, in order. Ends the drop.
+std::vector<std::wstring> DroppedPaths(HDROP drop);
+// Command-line arguments 1 to n.
+std::vector<std::wstring> CommandLineArguments();
 
-// CP932 text as UTF-16, for texts that are put together with UTF-16 ones (paths).
-std::wstring Utf16(std::string_view text);
-// A message box with a CP932 caption.
-int ShowMessage(HWND owner, const std::wstring& text, std::string_view caption, UINT type);
+int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type);
 
 // The window's restored rectangle in screen coordinates, also while it is minimised or
 // maximised.
@@ -96,11 +87,11 @@ class Layout {
   std::vector<Item> items_;
 };
 
-// A popup menu with CP932 item texts.
+// A popup menu.
 class PopupMenu {
  public:
   bool Create();
-  void Append(int id, std::string_view text);
+  void Append(int id, std::wstring_view text);
   void AppendSeparator();
   void Enable(int id, bool enabled);
   // Shows the menu and returns the chosen command, 0 for none.

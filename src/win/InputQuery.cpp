@@ -16,7 +16,7 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 class QueryWindow : public Window {
  public:
-  bool Open(HWND owner, std::string_view caption, std::string_view prompt, std::string_view value) {
+  bool Open(HWND owner, std::wstring_view caption, std::wstring_view prompt, std::wstring_view value) {
     UINT dpi = DpiOf(owner);
     RECT r{0, 0, Scale(kClientW, dpi), Scale(kClientH, dpi)};
     AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
@@ -28,23 +28,23 @@ class QueryWindow : public Window {
     set_.Add({hwnd(), WC_STATICW, prompt, SS_LEFT | SS_NOPREFIX, 0, {10, 10, 280, 16}});
     edit_ = set_.Add({hwnd(), WC_EDITW, value, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {10, 32, 280, 21},
                       kTopLeft, 100});
-    set_.Add({hwnd(), WC_BUTTONW, "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {130, 72, 75, 25}, kTopLeft, IDOK});
-    set_.Add({hwnd(), WC_BUTTONW, "キャンセル", WS_TABSTOP | BS_PUSHBUTTON, 0, {215, 72, 75, 25}, kTopLeft,
+    set_.Add({hwnd(), WC_BUTTONW, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {130, 72, 75, 25}, kTopLeft, IDOK});
+    set_.Add({hwnd(), WC_BUTTONW, L"キャンセル", WS_TABSTOP | BS_PUSHBUTTON, 0, {215, 72, 75, 25}, kTopLeft,
               IDCANCEL});
     if (set_.failed()) return false;
-    font_ = MakeFont(12, "ＭＳ Ｐゴシック", dpi);
+    font_ = MakeFont(12, L"ＭＳ Ｐゴシック", dpi);
     set_.SetFont(font_.get());
     set_.Relayout(hwnd());
     return true;
   }
 
   // Runs until OK or Cancel; true for OK.
-  bool Run(std::string& value) {
+  bool Run(std::wstring& value) {
     ShowWindow(hwnd(), SW_SHOW);
     SetFocus(edit_);
     RunModal(hwnd(), [this] { return result_ != 0; }, [this](MSG& msg) { return IsDialogMessageW(hwnd(), &msg) != FALSE; });
     if (result_ != IDOK) return false;
-    if (!GetExactText(edit_, value)) value.clear();
+    value = GetText(edit_);
     return true;
   }
 
@@ -70,7 +70,7 @@ class QueryWindow : public Window {
 
 }  // namespace
 
-bool InputQuery(HWND owner, std::string_view caption, std::string_view prompt, std::string& value) {
+bool InputQuery(HWND owner, std::wstring_view caption, std::wstring_view prompt, std::wstring& value) {
   QueryWindow query;
   return query.Open(owner, caption, prompt, value) && query.Run(value);
 }

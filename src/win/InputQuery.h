@@ -9,7 +9,7 @@
 namespace win {
 
 // Shows the dialog modally over owner with value in the box. True with the answer in value
-// when OK was chosen. An answer with no exact CP932 form comes back empty.
-bool InputQuery(HWND owner, std::string_view caption, std::string_view prompt, std::string& value);
+// when OK was chosen.
+bool InputQuery(HWND owner, std::wstring_view caption, std::wstring_view prompt, std::wstring& value);
 
 }  // namespace win

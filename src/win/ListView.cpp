@@ -1,13 +1,11 @@
 #include "win/ListView.h"
 
-#include "text/sjis.h"
-
 namespace win {
 
 int ListView::Count() const { return static_cast<int>(SendMessageW(h_, LVM_GETITEMCOUNT, 0, 0)); }
 
-int ListView::Append(std::string_view text) {
-  std::wstring w = sjis::ToUtf16Lenient(text);
+int ListView::Append(std::wstring_view text) {
+  std::wstring w(text);
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = Count();
@@ -15,7 +13,7 @@ int ListView::Append(std::string_view text) {
   return static_cast<int>(SendMessageW(h_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-std::string ListView::Text(int row, int column) const {
+std::wstring ListView::Text(int row, int column) const {
   std::wstring buf(256, L'\0');
   for (;;) {
     LVITEMW item{};
@@ -25,14 +23,14 @@ std::string ListView::Text(int row, int column) const {
     int n = static_cast<int>(SendMessageW(h_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
     if (n < static_cast<int>(buf.size()) - 1) {
       buf.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-      return sjis::FromUtf16Lenient(buf);
+      return buf;
     }
     buf.resize(buf.size() * 2);
   }
 }
 
-void ListView::SetText(int row, int column, std::string_view text) {
-  std::wstring w = sjis::ToUtf16Lenient(text);
+void ListView::SetText(int row, int column, std::wstring_view text) {
+  std::wstring w(text);
   LVITEMW item{};
   item.iSubItem = column;
   item.pszText = w.data();

@@ -1,5 +1,4 @@
-// A report list view that holds its own rows (for short lists such as a dialog's), with
-// CP932 texts.
+// A report list view that holds its own rows (for short lists such as a dialog's).
 #pragma once
 
 #include <windows.h>
@@ -19,9 +18,9 @@ class ListView {
 
   int Count() const;
   // Appends a row; returns its index.
-  int Append(std::string_view text);
-  std::string Text(int row, int column = 0) const;
-  void SetText(int row, int column, std::string_view text);
+  int Append(std::wstring_view text);
+  std::wstring Text(int row, int column = 0) const;
+  void SetText(int row, int column, std::wstring_view text);
   void Delete(int row);
   void Select(int row, bool selected);
   // Selected rows, lowest first.

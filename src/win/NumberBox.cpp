@@ -17,37 +17,38 @@ LRESULT CALLBACK DigitsOnlyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR
   return DefSubclassProc(h, msg, wp, lp);
 }
 
+bool AllDigits(std::wstring_view text) {
+  return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
 }  // namespace
 
-std::optional<int> NumberInRange(std::string_view text, int min, int max) {
-  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-    return std::nullopt;
-  std::size_t first = text.find_first_not_of('0');
-  std::string_view digits = first == std::string_view::npos ? std::string_view("0") : text.substr(first);
+std::optional<int> NumberInRange(std::wstring_view text, int min, int max) {
+  if (text.empty() || !AllDigits(text)) return std::nullopt;
+  std::size_t first = text.find_first_not_of(L'0');
+  std::wstring_view digits = first == std::wstring_view::npos ? std::wstring_view(L"0") : text.substr(first);
   if (digits.size() > 9) return std::nullopt;  // beyond any range an int holds
   int v = 0;
-  for (char c : digits) v = v * 10 + (c - '0');
+  for (wchar_t c : digits) v = v * 10 + (c - L'0');
   if (v < min || v > max) return std::nullopt;
   return v;
 }
 
-std::optional<int> NearestBound(std::string_view text, int min, int max) {
-  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
-      NumberInRange(text, min, max))
-    return std::nullopt;
+std::optional<int> NearestBound(std::wstring_view text, int min, int max) {
+  if (text.empty() || !AllDigits(text) || NumberInRange(text, min, max)) return std::nullopt;
   // Digits can't be below zero, so only a positive min is passed under.
   return NumberInRange(text, 0, max) ? min : max;
 }
 
 bool NumberBox::Create(ControlSet& set, HWND parent, Rect96 r, int min, int max, int pos, int id,
-                       const char* hint) {
+                       const wchar_t* hint) {
   id_ = id;
   min_ = min;
   max_ = max;
   pos_ = pos;
-  std::string text = std::to_string(pos);
+  std::wstring text = std::to_wstring(pos);
   edit = set.Add({parent, WC_EDITW, text, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, r, kTopLeft, id, hint});
-  updown = set.Add({parent, UPDOWN_CLASSW, "", UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, {r.x + r.w, r.y, 16, r.h},
+  updown = set.Add({parent, UPDOWN_CLASSW, L"", UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, {r.x + r.w, r.y, 16, r.h},
                     kTopLeft, id + 1, hint});
   if (!edit || !updown) return false;
   SendMessageW(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
@@ -61,14 +62,14 @@ bool NumberBox::Create(ControlSet& set, HWND parent, Rect96 r, int min, int max,
 void NumberBox::SetPosition(int pos) {
   pos_ = std::clamp(static_cast<int>(static_cast<short>(pos)), min_, max_);
   SendMessageW(updown, UDM_SETPOS32, 0, pos_);
-  win::SetText(edit, std::to_string(pos_));
+  win::SetText(edit, std::to_wstring(pos_));
 }
 
-void NumberBox::SetText(std::string_view text) { win::SetText(edit, text); }
+void NumberBox::SetText(std::wstring_view text) { win::SetText(edit, text); }
 
 bool NumberBox::HandleCommand(int id, int code) {
   if (id != id_ || code != EN_CHANGE) return false;
-  const std::string text = GetText(edit);
+  const std::wstring text = GetText(edit);
   if (auto v = NumberInRange(text, min_, max_)) {
     pos_ = *v;
     SendMessageW(updown, UDM_SETPOS32, 0, pos_);

@@ -17,16 +17,16 @@ namespace win {
 
 // The number that digits give when it lies within min..max; leading zeros don't count
 // against the length, so "0000000042" is 42.
-std::optional<int> NumberInRange(std::string_view text, int min, int max);
+std::optional<int> NumberInRange(std::wstring_view text, int min, int max);
 
 // For digits that form a number outside min..max: the end of the range nearer to it.
 // Nothing for a number within range, an empty text or one with other characters.
-std::optional<int> NearestBound(std::string_view text, int min, int max);
+std::optional<int> NearestBound(std::wstring_view text, int min, int max);
 
 class NumberBox {
  public:
   // The edit box has `id` and the rectangle r; the up-down (id + 1) sits at its right.
-  bool Create(ControlSet& set, HWND parent, Rect96 r, int min, int max, int pos, int id, const char* hint);
+  bool Create(ControlSet& set, HWND parent, Rect96 r, int min, int max, int pos, int id, const wchar_t* hint);
 
   int pos() const { return pos_; }
   int min() const { return min_; }
@@ -34,7 +34,7 @@ class NumberBox {
   // Sets the position as an up-down does: the low 16 bits as a signed number, held within
   // the range; the box shows it.
   void SetPosition(int pos);
-  void SetText(std::string_view text);
+  void SetText(std::wstring_view text);
 
   // The edit's EN_CHANGE: takes the position from the text. True when the command was it.
   bool HandleCommand(int id, int code);

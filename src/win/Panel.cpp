@@ -5,7 +5,7 @@ namespace win {
 bool Panel::Create(HWND parent, HWND target, bool visible) {
   target_ = target;
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
-  return CreateWin(L"KinohaPanel", WS_EX_CONTROLPARENT, style, "", 0, 0, 0, 0, parent, nullptr);
+  return CreateWin(L"KinohaPanel", WS_EX_CONTROLPARENT, style, L"", 0, 0, 0, 0, parent, nullptr);
 }
 
 void Panel::OnCommand(int, int, HWND) {}

@@ -6,8 +6,8 @@
 
 namespace win {
 
-bool RadioGroup::Create(ControlSet& set, HWND parent, std::string_view caption, const char* hint,
-                        const std::vector<const char*>& texts, int columns, Rect96 r, int baseId) {
+bool RadioGroup::Create(ControlSet& set, HWND parent, std::wstring_view caption, const wchar_t* hint,
+                        const std::vector<const wchar_t*>& texts, int columns, Rect96 r, int baseId) {
   baseId_ = baseId;
   box = set.Add({parent, WC_BUTTONW, caption, BS_GROUPBOX, 0, r, kTopLeft, -1, hint});
   int n = static_cast<int>(texts.size());

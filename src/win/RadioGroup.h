@@ -13,8 +13,8 @@ namespace win {
 class RadioGroup {
  public:
   // The items fill `columns` columns top to bottom inside the box's rectangle.
-  bool Create(ControlSet& set, HWND parent, std::string_view caption, const char* hint,
-              const std::vector<const char*>& items, int columns, Rect96 box, int baseId);
+  bool Create(ControlSet& set, HWND parent, std::wstring_view caption, const wchar_t* hint,
+              const std::vector<const wchar_t*>& items, int columns, Rect96 box, int baseId);
 
   int index() const { return index_; }
   // Selects item i, or none for -1; values outside -1 to the last item are held within

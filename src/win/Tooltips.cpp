@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "text/sjis.h"
-
 namespace win {
 
 bool Tooltips::Create(HWND owner, int maxWidth) {
@@ -32,13 +30,13 @@ void Tooltips::Send(UINT message, UINT flags, HWND control, std::wstring& text) 
   }
 }
 
-void Tooltips::Add(HWND control, std::string_view hint) {
-  hints_.emplace_back(control, std::string(hint));
-  std::wstring text = sjis::ToUtf16Lenient(hint);
+void Tooltips::Add(HWND control, std::wstring_view hint) {
+  hints_.emplace_back(control, std::wstring(hint));
+  std::wstring text(hint);
   Send(TTM_ADDTOOLW, TTF_IDISHWND | TTF_SUBCLASS, control, text);
 }
 
-void Tooltips::SetHint(HWND control, std::string_view hint) {
+void Tooltips::SetHint(HWND control, std::wstring_view hint) {
   auto known = std::find_if(hints_.begin(), hints_.end(), [&](const auto& h) { return h.first == control; });
   if (known == hints_.end()) {
     if (!hint.empty()) Add(control, hint);
@@ -46,15 +44,15 @@ void Tooltips::SetHint(HWND control, std::string_view hint) {
   }
   if (known->second == hint) return;
   known->second.assign(hint);
-  std::wstring text = sjis::ToUtf16Lenient(hint);
+  std::wstring text(hint);
   Send(TTM_UPDATETIPTEXTW, TTF_IDISHWND, control, text);
 }
 
-std::string Tooltips::HintOf(HWND control) const {
+std::wstring Tooltips::HintOf(HWND control) const {
   for (const auto& [h, hint] : hints_) {
     if (h == control) return hint;
   }
-  return std::string();
+  return std::wstring();
 }
 
 }  // namespace win

@@ -13,17 +13,17 @@ namespace win {
 class Tooltips {
  public:
   bool Create(HWND owner, int maxWidth);
-  void Add(HWND control, std::string_view hint);
+  void Add(HWND control, std::wstring_view hint);
   // Changes a control's hint (adds it when it has none); "" shows no tooltip.
-  void SetHint(HWND control, std::string_view hint);
-  std::string HintOf(HWND control) const;
+  void SetHint(HWND control, std::wstring_view hint);
+  std::wstring HintOf(HWND control) const;
   HWND hwnd() const { return tooltip_; }
 
  private:
   void Send(UINT message, UINT flags, HWND control, std::wstring& text) const;
   HWND owner_ = nullptr;
   HWND tooltip_ = nullptr;
-  std::vector<std::pair<HWND, std::string>> hints_;
+  std::vector<std::pair<HWND, std::wstring>> hints_;
 };
 
 }  // namespace win

@@ -1,8 +1,8 @@
 #include "win/Window.h"
 
 #include <exception>
+#include <string>
 
-#include "text/sjis.h"
 
 namespace win {
 
@@ -13,7 +13,7 @@ Window::~Window() {
   }
 }
 
-bool Window::CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, std::string_view title, int x,
+bool Window::CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, std::wstring_view title, int x,
                        int y, int w, int h, HWND parent, HMENU menu, HICON icon) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
@@ -30,7 +30,8 @@ bool Window::CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, std
     wc.hIconSm = icon;
     RegisterClassExW(&wc);
   }
-  return CreateWindowExW(exStyle, className, sjis::ToUtf16Lenient(title).c_str(), style, x, y, w, h, parent, menu, instance, this) != nullptr;
+  return CreateWindowExW(exStyle, className, std::wstring(title).c_str(), style, x, y, w, h, parent, menu, instance,
+                         this) != nullptr;
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) { return Default(msg, wp, lp); }

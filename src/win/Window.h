@@ -18,9 +18,8 @@ class Window {
   HWND hwnd() const { return hwnd_; }
 
  protected:
-  // Registers `className` once per process and creates the window with `this` attached;
-  // the title is CP932.
-  bool CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, std::string_view title, int x, int y,
+  // Registers `className` once per process and creates the window with `this` attached.
+  bool CreateWin(const wchar_t* className, DWORD exStyle, DWORD style, std::wstring_view title, int x, int y,
                  int w, int h, HWND parent, HMENU menu, HICON icon = nullptr);
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   // A handler failed (what: the exception's text, or null): the window carries on, and says so

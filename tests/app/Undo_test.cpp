@@ -11,25 +11,25 @@
 
 namespace {
 
-using Names = std::vector<std::string>;
+using Names = std::vector<std::wstring>;
 
 }  // namespace
 
 TEST_F(WindowTest, RowsTheRunWouldLeaveAreMarkedAndCounted) {
   TempDir dir;
-  for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n);
-  std::wstring readOnly = sjis::ToUtf16Lenient(dir.path() + "b.txt");
+  for (const wchar_t* n : {L"a.txt", L"b.txt", L"c.txt"}) dir.Touch(n);
+  std::wstring readOnly = dir.path() + L"b.txt";
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
   Open({dir.path()});
-  Type(form->tabNumber->cmbBasName, "n");
+  Type(form->tabNumber->cmbBasName, L"n");
   form->ChangeItem();
   Tick(5);
-  EXPECT_EQ(win::GetText(form->lblCount), "3個の項目（1件は変更不可）");
-  EXPECT_EQ(win::ListView(form->lstMain).Text(1, 2), "b（読み取り専用）");
-  EXPECT_EQ(win::ListView(form->lstMain).Text(2, 2), "n02");
+  EXPECT_EQ(win::GetText(form->lblCount), L"3個の項目（1件は変更不可）");
+  EXPECT_EQ(win::ListView(form->lstMain).Text(1, 2), L"b（読み取り専用）");
+  EXPECT_EQ(win::ListView(form->lstMain).Text(2, 2), L"n02");
   Click(form->btnRename);
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"b.txt", "n01.txt", "n02.txt"}));
-  EXPECT_EQ(win::GetText(form->lblCount), "3個の項目（2件を変更しました、1件は変更不可）");
+  EXPECT_EQ(FolderListing(dir.path()), (Names{L"b.txt", L"n01.txt", L"n02.txt"}));
+  EXPECT_EQ(win::GetText(form->lblCount), L"3個の項目（2件を変更しました、1件は変更不可）");
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -37,15 +37,15 @@ TEST_F(WindowTest, RowsTheRunWouldLeaveAreMarkedAndCounted) {
 // what can't be taken back is named, and stays for a second undo; then it can be made again.
 TEST_F(WindowTest, UndoAfterARestartRestoresWhatItCanAndKeepsTheRestForASecondUndo) {
   TempDir dir, home;
-  for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n, n);
+  for (const wchar_t* n : {L"a.txt", L"b.txt", L"c.txt"}) dir.Touch(n, utf16::ToUtf8(n));
   journalFile = home.wpath() + L"\\Kinoha.undo";
   Open({dir.path()});
-  Type(form->tabNumber->cmbBasName, "n");
+  Type(form->tabNumber->cmbBasName, L"n");
   Click(form->btnRename);
-  ASSERT_EQ(FolderListing(dir.path()), (Names{"n01.txt", "n02.txt", "n03.txt"}));
+  ASSERT_EQ(FolderListing(dir.path()), (Names{L"n01.txt", L"n02.txt", L"n03.txt"}));
   form.reset();
-  ASSERT_TRUE(home.Exists("Kinoha.undo"));
-  dir.Touch("b.txt", "in the way");
+  ASSERT_TRUE(home.Exists(L"Kinoha.undo"));
+  dir.Touch(L"b.txt", "in the way");
 
   Open();
   std::vector<std::wstring> messages;
@@ -63,15 +63,15 @@ TEST_F(WindowTest, UndoAfterARestartRestoresWhatItCanAndKeepsTheRestForASecondUn
     HoldCtrl(false);
   };
   undo();
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt", "n02.txt"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{L"a.txt", L"b.txt", L"c.txt", L"n02.txt"}));
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_TRUE(messages[0].starts_with(win::Utf16("1個のファイルを元に戻せませんでした。\n\n" + dir.path() +
-                                                "n02.txt → b.txt（同名のファイルあり）")))
-      << sjis::FromUtf16Lenient(messages[0]);
-  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(dir.path() + "b.txt").c_str()));
+  EXPECT_TRUE(messages[0].starts_with(L"1個のファイルを元に戻せませんでした。\n\n" + dir.path() +
+                                      L"n02.txt → b.txt（同名のファイルあり）"))
+      << messages[0];
+  ASSERT_TRUE(DeleteFileW((dir.path() + L"b.txt").c_str()));
   undo();
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt"}));
-  EXPECT_EQ(FileContent(dir.path() + "b.txt"), "b.txt");
+  EXPECT_EQ(FolderListing(dir.path()), (Names{L"a.txt", L"b.txt", L"c.txt"}));
+  EXPECT_EQ(FileContent(dir.path() + L"b.txt"), "b.txt");
   EXPECT_EQ(messages.size(), 1u);
   form->pupMainPopup();
   EXPECT_TRUE(GetMenuState(form->pupMain, RenameListView::kUndo, MF_BYCOMMAND) & MF_GRAYED);
@@ -80,45 +80,46 @@ TEST_F(WindowTest, UndoAfterARestartRestoresWhatItCanAndKeepsTheRestForASecondUn
 
 TEST_F(WindowTest, UndoGivesRowsTheirNamesBackAndRecomputesThePreview) {
   TempDir dir;
-  for (const char* n : {"a.txt", "b.txt"}) dir.Touch(n, n);
+  for (const wchar_t* n : {L"a.txt", L"b.txt"}) dir.Touch(n, utf16::ToUtf8(n));
   Open({dir.path()});
-  Type(form->tabNumber->cmbBasName, "n");
+  Type(form->tabNumber->cmbBasName, L"n");
   Click(form->btnRename);
-  ASSERT_EQ(FileNames(), (Names{"n01.txt", "n02.txt"}));
+  ASSERT_EQ(FileNames(), (Names{L"n01.txt", L"n02.txt"}));
   prompts.message = [](const std::wstring&, UINT) { return IDYES; };
   // Esc stops it after the first file; the second undo goes on with the rest.
   PostMessageW(form->lstMain, WM_KEYDOWN, VK_ESCAPE, 0);
   form->mnuUndoClick();
-  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目（1件を元に戻して中止しました）");
+  EXPECT_EQ(win::GetText(form->lblCount), L"2個の項目（1件を元に戻して中止しました）");
   form->mnuUndoClick();
-  EXPECT_EQ(FileNames(), (Names{"a.txt", "b.txt"}));
-  EXPECT_EQ(NewNames(), (Names{"n01", "n02"}));
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt"}));
-  EXPECT_EQ(win::GetText(form->lblCount), "2個の項目（1件を元に戻しました）");
+  EXPECT_EQ(FileNames(), (Names{L"a.txt", L"b.txt"}));
+  EXPECT_EQ(NewNames(), (Names{L"n01", L"n02"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{L"a.txt", L"b.txt"}));
+  EXPECT_EQ(win::GetText(form->lblCount), L"2個の項目（1件を元に戻しました）");
 }
 
 // A failure in the middle of a run stops it cleanly: what was renamed stays renamed (and in
 // the journal), the rest keep their names and rows, and the user is told both.
 TEST_F(WindowTest, ARunThatFailsStopsAndSaysWhatWasRenamed) {
   TempDir dir;
-  for (const char* n : {"a.txt", "b.txt", "c.txt"}) dir.Touch(n, n);
+  for (const wchar_t* n : {L"a.txt", L"b.txt", L"c.txt"}) dir.Touch(n, utf16::ToUtf8(n));
   Open({dir.path()});
   std::vector<std::wstring> messages;
   prompts.message = [&](const std::wstring& text, UINT) {
     messages.push_back(text);
     return IDYES;  // an OK, and yes to the undo's question
   };
-  Type(form->tabNumber->cmbBasName, "n");
+  Type(form->tabNumber->cmbBasName, L"n");
   int moves = 0;
-  form->session().SetMover([&](fs::OpenFile& file, std::string_view to) -> std::uint32_t {
+  form->session().SetMover([&](fs::OpenFile& file, std::wstring_view to) -> std::uint32_t {
     if (++moves == 2) throw std::runtime_error("broken");
     return file.RenameTo(to);
   });
   Click(form->btnRename);
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "n03.txt"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{L"a.txt", L"b.txt", L"n03.txt"}));
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], win::Utf16("リネームを途中で中止しました（broken）。\n1個のファイルの名前を変更し、残りの2個は変更していません。"
-                                   "変更した分は「元に戻す」で戻せます。"));
+  EXPECT_EQ(messages[0],
+            L"リネームを途中で中止しました（broken）。\n1個のファイルの名前を変更し、残りの2個は変更していません。"
+            L"変更した分は「元に戻す」で戻せます。");
   form->mnuUndoClick();
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{L"a.txt", L"b.txt", L"c.txt"}));
 }

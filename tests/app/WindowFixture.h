@@ -15,21 +15,21 @@
 #include "app/dialogs/untDialog.h"
 #include "app/untRen.h"
 #include "support/TempDir.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 #include "win/Controls.h"
 
 // Answers the window's message boxes, input dialog and modal dialogs as the test says. One the
 // test doesn't answer fails it at once instead of waiting forever for a user.
 struct TestPrompts : Prompts {
   std::function<int(const std::wstring& text, UINT type)> message;
-  std::function<bool(std::string_view caption, std::string_view prompt, std::string& value)> input;
+  std::function<bool(std::wstring_view caption, std::wstring_view prompt, std::wstring& value)> input;
   std::function<void(TfrmDialog&)> modal;
   int Message(HWND, const std::wstring& text, UINT type) override {
     if (message) return message(text, type);
     ADD_FAILURE() << "unexpected message box";
     return IDNO;
   }
-  bool Input(HWND, std::string_view caption, std::string_view prompt, std::string& value) override {
+  bool Input(HWND, std::wstring_view caption, std::wstring_view prompt, std::wstring& value) override {
     if (input) return input(caption, prompt, value);
     ADD_FAILURE() << "unexpected input dialog";
     return false;
@@ -42,7 +42,7 @@ struct TestPrompts : Prompts {
 
 class WindowTest : public testing::Test {
  protected:
-  void Open(std::vector<std::string> args = {}, bool startDefaults = true) {
+  void Open(std::vector<std::wstring> args = {}, bool startDefaults = true) {
     TfrmRen::Options options;
     options.args = std::move(args);
     options.quitOnClose = false;
@@ -76,7 +76,7 @@ class WindowTest : public testing::Test {
   // The ticks until a preview writes the new names anew, over a mark left in the first row's;
   // 0 when none comes within twice the countdown.
   int TicksToPreview() {
-    const std::string mark = "\x01";
+    const std::wstring mark = L"\x01";
     form->list()[0].newName = mark;
     for (int i = 1; i <= 2 * TfrmRen::kPreviewTicks; ++i) {
       form->Timer1Timer();
@@ -93,7 +93,7 @@ class WindowTest : public testing::Test {
     }
     Pump();
   }
-  void Type(HWND control, const std::string& text) { win::SetText(control, text); }
+  void Type(HWND control, const std::wstring& text) { win::SetText(control, text); }
   // The Ctrl key as GetKeyState sees it on this thread.
   static void HoldCtrl(bool down) {
     BYTE keys[256];
@@ -121,20 +121,20 @@ class WindowTest : public testing::Test {
     GlobalUnlock(mem);
     SendMessageW(target ? target : form->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
   }
-  std::vector<std::string> FileNames() {
-    std::vector<std::string> names;
+  std::vector<std::wstring> FileNames() {
+    std::vector<std::wstring> names;
     for (const auto& r : form->list()) names.push_back(r.fileName);
     return names;
   }
   // Rows of files that exist (in a folder of the test's own): the run would leave a missing one.
-  void AddRows(const std::vector<std::string>& names) {
-    for (const std::string& name : names) {
+  void AddRows(const std::vector<std::wstring>& names) {
+    for (const std::wstring& name : names) {
       files.Touch(name);
       form->list().Add(name, files.path());
     }
   }
-  std::vector<std::string> NewNames() {
-    std::vector<std::string> names;
+  std::vector<std::wstring> NewNames() {
+    std::vector<std::wstring> names;
     for (const auto& r : form->list()) names.push_back(r.newName);
     return names;
   }

@@ -6,7 +6,7 @@ namespace {
 
 class WindowSettingsTest : public WindowTest {
  protected:
-  void OpenWith(const Settings& s, std::vector<std::string> args = {}) {
+  void OpenWith(const Settings& s, std::vector<std::wstring> args = {}) {
     TfrmRen::Options options;
     options.settings = s;
     options.args = std::move(args);
@@ -35,18 +35,19 @@ TEST_F(WindowSettingsTest, EveryKeyComesBackAsItWasApplied) {
   s.start = 42, s.step = 3, s.column = 5, s.divide = true, s.div2 = true, s.headOrTail = false;
   s.time = 2, s.headTail2 = true, s.upLoCase = 3;
   s.wnWord = 1, s.wnNum = 2, s.wnKakko = 1, s.wnSpace = 2, s.wnSymbol = -1, s.wideKana = true;
-  s.remSCut = s.remCopy = s.remBracket1 = s.remParen1 = s.trim = s.jpegJpg = true;
+  s.remSCut = s.remCopy = s.remBracket1 = s.remParen1 = s.trim = s.jpegJpg = s.compose = true;
   s.clearItems = s.escToExit = s.enterToExec = s.dropDir = true;
   s.subFolders = s.folderItems = s.skipHidden = true;
-  s.history = 7, s.filter = "Thumbs.db;", s.filterExt = ".tmp;.bak;";
-  s.basVal = {"写真", "IMG"}, s.oldVal = {"a"}, s.newVal = {"b", ""}, s.addVal = {"2024"};
-  s.dateFormat = {"yyyy", "", "mm\"月\""};
+  s.history = 7, s.filter = L"Thumbs.db;", s.filterExt = L".tmp;.bak;";
+  s.basVal = {L"写真", L"IMG"}, s.oldVal = {L"a"}, s.newVal = {L"b", L""}, s.addVal = {L"2024"};
+  s.dateFormat = {L"yyyy", L"", L"mm\"月\""};
   s.nameWidth = 120, s.pathWidth = 90, s.newNameWidth = 150, s.maximized = true;
   OpenWith(s);
   EXPECT_EQ(form->RenameMode(), PageId::Case);
   EXPECT_EQ(form->defaultButton, form->btnRename);
   EXPECT_EQ(form->cancelButton, form->btnClose);
-  AddRows({"a.txt"});
+  EXPECT_TRUE(form->tabOption->CleanUp().compose) << "the intake composes as the check box says";
+  AddRows({L"a.txt"});
   EXPECT_EQ(TicksToPreview(), 0) << "applying the settings schedules nothing";
   EXPECT_TRUE(form->CurrentSettings() == s);
 }
@@ -71,9 +72,9 @@ TEST_F(WindowSettingsTest, ValuesOutsideTheirRangesAreHeldWithinThem) {
 
 TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQuits) {
   TempDir dir;
-  std::string ini = dir.Touch("Kinoha.ini");
-  SetFileAttributesW(sjis::ToUtf16Lenient(ini).c_str(), FILE_ATTRIBUTE_READONLY);
-  OpenWithFile(sjis::ToUtf16Lenient(ini));
+  std::wstring ini = dir.Touch(L"Kinoha.ini");
+  SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+  OpenWithFile(ini);
   std::vector<std::wstring> boxes;
   int answer = IDNO;
   prompts.message = [&](const std::wstring& text, UINT) {
@@ -83,11 +84,11 @@ TEST_F(WindowSettingsTest, AReadOnlySettingsFileKeepsTheWindowOpenUnlessTheUserQ
   SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(form->closed());
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0], sjis::ToUtf16Lenient(ini + " に書き込めません."));
+  EXPECT_EQ(boxes[0], ini + L" に書き込めません.");
   answer = IDYES;
   SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(form->closed());
-  SetFileAttributesW(sjis::ToUtf16Lenient(ini).c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(WindowSettingsTest, AWindowStoredOffEveryScreenComesBackOntoOne) {

@@ -6,7 +6,7 @@
 
 #include "rules/DateRule.h"
 #include "support/TempDir.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 
 using rules::EncodeDateTime;
 using rules::ftCreation;
@@ -26,8 +26,8 @@ FILETIME UtcOfLocal(int year, int month, int day, int hour, int minute, int seco
 }
 
 // Sets the last-write and last-access times of a file or folder.
-void SetTimes(const std::string& path, const FILETIME& write, const FILETIME& access) {
-  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), FILE_WRITE_ATTRIBUTES,
+void SetTimes(const std::wstring& path, const FILETIME& write, const FILETIME& access) {
+  HANDLE h = CreateFileW(std::wstring(path).c_str(), FILE_WRITE_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
@@ -37,22 +37,22 @@ void SetTimes(const std::string& path, const FILETIME& write, const FILETIME& ac
 
 TEST(GetFileDate, LocalTimeAtTwoSecondResolution) {
   TempDir dir;
-  const std::string file = dir.Touch("写真.jpg");
+  const std::wstring file = dir.Touch(L"写真.jpg");
   SetTimes(file, UtcOfLocal(2003, 5, 7, 10, 15, 37), UtcOfLocal(2003, 5, 8, 0, 0, 1));
   EXPECT_EQ(GetFileDate(file, ftLastWrite), EncodeDateTime(2003, 5, 7, 10, 15, 36));
   EXPECT_EQ(GetFileDate(file, ftLastAccess), EncodeDateTime(2003, 5, 8));
 
-  const std::string folder = dir.Mkdir("sub");
+  const std::wstring folder = dir.Mkdir(L"sub");
   SetTimes(folder, UtcOfLocal(2010, 1, 2, 3, 4, 6), UtcOfLocal(2010, 1, 2, 3, 4, 6));
   EXPECT_EQ(GetFileDate(folder, ftLastWrite), EncodeDateTime(2010, 1, 2, 3, 4, 6));
 
-  EXPECT_EQ(GetFileDate(dir.path() + "missing.jpg", ftLastWrite), 0);
-  EXPECT_EQ(GetFileDate(dir.path() + "missing.jpg", ftCreation), 0);
+  EXPECT_EQ(GetFileDate(dir.path() + L"missing.jpg", ftLastWrite), 0);
+  EXPECT_EQ(GetFileDate(dir.path() + L"missing.jpg", ftCreation), 0);
 }
 
 TEST(GetFileDate, OutsideTheDosRangeKeepsTheRealTime) {
   TempDir dir;
-  const std::string file = dir.Touch("old.txt");
+  const std::wstring file = dir.Touch(L"old.txt");
   SetTimes(file, UtcOfLocal(1975, 3, 4, 5, 6, 7), UtcOfLocal(2150, 8, 9, 10, 11, 13));
   EXPECT_EQ(GetFileDate(file, ftLastWrite), EncodeDateTime(1975, 3, 4, 5, 6, 6));
   EXPECT_EQ(GetFileDate(file, ftLastAccess), EncodeDateTime(2150, 8, 9, 10, 11, 12));
@@ -63,12 +63,12 @@ TEST(GetFileDate, OutsideTheDosRangeKeepsTheRealTime) {
 TEST(GetFileDate, TheDateRuleReadsTheRowsTimes) {
   rules::RenameList list;
   auto ticks = [](const FILETIME& t) { return std::uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime; };
-  list.Add("gone.jpg", "C:\\nowhere\\", 1, ticks(UtcOfLocal(2003, 5, 7, 10, 15, 37)), ticks(UtcOfLocal(1999, 1, 2, 0, 0, 0)));
+  list.Add(L"gone.jpg", L"C:\\nowhere\\", 1, ticks(UtcOfLocal(2003, 5, 7, 10, 15, 37)), ticks(UtcOfLocal(1999, 1, 2, 0, 0, 0)));
   rules::DateInputs in;
   in.hasDate = true;
-  in.pattern = "yyyymmddhhnnss";
-  for (auto [kind, expected] : {std::pair{rules::DateKind::Modified, "gone_20030507101536"},
-                                std::pair{rules::DateKind::Created, "gone_19990102000000"}}) {
+  in.pattern = L"yyyymmddhhnnss";
+  for (auto [kind, expected] : {std::pair{rules::DateKind::Modified, L"gone_20030507101536"},
+                                std::pair{rules::DateKind::Created, L"gone_19990102000000"}}) {
     in.kind = kind;
     rules::PreviewDate(list, in, rules::DateLocale{}, disk::DiskDateSources());
     EXPECT_EQ(list[0].newName, expected);

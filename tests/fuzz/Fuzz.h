@@ -1,5 +1,5 @@
-// The seeded fuzz runner: random Shift_JIS texts through the conversions, the rules, the
-// clean-up, the filters, the date renderer and the settings readers, with their invariants.
+// The seeded fuzz runner: random Shift_JIS and UTF-16 texts through the conversions, the rules,
+// the clean-up, the filters, the date renderer and the settings readers, with their invariants.
 // Every case draws from its own generator, made from the seed, the target's name and the
 // case's index, so one case can be run again alone (--only NAME --from I --count 1).
 #pragma once
@@ -57,6 +57,22 @@ std::string AnyText(Rng& rng, int maxChars = 24);
 // A piece of s cut at random bytes (so possibly half a character), or at its characters.
 std::string Piece(Rng& rng, std::string_view s);
 
+// ---- Wide texts -------------------------------------------------------------------------------
+
+// The characters of s as utf16::NextChar steps them (a pair together, a lone surrogate alone).
+std::vector<std::wstring_view> WideChars(std::wstring_view s);
+// How many surrogates of s stand without their other half.
+std::size_t LoneSurrogates(std::wstring_view s);
+// One random character: Shift_JIS ones (drawn as AppendChar draws valid ones) mixed with
+// characters no Shift_JIS holds: Latin-1 and Latin Extended (é ß), "〜" U+301C, "—" U+2014,
+// "’" U+2019, the combining voiced marks U+3099/U+309A, Hangul, the CJK extensions and emoji
+// as surrogate pairs, private-use characters, and now and then a lone surrogate.
+void AppendWideChar(Rng& rng, std::wstring& out);
+// A random text of up to about maxChars characters; lengths favour short names.
+std::wstring WideText(Rng& rng, int maxChars = 24);
+// A piece of s cut at random units (so possibly half a pair), or at its characters.
+std::wstring WidePiece(Rng& rng, std::wstring_view s);
+
 // ---- Cases --------------------------------------------------------------------------------
 
 class Case {
@@ -65,10 +81,13 @@ class Case {
   Rng rng;
   // Records an input under a name; a failure, a hang or a crash prints every recorded input.
   void Input(const char* name, std::string_view bytes);
+  // A UTF-16 text, shown as its units in hex.
+  void Input(const char* name, std::wstring_view text);
   void Input(const char* name, long long value);
   void InputReal(const char* name, double value);
   // Fails the case with a message when ok is false; the first failure of a case is kept.
   bool Check(bool ok, const char* what, std::string_view got = {}, std::string_view expected = {});
+  bool Check(bool ok, const char* what, std::wstring_view got, std::wstring_view expected = {});
   bool failed() const { return !failure_.empty(); }
   const std::string& failure() const { return failure_; }
   std::string Describe() const;

@@ -1,5 +1,5 @@
-// The fuzz runner's generators: the seeded numbers and the random Shift_JIS texts, shared
-// with the golden answers' recorder.
+// The fuzz runner's generators: the seeded numbers and the random Shift_JIS and UTF-16 texts,
+// shared with the golden answers' recorder.
 #include <windows.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 
 #include "Fuzz.h"
 #include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace fuzz {
 
@@ -204,6 +205,96 @@ std::string Piece(Rng& rng, std::string_view s) {
   std::size_t a = rng.Below(static_cast<std::uint32_t>(chars.size()));
   std::size_t n = 1 + rng.Below(static_cast<std::uint32_t>(std::min<std::size_t>(chars.size() - a, 4)));
   std::string out;
+  for (std::size_t k = a; k < a + n; ++k) out += chars[k];
+  return out;
+}
+
+// ---- Wide texts -------------------------------------------------------------------------------
+
+std::vector<std::wstring_view> WideChars(std::wstring_view s) {
+  std::vector<std::wstring_view> chars;
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t next = utf16::NextChar(s, i);
+    chars.push_back(s.substr(i, next - i));
+    i = next;
+  }
+  return chars;
+}
+
+std::size_t LoneSurrogates(std::wstring_view s) {
+  std::size_t n = 0;
+  for (std::wstring_view ch : WideChars(s)) {
+    n += ch.size() == 1 && (utf16::IsHighSurrogate(ch[0]) || utf16::IsLowSurrogate(ch[0]));
+  }
+  return n;
+}
+
+void AppendWideChar(Rng& rng, std::wstring& out) {
+  static const wchar_t kLatin[] = {0xE9,  0xC9,  0xDF,  0xE0,  0xF1,  0xD1,  0xFC,  0xDC,  0xE7,
+                                   0xC5,  0xE5,  0xFF,  0x178, 0x153, 0x152, 0x101, 0x100, 0x141,
+                                   0x142, 0x17D, 0x17E, 0x131, 0x130, 0x1C5, 0xA0};
+  static const wchar_t kLookAlikes[] = {0x301C, 0x2014, 0x2019, 0x2212, 0x2016, 0xA5, 0xA6, 0x20A9, 0xFF5E, 0x2225};
+  const unsigned roll = rng.Below(100);
+  if (roll < 50) {
+    // A Shift_JIS character, as the narrow generator draws valid ones.
+    std::string one;
+    AppendChar(rng, one, false);
+    wchar_t w[4];
+    const int n = MultiByteToWideChar(sjis::kCodePage, 0, one.data(), static_cast<int>(one.size()), w, 4);
+    out.append(w, static_cast<std::size_t>(n > 0 ? n : 0));
+  } else if (roll < 60) {
+    out += rng.Pick(kLatin);
+  } else if (roll < 64) {
+    out += static_cast<wchar_t>(0xC0 + rng.Below(0x180 - 0xC0));
+  } else if (roll < 70) {
+    out += rng.Pick(kLookAlikes);
+  } else if (roll < 76) {
+    // A combining mark: mostly after a kana or a Latin letter, which it may join.
+    static const wchar_t kBases[] = {0x30B7, 0x30CF, 0x304B, 0x3046, 0x30A6, L'e', L'A', 0x30FC};
+    if (rng.Percent(70)) out += rng.Pick(kBases);
+    static const wchar_t kMarks[] = {0x3099, 0x309A, 0x301, 0x300, 0x308, 0x30A};
+    out += rng.Pick(kMarks);
+  } else if (roll < 82) {
+    out += static_cast<wchar_t>(0xAC00 + rng.Below(0xD7A4 - 0xAC00));  // Hangul
+  } else if (roll < 92) {
+    // Beyond U+FFFF: emoji, the CJK extensions, Deseret (which has a case).
+    static const char32_t kFrom[] = {0x1F300, 0x1F600, 0x20000, 0x2A700, 0x10400};
+    static const std::uint32_t kSpan[] = {0x300, 0x50, 0xA6E0, 0x1000, 0x50};
+    const std::uint32_t k = rng.Below(5);
+    utf16::AppendCode(out, kFrom[k] + rng.Below(kSpan[k]));
+  } else if (roll < 96) {
+    out += static_cast<wchar_t>(0xE000 + rng.Below(0x1900));  // private use
+  } else if (roll < 98) {
+    out += static_cast<wchar_t>(rng.Percent(50) ? 0xD800 + rng.Below(0x400) : 0xDC00 + rng.Below(0x400));
+  } else {
+    static const wchar_t kOdd[] = {0xFEFF, 0x200B, 0x2003, 0x3000, 0xFFFD, 0xFF61, 0xFF9E, 0xFF9F, 0x266F};
+    out += rng.Pick(kOdd);
+  }
+}
+
+std::wstring WideText(Rng& rng, int maxChars) {
+  int n;
+  const unsigned roll = rng.Below(100);
+  if (roll < 3) n = 0;
+  else if (roll < 55) n = rng.Between(1, 8);
+  else if (roll < 93) n = rng.Between(1, maxChars);
+  else n = rng.Between(1, maxChars * 12);
+  std::wstring s;
+  for (int i = 0; i < n; ++i) AppendWideChar(rng, s);
+  return s;
+}
+
+std::wstring WidePiece(Rng& rng, std::wstring_view s) {
+  if (s.empty()) return std::wstring();
+  if (rng.Percent(40)) {
+    const std::size_t a = rng.Below(static_cast<std::uint32_t>(s.size()));
+    const std::size_t b = a + 1 + rng.Below(static_cast<std::uint32_t>(std::min<std::size_t>(s.size() - a, 6)));
+    return std::wstring(s.substr(a, b - a));
+  }
+  const std::vector<std::wstring_view> chars = WideChars(s);
+  const std::size_t a = rng.Below(static_cast<std::uint32_t>(chars.size()));
+  const std::size_t n = 1 + rng.Below(static_cast<std::uint32_t>(std::min<std::size_t>(chars.size() - a, 4)));
+  std::wstring out;
   for (std::size_t k = a; k < a + n; ++k) out += chars[k];
   return out;
 }

@@ -39,6 +39,8 @@ Case::Case(const char* target, std::uint64_t seed, std::uint64_t index)
 
 void Case::Input(const char* name, std::string_view bytes) { inputs_.emplace_back(name, Hex(bytes)); }
 
+void Case::Input(const char* name, std::wstring_view text) { inputs_.emplace_back(name, "L " + Hex(text)); }
+
 void Case::Input(const char* name, long long value) { inputs_.emplace_back(name, std::to_string(value)); }
 
 void Case::InputReal(const char* name, double value) {
@@ -53,6 +55,16 @@ bool Case::Check(bool ok, const char* what, std::string_view got, std::string_vi
   if (!got.empty() || !expected.empty()) {
     failure_ += "\n      got      [" + Hex(got) + "]";
     failure_ += "\n      expected [" + Hex(expected) + "]";
+  }
+  return false;
+}
+
+bool Case::Check(bool ok, const char* what, std::wstring_view got, std::wstring_view expected) {
+  if (ok || !failure_.empty()) return ok;
+  failure_ = what;
+  if (!got.empty() || !expected.empty()) {
+    failure_ += "\n      got      [L " + Hex(got) + "]";
+    failure_ += "\n      expected [L " + Hex(expected) + "]";
   }
   return false;
 }

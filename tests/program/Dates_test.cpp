@@ -10,23 +10,23 @@
 TEST(ProgramDates, ThePresetConfirmedInTheEditorIsShownPreviewedAndRun) {
   TempDir home, files;
   Program program{home};
-  ASSERT_TRUE(program.Start({files.Touch("a.txt", "a")}));
-  program.ClickTab("日付");
-  HWND presets = program.InputAfter("日付フォーマット");
+  ASSERT_TRUE(program.Start({files.Touch(L"a.txt", "a")}));
+  program.ClickTab(L"日付");
+  HWND presets = program.InputAfter(L"日付フォーマット");
   RECT r;
   GetWindowRect(presets, &r);
   PostMessageW(presets, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(presets), MAKELPARAM(r.left + 20, r.top + 8));
   HWND dialog = program.AwaitDialog();
   ASSERT_TRUE(dialog);
-  program.TypeInto(FindWindowExW(dialog, nullptr, L"Edit", nullptr), "\"写真\"");  // the same on any day
-  program.Click(program.ChildOf(dialog, "追加"));
-  program.Click(program.ChildOf(dialog, "OK"));
-  ASSERT_TRUE(program.AwaitPreview({"a_写真"}));
-  EXPECT_EQ(program.Text(presets), "写真");
-  program.Click(program.Button("リネーム", true));
-  program.Await("the run", [&] { return program.Rows().at(0).name == "a_写真.txt"; },
-                [&] { return program.RowsText(); });
-  program.Click(program.Button("終了"));
+  program.TypeInto(FindWindowExW(dialog, nullptr, L"Edit", nullptr), L"\"写真\"");  // the same on any day
+  program.Click(program.ChildOf(dialog, L"追加"));
+  program.Click(program.ChildOf(dialog, L"OK"));
+  ASSERT_TRUE(program.AwaitPreview({L"a_写真"}));
+  EXPECT_EQ(program.Text(presets), L"写真");
+  program.Click(program.Button(L"リネーム", true));
+  program.Await(
+      L"the run", [&] { return program.Rows().at(0).name == L"a_写真.txt"; }, [&] { return program.RowsText(); });
+  program.Click(program.Button(L"終了"));
   EXPECT_TRUE(program.WaitForExit());
-  EXPECT_EQ(FilesWithContents(files.path()), std::vector<std::string>{"a_写真.txt=a"});
+  EXPECT_EQ(FilesWithContents(files.path()), std::vector<std::wstring>{L"a_写真.txt=a"});
 }

@@ -10,10 +10,13 @@
 TEST(ProgramOrder, PhotosSortedByShotDateAreNumberedInShotOrderOnDisk) {
   TempDir home, files;
   // Shot 2024, 2022, and none (its last-write time, 2019, stands in): the reverse of the names.
-  const std::string sources[] = {"IMG_0042.JPG", "IMG_0043.JPG", "no_exif.jpg"}, names[] = {"a.jpg", "b.jpg", "c.jpg"};
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(CopyFileA(testdata::Path(sources[i].c_str()).c_str(), (files.path() + "\\" + names[i]).c_str(), TRUE));
+  const char* const sources[] = {"IMG_0042.JPG", "IMG_0043.JPG", "no_exif.jpg"};
+  const wchar_t* const names[] = {L"a.jpg", L"b.jpg", L"c.jpg"};
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(CopyFileW(DataPath(sources[i]).c_str(), (files.path() + L"\\" + names[i]).c_str(), TRUE));
   {
-    os::unique_file c(CreateFileA((files.path() + "\\c.jpg").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    os::unique_file c(
+        CreateFileW((files.path() + L"\\c.jpg").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     SYSTEMTIME st{2019, 1, 2, 1, 12, 0, 0, 0};
     FILETIME t;
     ASSERT_TRUE(c && SystemTimeToFileTime(&st, &t) && SetFileTime(c.get(), nullptr, nullptr, &t));
@@ -21,14 +24,15 @@ TEST(ProgramOrder, PhotosSortedByShotDateAreNumberedInShotOrderOnDisk) {
   Program program{home};
   program.WriteSettings("[Window]\r\nSort=6\r\n");
   ASSERT_TRUE(program.Start({files.path()}));
-  program.TypeInto(program.InputAfter("基本名"), "n");
-  ASSERT_TRUE(program.AwaitPreview({"n01", "n02", "n03"}));
-  program.Click(program.Button("リネーム", true));
-  program.Await("the run's end", [&] { return program.Rows()[0].name == "n01.jpg"; }, [&] { return program.RowsText(); });
-  program.Click(program.Button("終了"));
+  program.TypeInto(program.InputAfter(L"基本名"), L"n");
+  ASSERT_TRUE(program.AwaitPreview({L"n01", L"n02", L"n03"}));
+  program.Click(program.Button(L"リネーム", true));
+  program.Await(
+      L"the run's end", [&] { return program.Rows()[0].name == L"n01.jpg"; }, [&] { return program.RowsText(); });
+  program.Click(program.Button(L"終了"));
   ASSERT_TRUE(program.WaitForExit());
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(FileContent(files.path() + "\\n0" + std::to_string(3 - i) + ".jpg"), FileContent(testdata::Path(sources[i].c_str())))
+    EXPECT_EQ(FileContent(files.path() + L"\\n0" + std::to_wstring(3 - i) + L".jpg"), FileContent(DataPath(sources[i])))
         << sources[i];
   }
 }

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "text/sjis.h"
-
+#include "data/TestData.h"
+#include "text/utf16.h"
 
 namespace {
 
@@ -54,14 +54,14 @@ class RemoteBuffer {
   void* at_ = nullptr;
 };
 
-std::string WindowText(HWND h) {
+std::wstring WindowText(HWND h) {
   wchar_t buf[4096];
   DWORD_PTR n = 0;
   if (!SendMessageTimeoutW(h, WM_GETTEXT, std::size(buf), reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
                            &n)) {
-    return "<no answer>";
+    return L"<no answer>";
   }
-  return sjis::FromUtf16Lenient(std::wstring_view(buf, static_cast<std::size_t>(n)));
+  return std::wstring(buf, static_cast<std::size_t>(n));
 }
 
 std::wstring ClassOf(HWND h) {
@@ -88,10 +88,10 @@ bool Shown(HWND h) { return IsWindowVisible(h) != 0; }
 
 Program::Program(const TempDir& home) {
   const std::wstring built = BuiltFolder();
-  exe_ = sjis::ToUtf16Lenient(home.path()) + L"Kinoha.exe";
+  exe_ = home.path() + L"Kinoha.exe";
   if (GetFileAttributesW(exe_.c_str()) != INVALID_FILE_ATTRIBUTES) return;  // a second start on one home
   EXPECT_TRUE(CopyFileW((built + L"Kinoha.exe").c_str(), exe_.c_str(), TRUE)) << "no built program beside the tests: " << GetLastError();
-  CopyFileW((built + L"Kinoha.html").c_str(), (sjis::ToUtf16Lenient(home.path()) + L"Kinoha.html").c_str(), TRUE);
+  CopyFileW((built + L"Kinoha.html").c_str(), (home.path() + L"Kinoha.html").c_str(), TRUE);
 }
 
 Program::~Program() {
@@ -105,18 +105,18 @@ Program::~Program() {
   CloseHandle(process_.hProcess);
 }
 
-std::string Program::SettingsPath() const { return sjis::FromUtf16Lenient(exe_.substr(0, exe_.size() - 4) + L".ini"); }
+std::wstring Program::SettingsPath() const { return exe_.substr(0, exe_.size() - 4) + L".ini"; }
 
 void Program::WriteSettings(const std::string& bytes) const {
-  HANDLE f = CreateFileW(sjis::ToUtf16Lenient(SettingsPath()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE f = CreateFileW(SettingsPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
   ASSERT_NE(f, INVALID_HANDLE_VALUE);
   DWORD written = 0;
   WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(f);
 }
 
-bool Program::Start(const std::vector<std::string>& args) {
+bool Program::Start(const std::vector<std::wstring>& args) {
   if (process_.hProcess) {
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
@@ -124,7 +124,7 @@ bool Program::Start(const std::vector<std::string>& args) {
   }
   window_ = nullptr;
   std::wstring commandLine = Quoted(exe_);
-  for (const std::string& a : args) commandLine += L" " + Quoted(sjis::ToUtf16Lenient(a));
+  for (const std::wstring& a : args) commandLine += L" " + Quoted(a);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
@@ -170,7 +170,7 @@ std::vector<HWND> Program::TopWindows() const {
   return ours;
 }
 
-HWND Program::Child(HWND parent, const wchar_t* cls, const char* caption) {
+HWND Program::Child(HWND parent, const wchar_t* cls, const wchar_t* caption) {
   for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
     if (cls && ClassOf(h) != cls) continue;
     if (caption && WindowText(h) != caption) continue;
@@ -179,7 +179,7 @@ HWND Program::Child(HWND parent, const wchar_t* cls, const char* caption) {
   return nullptr;
 }
 
-HWND Program::Button(const std::string& caption, bool push) const {
+HWND Program::Button(const std::wstring& caption, bool push) const {
   std::vector<HWND> found;
   for (HWND h : Descendants(window_)) {
     if (ClassOf(h) != L"Button" || !Shown(h) || WindowText(h) != caption) continue;
@@ -191,7 +191,7 @@ HWND Program::Button(const std::string& caption, bool push) const {
   return found.empty() ? nullptr : found.front();
 }
 
-HWND Program::Radio(const std::string& group, const std::string& caption) const {
+HWND Program::Radio(const std::wstring& group, const std::wstring& caption) const {
   for (HWND h : Descendants(window_)) {
     if (!Shown(h) || ClassOf(h) != L"Button" || (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX ||
         WindowText(h) != group) {
@@ -220,7 +220,7 @@ HWND Program::VisiblePage() const {
   return nullptr;
 }
 
-HWND Program::InputAfter(const std::string& label) const {
+HWND Program::InputAfter(const std::wstring& label) const {
   HWND page = VisiblePage();
   HWND l = page ? Child(page, L"Static", label.c_str()) : nullptr;
   // The next combo box or edit field: a toggle button may stand between.
@@ -237,7 +237,7 @@ HWND Program::InputAfter(const std::string& label) const {
   return input;
 }
 
-std::string Program::TabCaption(int index) const {
+std::wstring Program::TabCaption(int index) const {
   constexpr std::size_t kChars = 64;
   RemoteBuffer remote(process_.hProcess, sizeof(TCITEMW) + kChars * sizeof(wchar_t));
   TCITEMW item{};
@@ -251,10 +251,10 @@ std::string Program::TabCaption(int index) const {
     return {};
   }
   text[kChars - 1] = 0;
-  return sjis::FromUtf16Lenient(text);
+  return text;
 }
 
-void Program::ClickTab(const std::string& caption) const {
+void Program::ClickTab(const std::wstring& caption) const {
   const int count = static_cast<int>(SendMessageW(Tabs(), TCM_GETITEMCOUNT, 0, 0));
   int index = 0;
   while (index < count && TabCaption(index) != caption) ++index;
@@ -269,8 +269,9 @@ void Program::ClickTab(const std::string& caption) const {
   LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   PostMessageW(Tabs(), WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(Tabs(), WM_LBUTTONUP, 0, at);
-  Await("the tab " + caption, [&] { return ActiveTab() == index && VisiblePage(); },
-        [&] { return "tab " + std::to_string(ActiveTab()); });
+  Await(
+      L"the tab " + caption, [&] { return ActiveTab() == index && VisiblePage(); },
+      [&] { return L"tab " + std::to_wstring(ActiveTab()); });
 }
 
 void Program::Click(HWND button) const {
@@ -278,15 +279,16 @@ void Program::Click(HWND button) const {
   PostMessageW(button, BM_CLICK, 0, 0);
 }
 
-void Program::TypeInto(HWND edit, const std::string& text) const {
+void Program::TypeInto(HWND edit, const std::wstring& text) const {
   SendMessageW(edit, EM_SETSEL, 0, -1);
-  std::wstring w = sjis::ToUtf16Lenient(text);
-  if (w.empty()) {
+  if (text.empty()) {
     PostMessageW(edit, WM_KEYDOWN, VK_DELETE, 0);
     PostMessageW(edit, WM_KEYUP, VK_DELETE, 0xC0000001);
   }
-  for (wchar_t c : w) PostMessageW(edit, WM_CHAR, c, 1);
-  Await("the typed text " + text, [&] { return Text(edit) == text; }, [&] { return Text(edit); });
+  // A surrogate pair comes as two WM_CHARs, as the keyboard gives it.
+  for (wchar_t c : text) PostMessageW(edit, WM_CHAR, c, 1);
+  Await(
+      L"the typed text " + text, [&] { return Text(edit) == text; }, [&] { return Text(edit); });
 }
 
 void Program::PressKey(UINT vk) const {
@@ -299,9 +301,9 @@ void Program::PressKey(UINT vk) const {
   PostMessageW(target, WM_KEYUP, vk, 1 | scan << 16 | 0xC0000000u);
 }
 
-void Program::Drop(const std::vector<std::string>& paths) const {
+void Program::Drop(const std::vector<std::wstring>& paths) const {
   std::wstring list;
-  for (const std::string& p : paths) list += sjis::ToUtf16Lenient(p) + L'\0';
+  for (const std::wstring& p : paths) list += p + L'\0';
   list += L'\0';
   std::string block(sizeof(DROPFILES), '\0');
   auto* df = reinterpret_cast<DROPFILES*>(block.data());
@@ -319,11 +321,11 @@ void Program::Drop(const std::vector<std::string>& paths) const {
   PostMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(at), 0);
 }
 
-std::string Program::Text(HWND control) const { return WindowText(control); }
+std::wstring Program::Text(HWND control) const { return WindowText(control); }
 
-std::vector<std::string> Program::ComboItems(HWND combo) const {
+std::vector<std::wstring> Program::ComboItems(HWND combo) const {
   if (ClassOf(combo) == L"Edit") combo = GetParent(combo);
-  std::vector<std::string> items;
+  std::vector<std::wstring> items;
   const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
     wchar_t buf[1024] = {};
@@ -331,7 +333,7 @@ std::vector<std::string> Program::ComboItems(HWND combo) const {
     if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(std::size(buf))) {
       SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
     }
-    items.push_back(sjis::FromUtf16Lenient(buf));
+    items.push_back(buf);
   }
   return items;
 }
@@ -354,20 +356,20 @@ std::vector<Program::Row> Program::Rows() const {
         SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at())));
     std::wstring text(static_cast<std::size_t>(std::max(n, 0)), L'\0');
     remote.Read(sizeof(LVITEMW), text.data(), text.size() * sizeof(wchar_t));
-    return sjis::FromUtf16Lenient(text);
+    return text;
   };
   for (int i = 0; i < count; ++i) rows.push_back({cell(i, 0), cell(i, 2)});
   return rows;
 }
 
-std::string Program::RowsText() const {
-  std::string out;
-  for (const Row& r : Rows()) out += r.name + ">" + r.newName + "\n";
+std::wstring Program::RowsText() const {
+  std::wstring out;
+  for (const Row& r : Rows()) out += r.name + L">" + r.newName + L"\n";
   return out;
 }
 
-bool Program::Await(const std::string& what, const std::function<bool()>& done,
-                    const std::function<std::string()>& seen, DWORD ms) const {
+bool Program::Await(const std::wstring& what, const std::function<bool()>& done,
+                    const std::function<std::wstring()>& seen, DWORD ms) const {
   const DWORD until = GetTickCount() + ms;
   for (;;) {
     if (done()) return true;
@@ -380,27 +382,27 @@ bool Program::Await(const std::string& what, const std::function<bool()>& done,
   return false;
 }
 
-std::string Program::Screen() const {
-  std::string out = "windows:";
+std::wstring Program::Screen() const {
+  std::wstring out = L"windows:";
   for (HWND h : TopWindows()) {
-    if (Shown(h)) out += " [" + sjis::FromUtf16Lenient(ClassOf(h)) + " " + WindowText(h) + "]";
+    if (Shown(h)) out += L" [" + ClassOf(h) + L" " + WindowText(h) + L"]";
   }
   GUITHREADINFO gui{};
   gui.cbSize = sizeof gui;
   if (GetGUIThreadInfo(process_.dwThreadId, &gui) && gui.hwndFocus) {
-    out += "; focus: " + sjis::FromUtf16Lenient(ClassOf(gui.hwndFocus)) + " " + WindowText(gui.hwndFocus);
+    out += L"; focus: " + ClassOf(gui.hwndFocus) + L" " + WindowText(gui.hwndFocus);
   }
   return out;
 }
 
-bool Program::AwaitCount(const std::string& text) const {
-  return Await("the count " + text, [&] { return Text(CountLabel()) == text; },
-               [&] { return Text(CountLabel()); });
+bool Program::AwaitCount(const std::wstring& text) const {
+  return Await(
+      L"the count " + text, [&] { return Text(CountLabel()) == text; }, [&] { return Text(CountLabel()); });
 }
 
-bool Program::AwaitPreview(const std::vector<std::string>& newNames) const {
+bool Program::AwaitPreview(const std::vector<std::wstring>& newNames) const {
   return Await(
-      "the preview",
+      L"the preview",
       [&] {
         std::vector<Row> rows = Rows();
         if (rows.size() != newNames.size()) return false;
@@ -415,25 +417,35 @@ bool Program::AwaitPreview(const std::vector<std::string>& newNames) const {
 HWND Program::AwaitDialog() const {
   HWND dialog = nullptr;
   Await(
-      "a dialog",
+      L"a dialog",
       [&] {
         for (HWND h : TopWindows()) {
           if (h != window_ && Shown(h) && GetWindow(h, GW_OWNER) == window_) dialog = h;
         }
         return dialog != nullptr;
       },
-      [] { return std::string("none"); });
+      [] { return std::wstring(L"none"); });
   if (dialog) WaitForInputIdle(process_.hProcess, 5000);
   return dialog;
 }
 
-std::vector<std::string> FilesWithContents(const std::string& folder) {
-  std::vector<std::string> out;
-  for (const std::string& name : FolderListing(folder)) out.push_back(name + "=" + FileContent(folder + name));
+std::wstring DataPath(const char* name) { return ContentText(testdata::Path(name)); }
+
+std::wstring ContentText(const std::string& bytes) {
+  std::wstring text;
+  if (utf16::FromUtf8(bytes, text)) return text;
+  for (char b : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(b));
+  return text;
+}
+
+std::vector<std::wstring> FilesWithContents(const std::wstring& folder) {
+  std::vector<std::wstring> out;
+  for (const std::wstring& name : FolderListing(folder))
+    out.push_back(name + L"=" + ContentText(FileContent(folder + name)));
   return out;
 }
 
-std::string AnswerMessageBox(const Program& program, int id) {
+std::wstring AnswerMessageBox(const Program& program, int id) {
   HWND box = nullptr;
   auto find = [&] {
     std::vector<HWND> top;
@@ -441,10 +453,11 @@ std::string AnswerMessageBox(const Program& program, int id) {
     auto it = std::find_if(top.begin(), top.end(), [](HWND h) { return Shown(h) && ClassOf(h) == L"#32770"; });
     return (box = it == top.end() ? nullptr : *it) != nullptr;
   };
-  if (!program.Await("a message box", find, [&] { return program.Screen(); })) return {};
-  const std::string text = WindowText(GetDlgItem(box, 0xFFFF));  // the message box's text
+  if (!program.Await(L"a message box", find, [&] { return program.Screen(); })) return {};
+  const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the message box's text
   PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(id), 0);
-  program.Await("the message box to close", [&] { return !IsWindow(box); }, [&] { return text; });
+  program.Await(
+      L"the message box to close", [&] { return !IsWindow(box); }, [&] { return text; });
   return text;
 }
 
@@ -459,12 +472,13 @@ void Program::ChooseFromMenu(int fromBottom) const {
     }
     return false;
   };
-  Await("the list's menu", menuShown, [&] { return Screen(); });
+  Await(L"the list's menu", menuShown, [&] { return Screen(); });
   std::vector<UINT> keys(static_cast<std::size_t>(fromBottom), VK_UP);
   keys.push_back(VK_RETURN);
   for (UINT vk : keys) {
     PostMessageW(window_, WM_KEYDOWN, vk, 1);
     PostMessageW(window_, WM_KEYUP, vk, 0xC0000001);
   }
-  Await("the menu to go", [&] { return !menuShown(); }, [&] { return Screen(); });
+  Await(
+      L"the menu to go", [&] { return !menuShown(); }, [&] { return Screen(); });
 }

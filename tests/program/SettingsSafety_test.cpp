@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "program/Program.h"
-#include "text/sjis.h"
 
 namespace {
 
@@ -45,7 +44,7 @@ void FillVolume(const TempDir& dir) {
   }
 }
 
-std::string SystemText(DWORD error) {
+std::wstring SystemText(DWORD error) {
   wchar_t text[512] = {};
   DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0, text, 512, nullptr);
   // Its words without the line end and the closing stop.
@@ -53,7 +52,7 @@ std::string SystemText(DWORD error) {
                    text[n - 1] == L'\x3002')) {
     --n;
   }
-  return sjis::FromUtf16Lenient(std::wstring_view(text, n));
+  return std::wstring(text, n);
 }
 
 }  // namespace
@@ -64,18 +63,18 @@ TEST(SettingsSafety, ALinkBesideTheProgramIsNeverWrittenThrough) {
   if (!UnderWine()) GTEST_SKIP() << "links are made through Linux";
   TempDir home;
   Program program(home);
-  const std::string mine = home.Touch("o\\t.txt", "mine");
-  ASSERT_TRUE(home.LinkUnix("Kinoha.ini.tmp", "o/t.txt"));
+  const std::wstring mine = home.Touch(L"o\\t.txt", "mine");
+  ASSERT_TRUE(home.LinkUnix(L"Kinoha.ini.tmp", L"o/t.txt"));
   ASSERT_TRUE(program.Start());
-  program.Click(program.Button("終了"));
+  program.Click(program.Button(L"終了"));
   ASSERT_TRUE(program.WaitForExit());
   EXPECT_EQ(FileContent(mine), "mine");
   EXPECT_NE(FileContent(program.SettingsPath()).find("[Window]"), std::string::npos);
 
-  ASSERT_TRUE(DeleteFileW(sjis::ToUtf16Lenient(program.SettingsPath()).c_str()));
-  ASSERT_TRUE(home.LinkUnix("Kinoha.ini", "o/t.txt"));
+  ASSERT_TRUE(DeleteFileW(program.SettingsPath().c_str()));
+  ASSERT_TRUE(home.LinkUnix(L"Kinoha.ini", L"o/t.txt"));
   ASSERT_TRUE(program.Start());
-  program.Click(program.Button("終了"));
+  program.Click(program.Button(L"終了"));
   EXPECT_EQ(AnswerMessageBox(program, IDOK).find(program.SettingsPath()), 0u);
   AnswerMessageBox(program, IDYES);
   ASSERT_TRUE(program.WaitForExit());
@@ -96,10 +95,10 @@ TEST(SettingsSafety, AFullDiskLeavesTheSettingsFileWholeAndSaysWhy) {
   program.WriteSettings(ini += "dd\r\n");
   FillVolume(home);
   ASSERT_TRUE(program.Start());
-  program.Click(program.Button("終了"));
-  const std::string told = AnswerMessageBox(program, IDOK);
+  program.Click(program.Button(L"終了"));
+  const std::wstring told = AnswerMessageBox(program, IDOK);
   AnswerMessageBox(program, IDYES);
   ASSERT_TRUE(program.WaitForExit());
   EXPECT_EQ(FileContent(program.SettingsPath()), ini);
-  EXPECT_NE(told.find(SystemText(ERROR_DISK_FULL)), std::string::npos) << told;
+  EXPECT_NE(told.find(SystemText(ERROR_DISK_FULL)), std::wstring::npos) << told;
 }

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include "disk/DateLocale.h"
-#include "text/sjis.h"
 
 using rules::DateLocale;
 using rules::DateTime;
@@ -20,8 +19,8 @@ using disk::CurrentDateLocale;
 namespace {
 
 struct Case {
-  const char* pattern;
-  std::string expected;
+  const wchar_t* pattern;
+  std::wstring expected;
 };
 
 // Wednesday 7 May 2003, afternoon, with milliseconds.
@@ -32,8 +31,8 @@ const DateTime kMorning = EncodeDateTime(2003, 5, 7, 9, 4, 5, 7);
 // The built-in Japanese table, with month names that tell the two forms apart.
 DateLocale TestLocale() {
   DateLocale locale;
-  locale.shortMonthNames[4] = "May";
-  locale.monthNames[4] = "MayFull";
+  locale.shortMonthNames[4] = L"May";
+  locale.monthNames[4] = L"MayFull";
   return locale;
 }
 
@@ -45,95 +44,96 @@ void ExpectAll(DateTime value, const DateLocale& locale, const std::vector<Case>
 
 TEST(RenderDatePattern, EverySpecifierInBothCases) {
   ExpectAll(kWednesday, TestLocale(),
-            {{"d", "7"}, {"dd", "07"}, {"ddd", "水"}, {"dddd", "水曜日"},
-             {"ddddd", "2003/05/07"}, {"dddddd", "2003年5月7日"}, {"ddddddd", "2003年5月7日"},
-             {"e", "15"}, {"ee", "15"}, {"g", "平"}, {"gg", "平成"},
-             {"m", "5"}, {"mm", "05"}, {"mmm", "May"}, {"mmmm", "MayFull"}, {"mmmmm", "MayFull"},
-             {"y", "03"}, {"yy", "03"}, {"yyy", "2003"}, {"yyyy", "2003"},
-             {"h", "13"}, {"hh", "13"}, {"n", "4"}, {"nn", "04"}, {"s", "5"}, {"ss", "05"},
-             {"z", "678"}, {"zzz", "678"},
-             {"t", "13:04"}, {"tt", "13:04:05"}, {"c", "2003/05/07 13:04:05"},
-             {"YYYY/MM/DD HH:NN:SS", "2003/05/07 13:04:05"}, {"Dddd", "水曜日"},
-             {"xyzq", "x03678q"}});
+            {{L"d", L"7"}, {L"dd", L"07"}, {L"ddd", L"水"}, {L"dddd", L"水曜日"},
+             {L"ddddd", L"2003/05/07"}, {L"dddddd", L"2003年5月7日"}, {L"ddddddd", L"2003年5月7日"},
+             {L"e", L"15"}, {L"ee", L"15"}, {L"g", L"平"}, {L"gg", L"平成"},
+             {L"m", L"5"}, {L"mm", L"05"}, {L"mmm", L"May"}, {L"mmmm", L"MayFull"}, {L"mmmmm", L"MayFull"},
+             {L"y", L"03"}, {L"yy", L"03"}, {L"yyy", L"2003"}, {L"yyyy", L"2003"},
+             {L"h", L"13"}, {L"hh", L"13"}, {L"n", L"4"}, {L"nn", L"04"}, {L"s", L"5"}, {L"ss", L"05"},
+             {L"z", L"678"}, {L"zzz", L"678"},
+             {L"t", L"13:04"}, {L"tt", L"13:04:05"}, {L"c", L"2003/05/07 13:04:05"},
+             {L"YYYY/MM/DD HH:NN:SS", L"2003/05/07 13:04:05"}, {L"Dddd", L"水曜日"},
+             {L"xyzq", L"x03678q"}});
   ExpectAll(kMorning, TestLocale(),
-            {{"h", "9"}, {"hh", "09"}, {"z", "7"}, {"zz", "007"}, {"zzz", "007"}, {"e", "15"}});
-  ExpectAll(EncodeDateTime(2003, 5, 7), TestLocale(), {{"c", "2003/05/07"}, {"", "2003/05/07"}});
-  EXPECT_EQ(RenderDatePattern("", kWednesday, TestLocale()), "2003/05/07 13:04:05");
+            {{L"h", L"9"}, {L"hh", L"09"}, {L"z", L"7"}, {L"zz", L"007"}, {L"zzz", L"007"}, {L"e", L"15"}});
+  ExpectAll(EncodeDateTime(2003, 5, 7), TestLocale(), {{L"c", L"2003/05/07"}, {L"", L"2003/05/07"}});
+  EXPECT_EQ(RenderDatePattern(L"", kWednesday, TestLocale()), L"2003/05/07 13:04:05");
 }
 
 TEST(RenderDatePattern, MinuteAfterHour) {
   ExpectAll(kWednesday, TestLocale(),
-            {{"hh:mm", "13:04"}, {"h\"時\"m\"分\"", "13時4分"}, {"mm hh", "05 13"},
-             {"hh nn mm", "13 04 05"}, {"hh mmm", "13 May"}});
+            {{L"hh:mm", L"13:04"}, {L"h\"時\"m\"分\"", L"13時4分"}, {L"mm hh", L"05 13"},
+             {L"hh nn mm", L"13 04 05"}, {L"hh mmm", L"13 May"}});
 }
 
 TEST(RenderDatePattern, TwelveHourClock) {
   const DateLocale locale = TestLocale();
   ExpectAll(kWednesday, locale,
-            {{"h am/pm", "1 pm"}, {"h AM/PM", "1 PM"}, {"hh Am/pM", "01 pM"}, {"h a/p", "1 p"},
-             {"h A/P", "1 P"}, {"h ampm", "1 午後"}, {"h\"時\"am/pm", "1時pm"},
-             {"am/pm hh", "pm 13"}, {"hh hh am/pm", "13 01 pm"}, {"a", "a"}});
-  ExpectAll(kMorning, locale, {{"hh am/pm", "09 am"}, {"h AMPM", "9 午前"}});
-  ExpectAll(EncodeDateTime(2003, 5, 7, 0, 30), locale, {{"h:nn a/p", "12:30 a"}});
-  ExpectAll(EncodeDateTime(2003, 5, 7, 12, 0), locale, {{"h:nn a/p", "12:00 p"}});
+            {{L"h am/pm", L"1 pm"}, {L"h AM/PM", L"1 PM"}, {L"hh Am/pM", L"01 pM"}, {L"h a/p", L"1 p"},
+             {L"h A/P", L"1 P"}, {L"h ampm", L"1 午後"}, {L"h\"時\"am/pm", L"1時pm"},
+             {L"am/pm hh", L"pm 13"}, {L"hh hh am/pm", L"13 01 pm"}, {L"a", L"a"}});
+  ExpectAll(kMorning, locale, {{L"hh am/pm", L"09 am"}, {L"h AMPM", L"9 午前"}});
+  ExpectAll(EncodeDateTime(2003, 5, 7, 0, 30), locale, {{L"h:nn a/p", L"12:30 a"}});
+  ExpectAll(EncodeDateTime(2003, 5, 7, 12, 0), locale, {{L"h:nn a/p", L"12:00 p"}});
 }
 
 TEST(RenderDatePattern, QuotedTexts) {
   ExpectAll(kWednesday, TestLocale(),
-            {{"'yy'\"dd\"", "yydd"}, {"\"it's\"", "it's"}, {"yy\"dd", "03dd"}, {"yy'h:mm", "03h:mm"},
-             {"\"\"", ""}, {"''", ""}});
+            {{L"'yy'\"dd\"", L"yydd"}, {L"\"it's\"", L"it's"}, {L"yy\"dd", L"03dd"}, {L"yy'h:mm", L"03h:mm"},
+             {L"\"\"", L""}, {L"''", L""}});
 }
 
-TEST(RenderDatePattern, TrailBytesAreNoSpecifiers) {
-  // 年 is 94 4E ("N"), ド is 83 68 ("h"): neither may count as a specifier.
+TEST(RenderDatePattern, CharactersBeyondAsciiAreNoSpecifiers) {
   ExpectAll(kWednesday, TestLocale(),
-            {{"yyyy\x94\x4E", "2003\x94\x4E"}, {"\x83\x68mm", "\x83\x68" "05"}});
+            {{L"yyyy年", L"2003年"},
+             {L"\U0001F600mm\U0001F600", L"\U0001F60005\U0001F600"},
+             {L"ｈ\xD83D\x64", L"ｈ\xD83D\x37"}});
 }
 
-TEST(RenderDatePattern, CutAfterTheLastWholeCharacterWithin256Bytes) {
-  const std::string x254(254, 'x');
-  const std::string x255(255, 'x');
-  EXPECT_EQ(RenderDatePattern(x254 + "年", 0, TestLocale()), x254 + "年");
-  EXPECT_EQ(RenderDatePattern(x255 + "年y", 0, TestLocale()), x255);
-  EXPECT_EQ(RenderDatePattern(std::string(100, 'c'), 0, TestLocale()).size(), 256u);
-  // A lone lead byte at the end would pair with the "_" that follows it.
-  EXPECT_EQ(RenderDatePattern("ab\x83", 0, TestLocale()), "ab");
+// No cut at a name's length any more (a long name is refused later); only a bound far above
+// any name, which never splits a pair.
+TEST(RenderDatePattern, LongRenderingsAreWholeUpToTheBound) {
+  const std::wstring x300(300, L'x');
+  EXPECT_EQ(RenderDatePattern(x300 + L"年y", 0, TestLocale()), x300 + L"年99");
+  EXPECT_EQ(RenderDatePattern(std::wstring(1000, L'c'), 0, TestLocale()).size(), rules::kMaxDateText);
+  const std::wstring x(rules::kMaxDateText - 1, L'x');
+  EXPECT_EQ(RenderDatePattern(x + L"\U0001F600", 0, TestLocale()), x);
 }
 
 TEST(RenderDatePattern, DecodesValues) {
   const DateLocale locale = TestLocale();
-  EXPECT_EQ(RenderDatePattern("yyyy/mm/dd hh:nn:ss zzz dddd", 0, locale), "1899/12/30 00:00:00 000 土曜日");
+  EXPECT_EQ(RenderDatePattern(L"yyyy/mm/dd hh:nn:ss zzz dddd", 0, locale), L"1899/12/30 00:00:00 000 土曜日");
   // Stored as a fraction of a day, a whole second must not come out one lower.
   const double day = EncodeDateTime(2003, 5, 7);
   for (int s = 0; s < 86400; s += 7) {
-    const std::string expected = std::to_string(s / 3600 + 100).substr(1) + ":" +
-                                 std::to_string(s / 60 % 60 + 100).substr(1) + ":" +
-                                 std::to_string(s % 60 + 100).substr(1);
-    ASSERT_EQ(RenderDatePattern("hh:nn:ss zzz", day + s / 86400.0, locale), expected + " 000");
+    const std::wstring expected = std::to_wstring(s / 3600 + 100).substr(1) + L":" +
+                                 std::to_wstring(s / 60 % 60 + 100).substr(1) + L":" +
+                                 std::to_wstring(s % 60 + 100).substr(1);
+    ASSERT_EQ(RenderDatePattern(L"hh:nn:ss zzz", day + s / 86400.0, locale), expected + L" 000");
   }
-  EXPECT_EQ(RenderDatePattern("yyyy/mm/dd hh:nn:ss", day + (86400000 - 0.4) / 86400000, locale),
-            "2003/05/08 00:00:00");
-  EXPECT_EQ(RenderDatePattern("yyyy/mm/dd hh:nn", EncodeDateTime(1899, 12, 29, 6), locale), "1899/12/29 06:00");
+  EXPECT_EQ(RenderDatePattern(L"yyyy/mm/dd hh:nn:ss", day + (86400000 - 0.4) / 86400000, locale),
+            L"2003/05/08 00:00:00");
+  EXPECT_EQ(RenderDatePattern(L"yyyy/mm/dd hh:nn", EncodeDateTime(1899, 12, 29, 6), locale), L"1899/12/29 06:00");
 }
 
 TEST(RenderDatePattern, Eras) {
-  ExpectAll(EncodeDateTime(1989, 1, 7), TestLocale(), {{"gge", "昭和64"}});
-  ExpectAll(EncodeDateTime(1989, 1, 8), TestLocale(), {{"gge", "平成1"}, {"gee", "平01"}});
-  ExpectAll(EncodeDateTime(2019, 5, 1), TestLocale(), {{"gge", "令和1"}});
-  ExpectAll(EncodeDateTime(1850, 1, 1), TestLocale(), {{"[g]e", "[]1850"}});
+  ExpectAll(EncodeDateTime(1989, 1, 7), TestLocale(), {{L"gge", L"昭和64"}});
+  ExpectAll(EncodeDateTime(1989, 1, 8), TestLocale(), {{L"gge", L"平成1"}, {L"gee", L"平01"}});
+  ExpectAll(EncodeDateTime(2019, 5, 1), TestLocale(), {{L"gge", L"令和1"}});
+  ExpectAll(EncodeDateTime(1850, 1, 1), TestLocale(), {{L"[g]e", L"[]1850"}});
 }
 
 TEST(RenderDatePattern, RegionalPicturesAndSeparators) {
   DateLocale locale = TestLocale();
-  locale.dateSeparator = "-";
-  locale.timeSeparator = "時";
-  locale.longDateFormat = "ggy'年'M'月'd'日' (ddd) 'o''clock' MMM";
-  locale.longTimeFormat = "tt h:mm:ss t HH";
-  locale.shortDateFormat = "yy/MM/dd";
+  locale.dateSeparator = L"-";
+  locale.timeSeparator = L"時";
+  locale.longDateFormat = L"ggy'年'M'月'd'日' (ddd) 'o''clock' MMM";
+  locale.longTimeFormat = L"tt h:mm:ss t HH";
+  locale.shortDateFormat = L"yy/MM/dd";
   locale.eraYears = true;
   ExpectAll(kWednesday, locale,
-            {{"dddddd", "平成15年5月7日 (水) o'clock May"}, {"tt", "午後 1:04:05 午 13"}, {"ddddd", "15/05/07"},
-             {"yyyy/mm/dd hh:nn", "2003-05-07 13時04"}});
+            {{L"dddddd", L"平成15年5月7日 (水) o'clock May"}, {L"tt", L"午後 1:04:05 午 13"}, {L"ddddd", L"15/05/07"},
+             {L"yyyy/mm/dd hh:nn", L"2003-05-07 13時04"}});
 }
 
 TEST(RenderDatePattern, PlatformFormatsAndDefaultPresets) {
@@ -144,20 +144,20 @@ TEST(RenderDatePattern, PlatformFormatsAndDefaultPresets) {
   st.wYear = 2003, st.wMonth = 5, st.wDay = 7, st.wDayOfWeek = 3, st.wHour = 13, st.wMinute = 4, st.wSecond = 5;
   wchar_t buffer[256];
   ASSERT_GT(GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &st, nullptr, buffer, 256), 0);
-  EXPECT_EQ(RenderDatePattern("dddddd", value, locale), sjis::FromUtf16Lenient(buffer));
+  EXPECT_EQ(RenderDatePattern(L"dddddd", value, locale), buffer);
   ASSERT_GT(GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, 256), 0);
-  const std::string shortDate = sjis::FromUtf16Lenient(buffer);
-  EXPECT_EQ(RenderDatePattern("ddddd", value, locale), shortDate);
+  const std::wstring shortDate = buffer;
+  EXPECT_EQ(RenderDatePattern(L"ddddd", value, locale), shortDate);
   ASSERT_GT(GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 256), 0);
-  EXPECT_EQ(RenderDatePattern("tt", value, locale), sjis::FromUtf16Lenient(buffer));
-  EXPECT_EQ(RenderDatePattern("c", value, locale), shortDate + " " + sjis::FromUtf16Lenient(buffer));
+  EXPECT_EQ(RenderDatePattern(L"tt", value, locale), buffer);
+  EXPECT_EQ(RenderDatePattern(L"c", value, locale), shortDate + L" " + buffer);
 
   ExpectAll(value, locale,
-            {{"yy\"年\"mm\"月\"dd\"日\"", "03\x94\x4E" "05\x8C\x8E" "07\x93\xFA"},
-             {"mm\"月\"dd\"日\"", "05月07日"},
-             {"mm\"月\"dd\"日（\"dddd\"）\"", "05月07日\x81\x69水曜日\x81\x6A"},
-             {"gge", "平成15"}});
-  EXPECT_EQ(RenderDatePattern("dddddd", value, locale).rfind("2003年5月7日", 0), 0u);
+            {{L"yy\"年\"mm\"月\"dd\"日\"", L"03年05月07日"},
+             {L"mm\"月\"dd\"日\"", L"05月07日"},
+             {L"mm\"月\"dd\"日（\"dddd\"）\"", L"05月07日（水曜日）"},
+             {L"gge", L"平成15"}});
+  EXPECT_EQ(RenderDatePattern(L"dddddd", value, locale).rfind(L"2003年5月7日", 0), 0u);
 }
 
 // Windows keeps its Japanese eras in the registry, and updates add new ones there. Wine has
@@ -191,9 +191,9 @@ TEST(RenderDatePattern, ErasFromTheRegistry) {
   RegCloseKey(key);
   for (const wchar_t* level : created) RegDeleteKeyW(HKEY_LOCAL_MACHINE, level);
 
-  ExpectAll(EncodeDateTime(2003, 5, 7), locale, {{"g/gge", "Ｈ/平成15"}});
-  ExpectAll(EncodeDateTime(2031, 4, 1), locale, {{"gge", "令和13"}});
-  ExpectAll(EncodeDateTime(2031, 4, 2), locale, {{"gge", "新元1"}});
+  ExpectAll(EncodeDateTime(2003, 5, 7), locale, {{L"g/gge", L"Ｈ/平成15"}});
+  ExpectAll(EncodeDateTime(2031, 4, 1), locale, {{L"gge", L"令和13"}});
+  ExpectAll(EncodeDateTime(2031, 4, 2), locale, {{L"gge", L"新元1"}});
 }
 
 }  // namespace

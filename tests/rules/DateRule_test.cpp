@@ -22,23 +22,23 @@ namespace {
 
 const DateTime kCreated = EncodeDateTime(2003, 5, 7, 10, 15, 36);
 const DateTime kModified = EncodeDateTime(2004, 6, 8);
-const char* kPattern = "yy\"年\"mm\"月\"dd\"日\"";
+const wchar_t* kPattern = L"yy\"年\"mm\"月\"dd\"日\"";
 
 // Files answer with their creation or last-write date; any other path or kind is an error.
 DateSources FakeFiles() {
   DateSources sources;
   sources.now = [] { return DateTime(-1); };
   sources.fileDate = [](const RenameEntry& row, FileTimeKind kind) {
-    EXPECT_EQ(row.CurrentPath(), "C:\\Photos\\photo.jpg");
+    EXPECT_EQ(row.CurrentPath(), L"C:\\Photos\\photo.jpg");
     return kind == ftCreation ? kCreated : kind == ftLastWrite ? kModified : DateTime(-2);
   };
   return sources;
 }
 
-std::string RunOnPhoto(const DateInputs& in) {
+std::wstring RunOnPhoto(const DateInputs& in) {
   RenameList list;
-  list.Add("photo.jpg", "C:\\Photos\\");
-  list[0].newName = "stale";
+  list.Add(L"photo.jpg", L"C:\\Photos\\");
+  list[0].newName = L"stale";
   PreviewDate(list, in, DateLocale{}, FakeFiles());
   return list[0].newName;
 }
@@ -47,17 +47,17 @@ TEST(PreviewDate, JoinsTextAndDate) {
   struct Row {
     DateKind kind;
     bool head, tail, hasDate;
-    std::string text, expected;
+    std::wstring text, expected;
   };
   const std::vector<Row> rows = {
-      {DateKind::Created, false, true, true, "", "photo_03年05月07日"},
-      {DateKind::Created, true, false, true, "", "03年05月07日_photo"},
-      {DateKind::Modified, false, true, true, "", "photo_04年06月08日"},
-      {DateKind::Created, true, true, true, "", "03年05月07日_photo"},  // head wins
-      {DateKind::Created, false, true, true, " 旅行 ", " 旅行 _03年05月07日"},
-      {DateKind::Created, false, true, false, "", "photo_"},
-      {DateKind::Created, true, false, false, "trip", "_trip"},
-      {DateKind::Created, false, false, true, "trip", "stale"},
+      {DateKind::Created, false, true, true, L"", L"photo_03年05月07日"},
+      {DateKind::Created, true, false, true, L"", L"03年05月07日_photo"},
+      {DateKind::Modified, false, true, true, L"", L"photo_04年06月08日"},
+      {DateKind::Created, true, true, true, L"", L"03年05月07日_photo"},  // head wins
+      {DateKind::Created, false, true, true, L" 旅行 ", L" 旅行 _03年05月07日"},
+      {DateKind::Created, false, true, false, L"", L"photo_"},
+      {DateKind::Created, true, false, false, L"trip", L"_trip"},
+      {DateKind::Created, false, false, true, L"trip", L"stale"},
   };
   for (const Row& r : rows) {
     DateInputs in;
@@ -70,7 +70,7 @@ TEST(PreviewDate, JoinsTextAndDate) {
 
 TEST(PreviewDate, TodayIsReadAnewForEachRow) {
   RenameList list;
-  for (const char* name : {"a.txt", "b.txt", "c.txt"}) list.Add(name, "C:\\x\\");
+  for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) list.Add(name, L"C:\\x\\");
   int reads = 0;
   DateSources sources;
   sources.now = [&] { return EncodeDateTime(2003, 5, 7, 10, 0, ++reads); };
@@ -80,12 +80,12 @@ TEST(PreviewDate, TodayIsReadAnewForEachRow) {
   };
   DateInputs in;
   in.hasDate = true;
-  in.pattern = "ss";
+  in.pattern = L"ss";
   PreviewDate(list, in, DateLocale{}, sources);
   EXPECT_EQ(reads, 3);
-  EXPECT_EQ(list[0].newName, "a_01");
-  EXPECT_EQ(list[1].newName, "b_02");
-  EXPECT_EQ(list[2].newName, "c_03");
+  EXPECT_EQ(list[0].newName, L"a_01");
+  EXPECT_EQ(list[1].newName, L"b_02");
+  EXPECT_EQ(list[2].newName, L"c_03");
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "data/TestData.h"
 #include "disk/ShotDateCache.h"
 #include "support/TempDir.h"
-#include "text/sjis.h"
 
 using rules::DateTime;
 using rules::EncodeDateTime;
@@ -247,16 +246,16 @@ TEST(ShotDate, JpegSegments) {
 
 // ---- The file side ----------------------------------------------------------------------------
 
-std::string Copy(const TempDir& dir, const std::string& name, const Bytes& bytes) {
+std::wstring Copy(const TempDir& dir, const std::wstring& name, const Bytes& bytes) {
   return dir.Touch(name, std::string(bytes.begin(), bytes.end()));
 }
 
-void SetLastWrite(const std::string& path, int year) {
+void SetLastWrite(const std::wstring& path, int year) {
   SYSTEMTIME st{};
   st.wYear = static_cast<WORD>(year), st.wMonth = 1, st.wDay = 1;
   FILETIME ft;
   SystemTimeToFileTime(&st, &ft);
-  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &ft));
@@ -266,19 +265,19 @@ void SetLastWrite(const std::string& path, int year) {
 TEST(ReadShotDate, FilesOnDisk) {
   TempDir dir;
   DateTime d = -1;
-  EXPECT_TRUE(ReadShotDate(Copy(dir, "写真.JPG", Data("IMG_0042.JPG")), d));
+  EXPECT_TRUE(ReadShotDate(Copy(dir, L"写真\U0001F600.JPG", Data("IMG_0042.JPG")), d));
   EXPECT_DOUBLE_EQ(d, kOriginal42);
-  EXPECT_TRUE(ReadShotDate(Copy(dir, "a.tif", Data("shot_mm.tif")), d));
+  EXPECT_TRUE(ReadShotDate(Copy(dir, L"a.tif", Data("shot_mm.tif")), d));
   EXPECT_DOUBLE_EQ(d, EncodeDateTime(2019, 2, 28, 6, 7, 8));
   // The content decides, not the name.
-  EXPECT_TRUE(ReadShotDate(Copy(dir, "photo.txt", Data("shot_ii.tif")), d));
+  EXPECT_TRUE(ReadShotDate(Copy(dir, L"photo.txt", Data("shot_ii.tif")), d));
   EXPECT_DOUBLE_EQ(d, EncodeDateTime(2023, 12, 31, 23, 59, 58));
   d = -1;
-  EXPECT_FALSE(ReadShotDate(Copy(dir, "plain.jpg", Data("no_exif.jpg")), d));
-  EXPECT_FALSE(ReadShotDate(dir.Touch("empty.jpg"), d));
-  EXPECT_FALSE(ReadShotDate(dir.path() + "missing.jpg", d));
-  EXPECT_FALSE(ReadShotDate(dir.Mkdir("folder.jpg"), d));
-  EXPECT_FALSE(ReadShotDate("", d));
+  EXPECT_FALSE(ReadShotDate(Copy(dir, L"plain.jpg", Data("no_exif.jpg")), d));
+  EXPECT_FALSE(ReadShotDate(dir.Touch(L"empty.jpg"), d));
+  EXPECT_FALSE(ReadShotDate(dir.path() + L"missing.jpg", d));
+  EXPECT_FALSE(ReadShotDate(dir.Mkdir(L"folder.jpg"), d));
+  EXPECT_FALSE(ReadShotDate(L"", d));
   EXPECT_DOUBLE_EQ(d, -1);
 }
 
@@ -296,16 +295,16 @@ TEST(ReadShotDate, TiffBeyondTheHead) {
   PutText(big, text, "2011:03:11 14:46:18");
   TempDir dir;
   DateTime d = -1;
-  EXPECT_TRUE(ReadShotDate(Copy(dir, "big.tif", big), d));
+  EXPECT_TRUE(ReadShotDate(Copy(dir, L"big.tif", big), d));
   EXPECT_DOUBLE_EQ(d, EncodeDateTime(2011, 3, 11, 14, 46, 18));
   Put(big, ifd + 10, Be32(static_cast<std::uint32_t>(big.size() - 10)));
-  EXPECT_FALSE(ReadShotDate(Copy(dir, "past.tif", big), d));
+  EXPECT_FALSE(ReadShotDate(Copy(dir, L"past.tif", big), d));
 }
 
 TEST(ShotDateCache, EachFileReadOnceUntilItChanges) {
   TempDir dir;
   const Bytes photo = Data("IMG_0042.JPG");
-  const std::string a = Copy(dir, "a.jpg", photo), b = Copy(dir, "b.jpg", Data("no_exif.jpg"));
+  const std::wstring a = Copy(dir, L"a.jpg", photo), b = Copy(dir, L"b.jpg", Data("no_exif.jpg"));
   SetLastWrite(a, 2020);
   ShotDateCache cache;
   DateTime d = -1;
@@ -313,7 +312,7 @@ TEST(ShotDateCache, EachFileReadOnceUntilItChanges) {
     EXPECT_TRUE(cache.Get(a, d));
     EXPECT_DOUBLE_EQ(d, kOriginal42);
     EXPECT_FALSE(cache.Get(b, d));
-    EXPECT_FALSE(cache.Get(dir.path() + "missing.jpg", d));
+    EXPECT_FALSE(cache.Get(dir.path() + L"missing.jpg", d));
   }
   EXPECT_EQ(cache.size(), 2u);
 
@@ -321,7 +320,7 @@ TEST(ShotDateCache, EachFileReadOnceUntilItChanges) {
   // stays; another time has the file read again.
   Bytes changed = photo;
   PutText(changed, Find(photo, {'2', '0', '2', '4', ':', '0', '5', ':', '0', '7'}), "2025:01:02");
-  Copy(dir, "a.jpg", changed);
+  Copy(dir, L"a.jpg", changed);
   SetLastWrite(a, 2020);
   EXPECT_TRUE(cache.Get(a, d));
   EXPECT_DOUBLE_EQ(d, kOriginal42);
@@ -329,10 +328,10 @@ TEST(ShotDateCache, EachFileReadOnceUntilItChanges) {
   EXPECT_TRUE(cache.Get(a, d));
   EXPECT_DOUBLE_EQ(d, EncodeDateTime(2025, 1, 2, 9, 41, 27));
   // Exif added to b: another size.
-  Copy(dir, "b.jpg", photo);
+  Copy(dir, L"b.jpg", photo);
   EXPECT_TRUE(cache.Get(b, d));
   // Cleared, a file is read again though its stamp is the one kept.
-  Copy(dir, "a.jpg", photo);
+  Copy(dir, L"a.jpg", photo);
   SetLastWrite(a, 2030);
   cache.Clear();
   EXPECT_TRUE(cache.Get(a, d));
@@ -343,8 +342,8 @@ TEST(ShotDateCache, EachFileReadOnceUntilItChanges) {
 // only and share everything).
 TEST(ReadShotDate, AFileHeldOpenByAnother) {
   TempDir dir;
-  const std::string path = Copy(dir, "held.jpg", Data("IMG_0042.JPG"));
-  HANDLE held = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  const std::wstring path = Copy(dir, L"held.jpg", Data("IMG_0042.JPG"));
+  HANDLE held = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   DateTime d = -1;

@@ -8,30 +8,34 @@ namespace {
 
 TEST(MatchesFilter, RefusesOnlyWholeEntries) {
   struct Case {
-    const char* path;
-    const char* names;
-    const char* exts;
+    const wchar_t* path;
+    const wchar_t* names;
+    const wchar_t* exts;
     bool refused;
   } cases[] = {
-      {"C:\\d\\Thumbs.db", "thumbs.db;desktop.ini;", "", true},
-      {"C:\\d\\DESKTOP.INI", "thumbs.db;desktop.ini", "", true},  // last entry without ";"
-      {"C:\\d\\s.db", "thumbs.db;", "", false},
-      {"C:\\d\\db", "thumbs.db;", "", false},
-      {"C:\\d\\mythumbs.db", "thumbs.db;", "", false},
-      {"C:\\d\\thumbs.db", "Thumbs.db;", "", true},  // case of A-Z counts on neither side
-      {"C:\\d\\b.tmp", "", ".Tmp;", true},
-      {"C:\\d\\c.Tmp", "", ".Tmp;", true},
-      {"C:\\d\\アイコン.db", "アイコン.db;", "", true},
-      {"C:\\d\\ヂツコン.db", "アイコン.db;", "", false},  // trail bytes are no letters
-      {"C:\\thumbs.db\\a.txt", "thumbs.db;", "", false},
-      {"C:\\d\\a.txt", "txt;", "", false},
-      {"C:\\d\\txt", "txt;", "", true},
-      {"C:\\d\\a.JPEG", "", ".bak;.jpeg;", true},
-      {"C:\\d\\a.jpe", "", ".jpeg;", false},
-      {"C:\\d\\a.txt", "", "txt;", false},
-      {"C:\\d\\README", ";;", ";.;", false},  // no extension, empty entries
-      {"C:\\d\\a.txt", "", "", false},
-      {"C:\\d\\ソ.TXT", "ソ.txt;", "", true},
+      {L"C:\\d\\Thumbs.db", L"thumbs.db;desktop.ini;", L"", true},
+      {L"C:\\d\\DESKTOP.INI", L"thumbs.db;desktop.ini", L"", true},  // last entry without ";"
+      {L"C:\\d\\s.db", L"thumbs.db;", L"", false},
+      {L"C:\\d\\db", L"thumbs.db;", L"", false},
+      {L"C:\\d\\mythumbs.db", L"thumbs.db;", L"", false},
+      {L"C:\\d\\thumbs.db", L"Thumbs.db;", L"", true},  // case of A-Z counts on neither side
+      {L"C:\\d\\b.tmp", L"", L".Tmp;", true},
+      {L"C:\\d\\c.Tmp", L"", L".Tmp;", true},
+      {L"C:\\d\\アイコン.db", L"アイコン.db;", L"", true},
+      {L"C:\\d\\ヂツコン.db", L"アイコン.db;", L"", false},
+      {L"C:\\d\\ａ.db", L"Ａ.db;", L"", false},  // Shift_JIS texts: only "A"-"Z" fold, as always
+      {L"C:\\d\\École.txt", L"école.TXT;", L"", true},  // beyond Shift_JIS: the platform's folding
+      {L"C:\\d\\a.TXT\U0001F600", L"", L".txt\U0001F600;", true},
+      {L"C:\\d\\\u301C.txt", L"\uFF5E.txt;", L"", false},
+      {L"C:\\thumbs.db\\a.txt", L"thumbs.db;", L"", false},
+      {L"C:\\d\\a.txt", L"txt;", L"", false},
+      {L"C:\\d\\txt", L"txt;", L"", true},
+      {L"C:\\d\\a.JPEG", L"", L".bak;.jpeg;", true},
+      {L"C:\\d\\a.jpe", L"", L".jpeg;", false},
+      {L"C:\\d\\a.txt", L"", L"txt;", false},
+      {L"C:\\d\\README", L";;", L";.;", false},  // no extension, empty entries
+      {L"C:\\d\\a.txt", L"", L"", false},
+      {L"C:\\d\\ソ.TXT", L"ソ.txt;", L"", true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MatchesFilter(c.path, c.names, c.exts), c.refused) << c.path << " | " << c.names << " | " << c.exts;

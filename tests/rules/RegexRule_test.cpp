@@ -19,34 +19,43 @@ using rules::kMaxRegexLength;
 namespace {
 
 struct RegexCase {
-  const char* search;
-  const char* replacement;
-  const char* fileName;
-  const char* newName;
+  const wchar_t* search;
+  const wchar_t* replacement;
+  const wchar_t* fileName;
+  const wchar_t* newName;
 };
 
 TEST(RegexRule, ReplacesEveryMatchByCharactersWithTheGroups) {
   const RegexCase cases[] = {
-      {"DSC(\\d+)", "写真_$1", "DSC0042.JPG", "写真_0042"},
-      {"o", "0", "foo.txt", "f00"},
-      {"a", "[$&]$$", "cat.txt", "c[a]$t"},
-      {"^.(.)", "$1", "アイウ.txt", "イウ"},        // "." takes ア whole, never a byte of it
-      {"\\x41", "x", "ア.txt", "ア"},             // ア is 83 41: no "A" inside it
-      {"(\\w+) (\\w+)", "$2 $1", "ab cd.txt", "cd ab"},
-      {"a|ab", "x", "ab.txt", "xb"},              // the first alternative that matches wins
-      {"", "x", "abc.txt", "abc"},                // an empty search matches nothing
+      {L"DSC(\\d+)", L"写真_$1", L"DSC0042.JPG", L"写真_0042"},
+      {L"o", L"0", L"foo.txt", L"f00"},
+      {L"a", L"[$&]$$", L"cat.txt", L"c[a]$t"},
+      {L"^.(.)", L"$1", L"アイウ.txt", L"イウ"},
+      {L"\\x41", L"x", L"ア.txt", L"ア"},
+      // "." takes a character beyond U+FFFF whole, also beside private-use characters.
+      {L".", L"[$&]", L"\U0001F600é\uE000.txt", L"[\U0001F600][é][\uE000]"},
+      {L"^.a", L"$&\U0001F601", L"\U0001F600a.txt", L"\U0001F600a\U0001F601"},
+      {L"[\U0001F600〜]+", L"~", L"x\U0001F600〜\U0001F600y.txt", L"x~y"},
+      {L"\U0001F600{2}", L"2", L"\U0001F600\U0001F600\U0001F600.txt", L"2\U0001F600"},
+      {L".", L"-", L"\xD83Dx.txt", L"--"},  // a lone surrogate is one character too
+      // Characters the locale's code page narrows to specials ("¦" to "|") are themselves.
+      {L"\u00A6", L"x", L"a\u00A6|.txt", L"ax|"},
+      {L"[\u00A6\u2215]+\\\u00A6", L"-", L"\u2215\u00A6\u00A6/.txt", L"-/"},
+      {L"(\\w+) (\\w+)", L"$2 $1", L"ab cd.txt", L"cd ab"},
+      {L"a|ab", L"x", L"ab.txt", L"xb"},              // the first alternative that matches wins
+      {L"", L"x", L"abc.txt", L"abc"},                // an empty search matches nothing
       // The replacement by ECMAScript's rules: two digits only where they name a group.
-      {"(a)", "$10", "a.txt", "a0"},
-      {"a", "[$0]", "cat.txt", "c[$0]t"},
-      {"(a)", "$2$<n>$", "a.txt", "$2$<n>$"},
-      {"(a)", "$$1", "a.txt", "$1"},
-      {"a", "($`)($')", "cat.txt", "c(c)(t)t"},
-      {"(a)|(b)", "[$2]", "ab.txt", "[][b]"},     // a group that took no part gives nothing
-      {"(((((((((((a)))))))))))", "$11$01$00", "a.txt", "aa$00"},
+      {L"(a)", L"$10", L"a.txt", L"a0"},
+      {L"a", L"[$0]", L"cat.txt", L"c[$0]t"},
+      {L"(a)", L"$2$<n>$", L"a.txt", L"$2$<n>$"},
+      {L"(a)", L"$$1", L"a.txt", L"$1"},
+      {L"a", L"($`)($')", L"cat.txt", L"c(c)(t)t"},
+      {L"(a)|(b)", L"[$2]", L"ab.txt", L"[][b]"},     // a group that took no part gives nothing
+      {L"(((((((((((a)))))))))))", L"$11$01$00", L"a.txt", L"aa$00"},
   };
   for (const RegexCase& c : cases) {
     RenameList list;
-    list.Add(c.fileName, "C:\\Photos\\");
+    list.Add(c.fileName, L"C:\\Photos\\");
     EXPECT_TRUE(PreviewRegexReplace(list, {c.search, c.replacement}));
     EXPECT_EQ(list[0].newName, c.newName) << c.search;
     EXPECT_EQ(list[0].mark(), RuleMark::None);
@@ -55,31 +64,31 @@ TEST(RegexRule, ReplacesEveryMatchByCharactersWithTheGroups) {
 
 // Whatever is typed, the preview ends, every row keeps its name and the reason is told.
 TEST(RegexRule, ExpressionsThatCantBeAppliedLeaveEveryNameAndSayWhy) {
-  const std::string longName(250, 'a');
-  const std::string nested = std::string(60, '(') + "a" + std::string(60, ')');
-  std::string stars = "a";
-  for (int i = 0; i < 40; ++i) stars = "(" + stars + ")*";
+  const std::wstring longName(250, L'a');
+  const std::wstring nested = std::wstring(60, L'(') + L"a" + std::wstring(60, L')');
+  std::wstring stars = L"a";
+  for (int i = 0; i < 40; ++i) stars = L"(" + stars + L")*";
   using E = RegexError;
-  const std::pair<std::string, RegexError> cases[] = {
-      {"(", E::Paren}, {"a)", E::StrayParen}, {"[a", E::Bracket}, {"a{2,1}", E::BadBrace}, {"\\", E::Escape},
-      {"[z-a]", E::Range}, {"*a", E::Repeat}, {"a|+", E::Repeat}, {"(a*)*b", E::TooSlow}, {"(a|aa)*c", E::TooSlow},
-      {"((a*)*)*$x", E::TooSlow}, {std::string(kMaxRegexLength + 1, 'a'), E::TooLong}, {stars + "b", E::TooSlow}};
+  const std::pair<std::wstring, RegexError> cases[] = {
+      {L"(", E::Paren}, {L"a)", E::StrayParen}, {L"[a", E::Bracket}, {L"a{2,1}", E::BadBrace}, {L"\\", E::Escape},
+      {L"[z-a]", E::Range}, {L"*a", E::Repeat}, {L"a|+", E::Repeat}, {L"(a*)*b", E::TooSlow}, {L"(a|aa)*c", E::TooSlow},
+      {L"((a*)*)*$x", E::TooSlow}, {std::wstring(kMaxRegexLength + 1, L'a'), E::TooLong}, {stars + L"b", E::TooSlow}};
   for (const auto& [search, reason] : cases) {
     RenameList list;
-    list.Add(longName + ".txt", "C:\\Photos\\");
-    list.Add("x.txt", "C:\\Photos\\");
-    list[0].newName = list[1].newName = "stale";
+    list.Add(longName + L".txt", L"C:\\Photos\\");
+    list.Add(L"x.txt", L"C:\\Photos\\");
+    list[0].newName = list[1].newName = L"stale";
     RegexError why = E::None;
-    EXPECT_FALSE(PreviewRegexReplace(list, {search, "z"}, nullptr, &why)) << search;
+    EXPECT_FALSE(PreviewRegexReplace(list, {search, L"z"}, nullptr, &why)) << search;
     EXPECT_EQ(why, reason) << search << ": " << RegexErrorText(why);
     EXPECT_EQ(list[0].newName, longName) << search;
-    EXPECT_EQ(list[1].newName, "x") << search;
+    EXPECT_EQ(list[1].newName, L"x") << search;
   }
   // Deep, but valid: it is applied.
   RenameList list;
-  list.Add(longName + ".txt", "C:\\Photos\\");
-  EXPECT_TRUE(PreviewRegexReplace(list, {nested, "b"}));
-  EXPECT_EQ(list[0].newName, std::string(250, 'b'));
+  list.Add(longName + L".txt", L"C:\\Photos\\");
+  EXPECT_TRUE(PreviewRegexReplace(list, {nested, L"b"}));
+  EXPECT_EQ(list[0].newName, std::wstring(250, L'b'));
 }
 
 // The window waits for the preview: past one second it ends as an error, also in the middle
@@ -89,31 +98,49 @@ TEST(RegexRule, APreviewPastOneSecondEndsAsAnError) {
   static int looks;
   const RegexClock late = [] { return std::uint64_t{looks++ == 0 ? 0u : 1200u}; };
   const struct {
-    const char* search;
-    std::string name;
+    const wchar_t* search;
+    std::wstring name;
     int rows;
   } cases[] = {
-      {"(a+)+$", std::string(14, 'a') + "b", 1},  // one name, many steps (but fewer than its bound)
-      {"DSC(\\d+)", "DSC0042", 3000},
+      {L"(a+)+$", std::wstring(14, L'a') + L"b", 1},  // one name, many steps (but fewer than its bound)
+      {L"DSC(\\d+)", L"DSC0042", 3000},
   };
   for (const auto& c : cases) {
     RenameList list;
-    for (int i = 0; i < c.rows; ++i) list.Add(c.name + ".jpg", "C:\\Photos\\");
+    for (int i = 0; i < c.rows; ++i) list.Add(c.name + L".jpg", L"C:\\Photos\\");
     looks = 0;
-    EXPECT_FALSE(PreviewRegexReplace(list, {c.search, "x"}, late)) << c.search;
+    EXPECT_FALSE(PreviewRegexReplace(list, {c.search, L"x"}, late)) << c.search;
     for (const RenameEntry& row : list) ASSERT_EQ(row.newName, c.name) << c.search;
     // In time, the same preview is made.
-    EXPECT_TRUE(PreviewRegexReplace(list, {c.search, "x"}, [] { return std::uint64_t{0}; })) << c.search;
+    EXPECT_TRUE(PreviewRegexReplace(list, {c.search, L"x"}, [] { return std::uint64_t{0}; })) << c.search;
   }
+}
+
+TEST(RegexRule, MoreCharactersBeyondUFFFFThanStandInsAreRefused) {
+  std::wstring name;
+  for (char32_t c = 0x20000; c <= 0x20000 + 0x1900; ++c) {
+    name += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+    name += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+  }
+  RenameList list;
+  list.Add(name + L".txt", L"C:\\x\\");
+  RegexError why = RegexError::None;
+  EXPECT_FALSE(PreviewRegexReplace(list, {L"a", L"b"}, nullptr, &why));
+  EXPECT_EQ(why, RegexError::Surrogates);
+  EXPECT_EQ(list[0].newName, name);
+  name.erase(name.size() - 2);  // one fewer: each has its stand-in
+  list.SetFileName(0, name + L".txt");
+  EXPECT_TRUE(PreviewRegexReplace(list, {L"^.", L""}, nullptr, &why));
+  EXPECT_EQ(list[0].newName, name.substr(2));
 }
 
 TEST(RegexRule, TrimsTheResultsWhenAsked) {
   RenameList list;
-  list.Add("a_b.txt", "C:\\Photos\\");
-  EXPECT_TRUE(PreviewRegexReplace(list, {"_", "　", true}));
-  EXPECT_EQ(list[0].newName, "a　b");
-  EXPECT_TRUE(PreviewRegexReplace(list, {"^a_", "　 ", true}));
-  EXPECT_EQ(list[0].newName, "b");
+  list.Add(L"a_b.txt", L"C:\\Photos\\");
+  EXPECT_TRUE(PreviewRegexReplace(list, {L"_", L"　", true}));
+  EXPECT_EQ(list[0].newName, L"a　b");
+  EXPECT_TRUE(PreviewRegexReplace(list, {L"^a_", L"　 ", true}));
+  EXPECT_EQ(list[0].newName, L"b");
 }
 
 }  // namespace

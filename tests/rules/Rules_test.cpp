@@ -27,31 +27,31 @@ using rules::ZeroPad;
 
 namespace {
 
-RenameList MakeList(const std::vector<std::string>& fileNames) {
+RenameList MakeList(const std::vector<std::wstring>& fileNames) {
   RenameList list;
   list.BeginBatch();
-  for (const std::string& name : fileNames) list.Add(name, "C:\\Photos\\");
+  for (const std::wstring& name : fileNames) list.Add(name, L"C:\\Photos\\");
   list.EndBatch();
   return list;
 }
 
 // n rows named f000.txt, f001.txt, ... (their names don't matter to numbering)
 RenameList MakeRows(int n) {
-  std::vector<std::string> names;
-  for (int i = 0; i < n; ++i) names.push_back("f" + ZeroPad(i, 3) + ".txt");
+  std::vector<std::wstring> names;
+  for (int i = 0; i < n; ++i) names.push_back(L"f" + ZeroPad(i, 3) + L".txt");
   return MakeList(names);
 }
 
-std::vector<std::string> NewNames(const RenameList& list) {
-  std::vector<std::string> out;
+std::vector<std::wstring> NewNames(const RenameList& list) {
+  std::vector<std::wstring> out;
   for (const RenameEntry& row : list) out.push_back(row.newName);
   return out;
 }
 
 // The result of running a rule on a single file.
-std::string RunOn(const std::string& fileName, const std::function<void(RenameList&)>& rule) {
+std::wstring RunOn(const std::wstring& fileName, const std::function<void(RenameList&)>& rule) {
   RenameList list = MakeList({fileName});
-  list[0].newName = "stale";
+  list[0].newName = L"stale";
   rule(list);
   return list[0].newName;
 }
@@ -61,11 +61,11 @@ std::string RunOn(const std::string& fileName, const std::function<void(RenameLi
 // --- numbering ------------------------------------------------------------------------------
 
 struct NumberCase {
-  const char* what;
+  const wchar_t* what;
   NumberingInputs in;
   int rows;
-  std::vector<std::string> first;  // the first rows' expected names
-  std::string last;
+  std::vector<std::wstring> first;  // the first rows' expected names
+  std::wstring last;
 };
 
 class NumberRule : public testing::TestWithParam<NumberCase> {};
@@ -74,43 +74,43 @@ TEST_P(NumberRule, NamesEveryRowWithOneWidth) {
   const NumberCase& c = GetParam();
   RenameList list = MakeRows(c.rows);
   PreviewNumber(list, c.in);
-  std::vector<std::string> names = NewNames(list);
+  std::vector<std::wstring> names = NewNames(list);
   ASSERT_EQ(names.size(), static_cast<std::size_t>(c.rows));
   for (std::size_t i = 0; i < c.first.size(); ++i) EXPECT_EQ(names[i], c.first[i]) << "row " << i;
   EXPECT_EQ(names.back(), c.last);
-  for (const std::string& name : names) EXPECT_EQ(name.size(), c.last.size()) << name;
+  for (const std::wstring& name : names) EXPECT_EQ(name.size(), c.last.size()) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, NumberRule,
     testing::Values(
-        NumberCase{"worked example", {"photo", 1, 5, 3, "1", true}, 4,
-                   {"photo_001", "photo_006", "photo_011", "photo_016"}, "photo_016"},
-        NumberCase{"three rows", {"a", 1, 1, 1, "1", false}, 3, {"a1", "a2", "a3"}, "a3"},
-        NumberCase{"eleven rows widen to the last number", {"a", 1, 1, 1, "1", false}, 11,
-                   {"a01", "a02"}, "a11"},
-        NumberCase{"start text 007 sets the width", {"a", 7, 1, 1, "007", false}, 11,
-                   {"a007", "a008"}, "a017"},
-        NumberCase{"start text longer than the start in force", {"", 1, 1, 1, "2001", false}, 3,
-                   {"0001", "0002"}, "0003"},
-        NumberCase{"digit count 10", {"a", 1, 1, 10, "1", false}, 3,
-                   {"a0000000001", "a0000000002"}, "a0000000003"},
-        NumberCase{"divider with an empty base text", {"", 1, 1, 1, "1", true}, 3,
-                   {"_1", "_2"}, "_3"},
-        NumberCase{"start 0, step 100", {"x", 0, 100, 1, "0", false}, 3, {"x000", "x100"}, "x200"}));
+        NumberCase{L"worked example", {L"photo", 1, 5, 3, L"1", true}, 4,
+                   {L"photo_001", L"photo_006", L"photo_011", L"photo_016"}, L"photo_016"},
+        NumberCase{L"three rows", {L"a", 1, 1, 1, L"1", false}, 3, {L"a1", L"a2", L"a3"}, L"a3"},
+        NumberCase{L"eleven rows widen to the last number", {L"a", 1, 1, 1, L"1", false}, 11,
+                   {L"a01", L"a02"}, L"a11"},
+        NumberCase{L"start text 007 sets the width", {L"a", 7, 1, 1, L"007", false}, 11,
+                   {L"a007", L"a008"}, L"a017"},
+        NumberCase{L"start text longer than the start in force", {L"", 1, 1, 1, L"2001", false}, 3,
+                   {L"0001", L"0002"}, L"0003"},
+        NumberCase{L"digit count 10", {L"a", 1, 1, 10, L"1", false}, 3,
+                   {L"a0000000001", L"a0000000002"}, L"a0000000003"},
+        NumberCase{L"divider with an empty base text", {L"", 1, 1, 1, L"1", true}, 3,
+                   {L"_1", L"_2"}, L"_3"},
+        NumberCase{L"start 0, step 100", {L"x", 0, 100, 1, L"0", false}, 3, {L"x000", L"x100"}, L"x200"}));
 
 TEST(NumberRule, EmptyListWritesNothingAndDoesNotFault) {
   RenameList list;
-  PreviewNumber(list, {"a", 1, 1, 1, "1", false});
+  PreviewNumber(list, {L"a", 1, 1, 1, L"1", false});
   EXPECT_TRUE(list.empty());
 }
 
 // --- name analysis --------------------------------------------------------------------------
 
 struct AnalysisCase {
-  std::string baseName, startText;
+  std::wstring baseName, startText;
   int column;
-  std::string baseText;
+  std::wstring baseText;
   bool divider;
 };
 
@@ -127,24 +127,23 @@ TEST_P(Analysis, SplitsOffTheTrailingNumber) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Analysis,
-    testing::Values(AnalysisCase{"IMG_0042", "0042", 4, "IMG", true},
-                    AnalysisCase{"scan12", "12", 2, "scan", false},
-                    AnalysisCase{"holiday", "0", 1, "holiday", false},
-                    AnalysisCase{"memo_", "0", 1, "memo", true},
-                    AnalysisCase{"2001", "2001", 4, "", false},
-                    // ダ is 83 5F: its trail byte is the byte of "_"
-                    AnalysisCase{"\x83\x5F" "12", "12", 2, "\x83", true},
-                    // ソ is 83 5C: a trail byte that is no digit and no "_"
-                    AnalysisCase{"ソ7", "7", 1, "ソ", false},
-                    AnalysisCase{"a123456789012", "123456789012", 10, "a", false},
-                    AnalysisCase{"", "0", 1, "", false}));
+    testing::Values(AnalysisCase{L"IMG_0042", L"0042", 4, L"IMG", true},
+                    AnalysisCase{L"scan12", L"12", 2, L"scan", false},
+                    AnalysisCase{L"holiday", L"0", 1, L"holiday", false},
+                    AnalysisCase{L"memo_", L"0", 1, L"memo", true},
+                    AnalysisCase{L"2001", L"2001", 4, L"", false},
+                    AnalysisCase{L"ダ12", L"12", 2, L"ダ", false},
+                    AnalysisCase{L"\U0001F600_7", L"7", 1, L"\U0001F600", true},
+                    AnalysisCase{L"ソ１2", L"2", 1, L"ソ１", false},  // only ASCII digits count
+                    AnalysisCase{L"a123456789012", L"123456789012", 10, L"a", false},
+                    AnalysisCase{L"", L"0", 1, L"", false}));
 
 // --- replace --------------------------------------------------------------------------------
 
 struct ReplaceCase {
-  std::string fileName;
+  std::wstring fileName;
   ReplaceInputs in;
-  std::string expected;
+  std::wstring expected;
 };
 
 class ReplaceRule : public testing::TestWithParam<ReplaceCase> {};
@@ -157,31 +156,32 @@ TEST_P(ReplaceRule, WritesTheReplacedBaseName) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReplaceRule,
     testing::Values(
-        ReplaceCase{"banana.txt", {"a", "b"}, "bbnbnb"},
-        ReplaceCase{"aaaa.txt", {"aa", "X"}, "XX"},
-        ReplaceCase{"aaa.txt", {"aa", "X"}, "Xa"},
-        ReplaceCase{"aa.txt", {"a", "aa"}, "aaaa"},  // the replacement isn't searched again
-        ReplaceCase{"img_01.jpg", {"IMG", "x"}, "img_01"},
-        ReplaceCase{"ab.txt", {"ａ", "x"}, "ab"},  // full-width ａ is another character
-        // ア is 83 41: its trail byte is the byte of A, which must not match there
-        ReplaceCase{"\x83\x41" "A.txt", {"A", "B"}, "\x83\x41" "B"},
-        ReplaceCase{"ソース.txt", {"\\", "_"}, "\x83\x5C\x81\x5B\x83\x58"},  // ソ 83 5C
-        // a lone lead byte never matches the first half of a character: ャ (83 83) stays
-        ReplaceCase{"\x83\x83" "A.txt", {"\x83", "Z"}, "\x83\x83" "A"},
-        ReplaceCase{"photo.jpg", {"", "X"}, "photo"},
-        ReplaceCase{"_x_.txt", {"_", " ", true}, "x"},
-        ReplaceCase{"_x_.txt", {"_", "　", true}, "x"},  // full-width blank 81 40
-        ReplaceCase{"_x_.txt", {"_", " ", false}, " x "},
-        ReplaceCase{"photo.jpg", {"photo", ""}, ""},
-        ReplaceCase{"a.b.c", {".", "-"}, "a-b"},  // the extension is out of reach
-        ReplaceCase{".txt", {"t", "T"}, ""}));
+        ReplaceCase{L"banana.txt", {L"a", L"b"}, L"bbnbnb"},
+        ReplaceCase{L"aaaa.txt", {L"aa", L"X"}, L"XX"},
+        ReplaceCase{L"aaa.txt", {L"aa", L"X"}, L"Xa"},
+        ReplaceCase{L"aa.txt", {L"a", L"aa"}, L"aaaa"},  // the replacement isn't searched again
+        ReplaceCase{L"img_01.jpg", {L"IMG", L"x"}, L"img_01"},
+        ReplaceCase{L"ab.txt", {L"ａ", L"x"}, L"ab"},  // full-width ａ is another character
+        ReplaceCase{L"アA.txt", {L"A", L"B"}, L"アB"},
+        ReplaceCase{L"〜～.txt", {L"～", L"~"}, L"〜~"},  // U+301C is not Shift_JIS's U+FF5E
+        ReplaceCase{L"a\U0001F600b\U0001F600.txt", {L"\U0001F600", L"é"}, L"aébé"},
+        // half of a pair never matches: the pair stays whole
+        ReplaceCase{L"\U0001F600\U0001F601.txt", {L"\xDE00\xD83D", L"Z"}, L"\U0001F600\U0001F601"},
+        ReplaceCase{L"\U0001F600.txt", {L"\xD83D", L"Z"}, L"\U0001F600"},
+        ReplaceCase{L"photo.jpg", {L"", L"X"}, L"photo"},
+        ReplaceCase{L"_x_.txt", {L"_", L" ", true}, L"x"},
+        ReplaceCase{L"_x_.txt", {L"_", L"　", true}, L"x"},  // full-width blank
+        ReplaceCase{L"_x_.txt", {L"_", L" ", false}, L" x "},
+        ReplaceCase{L"photo.jpg", {L"photo", L""}, L""},
+        ReplaceCase{L"a.b.c", {L".", L"-"}, L"a-b"},  // the extension is out of reach
+        ReplaceCase{L".txt", {L"t", L"T"}, L""}));
 
 // --- add ------------------------------------------------------------------------------------
 
 struct AddCase {
-  std::string fileName, text;
+  std::wstring fileName, text;
   bool head, tail, divider;
-  std::string expected;
+  std::wstring expected;
 };
 
 class AddRule : public testing::TestWithParam<AddCase> {};
@@ -193,22 +193,22 @@ TEST_P(AddRule, PutsTheTextAroundTheBaseName) {
 }
 
 const AddCase kAddCases[] = {
-    {"photo.jpg", "2024", true, false, true, "2024_photo"},
-    {"photo.jpg", "2024", false, true, false, "photo2024"},
-    {"photo.jpg", "", false, true, true, "photo_"},
-    {"photo.jpg", "", true, false, true, "_photo"},
-    {"x.jpg", "a", true, true, true, "a_x_a"},
-    {"photo.jpg", "a", false, false, true, "photo"},
-    {".txt", "a", false, true, true, "_a"},
+    {L"photo.jpg", L"2024", true, false, true, L"2024_photo"},
+    {L"photo.jpg", L"2024", false, true, false, L"photo2024"},
+    {L"photo.jpg", L"", false, true, true, L"photo_"},
+    {L"photo.jpg", L"", true, false, true, L"_photo"},
+    {L"x.jpg", L"a", true, true, true, L"a_x_a"},
+    {L"photo.jpg", L"a", false, false, true, L"photo"},
+    {L".txt", L"a", false, true, true, L"_a"},
 };
 INSTANTIATE_TEST_SUITE_P(Cases, AddRule, testing::ValuesIn(kAddCases));
 
 // --- letter case ----------------------------------------------------------------------------
 
 struct CaseCase {
-  std::string fileName;
+  std::wstring fileName;
   LetterCase item;
-  std::string expected;
+  std::wstring expected;
 };
 
 class CaseRule : public testing::TestWithParam<CaseCase> {};
@@ -220,18 +220,19 @@ TEST_P(CaseRule, ChangesOnlyTheBaseName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CaseRule,
-    testing::Values(CaseCase{"README.TXT", LetterCase::Lower, "readme"},
-                    CaseCase{"readme.txt", LetterCase::Upper, "README"},
-                    CaseCase{"mY fILE.txt", LetterCase::FirstLetter, "My file"},
-                    CaseCase{"mY fILE.txt", LetterCase::EachWord, "My File"},
-                    CaseCase{"my_file.txt", LetterCase::FirstLetter, "My_file"},
-                    CaseCase{"my_file.txt", LetterCase::EachWord, "My_file"},
-                    CaseCase{"mY fILE.txt", LetterCase::None, "mY fILE"},
-                    // ａｂｃ 82 81..82 83 become Ａ 82 60..
-                    CaseCase{"ａｂｃ.txt", LetterCase::Upper, "\x82\x60\x82\x61\x82\x62"},
-                    // ア's trail byte 41 is no letter to lower-case
-                    CaseCase{"\x83\x41" "A.txt", LetterCase::Lower, "\x83\x41" "a"},
-                    CaseCase{".TXT", LetterCase::Lower, ""}));
+    testing::Values(CaseCase{L"README.TXT", LetterCase::Lower, L"readme"},
+                    CaseCase{L"readme.txt", LetterCase::Upper, L"README"},
+                    CaseCase{L"mY fILE.txt", LetterCase::FirstLetter, L"My file"},
+                    CaseCase{L"mY fILE.txt", LetterCase::EachWord, L"My File"},
+                    CaseCase{L"my_file.txt", LetterCase::FirstLetter, L"My_file"},
+                    CaseCase{L"my_file.txt", LetterCase::EachWord, L"My_file"},
+                    CaseCase{L"mY fILE.txt", LetterCase::None, L"mY fILE"},
+                    CaseCase{L"ａｂｃ.txt", LetterCase::Upper, L"ＡＢＣ"},
+                    CaseCase{L"アA.txt", LetterCase::Lower, L"アa"},
+                    CaseCase{L"école ÉTÉ.txt", LetterCase::Upper, L"ÉCOLE ÉTÉ"},
+                    CaseCase{L"ÉCOLE été.txt", LetterCase::Lower, L"école été"},
+                    CaseCase{L"\U0001F600éTÉ ÉTÉ.txt", LetterCase::EachWord, L"\U0001F600été Été"},
+                    CaseCase{L".TXT", LetterCase::Lower, L""}));
 
 // --- width ----------------------------------------------------------------------------------
 
@@ -246,10 +247,10 @@ struct Groups {
 };
 
 struct WidthCase {
-  std::string fileName;
+  std::wstring fileName;
   Groups groups;
   bool kana;
-  std::string expected;
+  std::wstring expected;
 };
 
 class WidthRule : public testing::TestWithParam<WidthCase> {};
@@ -263,41 +264,41 @@ TEST_P(WidthRule, ConvertsTheBaseName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WidthRule,
-    testing::Values(WidthCase{"２０２４年.txt", {0, 1, 0, 0, 0}, false, "2024年"},
-                    // ａｂｃ then ガ 83 4B from ｶﾞ B6 DE
-                    WidthCase{"abcｶﾞ.txt", {2, 0, 0, 0, 0}, true, "\x82\x81\x82\x82\x82\x83\x83\x4B"},
-                    WidthCase{"abcｶﾞ.txt", {0, 0, 0, 0, 0}, true, "abcガ"},
-                    WidthCase{"abcｶﾞ.txt", {0, 0, 0, 0, 0}, false, "abc\xB6\xDE"},
-                    WidthCase{"ＡＢＣ.ＴＸＴ", {1, 0, 0, 0, 0}, false, "ABC"},
-                    WidthCase{"（a）　＿！1.txt", {0, 2, 1, 1, 1}, false, "(a) _!１"},
-                    WidthCase{"(a) _!.txt", {0, 0, 2, 2, 2}, false, "（a）　＿！"},
-                    WidthCase{"ｶﾞ１ (Ａ)　x.txt", {0, 0, 0, 0, 0}, false, "ｶﾞ１ (Ａ)　x"},
-                    WidthCase{".txt", {2, 2, 2, 2, 2}, true, ""}));
+    testing::Values(WidthCase{L"２０２４年.txt", {0, 1, 0, 0, 0}, false, L"2024年"},
+                    WidthCase{L"abcｶﾞ.txt", {2, 0, 0, 0, 0}, true, L"ａｂｃガ"},
+                    WidthCase{L"abcｶﾞ.txt", {0, 0, 0, 0, 0}, true, L"abcガ"},
+                    WidthCase{L"abcｶﾞ.txt", {0, 0, 0, 0, 0}, false, L"abcｶﾞ"},
+                    WidthCase{L"한국어 1\U0001F600é.txt", {2, 2, 2, 2, 2}, true, L"한국어　１\U0001F600é"},
+                    WidthCase{L"ＡＢＣ.ＴＸＴ", {1, 0, 0, 0, 0}, false, L"ABC"},
+                    WidthCase{L"（a）　＿！1.txt", {0, 2, 1, 1, 1}, false, L"(a) _!１"},
+                    WidthCase{L"(a) _!.txt", {0, 0, 2, 2, 2}, false, L"（a）　＿！"},
+                    WidthCase{L"ｶﾞ１ (Ａ)　x.txt", {0, 0, 0, 0, 0}, false, L"ｶﾞ１ (Ａ)　x"},
+                    WidthCase{L".txt", {2, 2, 2, 2, 2}, true, L""}));
 
 // --- every rule writes every row, whatever came before ----------------------------------
 
 namespace {
 
 struct NamedRule {
-  const char* name;
+  const wchar_t* name;
   std::function<void(RenameList&)> run;
 };
 
 std::vector<NamedRule> AllRules() {
   return {
-      {"number", [](RenameList& l) { PreviewNumber(l, {"n", 1, 1, 1, "1", true}); }},
-      {"replace", [](RenameList& l) { PreviewReplace(l, {"a", "b"}); }},
-      {"replace-nothing", [](RenameList& l) { PreviewReplace(l, {}); }},
-      {"add", [](RenameList& l) { PreviewAdd(l, {"x", true, false, true}); }},
-      {"case", [](RenameList& l) { PreviewCase(l, LetterCase::Upper); }},
-      {"case-none", [](RenameList& l) { PreviewCase(l, LetterCase::None); }},
-      {"width", [](RenameList& l) { PreviewWidth(l, WidthFlagsFromGroups(G(2, 2, 2, 2, 2)), true); }},
-      {"width-none", [](RenameList& l) { PreviewWidth(l, 0, false); }},
+      {L"number", [](RenameList& l) { PreviewNumber(l, {L"n", 1, 1, 1, L"1", true}); }},
+      {L"replace", [](RenameList& l) { PreviewReplace(l, {L"a", L"b"}); }},
+      {L"replace-nothing", [](RenameList& l) { PreviewReplace(l, {}); }},
+      {L"add", [](RenameList& l) { PreviewAdd(l, {L"x", true, false, true}); }},
+      {L"case", [](RenameList& l) { PreviewCase(l, LetterCase::Upper); }},
+      {L"case-none", [](RenameList& l) { PreviewCase(l, LetterCase::None); }},
+      {L"width", [](RenameList& l) { PreviewWidth(l, WidthFlagsFromGroups(G(2, 2, 2, 2, 2)), true); }},
+      {L"width-none", [](RenameList& l) { PreviewWidth(l, 0, false); }},
   };
 }
 
-const std::vector<std::string> kMixedNames = {"banana.txt", "IMG_0042.JPG", "写真ｶﾞ (1).jpg",
-                                              ".txt", "ソース.c", "memo_.txt"};
+const std::vector<std::wstring> kMixedNames = {L"banana.txt", L"IMG_0042.JPG", L"写真ｶﾞ (1).jpg",
+                                              L".txt", L"ソース.c", L"memo_.txt", L"\U0001F600é.txt"};
 
 }  // namespace
 

@@ -14,19 +14,19 @@ using session::Session;
 
 namespace {
 
-using Names = std::vector<std::string>;
+using Names = std::vector<std::wstring>;
 
 struct SessionTest : testing::Test {
   TempDir dir;
   Session session;
   // The folder's files, content their own names, taken in and previewed as prefix + number.
   void TakeIn(const Names& files) {
-    for (const std::string& n : files) dir.Touch(n, n);
+    for (const std::wstring& n : files) dir.Touch(n, n);
     ASSERT_FALSE(session.TakeIn({dir.path()}, {}).failure);
     session.Preview(
         [](RenameList& list) {
           for (std::size_t i = 0; i < list.size(); ++i) {
-            list[i].newName = std::string("n").append(std::to_string(i + 1));
+            list[i].newName = std::wstring(L"n").append(std::to_wstring(i + 1));
           }
         },
         false);
@@ -41,13 +41,13 @@ struct SessionTest : testing::Test {
 // Rows bound for one name: the second is refused as a duplicate, or numbered where asked; a
 // refused row that leaves the list leaves the count.
 TEST_F(SessionTest, ThePreviewCountsTheRowsItRefusesOrNumbersThem) {
-  for (const char* n : {"b1.txt", "b2.txt"}) dir.Touch(n);
+  for (const wchar_t* n : {L"b1.txt", L"b2.txt"}) dir.Touch(n);
   ASSERT_FALSE(session.TakeIn({dir.path()}, {}).failure);
-  const auto same = [name = std::string("b")](RenameList& list) {
+  const auto same = [name = std::wstring(L"b")](RenameList& list) {
     for (RenameEntry& row : list) row.newName = name;
   };
   const session::Marks numbered = session.Preview(same, true);
-  EXPECT_EQ(NewNames(), (Names{"b", "b_2"}));
+  EXPECT_EQ(NewNames(), (Names{L"b", L"b_2"}));
   EXPECT_EQ(numbered.refused + numbered.duplicates, 0u);
   const session::Marks refused = session.Preview(same, false);
   EXPECT_EQ(refused.refused, 1u);
@@ -62,9 +62,9 @@ TEST_F(SessionTest, ThePreviewCountsTheRowsItRefusesOrNumbersThem) {
 // A run cut off by a failure tells it and what it renamed; its undo asks the journal again
 // and refuses moves that are no longer what it holds.
 TEST_F(SessionTest, ARunCutOffIsToldAndItsUndoChecksTheJournalFirst) {
-  TakeIn({"a.txt", "b.txt", "c.txt"});
+  TakeIn({L"a.txt", L"b.txt", L"c.txt"});
   int moves = 0;
-  session.SetMover([&](fs::OpenFile& file, std::string_view to) -> std::uint32_t {
+  session.SetMover([&](fs::OpenFile& file, std::wstring_view to) -> std::uint32_t {
     if (++moves == 2) throw std::runtime_error("broken");
     return file.RenameTo(to);
   });
@@ -74,17 +74,17 @@ TEST_F(SessionTest, ARunCutOffIsToldAndItsUndoChecksTheJournalFirst) {
   EXPECT_EQ(run.failure, "broken");
   EXPECT_EQ(run.renamed, 1u);
   EXPECT_EQ(run.rows, 3u);
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "n3.txt"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{L"a.txt", L"b.txt", L"n3.txt"}));
 
   std::vector<disk::Move> asked = session.JournalMoves(false);
   ASSERT_FALSE(asked.empty());
   std::vector<disk::Move> other = asked;
-  other[0].from = dir.path() + "z.txt";
+  other[0].from = dir.path() + L"z.txt";
   EXPECT_TRUE(session.TakeBack(false, other).moves.changed);
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "n3.txt"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{L"a.txt", L"b.txt", L"n3.txt"}));
   const session::TakeBackReport undo = session.TakeBack(false, asked);
   EXPECT_FALSE(undo.failure);
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{L"a.txt", L"b.txt", L"c.txt"}));
   EXPECT_FALSE(session.CanUndo());
   EXPECT_TRUE(session.CanRedo());
 }
@@ -92,7 +92,7 @@ TEST_F(SessionTest, ARunCutOffIsToldAndItsUndoChecksTheJournalFirst) {
 // An undo cut off by a failure inside leaves the journal as it was: a second undo takes the
 // whole run back, passing over what already moved.
 TEST_F(SessionTest, AnUndoCutOffLeavesTheJournalForASecondOne) {
-  TakeIn({"a.txt", "b.txt", "c.txt"});
+  TakeIn({L"a.txt", L"b.txt", L"c.txt"});
   const auto hold = session.Hold();
   ASSERT_EQ(session.Rename(false, true).renamed, 3u);
   const std::vector<disk::Move> asked = session.JournalMoves(false);
@@ -102,8 +102,33 @@ TEST_F(SessionTest, AnUndoCutOffLeavesTheJournalForASecondOne) {
   EXPECT_EQ(cut.moves.result.restored, 0u);
   ASSERT_EQ(session.JournalMoves(false).size(), asked.size());
   EXPECT_FALSE(session.TakeBack(false, session.JournalMoves(false)).failure);
-  EXPECT_EQ(FolderListing(dir.path()), (Names{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Names{L"a.txt", L"b.txt", L"c.txt"}));
   EXPECT_FALSE(session.CanUndo());
+}
+
+// With the compose option the intake joins a Mac's split voiced mark as a clean-up move, which
+// the undo takes back; names beside it, Shift_JIS or not, stay as they are.
+TEST_F(SessionTest, TheUndoBringsBackTheMacNameTheIntakeComposed) {
+  const std::wstring mac = L"\u30B7\u3099\u30FC\u30EB.txt", composed = L"\u30B8\u30FC\u30EB.txt";
+  const Names others = {L"写真.jpg", L"\uD55C\uAD6D\uC5B4.txt", L"\U0001F600.txt"};  // in listing order
+  for (const std::wstring& n : others) dir.Touch(n);
+  dir.Touch(mac);
+  intake::IntakeOptions options;
+  options.cleanUp.compose = true;
+  ASSERT_TRUE(Session::IntakeMoves(options));
+  const auto hold = session.Hold();
+  ASSERT_FALSE(session.TakeIn({dir.path()}, options).failure);
+  EXPECT_EQ(session.skipped().cleaned, 1u);
+  EXPECT_EQ(session.list().size(), others.size());
+  Names listing = {composed};
+  listing.insert(listing.end(), others.begin(), others.end());
+  EXPECT_EQ(FolderListing(dir.path()), listing);
+
+  const std::vector<disk::Move> asked = session.JournalMoves(false);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_FALSE(session.TakeBack(false, asked).failure);
+  listing[0] = mac;
+  EXPECT_EQ(FolderListing(dir.path()), listing);
 }
 
 }  // namespace

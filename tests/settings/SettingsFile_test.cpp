@@ -14,7 +14,6 @@
 
 #include "settings/CommaList.h"
 #include "support/TempDir.h"
-#include "text/sjis.h"
 
 using settings::ReadCommaList;
 using settings::ReadInteger;
@@ -27,7 +26,7 @@ using settings::WriteSettings;
 
 namespace {
 
-using Items = std::vector<std::string>;
+using Items = std::vector<std::wstring>;
 
 // Read by the UTF-16 path itself: a folder with no Shift_JIS form would be "<missing>" otherwise.
 std::string FileBytes(const std::wstring& path) {
@@ -35,9 +34,7 @@ std::string FileBytes(const std::wstring& path) {
   return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
 }
 
-std::wstring IniWithContent(const TempDir& dir, const std::string& content) {
-  return sjis::ToUtf16Lenient(dir.Touch("k.ini", content));
-}
+std::wstring IniWithContent(const TempDir& dir, const std::string& content) { return dir.Touch(L"k.ini", content); }
 
 // The four default presets, byte for byte: yy"年"mm"月"dd"日",mm"月"dd"日",mm"月"dd"日（"dddd"）",dddddd
 const char kDefaultPresets[] =
@@ -48,10 +45,10 @@ const char kDefaultPresets[] =
 
 TEST(SettingsFile, NoFileGivesFirstStartValues) {
   TempDir dir;
-  EXPECT_EQ(ReadSettings(dir.wpath() + L"\\none.ini"), Settings{});
-  EXPECT_EQ(ReadSettings(dir.wpath() + L"\\no folder\\k.ini"), Settings{});
+  EXPECT_EQ(ReadSettings(dir.path() + L"none.ini"), Settings{});
+  EXPECT_EQ(ReadSettings(dir.path() + L"no folder\\k.ini"), Settings{});
   std::wstring own = SettingsPath();
-  EXPECT_TRUE(own.ends_with(L"\\settings_tests.ini")) << sjis::FromUtf16Lenient(own);
+  EXPECT_TRUE(own.ends_with(L"\\settings_tests.ini")) << testing::PrintToString(own);
 }
 
 // Every member off its default, and the numbers, texts and lists each unlike the others, so
@@ -66,15 +63,15 @@ TEST(SettingsFile, EveryKeySurvivesARoundTrip) {
   s.regExp = true;
   s.remSCut = s.remCopy = s.remBracket1 = s.remParen1 = s.trim = s.jpegJpg = true;
   s.clearItems = s.escToExit = s.enterToExec = s.dropDir = true;
-  s.dedupe = s.subFolders = s.folderItems = s.skipHidden = true;
+  s.dedupe = s.subFolders = s.folderItems = s.skipHidden = s.compose = true;
   s.history = 10;
-  s.filter = " lead.txt;\x83\x5C.txt;";  // ソ.txt; a leading blank would be trimmed unquoted
-  s.filterExt = "'.a;'";                  // enclosing quotes would be stripped unquoted
-  s.basVal = {"a b"}, s.oldVal = {"x", "y"}, s.newVal = {""}, s.addVal = {"\"q\""};
-  s.dateFormat = {"yyyy"};
+  s.filter = L" lead.txt;ソ.txt;";  // a leading blank would be trimmed unquoted
+  s.filterExt = L"'.a;'";            // enclosing quotes would be stripped unquoted
+  s.basVal = {L"a b"}, s.oldVal = {L"x", L"y"}, s.newVal = {L""}, s.addVal = {L"\"q\""};
+  s.dateFormat = {L"yyyy"};
   TempDir dir;
   // A folder with no Shift_JIS form (é) still works: the path stays UTF-16.
-  std::wstring folder = dir.wpath() + L"\\caf\u00E9";
+  std::wstring folder = dir.path() + L"caf\u00E9";
   CreateDirectoryW(folder.c_str(), nullptr);
   std::wstring path = folder + L"\\k.ini";
   ASSERT_TRUE(WriteSettings(path, s));
@@ -87,7 +84,7 @@ TEST(SettingsFile, EveryKeySurvivesARoundTrip) {
 
 TEST(SettingsFile, FirstStartValuesAreWrittenExactly) {
   TempDir dir;
-  std::wstring path = dir.wpath() + L"\\k.ini";
+  std::wstring path = dir.path() + L"k.ini";
   ASSERT_TRUE(WriteSettings(path, Settings{}));
   const std::string expected = std::string() +
       "[Window]\r\nWidth=400\r\nHeight=400\r\nLeft=0\r\nTop=0\r\nTab=0\r\n"
@@ -96,8 +93,8 @@ TEST(SettingsFile, FirstStartValuesAreWrittenExactly) {
       "HeadTail2=0\r\nUpLoCase=0\r\nWNWord=0\r\nWNNum=0\r\nWNKakko=0\r\nWNSpace=0\r\nWNSymbol=0\r\n"
       "WideKana=0\r\nRegExp=0\r\n\r\n"
       "[Option]\r\nRemSCut=0\r\nRemCopy=0\r\nRem[1]=0\r\nRem(1)=0\r\nTrim=0\r\nJpeg-Jpg=0\r\n"
-      "ClearItems=0\r\nEscToExit=0\r\nEnterToExec=0\r\nDropDir=0\r\nDedupe=0\r\nSubFolders=0\r\nFolderItems=0\r\nSkipHidden=0\r\nHistory=5\r\nFilter=\r\n"
-      "FilterExt=\r\n\r\n"
+      "ClearItems=0\r\nEscToExit=0\r\nEnterToExec=0\r\nDropDir=0\r\nDedupe=0\r\nSubFolders=0\r\nFolderItems=0\r\n"
+      "SkipHidden=0\r\nHistory=5\r\nFilter=\r\nFilterExt=\r\nCompose=0\r\n\r\n"
       "[Combo]\r\nBasVal=\r\nOldVal=\r\nNewVal=\r\nAddVal=\r\nDateFormat=" + kDefaultPresets + "\r\n";
   EXPECT_EQ(FileBytes(path), expected);
   EXPECT_EQ(ReadSettings(path), Settings{});
@@ -105,17 +102,17 @@ TEST(SettingsFile, FirstStartValuesAreWrittenExactly) {
 
 TEST(SettingsFile, IntegerValues) {
   struct Case {
-    const char* value;
+    const wchar_t* value;
     std::optional<int> read;
   };
   const Case cases[] = {
-      {"500", 500},          {"  -7", -7},         {"+7", 7},           {"70000", 70000},
-      {"0x1F4", 500},        {"0X1f4", 500},       {"$1F4", 500},       {"x10", 16},
-      {"X10", 16},           {"-$10", -16},        {"$FFFFFFFF", -1},   {"-2147483648", INT_MIN},
-      {"$100000000", {}},    {"2147483648", {}},   {"0x", {}},          {"$", {}},
-      {"abc", {}},           {"12a", {}},          {"", {}},            {"1 ", {}},
+      {L"500", 500},          {L"  -7", -7},         {L"+7", 7},           {L"70000", 70000},
+      {L"0x1F4", 500},        {L"0X1f4", 500},       {L"$1F4", 500},       {L"x10", 16},
+      {L"X10", 16},           {L"-$10", -16},        {L"$FFFFFFFF", -1},   {L"-2147483648", INT_MIN},
+      {L"$100000000", {}},    {L"2147483648", {}},   {L"0x", {}},          {L"$", {}},
+      {L"abc", {}},           {L"12a", {}},          {L"", {}},            {L"1 ", {}},
   };
-  for (const Case& c : cases) EXPECT_EQ(ReadInteger(c.value), c.read) << c.value;
+  for (const Case& c : cases) EXPECT_EQ(ReadInteger(c.value), c.read) << testing::PrintToString(c.value);
 }
 
 TEST(SettingsFile, ValuesAsTheFileHoldsThem) {
@@ -153,9 +150,9 @@ TEST(SettingsFile, HandEditedFileReadsAndKeepsItsOwnLines) {
   std::wstring path = IniWithContent(dir, content);
   Settings s = ReadSettings(path);
   EXPECT_EQ(s.width, 640);
-  EXPECT_EQ(s.filter, "a.txt;");
-  EXPECT_EQ(s.basVal, (Items{"a b"}));  // the quotes belong to the list
-  EXPECT_EQ(s.oldVal, (Items{"a b", "c", "d\"e"}));
+  EXPECT_EQ(s.filter, L"a.txt;");
+  EXPECT_EQ(s.basVal, (Items{L"a b"}));  // the quotes belong to the list
+  EXPECT_EQ(s.oldVal, (Items{L"a b", L"c", L"d\"e"}));
   EXPECT_EQ(s.dateFormat, Settings{}.dateFormat);
 
   s.width = 700;
@@ -167,7 +164,7 @@ TEST(SettingsFile, HandEditedFileReadsAndKeepsItsOwnLines) {
     EXPECT_NE(saved.find(kept), std::string::npos) << kept;
   }
   // A missing key goes to the end of its section, before the blank line.
-  EXPECT_NE(saved.find("FilterExt=\r\n\r\n[Combo]"), std::string::npos);
+  EXPECT_NE(saved.find("FilterExt=\r\nCompose=0\r\n\r\n[Combo]"), std::string::npos);
   EXPECT_EQ(saved.find("[Window]"), std::string::npos);  // no second section
   EXPECT_EQ(ReadSettings(path), s);
 }
@@ -175,58 +172,59 @@ TEST(SettingsFile, HandEditedFileReadsAndKeepsItsOwnLines) {
 TEST(SettingsFile, ListsComeBackAsTheyWere) {
   struct Case {
     Items items;
-    const char* written;
+    const wchar_t* written;
   };
   const Case cases[] = {
-      {{}, ""},
-      {{""}, "\"\""},
-      {{"a b"}, "\"a b\""},
-      {{"yyyy mm dd", "a,b", "\"q\"yy"}, "\"yyyy mm dd\",\"a,b\",\"\"\"q\"\"yy\""},
-      {{"x", "", "y", ""}, "x,,y,\"\""},
-      {{"", "tab\there"}, ",\"tab\there\""},
-      {{"mid\"quote", "\x83\x5C \x83\x5C"}, "mid\"quote,\"\x83\x5C \x83\x5C\""},  // ソ ソ
-      // A lead byte alone never takes the quote, blank or "," after it as its trail byte.
-      {{"\" \xF6", "a\x83", "b"}, "\"\"\" \xF6\",a\x83,b"},
+      {{}, L""},
+      {{L""}, L"\"\""},
+      {{L"a b"}, L"\"a b\""},
+      {{L"yyyy mm dd", L"a,b", L"\"q\"yy"}, L"\"yyyy mm dd\",\"a,b\",\"\"\"q\"\"yy\""},
+      {{L"x", L"", L"y", L""}, L"x,,y,\"\""},
+      {{L"", L"tab\there"}, L",\"tab\there\""},
+      {{L"mid\"quote", L"ソ ソ"}, L"mid\"quote,\"ソ ソ\""},
+      // Texts Shift_JIS can't hold, a lone surrogate too, come back as they were.
+      {{L"\" \U0001F600", L"a\u00E9", L"\xD800" L"b"}, L"\"\"\" \U0001F600\",a\u00E9,\xD800" L"b"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(WriteCommaList(c.items), c.written);
-    EXPECT_EQ(ReadCommaList(c.written), c.items) << c.written;
+    const std::wstring written = c.written;
+    EXPECT_EQ(WriteCommaList(c.items), written);
+    EXPECT_EQ(ReadCommaList(written), c.items) << testing::PrintToString(written);
     Settings s;
     s.dateFormat = s.addVal = c.items;
     TempDir dir;
-    std::wstring path = dir.wpath() + L"\\k.ini";
+    std::wstring path = dir.path() + L"k.ini";
     ASSERT_TRUE(WriteSettings(path, s));
-    EXPECT_EQ(ReadSettings(path), s) << c.written;
+    EXPECT_EQ(ReadSettings(path), s) << testing::PrintToString(written);
   }
 }
 
 TEST(SettingsFile, ListsWrittenByEarlierVersionsStillRead) {
   struct Case {
-    const char* value;
+    const wchar_t* value;
     Items items;
   };
   const Case cases[] = {
-      {"yyyy mm dd,x", {"yyyy", "mm", "dd", "x"}},   // presets joined unquoted
-      {"\"a b\",\"c\"\"d\",e", {"a b", "c\"d", "e"}},  // histories quoted more often
-      {"  a ,  b  ,", {"a", "b"}},
-      {"a,,b", {"a", "", "b"}},
-      {"\"a\"b", {"a", "b"}},
-      {"\"never closed, a", {"never closed, a"}},
-      {"\x83\x5C,\x95\x5C", {"\x83\x5C", "\x95\x5C"}},
+      {L"yyyy mm dd,x", {L"yyyy", L"mm", L"dd", L"x"}},   // presets joined unquoted
+      {L"\"a b\",\"c\"\"d\",e", {L"a b", L"c\"d", L"e"}},  // histories quoted more often
+      {L"  a ,  b  ,", {L"a", L"b"}},
+      {L"a,,b", {L"a", L"", L"b"}},
+      {L"\"a\"b", {L"a", L"b"}},
+      {L"\"never closed, a", {L"never closed, a"}},
+      {L"ソ,表", {L"ソ", L"表"}},
   };
-  for (const Case& c : cases) EXPECT_EQ(ReadCommaList(c.value), c.items) << c.value;
+  for (const Case& c : cases) EXPECT_EQ(ReadCommaList(c.value), c.items) << testing::PrintToString(c.value);
 }
 
 TEST(SettingsFile, ValuesOfAnyLength) {
   Settings s;
-  // 3000 bytes of double-byte characters with a blank first, so a cut at 2047 bytes would fall
-  // between a lead and a trail byte.
-  std::string longPreset = " ";
-  while (longPreset.size() < 3000) longPreset += "\x93\xFA";
-  s.dateFormat = {longPreset, "dd"};
-  s.filter = std::string(5000, 'f') + ";";
+  // 3000 bytes of double-byte characters with a blank first, so a cut at 2047 bytes or units
+  // would show.
+  std::wstring longPreset = L" ";
+  while (longPreset.size() < 1500) longPreset += L"日";
+  s.dateFormat = {longPreset, L"dd"};
+  s.filter = std::wstring(5000, L'f') + L";";
   TempDir dir;
-  std::wstring path = dir.wpath() + L"\\k.ini";
+  std::wstring path = dir.path() + L"k.ini";
   ASSERT_TRUE(WriteSettings(path, s));
   EXPECT_EQ(ReadSettings(path), s);
 }
@@ -238,11 +236,11 @@ TEST(SettingsFile, ReadOnlyFileIsLeftAsItWas) {
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(WriteSettings(path, Settings{}));
   EXPECT_EQ(FileBytes(path), content);
-  EXPECT_EQ(FolderListing(dir.path()), (Items{"k.ini"}));  // no temporary file left behind
+  EXPECT_EQ(FolderListing(dir.path()), (Items{L"k.ini"}));  // no temporary file left behind
 
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
   EXPECT_TRUE(WriteSettings(path, Settings{}));
-  EXPECT_EQ(FolderListing(dir.path()), (Items{"k.ini"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Items{L"k.ini"}));
 }
 
 TEST(SettingsFile, HistoriesAreCutToTheHistoryLengthWhenRead) {
@@ -251,8 +249,8 @@ TEST(SettingsFile, HistoriesAreCutToTheHistoryLengthWhenRead) {
   for (int i = 0; i < 100000; ++i) huge.append("x").append(std::to_string(i)).append(",");
   huge += "\r\nOldVal=a,b\r\n";
   Settings s = ReadSettings(IniWithContent(dir, huge));
-  EXPECT_EQ(s.basVal, (Items{"x0", "x1", "x2"}));
-  EXPECT_EQ(s.oldVal, (Items{"a", "b"}));
+  EXPECT_EQ(s.basVal, (Items{L"x0", L"x1", L"x2"}));
+  EXPECT_EQ(s.oldVal, (Items{L"a", L"b"}));
 }
 
 namespace {
@@ -283,7 +281,7 @@ TEST(SettingsFile, Utf16FileIsReadAndWrittenBackInUtf16) {
   std::wstring ini = IniWithContent(dir, Utf16Bytes(before));
   Settings s = ReadSettings(ini);
   EXPECT_EQ(s.history, 4);
-  EXPECT_EQ(s.basVal, Items{"写真"});
+  EXPECT_EQ(s.basVal, Items{L"写真"});
   s.history = 6;
   ASSERT_TRUE(WriteSettings(ini, s));
   std::string bytes = FileBytes(ini);
@@ -300,14 +298,36 @@ TEST(SettingsFile, Utf8FileKeepsItsMarkAndTheBytesOfUnchangedValues) {
   const std::string tail = Utf8Bytes(L"OldVal=caf\u00E9\r\n");
   std::wstring ini = IniWithContent(dir, head + tail);
   Settings s = ReadSettings(ini);
-  EXPECT_EQ(s.addVal, Items{"日本"});
-  s.newVal = {"新"};
+  EXPECT_EQ(s.addVal, Items{L"日本"});
+  s.newVal = {L"新"};
   ASSERT_TRUE(WriteSettings(ini, s));
   std::string bytes = FileBytes(ini);
   // The mark, the comment, the unchanged values (also one Shift_JIS can't hold) as they were.
   EXPECT_TRUE(bytes.starts_with(head + tail)) << bytes;
   EXPECT_NE(bytes.find(Utf8Bytes(L"NewVal=\u65B0")), std::string::npos);
-  EXPECT_EQ(ReadSettings(ini).newVal, Items{"新"});
+  EXPECT_EQ(ReadSettings(ini).newVal, Items{L"新"});
+}
+
+// A file of Shift_JIS values stays Shift_JIS byte for byte; a value Shift_JIS can't hold makes
+// the whole file UTF-16 LE with its mark, comments and all, and it reads back either way.
+TEST(SettingsFile, AValueShiftJisCantHoldMakesTheFileUtf16) {
+  TempDir dir;
+  const std::wstring ini = IniWithContent(dir, "; \x90\xDD\x92\xE8\r\n[Combo]\r\nBasVal=a\r\n");  // ; 設定
+  Settings s;
+  s.basVal = {L"写真"};
+  ASSERT_TRUE(WriteSettings(ini, s));
+  std::string bytes = FileBytes(ini);
+  EXPECT_TRUE(bytes.starts_with("; \x90\xDD\x92\xE8\r\n[Combo]\r\nBasVal=\x8E\xCA\x90\x5E\r\n")) << bytes;
+  EXPECT_EQ(ReadSettings(ini), s);
+
+  s.basVal = {L"caf\u00E9", L"写真"};
+  s.oldVal = {L"\U0001F600", L"한국어"};
+  ASSERT_TRUE(WriteSettings(ini, s));
+  bytes = FileBytes(ini);
+  EXPECT_TRUE(bytes.starts_with(Utf16Bytes(L"; 設定\r\n[Combo]\r\nBasVal=caf\u00E9,写真\r\n"))) << bytes;
+  EXPECT_EQ(ReadSettings(ini), s);
+  ASSERT_TRUE(WriteSettings(ini, ReadSettings(ini)));
+  EXPECT_EQ(FileBytes(ini), bytes);
 }
 
 // A full disk: no file can be made beside the settings file, and it can't grow. It is written
@@ -323,7 +343,7 @@ TEST(SettingsFile, AFullDiskNeverCutsTheFile) {
   const std::string before = FileBytes(ini);
   room = before.size();
   const os::DiskRoom full = [](const std::wstring& path) { return path.ends_with(L"\\k.ini") ? room : 0; };
-  s.basVal = {"x"};
+  s.basVal = {L"x"};
   WriteFailure why;
   EXPECT_FALSE(WriteSettings(ini, s, &why, nullptr, full));
   EXPECT_EQ(why.error, static_cast<unsigned long>(ERROR_DISK_FULL));
@@ -332,7 +352,7 @@ TEST(SettingsFile, AFullDiskNeverCutsTheFile) {
   EXPECT_TRUE(WriteSettings(ini, s, nullptr, nullptr, full));
   EXPECT_EQ(ReadSettings(ini), s);
   EXPECT_EQ(GetFileAttributesW(ini.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
-  EXPECT_EQ(FolderListing(dir.path()), (Items{"k.ini"}));
+  EXPECT_EQ(FolderListing(dir.path()), (Items{L"k.ini"}));
 }
 
 // Only a plain file of its own is written: a link at the temporary file's name (to a file
@@ -341,18 +361,18 @@ TEST(SettingsFile, AFullDiskNeverCutsTheFile) {
 TEST(SettingsFile, NothingButAPlainFileOfItsOwnIsWritten) {
   if (!UnderWine()) GTEST_SKIP() << "links are made through Linux";
   // The entry planted, and the link's target (a folder where empty).
-  for (auto [entry, link] : {std::pair{"k.ini.tmp", "../o/t.txt"}, {"k.ini.tmp", "../o/new.txt"},
-                             {"k.ini", "../o/t.txt"}, {"k.ini", "../o/new.txt"}, {"k.ini", ""}}) {
+  for (auto [entry, link] : {std::pair{L"k.ini.tmp", L"../o/t.txt"}, {L"k.ini.tmp", L"../o/new.txt"},
+                             {L"k.ini", L"../o/t.txt"}, {L"k.ini", L"../o/new.txt"}, {L"k.ini", L""}}) {
     TempDir dir;
-    const std::string outside = dir.Touch("o\\t.txt", "mine");
-    const std::wstring ini = sjis::ToUtf16Lenient(dir.Mkdir("p") + "\\k.ini");
-    const bool plain = std::string_view(entry) != "k.ini";
-    if (plain) dir.Touch("p\\k.ini", "[Option]\r\nHistory=3\r\n");
-    ASSERT_TRUE(*link ? dir.LinkUnix(entry, link, "p") : !dir.Mkdir("p\\k.ini").empty());
+    const std::wstring outside = dir.Touch(L"o\\t.txt", "mine");
+    const std::wstring ini = dir.Mkdir(L"p") + L"\\k.ini";
+    const bool plain = std::wstring_view(entry) != L"k.ini";
+    if (plain) dir.Touch(L"p\\k.ini", "[Option]\r\nHistory=3\r\n");
+    ASSERT_TRUE(*link ? dir.LinkUnix(entry, link, L"p") : !dir.Mkdir(L"p\\k.ini").empty());
     WriteFailure why;
-    EXPECT_EQ(WriteSettings(ini, Settings{}, &why), plain) << entry << " " << link;
+    EXPECT_EQ(WriteSettings(ini, Settings{}, &why), plain) << testing::PrintToString(std::wstring(entry) + L" " + link);
     EXPECT_EQ(why.notAFile, !plain);
-    EXPECT_EQ(FolderListing(dir.path() + "o"), Items{"t.txt"});
+    EXPECT_EQ(FolderListing(dir.path() + L"o"), Items{L"t.txt"});
     EXPECT_EQ(FileContent(outside), "mine");
     EXPECT_TRUE(!plain || ReadSettings(ini) == Settings{});
   }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "text/sjis.h"
+#include "text/utf16.h"
 
 namespace {
 
@@ -37,8 +38,25 @@ std::string MapCase(std::string_view s, bool upper) {
   return out;
 }
 
-std::string Convert(std::string_view s, WidthFlags flags, bool kana) {
-  std::string out;
+std::wstring MapCharacters(std::wstring_view s, bool upper) {
+  std::wstring out;
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t next = utf16::NextChar(s, i);
+    const std::wstring_view c = s.substr(i, next - i);
+    std::wstring mapped(c);
+    if (upper) {
+      CharUpperBuffW(mapped.data(), static_cast<DWORD>(mapped.size()));
+    } else {
+      CharLowerBuffW(mapped.data(), static_cast<DWORD>(mapped.size()));
+    }
+    out += utf16::HasShiftJisForm(c) && !utf16::HasShiftJisForm(mapped) ? c : std::wstring_view(mapped);
+    i = next;
+  }
+  return out;
+}
+
+std::wstring Convert(std::wstring_view s, WidthFlags flags, bool kana) {
+  std::wstring out;
   WidthConverter(flags, kana).Convert(s, out);
   return out;
 }
@@ -49,20 +67,22 @@ namespace oracle {
 
 std::string PlatformUpper(std::string_view s) { return MapCase(s, true); }
 std::string PlatformLower(std::string_view s) { return MapCase(s, false); }
+std::wstring PlatformUpper(std::wstring_view s) { return MapCharacters(s, true); }
+std::wstring PlatformLower(std::wstring_view s) { return MapCharacters(s, false); }
 
 }  // namespace oracle
 
-std::string CapitalizeFirst(std::string_view s) {
-  std::string out;
+std::wstring CapitalizeFirst(std::wstring_view s) {
+  std::wstring out;
   CapitalizeFirstTo(s, out);
   return out;
 }
 
-std::string CapitalizeWords(std::string_view s) {
-  std::string out;
+std::wstring CapitalizeWords(std::wstring_view s) {
+  std::wstring out;
   CapitalizeWordsTo(s, out);
   return out;
 }
 
-std::string ConvertWidth(std::string_view s, WidthFlags flags) { return Convert(s, flags, false); }
-std::string HalfKanaToWide(std::string_view s) { return Convert(s, 0, true); }
+std::wstring ConvertWidth(std::wstring_view s, WidthFlags flags) { return Convert(s, flags, false); }
+std::wstring HalfKanaToWide(std::wstring_view s) { return Convert(s, 0, true); }

@@ -13,12 +13,16 @@ namespace oracle {
 // Invalid characters stay as they are between mapped runs.
 std::string PlatformUpper(std::string_view s);
 std::string PlatformLower(std::string_view s);
+// The same of a UTF-16 text, character by character (a surrogate pair as one): a character of
+// the Shift_JIS set whose mapping would leave the set stays as it is (utf16::Upper/Lower).
+std::wstring PlatformUpper(std::wstring_view s);
+std::wstring PlatformLower(std::wstring_view s);
 
 }  // namespace oracle
 
 // The case and width rules' conversions into a string of their own.
-std::string CapitalizeFirst(std::string_view s);
-std::string CapitalizeWords(std::string_view s);
+std::wstring CapitalizeFirst(std::wstring_view s);
+std::wstring CapitalizeWords(std::wstring_view s);
 // The width rule (WidthConverter) over a whole text, one conversion at a time.
-std::string ConvertWidth(std::string_view s, WidthFlags flags);
-std::string HalfKanaToWide(std::string_view s);
+std::wstring ConvertWidth(std::wstring_view s, WidthFlags flags);
+std::wstring HalfKanaToWide(std::wstring_view s);

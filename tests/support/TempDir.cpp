@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "os/FileSystem.h"
-#include "text/sjis.h"
 
 namespace {
 
@@ -49,8 +48,7 @@ std::string UnixPath(const std::wstring& windowsPath) {
   return out;
 }
 
-std::string Utf8(const std::string& cp932) {
-  std::wstring wide = sjis::ToUtf16Lenient(cp932);
+std::string Utf8(const std::wstring& wide) {
   int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
@@ -121,32 +119,26 @@ TempDir::TempDir() {
                      std::to_wstring(counter++);
   RemoveTree(dir);
   CreateDirectoryW(dir.c_str(), nullptr);
-  path_ = sjis::FromUtf16Lenient(dir) + "\\";
+  path_ = dir + L"\\";
 }
 
 TempDir::~TempDir() { RemoveTree(wpath()); }
 
-std::wstring TempDir::wpath() const {
-  std::wstring w = sjis::ToUtf16Lenient(path_);
-  w.pop_back();
-  return w;
-}
+std::wstring TempDir::wpath() const { return path_.substr(0, path_.size() - 1); }
 
-std::string TempDir::Mkdir(const std::string& relative) const {
-  std::string full = path_ + relative;
-  std::wstring w = sjis::ToUtf16Lenient(full);
-  for (std::size_t i = path_.size(); i <= w.size(); ++i) {
-    if (i == w.size() || w[i] == L'\\') CreateDirectoryW(w.substr(0, i).c_str(), nullptr);
+std::wstring TempDir::Mkdir(const std::wstring& relative) const {
+  std::wstring full = path_ + relative;
+  for (std::size_t i = path_.size(); i <= full.size(); ++i) {
+    if (i == full.size() || full[i] == L'\\') CreateDirectoryW(full.substr(0, i).c_str(), nullptr);
   }
   return full;
 }
 
-std::string TempDir::Touch(const std::string& relative, const std::string& content) const {
-  std::string full = path_ + relative;
-  std::size_t slash = full.find_last_of('\\');
+std::wstring TempDir::Touch(const std::wstring& relative, const std::string& content) const {
+  std::wstring full = path_ + relative;
+  std::size_t slash = full.find_last_of(L'\\');
   if (slash > path_.size()) Mkdir(full.substr(path_.size(), slash - path_.size()));
-  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h != INVALID_HANDLE_VALUE) {
     DWORD written = 0;
     WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
@@ -155,16 +147,12 @@ std::string TempDir::Touch(const std::string& relative, const std::string& conte
   return full;
 }
 
-std::wstring TempDir::TouchW(const std::wstring& relative) const {
-  std::wstring full = wpath() + L"\\" + relative;
-  HANDLE h = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  return full;
+std::wstring TempDir::Touch(const std::wstring& relative, std::wstring_view content) const {
+  return Touch(relative, Utf8(std::wstring(content)));
 }
 
-bool TempDir::Exists(const std::string& relative) const {
-  return GetFileAttributesW(sjis::ToUtf16Lenient(path_ + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+bool TempDir::Exists(const std::wstring& relative) const {
+  return GetFileAttributesW((path_ + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool UnderWine() {
@@ -172,16 +160,16 @@ bool UnderWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version") && UnixNameFunction();
 }
 
-std::string TempDir::UnixEntry(const std::string& name, const std::string& folder) const {
+std::string TempDir::UnixEntry(const std::wstring& name, const std::wstring& folder) const {
   if (!UnderWine()) return std::string();
-  std::string path = UnixPath(folder.empty() ? wpath() : sjis::ToUtf16Lenient(path_ + folder));
+  std::string path = UnixPath(folder.empty() ? wpath() : path_ + folder);
   if (path.empty()) return path;
   path += '/';
   path += Utf8(name);
   return path;
 }
 
-bool TempDir::TouchUnix(const std::string& name, const std::string& content, const std::string& folder) const {
+bool TempDir::TouchUnix(const std::wstring& name, const std::string& content, const std::wstring& folder) const {
   std::string path = UnixEntry(name, folder);
   if (path.empty()) return false;
   constexpr long kCreateExclusive = 0x41 | 0x80;  // O_WRONLY | O_CREAT | O_EXCL
@@ -192,27 +180,27 @@ bool TempDir::TouchUnix(const std::string& name, const std::string& content, con
   return written == static_cast<long>(content.size());
 }
 
-bool TempDir::LinkUnix(const std::string& name, const std::string& target, const std::string& folder) const {
+bool TempDir::LinkUnix(const std::wstring& name, const std::wstring& target, const std::wstring& folder) const {
   std::string path = UnixEntry(name, folder);
   if (path.empty()) return false;
   std::string to = Utf8(target);
   return LinuxCall(kSymlink, reinterpret_cast<long>(to.c_str()), reinterpret_cast<long>(path.c_str())) == 0;
 }
 
-bool TempDir::FifoUnix(const std::string& name, const std::string& folder) const {
+bool TempDir::FifoUnix(const std::wstring& name, const std::wstring& folder) const {
   std::string path = UnixEntry(name, folder);
   constexpr long kFifo = 010644;  // S_IFIFO | 0644
   return !path.empty() && LinuxCall(kMknod, reinterpret_cast<long>(path.c_str()), kFifo, 0) == 0;
 }
 
-bool TempDir::UnlinkUnix(const std::string& name) const {
-  std::string path = UnixEntry(name, "");
+bool TempDir::UnlinkUnix(const std::wstring& name) const {
+  std::string path = UnixEntry(name, L"");
   return !path.empty() && LinuxCall(kUnlink, reinterpret_cast<long>(path.c_str())) == 0;
 }
 
-std::string FileContent(const std::string& path) {
+std::string FileContent(const std::wstring& path) {
   // Read also while the program writes it (its journal during a run).
-  HANDLE h = CreateFileW(sjis::ToUtf16Lenient(path).c_str(), GENERIC_READ,
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing>";
@@ -224,11 +212,19 @@ std::string FileContent(const std::string& path) {
   return out;
 }
 
-std::vector<std::string> FolderListing(const std::string& folder) {
-  std::vector<std::string> names;
+std::vector<std::wstring> FolderListing(const std::wstring& folder) {
+  std::vector<std::wstring> names;
   fs::ForEachEntry(folder, [&](const fs::Entry& e) {
-    if (e.name != "." && e.name != "..") names.push_back(e.name);
+    if (e.name != L"." && e.name != L"..") names.push_back(e.name);
   });
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::wstring FileText(const std::wstring& path) {
+  const std::string bytes = FileContent(path);
+  const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+  return out;
 }

@@ -15,3 +15,14 @@ inline std::string Hex(std::string_view s) {
   }
   return out;
 }
+
+// "30BD 0041" for the UTF-16 units of ソA.
+inline std::string Hex(std::wstring_view s) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  for (wchar_t c : s) {
+    if (!out.empty()) out += ' ';
+    for (int shift = 12; shift >= 0; shift -= 4) out += kDigits[(static_cast<unsigned>(c) >> shift) & 0xF];
+  }
+  return out;
+}

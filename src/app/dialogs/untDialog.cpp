@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "app/Help.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 #include "win/Controls.h"
 #include "win/Modal.h"
 
@@ -29,7 +29,7 @@ enum : int { IDC_EDTINPUT = 100, IDC_LSTITEMS, ID_OK = 200, ID_CANCEL, ID_HELP, 
 
 }  // namespace
 
-TfrmDialog::TfrmDialog(std::string_view caption, int helpContext, int openWidth)
+TfrmDialog::TfrmDialog(std::wstring_view caption, int helpContext, int openWidth)
     : caption_(caption), helpContext_(helpContext), openWidth_(openWidth) {}
 
 TfrmDialog::~TfrmDialog() = default;
@@ -52,32 +52,38 @@ bool TfrmDialog::CreateControls() {
   if (!set.Create(self, kClientW, kClientH, win::DpiOf(self))) return false;
   // Anchored for a resizable dialog: the list takes what the window gains.
   constexpr unsigned kAcross = win::kLeft | win::kTop | win::kRight;
-  lblResult = set.Add({self, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, 0, {8, 8, 289, 16}, kAcross});
-  edtInput = set.Add({self, WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {8, 32, 289, 21}, kAcross,
-                      IDC_EDTINPUT});
-  lstItems = set.Add({self, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
-                      {8, 72, 209, 129}, win::kAll, IDC_LSTITEMS});
+  lblResult = set.Add({self, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, {8, 8, 289, 16}, kAcross});
+  edtInput = set.Add(
+      {self, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {8, 32, 289, 21}, kAcross, IDC_EDTINPUT});
+  lstItems = set.Add({self,
+                      WC_LISTVIEWW,
+                      L"",
+                      WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+                      WS_EX_CLIENTEDGE,
+                      {8, 72, 209, 129},
+                      win::kAll,
+                      IDC_LSTITEMS});
   items = win::ListView(lstItems);
-  auto button = [&](const char* caption, win::Rect96 r, unsigned anchors, int id) {
+  auto button = [&](const wchar_t* caption, win::Rect96 r, unsigned anchors, int id) {
     return set.Add({self, WC_BUTTONW, caption, WS_TABSTOP | BS_PUSHBUTTON, 0, r, anchors, id});
   };
   constexpr unsigned kTopRight = win::kTop | win::kRight, kBottomLeft = win::kBottom | win::kLeft,
                      kBottomRight = win::kBottom | win::kRight;
-  btnAdd = button("追加", {232, 72, 67, 25}, kTopRight, ID_ADD);
-  btnEdit = button("変更", {232, 112, 67, 25}, kTopRight, ID_EDIT);
-  btnDelete = button("削除", {232, 152, 67, 25}, kTopRight, ID_DELETE);
-  btnOK = button("OK", {8, 216, 75, 25}, kBottomLeft, ID_OK);
-  btnCancel = button("キャンセル", {136, 216, 75, 25}, kBottomRight, ID_CANCEL);
-  btnHelp = button("ヘルプ(&H)", {224, 216, 75, 25}, kBottomRight, ID_HELP);
+  btnAdd = button(L"追加", {232, 72, 67, 25}, kTopRight, ID_ADD);
+  btnEdit = button(L"変更", {232, 112, 67, 25}, kTopRight, ID_EDIT);
+  btnDelete = button(L"削除", {232, 152, 67, 25}, kTopRight, ID_DELETE);
+  btnOK = button(L"OK", {8, 216, 75, 25}, kBottomLeft, ID_OK);
+  btnCancel = button(L"キャンセル", {136, 216, 75, 25}, kBottomRight, ID_CANCEL);
+  btnHelp = button(L"ヘルプ(&H)", {224, 216, 75, 25}, kBottomRight, ID_HELP);
   SendMessageW(btnOK, BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
   if (set.failed() || !menu_.Create()) return false;
   ListView_SetExtendedListViewStyle(lstItems, LVS_EX_FULLROWSELECT);
-  menu_.Append(ID_ADD, "追加\tIns");
-  menu_.Append(ID_EDIT, "変更\tF2");
-  menu_.Append(ID_DELETE, "削除\tDel");
-  menu_.Append(ID_SELECTALL, "すべて選択\tCtrl+A");
+  menu_.Append(ID_ADD, L"追加\tIns");
+  menu_.Append(ID_EDIT, L"変更\tF2");
+  menu_.Append(ID_DELETE, L"削除\tDel");
+  menu_.Append(ID_SELECTALL, L"すべて選択\tCtrl+A");
   pupMenu = menu_.get();
-  font_ = win::MakeFont(12, "ＭＳ Ｐゴシック", set.dpi());
+  font_ = win::MakeFont(12, L"ＭＳ Ｐゴシック", set.dpi());
   set.SetFont(font_.get());
   set.Relayout(self);
   SetUpList();
@@ -151,12 +157,12 @@ void TfrmDialog::RunCommand(int id) {
 }
 
 void TfrmDialog::actAddItemExecute() {
-  std::string text = win::GetText(edtInput);
+  std::wstring text = win::GetText(edtInput);
   if (!text.empty()) AddUniqueItem(text);
 }
 
-void TfrmDialog::AddUniqueItem(std::string_view text) {
-  std::string lower = sjis::AsciiLower(text);
+void TfrmDialog::AddUniqueItem(std::wstring_view text) {
+  std::wstring lower = utf16::AsciiLower(text);
   for (int i = 0; i < items.Count(); ++i) {
     if (items.Text(i) == lower) return;
   }

@@ -23,7 +23,7 @@ class TfrmDialog : public win::Window {
 
   // openWidth: 0 for a dialog of fixed size; otherwise it is resizable and opens with a
   // client area this wide (at 96 DPI).
-  explicit TfrmDialog(std::string_view caption = "DIALOG", int helpContext = 0, int openWidth = 0);
+  explicit TfrmDialog(std::wstring_view caption = L"DIALOG", int helpContext = 0, int openWidth = 0);
   ~TfrmDialog() override;
 
   // Creates the dialog hidden, owned by owner.
@@ -40,8 +40,8 @@ class TfrmDialog : public win::Window {
   // The commands. Add, Edit, the selection event, OK, FormShow and the input's change event
   // are the derived dialogs' to replace.
   virtual void actAddItemExecute();
-  // Adds the text lower-cased (ASCII letters, trail bytes too) unless an equal row exists.
-  void AddUniqueItem(std::string_view text);
+  // Adds the text with "A"-"Z" lower-cased (nothing else) unless an equal row exists.
+  void AddUniqueItem(std::wstring_view text);
   virtual void actEditItemExecute();
   void actDeleteItemExecute();
   void actSelectAllExecute();
@@ -76,7 +76,7 @@ class TfrmDialog : public win::Window {
   void OnCommand(int id, int code);
   void RunCommand(int id);
 
-  std::string caption_;
+  std::wstring caption_;
   int helpContext_;
   int openWidth_;
   Result result_ = Result::None;

@@ -16,8 +16,8 @@ constexpr int kHelpContext = 17;
 constexpr int kOpenWidth = 400;
 }
 
-TfrmEditPreset::TfrmEditPreset(std::vector<std::string>& dateFormats, int chosen)
-    : TfrmDialog("日付フォーマットの編集", kHelpContext, kOpenWidth),
+TfrmEditPreset::TfrmEditPreset(std::vector<std::wstring>& dateFormats, int chosen)
+    : TfrmDialog(L"日付フォーマットの編集", kHelpContext, kOpenWidth),
       dateFormats_(dateFormats),
       chosen_(chosen >= 0 && static_cast<std::size_t>(chosen) < dateFormats.size() ? chosen : -1),
       locale_(CurrentDateLocale()) {
@@ -25,13 +25,13 @@ TfrmEditPreset::TfrmEditPreset(std::vector<std::string>& dateFormats, int chosen
 }
 
 // A pattern rendered with the local date and time now.
-std::string TfrmEditPreset::Render(const std::string& pattern) const {
+std::wstring TfrmEditPreset::Render(const std::wstring& pattern) const {
   return RenderDatePattern(pattern, NowDateTime(), locale_);
 }
 
 void TfrmEditPreset::SetUpList() {
-  win::AddListColumn(lstItems, 0, "フォーマット", 80);
-  win::AddListColumn(lstItems, 1, "プレビュー", 80);
+  win::AddListColumn(lstItems, 0, L"フォーマット", 80);
+  win::AddListColumn(lstItems, 1, L"プレビュー", 80);
 }
 
 // The columns fill the list's width, never more unless the preview needs it: the pattern
@@ -54,7 +54,7 @@ void TfrmEditPreset::FitList() {
 }
 
 // The preview is the pattern rendered now; it isn't refreshed while the dialog is open.
-void TfrmEditPreset::SetRow(int row, const std::string& pattern) {
+void TfrmEditPreset::SetRow(int row, const std::wstring& pattern) {
   items.SetText(row, 0, pattern);
   items.SetText(row, 1, Render(pattern));
   FitList();
@@ -69,14 +69,14 @@ void TfrmEditPreset::SelectOnly(int row) {
 }
 
 void TfrmEditPreset::FormShow() {
-  for (const std::string& preset : dateFormats_) SetRow(items.Append(preset), preset);
+  for (const std::wstring& preset : dateFormats_) SetRow(items.Append(preset), preset);
   if (chosen_ >= 0 && chosen_ < items.Count()) SelectOnly(chosen_);
   SetFocus(edtInput);
 }
 
 void TfrmEditPreset::edtInputChange() {
-  std::string text = win::GetText(edtInput);
-  win::SetText(lblResult, text.empty() ? std::string() : Render(text));
+  std::wstring text = win::GetText(edtInput);
+  win::SetText(lblResult, text.empty() ? std::wstring() : Render(text));
 }
 
 void TfrmEditPreset::lstItemsSelectItem(int item, bool selected) {
@@ -86,7 +86,7 @@ void TfrmEditPreset::lstItemsSelectItem(int item, bool selected) {
   // every row's pattern twice).
   int row = items.FirstSelected();
   if (row >= 0) {
-    std::string text = items.Text(row);
+    std::wstring text = items.Text(row);
     if (win::GetText(edtInput) != text) win::SetText(edtInput, text);
   }
 }
@@ -94,7 +94,7 @@ void TfrmEditPreset::lstItemsSelectItem(int item, bool selected) {
 void TfrmEditPreset::actAddItemExecute() {
   // An empty pattern is a preset too (it renders as the short date and time), once. The row
   // of the pattern, new or not, is selected: OK then puts it to use.
-  std::string text = win::GetText(edtInput);
+  std::wstring text = win::GetText(edtInput);
   int row = 0;
   while (row < items.Count() && items.Text(row) != text) ++row;
   if (row == items.Count()) SetRow(items.Append(text), text);
@@ -102,7 +102,7 @@ void TfrmEditPreset::actAddItemExecute() {
 }
 
 void TfrmEditPreset::actEditItemExecute() {
-  std::string text = win::GetText(edtInput);
+  std::wstring text = win::GetText(edtInput);
   int row = items.FirstSelected();
   if (!text.empty() && row >= 0) SetRow(row, text);
 }

@@ -15,7 +15,7 @@
 class TfrmEditPreset : public TfrmDialog {
  public:
   // chosen: the index of the preset in use, or -1; its row is selected when the dialog shows.
-  explicit TfrmEditPreset(std::vector<std::string>& dateFormats, int chosen = -1);
+  explicit TfrmEditPreset(std::vector<std::wstring>& dateFormats, int chosen = -1);
 
   void FormShow() override;
   void edtInputChange() override;
@@ -32,13 +32,13 @@ class TfrmEditPreset : public TfrmDialog {
   void FitList() override;
 
  private:
-  void SetRow(int row, const std::string& pattern);
+  void SetRow(int row, const std::wstring& pattern);
   // Selects this row alone and scrolls it into sight.
   void SelectOnly(int row);
-  std::string Render(const std::string& pattern) const;
-  std::vector<std::string>& dateFormats_;
+  std::wstring Render(const std::wstring& pattern) const;
+  std::vector<std::wstring>& dateFormats_;
   int chosen_;
-  std::optional<std::string> chosenPattern_;  // the pattern in use when the dialog was made
+  std::optional<std::wstring> chosenPattern_;  // the pattern in use when the dialog was made
   // The regional settings, read once when the dialog is made.
   rules::DateLocale locale_;
 };

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "rules/Filter.h"
-#include "text/sjis.h"
+#include "text/utf16.h"
 #include "win/Controls.h"
 
 using rules::ForEachFilterEntry;
@@ -12,11 +12,11 @@ namespace {
 constexpr int kHelpContext = 14;
 }
 
-TfrmFilter::TfrmFilter(std::string& filterNames, std::string& filterExts)
-    : TfrmDialog("フィルタ", kHelpContext), names_(filterNames), exts_(filterExts) {}
+TfrmFilter::TfrmFilter(std::wstring& filterNames, std::wstring& filterExts)
+    : TfrmDialog(L"フィルタ", kHelpContext), names_(filterNames), exts_(filterExts) {}
 
 void TfrmFilter::SetUpList() {
-  win::SetText(lblResult, "フィルタの編集");
+  win::SetText(lblResult, L"フィルタの編集");
   LONG_PTR style = GetWindowLongPtrW(lstItems, GWL_STYLE);
   SetWindowLongPtrW(lstItems, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_LIST);
   DragAcceptFiles(hwnd(), TRUE);
@@ -25,8 +25,8 @@ void TfrmFilter::SetUpList() {
 void TfrmFilter::FormShow() {
   SendMessageW(lstItems, LVM_DELETEALLITEMS, 0, 0);
   // A last entry written without its ";" is shown too, so OK doesn't lose it.
-  for (const std::string* list : {&names_, &exts_}) {
-    ForEachFilterEntry(*list, [&](std::string_view entry) {
+  for (const std::wstring* list : {&names_, &exts_}) {
+    ForEachFilterEntry(*list, [&](std::wstring_view entry) {
       items.Append(entry);
       return false;
     });
@@ -37,19 +37,17 @@ void TfrmFilter::actOKClickExecute() {
   names_.clear();
   exts_.clear();
   for (int i = 0; i < items.Count(); ++i) {
-    std::string text = items.Text(i);
+    std::wstring text = items.Text(i);
     if (text.empty()) continue;  // an emptied row names nothing
-    (text[0] == '.' ? exts_ : names_) += text + ";";
+    (text[0] == L'.' ? exts_ : names_) += text + L";";
   }
   Close(Result::OK);
 }
 
 void TfrmFilter::OnDropFiles(HDROP drop) {
   SetForegroundWindow(hwnd());
-  // Read strictly: a name with no exact Shift_JIS form is skipped, never best-fitted into an
-  // entry that would refuse some other file.
-  for (const std::string& path : win::DroppedPaths(drop)) {
-    std::string_view name = sjis::FileName(path);
+  for (const std::wstring& path : win::DroppedPaths(drop)) {
+    std::wstring_view name = utf16::FileName(path);
     if (!name.empty()) AddUniqueItem(name);  // a drive root has no name
   }
 }

@@ -9,7 +9,7 @@
 
 class TfrmFilter : public TfrmDialog {
  public:
-  TfrmFilter(std::string& filterNames, std::string& filterExts);
+  TfrmFilter(std::wstring& filterNames, std::wstring& filterExts);
 
   void FormShow() override;
   void actOKClickExecute() override;
@@ -19,6 +19,6 @@ class TfrmFilter : public TfrmDialog {
   void OnDropFiles(HDROP drop) override;
 
  private:
-  std::string& names_;
-  std::string& exts_;
+  std::wstring& names_;
+  std::wstring& exts_;
 };

@@ -18,15 +18,36 @@ bool AddPage::Build(HWND frame) {
   if (!CreatePanel(frame)) return false;
   win::ControlSet& set = host_.Controls();
   HWND p = hwnd();
-  set.Add({p, WC_STATICW, "追加文字列", kLabel, 0, {34, 4, 200, 14}});
-  btnHead = set.Add({p, WC_BUTTONW, "<", kToggle, 0, {6, 19, 24, 23}, win::kTopLeft, IDC_BTNHEAD,
-                     "ファイル名の前に文字列を追加します"});
-  cmbAddValue = set.Add({p, WC_COMBOBOXW, "", kCombo, 0, {34, 20, 306, 200}, win::kTopLeft, IDC_CMBADDVALUE,
-                         "追加される文字列"});
-  btnTail = set.Add({p, WC_BUTTONW, ">", kToggle, 0, {344, 19, 24, 23}, win::kTopLeft, IDC_BTNTAIL,
-                     "ファイル名の後ろに文字列を追加します"});
-  chkDiv2 = set.Add({p, WC_BUTTONW, "\"_\"で区切る", kCheck, 0, {6, 50, 220, 18}, win::kTopLeft, IDC_CHKDIV2,
-                     "\"_\"（アンダースコア）で追加文字列とファイル名を区切ります"});
+  set.Add({p, WC_STATICW, L"追加文字列", kLabel, 0, {34, 4, 200, 14}});
+  btnHead = set.Add({p,
+                     WC_BUTTONW,
+                     L"<",
+                     kToggle,
+                     0,
+                     {6, 19, 24, 23},
+                     win::kTopLeft,
+                     IDC_BTNHEAD,
+                     L"ファイル名の前に文字列を追加します"});
+  cmbAddValue = set.Add(
+      {p, WC_COMBOBOXW, L"", kCombo, 0, {34, 20, 306, 200}, win::kTopLeft, IDC_CMBADDVALUE, L"追加される文字列"});
+  btnTail = set.Add({p,
+                     WC_BUTTONW,
+                     L">",
+                     kToggle,
+                     0,
+                     {344, 19, 24, 23},
+                     win::kTopLeft,
+                     IDC_BTNTAIL,
+                     L"ファイル名の後ろに文字列を追加します"});
+  chkDiv2 = set.Add({p,
+                     WC_BUTTONW,
+                     L"\"_\"で区切る",
+                     kCheck,
+                     0,
+                     {6, 50, 220, 18},
+                     win::kTopLeft,
+                     IDC_CHKDIV2,
+                     L"\"_\"（アンダースコア）で追加文字列とファイル名を区切ります"});
   win::SetCheck(btnTail, true);
   return !set.failed();
 }

@@ -14,9 +14,9 @@ constexpr int IDC_RDGLETTER = 100;
 bool CasePage::Build(HWND frame) {
   if (!CreatePanel(frame)) return false;
   win::ControlSet& set = host_.Controls();
-  rdgLetter.Create(set, hwnd(), "大文字小文字変換", "ファイル名中のアルファベットを変換します",
-                   {"すべて大文字", "すべて小文字", "頭文字を大文字に", "単語の頭文字を大文字に"}, 2, {6, 4, 368, 64},
-                   IDC_RDGLETTER);
+  rdgLetter.Create(set, hwnd(), L"大文字小文字変換", L"ファイル名中のアルファベットを変換します",
+                   {L"すべて大文字", L"すべて小文字", L"頭文字を大文字に", L"単語の頭文字を大文字に"}, 2,
+                   {6, 4, 368, 64}, IDC_RDGLETTER);
   return !set.failed();
 }
 

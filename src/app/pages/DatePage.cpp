@@ -31,17 +31,45 @@ bool DatePage::Build(HWND frame) {
   if (!CreatePanel(frame)) return false;
   win::ControlSet& set = host_.Controls();
   HWND p = hwnd();
-  set.Add({p, WC_STATICW, "追加文字列", kLabel, 0, {32, 2, 150, 14}});
-  btnHead2 = set.Add({p, WC_BUTTONW, "<", kToggle, 0, {6, 17, 22, 23}, win::kTopLeft, IDC_BTNHEAD2,
-                      "ファイル名の前に文字列を追加します"});
-  cmbDateAdd = set.Add({p, WC_COMBOBOXW, "", kCombo, 0, {32, 18, 146, 200}, win::kTopLeft, IDC_CMBDATEADD,
-                        "日付の前後に付ける文字列です。空欄にすると前のファイル名を使います"});
-  btnTail2 = set.Add({p, WC_BUTTONW, ">", kToggle, 0, {182, 17, 22, 23}, win::kTopLeft, IDC_BTNTAIL2,
-                      "ファイル名の後ろに文字列を追加します"});
-  set.Add({p, WC_STATICW, "日付フォーマット", kLabel, 0, {214, 2, 150, 14}});
-  cmbDateFormat = set.Add({p, WC_COMBOBOXW, "", kPickList, 0, {214, 18, 160, 200}, win::kTopLeft,
-                           IDC_CMBDATEFORMAT, "日付のフォーマット"});
-  rdgDateType.Create(set, p, "日付の選択", "ファイル名に付加する日付", {"今日", "作成日", "更新日", "撮影日"}, 4,
+  set.Add({p, WC_STATICW, L"追加文字列", kLabel, 0, {32, 2, 150, 14}});
+  btnHead2 = set.Add({p,
+                      WC_BUTTONW,
+                      L"<",
+                      kToggle,
+                      0,
+                      {6, 17, 22, 23},
+                      win::kTopLeft,
+                      IDC_BTNHEAD2,
+                      L"ファイル名の前に文字列を追加します"});
+  cmbDateAdd = set.Add({p,
+                        WC_COMBOBOXW,
+                        L"",
+                        kCombo,
+                        0,
+                        {32, 18, 146, 200},
+                        win::kTopLeft,
+                        IDC_CMBDATEADD,
+                        L"日付の前後に付ける文字列です。空欄にすると前のファイル名を使います"});
+  btnTail2 = set.Add({p,
+                      WC_BUTTONW,
+                      L">",
+                      kToggle,
+                      0,
+                      {182, 17, 22, 23},
+                      win::kTopLeft,
+                      IDC_BTNTAIL2,
+                      L"ファイル名の後ろに文字列を追加します"});
+  set.Add({p, WC_STATICW, L"日付フォーマット", kLabel, 0, {214, 2, 150, 14}});
+  cmbDateFormat = set.Add({p,
+                           WC_COMBOBOXW,
+                           L"",
+                           kPickList,
+                           0,
+                           {214, 18, 160, 200},
+                           win::kTopLeft,
+                           IDC_CMBDATEFORMAT,
+                           L"日付のフォーマット"});
+  rdgDateType.Create(set, p, L"日付の選択", L"ファイル名に付加する日付", {L"今日", L"作成日", L"更新日", L"撮影日"}, 4,
                      {6, 46, 368, 44}, IDC_RDGDATETYPE);
   win::SetCheck(btnTail2, true);
   rdgDateType.SetIndex(0);

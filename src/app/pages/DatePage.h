@@ -30,7 +30,7 @@ class DatePage : public Page {
   void cmbDateFormatContextPopup();
 
   // Presets in the date pattern language, most recently used first.
-  std::vector<std::string> DateFormats;
+  std::vector<std::wstring> DateFormats;
   HWND cmbDateAdd = nullptr, btnHead2 = nullptr, btnTail2 = nullptr, cmbDateFormat = nullptr;
   win::RadioGroup rdgDateType;
   // The drop-down's own context menu, which has no items: the request opens the editor.

@@ -23,17 +23,24 @@ bool NumberPage::Build(HWND frame) {
   if (!CreatePanel(frame)) return false;
   win::ControlSet& set = host_.Controls();
   HWND p = hwnd();
-  set.Add({p, WC_STATICW, "基本名", kLabel, 0, {6, 4, 120, 14}});
-  cmbBasName = set.Add({p, WC_COMBOBOXW, "", kCombo, 0, {6, 20, 170, 200}, win::kTopLeft, IDC_CMBBASNAME,
-                        "連番の前に付ける名前"});
-  set.Add({p, WC_STATICW, "開始番号", kLabel, 0, {186, 4, 64, 14}});
-  Start.Create(set, p, {186, 20, 44, 21}, 0, kMaxStart, 1, IDC_EDTSTART, "連番の開始番号");
-  set.Add({p, WC_STATICW, "ステップ", kLabel, 0, {252, 4, 64, 14}});
-  Step.Create(set, p, {252, 20, 44, 21}, 1, kMaxStep, 1, IDC_EDTSTEP, "連番の増分");
-  set.Add({p, WC_STATICW, "桁数", kLabel, 0, {318, 4, 56, 14}});
-  Column.Create(set, p, {318, 20, 40, 21}, 1, 10, 1, IDC_EDTCOLUMN, "連番の桁数");
-  chkDivider = set.Add({p, WC_BUTTONW, "\"_\"で区切る", kCheck, 0, {6, 50, 220, 18}, win::kTopLeft, IDC_CHKDIVIDER,
-                        "\"_\"（アンダースコア）を数字の前に付けます"});
+  set.Add({p, WC_STATICW, L"基本名", kLabel, 0, {6, 4, 120, 14}});
+  cmbBasName = set.Add(
+      {p, WC_COMBOBOXW, L"", kCombo, 0, {6, 20, 170, 200}, win::kTopLeft, IDC_CMBBASNAME, L"連番の前に付ける名前"});
+  set.Add({p, WC_STATICW, L"開始番号", kLabel, 0, {186, 4, 64, 14}});
+  Start.Create(set, p, {186, 20, 44, 21}, 0, kMaxStart, 1, IDC_EDTSTART, L"連番の開始番号");
+  set.Add({p, WC_STATICW, L"ステップ", kLabel, 0, {252, 4, 64, 14}});
+  Step.Create(set, p, {252, 20, 44, 21}, 1, kMaxStep, 1, IDC_EDTSTEP, L"連番の増分");
+  set.Add({p, WC_STATICW, L"桁数", kLabel, 0, {318, 4, 56, 14}});
+  Column.Create(set, p, {318, 20, 40, 21}, 1, 10, 1, IDC_EDTCOLUMN, L"連番の桁数");
+  chkDivider = set.Add({p,
+                        WC_BUTTONW,
+                        L"\"_\"で区切る",
+                        kCheck,
+                        0,
+                        {6, 50, 220, 18},
+                        win::kTopLeft,
+                        IDC_CHKDIVIDER,
+                        L"\"_\"（アンダースコア）を数字の前に付けます"});
   return !set.failed();
 }
 
@@ -54,7 +61,7 @@ void NumberPage::AfterIntake(const RenameList& list) { app::FillFromFirstEntry(c
 void NumberPage::TrimHistory(int length) { app::TrimHistory(cmbBasName, length); }
 void NumberPage::ClearHistory() { app::ClearHistory(cmbBasName); }
 
-void NumberPage::Analyze(std::string_view baseName) {
+void NumberPage::Analyze(std::wstring_view baseName) {
   NameAnalysis a = AnalyzeName(baseName);
   // A number the start box can't hold would be numbered from something else: leave it all.
   if (!win::NumberInRange(a.startText, 0, kMaxStart)) return;

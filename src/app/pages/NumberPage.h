@@ -22,7 +22,7 @@ class NumberPage : public Page {
   void Store(settings::Settings& s) const override;
 
   // The name analysis: base text, divider, start and digit count from a base name.
-  void Analyze(std::string_view baseName);
+  void Analyze(std::wstring_view baseName);
 
   HWND cmbBasName = nullptr, chkDivider = nullptr;
   win::NumberBox Start, Step, Column;

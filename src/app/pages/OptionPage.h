@@ -41,7 +41,7 @@ class OptionPage : public Page {
        btnFilter = nullptr, chkDropDir = nullptr, chkDedupe = nullptr, GroupBox1 = nullptr;
   HWND chkSubFolders = nullptr, chkFolderItems = nullptr, chkSkipHidden = nullptr;
   HWND chkRemSCut = nullptr, chkDelCopy = nullptr, chkTrim = nullptr, chkDel1 = nullptr, chkDel2 = nullptr,
-       chkJpeg = nullptr;
+       chkJpeg = nullptr, chkCompose = nullptr;
   win::NumberBox History;
   HWND &edtHistory = History.edit, &undHistory = History.updown;
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "rules/RenameList.h"
@@ -55,9 +56,9 @@ class Page : public win::Panel {
   virtual void MakePreview(rules::RenameList&) {}
   // What the count label adds when the last preview's rule could not be applied at all (its
   // rows keep their names and the run renames nothing), such as "正規表現エラー"; null for none.
-  virtual const char* RuleError() const { return nullptr; }
+  virtual const wchar_t* RuleError() const { return nullptr; }
   // Why, in a sentence for the count label's tooltip; "" when the rule applied.
-  virtual const char* RuleErrorDetail() const { return ""; }
+  virtual std::wstring RuleErrorDetail() const { return {}; }
   // After a rename run on this page: histories, the preset order.
   virtual void AfterRename() {}
   // After an intake: empty inputs take the first row's base name.

@@ -4,6 +4,7 @@
 #include "app/pages/PageStyles.h"
 #include "rules/RegexRule.h"
 #include "rules/Rules.h"
+#include "text/sjis.h"
 #include "win/Controls.h"
 
 using rules::PreviewRegexReplace;
@@ -16,20 +17,47 @@ namespace {
 enum : int { IDC_CMBOLDVALUE = 100, IDC_CMBNEWVALUE, IDC_CHKREGEXP };
 // Posted to the page as a command of the replacement box: select the text copied into it.
 constexpr int kSelectCopy = 0x7000;
-}
+
+// The rules' words for the user, whichever text they come as.
+std::wstring Words(const char* cp932) { return sjis::ToUtf16Lenient(cp932); }
+[[maybe_unused]] std::wstring Words(const wchar_t* text) { return text; }
+}  // namespace
+
+std::wstring ReplacePage::RuleErrorDetail() const { return Words(rules::RegexErrorText(regexError_)); }
 
 bool ReplacePage::Build(HWND frame) {
   if (!CreatePanel(frame)) return false;
   win::ControlSet& set = host_.Controls();
   HWND p = hwnd();
-  set.Add({p, WC_STATICW, "検索文字列", kLabel, 0, {6, 4, 200, 14}});
-  cmbOldValue = set.Add({p, WC_COMBOBOXW, "", kCombo, 0, {6, 20, 366, 200}, win::kTopLeft, IDC_CMBOLDVALUE,
-                         "「置換文字列」に置き換えられる文字列"});
-  chkRegExp = set.Add({p, WC_BUTTONW, "正規表現", kCheck, 0, {272, 2, 100, 16}, win::kTopLeft, IDC_CHKREGEXP,
-                       "検索文字列を正規表現として扱います"});
-  set.Add({p, WC_STATICW, "置換文字列", kLabel, 0, {6, 46, 200, 14}});
-  cmbNewValue = set.Add({p, WC_COMBOBOXW, "", kCombo, 0, {6, 62, 366, 200}, win::kTopLeft, IDC_CMBNEWVALUE,
-                         "「検索文字列」を置き換える文字列"});
+  set.Add({p, WC_STATICW, L"検索文字列", kLabel, 0, {6, 4, 200, 14}});
+  cmbOldValue = set.Add({p,
+                         WC_COMBOBOXW,
+                         L"",
+                         kCombo,
+                         0,
+                         {6, 20, 366, 200},
+                         win::kTopLeft,
+                         IDC_CMBOLDVALUE,
+                         L"「置換文字列」に置き換えられる文字列"});
+  chkRegExp = set.Add({p,
+                       WC_BUTTONW,
+                       L"正規表現",
+                       kCheck,
+                       0,
+                       {272, 2, 100, 16},
+                       win::kTopLeft,
+                       IDC_CHKREGEXP,
+                       L"検索文字列を正規表現として扱います"});
+  set.Add({p, WC_STATICW, L"置換文字列", kLabel, 0, {6, 46, 200, 14}});
+  cmbNewValue = set.Add({p,
+                         WC_COMBOBOXW,
+                         L"",
+                         kCombo,
+                         0,
+                         {6, 62, 366, 200},
+                         win::kTopLeft,
+                         IDC_CMBNEWVALUE,
+                         L"「検索文字列」を置き換える文字列"});
   return !set.failed();
 }
 

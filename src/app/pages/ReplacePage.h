@@ -10,8 +10,10 @@ class ReplacePage : public Page {
   using Page::Page;
   bool Build(HWND frame) override;
   void MakePreview(rules::RenameList& list) override;
-  const char* RuleError() const override { return regexError_ != rules::RegexError::None ? "正規表現エラー" : nullptr; }
-  const char* RuleErrorDetail() const override { return rules::RegexErrorText(regexError_); }
+  const wchar_t* RuleError() const override {
+    return regexError_ != rules::RegexError::None ? L"正規表現エラー" : nullptr;
+  }
+  std::wstring RuleErrorDetail() const override;
   void AfterRename() override;
   void AfterIntake(const rules::RenameList& list) override;
   HWND MainInput() const override { return cmbOldValue; }

@@ -25,23 +25,30 @@ bool WidthPage::Build(HWND frame) {
   if (!CreatePanel(frame)) return false;
   win::ControlSet& set = host_.Controls();
   HWND p = hwnd();
-  const std::vector<const char*> items = {"無視", "半角", "全角"};
+  const std::vector<const wchar_t*> items = {L"無視", L"半角", L"全角"};
   // Two columns of groups, so each item has room for its two-character caption.
-  rgWord.Create(set, p, "英文字", "英文字を半角／全角にします", items, 3, {4, 0, 184, 31}, IDC_RGWORD);
-  rgNum.Create(set, p, "数字", "数字を半角／全角にします", items, 3, {4, 31, 184, 31}, IDC_RGNUM);
-  rgKakko.Create(set, p, "括弧", "括弧を半角／全角にします", items, 3, {4, 62, 184, 31}, IDC_RGKAKKO);
-  rgSpace.Create(set, p, "スペース", "スペース・アンダースコアを半角／全角にします", items, 3, {192, 0, 184, 31},
+  rgWord.Create(set, p, L"英文字", L"英文字を半角／全角にします", items, 3, {4, 0, 184, 31}, IDC_RGWORD);
+  rgNum.Create(set, p, L"数字", L"数字を半角／全角にします", items, 3, {4, 31, 184, 31}, IDC_RGNUM);
+  rgKakko.Create(set, p, L"括弧", L"括弧を半角／全角にします", items, 3, {4, 62, 184, 31}, IDC_RGKAKKO);
+  rgSpace.Create(set, p, L"スペース", L"スペース・アンダースコアを半角／全角にします", items, 3, {192, 0, 184, 31},
                  IDC_RGSPACE);
-  rgSymbol.Create(set, p, "記号", "一部の記号を半角／全角にします", items, 3, {192, 31, 184, 31}, IDC_RGSYMBOL);
+  rgSymbol.Create(set, p, L"記号", L"一部の記号を半角／全角にします", items, 3, {192, 31, 184, 31}, IDC_RGSYMBOL);
   for (win::RadioGroup* g : Groups()) g->SetIndex(0);
-  btnKana = set.Add({p, WC_BUTTONW, "カナ", BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, 0, {194, 68, 44, 22},
-                     win::kTopLeft, IDC_BTNKANA, "カタカナを全角にします"});
-  btnIgnore = set.Add({p, WC_BUTTONW, "無視", kPush, 0, {242, 68, 44, 22}, win::kTopLeft, IDC_BTNIGNORE,
-                       "すべて無視します"});
-  btnNarrow = set.Add({p, WC_BUTTONW, "半角", kPush, 0, {288, 68, 44, 22}, win::kTopLeft, IDC_BTNNARROW,
-                       "すべて半角にします"});
-  btnWide = set.Add({p, WC_BUTTONW, "全角", kPush, 0, {334, 68, 44, 22}, win::kTopLeft, IDC_BTNWIDE,
-                     "すべて全角にします"});
+  btnKana = set.Add({p,
+                     WC_BUTTONW,
+                     L"カナ",
+                     BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP,
+                     0,
+                     {194, 68, 44, 22},
+                     win::kTopLeft,
+                     IDC_BTNKANA,
+                     L"カタカナを全角にします"});
+  btnIgnore = set.Add(
+      {p, WC_BUTTONW, L"無視", kPush, 0, {242, 68, 44, 22}, win::kTopLeft, IDC_BTNIGNORE, L"すべて無視します"});
+  btnNarrow = set.Add(
+      {p, WC_BUTTONW, L"半角", kPush, 0, {288, 68, 44, 22}, win::kTopLeft, IDC_BTNNARROW, L"すべて半角にします"});
+  btnWide = set.Add(
+      {p, WC_BUTTONW, L"全角", kPush, 0, {334, 68, 44, 22}, win::kTopLeft, IDC_BTNWIDE, L"すべて全角にします"});
   return !set.failed();
 }
 
