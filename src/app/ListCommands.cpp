@@ -91,7 +91,7 @@ void TfrmRen::mnuFolderClick() {
   if (i == RenameList::npos) i = 0;
   if (i >= list().size()) return;
   // A drive root ("C:\") keeps its delimiter and so has no name of its own.
-  SendToInput(std::wstring(utf16::FileName(utf16::WithoutFinalDelimiter(list()[i].folder))));
+  SendToInput(std::wstring(utf16::FileName(utf16::WithoutFinalDelimiter(list()[i].folder()))));
 }
 
 void TfrmRen::mnuChangeExtClick() {

@@ -71,7 +71,7 @@ std::wstring RenameListView::NewNameCell(const RenameEntry& row) {
 }
 
 std::wstring_view RenameListView::FolderCell(const RenameEntry& row) {
-  std::wstring_view folder = row.folder;
+  std::wstring_view folder = row.folder();
   // The part below the folder above the given one, where the row's root marks one.
   if (row.root() > 0 && row.root() < folder.size() && folder[row.root() - 1] == L'\\') folder.remove_prefix(row.root());
   return utf16::WithoutFinalDelimiter(folder);
@@ -250,7 +250,7 @@ void RenameListView::AutoSizeColumns() {
   // One pass, here rather than per paint: rows of a folder share their folder's spelling.
   bool many = false, folders = false;
   for (const RenameEntry& row : list_) {
-    many = many || row.folder != list_[0].folder;
+    many = many || row.folder() != list_[0].folder();
     folders = folders || row.isFolder();
     if (many && folders) break;
   }

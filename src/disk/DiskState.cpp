@@ -89,9 +89,9 @@ void DiskState::RefreshRows(rules::RenameList& list) {
   for (std::size_t i = 0; i < list.size(); ++i) {
     const rules::RenameEntry& row = list[i];
     // Rows of one folder mostly come in runs: the folder is looked up once per run.
-    if (!lastFolder || *lastFolder != row.folder) {
-      lastFolder = &row.folder;
-      FoldName(row.folder, key_);
+    if (!lastFolder || *lastFolder != row.folder()) {
+      lastFolder = &row.folder();
+      FoldName(row.folder(), key_);
       auto it = fresh_.count(key_) ? folders_.find(key_) : folders_.end();
       state = it != folders_.end() && it->second.readable() ? &it->second : nullptr;
     }

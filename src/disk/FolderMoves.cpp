@@ -89,11 +89,11 @@ void FolderMoves::ApplyTo(rules::RenameList& list) const {
   std::unordered_map<std::wstring, Result> known;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const rules::RenameEntry& row = list[i];
-    auto it = known.find(row.folder);
+    auto it = known.find(row.folder());
     if (it == known.end()) {
       Result r;
-      r.folder = After(row.folder, &r.cuts);
-      it = known.emplace(row.folder, std::move(r)).first;
+      r.folder = After(row.folder(), &r.cuts);
+      it = known.emplace(row.folder(), std::move(r)).first;
     }
     const Result& r = it->second;
     if (r.cuts.empty()) continue;

@@ -125,7 +125,7 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
       if (BadNewName(newFile_)) return Refusal::BadName;
     }
   }
-  row.folder = FolderIndex(e.folder);
+  row.folder = FolderIndex(e.folder());
   const FolderState& f = *folders_[row.folder].state;
   Refusal r;
   if (files_) {
@@ -253,7 +253,7 @@ std::vector<RenamePlan::Group> RenamePlan::Groups() const {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     // Counted once per folder: a path holds at least one "\".
     if (Moves(i) && depth[rows_[i].folder] == 0) {
-      const std::wstring& folder = list_[i].folder;
+      const std::wstring& folder = list_[i].folder();
       std::uint32_t n = 0;
       for (const wchar_t c : folder) n += c == L'\\';
       depth[rows_[i].folder] = n;
@@ -296,10 +296,10 @@ RowFiles JudgeFiles(const RenameList& list, DiskState& disk) {
   std::wstring key;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const RenameEntry& e = list[i];
-    if (!lastPath || *lastPath != e.folder) {
-      lastPath = &e.folder;
-      const FolderState*& seen = byPath[e.folder];
-      if (!seen) seen = &disk.Folder(e.folder);
+    if (!lastPath || *lastPath != e.folder()) {
+      lastPath = &e.folder();
+      const FolderState*& seen = byPath[e.folder()];
+      if (!seen) seen = &disk.Folder(e.folder());
       f = seen;
     }
     files.refusal[i] = FileRefusal(e, *f, disk, key, files.own[i]);
@@ -329,7 +329,7 @@ std::size_t NumberDuplicates(RenameList& list, DiskState& disk, const RowFiles* 
   std::size_t numbered = 0;
   std::wstring key, name, fileKey;
   auto keyOf = [&](const RenameEntry& e, std::wstring_view base) {
-    name.assign(e.folder).append(base).append(e.Extension());
+    name.assign(e.folder()).append(base).append(e.Extension());
     FoldName(name, key);
     return std::wstring_view(key);
   };
@@ -357,7 +357,7 @@ std::size_t NumberDuplicates(RenameList& list, DiskState& disk, const RowFiles* 
       const std::wstring_view k = keyOf(e, e.newName);
       const std::uint32_t index = wanted.Find(k, NameTable::Hash(k));
       if (first[index] == i && !held[index]) continue;
-      const FolderState& f = disk.Folder(e.folder);
+      const FolderState& f = disk.Folder(e.folder());
       std::wstring numberedName;
       for (unsigned n = 2;; ++n) {
         numberedName.assign(e.newName).append(L"_").append(std::to_wstring(n));

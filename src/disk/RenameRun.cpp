@@ -98,7 +98,7 @@ class Run {
   }
 
  private:
-  std::wstring NewPath(std::uint32_t i) const { return list_[i].folder + plan_.TargetName(i); }
+  std::wstring NewPath(std::uint32_t i) const { return list_[i].folder() + plan_.TargetName(i); }
 
   void NoteLink(const std::wstring& path) {
     if (disk_) disk_->NoteLink(path);

@@ -44,7 +44,7 @@ class UndoRun {
  public:
   UndoRun(RenameList& list, const std::vector<Move>& moves, bool forward)
       : list_(list), moves_(moves), forward_(forward), nextOfFile_(moves.size(), kNone) {
-    for (std::size_t i = 0; i < list_.size(); ++i) rows_.emplace(Key(list_[i].folder, list_[i].fileName), i);
+    for (std::size_t i = 0; i < list_.size(); ++i) rows_.emplace(Key(list_[i].folder(), list_[i].fileName), i);
     // Each move's next move of the same file, in the order made (a cycle's file moves twice).
     std::map<std::pair<std::uint32_t, std::uint64_t>, std::size_t> last;
     for (std::size_t k = 0; k < moves.size(); ++k) {

@@ -72,8 +72,8 @@ class RowIndex {
   // Indexes the rows not indexed yet: the list's own, then those appended since.
   void CatchUp() {
     for (std::size_t i = rowFolders_.size(); i < before_; ++i) {
-      const bool same = i > 0 && list_[i].folder == list_[i - 1].folder;
-      Index(i, same ? rowFolders_.back() : FolderNumber(list_[i].folder));
+      const bool same = i > 0 && list_[i].folder() == list_[i - 1].folder();
+      Index(i, same ? rowFolders_.back() : FolderNumber(list_[i].folder()));
     }
     // The last run may grow yet, so it stays the one to go on from.
     for (; run_ < runs_.size(); ++run_) {

@@ -28,7 +28,7 @@ std::uint32_t ExtensionStartOf(std::wstring_view fileName, bool isFolder) {
 }  // namespace
 
 std::wstring RenameEntry::NewPath() const {
-  std::wstring path = folder;
+  std::wstring path = *folder_;
   path += newName;
   path += Extension();
   return path;
@@ -53,6 +53,16 @@ void RenameList::SetSortHelpers(SortHelpers helpers) {
   if (sorting_ && batch_ == 0) Sort();
 }
 
+const std::shared_ptr<const std::wstring>& RenameEntry::NoFolder() {
+  static const auto none = std::make_shared<const std::wstring>();
+  return none;
+}
+
+std::shared_ptr<const std::wstring> RenameList::Shared(std::wstring folder) {
+  if (!lastFolder_ || *lastFolder_ != folder) lastFolder_ = std::make_shared<const std::wstring>(std::move(folder));
+  return lastFolder_;
+}
+
 void RenameList::Add(std::wstring fileName, std::wstring folder) { Add(std::move(fileName), std::move(folder), 0, 0, 0); }
 
 void RenameList::Add(std::wstring fileName, std::wstring folder, std::uint64_t size, std::uint64_t lastWrite,
@@ -63,7 +73,7 @@ void RenameList::Add(std::wstring fileName, std::wstring folder, std::uint64_t s
   e.isFolder_ = isFolder;
   e.root_ = root <= folder.size() ? root : 0;
   e.extensionStart_ = ExtensionStartOf(e.fileName, isFolder);
-  e.folder = std::move(folder);
+  e.folder_ = Shared(std::move(folder));
   e.size = size;
   e.lastWrite = lastWrite;
   e.creation = creation;
@@ -98,7 +108,7 @@ void RenameList::SetFileName(std::size_t i, std::wstring fileName) {
 void RenameList::SetFolder(std::size_t i, std::wstring folder, std::uint32_t root) {
   RenameEntry& row = rows_[i];
   row.root_ = root <= folder.size() ? root : 0;
-  row.folder = std::move(folder);
+  row.folder_ = Shared(std::move(folder));
 }
 
 void RenameList::SetFacts(std::size_t i, std::uint64_t size, std::uint64_t lastWrite, std::uint64_t creation) {

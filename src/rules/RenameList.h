@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,7 +43,8 @@ enum class RuleMark : std::uint8_t {
 
 struct RenameEntry {
   std::wstring fileName;  // name with extension, spelled as on disk; changed by SetFileName only
-  std::wstring folder;    // ends in "\"
+  // The folder, ending in "\": one string for every row of the folder, shared.
+  const std::wstring& folder() const { return *folder_; }
   std::wstring newName;   // previewed new base name, without extension
   bool selected = false;
   bool focused = false;  // the list's focus row, which follows the row through re-sorts
@@ -66,12 +68,14 @@ struct RenameEntry {
 
   std::wstring_view BaseName() const;
   std::wstring_view Extension() const;
-  std::wstring CurrentPath() const { return folder + fileName; }
+  std::wstring CurrentPath() const { return *folder_ + fileName; }
   // folder + new name + the current extension
   std::wstring NewPath() const;
 
  private:
   friend class RenameList;
+  std::shared_ptr<const std::wstring> folder_ = NoFolder();
+  static const std::shared_ptr<const std::wstring>& NoFolder();
   std::string sortKey_;
   double shotKey_ = 0;  // the 撮影日 order's key, asked once per row
   bool hasShotKey_ = false;
@@ -132,6 +136,7 @@ class RenameList {
   void RemoveSelected();
   void Clear() {
     rows_.clear();
+    lastFolder_.reset();
     marks_ = failures_ = 0;
   }
 
@@ -190,7 +195,11 @@ class RenameList {
   // The one-pass removal both removals share: remove(i, row) says whether row i goes.
   template <typename Pred>
   void RemoveWhere(Pred remove);
+  // The row's folder as a string shared with the rows before it of the same folder (rows come
+  // folder by folder): 100,000 rows of ten folders hold ten strings.
+  std::shared_ptr<const std::wstring> Shared(std::wstring folder);
   std::vector<RenameEntry> rows_;
+  std::shared_ptr<const std::wstring> lastFolder_;
   std::size_t marks_ = 0;  // rows marked since the last ClearMarks (at most)
   std::size_t failures_ = 0;  // rows given a failure since the last ClearFailures (at most)
   bool sorting_ = true;

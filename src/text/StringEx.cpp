@@ -189,15 +189,22 @@ void CapitalizeWordsTo(std::wstring_view s, std::wstring& out) {
   const std::size_t second = utf16::NextChar(s, 0);
   utf16::AppendUpper(s.substr(0, second), out);
   utf16::AppendLower(s.substr(second), out);
-  std::wstring upper;
-  for (std::size_t i = second; i < out.size();) {
+  // Upper-casing maps a character to as many units as it has, so it is done in place: a unit
+  // through the table, a pair through the platform.
+  const wchar_t* upper = utf16::FoldTable();
+  std::wstring pair;
+  for (std::size_t i = second; i < out.size(); ++i) {
+    if (!IsSpace(out[i - 1])) continue;
     const std::size_t next = utf16::NextChar(out, i);
-    if (IsSpace(out[i - 1])) {
-      upper.clear();
-      utf16::AppendUpper(std::wstring_view(out).substr(i, next - i), upper);
-      out.replace(i, next - i, upper);
+    if (next - i == 1) {
+      out[i] = upper[static_cast<std::uint16_t>(out[i])];
+    } else {
+      pair.clear();
+      utf16::AppendUpper(std::wstring_view(out).substr(i, 2), pair);
+      out[i] = pair[0];
+      out[i + 1] = pair[1];
+      ++i;
     }
-    i = next;
   }
 }
 

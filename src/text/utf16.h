@@ -88,8 +88,8 @@ std::wstring Upper(std::wstring_view s);
 std::wstring Lower(std::wstring_view s);
 void AppendUpper(std::wstring_view s, std::wstring& out);
 void AppendLower(std::wstring_view s, std::wstring& out);
-// Each UTF-16 unit's upper-case unit, as the file system folds names to compare them (a unit
-// whose mapping isn't one unit maps to itself). 65,536 entries.
+// Each UTF-16 unit's upper-case unit, 65,536 entries: what Upper gives a character of one unit,
+// and how the file system folds names to compare them.
 const wchar_t* FoldTable();
 // The name as the file system compares it: each unit through FoldTable.
 void FoldName(std::wstring_view name, std::wstring& out);

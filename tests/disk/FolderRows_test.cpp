@@ -66,7 +66,7 @@ TEST(FolderRows, ATreeIsRenamedUndoneAndRedone) {
   }
   for (rules::RenameEntry& e : list) {
     for (const TreeRow& r : rows) {
-      if (e.fileName == r.name && e.folder == dir.path() + r.folder) e.newName = r.newName;
+      if (e.fileName == r.name && e.folder() == dir.path() + r.folder) e.newName = r.newName;
     }
   }
   const std::wstring locked = std::wstring(dir.path() + L"x\\y\\locked.txt");
@@ -83,7 +83,7 @@ TEST(FolderRows, ATreeIsRenamedUndoneAndRedone) {
       const bool moved = renamed && r.expected == Refusal::None;
       // A folder moved back is spelled as the disk spells it.
       const std::wstring folder = dir.path() + (renamed ? r.landsIn : r.folder);
-      EXPECT_EQ(utf16::Upper(e.folder), utf16::Upper(folder)) << when << " " << r.name;
+      EXPECT_EQ(utf16::Upper(e.folder()), utf16::Upper(folder)) << when << " " << r.name;
       EXPECT_EQ(e.fileName, moved ? r.newName + std::wstring(utf16::Extension(r.name)) : r.name) << when;
       if (!r.isFolder) {
         EXPECT_EQ(FileText(e.CurrentPath()), std::wstring(r.folder) + r.name) << when;
@@ -92,7 +92,7 @@ TEST(FolderRows, ATreeIsRenamedUndoneAndRedone) {
       }
     }
     const rules::RenameEntry& c = rowOf(rows[6]);
-    EXPECT_EQ(c.folder.substr(c.root()), renamed ? L"z2\\" : L"z\\") << when;
+    EXPECT_EQ(c.folder().substr(c.root()), renamed ? L"z2\\" : L"z\\") << when;
     EXPECT_EQ(FileText(dir.path() + (renamed ? L"new" : L"old") + L"\\in.txt"), L"in") << when;
   };
 

@@ -145,13 +145,13 @@ void CheckNewName(Case& c, const RenameEntry& row, bool inputsValid) {
   const std::wstring& name = row.newName;
   if (name == row.BaseName()) return;  // no rename
   if (inputsValid) c.Check(Whole(name), "whole inputs gave a name with a split pair", name);
-  const std::wstring newPath = WCat({row.folder, name, row.Extension()});
+  const std::wstring newPath = WCat({row.folder(), name, row.Extension()});
   const std::wstring oldPath = row.CurrentPath();
   const bool guardAccepts = newPath != oldPath && utf16::FolderPart(newPath) == utf16::FolderPart(oldPath) &&
                             !BadNewName(utf16::FileName(newPath));
   static DiskState disk;
   RenameList one;
-  one.Add(row.fileName, row.folder);
+  one.Add(row.fileName, row.folder());
   one[0].newName = name;
   const RenamePlan plan(one, disk);
   const bool planRefuses = plan.refusal(0) == Refusal::BadName;

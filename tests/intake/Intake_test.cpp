@@ -31,7 +31,7 @@ using Names = std::vector<std::wstring>;
 // Rows in list order as "folder|file name".
 Names Rows(const RenameList& list) {
   Names rows;
-  for (const RenameEntry& r : list) rows.push_back(r.folder + L"|" + r.fileName);
+  for (const RenameEntry& r : list) rows.push_back(r.folder() + L"|" + r.fileName);
   return rows;
 }
 
@@ -215,9 +215,9 @@ Names RowsUnder(const RenameList& list, const TempDir& dir) {
   const std::wstring roots[] = {dir.path(), ShortPath(dir.wpath()) + L"\\"};
   Names rows;
   for (const RenameEntry& r : list) {
-    std::wstring folder = L"?" + r.folder;
+    std::wstring folder = L"?" + r.folder();
     for (const std::wstring& root : roots) {
-      if (r.folder.rfind(root, 0) == 0) folder = r.folder.substr(root.size());
+      if (r.folder().rfind(root, 0) == 0) folder = r.folder().substr(root.size());
     }
     rows.push_back(folder + L"|" + r.fileName);
   }

@@ -24,7 +24,7 @@ namespace {
 Names Column(const rules::RenameList& list) {
   Names rows;
   for (const auto& r : list) {
-    rows.push_back(r.folder.substr(r.root()) + L"|" + r.fileName + (r.isFolder() ? L"/" : L""));
+    rows.push_back(r.folder().substr(r.root()) + L"|" + r.fileName + (r.isFolder() ? L"/" : L""));
   }
   std::sort(rows.begin(), rows.end());
   return rows;

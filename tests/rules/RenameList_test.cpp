@@ -49,9 +49,9 @@ TEST(RenameList, EqualNamesKeepArrivalOrderSingleAndBatched) {
     list.Add(L"same.txt", L"C:\\three\\");
     if (batched) list.EndBatch();
     ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[1].folder, L"C:\\one\\");
-    EXPECT_EQ(list[2].folder, L"C:\\two\\");
-    EXPECT_EQ(list[3].folder, L"C:\\three\\");
+    EXPECT_EQ(list[1].folder(), L"C:\\one\\");
+    EXPECT_EQ(list[2].folder(), L"C:\\two\\");
+    EXPECT_EQ(list[3].folder(), L"C:\\three\\");
   }
 }
 
