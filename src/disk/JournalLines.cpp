@@ -27,24 +27,6 @@ bool PlausibleMove(std::wstring_view from, std::wstring_view to) {
 
 namespace {
 
-void AppendCodeBytes(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // One code point from `at` on, or false (at untouched) where the bytes aren't WTF-8: no
 // overlong form, nothing past U+10FFFF.
 bool NextCode(std::string_view bytes, std::size_t& at, char32_t& code) {
@@ -107,7 +89,7 @@ bool DecodeWtf8(std::string_view bytes, std::wstring& out, bool lenient) {
 void AppendWtf8(std::string& out, std::wstring_view name) {
   for (std::size_t i = 0; i < name.size();) {
     std::size_t next;
-    AppendCodeBytes(out, utf16::CodeAt(name, i, next));
+    utf16::AppendUtf8(out, utf16::CodeAt(name, i, next));
     i = next;
   }
 }

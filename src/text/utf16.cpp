@@ -271,28 +271,31 @@ bool FromUtf8(std::string_view utf8, std::wstring& out) {
   return true;
 }
 
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | c >> 6);
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | c >> 12);
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | c >> 18);
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
 std::string ToUtf8(std::wstring_view s) {
   std::string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
     std::size_t next;
-    char32_t c = CodeAt(s, i, next);
-    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;  // a lone surrogate
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    const char32_t c = CodeAt(s, i, next);
+    AppendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);  // a lone surrogate
     i = next;
   }
   return out;

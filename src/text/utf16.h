@@ -110,5 +110,8 @@ bool NeedsCompose(std::wstring_view s);
 // from UTF-16 (a lone surrogate becomes U+FFFD).
 bool FromUtf8(std::string_view utf8, std::wstring& out);
 std::string ToUtf8(std::wstring_view s);
+// One code point's bytes; a surrogate's code as its own three bytes (WTF-8, for names that
+// hold a lone one).
+void AppendUtf8(std::string& out, char32_t code);
 
 }  // namespace utf16
