@@ -388,26 +388,26 @@ void RunThread(void* p, const char* floor) {
 
 }  // namespace
 
-const char* RegexErrorText(RegexError error) {
+const wchar_t* RegexErrorText(RegexError error) {
   switch (error) {
-    case RegexError::None: return "";
-    case RegexError::Paren: return "括弧が閉じていません";
-    case RegexError::StrayParen: return "「)」に対応する「(」がありません";
-    case RegexError::Bracket: return "角括弧「[」が閉じていません";
-    case RegexError::Brace: return "波括弧「{」が閉じていません";
-    case RegexError::BadBrace: return "「{}」の回数が正しくありません";
-    case RegexError::Range: return "文字の範囲が正しくありません（[z-a] など）";
-    case RegexError::Escape: return "「\\」の使い方が正しくありません";
-    case RegexError::Backref: return "後方参照の番号に当たるグループがありません";
-    case RegexError::Repeat: return "繰り返し（* + ? {}）の前に文字がありません";
-    case RegexError::ClassName: return "文字クラスの名前が正しくありません";
-    case RegexError::Complex: return "式が複雑すぎます";
-    case RegexError::TooLong: return "式が長すぎます（255文字まで）";
-    case RegexError::TooSlow: return "時間がかかりすぎるため中止しました";
-    case RegexError::Surrogates: return "絵文字などの補助文字の種類が多すぎます";
+    case RegexError::None: return L"";
+    case RegexError::Paren: return L"括弧が閉じていません";
+    case RegexError::StrayParen: return L"「)」に対応する「(」がありません";
+    case RegexError::Bracket: return L"角括弧「[」が閉じていません";
+    case RegexError::Brace: return L"波括弧「{」が閉じていません";
+    case RegexError::BadBrace: return L"「{}」の回数が正しくありません";
+    case RegexError::Range: return L"文字の範囲が正しくありません（[z-a] など）";
+    case RegexError::Escape: return L"「\\」の使い方が正しくありません";
+    case RegexError::Backref: return L"後方参照の番号に当たるグループがありません";
+    case RegexError::Repeat: return L"繰り返し（* + ? {}）の前に文字がありません";
+    case RegexError::ClassName: return L"文字クラスの名前が正しくありません";
+    case RegexError::Complex: return L"式が複雑すぎます";
+    case RegexError::TooLong: return L"式が長すぎます（255文字まで）";
+    case RegexError::TooSlow: return L"時間がかかりすぎるため中止しました";
+    case RegexError::Surrogates: return L"絵文字などの補助文字の種類が多すぎます";
     case RegexError::Other: break;
   }
-  return "式を読めません";
+  return L"式を読めません";
 }
 
 bool PreviewRegexReplace(RenameList& list, const RegexInputs& in, RegexClock clock, RegexError* why) {

@@ -40,7 +40,7 @@ enum class RegexError {
   Other,
 };
 // The reason in a few Japanese words, for the user; "" for None.
-const char* RegexErrorText(RegexError error);
+const wchar_t* RegexErrorText(RegexError error);
 
 // Writes every row's new name, every match replaced. False, with every row keeping
 // its name, when the expression is invalid (or longer than kMaxRegexLength) or would take

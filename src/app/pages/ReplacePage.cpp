@@ -4,7 +4,6 @@
 #include "app/pages/PageStyles.h"
 #include "rules/RegexRule.h"
 #include "rules/Rules.h"
-#include "text/sjis.h"
 #include "win/Controls.h"
 
 using rules::PreviewRegexReplace;
@@ -17,13 +16,9 @@ namespace {
 enum : int { IDC_CMBOLDVALUE = 100, IDC_CMBNEWVALUE, IDC_CHKREGEXP };
 // Posted to the page as a command of the replacement box: select the text copied into it.
 constexpr int kSelectCopy = 0x7000;
-
-// The rules' words for the user, whichever text they come as.
-std::wstring Words(const char* cp932) { return sjis::ToUtf16Lenient(cp932); }
-[[maybe_unused]] std::wstring Words(const wchar_t* text) { return text; }
 }  // namespace
 
-std::wstring ReplacePage::RuleErrorDetail() const { return Words(rules::RegexErrorText(regexError_)); }
+std::wstring ReplacePage::RuleErrorDetail() const { return rules::RegexErrorText(regexError_); }
 
 bool ReplacePage::Build(HWND frame) {
   if (!CreatePanel(frame)) return false;
