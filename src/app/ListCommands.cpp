@@ -116,14 +116,31 @@ void TfrmRen::mnuChangeExtClick() {
                                       [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
   }
   TellFailure(L"拡張子変更", report.failure);
+  SayChanged(report, L"件の拡張子を変更しました", L"件の拡張子を変更して中止しました");
+}
+
+void TfrmRen::mnuComposeClick() {
+  if (LongWork::Running() || !AnyFileSelected(list())) return;
+  const auto hold = HoldJournal();
+  if (!hold) return;
+  session::ExtensionReport report;
+  {
+    LongWork work(hwnd(), lblCount, true);
+    report = session_.Compose(RenameMode() != PageId::Option,
+                              [&](std::size_t done, std::size_t total) { return work.Report(done, total); });
+  }
+  TellFailure(L"濁点・半濁点を結合", report.failure);
+  SayChanged(report, L"件の名前を結合しました", L"件の名前を結合して中止しました");
+}
+
+void TfrmRen::SayChanged(const session::ExtensionReport& report, const wchar_t* done, const wchar_t* stopped) {
   SyncList();
   Checked();
   // Files already so named are not told: only what changed, and what the disk refused. Cut
   // off by a failure inside, it left no count; its message said so.
   if (!report.failure) {
     const disk::ExtensionReport& changes = report.changes;
-    std::wstring note = std::to_wstring(changes.renamed) +
-                        (changes.stopped ? L"件の拡張子を変更して中止しました" : L"件の拡張子を変更しました");
+    std::wstring note = std::to_wstring(changes.renamed) + (changes.stopped ? stopped : done);
     const std::size_t left = changes.failed + changes.refused;
     if (left > 0) note += L"、" + std::to_wstring(left) + L"件は変更不可";
     SayDone(note);

@@ -102,6 +102,7 @@ bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect,
   menu_.Append(kSelectAll, L"すべて選択\tCtrl+A");
   menu_.AppendSeparator();
   menu_.Append(kChangeExt, L"拡張子変更");
+  menu_.Append(kCompose, L"濁点・半濁点を結合");
   menu_.AppendSeparator();
   sortMenu_ = CreatePopupMenu();
   if (!sortMenu_) return false;
@@ -381,6 +382,7 @@ void RenameListView::PrepareMenu(bool numberingPage, bool canUndo, bool canRedo)
   const bool any = list_.FirstSelected() != rules::RenameList::npos;
   // A folder has no extension to change.
   menu_.Enable(kChangeExt, AnyFileSelected(list_));
+  menu_.Enable(kCompose, AnyFileSelected(list_));
   menu_.Enable(kMoveUp, any);
   menu_.Enable(kMoveDown, any);
 }

@@ -26,7 +26,7 @@ class RenameListView {
   // The context menu's commands.
   enum Command : int {
     kCopy = 300, kAnalyze, kFolder, kDelete, kSelectAll, kChangeExt, kUndo, kRedo,
-    kMoveUp, kMoveDown, kAscending, kDescending, kManual,
+    kMoveUp, kMoveDown, kAscending, kDescending, kManual, kCompose,
     kSortFirst = 320,  // kSortFirst + the key (rules::SortBy), Name to Shot
   };
 

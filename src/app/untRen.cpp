@@ -269,6 +269,7 @@ void TfrmRen::OnListCommand(int command) {
     case RenameListView::kDelete: mnuDeleteClick(); return;
     case RenameListView::kSelectAll: mnuSelectAllClick(); return;
     case RenameListView::kChangeExt: mnuChangeExtClick(); return;
+    case RenameListView::kCompose: mnuComposeClick(); return;
     case RenameListView::kUndo: mnuUndoClick(); return;
     case RenameListView::kRedo: mnuRedoClick(); return;
     case RenameListView::kMoveUp: MoveRows(-1); return;

@@ -92,6 +92,9 @@ class TfrmRen : public win::Window, private PageHost {
   void mnuCopyClick();
   void mnuFolderClick();
   void mnuChangeExtClick();
+  void mnuComposeClick();
+  // What a list command over the selected files did, said in the count label.
+  void SayChanged(const session::ExtensionReport& report, const wchar_t* done, const wchar_t* stopped);
   // 元に戻す and Ctrl+Z on the list: the newest run not yet taken back is taken back;
   // やり直し and Ctrl+Y: the run taken back last is made again.
   void mnuUndoClick();

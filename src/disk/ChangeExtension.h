@@ -1,4 +1,5 @@
-// The list command that changes the extension of the selected rows' files on disk.
+// The list commands that change the names of the selected rows' files on disk: the extension,
+// and the composition of split voiced marks.
 #pragma once
 
 #include <string>
@@ -31,5 +32,9 @@ using ExtensionReport = RunReport;
 // they are read again when next needed.
 ExtensionReport ChangeExtensions(rules::RenameList& list, const std::wstring& extension, DiskState& disk,
                                  const Progress& progress = {}, Journal* journal = nullptr, const Mover& mover = {});
+// The same for 濁点・半濁点を結合: every selected row's file gets its name composed (a Mac's
+// split voiced marks joined, utf16::Compose), as a rename run of the journal.
+ExtensionReport ComposeNames(rules::RenameList& list, DiskState& disk, const Progress& progress = {},
+                             Journal* journal = nullptr, const Mover& mover = {});
 
 }  // namespace disk

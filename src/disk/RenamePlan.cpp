@@ -52,11 +52,13 @@ Refusal FileRefusal(const RenameEntry& e, const FolderState& f, DiskState& disk,
 
 }  // namespace
 
-RenamePlan::RenamePlan(const RenameList& list, DiskState& disk, const RowFiles* files, const std::wstring* extension)
+RenamePlan::RenamePlan(const RenameList& list, DiskState& disk, const RowFiles* files, const std::wstring* extension,
+                       bool compose)
     : list_(list),
       disk_(disk),
       files_(files && files->refusal.size() == list.size() ? files : nullptr),
       extension_(extension),
+      selected_(extension || compose),
       rows_(disk.planMemory().rows),
       newNames_(disk.planMemory().newNames) {
   rows_.assign(list.size(), PlanRow{});
@@ -107,8 +109,8 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
   const RenameEntry& e = list_[i];
   PlanRow& row = rows_[i];
   bool same;
-  if (extension_) {
-    // 拡張子変更 moves the selected files; a file so named already is no change.
+  if (selected_) {
+    // A list command moves the selected files; a file so named already is no change.
     if (!AppendTarget(e, newFile_)) return Refusal::None;
     if (newFile_ == e.fileName) return Refusal::None;
     same = false;
@@ -149,9 +151,10 @@ Refusal RenamePlan::JudgeAlone(std::size_t i) {
 }
 
 bool RenamePlan::AppendTarget(const RenameEntry& e, std::wstring& out) const {
-  if (extension_) {
+  if (selected_) {
     if (!e.selected || e.isFolder()) return false;
-    out.assign(utf16::StripExtension(e.fileName)).append(*extension_);
+    if (extension_) out.assign(utf16::StripExtension(e.fileName)).append(*extension_);
+    else out = utf16::Compose(e.fileName);
   } else {
     out.assign(e.newName).append(std::wstring_view(e.fileName).substr(e.extensionStart()));
   }

@@ -55,10 +55,11 @@ class RenamePlan {
  public:
   // Judges every row against the folders as `disk` lists them (listed now where not known).
   // `files`, where given, is JudgeFiles of the same rows and listings, taken as it stands.
-  // Each row's file is to bear its new name with its own extension; with `extension` (with
-  // its "."), 拡張子変更's plan: the selected files are to bear their names with that one.
+  // Each row's file is to bear its new name with its own extension. With `extension` (with
+  // its "."), 拡張子変更's plan: the selected files are to bear their names with that one; with
+  // `compose`, 濁点・半濁点を結合's: the selected files their names composed (utf16::Compose).
   RenamePlan(const rules::RenameList& list, DiskState& disk, const RowFiles* files = nullptr,
-             const std::wstring* extension = nullptr);
+             const std::wstring* extension = nullptr, bool compose = false);
 
   // The file name row i's file is to bear.
   std::wstring TargetName(std::size_t i) const;
@@ -99,6 +100,7 @@ class RenamePlan {
   DiskState& disk_;
   const RowFiles* files_;
   const std::wstring* extension_;
+  bool selected_;  // a list command's plan of the selected files' own names
   std::vector<PlanRow>& rows_;
   std::vector<Folder> folders_;
   std::unordered_map<FolderState*, std::uint32_t> folderIndex_;

@@ -111,10 +111,19 @@ RunReport Session::Rename(bool clearItems, bool rule, const disk::Progress& prog
 }
 
 ExtensionReport Session::ChangeExtension(std::wstring_view extension, bool rule, const disk::Progress& progress) {
-  ExtensionReport report;
-  report.failure = Attempt([&] {
-    report.changes = disk::ChangeExtensions(list_, std::wstring(extension), disk_, progress, &journal_, mover_);
+  return OnSelected(rule, [&] {
+    return disk::ChangeExtensions(list_, std::wstring(extension), disk_, progress, &journal_, mover_);
   });
+}
+
+ExtensionReport Session::Compose(bool rule, const disk::Progress& progress) {
+  return OnSelected(rule, [&] { return disk::ComposeNames(list_, disk_, progress, &journal_, mover_); });
+}
+
+template <typename Command>
+ExtensionReport Session::OnSelected(bool rule, Command&& command) {
+  ExtensionReport report;
+  report.failure = Attempt([&] { report.changes = command(); });
   if (report.failure) report.changes = {};
   Check(rule);
   return report;

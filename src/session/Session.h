@@ -106,6 +106,8 @@ class Session {
   RunReport Rename(bool clearItems, bool rule, const disk::Progress& progress = {});
   // The selected files' extension, under the caller's hold, then the check.
   ExtensionReport ChangeExtension(std::wstring_view extension, bool rule, const disk::Progress& progress = {});
+  // 濁点・半濁点を結合: the selected files' names composed on disk, as one run.
+  ExtensionReport Compose(bool rule, const disk::Progress& progress = {});
   // The undo (redo) of the moves the user was asked about, under the caller's hold.
   TakeBackReport TakeBack(bool redo, std::vector<disk::Move> asked, const disk::Progress& progress = {});
   // The selected rows leave the list; false when none was selected.
@@ -115,6 +117,9 @@ class Session {
 
  private:
   Marks CheckWith(bool rule, const disk::RowFiles* files);
+  // A list command over the selected files, its failure caught, then the check.
+  template <typename Command>
+  ExtensionReport OnSelected(bool rule, Command&& command);
 
   rules::RenameList list_;
   disk::DiskState disk_;  // the folders of the rows, as listed

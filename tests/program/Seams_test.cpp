@@ -157,8 +157,8 @@ TEST_F(ProgramSeams, AStartKeepsADamagedJournalAsideAndTakesInARunLeftBesideIt) 
 TEST_F(ProgramSeams, AChangeOfExtensionLeavesTheFilesThatHaveItAlone) {
   ASSERT_TRUE(program.Start({files.Touch(L"a.JPG", "a"), files.Touch(L"b.jpg", "b"), files.Touch(L"c.jpeg", "c")}));
   Number({L"n01", L"n02", L"n03"});
-  program.ChooseFromMenu(7);  // すべて選択
-  program.ChooseFromMenu(6);  // 拡張子変更
+  program.ChooseFromMenu(8);  // すべて選択
+  program.ChooseFromMenu(7);  // 拡張子変更
   const HWND dialog = program.AwaitDialog();
   ASSERT_NE(dialog, nullptr);
   SendMessageW(FindWindowExW(dialog, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"jpg"));

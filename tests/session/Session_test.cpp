@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,6 +16,11 @@ using session::Session;
 namespace {
 
 using Names = std::vector<std::wstring>;
+
+Names Sorted(Names names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 struct SessionTest : testing::Test {
   TempDir dir;
@@ -129,6 +135,23 @@ TEST_F(SessionTest, TheUndoBringsBackTheMacNameTheIntakeComposed) {
   EXPECT_FALSE(session.TakeBack(false, asked).failure);
   listing[0] = mac;
   EXPECT_EQ(FolderListing(dir.path()), listing);
+}
+
+// 濁点・半濁点を結合 on listed rows: the selected Mac names composed on disk as one run, the
+// unselected one and a name with nothing to join left alone; the undo takes it back.
+TEST_F(SessionTest, TheListCommandComposesTheSelectedMacNamesAndTheUndoSplitsThemAgain) {
+  const std::wstring mac = L"\u30B7\u3099\u30FC\u30EB.txt", macE = L"Beyonce\u0301.mp3";
+  for (const std::wstring& n : {mac, macE, std::wstring(L"\u30D5\u309A.txt"), std::wstring(L"写真.jpg")}) dir.Touch(n);
+  const auto hold = session.Hold();
+  ASSERT_FALSE(session.TakeIn({dir.path()}, {}).failure);
+  for (auto& row : session.list()) row.selected = row.fileName != L"\u30D5\u309A.txt";
+  const session::ExtensionReport report = session.Compose(false);
+  ASSERT_FALSE(report.failure);
+  EXPECT_EQ(report.changes.renamed, 2u);
+  const Names composed = {L"Beyonc\u00E9.mp3", L"\u30B8\u30FC\u30EB.txt", L"\u30D5\u309A.txt", L"写真.jpg"};
+  EXPECT_EQ(Sorted(FolderListing(dir.path())), Sorted(composed));
+  EXPECT_FALSE(session.TakeBack(false, session.JournalMoves(false)).failure);
+  EXPECT_EQ(Sorted(FolderListing(dir.path())), Sorted(Names{macE, mac, L"\u30D5\u309A.txt", L"写真.jpg"}));
 }
 
 }  // namespace
