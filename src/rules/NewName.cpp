@@ -26,7 +26,9 @@ bool DeviceName(std::wstring_view name) {
 bool AddressableName(std::wstring_view name) {
   if (name.empty()) return false;
   for (wchar_t c : name) {
-    if (RefusedInName(c)) return false;
+    // U+FFFD is what Wine lists for bytes of a Linux name that aren't UTF-8: looked up, such a
+    // name reaches whichever entry of the folder reads the same, maybe another file.
+    if (RefusedInName(c) || c == 0xFFFD) return false;
   }
   return name.back() != L'.' && name.back() != L' ' && !DeviceName(name);
 }

@@ -15,7 +15,8 @@ using utf16::RefusedInName;
 // and blanks are dropped, "\" and "/" split it (and may reach another folder), ":" opens a
 // stream, wildcards and the other characters Windows keeps out of names (RefusedInName)
 // are patterns or refused, and device names ("con", "nul.txt") name devices. A disk that
-// isn't Windows' own (Linux under Wine, some shares) can hold such names.
+// isn't Windows' own (Linux under Wine, some shares) can hold such names. Nor for one holding
+// U+FFFD, the character a listing gives for bytes it couldn't read.
 bool AddressableName(std::wstring_view name);
 // A device name: "con", "prn", "aux", "nul", "com0"-"com9", "lpt0"-"lpt9", "conin$" or
 // "conout$" in any letter case, with any extension and blanks before it ("CON .txt").

@@ -96,6 +96,19 @@ TEST(OddNames, AreNeverTakenInAndNothingOutsideTheFolderChanges) {
   EXPECT_EQ(Tree(dir.path()), after);
 }
 
+// Linux names whose bytes aren't UTF-8 list as one name with U+FFFD for each such byte, which
+// looked up reaches whichever of them comes first: neither is taken in, and both stay.
+TEST(OddNames, NamesListedWithTheReplacementCharacterAreNeverTakenIn) {
+  TempDir dir;
+  if (!UnderWine()) GTEST_SKIP() << "needs Wine's Linux side to make names that aren't UTF-8";
+  ASSERT_TRUE(dir.TouchUnixBytes("r\xFFs.txt", "one") && dir.TouchUnixBytes("r\xFEs.txt", "two"));
+  dir.Touch(L"plain.txt", L"plain");
+  RenameList list;
+  DiskState disk;
+  AddFiles(list, {dir.path()}, IntakeOptions{}, {}, &disk);
+  EXPECT_EQ(FileNames(list), (Names{L"plain.txt"}));
+}
+
 TEST(OddNames, AGivenPathWhosePartEndsInADotOrBlankIsSkipped) {
   TempDir dir;
   dir.Touch(L"a", L"a");

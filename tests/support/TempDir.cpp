@@ -171,7 +171,13 @@ std::string TempDir::UnixEntry(const std::wstring& name, const std::wstring& fol
 
 bool TempDir::TouchUnix(const std::wstring& name, const std::string& content, const std::wstring& folder) const {
   std::string path = UnixEntry(name, folder);
+  return !path.empty() && TouchUnixBytes(path.substr(path.rfind('/') + 1), content, folder);
+}
+
+bool TempDir::TouchUnixBytes(const std::string& bytes, const std::string& content, const std::wstring& folder) const {
+  std::string path = UnixEntry(L"", folder);
   if (path.empty()) return false;
+  path += bytes;
   constexpr long kCreateExclusive = 0x41 | 0x80;  // O_WRONLY | O_CREAT | O_EXCL
   long fd = LinuxCall(kOpen, reinterpret_cast<long>(path.c_str()), kCreateExclusive, 0644);
   if (fd < 0) return false;

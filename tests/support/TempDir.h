@@ -27,6 +27,8 @@ class TempDir {
   // Wine or when the file can't be made.
   // `folder` is a sub-folder (relative, "\\" between parts) to make it in, or empty.
   bool TouchUnix(const std::wstring& name, const std::string& content = "", const std::wstring& folder = L"") const;
+  // The same with the Linux name's own bytes, which need not be UTF-8 ("r\xFFs.txt").
+  bool TouchUnixBytes(const std::string& bytes, const std::string& content, const std::wstring& folder = L"") const;
   // A symbolic link `name` in the folder to `target` (a relative Linux path, such as
   // "../other/t.txt"), made through the Linux side; false when not under Wine.
   bool LinkUnix(const std::wstring& name, const std::wstring& target, const std::wstring& folder = L"") const;
