@@ -5,6 +5,7 @@
 
 #include "disk/Undo.h"
 #include "rules/ExtensionAnswer.h"
+#include "rules/PasteNames.h"
 #include "text/utf16.h"
 #include "win/Controls.h"
 
@@ -84,6 +85,10 @@ void TfrmRen::SendToInput(const std::wstring& text) {
 void TfrmRen::mnuCopyClick() {
   std::size_t i = list().FirstSelected();
   if (i != RenameList::npos) SendToInput(std::wstring(list()[i].BaseName()));
+}
+
+void TfrmRen::mnuCopyNamesClick() {
+  if (!list().empty()) win::SetClipboardText(hwnd(), rules::CopiedNames(list()));
 }
 
 void TfrmRen::mnuFolderClick() {

@@ -95,6 +95,7 @@ bool RenameListView::Create(win::ControlSet& set, HWND parent, win::Rect96 rect,
   }
 
   menu_.Append(kCopy, L"ファイル名コピー");
+  menu_.Append(kCopyNames, L"名前をコピー\tCtrl+C");
   menu_.Append(kAnalyze, L"ファイル名解析");
   menu_.Append(kFolder, L"フォルダ名");
   menu_.AppendSeparator();

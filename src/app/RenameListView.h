@@ -26,7 +26,7 @@ class RenameListView {
   // The context menu's commands.
   enum Command : int {
     kCopy = 300, kAnalyze, kFolder, kDelete, kSelectAll, kChangeExt, kUndo, kRedo,
-    kMoveUp, kMoveDown, kAscending, kDescending, kManual, kCompose,
+    kMoveUp, kMoveDown, kAscending, kDescending, kManual, kCompose, kCopyNames,
     kSortFirst = 320,  // kSortFirst + the key (rules::SortBy), Name to Shot
   };
 

@@ -264,6 +264,7 @@ void TfrmRen::OnCommand(int id, int code) {
 void TfrmRen::OnListCommand(int command) {
   switch (command) {
     case RenameListView::kCopy: mnuCopyClick(); return;
+    case RenameListView::kCopyNames: mnuCopyNamesClick(); return;
     case RenameListView::kAnalyze: mnuAnalyzeClick(); return;
     case RenameListView::kFolder: mnuFolderClick(); return;
     case RenameListView::kDelete: mnuDeleteClick(); return;
@@ -311,6 +312,10 @@ LRESULT TfrmRen::OnNotify(NMHDR* nm) {
     WORD key = reinterpret_cast<NMLVKEYDOWN*>(nm)->wVKey;
     if (key == VK_DELETE) {
       mnuDeleteClick();
+      return 0;
+    }
+    if (key == 'C' && GetKeyState(VK_CONTROL) < 0) {
+      mnuCopyNamesClick();
       return 0;
     }
     if ((key == 'Z' || key == 'Y') && GetKeyState(VK_CONTROL) < 0) {

@@ -92,6 +92,8 @@ class TfrmRen : public win::Window, private PageHost {
   void mnuCopyClick();
   void mnuFolderClick();
   void mnuChangeExtClick();
+  // The selected rows' old and new names (every row's when none is selected) on the clipboard.
+  void mnuCopyNamesClick();
   void mnuComposeClick();
   // What a list command over the selected files did, said in the count label.
   void SayChanged(const session::ExtensionReport& report, const wchar_t* done, const wchar_t* stopped);

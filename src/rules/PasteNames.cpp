@@ -79,6 +79,19 @@ class OldNames {
 
 }  // namespace
 
+std::wstring CopiedNames(const RenameList& list) {
+  const bool all = list.SelectedCount() == 0;
+  std::wstring out;
+  for (const RenameEntry& row : list) {
+    if (!all && !row.selected) continue;
+    out.append(row.fileName).append(L"\t");
+    if (row.newName.empty()) out.append(row.fileName);
+    else out.append(row.newName).append(row.Extension());
+    out.append(L"\r\n");
+  }
+  return out;
+}
+
 PasteResult MapPastedNames(const RenameList& list, std::wstring_view text) {
   PasteResult out;
   std::vector<std::wstring_view> lines = Lines(text);

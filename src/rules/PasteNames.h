@@ -53,4 +53,9 @@ struct PasteResult {
 // Folder rows have no extension. Blanks at both ends of a name are dropped.
 PasteResult MapPastedNames(const RenameList& list, std::wstring_view text);
 
+// The selected rows (every row when none is) as "old<TAB>new" lines ended by CRLF, each name
+// whole with its extension, the new one as the preview shows it (the old one without a
+// preview): what a spreadsheet takes and MapPastedNames reads back.
+std::wstring CopiedNames(const RenameList& list);
+
 }  // namespace rules

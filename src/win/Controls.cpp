@@ -144,6 +144,24 @@ std::vector<std::wstring> CommandLineArguments() {
   return args;
 }
 
+bool SetClipboardText(HWND owner, std::wstring_view text) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (!memory) return false;
+  if (auto* p = static_cast<wchar_t*>(GlobalLock(memory))) {
+    text.copy(p, text.size());
+    p[text.size()] = L'\0';
+    GlobalUnlock(memory);
+  }
+  bool set = false;
+  if (OpenClipboard(owner)) {
+    // Once the clipboard holds the memory it is the clipboard's to free.
+    set = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+  }
+  if (!set) GlobalFree(memory);
+  return set;
+}
+
 int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type) {
   return MessageBoxW(owner, std::wstring(text).c_str(), std::wstring(caption).c_str(), type);
 }

@@ -51,6 +51,8 @@ std::vector<std::wstring> DroppedPaths(HDROP drop);
 std::vector<std::wstring> CommandLineArguments();
 
 int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type);
+// The text on the clipboard as Unicode text; false when the clipboard can't be had.
+bool SetClipboardText(HWND owner, std::wstring_view text);
 
 // The window's restored rectangle in screen coordinates, also while it is minimised or
 // maximised.

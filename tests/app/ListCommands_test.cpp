@@ -84,6 +84,21 @@ TEST_F(WindowTest, FileNameCopyPutsTheFirstSelectedBaseNameIntoTheInput) {
   EXPECT_EQ(TicksToPreview(), TfrmRen::kPreviewTicks);
 }
 
+// 名前をコピー puts the rows' names on the clipboard, as a spreadsheet takes them.
+TEST_F(WindowTest, NameCopyPutsOldAndNewNamesOnTheClipboard) {
+  Open();
+  for (const wchar_t* n : {L"a.jpg", L"b.txt"}) form->list().Add(n, L"C:\\d\\");
+  form->SyncList();
+  form->list()[0].newName = L"表紙";  // the second row has no preview: its own name
+  form->mnuCopyNamesClick();
+  ASSERT_TRUE(OpenClipboard(form->hwnd()));
+  const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  const std::wstring text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
+  if (data) GlobalUnlock(data);
+  CloseClipboard();
+  EXPECT_EQ(text, L"a.jpg\t表紙.jpg\r\nb.txt\tb.txt\r\n");
+}
+
 TEST_F(WindowTest, DraggedRowsLandBeforeTheRowUnderTheMouse) {
   Open();
   for (const wchar_t* n : {L"a.jpg", L"b.jpg", L"c.jpg", L"d.jpg", L"e.jpg"}) form->list().Add(n, L"C:\\x\\");

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "app/RenameListView.h"
+
 TEST_F(WindowTest, DroppedFolderIsListedSortedCountedAndPreviewed) {
   TempDir dir;
   for (const wchar_t* n : {L"c.jpg", L"a.jpg", L"B.jpg", L"写真.jpg"}) dir.Touch(std::wstring(L"photos\\") + n);
@@ -264,7 +266,7 @@ TEST_F(WindowTest, AnalysisIsOfferedOnTheNumberingPageOnly) {
   for (int page = 0; page < kPageCount; ++page) {
     form->SelectPage(static_cast<PageId>(page));
     form->pupMainPopup();
-    UINT state = GetMenuState(form->pupMain, 1, MF_BYPOSITION);
+    UINT state = GetMenuState(form->pupMain, RenameListView::kAnalyze, MF_BYCOMMAND);
     EXPECT_EQ((state & MF_GRAYED) == 0, page == 0) << "page " << page;
   }
 }

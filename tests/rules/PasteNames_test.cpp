@@ -52,6 +52,17 @@ TEST(PasteNames, TwoColumnsFindEachRowByItsOldNameOrSayWhyNot) {
   EXPECT_EQ(r.problems.tooLong, (std::vector<std::size_t>{8}));
 }
 
+TEST(PasteNames, CopiedNamesPasteBackAsTheyWere) {
+  RenameList list = Rows({L"a.jpg", L"b.txt", L"c"});
+  list[0].newName = L"表紙";
+  list[2].newName = L"d";
+  EXPECT_EQ(rules::CopiedNames(list), L"a.jpg\t表紙.jpg\r\nb.txt\tb.txt\r\nc\td\r\n");
+  EXPECT_EQ(NamesOf(MapPastedNames(list, rules::CopiedNames(list))),
+            (Named{{0, L"表紙.jpg"}, {1, L"b.txt"}, {2, L"d"}}));
+  list[1].selected = true;
+  EXPECT_EQ(rules::CopiedNames(list), L"b.txt\tb.txt\r\n");
+}
+
 TEST(PasteNames, LinesWithAndWithoutATabTogetherTakeNothing) {
   const PasteResult r = MapPastedNames(Rows({L"a.jpg", L"b.jpg"}), L"a.jpg\tx\ny\n");
   EXPECT_TRUE(r.mixed);
