@@ -25,77 +25,6 @@ bool PlausibleMove(std::wstring_view from, std::wstring_view to) {
          !utf16::FileName(from).empty() && !utf16::FileName(to).empty();
 }
 
-namespace {
-
-// One code point from `at` on, or false (at untouched) where the bytes aren't WTF-8: no
-// overlong form, nothing past U+10FFFF.
-bool NextCode(std::string_view bytes, std::size_t& at, char32_t& code) {
-  const auto b0 = static_cast<unsigned char>(bytes[at]);
-  std::size_t n;
-  char32_t min;
-  if (b0 < 0x80) {
-    code = b0;
-    ++at;
-    return true;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    n = 2, min = 0x80, code = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    n = 3, min = 0x800, code = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    n = 4, min = 0x10000, code = b0 & 0x07;
-  } else {
-    return false;
-  }
-  if (bytes.size() - at < n) return false;
-  for (std::size_t k = 1; k < n; ++k) {
-    const auto b = static_cast<unsigned char>(bytes[at + k]);
-    if ((b & 0xC0) != 0x80) return false;
-    code = code << 6 | (b & 0x3F);
-  }
-  if (code < min || code > 0x10FFFF) return false;
-  at += n;
-  return true;
-}
-
-// WTF-8 to UTF-16; with `lenient`, a byte that begins no code point becomes U+FFFD.
-bool DecodeWtf8(std::string_view bytes, std::wstring& out, bool lenient) {
-  out.clear();
-  out.reserve(bytes.size());
-  for (std::size_t at = 0; at < bytes.size();) {
-    char32_t code;
-    if (!NextCode(bytes, at, code)) {
-      if (!lenient) {
-        out.clear();
-        return false;
-      }
-      out += L'\xFFFD';
-      ++at;
-      continue;
-    }
-    // A high surrogate written alone and then a low one would read back as a pair, which is
-    // written as four bytes: no name of ours gives these.
-    if (utf16::IsLowSurrogate(static_cast<wchar_t>(code)) && code < 0x10000 && !out.empty() &&
-        utf16::IsHighSurrogate(out.back()) && !lenient) {
-      out.clear();
-      return false;
-    }
-    utf16::AppendCode(out, code);
-  }
-  return true;
-}
-
-}  // namespace
-
-void AppendWtf8(std::string& out, std::wstring_view name) {
-  for (std::size_t i = 0; i < name.size();) {
-    std::size_t next;
-    utf16::AppendUtf8(out, utf16::CodeAt(name, i, next));
-    i = next;
-  }
-}
-
-bool FromWtf8(std::string_view bytes, std::wstring& out) { return DecodeWtf8(bytes, out, false); }
-
 bool StartsJournal(std::string_view text) {
   for (std::string_view header : {kUtf8Words.header, kShiftJisWords.header}) {
     if (text.starts_with(header.substr(0, std::min(text.size(), header.size())))) return true;
@@ -144,9 +73,9 @@ std::string HeaderLine(const JournalRun& run) {
 }
 
 void AppendMove(std::string& out, const Move& m) {
-  AppendWtf8(out, m.from);
+  utf16::AppendWtf8(out, m.from);
   out += '\t';
-  AppendWtf8(out, m.to);
+  utf16::AppendWtf8(out, m.to);
   out += '\t';
   out += IdText(m.id);
 }
@@ -159,8 +88,8 @@ bool ReadPath(std::string_view bytes, bool legacy, std::wstring& out) {
     out = sjis::ToUtf16Lenient(bytes);
     return false;
   }
-  if (FromWtf8(bytes, out)) return true;
-  DecodeWtf8(bytes, out, true);
+  if (utf16::FromWtf8(bytes, out)) return true;
+  out = utf16::FromUtf8Leniently(bytes);
   return false;
 }
 

@@ -41,11 +41,6 @@ inline constexpr std::string_view kRedone = kUtf8Words.redone;
 // Whether the bytes begin a journal (either kind), or are the start of one cut short.
 bool StartsJournal(std::string_view text);
 
-// A name as the file holds it: WTF-8 (UTF-8, a lone surrogate as its own three bytes), so that
-// every name reads back as it was written.
-void AppendWtf8(std::string& out, std::wstring_view name);
-// False for bytes that aren't WTF-8 as AppendWtf8 writes it (out left empty).
-bool FromWtf8(std::string_view bytes, std::wstring& out);
 
 // "Kinoha 2 リネーム記録 <time><TAB><kind><TAB>#<number>"
 std::string HeaderLine(const JournalRun& run);

@@ -32,16 +32,6 @@ std::string Utf16Of(std::wstring_view w) {
   return out;
 }
 
-// A hand-edited line that isn't UTF-8 throughout is read with U+FFFD for what isn't.
-std::wstring FromUtf8Leniently(std::string_view line) {
-  std::wstring out;
-  if (utf16::FromUtf8(line, out) || line.empty()) return out;
-  const int n = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
-  out.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), out.data(), n);
-  return out;
-}
-
 // What UTF-8 can't carry: half of a surrogate pair, which a file name may hold.
 bool HasLoneSurrogate(std::wstring_view s) {
   for (std::size_t i = 0; i < s.size(); i = utf16::NextChar(s, i)) {
@@ -90,7 +80,7 @@ IniText::IniText(std::string_view bytes) {
     encoding_ = Encoding::Utf8;
     bytes.remove_prefix(kUtf8Mark.size());
     Split<char>(bytes, [](std::string_view line) {
-      return std::make_pair(FromUtf8Leniently(line), std::string(line));
+      return std::make_pair(utf16::FromUtf8Leniently(line), std::string(line));
     });
   } else {
     Split<char>(bytes, [](std::string_view line) {

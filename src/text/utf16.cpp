@@ -260,15 +260,84 @@ bool NeedsCompose(std::wstring_view s) {
   return Compose(s) != s;
 }
 
-bool FromUtf8(std::string_view utf8, std::wstring& out) {
-  out.clear();
-  if (utf8.empty()) return true;
-  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
-  if (n <= 0) return false;
-  out.resize(static_cast<std::size_t>(n));
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+namespace {
+
+// One code point from `at` on, or false (at untouched) where the bytes aren't WTF-8: no
+// overlong form, nothing past U+10FFFF.
+bool NextCode(std::string_view bytes, std::size_t& at, char32_t& code) {
+  const auto b0 = static_cast<unsigned char>(bytes[at]);
+  std::size_t n;
+  char32_t min;
+  if (b0 < 0x80) {
+    code = b0;
+    ++at;
+    return true;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    n = 2, min = 0x80, code = b0 & 0x1F;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    n = 3, min = 0x800, code = b0 & 0x0F;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    n = 4, min = 0x10000, code = b0 & 0x07;
+  } else {
+    return false;
+  }
+  if (bytes.size() - at < n) return false;
+  for (std::size_t k = 1; k < n; ++k) {
+    const auto b = static_cast<unsigned char>(bytes[at + k]);
+    if ((b & 0xC0) != 0x80) return false;
+    code = code << 6 | (b & 0x3F);
+  }
+  if (code < min || code > 0x10FFFF) return false;
+  at += n;
   return true;
+}
+
+// The one reader of UTF-8 and WTF-8. Strict, false (out empty) at the first byte that isn't
+// as written, and where `surrogates` is false at a surrogate's code; lenient, U+FFFD for it.
+bool Decode(std::string_view bytes, std::wstring& out, bool surrogates, bool lenient) {
+  out.clear();
+  out.reserve(bytes.size());
+  for (std::size_t at = 0; at < bytes.size();) {
+    char32_t code;
+    const std::size_t from = at;
+    bool ok = NextCode(bytes, at, code);
+    if (ok && code >= 0xD800 && code <= 0xDFFF) {
+      // A high surrogate written alone and then a low one would read back as a pair, which is
+      // written as four bytes: no name of ours gives these.
+      ok = surrogates && !(IsLowSurrogate(static_cast<wchar_t>(code)) && !out.empty() && IsHighSurrogate(out.back()));
+    }
+    if (!ok) {
+      if (!lenient) {
+        out.clear();
+        return false;
+      }
+      out += L'\xFFFD';
+      at = from + 1;
+      continue;
+    }
+    AppendCode(out, code);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool FromUtf8(std::string_view utf8, std::wstring& out) { return Decode(utf8, out, false, false); }
+
+bool FromWtf8(std::string_view bytes, std::wstring& out) { return Decode(bytes, out, true, false); }
+
+std::wstring FromUtf8Leniently(std::string_view bytes) {
+  std::wstring out;
+  Decode(bytes, out, true, true);
+  return out;
+}
+
+void AppendWtf8(std::string& out, std::wstring_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t next;
+    AppendUtf8(out, CodeAt(s, i, next));
+    i = next;
+  }
 }
 
 void AppendUtf8(std::string& out, char32_t c) {

@@ -110,6 +110,13 @@ bool NeedsCompose(std::wstring_view s);
 // from UTF-16 (a lone surrogate becomes U+FFFD).
 bool FromUtf8(std::string_view utf8, std::wstring& out);
 std::string ToUtf8(std::wstring_view s);
+// Names as the journal holds them: WTF-8 (UTF-8, a lone surrogate as its own three bytes), so
+// that every name reads back as it was written. FromWtf8 is false for bytes that aren't WTF-8
+// as AppendWtf8 writes it (out left empty).
+void AppendWtf8(std::string& out, std::wstring_view s);
+bool FromWtf8(std::string_view bytes, std::wstring& out);
+// A hand-edited or damaged text read anyway: each byte that begins no character is U+FFFD.
+std::wstring FromUtf8Leniently(std::string_view bytes);
 // One code point's bytes; a surrogate's code as its own three bytes (WTF-8, for names that
 // hold a lone one).
 void AppendUtf8(std::string& out, char32_t code);

@@ -309,7 +309,7 @@ TEST(SettingsFile, Utf8FileKeepsItsMarkAndTheBytesOfUnchangedValues) {
 }
 
 // A file of Shift_JIS values stays Shift_JIS byte for byte; a value Shift_JIS can't hold makes
-// the whole file UTF-16 LE with its mark, comments and all, and it reads back either way.
+// the whole file UTF-16 LE with its mark, comments and all, and each form reads back as written.
 TEST(SettingsFile, AValueShiftJisCantHoldMakesTheFileUtf16) {
   TempDir dir;
   const std::wstring ini = IniWithContent(dir, "; \x90\xDD\x92\xE8\r\n[Combo]\r\nBasVal=a\r\n");  // ; 設定

@@ -2,41 +2,9 @@
 
 #include <windows.h>
 
-#include "text/sjis.h"
 #include "text/utf16.h"
 
 namespace {
-
-// A text whose mapping would leave CP932 is returned unchanged.
-std::string MapValid(std::string_view s, bool upper) {
-  std::wstring w;
-  if (s.empty() || !sjis::ToUtf16(s, w)) return std::string(s);
-  if (upper) {
-    CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
-  } else {
-    CharLowerBuffW(w.data(), static_cast<DWORD>(w.size()));
-  }
-  std::string out;
-  if (!sjis::FromUtf16(w, out)) return std::string(s);
-  return out;
-}
-
-std::string MapCase(std::string_view s, bool upper) {
-  std::string out;
-  std::wstring w;
-  std::size_t run = 0;
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t next = sjis::NextChar(s, i);
-    if (!sjis::ToUtf16(s.substr(i, next - i), w)) {
-      out += MapValid(s.substr(run, i - run), upper);
-      out.append(s.data() + i, next - i);
-      run = next;
-    }
-    i = next;
-  }
-  out += MapValid(s.substr(run), upper);
-  return out;
-}
 
 std::wstring MapCharacters(std::wstring_view s, bool upper) {
   std::wstring out;
@@ -65,8 +33,6 @@ std::wstring Convert(std::wstring_view s, WidthFlags flags, bool kana) {
 
 namespace oracle {
 
-std::string PlatformUpper(std::string_view s) { return MapCase(s, true); }
-std::string PlatformLower(std::string_view s) { return MapCase(s, false); }
 std::wstring PlatformUpper(std::wstring_view s) { return MapCharacters(s, true); }
 std::wstring PlatformLower(std::wstring_view s) { return MapCharacters(s, false); }
 

@@ -8,12 +8,7 @@
 
 namespace oracle {
 
-// The platform's case mapping of a whole CP932 text, asked of CharUpperBuffW/CharLowerBuffW
-// on its UTF-16 form (code page 932 named): what sjis::Upper/Lower's tables must give.
-// Invalid characters stay as they are between mapped runs.
-std::string PlatformUpper(std::string_view s);
-std::string PlatformLower(std::string_view s);
-// The same of a UTF-16 text, character by character (a surrogate pair as one): a character of
+// The platform's case mapping of a UTF-16 text, character by character (a surrogate pair as one): a character of
 // the Shift_JIS set whose mapping would leave the set stays as it is (utf16::Upper/Lower).
 std::wstring PlatformUpper(std::wstring_view s);
 std::wstring PlatformLower(std::wstring_view s);
